@@ -1,0 +1,68 @@
+#include "BKApplicationServices.h"
+
+#include "BKLocalization.h"
+#include "BKMainThread.h"
+
+#include <QDebug>
+
+#include <atomic>
+
+namespace {
+
+class SilentApplicationServices final : public BKApplicationServices {
+public:
+    void connectionISComplete() override {}
+    void finishReloadingData() override {}
+    void reloadFailed(int) override {}
+    void updateApplicationUIForCurrectPermissions() override {}
+    void dontSavePreference() override {}
+    bool isMainWindowMaximied() override { return false; }
+    void terminateApplication() override {}
+    QString mCurrentUserName() override { return {}; }
+};
+
+class LoggingAlertPresenter final : public BKAlertPresenter {
+public:
+    int runAlert(const BKAlert& alert) override
+    {
+        qWarning().noquote() << alert.title << ":" << alert.message;
+        return kBKAlertDefaultReturn;
+    }
+};
+
+std::atomic<BKApplicationServices*> installedServices{nullptr};
+std::atomic<BKAlertPresenter*> installedPresenter{nullptr};
+
+} // namespace
+
+BKApplicationServices& BKApplicationServices::current()
+{
+    static SilentApplicationServices silent;
+    BKApplicationServices* services = installedServices.load();
+    return services ? *services : silent;
+}
+
+void BKApplicationServices::install(BKApplicationServices* services)
+{
+    installedServices.store(services);
+}
+
+void BKAlertPresenter::install(BKAlertPresenter* presenter)
+{
+    installedPresenter.store(presenter);
+}
+
+int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton,
+                    const QString& alternateButton, const QString& otherButton)
+{
+    static LoggingAlertPresenter logging;
+    const BKAlert alert{title.isEmpty() ? BKLocalizedString(kDefaultAlertTitle) : title, message,
+                        defaultButton.isEmpty() ? BKLocalizedString("OK") : defaultButton,
+                        alternateButton, otherButton};
+    int pressed = kBKAlertDefaultReturn;
+    BKPerformOnMainThreadAndWait([&] {
+        BKAlertPresenter* presenter = installedPresenter.load();
+        pressed = (presenter ? presenter : &logging)->runAlert(alert);
+    });
+    return pressed;
+}
