@@ -47,8 +47,9 @@ TEST(RandomSeeding, ChildPrintsItsFirstDraws)
     const QString password = generatePassword(15, 20);
     const QString passKey = getRandomPassKey();
     const QString uid = OTVUID::giveMeNewUID();
-    std::printf("FIRST mt=%lu password=%s passkey=%s uid=%s\n", draw, qPrintable(password.toHtmlEscaped().replace(' ', "&#32;")),
-                qPrintable(passKey.toHtmlEscaped().replace(' ', "&#32;")), qPrintable(uid));
+    // Letters, digits and symbols only: no white space to split on.
+    std::printf("FIRST mt=%lu password=%s passkey=%s uid=%s\n", draw, qPrintable(password), qPrintable(passKey),
+                qPrintable(uid));
     std::fflush(stdout);
 }
 
