@@ -66,6 +66,19 @@ void WritePlainEntries(std::string& out, const CStringArray& list)
     }
 }
 
+// A plain line that begins with a header text would be skipped by a reader as the file's header,
+// so its first field is then quoted. Unquoted, that field holds no comma, so the first comma
+// ends it.
+void QuoteLeadingHeaderText(std::string& out, size_t lineStart)
+{
+    const std::string_view line = std::string_view(out).substr(lineStart);
+    if (!HasHeader(line, kOstrevinHeader) && !HasHeader(line, kOstrevinvRXHeader))
+        return;
+    const size_t fieldEnd = out.find(',', lineStart);
+    out.insert(fieldEnd == std::string::npos ? out.size() : fieldEnd, 1, '"');
+    out.insert(lineStart, 1, '"');
+}
+
 bool IsUpperHex(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(),
@@ -311,8 +324,10 @@ void WriteNextVRXType(std::string& out, EFileType kind, const BLOWFISH_CTX* key,
 
 void WriteNextRecord(std::string& out, const CStringArray& fields, const CString& category)
 {
+    const size_t lineStart = out.size();
     WritePlainEntries(out, fields);
     FormatCSVField(static_cast<const char*>(category), out);
+    QuoteLeadingHeaderText(out, lineStart);
     WriteNewLine(out);
 }
 
