@@ -49,11 +49,11 @@ const char* EntryOrEmpty(const CStringArray& list, short n)
     return entry != nullptr ? entry : "";
 }
 
-// Writes entries first .. first + count - 1 of list, missing ones empty, each followed by ",".
-void WriteFieldRun(std::string& out, const BLOWFISH_CTX* key, const CStringArray& list, short first, short count)
+// Writes the first count entries of list, missing ones empty, each followed by ",".
+void WriteFieldRun(std::string& out, const BLOWFISH_CTX* key, const CStringArray& list, short count)
 {
     for (short i = 0; i < count; ++i) {
-        WriteFieldString(out, key, EntryOrEmpty(list, static_cast<short>(first + i)));
+        WriteFieldString(out, key, EntryOrEmpty(list, i));
         out += ',';
     }
 }
@@ -302,12 +302,12 @@ void WriteNextVRXRecord(std::string& out, EFileType kind, const BLOWFISH_CTX* ke
 {
     WriteBool(out, isType, true);
     WriteNumber(out, icon, true);
-    WriteFieldRun(out, key, fields, 0, isType ? kVRXTypeFields : kVRXRecordValues);
+    WriteFieldRun(out, key, fields, isType ? kVRXTypeFields : kVRXRecordValues);
     if (!isType && kind == kVRX4File)
-        WriteFieldRun(out, key, attachment, 0, kVRXAttachmentFields);
+        WriteFieldRun(out, key, attachment, kVRXAttachmentFields);
     WriteNumber(out, mask, true);
     if (!isType) {
-        WriteFieldRun(out, key, customNames, 0, kVRXCustomLabels);
+        WriteFieldRun(out, key, customNames, kVRXCustomLabels);
         WriteFieldString(out, key, static_cast<const char*>(category));
         out += ',';
         WriteFieldString(out, key, EntryOrEmpty(fields, kVRXRecordValues));
