@@ -36,8 +36,12 @@
 //   (CREATE USER, GRANT, ...) end a transaction and must be undone by hand.
 // - Never wait for the main thread while holding the store lock (a blocking call would deadlock
 //   when the main thread needs the store): hand such work to performOnMainThreadWhenUnlocked.
+// - Each category's section below starts with "public:"; members of its own go at the end of
+//   its section under "protected:" or "private:".
 // - Failure paths are tested against the real server with the seam statementFaults(): the n-th
-//   execution of a chosen SQL text throws a chosen error number (or another exception).
+//   execution of a chosen SQL text throws a chosen error number (or another exception). The
+//   fixture StoreTest and StoreProbe (the machinery opened up) are in
+//   Tests/Model/Database_Engine/StoreTestSupport.h.
 
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
@@ -187,20 +191,22 @@ public:
     bool checkIfDBExixists(const QString& name);
 
     // =========================================================================================
-    // Loading the vault
+    // Loading the vault (OTVDataBaseLoading.cpp)
+public:
 
     // =========================================================================================
-    // Records and queries over the maps
+    // Records and queries over the maps (OTVDataBaseRecords.cpp)
+public:
 
     // =========================================================================================
-    // Groups, record types and custom types, attachments and custom icons
-    // (OTVDataBaseGroups.cpp, OTVDataBaseTypes.cpp, OTVDataBaseAttachments.cpp,
-    // OTVDataBaseCustomIcons.cpp)
+    // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroups.cpp,
+    // OTVDataBaseTypes.cpp, OTVDataBaseAttachments.cpp, OTVDataBaseCustomIcons.cpp)
     //
     // The maps change only after the write succeeded, and on the main thread: a change made on
     // a worker is handed to the main thread and is there once the outermost store lock ends.
     // Every group and type write is logged: its own action text when it succeeded, "Failed"
     // when it did not.
+public:
 
     // --- Groups. Status: 0 done; 8 nothing written (no such row, or a UID already stored);
     // 12 the name does not fit its column; 3 a database error (reported); 1 another failure.
@@ -328,19 +334,21 @@ protected:
     // The event of a group or type write, after it ended.
     void logWrite(const QString& event, const QString& name, int status, const QString& successAction);
 
+    // =========================================================================================
+    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp)
 public:
 
     // =========================================================================================
-    // User accounts, MySQL accounts and grants, the login step, password policy
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
+public:
 
     // =========================================================================================
-    // Event log, password hints, recent and most-viewed lists
+    // Per-user preferences, column, window and split-view layouts (OTVDataBasePreferences.cpp)
+public:
 
     // =========================================================================================
-    // Per-user preferences, column, window and split-view layouts
-
-    // =========================================================================================
-    // Personal groups and the master-password change
+    // Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+public:
 
 protected:
     // =========================================================================================
