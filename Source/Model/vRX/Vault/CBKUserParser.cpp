@@ -11,7 +11,7 @@ namespace {
 
 std::string readWholeFile(const std::string& path)
 {
-    QFile file(QString::fromStdString(path));
+    QFile file(QFile::decodeName(path.c_str()));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QSaveFile>
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -38,7 +37,6 @@ void OECSVWriter::exportRecords(const std::vector<OEUserRecord>& records)
     mCSVData_ = userCSVData(records);
     if (!writeDataToFile() && mdelegate_)
         mdelegate_->userCSVExportError(kUserCSVExportWriteFailed);
-    mCSVData_.fill('\0');  // clear-text passwords do not outlive the export
     mCSVData_.clear();
     if (mdelegate_)
         mdelegate_->exportComplete();
@@ -80,7 +78,5 @@ QByteArray OECSVWriter::userCSVData(const std::vector<OEUserRecord>& records)
             textFields.Add(field->value_or(QString()).toUtf8().constData());
         WriteNextCSVUserRecord(text, textFields, permissionFields);
     }
-    QByteArray data(text.data(), static_cast<qsizetype>(text.size()));
-    std::fill(text.begin(), text.end(), '\0');
-    return data;
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
