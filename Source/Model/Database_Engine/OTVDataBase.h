@@ -191,7 +191,49 @@ public:
     bool checkIfDBExixists(const QString& name);
 
     // =========================================================================================
-    // Loading the vault (OTVDataBaseLoading.cpp)
+    // Loading the vault (OTVDataBaseLoading.cpp, OTVDataBaseRowReading.cpp)
+public:
+
+    // What one load reads: the maps of the vault, filled on the load worker and swapped into
+    // the store's own maps on the main thread.
+    struct VaultMaps {
+        OTVGroupMap groups;
+        OTVTypeMap types;
+        OTVRecordMap records;
+        OTVUserMap users;
+        QMap<QString, QImage> customIcons;
+    };
+
+    // --- Rows into objects; shared by the load and the personal records.
+
+    // The record of a RECORDTABLE row (the columns of "SELECT * FROM RECORDTABLE ..."): UID,
+    // the ten values and the notes deciphered, the flags, the view counter, attachment state 0.
+    // Its type and group are the objects of `types` and `groups` (none when a map is not given
+    // or does not hold the UID: another user's personal group). Its custom type and attachment
+    // are read separately. No UID is drawn and value 10 is kept as stored, empty included.
+    std::shared_ptr<OTVRecord> recordFromRow(const OTVResultSet& row, const OTVTypeMap* types,
+                                             const OTVGroupMap* groups);
+    // The record's custom type from its CUSTOMTYPETABLE row (none without a row); an icon
+    // number without an image becomes 31. *returnCode: 0, or 3 after a failure (a database
+    // error is reported); the record is then kept without it.
+    void readCustomTypeForRecord(OTVRecord& record, int* returnCode);
+    // The record's attachment name and pass key from its ATTACHMENTTABLE row (the data stays
+    // on the server). *returnCode as above.
+    void readAttachmentForRecord(OTVRecord& record, int* returnCode);
+    // The personal group of the user (UID = user ID), without member or sub-group lists;
+    // nullptr when it has none. Throws on a database error.
+    std::shared_ptr<BKGroup> readPersonalGroup(const QString& userID);
+
+protected:
+    // A GROUPTABLE row (UID, NAME, RECORDPERMISSION, GROUPPERMISSIONPREVAILS), without lists.
+    std::shared_ptr<BKGroup> groupFromRow(const OTVResultSet& row);
+    // A TYPETABLE row.
+    std::shared_ptr<OTVType> typeFromRow(const OTVResultSet& row);
+    // A CUSTOMTYPETABLE row (RECORDID, ICONID, MASKS, FIELD1 .. FIELD10); the icon number
+    // is checked against the application's icons and `customIcons`.
+    OTVType customTypeFromRow(const OTVResultSet& row, const QMap<QString, QImage>& customIcons);
+    // Columns 2 and 3 of an ATTACHMENTTABLE row: the attachment name and pass key.
+    void setAttachmentFromRow(OTVRecord& record, const OTVResultSet& row);
 public:
 
     // =========================================================================================
