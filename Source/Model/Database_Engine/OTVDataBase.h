@@ -329,7 +329,7 @@ private:
     // writes nothing and answers 0.
     int storeOwnPassword(const OTVUser& user);
     int setOwnPasswordAndHint(const std::function<void(OTVUser&)>& applyFields);
-    int runHintReader(const std::function<void()>& body, int* returnCode);
+    int readCurrentUserHintRow(const std::function<void(const OTVResultSet&)>& onRow, int* returnCode);
 
     int readRecentList(const char* query, const QString& userID, QStringList& list);
     int addToRecentList(const char* insertQuery, const char* trimQuery, const char* countQuery,
