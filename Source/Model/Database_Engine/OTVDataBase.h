@@ -36,8 +36,12 @@
 //   (CREATE USER, GRANT, ...) end a transaction and must be undone by hand.
 // - Never wait for the main thread while holding the store lock (a blocking call would deadlock
 //   when the main thread needs the store): hand such work to performOnMainThreadWhenUnlocked.
+// - Each category's section below starts with "public:"; members of its own go at the end of
+//   its section under "protected:" or "private:".
 // - Failure paths are tested against the real server with the seam statementFaults(): the n-th
-//   execution of a chosen SQL text throws a chosen error number (or another exception).
+//   execution of a chosen SQL text throws a chosen error number (or another exception). The
+//   fixture StoreTest and StoreProbe (the machinery opened up) are in
+//   Tests/Model/Database_Engine/StoreTestSupport.h.
 
 #include "OTVEventLog.h"
 #include "OTVStatement.h"
@@ -188,19 +192,24 @@ public:
     bool checkIfDBExixists(const QString& name);
 
     // =========================================================================================
-    // Loading the vault
+    // Loading the vault (OTVDataBaseLoading.cpp)
+public:
 
     // =========================================================================================
-    // Records and queries over the maps
+    // Records and queries over the maps (OTVDataBaseRecords.cpp)
+public:
 
     // =========================================================================================
-    // Groups, record types and custom types, attachments and custom icons
+    // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroupsAndTypes.cpp)
+public:
 
     // =========================================================================================
-    // User accounts, MySQL accounts and grants, the login step, password policy
+    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp)
+public:
 
     // =========================================================================================
-    // Event log, password hints, recent and most-viewed lists
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
+public:
 
     // -----------------------------------------------------------------------------------------
     // Event log (OTVDataBaseEventLog.cpp)
@@ -347,10 +356,12 @@ private:
 public:
 
     // =========================================================================================
-    // Per-user preferences, column, window and split-view layouts
+    // Per-user preferences, column, window and split-view layouts (OTVDataBasePreferences.cpp)
+public:
 
     // =========================================================================================
-    // Personal groups and the master-password change
+    // Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+public:
 
 protected:
     // =========================================================================================
