@@ -119,6 +119,8 @@ int OTVDataBase::runEventLogWrite(const std::function<int()>& body)
         return kOTVStatusValueTooLong;
     } catch (const std::exception& e) {
         qWarning() << "event log: the entry was not stored:" << e.what();
+    } catch (...) {
+        qWarning() << "event log: the entry was not stored";
     }
     return kOTVStatusDatabaseError;
 }

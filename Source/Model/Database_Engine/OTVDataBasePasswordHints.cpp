@@ -142,7 +142,7 @@ int OTVDataBase::readCurrentUserHintRow(const std::function<void(const OTVResult
             status = kOTVStatusClientError;
         else
             status = kOTVStatusDatabaseError;
-    } catch (const std::exception&) {
+    } catch (...) {
         status = kOTVStatusDatabaseError;
     }
     if (returnCode)
