@@ -36,8 +36,12 @@
 //   (CREATE USER, GRANT, ...) end a transaction and must be undone by hand.
 // - Never wait for the main thread while holding the store lock (a blocking call would deadlock
 //   when the main thread needs the store): hand such work to performOnMainThreadWhenUnlocked.
+// - Each category's section below starts with "public:"; members of its own go at the end of
+//   its section under "protected:" or "private:".
 // - Failure paths are tested against the real server with the seam statementFaults(): the n-th
-//   execution of a chosen SQL text throws a chosen error number (or another exception).
+//   execution of a chosen SQL text throws a chosen error number (or another exception). The
+//   fixture StoreTest and StoreProbe (the machinery opened up) are in
+//   Tests/Model/Database_Engine/StoreTestSupport.h.
 
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
@@ -190,16 +194,21 @@ public:
     bool checkIfDBExixists(const QString& name);
 
     // =========================================================================================
-    // Loading the vault
+    // Loading the vault (OTVDataBaseLoading.cpp)
+public:
 
     // =========================================================================================
-    // Records and queries over the maps
+    // Records and queries over the maps (OTVDataBaseRecords.cpp)
+public:
 
     // =========================================================================================
-    // Groups, record types and custom types, attachments and custom icons
+    // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroupsAndTypes.cpp)
+public:
 
     // =========================================================================================
-    // User accounts, MySQL accounts and grants, the login step, password policy
+    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp,
+    // OTVDataBaseLogin.cpp, OTVDataBasePasswordPolicy.cpp)
+public:
     //
     // Every vault user exists twice: a USERTABLE row (with its preference row, group list and
     // personal group) and a MySQL account of the same name and password, through which that
@@ -210,7 +219,6 @@ public:
     // statements (which the server commits at once) by hand. Codes: 0 done, 3 failed (a
     // database error is reported), 1 another failure, 8 the user's row is not (or no longer)
     // there: reload first, 12 a value does not fit its column; nothing is written then.
-    // (OTVDataBaseUsers.cpp)
 
     // A new user: the MySQL account (an existing plain account of that name is adopted and
     // given the new password), its table grants (revoked again for a disabled account), the
@@ -264,7 +272,7 @@ public:
     // on a database error.
     QString getUserIDForName(const QString& userName);
 
-    // The vault-wide password policy (two DATABASEINFOTABLE rows). (OTVDataBasePasswordPolicy.cpp)
+    // The vault-wide password policy (two DATABASEINFOTABLE rows).
     // 0, or 3 for no policy or a database error (reported).
     int setPasswordPolicy(const OTVPasswordPolicy* policy);
     // The policy of a new vault: at least 4 characters, no class required.
@@ -310,16 +318,17 @@ private:
     int deletePersonalGroupForUser(const OTVUserBase& user);
     QStringList groupUIDsOfUser(const QString& userID);
 
+    // =========================================================================================
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
 public:
 
     // =========================================================================================
-    // Event log, password hints, recent and most-viewed lists
+    // Per-user preferences, column, window and split-view layouts (OTVDataBasePreferences.cpp)
+public:
 
     // =========================================================================================
-    // Per-user preferences, column, window and split-view layouts
-
-    // =========================================================================================
-    // Personal groups and the master-password change
+    // Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+public:
 
 protected:
     // =========================================================================================
