@@ -24,15 +24,25 @@ mariadb_client() {
 # mariadb_init DATADIR LOGFILE: a fresh data folder whose root logs in without a password
 # over the socket until the caller sets one.
 mariadb_init() {
-  "$(mariadb_binary mariadb-install-db mysql_install_db)" --no-defaults --datadir="$1" \
-    --auth-root-authentication-method=normal --skip-test-db --user="$(id -un)" >"$2" 2>&1
+  TMPDIR=$(mariadb_tmpdir "$1") "$(mariadb_binary mariadb-install-db mysql_install_db)" --no-defaults \
+    --datadir="$1" --auth-root-authentication-method=normal --skip-test-db --user="$(id -un)" >"$2" 2>&1
+}
+
+# mariadb_tmpdir DATADIR: a temporary folder of that server's own, next to its data. Servers
+# that share /tmp (other programs, other sandboxes with their own process ids) name their
+# temporary tables alike and remove each other's.
+mariadb_tmpdir() {
+  local dir
+  dir="$(dirname "$1")/tmp"
+  mkdir -p "$dir" && echo "$dir"
 }
 
 # mariadb_start DATADIR PORT SOCKET PIDFILE LOGFILE [ROOT_PASSWORD]: starts mariadbd in the
 # background and waits until it answers; fails when it does not come up.
 mariadb_start() {
   local datadir=$1 port=$2 socket=$3 pidfile=$4 log=$5 password=${6:-} pid
-  "$(mariadb_binary mariadbd mysqld)" --no-defaults --datadir="$datadir" --bind-address=127.0.0.1 \
+  "$(mariadb_binary mariadbd mysqld)" --no-defaults --datadir="$datadir" --tmpdir="$(mariadb_tmpdir "$datadir")" \
+    --bind-address=127.0.0.1 \
     --port="$port" --socket="$socket" --pid-file="$pidfile" --log-error="$log" --user="$(id -un)" \
     --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci --lower-case-table-names=0 \
     --innodb-buffer-pool-size=32M --innodb-log-file-size=16M --skip-log-bin --max-connections=200 \
