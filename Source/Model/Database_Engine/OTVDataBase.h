@@ -443,11 +443,9 @@ public:
     QStringList recentlyModifiedRecords() const;
 
 private:
-    // The own password's half on the server: the MySQL account and USERTABLE.PASSWORD. A
-    // password that is not empty changes both (the user-account operation
-    // resetPasswordForUser); an empty one is stored in USERTABLE only and leaves the MySQL
-    // account's password as it is. Until the user-account operations are linked here this
-    // writes nothing and answers 0.
+    // The own password on the server: a password that is not empty changes the MySQL
+    // account's and USERTABLE's (resetPasswordForUser); an empty one is stored in USERTABLE
+    // only and leaves the MySQL account's password as it is.
     int storeOwnPassword(const OTVUser& user);
     int setOwnPasswordAndHint(const std::function<void(OTVUser&)>& applyFields);
     int readCurrentUserHintRow(const std::function<void(const OTVResultSet&)>& onRow, int* returnCode);

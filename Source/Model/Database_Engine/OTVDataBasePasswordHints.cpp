@@ -252,9 +252,19 @@ int OTVDataBase::setOwnPasswordAndHint(const std::function<void(OTVUser&)>& appl
     return status;
 }
 
-int OTVDataBase::storeOwnPassword(const OTVUser& /*user*/)
+int OTVDataBase::storeOwnPassword(const OTVUser& user)
 {
-    return kOTVStatusOK;
+    if (!user.mPassword().isEmpty()) {
+        int status = kOTVStatusOK;
+        resetPasswordForUser(&user, &status);
+        return status;
+    }
+    // No lock password: the MySQL account keeps its password, or anyone could connect as this
+    // user without one.
+    return runGuarded([&] {
+        writeStoredPassword(user.mUserID(), QString());
+        return int(kOTVStatusOK);
+    });
 }
 
 bool OTVDataBase::isPasswordEnableForUser(const OTVUser* user, int* /*returnCode: untouched*/) const

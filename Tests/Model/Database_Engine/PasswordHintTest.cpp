@@ -5,25 +5,49 @@
 
 #include "Model/Ciphers/OTVHintCipher.h"
 #include "Model/OTVUser.h"
+#include "Model/OTVUser_Admin.h"
+
+#include <cppconn/driver.h>
 
 namespace {
 
-constexpr char kUserID[] = "00000000000000A1";
+bool authenticates(const TestServer& server, const QString& name, const QString& password)
+{
+    try {
+        std::unique_ptr<sql::Connection>(
+            get_driver_instance()->connect(server.url().toStdString(), name.toStdString(), password.toStdString()));
+        return true;
+    } catch (const sql::SQLException&) {
+        return false;
+    }
+}
 
 } // namespace
 
+// A vault user "alice" (MySQL account and rows, password "first") logged in through a session
+// of her own: `store`.
 class PasswordHint : public StoreTest {
 public:
     void SetUp() override
     {
         StoreTest::SetUp();
-        ASSERT_EQ(connect(store, server.admin), kOTVStatusOK);
-        root(QStringLiteral("INSERT INTO vivododadi.USERTABLE(USERID, USERNAME) VALUES ('%1', 'alice')").arg(kUserID));
+        root(QStringLiteral("DROP USER IF EXISTS 'alice'@'%'"));
+        ASSERT_EQ(connect(administrator, server.admin), kOTVStatusOK);
+        root(QStringLiteral("DELETE FROM mysql.user_info WHERE User='alice'"));
+        ASSERT_EQ(administrator.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
+        auto account = OTVUser_Admin::createUser();
+        account->setMUsername(QStringLiteral("alice"));
+        account->setMPassword(QStringLiteral("first"));
+        ASSERT_EQ(administrator.addUser(account), kOTVStatusOK);
+        userID = account->mUserID();
+        // The preference row that adding a user makes.
         root(QStringLiteral("INSERT INTO vivododadi.APPPREFTABLE(USERID, USERNAME, HINTQNO) VALUES ('%1', 'alice', 0)")
-                 .arg(kUserID));
+                 .arg(userID));
+
+        ASSERT_EQ(connect(store, {QStringLiteral("alice"), QStringLiteral("first")}), kOTVStatusOK);
+        ASSERT_EQ(store.initUserDetails(QStringLiteral("alice"), QStringLiteral("first")), kOTVStatusOK);
         user = store.mCurrentUser();
-        user->setMUserID(kUserID);
-        user->setMUsername(QStringLiteral("alice"));
+        ASSERT_EQ(user->mUserID(), userID);
     }
 
     // HINTQNO, then HINTQANSWER and HINTQUESTION in hexadecimal ("NULL" for NULL).
@@ -31,7 +55,12 @@ public:
     {
         return rootValue(QStringLiteral("SELECT HINTQNO, HEX(HINTQANSWER), HEX(HINTQUESTION) FROM "
                                         "vivododadi.APPPREFTABLE WHERE USERID='%1'")
-                             .arg(kUserID));
+                             .arg(userID));
+    }
+
+    QString storedPassword() const
+    {
+        return rootValue(QStringLiteral("SELECT HEX(PASSWORD) FROM vivododadi.USERTABLE WHERE USERID='%1'").arg(userID));
     }
 
     static QString stored(int number, const QByteArray& hint, const QByteArray& question)
@@ -41,7 +70,9 @@ public:
             .arg(QString::fromLatin1(hint.toHex().toUpper()), QString::fromLatin1(question.toHex().toUpper()));
     }
 
+    StoreProbe administrator;
     StoreProbe store;
+    QString userID;
     std::shared_ptr<OTVUser> user;
 };
 
@@ -188,4 +219,35 @@ TEST_F(PasswordHint, PasswordChecksHoldOnlyForTheCurrentUsersOwnPassword)
     EXPECT_EQ(store.setPassword(QStringLiteral("pw"), QStringLiteral("hint")), kOTVStatusOK);
     EXPECT_EQ(hintColumns(), "0|NULL|NULL");
     EXPECT_TRUE(store.passwordHintForUser(user.get(), &rc).isNull());
+}
+
+// The own password: any characters reach the MySQL account exactly; a failed change leaves
+// the old password on the server and in memory; an empty password only switches the lock off
+// and keeps the account's password.
+TEST_F(PasswordHint, TheOwnPasswordChangesTheAccountExactly)
+{
+    const QString quoted = QStringLiteral("it's a \\ back'slash\\");
+    ASSERT_EQ(store.setPassword(quoted, QStringLiteral("quotes")), kOTVStatusOK);
+    EXPECT_TRUE(authenticates(server, "alice", quoted));
+    EXPECT_FALSE(authenticates(server, "alice", QStringLiteral("first")));
+    EXPECT_EQ(storedPassword(), QString::fromLatin1(store.encryptDataString(quoted).toHex().toUpper()));
+
+    // The server refuses the change (as for an account that exists only for localhost).
+    store.statementFaults().failExecution("SET PASSWORD FOR 'alice' = PASSWORD('second')", 1, 1133,
+                                          "Can't find any matching row in the user table");
+    EXPECT_EQ(store.setPassword(QStringLiteral("second"), OTVDataBase::PasswordHint{1, "Oslo", "north"}),
+              kOTVStatusDatabaseError);
+    EXPECT_TRUE(authenticates(server, "alice", quoted));
+    EXPECT_EQ(user->mPassword(), quoted);
+    EXPECT_EQ(user->mHintQuestionNumber(), 0);
+    EXPECT_EQ(user->mHintEntered(), "quotes");
+    int rc = -1;
+    EXPECT_EQ(store.passwordHintForUser(user.get(), &rc), "quotes");
+
+    // No lock password: the account keeps its password.
+    ASSERT_EQ(store.setPassword(QString(), QStringLiteral("none")), kOTVStatusOK);
+    EXPECT_TRUE(authenticates(server, "alice", quoted));
+    EXPECT_FALSE(authenticates(server, "alice", QString()));
+    EXPECT_EQ(storedPassword(), "");
+    EXPECT_FALSE(store.isPasswordEnableForUser(user.get(), &rc));
 }
