@@ -282,8 +282,8 @@ public:
     // Both decipher with the pass key stored in the row, which always matches its data.
     std::optional<QByteArray> extractAttachmentDataForRecord(const OTVRecord& record, int* returnCode);
     std::optional<QByteArray> extractAttachmentData(const QString& recordUID, int* returnCode = nullptr);
-    // The attachment cipher: nullopt when the file cannot be read or there is no pass key; an
-    // empty file gives no bytes.
+    // The attachment cipher: nullopt when the file cannot be read, is not smaller than
+    // kAttacmentMaxSize, or there is no pass key; an empty file gives no bytes.
     static std::optional<QByteArray> encryptFile(const QString& path, const QString& with);
     // nullopt for no bytes; throws when the length is not a multiple of 24.
     static std::optional<QByteArray> decrypt(const QByteArray& stored, const QString& with);
