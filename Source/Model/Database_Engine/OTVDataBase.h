@@ -197,6 +197,36 @@ public:
     // =========================================================================================
     // Loading the vault (OTVDataBaseLoading.cpp, OTVDataBaseRowReading.cpp)
 public:
+    //
+    // The load (once per process, after a login step that returned 0) and the reload (the
+    // user's command) read the vault into new maps on a worker thread; the main thread then
+    // swaps the new contents into the store's maps, which stay the same container objects.
+    // A failure leaves the maps as they were and is reported to the desktop's reloadFailed
+    // (9, 10 and 11 lead back to the connection dialog, anything else to an alert); after a
+    // failed first load the vault counts as not loaded, so the next load reads it again.
+
+    // The load thread: reads the vault for the logged-in user. On a new vault (`firstLaunch`)
+    // it stores the record types of the type templates and the default password policy first.
+    // Returns the status (also kept in connectionErrorCode()): 0, or the mapped status of a
+    // database error (3 for any other failure). isLoadingComplete() is true when it returns.
+    int loadDataBase(bool firstLaunch);
+    // Starts loadDataBase on a worker and returns at once; isLoadingComplete() is false from
+    // this call until the worker has ended, so a waiter never sees the previous load's flag.
+    void startLoadingDataBase(bool firstLaunch);
+    // Whether a load has read the vault in this process.
+    bool isVaultLoaded() const;
+
+    // The reload thread: reads the user's own row first. A deleted (7) or disabled (6) account
+    // gets its alert ("Quit"), the preferences are not saved and the application quits; nothing
+    // more is read. Otherwise the record cipher is made again from the stored master password,
+    // the vault is read (not the preferences) and the desktop is told: finishReloadingData and
+    // updateApplicationUIForCurrectPermissions, or reloadFailed(status). Returns the status,
+    // also kept in connectionErrorCode().
+    int reloadDatabase();
+    // Starts reloadDatabase on a worker and returns at once; isDataReloading() is true from
+    // this call until the worker has ended.
+    void startReloadingDatabase();
+    bool isDataReloading() const { return mIsDataReloaded.load(); }
 
     // What one load reads: the maps of the vault, filled on the load worker and swapped into
     // the store's own maps on the main thread.
@@ -238,6 +268,33 @@ protected:
     OTVType customTypeFromRow(const OTVResultSet& row, const QMap<QString, QImage>& customIcons);
     // Columns 2 and 3 of an ATTACHMENTTABLE row: the attachment name and pass key.
     void setAttachmentFromRow(OTVRecord& record, const OTVResultSet& row);
+
+private:
+    // The readers of the load. Each fills its part of `maps` and throws on a failure.
+    void getExternalIcons(VaultMaps& maps);
+    void readCatagoryTable(VaultMaps& maps);
+    void readTypesTable(VaultMaps& maps);
+    // Every record, linked to the groups and types of `maps`, with the custom types and
+    // attachment names of all records read in one statement per table.
+    void readRecordTable(VaultMaps& maps);
+    // Every account but the logged-in one (by name) and the well-known administrators.
+    void readUserTableIfErrorReturnCode(VaultMaps& maps, const QString& loggedInName);
+    // The vault as the logged-in user sees it, in the order both threads read it.
+    void readVault(VaultMaps& maps, const OTVUser& user);
+    // A new vault's record types and password policy: 0, or the status of the failed step.
+    int initDefaults();
+    // The logged-in user's preferences, list layout and recent lists (first load only). The
+    // preference category provides them; until it is wired in here nothing is read and 0 is
+    // returned.
+    int readUserPreferencesForLoad(OTVUser& user);
+    // Runs one step of a load under the store lock: its status, or the status of what it
+    // threw (mapped for a database error, 3 otherwise). Nothing is reported here: the load
+    // reports its end to the desktop.
+    int runLoadStep(const std::function<int()>& step);
+    // On the main thread: the new maps become the store's; the containers stay the same.
+    void installVaultMaps(VaultMaps& maps);
+    // The alert of a deleted or disabled account at reload, then the application quits.
+    void quitForAccountStatus(int status);
 public:
 
     // =========================================================================================
