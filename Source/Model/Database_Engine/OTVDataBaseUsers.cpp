@@ -580,8 +580,3 @@ int OTVDataBase::deletePersonalGroupForUser(const OTVUserBase& /*user*/)
 {
     return kOTVStatusOK;
 }
-
-QStringList OTVDataBase::groupUIDsOfUser(const QString& /*userID*/)
-{
-    return {};
-}

@@ -220,6 +220,9 @@ TEST_F(UserAccounts, LifeOfAnAccountEnabledOrDisabled)
             EXPECT_EQ(own.initUserDetails(name, "bob's pw"), kOTVStatusOK);
             EXPECT_EQ(own.mCurrentUser()->mUserID(), user->mUserID());
             EXPECT_EQ(own.mCurrentUser()->mDataPermissionsBit(), 9);
+            QStringList groups = own.mCurrentUser()->mUsersGroupArray();
+            groups.sort();
+            EXPECT_EQ(groups, (QStringList{kGroupA, kGroupB}));
         }
         own.closeConnection();
 
