@@ -353,6 +353,8 @@ public:
     // statements (which the server commits at once) by hand. Codes: 0 done, 3 failed (a
     // database error is reported), 1 another failure, 8 the user's row is not (or no longer)
     // there: reload first, 12 a value does not fit its column; nothing is written then.
+    // The account statements end any open transaction: never call these inside
+    // runInTransaction, nor (replaceUser asks the window on the main thread) holding the lock.
 
     // A new user: the MySQL account (an existing plain account of that name is adopted and
     // given the new password), its table grants (revoked again for a disabled account), the

@@ -272,6 +272,8 @@ inline constexpr char kQueryMySQLPasswordHash[] =
     "SELECT authentication_string FROM mysql.user WHERE user=? AND host='%'";
 inline constexpr char kQueryMySQLTablesWithRights[] =
     "SELECT Db, Table_name FROM mysql.tables_priv WHERE User=? AND Host='%'";
+// "name@host" of the session's own account.
+inline constexpr char kQueryCurrentAccount[] = "SELECT CURRENT_USER()";
 inline constexpr char kFlushPriviliges[] = "FLUSH PRIVILEGES";
 
 // Account statements cannot take "?" placeholders. Each %n is filled with a quoted, escaped
