@@ -202,14 +202,14 @@ public:
 public:
 
     // =========================================================================================
-    // Groups, record types and custom types, attachments and custom icons
-    // (OTVDataBaseGroups.cpp, OTVDataBaseTypes.cpp, OTVDataBaseAttachments.cpp,
-    // OTVDataBaseCustomIcons.cpp)
+    // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroups.cpp,
+    // OTVDataBaseTypes.cpp, OTVDataBaseAttachments.cpp, OTVDataBaseCustomIcons.cpp)
     //
     // The maps change only after the write succeeded, and on the main thread: a change made on
     // a worker is handed to the main thread and is there once the outermost store lock ends.
     // Every group and type write is logged: its own action text when it succeeded, "Failed"
     // when it did not.
+public:
 
     // --- Groups. Status: 0 done; 8 nothing written (no such row, or a UID already stored);
     // 12 the name does not fit its column; 3 a database error (reported); 1 another failure.
@@ -285,8 +285,8 @@ public:
     // Both decipher with the pass key stored in the row, which always matches its data.
     std::optional<QByteArray> extractAttachmentDataForRecord(const OTVRecord& record, int* returnCode);
     std::optional<QByteArray> extractAttachmentData(const QString& recordUID, int* returnCode = nullptr);
-    // The attachment cipher: nullopt when the file cannot be read or there is no pass key; an
-    // empty file gives no bytes.
+    // The attachment cipher: nullopt when the file cannot be read, is not smaller than
+    // kAttacmentMaxSize, or there is no pass key; an empty file gives no bytes.
     static std::optional<QByteArray> encryptFile(const QString& path, const QString& with);
     // nullopt for no bytes; throws when the length is not a multiple of 24.
     static std::optional<QByteArray> decrypt(const QByteArray& stored, const QString& with);
@@ -336,8 +336,6 @@ protected:
                                          int* returnCode);
     // The event of a group or type write, after it ended.
     void logWrite(const QString& event, const QString& name, int status, const QString& successAction);
-
-public:
 
     // =========================================================================================
     // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp,

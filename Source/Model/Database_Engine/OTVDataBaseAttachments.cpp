@@ -89,7 +89,7 @@ std::optional<QByteArray> OTVDataBase::encryptFile(const QString& path, const QS
 {
     if (with.isNull())
         return std::nullopt;
-    const std::optional<QByteArray> plain = readFile(path, kLongBlobBytes);
+    const std::optional<QByteArray> plain = readFile(path, kAttacmentMaxSize - 1);
     if (!plain)
         return std::nullopt;
     return encipherBytes(*plain, with);

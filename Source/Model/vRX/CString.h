@@ -12,7 +12,7 @@ class CString {
 public:
     CString() = default;
     explicit CString(const QString& text);            // as UTF-8
-    CString(const char* text);                         // NOLINT: used like a C string
+    CString(const char* text);                         // implicit, as C strings are passed
     CString(const CString&) = default;
     CString& operator=(const CString&) = default;
 

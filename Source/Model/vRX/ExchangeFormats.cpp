@@ -49,11 +49,11 @@ const char* EntryOrEmpty(const CStringArray& list, short n)
     return entry != nullptr ? entry : "";
 }
 
-// Writes entries first .. first + count - 1 of list, missing ones empty, each followed by ",".
-void WriteFieldRun(std::string& out, const BLOWFISH_CTX* key, const CStringArray& list, short first, short count)
+// Writes the first count entries of list, missing ones empty, each followed by ",".
+void WriteFieldRun(std::string& out, const BLOWFISH_CTX* key, const CStringArray& list, short count)
 {
     for (short i = 0; i < count; ++i) {
-        WriteFieldString(out, key, EntryOrEmpty(list, static_cast<short>(first + i)));
+        WriteFieldString(out, key, EntryOrEmpty(list, i));
         out += ',';
     }
 }
@@ -64,6 +64,19 @@ void WritePlainEntries(std::string& out, const CStringArray& list)
         FormatCSVField(list.GetAt(i), out);
         out += ',';
     }
+}
+
+// A plain line that begins with a header text would be skipped by a reader as the file's header,
+// so its first field is then quoted. Unquoted, that field holds no comma, so the first comma
+// ends it.
+void QuoteLeadingHeaderText(std::string& out, size_t lineStart)
+{
+    const std::string_view line = std::string_view(out).substr(lineStart);
+    if (!HasHeader(line, kOstrevinHeader) && !HasHeader(line, kOstrevinvRXHeader))
+        return;
+    const size_t fieldEnd = out.find(',', lineStart);
+    out.insert(fieldEnd == std::string::npos ? out.size() : fieldEnd, 1, '"');
+    out.insert(lineStart, 1, '"');
 }
 
 bool IsUpperHex(std::string_view text)
@@ -289,12 +302,12 @@ void WriteNextVRXRecord(std::string& out, EFileType kind, const BLOWFISH_CTX* ke
 {
     WriteBool(out, isType, true);
     WriteNumber(out, icon, true);
-    WriteFieldRun(out, key, fields, 0, isType ? kVRXTypeFields : kVRXRecordValues);
+    WriteFieldRun(out, key, fields, isType ? kVRXTypeFields : kVRXRecordValues);
     if (!isType && kind == kVRX4File)
-        WriteFieldRun(out, key, attachment, 0, kVRXAttachmentFields);
+        WriteFieldRun(out, key, attachment, kVRXAttachmentFields);
     WriteNumber(out, mask, true);
     if (!isType) {
-        WriteFieldRun(out, key, customNames, 0, kVRXCustomLabels);
+        WriteFieldRun(out, key, customNames, kVRXCustomLabels);
         WriteFieldString(out, key, static_cast<const char*>(category));
         out += ',';
         WriteFieldString(out, key, EntryOrEmpty(fields, kVRXRecordValues));
@@ -311,8 +324,10 @@ void WriteNextVRXType(std::string& out, EFileType kind, const BLOWFISH_CTX* key,
 
 void WriteNextRecord(std::string& out, const CStringArray& fields, const CString& category)
 {
+    const size_t lineStart = out.size();
     WritePlainEntries(out, fields);
     FormatCSVField(static_cast<const char*>(category), out);
+    QuoteLeadingHeaderText(out, lineStart);
     WriteNewLine(out);
 }
 
