@@ -246,8 +246,6 @@ inline constexpr char kQueryUserExistInVivododaDI[] =
     "USERNAME=BINARY ?";
 inline constexpr char kQueryMaxWellKnownUID[] = "select MAX(USERID) from USERTABLE where USERID like \"000000000000%\"";
 inline constexpr char kQueryDeleteUserFromGroupList[] = "DELETE FROM  USERGROUPTABLE WHERE USERID=?";
-inline constexpr char kQueryInsertIntoUserGroupList[] =
-    "INSERT IGNORE INTO  USERGROUPTABLE(USERID ,GROUPID ) VALUES (?,?)";
 inline constexpr char UpdUserNameVal[] = "UPDATE IGNORE APPPREFTABLE SET USERNAME = ? WHERE USERID = ?";
 
 // The logged-in user's row (also read by every reload).
