@@ -452,7 +452,8 @@ private:
     QStringList groupUIDsOfUser(const QString& userID);
 
     // =========================================================================================
-    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp,
+    // OTVDataBasePasswordHints.cpp, OTVDataBaseRecentLists.cpp)
 public:
 
     // -----------------------------------------------------------------------------------------
