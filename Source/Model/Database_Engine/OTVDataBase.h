@@ -214,6 +214,13 @@ public:
     // Per-user preferences, column, window and split-view layouts (OTVDataBasePreferences.cpp)
 public:
 
+    // Creates the user's preference row with every default (all types, the user's own group,
+    // the font "ArialMT" at 13 points, white rows, ...). *returnCode (may be null): 0; 8 when
+    // nothing was written (no USERTABLE row for the ID); 12 when the ID or the name is longer
+    // than its column; 3 for an empty ID and after a failure (database errors are reported).
+    // Part of the caller's transaction when there is one.
+    void initUserPreferencesForUser(const QString& userID, const QString& userName, int* returnCode);
+
     // =========================================================================================
     // Personal groups and the master-password change (OTVDataBasePersonal.cpp)
 public:
