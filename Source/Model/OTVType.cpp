@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <limits>
+
 namespace {
 
 bool isFieldNumber(int field)
@@ -18,6 +20,27 @@ bool isUIDText(const QString& text)
 {
     static const QRegularExpression uid(QStringLiteral("^[0-9A-Fa-f]{16}$"));
     return uid.match(text).hasMatch();
+}
+
+// The value as an int, when it is an integer that fits.
+std::optional<int> integerValue(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: {
+        // QVariant::toInt() truncates silently; check the range on the wide value.
+        if (value.typeId() == QMetaType::ULongLong && value.toULongLong() > quint64(std::numeric_limits<int>::max()))
+            return std::nullopt;
+        const qlonglong number = value.toLongLong();
+        if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
+            return std::nullopt;
+        return static_cast<int>(number);
+    }
+    default:
+        return std::nullopt;
+    }
 }
 
 // Gives type its default icon, mask and labels, as a new type has them.
@@ -91,9 +114,10 @@ std::shared_ptr<OTVType> OTVType::createTypeFromDictionary(const QVariantMap& di
 
     const QVariant icon = dictionary.value(QStringLiteral("IconID"));
     if (icon.isValid()) {
-        if (icon.typeId() != QMetaType::LongLong)
+        const std::optional<int> iconID = integerValue(icon);
+        if (!iconID)
             return nullptr;
-        type->setMTypeIconID(icon.toInt());
+        type->setMTypeIconID(*iconID);
     }
 
     int mask = 0;
