@@ -8,7 +8,7 @@ OSTREVIN_PACKAGES=(
   build-essential cmake pkg-config python3
   qt6-base-dev libgl-dev libegl-dev fonts-dejavu-core
   libmysqlcppconn-dev mariadb-server mariadb-client
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   xdg-utils
 )
 

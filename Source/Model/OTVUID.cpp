@@ -1,56 +1,56 @@
 #include "OTVUID.h"
 
+#include "OTVRandom.h"
+
 #include <QByteArray>
-#include <QDateTime>
 #include <QRandomGenerator>
 
-#include <cstdlib>
+#include <chrono>
 #include <cstring>
-#include <mutex>
 
 namespace {
-
-// The C library's random() is seeded once per process from system entropy, so that two
-// processes never draw the same UID sequence.
-long seededRandom()
-{
-    static std::once_flag seeded;
-    std::call_once(seeded, [] { srandom(QRandomGenerator::system()->generate()); });
-    return random();
-}
 
 QString textOf(const unsigned char bytes[8])
 {
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes), 8).toHex().toUpper());
 }
 
-// Seconds since 1 January 2001, as a double, like the platform's absolute time.
-double absoluteTimeNow()
-{
-    constexpr qint64 kUnixTimeOf2001 = 978307200;
-    return QDateTime::currentMSecsSinceEpoch() / 1000.0 - kUnixTimeOf2001;
-}
-
 } // namespace
 
-QString OTVUID::giveMeNewUID()
+double OTVUID::absoluteTimeNow()
+{
+    // Nanoseconds, not milliseconds: bytes 4 to 7 must differ between UIDs made in quick
+    // succession. The epoch is subtracted in integers to keep the double's precision.
+    constexpr std::int64_t kUnixTimeOf2001Ns = 978307200LL * 1000000000LL;
+    const std::int64_t ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::system_clock::now().time_since_epoch())
+                                .count();
+    return static_cast<double>(ns - kUnixTimeOf2001Ns) / 1e9;
+}
+
+QString OTVUID::composeUID(quint32 randomDraw, quint32 secureDraw, double absoluteTime)
 {
     unsigned char bytes[8] = {};
-    const quint32 drawn = static_cast<quint32>(seededRandom());
-    bytes[0] = drawn & 0xFF;
-    bytes[1] = (drawn >> 8) & 0xFF;
-    // Bytes 2 and 3 come from the system's secure source: together with the random bytes 0 and
-    // 1 and the time in bytes 4 to 7 they make a repeated UID practically impossible, and byte 2
-    // is never zero, so that a new UID is never well known.
-    const quint32 extra = QRandomGenerator::system()->generate();
-    bytes[2] = static_cast<unsigned char>(1 + (extra & 0xFF) % 255);
-    bytes[3] = (extra >> 8) & 0xFF;
-    const double now = absoluteTimeNow();
+    bytes[0] = randomDraw & 0xFF;
+    bytes[1] = (randomDraw >> 8) & 0xFF;
+    // Byte 2 is never zero, so a new UID is never well known.
+    bytes[2] = static_cast<unsigned char>(1 + (secureDraw & 0xFF) % 255);
+    bytes[3] = (secureDraw >> 8) & 0xFF;
     quint64 bits;
-    std::memcpy(&bits, &now, sizeof bits);
+    std::memcpy(&bits, &absoluteTime, sizeof bits);
     for (int i = 0; i < 4; ++i)
         bytes[4 + i] = (bits >> (8 * i)) & 0xFF;
     return textOf(bytes);
+}
+
+QString OTVUID::giveMeNewUID()
+{
+    // The random source is re-seeded from random() (itself seeded once per process from system
+    // entropy); bytes 2 and 3 come from the secure source, so UIDs of two clients made at the
+    // same instant still differ.
+    RandomNumberInit(static_cast<unsigned long>(OTVSeededCRandom()));
+    const auto drawn = static_cast<quint32>(RandomNumber());
+    return composeUID(drawn, QRandomGenerator::system()->generate(), absoluteTimeNow());
 }
 
 QString OTVUID::giveMeUnfilledUID()

@@ -19,4 +19,11 @@ public:
     static QString nextWellknownUID(const QString& uid);
     // True when the first 14 characters decode to zero bytes.
     static bool isWellKnownUID(const QString& uid);
+
+    // The layout of a new UID: bytes 0-1 the low 16 bits of a draw of the random source,
+    // bytes 2-3 from a draw of the secure source (byte 2 never zero), bytes 4-7 the low 32 bits
+    // of the absolute time's IEEE-754 pattern (seconds since 2001-01-01), least significant first.
+    static QString composeUID(quint32 randomDraw, quint32 secureDraw, double absoluteTime);
+    // Seconds since 1 January 2001 00:00 UTC, to the clock's full resolution.
+    static double absoluteTimeNow();
 };

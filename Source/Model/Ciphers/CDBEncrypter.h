@@ -6,6 +6,8 @@
 // initialisation vector, so equal texts give equal bytes (the duplicate-name checks compare
 // enciphered bytes on the server). Only the first 16 bytes of the key text count; a shorter text
 // is padded with blanks. Copies of the program share the vault, so this must never change.
+// This is weak by design and kept for compatibility: equal values are visible as equal, and a
+// master password longer than 16 bytes adds nothing to the key.
 //
 // Failures are swallowed: Init returns 0, Encrypt and Decrypt return a zeroed buffer, which
 // reads as the empty text. Results are malloc buffers owned by the caller (or by a DataBuf that

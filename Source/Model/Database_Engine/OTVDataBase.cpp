@@ -19,10 +19,12 @@
 #include <cppconn/exception.h>
 #include <cppconn/prepared_statement.h>
 #include <cppconn/statement.h>
+#include <mysql_connection.h>
 #include <mysql_driver.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 const char kApplicationEncryptionKey[] = "Ostrevin Darovazivu vault key 7Q2mX9pL";
 static_assert(sizeof(kApplicationEncryptionKey) == 38 + 1, "the application key text has 38 characters");
@@ -212,6 +214,20 @@ void OTVDataBase::executePlain(const char* sql)
     std::unique_ptr<sql::Statement> statement(connection().createStatement());
     mStatementFaults.beforeExecution(sql);
     statement->execute(sql);
+}
+
+void OTVDataBase::executePlain(const QString& sql)
+{
+    executePlain(sql.toStdString().c_str());
+}
+
+QString OTVDataBase::quotedString(const QString& text)
+{
+    StoreLock lock(*this);
+    auto* native = dynamic_cast<sql::mysql::MySQL_Connection*>(&connection());
+    if (!native)
+        throw std::logic_error("the connection cannot escape text");
+    return QLatin1Char('\'') + OTVStringFromSQL(native->escapeString(text.toStdString())) + QLatin1Char('\'');
 }
 
 QByteArray OTVDataBase::encryptedValue(const QString& text, qint64 columnBytes)

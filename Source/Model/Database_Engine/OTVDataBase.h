@@ -235,6 +235,11 @@ protected:
     // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
     OTVStatement prepare(const char* sql);
     void executePlain(const char* sql);
+    void executePlain(const QString& sql);
+
+    // `text` as a quoted SQL string literal, escaped by the connection, for the few statements
+    // that cannot take "?" placeholders (account names and passwords in CREATE USER, GRANT, ...).
+    QString quotedString(const QString& text);
 
     // The stored form of a value, refused (OTVValueTooLong) when it does not fit the column.
     QByteArray encryptedValue(const QString& text, qint64 columnBytes);

@@ -331,3 +331,33 @@ TEST_F(GuardedOperations, ConcurrentOperationsAreSerialised)
     EXPECT_EQ(groups(), 3 * kPerThread);
     EXPECT_TRUE(notifications.posts().isEmpty());
 }
+
+// Text formatted into SQL (account statements) is escaped by the connection: whatever it
+// holds, it stays one string literal.
+TEST_F(GuardedOperations, QuotedStringsStayOneLiteral)
+{
+    const QString texts[] = {
+        QStringLiteral("plain"),
+        QStringLiteral("it's"),
+        QStringLiteral("back\\slash\\"),
+        QStringLiteral("'; DROP DATABASE vivododadi; --"),
+        QStringLiteral("quote\" percent% under_score"),
+        QStringLiteral("Grüße 日本 🔑"),
+        QStringLiteral("line\nbreak\ttab\r\x1a"),
+    };
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        QString echoed;
+        ASSERT_EQ(store.runGuarded([&] {
+            const std::string query = ("SELECT " + store.quotedString(text)).toStdString();
+            OTVStatement statement = store.prepare(query.c_str());
+            OTVResultSet rows = statement.executeQuery();
+            rows.next();
+            echoed = rows.getString(1u);
+            return kOTVStatusOK;
+        }),
+                  kOTVStatusOK);
+        EXPECT_EQ(echoed, text);
+    }
+    EXPECT_TRUE(store.checkIfDBExixists(kDatabaseName));
+}

@@ -33,6 +33,7 @@ public:
     using OTVDataBase::kStatusFromErrorNumber;
     using OTVDataBase::performOnMainThreadWhenUnlocked;
     using OTVDataBase::prepare;
+    using OTVDataBase::quotedString;
     using OTVDataBase::runGuarded;
     using OTVDataBase::runInTransaction;
     using OTVDataBase::StoreLock;
