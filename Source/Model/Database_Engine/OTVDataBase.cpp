@@ -120,6 +120,8 @@ int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorS
     } catch (const std::exception& e) {
         qWarning() << "store operation failed:" << e.what();
         status = otherFailureStatus;
+    } catch (...) {
+        status = otherFailureStatus;
     }
     markRollbackOnly(status);
     return status;
@@ -260,6 +262,8 @@ int OTVDataBase::startConnectionToServer(const OTVConnectRequest& request)
         } catch (const std::exception& e) {
             qWarning() << "connection attempt failed:" << e.what();
             mConnectionErrCode = kOTVStatusDatabaseError;
+        } catch (...) {
+            mConnectionErrCode = kOTVStatusDatabaseError;
         }
     }   // errors that the steps reported reach handleDatabaseError here, before the re-arming
     if (!BKIsMainThread())
@@ -321,7 +325,6 @@ void OTVDataBase::closeConnection()
         // already gone
     }
     mCPcon.reset();
-    mTransactionDepth = 0;
 }
 
 bool OTVDataBase::isConnected() const

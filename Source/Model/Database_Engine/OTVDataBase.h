@@ -36,8 +36,12 @@
 //   (CREATE USER, GRANT, ...) end a transaction and must be undone by hand.
 // - Never wait for the main thread while holding the store lock (a blocking call would deadlock
 //   when the main thread needs the store): hand such work to performOnMainThreadWhenUnlocked.
+// - Each category's section below starts with "public:"; members of its own go at the end of
+//   its section under "protected:" or "private:".
 // - Failure paths are tested against the real server with the seam statementFaults(): the n-th
-//   execution of a chosen SQL text throws a chosen error number (or another exception).
+//   execution of a chosen SQL text throws a chosen error number (or another exception). The
+//   fixture StoreTest and StoreProbe (the machinery opened up) are in
+//   Tests/Model/Database_Engine/StoreTestSupport.h.
 
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
@@ -188,10 +192,12 @@ public:
     bool checkIfDBExixists(const QString& name);
 
     // =========================================================================================
-    // Loading the vault
+    // Loading the vault (OTVDataBaseLoading.cpp)
+public:
 
     // =========================================================================================
     // Records and queries over the maps (OTVDataBaseRecords.cpp, OTVDataBaseQueryMethods.cpp)
+public:
 
     // Record storage. Values 1 to 10 and the notes are stored enciphered with the record
     // cipher. A record's row, its custom type and its attachment are written in one
@@ -331,21 +337,25 @@ private:
                        const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const;
     QString personalGroupUID() const;
 
+    // =========================================================================================
+    // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroupsAndTypes.cpp)
 public:
-    // =========================================================================================
-    // Groups, record types and custom types, attachments and custom icons
 
     // =========================================================================================
-    // User accounts, MySQL accounts and grants, the login step, password policy
+    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp)
+public:
 
     // =========================================================================================
-    // Event log, password hints, recent and most-viewed lists
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
+public:
 
     // =========================================================================================
-    // Per-user preferences, column, window and split-view layouts
+    // Per-user preferences, column, window and split-view layouts (OTVDataBasePreferences.cpp)
+public:
 
     // =========================================================================================
-    // Personal groups and the master-password change
+    // Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+public:
 
 protected:
     // =========================================================================================

@@ -21,8 +21,10 @@
 
 #include <QStringList>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 // The store with its shared machinery opened up for tests.
 class StoreProbe : public OTVDataBase {
@@ -132,6 +134,18 @@ protected:
     {
         const QStringList rows = rootRows(query);
         return rows.isEmpty() ? QString() : rows.first();
+    }
+
+    // rootValue once it equals `expected`, or after five seconds: the server ends the thread of
+    // a closed session a little after the client has gone.
+    QString rootValueEventually(const QString& query, const QString& expected) const
+    {
+        QString value = rootValue(query);
+        for (int attempt = 0; attempt < 100 && value != expected; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            value = rootValue(query);
+        }
+        return value;
     }
 
     void root(const QString& statement) const { server.execAsRoot(statement); }

@@ -1,0 +1,271 @@
+#include "Model/vRX/TextFile.h"
+
+#include <limits>
+
+namespace {
+
+constexpr char kCR = '\r';
+constexpr char kLF = '\n';
+constexpr char kVT = '\v';
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool IsLineBreak(char c)
+{
+    return c == kCR || c == kLF;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == kVT || c == '\f';
+}
+
+bool IsWhiteSp(char c)
+{
+    return IsBlank(c) || IsLineBreak(c);
+}
+
+// Value of an upper-case hexadecimal digit, or -1.
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The byte after the cursor's first, or NUL when there is none.
+char PeekSecond(TextCursor cursor)
+{
+    return cursor.size() > 1 ? cursor[1] : '\0';
+}
+
+// Copies one character of a field as the reader stores it.
+void StoreFieldChar(char c, std::string& out)
+{
+    if (c == kVT)
+        out += kCR;
+    else if (c != kLF)
+        out += c;
+}
+
+} // namespace
+
+// ---- writers ----
+
+void WriteString(std::string& out, std::string_view text)
+{
+    out.append(text);
+}
+
+void WriteBool(std::string& out, bool value, bool comma)
+{
+    out += value ? 'T' : 'F';
+    if (comma)
+        out += ',';
+}
+
+void WriteNumber(std::string& out, long value, bool comma)
+{
+    out += std::to_string(value);
+    if (comma)
+        out += ',';
+}
+
+void WriteNewLine(std::string& out)
+{
+    out += kLineEnding;
+}
+
+char* WriteHexBytes(char* out, const unsigned char* bytes, long count, bool comma)
+{
+    for (long i = 0; i < count; ++i) {
+        *out++ = kHexDigits[bytes[i] >> 4];
+        *out++ = kHexDigits[bytes[i] & 0x0F];
+    }
+    if (comma)
+        *out++ = ',';
+    return out;
+}
+
+void WriteHexBytes(std::string& out, const unsigned char* bytes, size_t count, bool comma)
+{
+    const size_t start = out.size();
+    out.resize(start + 2 * count + (comma ? 1 : 0));
+    WriteHexBytes(out.data() + start, bytes, static_cast<long>(count), comma);
+}
+
+void FormatCSVField(std::string_view field, std::string& out)
+{
+    // LF is dropped, so the first byte written is the first one that is not LF.
+    const size_t first = field.find_first_not_of(kLF);
+    const bool quoted = field.find_first_of(",\"\r") != std::string_view::npos
+                        || (first != std::string_view::npos && IsBlank(field[first]));
+    if (quoted)
+        out += '"';
+    for (const char c : field) {
+        if (c == '"')
+            out += "\"\"";
+        else if (c != kLF)
+            out += c;
+    }
+    if (quoted)
+        out += '"';
+}
+
+// ---- readers ----
+
+bool IsTextEnd(TextCursor cursor)
+{
+    return cursor.empty() || cursor.front() == '\0';
+}
+
+bool IsLineEmpty(TextCursor cursor)
+{
+    return IsTextEnd(cursor) || IsLineBreak(cursor.front());
+}
+
+TextCursor GetNextField(TextCursor cursor, std::string& out)
+{
+    out.clear();
+    cursor = SkipWhiteSp(cursor, false);
+    bool inQuotes = false;
+    if (!IsTextEnd(cursor) && cursor.front() == '"') {
+        inQuotes = true;
+        cursor.remove_prefix(1);
+    }
+    while (!IsTextEnd(cursor)) {
+        const char c = cursor.front();
+        if (c == '"' && PeekSecond(cursor) == '"') {
+            out += '"';
+            cursor.remove_prefix(2);
+            continue;
+        }
+        if (inQuotes && c == '"') {
+            // Closes the quotes; what follows up to the comma or line end is kept as it is.
+            inQuotes = false;
+            cursor.remove_prefix(1);
+            continue;
+        }
+        if (!inQuotes && (c == ',' || IsLineBreak(c)))
+            break;
+        StoreFieldChar(c, out);
+        cursor.remove_prefix(1);
+    }
+    if (!IsTextEnd(cursor) && cursor.front() == ',')
+        cursor.remove_prefix(1);
+    while (!IsTextEnd(cursor) && IsBlank(cursor.front()))
+        cursor.remove_prefix(1);
+    return cursor;
+}
+
+TextCursor ReadBool(TextCursor cursor, bool& value)
+{
+    std::string field;
+    cursor = GetNextField(cursor, field);
+    value = !field.empty() && field.front() == 'T';
+    return cursor;
+}
+
+TextCursor ReadNumber(TextCursor cursor, long& value)
+{
+    std::string field;
+    cursor = GetNextField(cursor, field);
+    size_t i = 0;
+    const bool negative = !field.empty() && field[0] == '-';
+    if (!field.empty() && (field[0] == '-' || field[0] == '+'))
+        i = 1;
+    // Accumulate towards the sign, so that the most negative number is reached too.
+    constexpr long kMin = std::numeric_limits<long>::min();
+    constexpr long kMax = std::numeric_limits<long>::max();
+    long number = 0;
+    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+        const int digit = field[i] - '0';
+        if (negative)
+            number = number < (kMin + digit) / 10 ? kMin : number * 10 - digit;
+        else
+            number = number > (kMax - digit) / 10 ? kMax : number * 10 + digit;
+    }
+    value = number;
+    return cursor;
+}
+
+TextCursor ReadHexBytes(TextCursor text, std::string& out)
+{
+    out.clear();
+    text = SkipWhiteSp(text, false);
+    while (!IsTextEnd(text)) {
+        const int high = HexValue(text.front());
+        const int low = high < 0 ? -1 : HexValue(PeekSecond(text));
+        if (low < 0)
+            break;
+        out += static_cast<char>((high << 4) | low);
+        text.remove_prefix(2);
+    }
+    if (!IsTextEnd(text))
+        text.remove_prefix(1);
+    return text;
+}
+
+TextCursor GetNextLine(TextCursor cursor, std::string& out, size_t max)
+{
+    for (;;) {
+        out.clear();
+        if (IsTextEnd(cursor))
+            return cursor;
+        size_t lineLength = 0;
+        while (!IsLineEmpty(cursor)) {
+            if (out.size() < max)
+                out += cursor.front();
+            ++lineLength;
+            cursor.remove_prefix(1);
+        }
+        if (!IsTextEnd(cursor) && cursor.front() == kCR)
+            cursor.remove_prefix(1);
+        if (!IsTextEnd(cursor) && cursor.front() == kLF)
+            cursor.remove_prefix(1);
+        if (lineLength != 0 || IsTextEnd(cursor))
+            return cursor;
+    }
+}
+
+TextCursor SkipLine(TextCursor cursor)
+{
+    while (!IsLineEmpty(cursor))
+        cursor.remove_prefix(1);
+    return SkipReturns(cursor);
+}
+
+TextCursor SkipReturns(TextCursor cursor)
+{
+    while (!IsTextEnd(cursor) && IsLineBreak(cursor.front()))
+        cursor.remove_prefix(1);
+    return cursor;
+}
+
+TextCursor SkipWhiteSp(TextCursor cursor, bool stopAtLineEnd)
+{
+    while (!IsTextEnd(cursor) && IsWhiteSp(cursor.front())) {
+        if (stopAtLineEnd && IsLineBreak(cursor.front()))
+            break;
+        cursor.remove_prefix(1);
+    }
+    return cursor;
+}
+
+// ---- tests of a whole file ----
+
+bool IsTextFile(std::string_view bytes)
+{
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != kCR && c != kLF && byte != 0x1D && c != '\t' && c != '\f' && c != kVT)
+            return false;
+    }
+    return true;
+}
+
+bool HasHeader(std::string_view text, std::string_view header)
+{
+    return text.size() >= header.size() && text.compare(0, header.size(), header) == 0;
+}

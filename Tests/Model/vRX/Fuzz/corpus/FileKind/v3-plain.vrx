@@ -1,0 +1,1 @@
+Ostrevin vRX File -v3.0F
