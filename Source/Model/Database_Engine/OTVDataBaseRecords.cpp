@@ -93,12 +93,12 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
         if (inserted == 0)
             return int(kOTVStatusNothingWritten);
         if (record->mIsCustomized()) {
-            if (const int written = writeCustomTypeOfRecord(*record))
+            if (const int written = updateCustomType(*record, *record->mRecordCustomType()))
                 return written;
         }
         // A duplicate's caller copies the attachment row of its source after the add.
         if (record->mHasAttachment() && record->mAttachmentState() != kAttachmentCopyRow) {
-            if (const int written = writeAttachmentOfRecord(*record))
+            if (const int written = insertAttachmentforRecordID(*record))
                 return written;
         }
         return int(kOTVStatusOK);
@@ -110,12 +110,12 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
     const QString description = record->value(1);
     if (status == kOTVStatusOK) {
         record->setMAttachmentState(kAttachmentUnchanged);
-        changeRecordMap([record](OTVRecordMap& records) { records.insert(record->mRecordUID(), record); });
+        changeMapsOnMainThread([this, record] { mRecords_.insert(record->mRecordUID(), record); });
         addRecentlyAddedRecord(record);
-        logRecordEvent(kEventAddRecord, description, kActionSuccess, QString());
+        logStoreEvent(kEventAddRecord, description, kActionSuccess, mCurrentUser()->mUsername());
     } else if (status != kOTVStatusDatabaseError) {
         // A database error is reported already, and the log would meet the same server.
-        logRecordEvent(kEventAddRecord, description, kActionFailed, QString());
+        logStoreEvent(kEventAddRecord, description, kActionFailed, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
 }
@@ -138,16 +138,16 @@ int OTVDataBase::replaceRecord(const std::shared_ptr<OTVRecord>& record)
         // HASCUSTOMFIELD 0 tells the loader to ignore; so does HASATTACHMENT 0 with an
         // attachment row (state 2).
         if (record->mIsCustomized()) {
-            if (const int written = writeCustomTypeOfRecord(*record))
+            if (const int written = updateCustomType(*record, *record->mRecordCustomType()))
                 return written;
         }
         if (record->mHasAttachment() && record->mAttachmentState() == kAttachmentStoreFile) {
-            if (const int written = writeAttachmentOfRecord(*record))
+            if (const int written = insertAttachmentforRecordID(*record))
                 return written;
         }
-        // An attachment row that is missing has no name or pass key to re-encipher.
+        // A missing attachment row (or pass key) has nothing to re-encipher; the rest is saved.
         if (record->mHasAttachment() && record->mAttachmentState() == kAttachmentReencipher)
-            reencipherAttachmentOfRecord(*record);
+            reEncryptAttachmentforRecord(*record);
         return int(kOTVStatusOK);
     };
     bool rowStatementRan = false;
@@ -157,8 +157,8 @@ int OTVDataBase::replaceRecord(const std::shared_ptr<OTVRecord>& record)
     if (status == kOTVStatusOK) {
         addRecentlyModifiedRecord(record);
         record->setMAttachmentState(kAttachmentUnchanged);
-        changeRecordMap([record](OTVRecordMap& records) { records.insert(record->mRecordUID(), record); });
-        logRecordEvent(kEventReplaceRecord, record->value(1), kActionSuccess, QString());
+        changeMapsOnMainThread([this, record] { mRecords_.insert(record->mRecordUID(), record); });
+        logStoreEvent(kEventReplaceRecord, record->value(1), kActionSuccess, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
 }
@@ -178,8 +178,8 @@ int OTVDataBase::deleteRecord(const std::shared_ptr<OTVRecord>& record)
     if (rowStatementRan) {
         // The row is not on the server now, whoever deleted it; neither is the record here.
         const QString uid = record->mRecordUID();
-        changeRecordMap([uid](OTVRecordMap& records) { records.remove(uid); });
-        logRecordEvent(kEventDeleteRecord, record->value(1), status == kOTVStatusOK ? kActionSuccess : kActionFailed,
+        changeMapsOnMainThread([this, uid] { mRecords_.remove(uid); });
+        logStoreEvent(kEventDeleteRecord, record->value(1), status == kOTVStatusOK ? kActionSuccess : kActionFailed,
                        mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
@@ -195,33 +195,8 @@ void OTVDataBase::updateRecordViewCountForRecord(const QString& recordUID)
     });
 }
 
-void OTVDataBase::changeRecordMap(std::function<void(OTVRecordMap&)> change)
-{
-    performOnMainThreadWhenUnlocked([this, change = std::move(change)] {
-        StoreLock lock(*this);
-        change(mRecords_);
-    });
-}
-
 // ---------------------------------------------------------------------------------------------
-// Steps that other categories of the store own (see the header)
-
-int OTVDataBase::writeCustomTypeOfRecord(OTVRecord&)
-{
-    return kOTVStatusNothingWritten;
-}
-
-int OTVDataBase::writeAttachmentOfRecord(OTVRecord&)
-{
-    return kOTVStatusNothingWritten;
-}
-
-int OTVDataBase::reencipherAttachmentOfRecord(OTVRecord&)
-{
-    return kOTVStatusNothingWritten;
-}
-
-void OTVDataBase::logRecordEvent(const QString&, const QString&, const QString&, const QString&) {}
+// Steps that the recent lists own (see the header)
 
 void OTVDataBase::addRecordToServerList(OTVServerList, const std::shared_ptr<OTVRecord>&, const QString&) {}
 
