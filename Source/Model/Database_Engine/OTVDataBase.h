@@ -48,6 +48,8 @@
 #include "OTVValueLimits.h"
 #include "OTVVaultLists.h"
 
+#include "Model/OTVPasswordPolicy.h"
+
 #include <QImage>
 #include <QMap>
 #include <QString>
@@ -70,6 +72,7 @@ class OTVRecord;
 class OTVType;
 class OTVUser;
 class OTVUser_Admin;
+class OTVUserBase;
 
 // The project's own key text of the user-data cipher (only its first 16 characters count).
 // Vaults made with another key cannot be opened.
@@ -456,8 +459,117 @@ protected:
     void logWrite(const QString& event, const QString& name, int status, const QString& successAction);
 
     // =========================================================================================
-    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp)
+    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp,
+    // OTVDataBaseLogin.cpp, OTVDataBasePasswordPolicy.cpp)
 public:
+    //
+    // Every vault user exists twice: a USERTABLE row (with its preference row, group list and
+    // personal group) and a MySQL account of the same name and password, through which that
+    // user's copy of the program connects. Account names are at most 16 characters (the
+    // `mysql.user_info` column), without control characters; names and passwords are escaped
+    // into the account statements. Adding, saving and deleting a user either succeed as a whole
+    // or report the failure and undo what they did: the rows in one transaction, the account
+    // statements (which the server commits at once) by hand. Codes: 0 done, 3 failed (a
+    // database error is reported), 1 another failure, 8 the user's row is not (or no longer)
+    // there: reload first, 12 a value does not fit its column; nothing is written then.
+    // The account statements end any open transaction: never call these inside
+    // runInTransaction, nor (replaceUser asks the window on the main thread) holding the lock.
+
+    // A new user: the MySQL account (an existing plain account of that name is adopted and
+    // given the new password), its table grants (revoked again for a disabled account), the
+    // `mysql.user_info` details, the USERTABLE row, the preference row, the group list and
+    // the personal group; then the account joins mUsers. Refused with 3 when the name is a vault
+    // user already, the logged-in account, or a MySQL account with any global right.
+    void addUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int addUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // Saves an edited account as a whole. The account is renamed from the name it had when the
+    // user-account window opened it (its mCurrentUserName, asked on the main thread), or from
+    // its stored name when the window edits nothing. 8 when its row is gone, 1 when mUsers does
+    // not know it. A disabled account keeps no table rights.
+    void replaceUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int replaceUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // Removes the MySQL account (one that is gone already counts as removed), the details
+    // and the USERTABLE row with everything that hangs on it, and the personal group. 8 when
+    // the row is gone. The caller updates the groups' member lists.
+    void deleteUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int deleteUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // A new password for both halves (the administrator's or the logged-in user's account):
+    // the MySQL password, then USERTABLE.PASSWORD; when the row cannot be written, the MySQL
+    // password is put back where the session may read its hash.
+    void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
+
+    // Whether USERTABLE has the user's ID (true after a database error, which is reported).
+    bool isUserExists(const OTVUser_Admin* user);
+    // Whether the name is taken by a vault user or a preference row, compared exactly (true
+    // after a database error).
+    bool isUserExistsInOstrevin(const QString& name);
+
+    // The login step, on the main thread after a successful connection and before the load:
+    // binds the session to the vault user of `userName` (fills mCurrentUser), or makes an
+    // administrator's account that is no vault user yet a new vault administrator. Returns the
+    // status, also kept in connectionErrorCode(): 0, 6 the account is disabled (the desktop's
+    // connectionISComplete is called first, with connectionErrorCode() already 6), 7 the
+    // user's row is gone, 11 neither a vault user nor an administrator (it never becomes a
+    // vault user), 12 the name does not fit, or the mapped status of a database error. The
+    // caller starts the load only after 0. Never call it while holding the store lock.
+    int initUserDetails(const QString& userName, const QString& password);
+    // The account that logged in without being a vault user becomes one: the next well-known
+    // ID, full rights, description "Admin"; USERTABLE row, preference row and personal group
+    // together. An alert "Connection failed" tells the user when that fails.
+    int createAdmin(const QString& userName, const QString& password);
+    // "0000000000000001" on a vault without well-known user IDs, else the one after the
+    // highest. Throws on a database error.
+    QString createNextWellKnownUIDForAdmin();
+    // Reads the user's row into mCurrentUser: 0, 7 no such row, 6 disabled (mCurrentUser left
+    // as it was). Throws on a database error.
+    int readAllSavedRecordsForUserWithUserPrimaryNameID(const QString& userID);
+    // The ID of the vault user of exactly this name; a null string when there is none. Throws
+    // on a database error.
+    QString getUserIDForName(const QString& userName);
+
+    // The vault-wide password policy (two DATABASEINFOTABLE rows).
+    // 0, or 3 for no policy or a database error (reported).
+    int setPasswordPolicy(const OTVPasswordPolicy* policy);
+    // The policy of a new vault: at least 4 characters, no class required.
+    int initpasswordPolicy();
+    // The stored policy; a missing row reads as the new-vault value. nullopt and 3 in
+    // `returnCode` after a database error (reported).
+    std::optional<OTVPasswordPolicy> passwordPolicyDetails(int* returnCode = nullptr);
+
+private:
+    int addUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
+    int replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, const QString& nameInEditor);
+    int deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
+    // The steps of the three operations above; each throws on failure.
+    int checkAccountFits(const OTVUser_Admin& user);   // 0, 3 (name refused) or 12
+    bool mayTakeOverMySQLAccount(const QString& name);
+    bool isAlreadyMySQLUser(const QString& name);
+    void addDetailsToMySqlInfoTable(const OTVUser_Admin& user);
+    void setPermissionsForUser(const QString& userName);
+    void assignTablePrivilegesforTable(const char* statementFormat, const char* table, const char* privileges,
+                                       const QString& userName);
+    void revokeAllPermissionsForUser(const QString& userName);
+    void revokeTablePrivileges(const char* table, const char* privileges, const QString& userName);
+    bool writeUserRow(const OTVUser_Admin& user, bool insert);   // false: an insert was ignored
+    void insertIntoGroupListForUser(const OTVUser_Admin& user);
+    void writeStoredPassword(const QString& userID, const QString& password);
+    QString storedUserName(const QString& userID);
+    bool storedAccountDisabled(const QString& userID);
+    void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
+    void executeAccountStatement(const char* format, const QString& first, const QString& second = {});
+    // Each returns the step that puts back what it is about to change (nothing to do when the
+    // session may not read the old state).
+    std::function<void()> restorerOfDetailsRow(const QString& userName);
+    std::function<void()> restorerOfPassword(const QString& userName);
+    std::function<void()> restorerOfTableRights(const QString& userName);
+
+    // Steps that other categories of the store provide. Until they are wired here these do
+    // nothing and succeed: the preference row of a new user; the personal group of a new,
+    // renamed and deleted user (0 done; inside the operation's transaction).
+    int addPreferenceRowForNewUser(const QString& userID, const QString& userName);
+    int addPersonalGroupForUser(const OTVUserBase& user);
+    int renamePersonalGroupForUser(const OTVUserBase& user);
+    int deletePersonalGroupForUser(const OTVUserBase& user);
 
     // =========================================================================================
     // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
