@@ -46,6 +46,9 @@
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
 #include "OTVValueLimits.h"
+#include "OTVVaultLists.h"
+
+#include "Model/OTVPasswordPolicy.h"
 
 #include <QFont>
 #include <QImage>
@@ -72,6 +75,7 @@ class OTVRecord;
 class OTVType;
 class OTVUser;
 class OTVUser_Admin;
+class OTVUserBase;
 struct SortSpec;
 
 // The project's own key text of the user-data cipher (only its first 16 characters count).
@@ -199,8 +203,129 @@ public:
 public:
 
     // =========================================================================================
-    // Records and queries over the maps (OTVDataBaseRecords.cpp)
+    // Records and queries over the maps (OTVDataBaseRecords.cpp, OTVDataBaseQueryMethods.cpp)
 public:
+
+    // Record storage. Values 1 to 10 and the notes are stored enciphered with the record
+    // cipher. A record's row, its custom type and its attachment are written in one
+    // transaction; the record map, the recent lists and the event log follow only once it has
+    // committed. Statuses: 0 stored; 8 nothing stored (a null record, one without a group or
+    // type, a UID that is already stored, a row that is gone, a failure before the row
+    // statement ran, or a custom type or attachment that was not stored, e.g. a file that
+    // cannot be read); 12 a value does not fit its column or the attachment file is over the
+    // limit; 3 a database error after the row statement ran (reported); 1 another failure
+    // after it. Nothing is kept of a write that failed.
+    //
+    // The store takes over the caller's reference. A stored record enters the record map and
+    // the recently-added list, its attachment state becomes 0 and "Add Record" is logged; a
+    // record whose UID is already stored changes nothing and is logged as "Failed".
+    int addRecord(std::shared_ptr<OTVRecord> record);
+    // Rewrites the row of the record's UID (group, type, values, notes, flags; the view count
+    // stays), its custom type when it is customised, and its attachment in state 1 (store the
+    // file) or 4 (re-encipher the name and pass key). A row whose stored values already equal
+    // the record's is a success. The record then replaces the map entry of its UID.
+    int replaceRecord(const std::shared_ptr<OTVRecord>& record);
+    // The custom type, the attachment and the list rows go with the row (foreign keys). A row
+    // that is already gone gives 8; the map entry goes either way.
+    int deleteRecord(const std::shared_ptr<OTVRecord>& record);
+    // Raises the stored view count; nothing changes in memory.
+    void updateRecordViewCountForRecord(const QString& recordUID);
+
+    // Queries over the maps; nothing is sent to the server. A group or type of nullptr means
+    // every group or type, a null or empty search text no search; a record's type is its base
+    // type. Records without a group (other users' personal records) are never selected.
+    // Unsorted results come in the map's order.
+    OTVRecordList itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                               const QString& searchString) const;
+    int itemsCountOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                          const QString& searchString) const;
+    // The same records in the order of a record-list column (OTVRecordColumnID); descending is
+    // the exact reverse of ascending.
+    OTVRecordList itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                               const QString& searchString, int withSortInColumnID, bool orderAscending) const;
+    OTVRecordList itemsOfGroup(const std::shared_ptr<BKGroup>& group, const QString& searchString) const;
+    // Only records whose UID is in `inUIDs`.
+    OTVRecordList itemsOfGroup(const std::shared_ptr<BKGroup>& group, const QString& searchString,
+                               const QStringList& inUIDs) const;
+    // True when value 1 to 9, the shown form of value 10 or the notes contain the search text,
+    // without regard to case; masked values count. A null search text is in every record, the
+    // empty one in none.
+    bool containsString(const QString& searchString, const OTVRecord& record) const;
+    // The distinct types of the selected records (of a null or empty group UID: of every
+    // group), sorted by name.
+    OTVTypeList allTypesForGroup(const QString& groupUID, const QString& searchString) const;
+    // Appends the sort row of `record` for a record-list column.
+    void addSearchRecordItem(const std::shared_ptr<OTVRecord>& record, std::vector<OTVRecordSortRow>& toRecordArray,
+                             int withColumnID) const;
+
+    // Group and type lists, sorted by name without regard to case.
+    OTVGroupList groups(bool includePersonalGroup) const;   // less the user's personal group
+    OTVGroupList groupsWithPermission() const;              // every group
+    OTVGroupList groupsForEditing() const;                  // every group
+    OTVTypeList typesForEditing() const;
+    // The groups that may become sub-groups of a group: not Unfiled, not itself, not the
+    // user's personal group.
+    OTVGroupList subGroupsForGroupWithID(const QString& groupUID) const;
+    // Users whose name begins with the prefix (without regard to case), in map order; every
+    // user sorted by name for a null or empty prefix.
+    OTVUserList sortedUsersContainsString(const QString& prefix) const;
+
+    std::shared_ptr<BKGroup> groupWithUID(const QString& groupUID) const;
+    std::shared_ptr<OTVRecord> getRecordForUID(const QString& recordUID) const;
+    // The first group of the sorted list whose name is exactly `name`.
+    std::shared_ptr<BKGroup> getGroupFromGroupName(const QString& name) const;
+    // Another object of the map with exactly the same name (the import reuses it).
+    std::shared_ptr<BKGroup> findSimilarCategory(const BKGroup& group) const;
+    std::shared_ptr<OTVType> findSimilarType(const OTVType& type, const BKGroup* inGroup) const;   // group unused
+    // Whether one of `records` (of nullptr: of every listed record) has an attachment.
+    bool anyRecordHasAtachementinArray(const OTVRecordList* records) const;
+    bool isGroupExistsInDatabase() const;
+    bool isTypeExistsInDatabase() const;
+
+    // The smart-type lists of the logged-in user: record UIDs, oldest first.
+    const QStringList& recentlyViewedTypes() const { return mRecentlyViewedTypes; }
+    const QStringList& recentlyModifiedTypes() const { return mRecentlyMofifiedTypes; }
+    QStringList mostViewedRecordsUIDs() const;
+    // Enter the record into a list unless it is there already.
+    void addRecentlyViewedRecord(const std::shared_ptr<OTVRecord>& record);
+    void addRecentlyModifiedRecord(const std::shared_ptr<OTVRecord>& record);
+    void addRecentlyAddedRecord(const std::shared_ptr<OTVRecord>& record);
+    // Raises the record's view count first when asked, then lists it among the 10 most viewed
+    // when its count is above 0 and, with a full list, not below the lowest listed count (that
+    // entry, the earliest of equals, makes room).
+    void addMostViewedRecord(const std::shared_ptr<OTVRecord>& record, bool byIncreamenting);
+    // In memory only.
+    void incrementViewCountofRecord(const QString& recordUID);
+    int getViewCountofRecord(const QString& recordUID) const;
+
+protected:
+    // The per-user lists on the server belong to the recent-lists category; these are the one
+    // call site of each of its steps. Until that category is wired in they do nothing. Tests
+    // override them to observe the calls.
+    enum class OTVServerList { MostViewed, RecentlyViewed, RecentlyModified, RecentlyAdded };
+    // Adds the record to the user's list on the server and (but for recently added) to the
+    // in-memory list.
+    virtual void addRecordToServerList(OTVServerList list, const std::shared_ptr<OTVRecord>& record,
+                                       const QString& userID);
+    // Takes the record off the most-viewed list, on the server and in memory.
+    virtual void removeRecordFromMostViewedList(const QString& recordUID);
+
+private:
+    // Writes a record's row with `sql` (the insert or the update) in one guarded transaction:
+    // binds the record's columns from `groupPosition` on and `bindOwn` the statement's other
+    // parameters, runs it, then `afterRow` with the changed-row count. 8 for a record that
+    // cannot be stored. `rowStatementRan` tells whether the statement ran.
+    int writeRecordRow(OTVRecord& record, const char* sql, unsigned groupPosition,
+                       const std::function<void(OTVStatement&)>& bindOwn,
+                       const std::function<int(int changedRows)>& afterRow, bool& rowStatementRan);
+    // Hands `take` every record that the filters select (a null filter selects all).
+    void selectRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
+                       const QStringList* inUIDs,
+                       const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const;
+    void selectRecords(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                       const QString& searchString, const QStringList* inUIDs,
+                       const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const;
+    QString personalGroupUID() const;
 
     // =========================================================================================
     // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroups.cpp,
@@ -310,13 +435,12 @@ public:
     QImage getImageFromIconIndex(int iconIndex) const;
 
 protected:
-    // The event-log entry of a group or type write (event, the plain name, action, the
-    // session's user name). The event log's own category writes it; until it is wired in here,
+    // The event-log entry of a group, type or record write (event, the plain name or value 1,
+    // action, the session's user name). The event log's own category writes it; until it is wired in here,
     // no entry is kept. Called after the write has ended, never inside its transaction.
     virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
                                const QString& userName);
-    // removeAttachment saves the record through record storage (replaceRecord), which is wired
-    // in here; until then the record is saved nowhere and 0 is returned.
+    // removeAttachment saves the record through record storage: replaceRecord.
     virtual int saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecord>& record);
     // Runs `change` of the maps on the main thread: at once there, else (waiting) once the
     // outermost store lock ends.
@@ -339,8 +463,117 @@ protected:
     void logWrite(const QString& event, const QString& name, int status, const QString& successAction);
 
     // =========================================================================================
-    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp)
+    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp,
+    // OTVDataBaseLogin.cpp, OTVDataBasePasswordPolicy.cpp)
 public:
+    //
+    // Every vault user exists twice: a USERTABLE row (with its preference row, group list and
+    // personal group) and a MySQL account of the same name and password, through which that
+    // user's copy of the program connects. Account names are at most 16 characters (the
+    // `mysql.user_info` column), without control characters; names and passwords are escaped
+    // into the account statements. Adding, saving and deleting a user either succeed as a whole
+    // or report the failure and undo what they did: the rows in one transaction, the account
+    // statements (which the server commits at once) by hand. Codes: 0 done, 3 failed (a
+    // database error is reported), 1 another failure, 8 the user's row is not (or no longer)
+    // there: reload first, 12 a value does not fit its column; nothing is written then.
+    // The account statements end any open transaction: never call these inside
+    // runInTransaction, nor (replaceUser asks the window on the main thread) holding the lock.
+
+    // A new user: the MySQL account (an existing plain account of that name is adopted and
+    // given the new password), its table grants (revoked again for a disabled account), the
+    // `mysql.user_info` details, the USERTABLE row, the preference row, the group list and
+    // the personal group; then the account joins mUsers. Refused with 3 when the name is a vault
+    // user already, the logged-in account, or a MySQL account with any global right.
+    void addUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int addUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // Saves an edited account as a whole. The account is renamed from the name it had when the
+    // user-account window opened it (its mCurrentUserName, asked on the main thread), or from
+    // its stored name when the window edits nothing. 8 when its row is gone, 1 when mUsers does
+    // not know it. A disabled account keeps no table rights.
+    void replaceUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int replaceUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // Removes the MySQL account (one that is gone already counts as removed), the details
+    // and the USERTABLE row with everything that hangs on it, and the personal group. 8 when
+    // the row is gone. The caller updates the groups' member lists.
+    void deleteUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int deleteUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // A new password for both halves (the administrator's or the logged-in user's account):
+    // the MySQL password, then USERTABLE.PASSWORD; when the row cannot be written, the MySQL
+    // password is put back where the session may read its hash.
+    void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
+
+    // Whether USERTABLE has the user's ID (true after a database error, which is reported).
+    bool isUserExists(const OTVUser_Admin* user);
+    // Whether the name is taken by a vault user or a preference row, compared exactly (true
+    // after a database error).
+    bool isUserExistsInOstrevin(const QString& name);
+
+    // The login step, on the main thread after a successful connection and before the load:
+    // binds the session to the vault user of `userName` (fills mCurrentUser), or makes an
+    // administrator's account that is no vault user yet a new vault administrator. Returns the
+    // status, also kept in connectionErrorCode(): 0, 6 the account is disabled (the desktop's
+    // connectionISComplete is called first, with connectionErrorCode() already 6), 7 the
+    // user's row is gone, 11 neither a vault user nor an administrator (it never becomes a
+    // vault user), 12 the name does not fit, or the mapped status of a database error. The
+    // caller starts the load only after 0. Never call it while holding the store lock.
+    int initUserDetails(const QString& userName, const QString& password);
+    // The account that logged in without being a vault user becomes one: the next well-known
+    // ID, full rights, description "Admin"; USERTABLE row, preference row and personal group
+    // together. An alert "Connection failed" tells the user when that fails.
+    int createAdmin(const QString& userName, const QString& password);
+    // "0000000000000001" on a vault without well-known user IDs, else the one after the
+    // highest. Throws on a database error.
+    QString createNextWellKnownUIDForAdmin();
+    // Reads the user's row into mCurrentUser: 0, 7 no such row, 6 disabled (mCurrentUser left
+    // as it was). Throws on a database error.
+    int readAllSavedRecordsForUserWithUserPrimaryNameID(const QString& userID);
+    // The ID of the vault user of exactly this name; a null string when there is none. Throws
+    // on a database error.
+    QString getUserIDForName(const QString& userName);
+
+    // The vault-wide password policy (two DATABASEINFOTABLE rows).
+    // 0, or 3 for no policy or a database error (reported).
+    int setPasswordPolicy(const OTVPasswordPolicy* policy);
+    // The policy of a new vault: at least 4 characters, no class required.
+    int initpasswordPolicy();
+    // The stored policy; a missing row reads as the new-vault value. nullopt and 3 in
+    // `returnCode` after a database error (reported).
+    std::optional<OTVPasswordPolicy> passwordPolicyDetails(int* returnCode = nullptr);
+
+private:
+    int addUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
+    int replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, const QString& nameInEditor);
+    int deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
+    // The steps of the three operations above; each throws on failure.
+    int checkAccountFits(const OTVUser_Admin& user);   // 0, 3 (name refused) or 12
+    bool mayTakeOverMySQLAccount(const QString& name);
+    bool isAlreadyMySQLUser(const QString& name);
+    void addDetailsToMySqlInfoTable(const OTVUser_Admin& user);
+    void setPermissionsForUser(const QString& userName);
+    void assignTablePrivilegesforTable(const char* statementFormat, const char* table, const char* privileges,
+                                       const QString& userName);
+    void revokeAllPermissionsForUser(const QString& userName);
+    void revokeTablePrivileges(const char* table, const char* privileges, const QString& userName);
+    bool writeUserRow(const OTVUser_Admin& user, bool insert);   // false: an insert was ignored
+    void insertIntoGroupListForUser(const OTVUser_Admin& user);
+    void writeStoredPassword(const QString& userID, const QString& password);
+    QString storedUserName(const QString& userID);
+    bool storedAccountDisabled(const QString& userID);
+    void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
+    void executeAccountStatement(const char* format, const QString& first, const QString& second = {});
+    // Each returns the step that puts back what it is about to change (nothing to do when the
+    // session may not read the old state).
+    std::function<void()> restorerOfDetailsRow(const QString& userName);
+    std::function<void()> restorerOfPassword(const QString& userName);
+    std::function<void()> restorerOfTableRights(const QString& userName);
+
+    // Steps that other categories of the store provide. Until they are wired here these do
+    // nothing and succeed: the preference row of a new user; the personal group of a new,
+    // renamed and deleted user (0 done; inside the operation's transaction).
+    int addPreferenceRowForNewUser(const QString& userID, const QString& userName);
+    int addPersonalGroupForUser(const OTVUserBase& user);
+    int renamePersonalGroupForUser(const OTVUserBase& user);
+    int deletePersonalGroupForUser(const OTVUserBase& user);
 
     // =========================================================================================
     // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
@@ -434,11 +667,9 @@ private:
     int saveUserPreferenceColumn(const char* sql, const OTVUser& user,
                                  const std::function<void(OTVStatement&)>& bindValue);
     void readPreferenceRow(OTVUser& user, bool* found);
-    // Steps that other categories of the store provide; until they are wired here they do
-    // nothing: the user's three recent lists (0), and the UIDs of the types for editing in
-    // their order (none, so that only the all-types index is in range).
+    // The user's three recent lists, which another category of the store reads. Until it is
+    // wired here this reads nothing and answers 0.
     int readRecentListsForUser(const QString& userID);
-    QStringList typeUIDsForEditing();
 
     // =========================================================================================
     // Personal groups and the master-password change (OTVDataBasePersonal.cpp)

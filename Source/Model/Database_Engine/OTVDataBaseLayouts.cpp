@@ -5,6 +5,7 @@
 #include "OTVDataBaseQueries.h"
 #include "OTVPreferenceCodecs.h"
 
+#include "Model/OTVType.h"
 #include "Model/OTVUID.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKApplicationServices.h"
@@ -78,10 +79,10 @@ int OTVDataBase::setColumnWidthDetails(const QList<int>& widths, int typeIndex)
         return kOTVStatusDatabaseError;
     QString typeUID = kAllCategoriesUID;
     if (typeIndex > 0) {
-        const QStringList types = typeUIDsForEditing();
+        const OTVTypeList types = typesForEditing();
         if (typeIndex > types.size())
             return kOTVStatusDatabaseError;
-        typeUID = types[typeIndex - 1];
+        typeUID = types[typeIndex - 1]->mTypeUID();
     }
     user->setMColoumWidthArray(widths);
     return setShowColumnsInListViewForTypeName(typeUID);

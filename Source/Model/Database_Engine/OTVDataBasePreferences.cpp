@@ -389,8 +389,3 @@ int OTVDataBase::readRecentListsForUser(const QString& /*userID*/)
 {
     return kOTVStatusOK;
 }
-
-QStringList OTVDataBase::typeUIDsForEditing()
-{
-    return {};
-}

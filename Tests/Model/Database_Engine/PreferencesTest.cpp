@@ -4,6 +4,7 @@
 
 #include "Model/Database_Engine/OTVFontName.h"
 #include "Model/Database_Engine/OTVPreferenceCodecs.h"
+#include "Model/OTVType.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKUserDefaults.h"
 #include "Support/TemporarySettings.h"
@@ -568,6 +569,25 @@ TEST_F(Preferences, ColumnLayoutsThatCannotBeStored)
     store.logIn("00000000000000D5")->setMColoumWidthArray(widths);
     EXPECT_EQ(store.setShowColumnsInListViewForTypeName(kTypeX), kOTVStatusDatabaseError);
     EXPECT_TRUE(columnRows("00000000000000D5").isEmpty());
+}
+
+// Index 0 is all types, n the n-th type of the types for editing (sorted by name).
+TEST_F(Preferences, TheTypeIndexCountsTheTypesForEditing)
+{
+    const std::shared_ptr<OTVUser> user = store.logIn(kUserA);
+    QStringList uids;
+    for (const QString name : {"beta", "Alpha"}) {
+        const std::shared_ptr<OTVType> type = OTVType::createType();
+        type->setMTypeName(name);
+        ASSERT_EQ(store.addType(type), kOTVStatusOK);
+        uids.append(type->mTypeUID());
+    }
+    for (int index = 0; index <= 2; ++index)
+        EXPECT_EQ(store.setColumnWidthDetails(QList<int>(kListNoOfColumns, 40 + index), index), kOTVStatusOK);
+    EXPECT_EQ(store.setColumnWidthDetails(QList<int>(kListNoOfColumns, 50), 3), kOTVStatusDatabaseError);
+    const QString alpha = uids[1], beta = uids[0];
+    EXPECT_EQ(rootRows("SELECT TYPEID, COLUMN1 FROM vivododadi.COLUMNINFOTABLE ORDER BY COLUMN1"),
+              (QStringList{"000000000000FFFF|65576", alpha + "|65577", beta + "|65578"}));
 }
 
 // ---------------------------------------------------------------------------------------------
