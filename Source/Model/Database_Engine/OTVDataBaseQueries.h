@@ -190,7 +190,27 @@ inline constexpr char kQueryUserDetails[] =
     "ON (BINARY UT.USERNAME = BINARY UIT.User)";
 
 // =============================================================================================
-// Records and queries over the maps
+// Records and queries over the maps (OTVDataBaseRecords.cpp)
+
+// The statements name their columns: GROUPUID comes before TYPEUID here, after it in the table.
+inline constexpr char kQueryRecordInsert[] =
+    "Insert  IGNORE into RECORDTABLE (RECORDID, GROUPUID, TYPEUID, FIELD1, FIELD2, FIELD3, FIELD4, FIELD5, "
+    "FIELD6, FIELD7, FIELD8, FIELD9, FIELD10, NOTE, HASATTACHMENT,HASCUSTOMFIELD,VIEWCOUNT ) VALUES "
+    "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?) ";
+
+inline constexpr char kQueryUpdateRecord[] =
+    "Update RECORDTABLE Set GROUPUID = ?, TYPEUID = ?,  FIELD1=?, FIELD2=?, FIELD3=?, FIELD4=?, FIELD5=?, "
+    "FIELD6=?, FIELD7=?, FIELD8=?, FIELD9=?,FIELD10 = ?,NOTE = ?, HASATTACHMENT = ?,HASCUSTOMFIELD = ? "
+    "where RECORDID=?";
+
+inline constexpr char kQueryDeleteRecord[] = "Delete from RECORDTABLE WHERE RECORDID=?";
+
+inline constexpr char kQueryUpdateRecordViewCount[] =
+    "UPDATE IGNORE RECORDTABLE SET VIEWCOUNT=VIEWCOUNT+1 WHERE RECORDID=?";
+
+// An update whose values equal the stored ones counts no changed row; this tells it from a
+// row that is gone.
+inline constexpr char kQueryRecordExists[] = "SELECT 1 FROM RECORDTABLE WHERE RECORDID=?";
 
 // =============================================================================================
 // Groups, record types and custom types, attachments and custom icons
@@ -400,6 +420,41 @@ inline constexpr int kRecentListRecordIDCharacters = 16;
 
 // =============================================================================================
 // Per-user preferences, column, window and split-view layouts
+
+// The user's preference row (APPPREFTABLE): created with every default when the account is
+// added, read at login, written back column by column.
+inline constexpr char kQueryInsertAppPreferences[] =
+    "INSERT IGNORE INTO APPPREFTABLE (USERID,USERNAME,CURRENTTYPE,CURRENTCATEGORY,WINDOWPOS ,SORTINFO,"
+    "SHOWDETAILPANE ,DETAILPANEWIDTH ,AUTOLOCK,FONTHEIGHT ,FONTWIDTH,FONTESCAPEMENT,FONTORIENTATION ,FONTWEIGHT ,"
+    "FONTITALIC  ,FONTUNDERLINE  ,FONTSTRIKEOUT  ,FONTCHARSET  , FONTOUTPRECISION  ,FONTCLIPPRECISION  ,"
+    "FONTQUALITY  ,FONTPITCHANDFAMILY  ,FONTNAME, ROWCOLOR ,SLEEPMINUTES ,MAXSLEEPMINUTES ,PWDGENFLAG,"
+    "CSAESENSITIVESEARCH,WHOLEWORDSEARCH,HINTQNO ,HINTQANSWER  ,HINTQUESTION ,LASTVIEW ,AUTOSUBMIT ,SEARCHCOLUMN,"
+    "CLEARCLIPBOARDONEXIT,CLEARCLIPBOARDTIMER ,MINIMISETOSYSTRAY,LOGINATTEMPTCOUNT ,EXPORTIMPORTTIP,"
+    "BACKUPRESTORETIP) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+
+inline constexpr char kQuerySelectAppPreferences[] = "SELECT * FROM APPPREFTABLE WHERE USERID=? LIMIT 1";
+
+inline constexpr char kQueryUpdateBasicPreferences[] =
+    "UPDATE APPPREFTABLE SET WINDOWPOS=?,DETAILPANEWIDTH=? WHERE USERID=?";
+
+inline constexpr char kQueryUpdateOptionPanelPreferences[] =
+    "UPDATE APPPREFTABLE SET AUTOLOCK=? ,FONTHEIGHT=?,FONTWEIGHT=?,FONTITALIC=?,FONTNAME=?,ROWCOLOR=?,"
+    "SLEEPMINUTES=?,MAXSLEEPMINUTES=?,AUTOSUBMIT=?,CLEARCLIPBOARDONEXIT=?,CLEARCLIPBOARDTIMER=? WHERE USERID=?";
+
+// Single-column savers: parameter 1 the value, parameter 2 the user ID.
+inline constexpr char UpdLastViewVal[] = "UPDATE IGNORE APPPREFTABLE SET LASTVIEW = ? WHERE USERID = ?";
+inline constexpr char UpdCurCatVal[] = "UPDATE IGNORE APPPREFTABLE SET CURRENTCATEGORY =?  WHERE USERID = ?";
+inline constexpr char UpdShowDetailPaneVal[] = "UPDATE IGNORE APPPREFTABLE SET SHOWDETAILPANE = ? WHERE USERID = ?";
+inline constexpr char UpdSortInfoVal[] = "UPDATE IGNORE APPPREFTABLE SET SORTINFO = ? WHERE USERID = ?";
+inline constexpr char UpdPwdGenFlagVal[] = "UPDATE IGNORE APPPREFTABLE SET PWDGENFLAG = ? WHERE USERID = ?";
+inline constexpr char UpdLoginAtmptCntVal[] =
+    "UPDATE IGNORE APPPREFTABLE SET LOGINATTEMPTCOUNT = ? WHERE USERID = ?";
+
+// The list-column layout of one user and type (COLUMNINFOTABLE): USERID, TYPEID, COLUMN1..14.
+inline constexpr char kQuerySelectColumnInfo[] =
+    "SELECT * FROM COLUMNINFOTABLE WHERE USERID = ? AND TYPEID = ? LIMIT 1";
+inline constexpr char kQueryReplaceColumnInfo[] =
+    "REPLACE  INTO COLUMNINFOTABLE VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 // =============================================================================================
 // Personal groups and the master-password change
