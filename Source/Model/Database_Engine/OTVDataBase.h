@@ -288,9 +288,8 @@ private:
     void readVault(VaultMaps& maps, const OTVUser& user);
     // A new vault's record types and password policy: 0, or the status of the failed step.
     int initDefaults();
-    // The logged-in user's preferences, list layout and recent lists (first load only). The
-    // preference category provides them; until it is wired in here nothing is read and 0 is
-    // returned.
+    // The logged-in user's preferences, list layout and recent lists (first load only): 0, or
+    // the status of the failed read.
     int readUserPreferencesForLoad(OTVUser& user);
     // Runs one step of a load under the store lock: its status, or the status of what it
     // threw (mapped for a database error, 3 otherwise). Nothing is reported here: the load

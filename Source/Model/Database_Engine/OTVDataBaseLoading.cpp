@@ -194,9 +194,11 @@ int OTVDataBase::initDefaults()
     return initpasswordPolicy();
 }
 
-int OTVDataBase::readUserPreferencesForLoad(OTVUser&)
+int OTVDataBase::readUserPreferencesForLoad(OTVUser& user)
 {
-    return kOTVStatusOK;
+    int status = kOTVStatusOK;
+    readUserPreferenceForTableForUser(user, &status);
+    return status;
 }
 
 // ---------------------------------------------------------------------------------------------
