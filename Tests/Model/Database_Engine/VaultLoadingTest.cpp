@@ -2,13 +2,12 @@
 // seeding of a new vault, failures that reach the desktop and leave the vault unloaded, and the
 // reload's refresh and its end for a deleted or disabled account.
 #include "StoreTestSupport.h"
-#include "VaultMapsDescription.h"
+#include "VaultTestSupport.h"
 
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKWorker.h"
 
-#include <QBuffer>
 #include <QImage>
 
 #include <functional>
@@ -39,17 +38,6 @@ constexpr char kInsertUser[] = "INSERT INTO USERTABLE VALUES (?,?,?,?,?,?,?,?,?,
 constexpr char kInsertMember[] = "INSERT INTO USERGROUPTABLE (GROUPID,USERID) VALUES (?,?)";
 constexpr char kInsertSubgroup[] = "INSERT INTO GROUPSUBGROUPTABLE VALUES (?,?)";
 constexpr char kQuestions[] = "SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE VARIABLE_NAME='QUESTIONS'";
-
-QByteArray png(QColor color, int side = 48)
-{
-    QImage image(side, side, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 struct RecordRow {
     QString uid;
@@ -245,7 +233,7 @@ TEST_F(VaultLoading, TheMapsHoldWhatTheTablesHold)
     addGroup(kMe, QStringLiteral("Personal-me"));
     addGroup(kOther, QStringLiteral("Personal-olga"));
     addType(kLogin, QStringLiteral("Login"), 12, 4, QStringLiteral("Label "));
-    addIcon(1005, png(Qt::red));
+    addIcon(1005, vault_maps::png(Qt::red));
     addIcon(1006, QByteArray("no image at all"));
 
     const QStringList values = {"v1", "v2", "v3", "v4", "v5", "v6", "v7", "v8", "v9", "2020-01-02 03:04:05 +0100"};
@@ -461,7 +449,7 @@ TEST_F(VaultLoading, AReloadSeesOtherClientsAdditionsAndDeletions)
     });
     addType(kLogin, "Login", 1, 0, "L");
     addRecord({"3000000000000001", kLogin, kShared, {"added"}, "", false, false, 0});
-    addIcon(1001, png(Qt::blue));
+    addIcon(1001, vault_maps::png(Qt::blue));
 
     services.clear();
     store.startReloadingDatabase();

@@ -1,7 +1,8 @@
 #pragma once
 
-// The store's maps written out value by value, one line per entry in key order, so that two
-// loads can be compared and a difference shows which value differs.
+// Shared by the tests of loading the vault: the store's maps written out value by value, one
+// line per entry in key order, so that two loads can be compared and a difference shows which
+// value differs; and a picture as PNG bytes, for custom icons.
 
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
@@ -9,7 +10,10 @@
 #include "Model/OTVType.h"
 #include "Model/OTVUser_Admin.h"
 
+#include <QBuffer>
+#include <QColor>
 #include <QCryptographicHash>
+#include <QImage>
 #include <QStringList>
 
 #include <optional>
@@ -108,6 +112,18 @@ inline QStringList describeAll(const QMap<QString, QImage>& icons)
     for (auto it = icons.constBegin(); it != icons.constEnd(); ++it)
         lines.append(it.key() + QLatin1String(" -> ") + describe(it.value()));
     return lines;
+}
+
+// A square picture of one colour, as PNG bytes.
+inline QByteArray png(QColor color, int side = 48)
+{
+    QImage image(side, side, QImage::Format_ARGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 } // namespace vault_maps
