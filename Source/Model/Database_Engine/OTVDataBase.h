@@ -909,8 +909,8 @@ private:
     int saveUserPreferenceColumn(const char* sql, const OTVUser& user,
                                  const std::function<void(OTVStatement&)>& bindValue);
     void readPreferenceRow(OTVUser& user, bool* found);
-    // The user's three recent lists, which another category of the store reads. Until it is
-    // wired here this reads nothing and answers 0.
+    // The user's most-viewed, recently viewed and recently modified lists: 0 or the first
+    // failure.
     int readRecentListsForUser(const QString& userID);
 
     // =========================================================================================

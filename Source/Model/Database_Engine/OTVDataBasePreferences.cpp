@@ -383,9 +383,19 @@ int OTVDataBase::setfont(const QFont& font)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Steps of other categories, wired here when they land
+// The recent lists read with the preferences
 
-int OTVDataBase::readRecentListsForUser(const QString& /*userID*/)
+// All three lists are read whatever one of them gives; the first failure is the status.
+int OTVDataBase::readRecentListsForUser(const QString& userID)
 {
+    const int mostViewed = readMostViewedRecordIDForUser(userID);
+    int recentlyViewed = kOTVStatusOK;
+    readRecentlyViewedRecordIDForUser(userID, &recentlyViewed);
+    int recentlyModified = kOTVStatusOK;
+    readRecentlyModifiedRecordIDForUser(userID, &recentlyModified);
+    for (const int status : {mostViewed, recentlyViewed, recentlyModified}) {
+        if (status != kOTVStatusOK)
+            return status;
+    }
     return kOTVStatusOK;
 }

@@ -357,6 +357,41 @@ TEST_F(Preferences, DamagedStoredValuesReadAsTheDefaults)
     }
 }
 
+// The user's recent lists are read with the preferences, also for a user without a row; a list
+// that cannot be read gives the status, and the others are read all the same.
+TEST_F(Preferences, TheLoginReadTakesTheRecentListsAlong)
+{
+    root("INSERT INTO vivododadi.GROUPTABLE (UID) VALUES ('00000000000000F1')");
+    root("INSERT INTO vivododadi.TYPETABLE (UID) VALUES ('00000000000000F2')");
+    for (const char* record : {"00000000000000E1", "00000000000000E2", "00000000000000E3"})
+        root(QStringLiteral("INSERT INTO vivododadi.RECORDTABLE (RECORDID, TYPEUID, GROUPUID) "
+                            "VALUES ('%1', '00000000000000F2', '00000000000000F1')").arg(record));
+    for (const QString& user : {kUserA, kUserB}) {
+        root(QStringLiteral("INSERT INTO vivododadi.MOSTVIEWEDTABLE VALUES ('%1', '00000000000000E1')").arg(user));
+        root(QStringLiteral("INSERT INTO vivododadi.RECENTLYVIEWEDTABLE VALUES ('%1', '00000000000000E2')").arg(user));
+        root(QStringLiteral("INSERT INTO vivododadi.RECENTLYMODIFIEDTABLE VALUES ('%1', '00000000000000E3')").arg(user));
+    }
+    ASSERT_EQ(createRow(kUserA, "alice"), kOTVStatusOK);
+
+    for (const QString& userID : {kUserA, kUserB}) {   // B has no preference row
+        PreferenceStore fresh;
+        ASSERT_EQ(connect(fresh, server.admin), kOTVStatusOK);
+        const std::shared_ptr<OTVUser> user = fresh.logIn(userID);
+        EXPECT_EQ(fresh.readPreferences(*user), kOTVStatusOK);
+        EXPECT_EQ(fresh.mostViewedRecords(), QStringList{"00000000000000E1"});
+        EXPECT_EQ(fresh.recentlyViewedRecords(), QStringList{"00000000000000E2"});
+        EXPECT_EQ(fresh.recentlyModifiedRecords(), QStringList{"00000000000000E3"});
+    }
+
+    PreferenceStore fresh;
+    ASSERT_EQ(connect(fresh, server.admin), kOTVStatusOK);
+    fresh.statementFaults().failExecution(kQueryMostViewedTable, 1, 1146);
+    const std::shared_ptr<OTVUser> user = fresh.logIn(kUserA);
+    EXPECT_EQ(fresh.readPreferences(*user), kOTVStatusDatabaseError);
+    EXPECT_TRUE(fresh.mostViewedRecords().isEmpty());
+    EXPECT_EQ(fresh.recentlyModifiedRecords(), QStringList{"00000000000000E3"});
+}
+
 // A failed read reports, leaves the user as it was and ends the login read.
 TEST_F(Preferences, AFailedReadLeavesTheUserAsItWas)
 {
