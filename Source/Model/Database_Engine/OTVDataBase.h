@@ -533,6 +533,8 @@ public:
     // statements (which the server commits at once) by hand. Codes: 0 done, 3 failed (a
     // database error is reported), 1 another failure, 8 the user's row is not (or no longer)
     // there: reload first, 12 a value does not fit its column; nothing is written then.
+    // The account statements end any open transaction: never call these inside
+    // runInTransaction, nor (replaceUser asks the window on the main thread) holding the lock.
 
     // A new user: the MySQL account (an existing plain account of that name is adopted and
     // given the new password), its table grants (revoked again for a disabled account), the
@@ -624,13 +626,11 @@ private:
 
     // Steps that other categories of the store provide. Until they are wired here these do
     // nothing and succeed: the preference row of a new user; the personal group of a new,
-    // renamed and deleted user (0 done; inside the operation's transaction); the group UIDs of
-    // a user (empty).
+    // renamed and deleted user (0 done; inside the operation's transaction).
     int addPreferenceRowForNewUser(const QString& userID, const QString& userName);
     int addPersonalGroupForUser(const OTVUserBase& user);
     int renamePersonalGroupForUser(const OTVUserBase& user);
     int deletePersonalGroupForUser(const OTVUserBase& user);
-    QStringList groupUIDsOfUser(const QString& userID);
 
     // =========================================================================================
     // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)

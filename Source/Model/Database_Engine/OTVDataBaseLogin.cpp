@@ -108,7 +108,7 @@ int OTVDataBase::readAllSavedRecordsForUserWithUserPrimaryNameID(const QString& 
         return kOTVStatusNoSuchUser;
     if (row.getBoolean("ISACCOUNTDISABLED"))
         return kOTVStatusAccountDisabled;
-    const QStringList groups = groupUIDsOfUser(userID);   // may throw: read before changing the user
+    const QStringList groups = fetchGroupArrayForUserID(userID);   // may throw: read before changing the user
 
     OTVUser& user = *mCurrentUser_;
     user.setMUserID(row.getString("USERID"));

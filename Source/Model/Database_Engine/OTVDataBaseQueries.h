@@ -287,8 +287,7 @@ inline constexpr char kQueryUserExistInVivododaDI[] =
     "USERNAME=BINARY ?";
 inline constexpr char kQueryMaxWellKnownUID[] = "select MAX(USERID) from USERTABLE where USERID like \"000000000000%\"";
 inline constexpr char kQueryDeleteUserFromGroupList[] = "DELETE FROM  USERGROUPTABLE WHERE USERID=?";
-inline constexpr char kQueryInsertIntoUserGroupList[] =
-    "INSERT IGNORE INTO  USERGROUPTABLE(USERID ,GROUPID ) VALUES (?,?)";
+// kQueryInsertIntoUserGroupList: with the groups above.
 inline constexpr char UpdUserNameVal[] = "UPDATE IGNORE APPPREFTABLE SET USERNAME = ? WHERE USERID = ?";
 
 // The logged-in user's row (also read by every reload).
@@ -314,6 +313,8 @@ inline constexpr char kQueryMySQLPasswordHash[] =
     "SELECT authentication_string FROM mysql.user WHERE user=? AND host='%'";
 inline constexpr char kQueryMySQLTablesWithRights[] =
     "SELECT Db, Table_name FROM mysql.tables_priv WHERE User=? AND Host='%'";
+// "name@host" of the session's own account.
+inline constexpr char kQueryCurrentAccount[] = "SELECT CURRENT_USER()";
 inline constexpr char kFlushPriviliges[] = "FLUSH PRIVILEGES";
 
 // Account statements cannot take "?" placeholders. Each %n is filled with a quoted, escaped

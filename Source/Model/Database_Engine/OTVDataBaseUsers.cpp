@@ -29,7 +29,8 @@ constexpr int kDBNonexistingGrantCode = 1141;     // REVOKE of rights the accoun
 constexpr int kDBNonexistingTableGrantCode = 1147;
 
 // Column sizes of USERTABLE and `mysql.user_info`, in characters.
-constexpr int kAccountNameCharacters = 16;        // mysql.user_info.User (USERTABLE allows 40)
+constexpr int kAccountNameCharacters = 16;        // mysql.user_info.User
+constexpr int kUserNameCharacters = 40;           // USERTABLE.USERNAME (an administrator's login name)
 constexpr int kUserIDCharacters = 16;
 constexpr int kPlatformNameCharacters = 40;
 constexpr int kFullNameCharacters = 60;
@@ -207,6 +208,8 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
     // Without a name from the window the stored one tells whether the account was renamed.
     const QString oldName = nameInEditor.isNull() ? storedUserName(userID) : nameInEditor;
     const bool renamed = !oldName.isEmpty() && oldName != name;
+    if (renamed && isUserExistsInOstrevin(name))
+        return kOTVStatusDatabaseError;   // another vault user's name
     const bool wasDisabled = storedAccountDisabled(userID);
 
     AccountUndo undo;
@@ -283,7 +286,7 @@ int OTVDataBase::deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
     });
     if (status != kOTVStatusOK)
         return status;
-    mUsers_.remove(userID);
+    changeMapsOnMainThread([this, userID] { mUsers_.remove(userID); });
     return kOTVStatusOK;
 }
 
@@ -357,7 +360,7 @@ bool OTVDataBase::mayTakeOverMySQLAccount(const QString& name)
     if (name == kRootAccount)
         return false;
     // CURRENT_USER() is "name@host"; host names hold no "@".
-    OTVStatement current = prepare("SELECT CURRENT_USER()");
+    OTVStatement current = prepare(kQueryCurrentAccount);
     OTVResultSet account = current.executeQuery();
     if (!account.next())
         return true;
@@ -419,7 +422,7 @@ void OTVDataBase::revokeTablePrivileges(const char* table, const char* privilege
 
 bool OTVDataBase::writeUserRow(const OTVUser_Admin& user, bool insert)
 {
-    OTVCheckVarcharFits(user.mUsername(), 40);
+    OTVCheckVarcharFits(user.mUsername(), kUserNameCharacters);
     OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
     const QByteArray password = encryptedDataValue(user.mPassword(), kBlobBytes);
 
@@ -483,7 +486,8 @@ void OTVDataBase::rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user)
 {
     if (user->mUsername() == kRootAccount && user->isAdministrator())
         return;
-    mUsers_.insert(user->mUserID(), user);
+    // The interface draws the map: a worker's change (the user import) waits for the main thread.
+    changeMapsOnMainThread([this, user] { mUsers_.insert(user->mUserID(), user); });
 }
 
 void OTVDataBase::executeAccountStatement(const char* format, const QString& first, const QString& second)
@@ -579,9 +583,4 @@ int OTVDataBase::renamePersonalGroupForUser(const OTVUserBase& /*user*/)
 int OTVDataBase::deletePersonalGroupForUser(const OTVUserBase& /*user*/)
 {
     return kOTVStatusOK;
-}
-
-QStringList OTVDataBase::groupUIDsOfUser(const QString& /*userID*/)
-{
-    return {};
 }

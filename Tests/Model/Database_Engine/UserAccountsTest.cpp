@@ -5,6 +5,7 @@
 
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
+#include "Platform/BKWorker.h"
 
 #include <cppconn/driver.h>
 #include <mysql_driver.h>
@@ -220,6 +221,9 @@ TEST_F(UserAccounts, LifeOfAnAccountEnabledOrDisabled)
             EXPECT_EQ(own.initUserDetails(name, "bob's pw"), kOTVStatusOK);
             EXPECT_EQ(own.mCurrentUser()->mUserID(), user->mUserID());
             EXPECT_EQ(own.mCurrentUser()->mDataPermissionsBit(), 9);
+            QStringList groups = own.mCurrentUser()->mUsersGroupArray();
+            groups.sort();
+            EXPECT_EQ(groups, (QStringList{kGroupA, kGroupB}));
         }
         own.closeConnection();
 
@@ -472,6 +476,11 @@ TEST_F(UserAccounts, SavingFailsWithoutChangingAnything)
     edited->setMDescription("changed");
     services.currentUserName = "erin";
     EXPECT_EQ(administrator.replaceUser(edited), kOTVStatusDatabaseError);
+    EXPECT_TRUE(authenticates("frank", "pw"));
+    // The same, when that account was dropped by hand: the name is still another vault user's.
+    root("DROP USER 'frank'@'%'");
+    EXPECT_EQ(administrator.replaceUser(edited), kOTVStatusDatabaseError);
+    EXPECT_FALSE(accountExists("frank"));
 
     // Renamed, disabled and given another password, but the group list (written after the
     // account statements) is refused.
@@ -491,7 +500,6 @@ TEST_F(UserAccounts, SavingFailsWithoutChangingAnything)
     EXPECT_TRUE(details("erina").isNull());
     EXPECT_FALSE(accountExists("erina"));
     EXPECT_TRUE(authenticates("erin", "pw"));
-    EXPECT_TRUE(authenticates("frank", "pw"));
     EXPECT_EQ(rightsOf("erin"), vaultUserRights(false));
     EXPECT_EQ(administrator.mUsers().value(erin->mUserID()), erin);
 }
@@ -587,4 +595,20 @@ TEST_F(UserAccounts, PasswordChangesReachBothHalves)
     EXPECT_EQ(code, kOTVStatusOK);
     EXPECT_TRUE(authenticates("liv", "fourth"));
     EXPECT_EQ(storedPassword(liv->mUserID()), "fourth");
+}
+
+// The user import adds accounts on a worker while the interface draws the map of accounts: the
+// map changes on the main thread.
+TEST_F(UserAccounts, AnImportOnAWorkerChangesTheMapOnTheMainThread)
+{
+    auto imported = account("imported", "pw");
+    int code = -1;
+    BKRunWorkerAndWait(
+        [&] {
+            code = administrator.addUser(imported);
+            OTVDataBase::endDatabaseThread();
+        });
+    EXPECT_EQ(code, kOTVStatusOK);
+    EXPECT_EQ(administrator.mUsers().value(imported->mUserID()), imported);
+    EXPECT_TRUE(authenticates("imported", "pw"));
 }
