@@ -633,7 +633,8 @@ private:
     int deletePersonalGroupForUser(const OTVUserBase& user);
 
     // =========================================================================================
-    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp,
+    // OTVDataBasePasswordHints.cpp, OTVDataBaseRecentLists.cpp)
 public:
 
     // -----------------------------------------------------------------------------------------
