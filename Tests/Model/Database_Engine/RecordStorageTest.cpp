@@ -132,13 +132,13 @@ protected:
     }
 
     // The attachment's name and pass key as the store deciphers them from the row.
-    QStringList storedAttachment(const QString& uid) const
+    QStringList storedAttachment(const QString& uid)
     {
         const QStringList row = rootRows("SELECT HEX(ATTACHMENTNAME),HEX(ENCRYPTIONKEY) FROM vivododadi.ATTACHMENTTABLE "
                                          "WHERE RECORDID='" + uid + "'");
         QStringList texts;
         for (const QString& hex : row.value(0).split('|', Qt::SkipEmptyParts))
-            texts << const_cast<RecordStoreProbe&>(store).getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
+            texts << store.getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
         return texts;
     }
 
