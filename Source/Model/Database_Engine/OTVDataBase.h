@@ -43,6 +43,7 @@
 //   fixture StoreTest and StoreProbe (the machinery opened up) are in
 //   Tests/Model/Database_Engine/StoreTestSupport.h.
 
+#include "OTVEventLog.h"
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
 #include "OTVValueLimits.h"
@@ -572,7 +573,150 @@ private:
     int deletePersonalGroupForUser(const OTVUserBase& user);
 
     // =========================================================================================
-    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp,
+    // OTVDataBasePasswordHints.cpp, OTVDataBaseRecentLists.cpp)
+public:
+
+    // -----------------------------------------------------------------------------------------
+    // Event log (OTVDataBaseEventLog.cpp)
+
+    // Makes one entry and writes it to EVENTLOGGERTABLE at once, on the calling thread (any
+    // thread), then appends it to the event-log window's list, where it stays even when it
+    // could not be stored. Description and action may be empty; an empty user name stands for
+    // the logged-in user's (with nobody logged in the entry is stored with an empty user).
+    // Returns the write's status: 0, 3 (database error, reported) or 12 (a value longer than
+    // its column). A failed write never fails or undoes the action it records.
+    int addLogEvent(const QString& event, const QString& description = QString(),
+                    const QString& action = QString(), const QString& userName = QString());
+    // Writes one entry (all of its keys but "Action"): 0, 3 or 12 as above.
+    int saveLogsArrayToDatabase(const EventLogEntry& entry);
+
+    // Reads every stored entry into mLogArray (load and reload of the vault). Returns 0;
+    // throws sql::SQLException on a database error, for the load to handle.
+    int readSaveLogsArrayToDatabase();
+    // The entries as last read from the table (new entries are not added here).
+    QList<EventLogEntry> mLogArray() const { return mLogArray_.entries(); }
+
+    // The event-log window's list: mLogArray as last copied, plus every entry added since.
+    // Its changed() signal tells the window's model.
+    BKEventLogList& eventLogWindowList() { return mEventLogWindowList_; }
+    // The window's list becomes a copy of mLogArray again (after each reload of the vault).
+    void reloadLogDatabase();
+    // Empties the window's list only: the table and mLogArray keep their entries.
+    void clearLog();
+
+    // The monthly rotation, once per start after the vault is loaded, on the main thread:
+    // when the oldest stored entry is from another month than today, every stored row is
+    // written to "<Mon>-<yyyy> (Created_On_<dd-MM-yyyy>).csv" in the folder of the user default
+    // "EventLoggerDatabaseLocation" (created when missing), and exactly the rows written are
+    // then deleted. Returns 0 (also when there is nothing to rotate), 3 after a database error
+    // (reported), 1 when the backup file could not be written: the rows are then kept and the
+    // user is told why in an alert.
+    int checkForMonthChangeInEventLoggerTable();
+    // The file name of the backup of the log of `logMonth`, made on `today`.
+    static QString eventLogBackupFileName(const QDate& logMonth, const QDate& today);
+
+    // The clock of the event log (new entries' dates and the rotation); tests set their own.
+    // An empty function returns to the system clock.
+    void setEventLogClock(std::function<QDateTime()> clock);
+
+    // -----------------------------------------------------------------------------------------
+    // Password hints and the own password (OTVDataBasePasswordHints.cpp)
+
+    // The hint questions, indexed by the stored question number. These English texts are part
+    // of the stored format (they are enciphered), whatever the interface shows.
+    static const QStringList& kQuestions();
+    static constexpr int kHintQuestionCount = 7;
+
+    // Writes the three hint columns of the user's APPPREFTABLE row from its hint fields, all or
+    // nothing. *returnCode: 0; 8 when the user has no preference row; 12 when the hint does not
+    // fit; 3 after a database error (reported); 1 after another failure.
+    void saveHintPreferencs(OTVUser& user, int* returnCode);
+    // The readers work on the current user's row (`user` names the current user). Their
+    // *returnCode: 0, 7 when the server refused access (1142, 1143), 9 when the connection was
+    // lost (2013), 3 after another database error; these are not reported, and the reader then
+    // answers what it had.
+    bool isHintExist(const OTVUser* user, int* returnCode);
+    // The hint deciphered with `answer` (kept as the current user's mHintEntered); a wrong
+    // answer gives unreadable text. A null string with no current user.
+    QString passwordHintForUser(const OTVUser* user, const QString& answer, int* returnCode);
+    // The free-text hint (question 0).
+    QString passwordHintForUser(const OTVUser* user, int* returnCode);
+    bool validatePasswordHintAnswerForUser(const QString& userName, const QString& answer, int questionNumber,
+                                           int* returnCode);
+
+    // What the password panel hands over with a new password.
+    struct PasswordHint {
+        int questionNumber = 0;   // index into kQuestions(); 0 is a free-text hint
+        QString answer;           // the answer to the question (the hint's key)
+        QString hint;
+    };
+
+    // Sets the current user's own password with a free-text hint, and with a hint from the
+    // password panel (which also switches the automatic lock on for a password
+    // that is not empty). An empty password switches the lock password off and leaves the
+    // MySQL account's password as it is. Returns 0 (also with no current user) or the failed
+    // step's status; after a failure the user's password and hint in memory are as before.
+    int setPassword(const QString& password, const QString& hint);
+    int setPassword(const QString& password, const PasswordHint& hint);
+
+    bool isPasswordEnableForUser(const OTVUser* user, int* returnCode) const;
+    // True only for the current user (same user ID) with a matching, non-empty password.
+    bool validatePasswordForUser(const OTVUser* user, const QString& password, int* returnCode) const;
+    static bool doesPasswordMatchForUser(const OTVUser* user, const QString& password);
+
+    // -----------------------------------------------------------------------------------------
+    // Recent, most-viewed and recently-modified lists (OTVDataBaseRecentLists.cpp)
+
+    // The lists hold at most this many record UIDs, oldest first, in memory and on the server.
+    static constexpr int kRecentListCap = 10;
+
+    // Replace the in-memory list with the user's rows (only when all of them were read).
+    // 0; 3 after a database error (reported); 1 after another failure.
+    int readMostViewedRecordIDForUser(const QString& userID);
+    void readRecentlyViewedRecordIDForUser(const QString& userID, int* returnCode);
+    void readRecentlyModifiedRecordIDForUser(const QString& userID, int* returnCode);
+
+    // Add the record for the user: first the oldest entries go until the list has room (in
+    // memory, and the user's oldest rows on the server), then the row is inserted and the UID
+    // listed (not listed when the server ignored the row: the record or the user is gone).
+    // 0 when every step succeeded; 3 otherwise (database errors are reported); 12 for a UID
+    // longer than its column.
+    int addMostViewedRecordID(const QString& recordUID, const QString& userID);
+    int addRecentlyViewedRecordID(const QString& recordUID, const QString& userID);
+    int addRecentlyModifiedRecordID(const OTVRecord& record, const QString& userID);
+    // Recently added records are only written to the server, never listed nor trimmed.
+    int addRecentlyAddedID(const QString& recordUID, const QString& userID);
+    // Removes the record from the logged-in user's most-viewed list (server and memory); other
+    // users' lists keep it. A null UID does nothing. 0; 3 (reported); 1.
+    int removeMostViewedRecordID(const QString& recordUID);
+
+    // Snapshots of the in-memory lists.
+    QStringList mostViewedRecords() const;
+    QStringList recentlyViewedRecords() const;
+    QStringList recentlyModifiedRecords() const;
+
+private:
+    // The own password on the server: a password that is not empty changes the MySQL
+    // account's and USERTABLE's (resetPasswordForUser); an empty one is stored in USERTABLE
+    // only and leaves the MySQL account's password as it is.
+    int storeOwnPassword(const OTVUser& user);
+    int setOwnPasswordAndHint(const std::function<void(OTVUser&)>& applyFields);
+    int readCurrentUserHintRow(const std::function<void(const OTVResultSet&)>& onRow, int* returnCode);
+
+    int readRecentList(const char* query, const QString& userID, QStringList& list);
+    int addToRecentList(const char* insertQuery, const char* trimQuery, const char* countQuery,
+                        QStringList* list, const QString& recordUID, const QString& userID);
+
+    int runEventLogWrite(const std::function<int()>& body);
+    int rotateEventLog(const QDate& logMonth);
+    QDateTime eventLogNow() const;
+
+    BKEventLogList mLogArray_;
+    BKEventLogList mEventLogWindowList_;
+    mutable std::mutex mEventLogClockMutex;
+    std::function<QDateTime()> mEventLogClock;
+
 public:
 
     // =========================================================================================

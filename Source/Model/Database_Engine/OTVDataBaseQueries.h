@@ -351,6 +351,52 @@ inline constexpr char kQueryReadPasswordPolicyAttrCharSetFlag[] =
 // =============================================================================================
 // Event log, password hints, recent and most-viewed lists
 
+// Event log (OTVDataBaseEventLog.cpp). The table has no key; its columns are NAME, ACTION,
+// DESCRIPTION, DATE, USERNAME, SYSTEMNAME, bound in that order.
+inline constexpr char KQueryInsertEventLoggerTable[] = "INSERT IGNORE INTO EVENTLOGGERTABLE VALUES(?, ?, ?, ?, ?, ?)";
+inline constexpr char KQuerySelectEventLoggerTable[] = "SELECT * FROM EVENTLOGGERTABLE";
+inline constexpr char kMinDateFromEventLoggerTable[] = "SELECT MIN(DATE) FROM EVENTLOGGERTABLE";
+inline constexpr char kMinDateColumnLabel[] = "MIN(DATE)";
+// The rotation reads the rows it backs up under lock, so that no other session adds or removes
+// one before exactly those rows are deleted.
+inline constexpr char kSelectEventLoggerTableForBackup[] = "SELECT * FROM EVENTLOGGERTABLE FOR UPDATE";
+inline constexpr char kDeleteBackedUpLogsFromEventLoggerTable[] =
+    "DELETE FROM EVENTLOGGERTABLE WHERE DATE <= ? OR DATE IS NULL";
+// ACTION always holds this text; the outcome of an entry is not stored.
+inline constexpr char kEventLoggerActionColumnText[] = "Ostrel Id";
+inline constexpr int kEventLoggerNameCharacters = 100;          // NAME, ACTION, USERNAME, SYSTEMNAME
+inline constexpr int kEventLoggerDescriptionCharacters = 4096;  // DESCRIPTION
+
+// Password hints (OTVDataBasePasswordHints.cpp): the hint columns of the user's APPPREFTABLE row.
+inline constexpr char kQueryUpdateHintQuestionNumber[] = "UPDATE IGNORE APPPREFTABLE SET HINTQNO =?  WHERE USERID = ?";
+inline constexpr char kQueryUpdateHintAnswer[] = "UPDATE IGNORE APPPREFTABLE SET HINTQANSWER = ? WHERE USERID = ?";
+inline constexpr char kQueryUpdateHintQuestion[] = "UPDATE IGNORE APPPREFTABLE SET HINTQUESTION = ? WHERE USERID = ?";
+inline constexpr char kQueryHintColumns[] = "SELECT * FROM APPPREFTABLE WHERE USERID=? LIMIT 1";
+inline constexpr char kHintAnswerColumn[] = "HINTQANSWER";
+inline constexpr char kHintQuestionColumn[] = "HINTQUESTION";
+
+// Recent, most-viewed and recently-modified lists (OTVDataBaseRecentLists.cpp). Rows are
+// (USERID, RECORDID); the server returns a user's rows oldest first, and the trim deletes the
+// first of them.
+inline constexpr char kQueryMostViewedTable[] = "SELECT * FROM MOSTVIEWEDTABLE WHERE USERID =? ";
+inline constexpr char kQueryRecentlyViewedTable[] = "SELECT * FROM RECENTLYVIEWEDTABLE WHERE USERID =? ";
+inline constexpr char kQueryRecentlyModifiedTable[] = "SELECT * FROM RECENTLYMODIFIEDTABLE WHERE USERID =? ";
+inline constexpr char kQueryInsertMostViewedTable[] = "INSERT IGNORE INTO MOSTVIEWEDTABLE VALUES(?, ?)";
+inline constexpr char kQueryInsertRecentlyViewedTable[] = "INSERT IGNORE INTO RECENTLYVIEWEDTABLE VALUES(?, ?)";
+inline constexpr char kQueryInsertRecentlyModifiedTable[] = "INSERT IGNORE INTO RECENTLYMODIFIEDTABLE VALUES(?, ?)";
+inline constexpr char kQueryInsertRecentlyAddedTable[] = "INSERT IGNORE INTO RECENTLYADDEDTABLE VALUES(?, ?)";
+inline constexpr char kQueryRemoveFirstRowMostViewed[] = "delete  from MOSTVIEWEDTABLE where USERID=? LIMIT 1";
+inline constexpr char kQueryRemoveFirstRowRecentlyViewed[] = "delete  from RECENTLYVIEWEDTABLE where USERID=? LIMIT 1";
+inline constexpr char kQueryRemoveFirstRowRecentlyModified[] =
+    "delete  from RECENTLYMODIFIEDTABLE where USERID=? LIMIT 1";
+inline constexpr char kQueryCountMostViewed[] = "SELECT COUNT(*) FROM MOSTVIEWEDTABLE WHERE USERID=?";
+inline constexpr char kQueryCountRecentlyViewed[] = "SELECT COUNT(*) FROM RECENTLYVIEWEDTABLE WHERE USERID=?";
+inline constexpr char kQueryCountRecentlyModified[] = "SELECT COUNT(*) FROM RECENTLYMODIFIEDTABLE WHERE USERID=?";
+// Only the logged-in user's row goes: the other users' lists are theirs.
+inline constexpr char kQueryDeleteMostViewedTable[] = "DELETE FROM MOSTVIEWEDTABLE WHERE USERID = ? AND RECORDID = ?";
+inline constexpr int kRecentListUserIDCharacters = 30;
+inline constexpr int kRecentListRecordIDCharacters = 16;
+
 // =============================================================================================
 // Per-user preferences, column, window and split-view layouts
 
