@@ -280,9 +280,9 @@ public:
     bool isTypeExistsInDatabase() const;
 
     // The smart-type lists of the logged-in user: record UIDs, oldest first.
-    const QStringList& recentlyViewedTypes() const { return mRecentlyViewedTypes; }
-    const QStringList& recentlyModifiedTypes() const { return mRecentlyMofifiedTypes; }
-    QStringList mostViewedRecordsUIDs() const;
+    QStringList recentlyViewedTypes() const { return recentlyViewedRecords(); }
+    QStringList recentlyModifiedTypes() const { return recentlyModifiedRecords(); }
+    QStringList mostViewedRecordsUIDs() const { return mostViewedRecords(); }
     // Enter the record into a list unless it is there already.
     void addRecentlyViewedRecord(const std::shared_ptr<OTVRecord>& record);
     void addRecentlyModifiedRecord(const std::shared_ptr<OTVRecord>& record);
@@ -296,9 +296,8 @@ public:
     int getViewCountofRecord(const QString& recordUID) const;
 
 protected:
-    // The per-user lists on the server belong to the recent-lists category; these are the one
-    // call site of each of its steps. Until that category is wired in they do nothing. Tests
-    // override them to observe the calls.
+    // The one call site of each step on the per-user lists of the server (the recent-list
+    // operations); tests override them to observe the calls.
     enum class OTVServerList { MostViewed, RecentlyViewed, RecentlyModified, RecentlyAdded };
     // Adds the record to the user's list on the server and (but for recently added) to the
     // in-memory list.
@@ -433,8 +432,8 @@ public:
 
 protected:
     // The event-log entry of a group, type or record write (event, the plain name or value 1,
-    // action, the session's user name). The event log's own category writes it; until it is wired in here,
-    // no entry is kept. Called after the write has ended, never inside its transaction.
+    // action, the session's user name), written by addLogEvent; tests override it to observe
+    // the entries. Called after the write has ended, never inside its transaction.
     virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
                                const QString& userName);
     // removeAttachment saves the record through record storage: replaceRecord.
