@@ -250,9 +250,10 @@ public:
     // transaction; the record map, the recent lists and the event log follow only once it has
     // committed. Statuses: 0 stored; 8 nothing stored (a null record, one without a group or
     // type, a UID that is already stored, a row that is gone, a failure before the row
-    // statement ran, or a custom type or attachment that was not stored); 12 a value does not
-    // fit its column; 3 a database error after the row statement ran (reported); 1 another
-    // failure after it. Nothing is kept of a write that failed.
+    // statement ran, or a custom type or attachment that was not stored, e.g. a file that
+    // cannot be read); 12 a value does not fit its column or the attachment file is over the
+    // limit; 3 a database error after the row statement ran (reported); 1 another failure
+    // after it. Nothing is kept of a write that failed.
     //
     // The store takes over the caller's reference. A stored record enters the record map and
     // the recently-added list, its attachment state becomes 0 and "Add Record" is logged; a
@@ -321,9 +322,9 @@ public:
     bool isTypeExistsInDatabase() const;
 
     // The smart-type lists of the logged-in user: record UIDs, oldest first.
-    const QStringList& recentlyViewedTypes() const { return mRecentlyViewedTypes; }
-    const QStringList& recentlyModifiedTypes() const { return mRecentlyMofifiedTypes; }
-    QStringList mostViewedRecordsUIDs() const;
+    QStringList recentlyViewedTypes() const { return recentlyViewedRecords(); }
+    QStringList recentlyModifiedTypes() const { return recentlyModifiedRecords(); }
+    QStringList mostViewedRecordsUIDs() const { return mostViewedRecords(); }
     // Enter the record into a list unless it is there already.
     void addRecentlyViewedRecord(const std::shared_ptr<OTVRecord>& record);
     void addRecentlyModifiedRecord(const std::shared_ptr<OTVRecord>& record);
@@ -337,24 +338,8 @@ public:
     int getViewCountofRecord(const QString& recordUID) const;
 
 protected:
-    // Steps of record storage and of the smart lists that other categories of the store own:
-    // the custom-type and attachment statements, the event log and the per-user lists on the
-    // server. Each hook is the one call site of its step. Until the owning category is wired
-    // in, the hooks of the lists and the log do nothing and those of the custom type and the
-    // attachment store nothing and answer 8, so such a record is refused rather than stored
-    // without them. Tests override them to observe the calls or make a step fail.
-    //
-    // REPLACE INTO CUSTOMTYPETABLE of the record's custom type: 0 written, else 8 (errors are
-    // reported inside).
-    virtual int writeCustomTypeOfRecord(OTVRecord& record);
-    // REPLACE INTO ATTACHMENTTABLE of the file at mAttachmentPath under a new pass key, which
-    // the record then holds: 0 written, else 8. A database error is thrown to the caller.
-    virtual int writeAttachmentOfRecord(OTVRecord& record);
-    // Re-enciphers the stored attachment name and pass key: 0 written, else 8; throws as above.
-    virtual int reencipherAttachmentOfRecord(OTVRecord& record);
-    // An event-log entry; a null user name stands for the logged-in user.
-    virtual void logRecordEvent(const QString& event, const QString& description, const QString& action,
-                                const QString& userName);
+    // The one call site of each step on the per-user lists of the server (the recent-list
+    // operations); tests override them to observe the calls.
     enum class OTVServerList { MostViewed, RecentlyViewed, RecentlyModified, RecentlyAdded };
     // Adds the record to the user's list on the server and (but for recently added) to the
     // in-memory list.
@@ -371,9 +356,6 @@ private:
     int writeRecordRow(OTVRecord& record, const char* sql, unsigned groupPosition,
                        const std::function<void(OTVStatement&)>& bindOwn,
                        const std::function<int(int changedRows)>& afterRow, bool& rowStatementRan);
-    // Record-map changes run on the main thread, where the interface reads the maps, once the
-    // store lock is released (at once for an operation that is not part of a larger one).
-    void changeRecordMap(std::function<void(OTVRecordMap&)> change);
     // Hands `take` every record that the filters select (a null filter selects all).
     void selectRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
                        const QStringList* inUIDs,
@@ -491,13 +473,12 @@ public:
     QImage getImageFromIconIndex(int iconIndex) const;
 
 protected:
-    // The event-log entry of a group or type write (event, the plain name, action, the
-    // session's user name). The event log's own category writes it; until it is wired in here,
-    // no entry is kept. Called after the write has ended, never inside its transaction.
+    // The event-log entry of a group, type or record write (event, the plain name or value 1,
+    // action, the session's user name), written by addLogEvent; tests override it to observe
+    // the entries. Called after the write has ended, never inside its transaction.
     virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
                                const QString& userName);
-    // removeAttachment saves the record through record storage (replaceRecord), which is wired
-    // in here; until then the record is saved nowhere and 0 is returned.
+    // removeAttachment saves the record through record storage: replaceRecord.
     virtual int saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecord>& record);
     // Runs `change` of the maps on the main thread: at once there, else (waiting) once the
     // outermost store lock ends.

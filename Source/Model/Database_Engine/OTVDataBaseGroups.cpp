@@ -81,7 +81,11 @@ void OTVDataBase::logWrite(const QString& event, const QString& name, int status
                   mCurrentUser()->mUsername());
 }
 
-void OTVDataBase::logStoreEvent(const QString&, const QString&, const QString&, const QString&) {}
+void OTVDataBase::logStoreEvent(const QString& event, const QString& description, const QString& action,
+                                const QString& userName)
+{
+    addLogEvent(event, description, action, userName);
+}
 
 int OTVDataBase::deleteCascadingToRecords(const char* sql, const QString& uid,
                                           const std::function<bool(const OTVRecord&)>& belongs,

@@ -15,6 +15,9 @@ const QString kEventDeleteRecord = QStringLiteral("Delete Record");
 const QString kActionSuccess = QStringLiteral("Success");
 const QString kActionFailed = QStringLiteral("Failed");
 
+// RECORDID, GROUPUID and TYPEUID are VARCHAR(16).
+constexpr int kUIDCharacters = 16;
+
 // The insert and the update bind the same columns from GROUPUID on; only their first
 // position differs (the insert has RECORDID before it).
 constexpr unsigned kInsertGroupPosition = 2;
@@ -23,11 +26,19 @@ constexpr unsigned kUpdateGroupPosition = 1;
 // Binds GROUPUID, TYPEUID, FIELD1 to FIELD10, NOTE, HASATTACHMENT and HASCUSTOMFIELD from
 // `groupPosition` on. Every value is enciphered and checked against its column here, before
 // the statement runs.
+// A UID, checked against its column first: the insert would cut a longer one short and so
+// name another record.
+void bindUID(OTVStatement& statement, unsigned position, const QString& uid)
+{
+    OTVCheckVarcharFits(uid, kUIDCharacters);
+    statement.setString(position, uid);
+}
+
 template <class Encipher>
 void bindRecordColumns(OTVStatement& statement, unsigned groupPosition, const OTVRecord& record, Encipher encipher)
 {
-    statement.setString(groupPosition, record.mGroup()->mGroupUID());
-    statement.setString(groupPosition + 1, record.mType()->mTypeUID());
+    bindUID(statement, groupPosition, record.mGroup()->mGroupUID());
+    bindUID(statement, groupPosition + 1, record.mType()->mTypeUID());
     for (int field = 1; field <= kNoOfFields; ++field)
         statement.setBlob(groupPosition + 1 + unsigned(field), encipher(record.value(field), kTinyBlobBytes));
     statement.setBlob(groupPosition + 2 + kNoOfFields, encipher(record.mNotes(), kLongBlobBytes));
@@ -84,7 +95,7 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
     if (!record)
         return kOTVStatusNothingWritten;
     const auto bindOwn = [&](OTVStatement& statement) {
-        statement.setString(1, record->mRecordUID());
+        bindUID(statement, 1, record->mRecordUID());
         statement.setInt64(kInsertGroupPosition + 5 + kNoOfFields, record->mViewCounter());
     };
     const auto afterRow = [&](int inserted) {
@@ -93,12 +104,12 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
         if (inserted == 0)
             return int(kOTVStatusNothingWritten);
         if (record->mIsCustomized()) {
-            if (const int written = writeCustomTypeOfRecord(*record))
+            if (const int written = updateCustomType(*record, *record->mRecordCustomType()))
                 return written;
         }
         // A duplicate's caller copies the attachment row of its source after the add.
         if (record->mHasAttachment() && record->mAttachmentState() != kAttachmentCopyRow) {
-            if (const int written = writeAttachmentOfRecord(*record))
+            if (const int written = insertAttachmentforRecordID(*record))
                 return written;
         }
         return int(kOTVStatusOK);
@@ -110,12 +121,12 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
     const QString description = record->value(1);
     if (status == kOTVStatusOK) {
         record->setMAttachmentState(kAttachmentUnchanged);
-        changeRecordMap([record](OTVRecordMap& records) { records.insert(record->mRecordUID(), record); });
+        changeMapsOnMainThread([this, record] { mRecords_.insert(record->mRecordUID(), record); });
         addRecentlyAddedRecord(record);
-        logRecordEvent(kEventAddRecord, description, kActionSuccess, QString());
+        logStoreEvent(kEventAddRecord, description, kActionSuccess, mCurrentUser()->mUsername());
     } else if (status != kOTVStatusDatabaseError) {
         // A database error is reported already, and the log would meet the same server.
-        logRecordEvent(kEventAddRecord, description, kActionFailed, QString());
+        logStoreEvent(kEventAddRecord, description, kActionFailed, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
 }
@@ -125,7 +136,7 @@ int OTVDataBase::replaceRecord(const std::shared_ptr<OTVRecord>& record)
     if (!record)
         return kOTVStatusNothingWritten;
     const auto bindOwn = [&](OTVStatement& statement) {
-        statement.setString(kUpdateGroupPosition + 5 + kNoOfFields, record->mRecordUID());
+        bindUID(statement, kUpdateGroupPosition + 5 + kNoOfFields, record->mRecordUID());
     };
     const auto afterRow = [&](int changed) {
         if (changed == 0) {
@@ -138,16 +149,16 @@ int OTVDataBase::replaceRecord(const std::shared_ptr<OTVRecord>& record)
         // HASCUSTOMFIELD 0 tells the loader to ignore; so does HASATTACHMENT 0 with an
         // attachment row (state 2).
         if (record->mIsCustomized()) {
-            if (const int written = writeCustomTypeOfRecord(*record))
+            if (const int written = updateCustomType(*record, *record->mRecordCustomType()))
                 return written;
         }
         if (record->mHasAttachment() && record->mAttachmentState() == kAttachmentStoreFile) {
-            if (const int written = writeAttachmentOfRecord(*record))
+            if (const int written = insertAttachmentforRecordID(*record))
                 return written;
         }
-        // An attachment row that is missing has no name or pass key to re-encipher.
+        // A missing attachment row (or pass key) has nothing to re-encipher; the rest is saved.
         if (record->mHasAttachment() && record->mAttachmentState() == kAttachmentReencipher)
-            reencipherAttachmentOfRecord(*record);
+            reEncryptAttachmentforRecord(*record);
         return int(kOTVStatusOK);
     };
     bool rowStatementRan = false;
@@ -157,8 +168,8 @@ int OTVDataBase::replaceRecord(const std::shared_ptr<OTVRecord>& record)
     if (status == kOTVStatusOK) {
         addRecentlyModifiedRecord(record);
         record->setMAttachmentState(kAttachmentUnchanged);
-        changeRecordMap([record](OTVRecordMap& records) { records.insert(record->mRecordUID(), record); });
-        logRecordEvent(kEventReplaceRecord, record->value(1), kActionSuccess, QString());
+        changeMapsOnMainThread([this, record] { mRecords_.insert(record->mRecordUID(), record); });
+        logStoreEvent(kEventReplaceRecord, record->value(1), kActionSuccess, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
 }
@@ -178,9 +189,9 @@ int OTVDataBase::deleteRecord(const std::shared_ptr<OTVRecord>& record)
     if (rowStatementRan) {
         // The row is not on the server now, whoever deleted it; neither is the record here.
         const QString uid = record->mRecordUID();
-        changeRecordMap([uid](OTVRecordMap& records) { records.remove(uid); });
-        logRecordEvent(kEventDeleteRecord, record->value(1), status == kOTVStatusOK ? kActionSuccess : kActionFailed,
-                       mCurrentUser()->mUsername());
+        changeMapsOnMainThread([this, uid] { mRecords_.remove(uid); });
+        const QString action = status == kOTVStatusOK ? kActionSuccess : kActionFailed;
+        logStoreEvent(kEventDeleteRecord, record->value(1), action, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
 }
@@ -195,34 +206,29 @@ void OTVDataBase::updateRecordViewCountForRecord(const QString& recordUID)
     });
 }
 
-void OTVDataBase::changeRecordMap(std::function<void(OTVRecordMap&)> change)
-{
-    performOnMainThreadWhenUnlocked([this, change = std::move(change)] {
-        StoreLock lock(*this);
-        change(mRecords_);
-    });
-}
-
 // ---------------------------------------------------------------------------------------------
-// Steps that other categories of the store own (see the header)
+// The per-user lists on the server
 
-int OTVDataBase::writeCustomTypeOfRecord(OTVRecord&)
+void OTVDataBase::addRecordToServerList(OTVServerList list, const std::shared_ptr<OTVRecord>& record,
+                                        const QString& userID)
 {
-    return kOTVStatusNothingWritten;
+    switch (list) {
+    case OTVServerList::MostViewed:
+        addMostViewedRecordID(record->mRecordUID(), userID);
+        break;
+    case OTVServerList::RecentlyViewed:
+        addRecentlyViewedRecordID(record->mRecordUID(), userID);
+        break;
+    case OTVServerList::RecentlyModified:
+        addRecentlyModifiedRecordID(*record, userID);
+        break;
+    case OTVServerList::RecentlyAdded:
+        addRecentlyAddedID(record->mRecordUID(), userID);
+        break;
+    }
 }
 
-int OTVDataBase::writeAttachmentOfRecord(OTVRecord&)
+void OTVDataBase::removeRecordFromMostViewedList(const QString& recordUID)
 {
-    return kOTVStatusNothingWritten;
+    removeMostViewedRecordID(recordUID);
 }
-
-int OTVDataBase::reencipherAttachmentOfRecord(OTVRecord&)
-{
-    return kOTVStatusNothingWritten;
-}
-
-void OTVDataBase::logRecordEvent(const QString&, const QString&, const QString&, const QString&) {}
-
-void OTVDataBase::addRecordToServerList(OTVServerList, const std::shared_ptr<OTVRecord>&, const QString&) {}
-
-void OTVDataBase::removeRecordFromMostViewedList(const QString&) {}

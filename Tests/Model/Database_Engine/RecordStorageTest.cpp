@@ -7,6 +7,9 @@
 #include "Model/OTVUser.h"
 #include "Platform/BKWorker.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <atomic>
 
 namespace {
@@ -18,16 +21,11 @@ const QString kLogin = QStringLiteral("00000000000000B1");
 const QString kBank = QStringLiteral("00000000000000B2");
 const QString kUserID = QStringLiteral("00000000AB000001");
 
-// Stand-ins for the custom-type and attachment statements of their category: they write real
-// rows over the store's connection, so a rolled-back transaction takes them back too.
-constexpr char kWriteCustomType[] = "REPLACE INTO CUSTOMTYPETABLE(RECORDID, ICONID) VALUES (?,?)";
-constexpr char kWriteAttachment[] = "REPLACE INTO ATTACHMENTTABLE(RECORDID, ATTACHMENTNAME) VALUES (?,?)";
-constexpr char kReencipherAttachment[] = "UPDATE ATTACHMENTTABLE SET ENCRYPTIONKEY=? WHERE RECORDID=?";
 constexpr char kSelectValues[] =
     "SELECT FIELD1,FIELD2,FIELD3,FIELD4,FIELD5,FIELD6,FIELD7,FIELD8,FIELD9,FIELD10,NOTE FROM RECORDTABLE "
     "WHERE RECORDID=?";
 
-// The store with the steps of other categories replaced by recorders.
+// The store with the event log and the server's recent lists replaced by a recorder.
 class RecordStoreProbe : public StoreProbe {
 public:
     RecordStoreProbe()
@@ -48,39 +46,11 @@ public:
     }
     void forgetRecords() { mRecords_.clear(); }
 
-    int customTypeStatus = kOTVStatusOK;   // what the custom-type write answers (it writes only on 0)
-
 protected:
-    int writeCustomTypeOfRecord(OTVRecord& record) override
+    void logStoreEvent(const QString& event, const QString& description, const QString& action,
+                       const QString& userName) override
     {
-        note("customType " + record.mRecordUID());
-        if (customTypeStatus != kOTVStatusOK)
-            return customTypeStatus;
-        OTVStatement statement = prepare(kWriteCustomType);
-        statement.setString(1, record.mRecordUID());
-        statement.setInt(2, record.mRecordCustomType()->mTypeIconID().value_or(0));
-        return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
-    }
-    int writeAttachmentOfRecord(OTVRecord& record) override
-    {
-        note("attachment " + record.mRecordUID());
-        OTVStatement statement = prepare(kWriteAttachment);
-        statement.setString(1, record.mRecordUID());
-        statement.setBlob(2, encryptString(record.mAttachmentName()));
-        return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
-    }
-    int reencipherAttachmentOfRecord(OTVRecord& record) override
-    {
-        note("reencipher " + record.mRecordUID());
-        OTVStatement statement = prepare(kReencipherAttachment);
-        statement.setBlob(1, encryptString(record.mAttachmentPassKey()));
-        statement.setString(2, record.mRecordUID());
-        return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
-    }
-    void logRecordEvent(const QString& event, const QString& description, const QString& action,
-                        const QString& userName) override
-    {
-        note(QStringList{"log", event, description, action, userName.isNull() ? "<session user>" : userName}.join('|'));
+        note(QStringList{"log", event, description, action, userName}.join('|'));
     }
     void addRecordToServerList(OTVServerList list, const std::shared_ptr<OTVRecord>& record,
                                const QString& userID) override
@@ -106,6 +76,7 @@ protected:
         StoreTest::SetUp();
         ASSERT_EQ(connect(store, server.admin), kOTVStatusOK);
         store.createEncrypter(kMasterPassword);
+        ASSERT_TRUE(folder.isValid());
         root("INSERT INTO vivododadi.GROUPTABLE(UID) VALUES ('" + kWork + "'), ('" + kHome + "')");
         root("INSERT INTO vivododadi.TYPETABLE(UID) VALUES ('" + kLogin + "'), ('" + kBank + "')");
         work = group(kWork);
@@ -148,11 +119,27 @@ protected:
         record.setMIsCustomized(true);
     }
 
-    static void attach(OTVRecord& record, int state, const QString& name = QStringLiteral("scan.pdf"))
+    // Gives the record an attachment: a file of `size` bytes named `name` in the test's folder.
+    void attach(OTVRecord& record, int state, const QString& name = QStringLiteral("scan.pdf"), qint64 size = 100)
     {
+        QFile file(folder.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(size, 'a' + char(name.size() % 26))) != size)
+            ADD_FAILURE() << "cannot write " << name.toStdString();
         record.setMHasAttachment(true);
         record.setMAttachmentName(name);
+        record.setMAttachmentPath(file.fileName());
         record.setMAttachmentState(state);
+    }
+
+    // The attachment's name and pass key as the store deciphers them from the row.
+    QStringList storedAttachment(const QString& uid)
+    {
+        const QStringList row = rootRows("SELECT HEX(ATTACHMENTNAME),HEX(ENCRYPTIONKEY) FROM vivododadi.ATTACHMENTTABLE "
+                                         "WHERE RECORDID='" + uid + "'");
+        QStringList texts;
+        for (const QString& hex : row.value(0).split('|', Qt::SkipEmptyParts))
+            texts << store.getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
+        return texts;
     }
 
     // RECORDID|GROUPUID|TYPEUID|HASATTACHMENT|HASCUSTOMFIELD|VIEWCOUNT of every row.
@@ -192,6 +179,7 @@ protected:
     }
 
     RecordStoreProbe store;
+    QTemporaryDir folder;
     std::shared_ptr<BKGroup> work, home;
     std::shared_ptr<OTVType> login, bank;
 };
@@ -268,7 +256,7 @@ TEST_F(RecordStorage, OverlongValuesAreRefusedAndNothingIsWritten)
         EXPECT_EQ(count("RECORDTABLE"), rowsBefore + (c.status == kOTVStatusOK ? 1 : 0));
         EXPECT_EQ(store.mRecords().contains(id), c.status == kOTVStatusOK);
         if (c.status != kOTVStatusOK) {
-            EXPECT_EQ(store.calls(), QStringList{"log|Add Record|" + record->value(1) + "|Failed|<session user>"});
+            EXPECT_EQ(store.calls(), QStringList{"log|Add Record|" + record->value(1) + "|Failed|admin"});
             continue;
         }
         // An edit to an overlong value leaves the stored row as it was.
@@ -292,39 +280,41 @@ TEST_F(RecordStorage, AddWritesTheRowWithItsCustomTypeAndAttachmentInOneTransact
         QString row;                 // HASATTACHMENT|HASCUSTOMFIELD of the stored row, or "" for none
         bool customTypeRow;
         bool attachmentRow;
-        QStringList companionCalls;  // the custom-type and attachment steps that ran
         bool customisedAfter;
         int stateAfter;
     };
     const QString id = "00000000000000C1";
+    const auto customised = [this](OTVRecord& r) { customise(r), attach(r, kAttachmentStoreFile); };
     const Case cases[] = {
-        {"a plain record", [](OTVRecord&) {}, {}, kOTVStatusOK, "0|0", false, false, {}, false, 0},
+        {"a plain record", [](OTVRecord&) {}, {}, kOTVStatusOK, "0|0", false, false, false, 0},
         {"customised with a custom type", [](OTVRecord& r) { customise(r); }, {}, kOTVStatusOK, "0|1", true, false,
-         {"customType " + id}, true, 0},
+         true, 0},
         {"customised without a custom type", [](OTVRecord& r) { r.setMIsCustomized(true); }, {}, kOTVStatusOK, "0|0",
-         false, false, {}, false, 0},
-        {"an attachment in state 0", [](OTVRecord& r) { attach(r, kAttachmentUnchanged); }, {}, kOTVStatusOK, "1|0",
-         false, true, {"attachment " + id}, false, 0},
-        {"an attachment in state 1", [](OTVRecord& r) { attach(r, kAttachmentStoreFile); }, {}, kOTVStatusOK, "1|0",
-         false, true, {"attachment " + id}, false, 0},
-        {"an attachment whose row the caller copies", [](OTVRecord& r) { attach(r, kAttachmentCopyRow); }, {},
-         kOTVStatusOK, "1|0", false, false, {}, false, 0},
-        {"a custom type that is not stored", [](OTVRecord& r) { customise(r), attach(r, kAttachmentStoreFile); },
-         [this] { store.customTypeStatus = kOTVStatusNothingWritten; }, kOTVStatusNothingWritten, "", false, false,
-         {"customType " + id}, true, kAttachmentStoreFile},
-        {"an attachment whose statement fails", [](OTVRecord& r) { customise(r), attach(r, kAttachmentStoreFile); },
-         [this] { store.statementFaults().failExecution(kWriteAttachment, 1, 1452, "foreign key"); },
-         kOTVStatusDatabaseError, "", false, false, {"customType " + id, "attachment " + id}, true,
-         kAttachmentStoreFile},
-        {"an attachment that fails otherwise", [](OTVRecord& r) { attach(r, kAttachmentStoreFile); },
-         [this] { store.statementFaults().failExecutionWithOtherException(kWriteAttachment, 1); },
-         kOTVStatusOtherFailure, "", false, false, {"attachment " + id}, false, kAttachmentStoreFile},
+         false, false, false, 0},
+        {"an attachment in state 0", [this](OTVRecord& r) { attach(r, kAttachmentUnchanged); }, {}, kOTVStatusOK,
+         "1|0", false, true, false, 0},
+        {"customised with an attachment in state 1", customised, {}, kOTVStatusOK, "1|1", true, true, true, 0},
+        {"an attachment whose row the caller copies", [this](OTVRecord& r) { attach(r, kAttachmentCopyRow); }, {},
+         kOTVStatusOK, "1|0", false, false, false, 0},
+        {"a custom type that is not stored", customised,
+         [this] { store.statementFaults().failExecution(kQueryReplaceCustomType, 1, 1452, "foreign key"); },
+         kOTVStatusNothingWritten, "", false, false, true, kAttachmentStoreFile},
+        {"an attachment whose statement fails", customised,
+         [this] { store.statementFaults().failExecution(kQueryInsertAttachmentTable, 1, 1452, "foreign key"); },
+         kOTVStatusDatabaseError, "", false, false, true, kAttachmentStoreFile},
+        {"an attachment that fails otherwise", customised,
+         [this] { store.statementFaults().failExecutionWithOtherException(kQueryInsertAttachmentTable, 1); },
+         kOTVStatusOtherFailure, "", false, false, true, kAttachmentStoreFile},
+        {"an attachment file that is gone", [](OTVRecord& r) { r.setMHasAttachment(true), r.setMAttachmentState(1); },
+         {}, kOTVStatusNothingWritten, "", false, false, false, kAttachmentStoreFile},
+        {"an attachment file over the limit",
+         [this](OTVRecord& r) { attach(r, kAttachmentStoreFile, "big.bin", OTVDataBase::kAttacmentMaxSize); }, {},
+         kOTVStatusValueTooLong, "", false, false, false, kAttachmentStoreFile},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         root("DELETE FROM vivododadi.RECORDTABLE");
         store.forgetRecords();
-        store.customTypeStatus = kOTVStatusOK;
         store.clearCalls();
         auto record = newRecord(id);
         c.prepare(*record);
@@ -339,11 +329,16 @@ TEST_F(RecordStorage, AddWritesTheRowWithItsCustomTypeAndAttachmentInOneTransact
         EXPECT_EQ(record->mIsCustomized(), c.customisedAfter);
         EXPECT_EQ(record->mAttachmentState(), c.stateAfter);
         EXPECT_EQ(store.mRecords().value(id), c.status == kOTVStatusOK ? record : nullptr);
-        QStringList expected = c.companionCalls;
+        if (c.attachmentRow) {
+            EXPECT_EQ(storedAttachment(id), (QStringList{"scan.pdf", record->mAttachmentPassKey()}));
+            int code = -1;
+            EXPECT_EQ(store.extractAttachmentDataForRecord(*record, &code).value_or("").left(100), QByteArray(100, 'i'));
+        }
+        QStringList expected;
         if (c.status == kOTVStatusOK)
-            expected << "recentlyAdded " + id + " for " + kUserID << "log|Add Record|Mail|Success|<session user>";
+            expected << "recentlyAdded " + id + " for " + kUserID << "log|Add Record|Mail|Success|admin";
         else if (c.status != kOTVStatusDatabaseError)
-            expected << "log|Add Record|Mail|Failed|<session user>";
+            expected << "log|Add Record|Mail|Failed|admin";
         EXPECT_EQ(store.calls(), expected);
     }
     EXPECT_EQ(notifications.posts(), QStringList{}) << "1452 is reported, but posts nothing";
@@ -372,13 +367,13 @@ TEST_F(RecordStorage, AddingAStoredUIDLeavesTheStoredRecordAlone)
     EXPECT_EQ(rootValue("SELECT HEX(ATTACHMENTNAME) FROM vivododadi.ATTACHMENTTABLE"), attachmentRow);
     EXPECT_EQ(count("CUSTOMTYPETABLE"), 0);
     EXPECT_EQ(store.mRecords().value(id), stored);
-    EXPECT_EQ(store.calls(), QStringList{"log|Add Record|Intruder|Failed|<session user>"});
+    EXPECT_EQ(store.calls(), QStringList{"log|Add Record|Intruder|Failed|admin"});
     EXPECT_EQ(intruder->mAttachmentState(), kAttachmentStoreFile);
 }
 
 // Other users' personal records have no group in this session; no record is written without
-// a group, a type and a UID. A group that another client deleted makes the insert count
-// nothing.
+// a group, a type and a UID that fit. A group that another client deleted makes the insert
+// count nothing.
 TEST_F(RecordStorage, RecordsWithoutGroupTypeOrUIDAreNotWritten)
 {
     const std::pair<const char*, std::function<void(OTVRecord&)>> cases[] = {
@@ -401,6 +396,15 @@ TEST_F(RecordStorage, RecordsWithoutGroupTypeOrUIDAreNotWritten)
         EXPECT_EQ(store.replaceRecord(edited), kOTVStatusNothingWritten);
         EXPECT_EQ(recordRows(), rows);
     }
+    // A UID longer than its column would be cut short by the insert, naming another record.
+    auto longUID = newRecord("00000000000000E1X");
+    EXPECT_EQ(store.addRecord(longUID), kOTVStatusValueTooLong);
+    EXPECT_EQ(store.replaceRecord(longUID), kOTVStatusValueTooLong);
+    longUID->setMRecordUID("00000000000000E3");
+    longUID->setMType(type("00000000000000B1X"));
+    EXPECT_EQ(store.addRecord(longUID), kOTVStatusValueTooLong);
+    EXPECT_EQ(recordRows(), rows);
+
     EXPECT_EQ(store.addRecord(nullptr), kOTVStatusNothingWritten);
     EXPECT_EQ(store.replaceRecord(nullptr), kOTVStatusNothingWritten);
     EXPECT_EQ(store.deleteRecord(nullptr), kOTVStatusNothingWritten);
@@ -422,11 +426,12 @@ TEST_F(RecordStorage, ReplaceWritesRowCustomTypeAndAttachmentByState)
                                  .toStdString());
                 root("DELETE FROM vivododadi.RECORDTABLE");
                 store.forgetRecords();
+                store.createEncrypter(kMasterPassword);
                 auto original = newRecord(id);
                 original->setMViewCounter(7);
                 attach(*original, kAttachmentStoreFile, "first.pdf");
                 ASSERT_EQ(store.addRecord(original), kOTVStatusOK);
-                root("UPDATE vivododadi.ATTACHMENTTABLE SET ENCRYPTIONKEY=x'00'");
+                const QString firstKey = original->mAttachmentPassKey();
                 store.clearCalls();
 
                 auto edited = std::make_shared<OTVRecord>(*original);
@@ -438,11 +443,12 @@ TEST_F(RecordStorage, ReplaceWritesRowCustomTypeAndAttachmentByState)
                 }
                 if (customised)
                     customise(*edited);
+                if (state == kAttachmentStoreFile)
+                    attach(*edited, state, "second.pdf");
                 edited->setMAttachmentState(state);
-                edited->setMAttachmentName("second.pdf");
-                edited->setMAttachmentPassKey("abcdefghijklmnop");
-                if (state == kAttachmentRemoved)
-                    edited->setMHasAttachment(false);
+                edited->setMHasAttachment(state != kAttachmentRemoved);
+                if (state == kAttachmentReencipher)
+                    store.createEncrypter("n3w master");   // the master password changed
                 EXPECT_EQ(store.replaceRecord(edited), kOTVStatusOK);
 
                 const QString row = QStringList{id, changeValues ? kHome : kWork, changeValues ? kBank : kLogin,
@@ -452,27 +458,19 @@ TEST_F(RecordStorage, ReplaceWritesRowCustomTypeAndAttachmentByState)
                 EXPECT_EQ(storedValues(store, id), valuesOf(*edited));
                 EXPECT_EQ(count("CUSTOMTYPETABLE"), customised ? 1 : 0);
                 EXPECT_EQ(count("ATTACHMENTTABLE"), 1) << "a removed attachment's row stays, ignored";
-                EXPECT_EQ(store.getDecryptedString(QByteArray::fromHex(
-                              rootValue("SELECT HEX(ATTACHMENTNAME) FROM vivododadi.ATTACHMENTTABLE").toLatin1())),
-                          state == kAttachmentStoreFile ? "second.pdf" : "first.pdf");
-                const QString key = rootValue("SELECT HEX(ENCRYPTIONKEY) FROM vivododadi.ATTACHMENTTABLE");
-                if (state == kAttachmentReencipher) {
-                    EXPECT_EQ(store.getDecryptedString(QByteArray::fromHex(key.toLatin1())), "abcdefghijklmnop");
-                } else if (state != kAttachmentStoreFile) {
-                    EXPECT_EQ(key, "00") << "the stored pass key stays";
+                if (state == kAttachmentStoreFile) {
+                    EXPECT_EQ(storedAttachment(id), (QStringList{"second.pdf", edited->mAttachmentPassKey()}));
+                    EXPECT_NE(edited->mAttachmentPassKey(), firstKey) << "a new file gets a new pass key";
+                } else {
+                    EXPECT_EQ(storedAttachment(id), (QStringList{"first.pdf", firstKey}));
                 }
+                int code = -1;
+                EXPECT_TRUE(store.extractAttachmentDataForRecord(*edited, &code).has_value());
                 EXPECT_EQ(edited->mAttachmentState(), kAttachmentUnchanged);
                 EXPECT_EQ(store.mRecords().value(id), edited);
 
-                QStringList expected;
-                if (customised)
-                    expected << "customType " + id;
-                if (state == kAttachmentStoreFile)
-                    expected << "attachment " + id;
-                if (state == kAttachmentReencipher)
-                    expected << "reencipher " + id;
-                expected << "recentlyModified " + id + " for " + kUserID
-                         << "log|Replace Record|Mail|Success|<session user>";
+                const QStringList expected{"recentlyModified " + id + " for " + kUserID,
+                                           "log|Replace Record|Mail|Success|admin"};
                 EXPECT_EQ(store.calls(), expected);
             }
         }
@@ -584,7 +582,7 @@ TEST_F(RecordStorage, ARowStatementThatFailsOnAWorkerIsReportedOnTheMainThread)
     EXPECT_EQ(recordRows().size(), 1);
     EXPECT_FALSE(store.mRecords().contains("00000000000000B7"));
     EXPECT_EQ(store.calls(), (QStringList{"recentlyAdded 00000000000000B8 for " + kUserID,
-                                          "log|Add Record|Mail|Success|<session user>"}));
+                                          "log|Add Record|Mail|Success|admin"}));
 }
 
 // INSERT IGNORE turns many errors into warnings, but not an error that a trigger raises.
@@ -611,4 +609,77 @@ TEST_F(RecordStorage, ViewCountIsRaisedOnTheServerOnly)
     EXPECT_EQ(rootValue("SELECT VIEWCOUNT FROM vivododadi.RECORDTABLE"), "5");
     EXPECT_EQ(record->mViewCounter(), 3);
     EXPECT_TRUE(notifications.posts().isEmpty());
+}
+
+// Removing an attachment saves the record through record storage; a record that is gone from
+// the server cannot be saved, and the user is told.
+TEST_F(RecordStorage, RemovingAnAttachmentSavesTheRecord)
+{
+    RecordingAlertPresenter alerts;
+    const QString id = "00000000000000BB";
+    auto record = newRecord(id);
+    attach(*record, kAttachmentStoreFile);
+    ASSERT_EQ(store.addRecord(record), kOTVStatusOK);
+    store.clearCalls();
+
+    EXPECT_EQ(store.removeAttachment(record), kOTVStatusOK);
+    EXPECT_EQ(count("ATTACHMENTTABLE"), 0);
+    EXPECT_EQ(recordRows(), QStringList{id + "|" + kWork + "|" + kLogin + "|0|0|0"});
+    EXPECT_EQ(storedValues(store, id).at(kNoOfFields - 1), record->value(kNoOfFields)) << "a fresh date is stored";
+    EXPECT_EQ(store.calls(), (QStringList{"recentlyModified " + id + " for " + kUserID,
+                                          "log|Replace Record|Mail|Success|admin"}));
+    EXPECT_TRUE(alerts.alerts.isEmpty());
+
+    root("DELETE FROM vivododadi.RECORDTABLE");
+    EXPECT_EQ(store.removeAttachment(record), kOTVStatusOK);
+    EXPECT_EQ(alerts.messages(), QStringList{"Operation failed. Please reload the database first."});
+}
+
+// With the store's own event log and lists: a stored record enters the user's recently-added
+// and recently-modified lists, viewing it the other two, each write leaves an entry in the
+// event log, and deleting the record takes its list rows along.
+TEST_F(RecordStorage, RecordWritesReachTheEventLogAndTheUsersLists)
+{
+    class SessionStore : public StoreProbe {
+    public:
+        SessionStore()
+        {
+            mCurrentUser_->setMUserID(kUserID);
+            mCurrentUser_->setMUsername(QStringLiteral("admin"));
+        }
+    } session;
+    ASSERT_EQ(connect(session, server.admin), kOTVStatusOK);
+    session.createEncrypter(kMasterPassword);
+    root("INSERT INTO vivododadi.USERTABLE(USERID,USERNAME) VALUES ('" + kUserID + "','admin')");
+    const QString id = "00000000000000BC";
+    const QStringList listTables{"RECENTLYADDEDTABLE", "RECENTLYMODIFIEDTABLE", "MOSTVIEWEDTABLE",
+                                 "RECENTLYVIEWEDTABLE"};
+    const auto listRows = [&] {
+        QStringList rows;
+        for (const QString& table : listTables)
+            rows << table + ":" + rootRows("SELECT * FROM vivododadi." + table).join(',');
+        return rows;
+    };
+
+    auto record = newRecord(id);
+    ASSERT_EQ(session.addRecord(record), kOTVStatusOK);
+    auto edited = std::make_shared<OTVRecord>(*record);
+    edited->setValue(1, "Renamed");
+    ASSERT_EQ(session.replaceRecord(edited), kOTVStatusOK);
+    session.addMostViewedRecord(edited, true);
+    session.addRecentlyViewedRecord(edited);
+
+    const QString row = kUserID + "|" + id;
+    EXPECT_EQ(listRows(), (QStringList{"RECENTLYADDEDTABLE:" + row, "RECENTLYMODIFIEDTABLE:" + row,
+                                       "MOSTVIEWEDTABLE:" + row, "RECENTLYVIEWEDTABLE:" + row}));
+    EXPECT_EQ(session.recentlyModifiedTypes(), QStringList{id});
+    EXPECT_EQ(session.recentlyViewedTypes(), QStringList{id});
+    EXPECT_EQ(session.mostViewedRecordsUIDs(), QStringList{id});
+    EXPECT_EQ(edited->mViewCounter(), 1);
+
+    ASSERT_EQ(session.deleteRecord(edited), kOTVStatusOK);
+    EXPECT_EQ(listRows(), (QStringList{"RECENTLYADDEDTABLE:", "RECENTLYMODIFIEDTABLE:", "MOSTVIEWEDTABLE:",
+                                       "RECENTLYVIEWEDTABLE:"}));
+    EXPECT_EQ(rootRows("SELECT NAME,DESCRIPTION,USERNAME FROM vivododadi.EVENTLOGGERTABLE ORDER BY NAME"),
+              (QStringList{"Add Record|Mail|admin", "Delete Record|Renamed|admin", "Replace Record|Renamed|admin"}));
 }
