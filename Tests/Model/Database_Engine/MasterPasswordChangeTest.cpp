@@ -25,21 +25,6 @@ const QString kOldPassword = QStringLiteral("old master");
 const QString kAdminID = QStringLiteral("0000000000000001");
 const QString kBobID = QStringLiteral("00000000AB000002");
 
-// The store with record storage's steps wired to the categories that own them, as the
-// application wires them.
-class VaultStore : public StoreProbe {
-public:
-    using OTVDataBase::mCurrentUser_;
-
-protected:
-    int writeCustomTypeOfRecord(OTVRecord& record) override
-    {
-        return updateCustomType(record, *record.mRecordCustomType());
-    }
-    int writeAttachmentOfRecord(OTVRecord& record) override { return insertAttachmentforRecordID(record); }
-    int reencipherAttachmentOfRecord(OTVRecord& record) override { return reEncryptAttachmentforRecord(record); }
-};
-
 // A table as the snapshot reads it: its column count and which columns the record cipher
 // protects.
 struct SnapshotTable {
@@ -251,8 +236,8 @@ protected:
 
     TemporarySettings settings;
     QTemporaryDir files;
-    VaultStore owner;
-    VaultStore changer;
+    StoreProbe owner;
+    StoreProbe changer;
     QStringList before;
 };
 
