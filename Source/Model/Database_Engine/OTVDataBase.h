@@ -790,7 +790,7 @@ public:
     // Every user ID of USERTABLE; after a failure (reported) what was read before it.
     QStringList allUsersUIDS();
     // The records of personal group `groupUID` (its owner's user ID), with their custom types
-    // and attachment names. Read completely (the logged-in user's own records, by the load):
+    // and attachment names. Read completely (the logged-in user's own records, for a load):
     // with their group and type from `into`'s maps, put into its record map, and none returned;
     // without `into` the store's own maps are used (the records enter mRecords on the main
     // thread). Otherwise: without group or type, attachment state 4 (re-encipher), returned.
@@ -811,9 +811,9 @@ public:
     // Statuses: 0 done; 8 nothing changed: the vault's master password is not the one this
     // session's cipher is keyed by (another client changed it: reload first), or, for
     // setMasterPassword, the vault has one already; 12 the new password (at most 240 UTF-8
-    // bytes) or a re-enciphered value does not fit its column; 3 a database error (reported);
-    // 1 another failure, such as a stored value that does not decipher under the old key (it
-    // would be lost).
+    // bytes) or a re-enciphered value does not fit its column; 3 a database error (reported),
+    // also a stored master password that does not decipher; 1 another failure, such as a
+    // stored value that does not decipher under the old key (a rewrite would lose it).
 
     // The first master password of a vault, on the calling thread: stores it and keys the
     // session's cipher with it. A vault that has a master password keeps it (8); values that a
