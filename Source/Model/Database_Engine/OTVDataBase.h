@@ -382,9 +382,9 @@ public:
     bool isTypeExistsInDatabase() const;
 
     // The smart-type lists of the logged-in user: record UIDs, oldest first.
-    const QStringList& recentlyViewedTypes() const { return mRecentlyViewedTypes; }
-    const QStringList& recentlyModifiedTypes() const { return mRecentlyMofifiedTypes; }
-    QStringList mostViewedRecordsUIDs() const;
+    QStringList recentlyViewedTypes() const { return recentlyViewedRecords(); }
+    QStringList recentlyModifiedTypes() const { return recentlyModifiedRecords(); }
+    QStringList mostViewedRecordsUIDs() const { return mostViewedRecords(); }
     // Enter the record into a list unless it is there already.
     void addRecentlyViewedRecord(const std::shared_ptr<OTVRecord>& record);
     void addRecentlyModifiedRecord(const std::shared_ptr<OTVRecord>& record);
@@ -398,9 +398,8 @@ public:
     int getViewCountofRecord(const QString& recordUID) const;
 
 protected:
-    // The per-user lists on the server belong to the recent-lists category; these are the one
-    // call site of each of its steps. Until that category is wired in they do nothing. Tests
-    // override them to observe the calls.
+    // The one call site of each step on the per-user lists of the server (the recent-list
+    // operations); tests override them to observe the calls.
     enum class OTVServerList { MostViewed, RecentlyViewed, RecentlyModified, RecentlyAdded };
     // Adds the record to the user's list on the server and (but for recently added) to the
     // in-memory list.
@@ -535,8 +534,8 @@ public:
 
 protected:
     // The event-log entry of a group, type or record write (event, the plain name or value 1,
-    // action, the session's user name), written by addLogEvent. Called after the write has
-    // ended, never inside its transaction. Virtual so that tests can watch the entries.
+    // action, the session's user name), written by addLogEvent; tests override it to observe
+    // the entries. Called after the write has ended, never inside its transaction.
     virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
                                const QString& userName);
     // removeAttachment saves the record through record storage: replaceRecord.
@@ -915,6 +914,98 @@ private:
 
     // =========================================================================================
     // Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+public:
+
+    // --- Personal groups. Every user owns one group that only he sees: its UID is his user ID
+    // (tell it by that, never by its name: the word "Personal" is localised), its name the
+    // localised word, a hyphen and his user name, its record word 7, prevailing. Its records
+    // are ordinary records filed in it; the server deletes them with it.
+
+    // The plain name of the personal group of `userName` ("Personal-ann").
+    static QString personalGroupName(const QString& userName);
+    // The name of the logged-in user's personal group.
+    QString currentUserPersnaolGroupName() const;
+    // 0 inserted; 8 nothing written (the account has its group already, or a failure); 12 the
+    // name does not fit its column.
+    int addUserPersonalGroup(const OTVUserBase& account);
+    // Names the account's group after its current user name: 0 (also when it has no group),
+    // 12, 3 (a database error, reported) or 1.
+    int renameUserPersonalGroup(const OTVUserBase& account);
+    // The same with the user name that USERTABLE holds for `userID`; 0 when it holds none.
+    int renamePersonalGroupForUser(const QString& userID);
+    // 0 deleted; 8 nothing deleted (no such group, or a failure).
+    int deleteUserPersonalGroup(const OTVUserBase& account);
+    // Every user ID of USERTABLE; after a failure (reported) what was read before it.
+    QStringList allUsersUIDS();
+    // The records of personal group `groupUID` (its owner's user ID), with their custom types
+    // and attachment names. Read completely (the logged-in user's own records, for a load):
+    // with their group and type from `into`'s maps, put into its record map, and none returned;
+    // without `into` the store's own maps are used (the records enter mRecords on the main
+    // thread). Otherwise: without group or type, attachment state 4 (re-encipher), returned.
+    // After a database error (reported; code 3) what was read before it.
+    OTVRecordList readUserPersonalRecords(const QString& groupUID, bool readCompletely, VaultMaps* into = nullptr,
+                                          int* returnCode = nullptr);
+
+    // --- The master password, kept in DATABASEINFOTABLE ('DBPASSWORD', under the user-data
+    // cipher; empty for none) and, for the session, in the connection details (masterPassword()).
+    // It is never written to the settings file. The record cipher is keyed by it: changing it
+    // re-enciphers every group name, type, record value and note, custom type, and attachment
+    // name and pass key that the server holds (also those of other users' personal groups and
+    // those that other clients added after this session loaded), and stores the new password,
+    // all in one transaction. After any failure the vault, the session's cipher and its master
+    // password are exactly as before. Other clients must connect again after a change: what
+    // they write under the old key cannot be read under the new one.
+    //
+    // Statuses: 0 done; 8 nothing changed: the vault's master password is not the one this
+    // session's cipher is keyed by (another client changed it: reload first), or, for
+    // setMasterPassword, the vault has one already; 12 the new password (at most 240 UTF-8
+    // bytes) or a re-enciphered value does not fit its column; 3 a database error (reported),
+    // also a stored master password that does not decipher; 1 another failure, such as a
+    // stored value that does not decipher under the old key (a rewrite would lose it).
+
+    // The first master password of a vault, on the calling thread: stores it and keys the
+    // session's cipher with it. A vault that has a master password keeps it (8); values that a
+    // vault without one holds plain are enciphered.
+    int setMasterPassword(const QString& password);
+    void setChangeMasterPassword(bool changed);
+    // The change on the calling thread (the worker's body); isLoadingComplete() reads false
+    // until it has ended. An empty new password removes the master password: values are then
+    // stored plain.
+    int reEncyptAllDatabaseInformation(const QString& newPassword);
+    // Clears isLoadingComplete() at once, then runs the change on a worker. Its status is
+    // reEncryptionStatus() once isLoadingComplete() reads true.
+    void startReEncryption(const QString& newPassword);
+    int reEncryptionStatus() const { return mReEncryptionStatus.load(); }
+    // On the main thread (never while holding the store lock): the change on a worker while
+    // this thread waits in an event loop; returns its status. The change-master-password sheet
+    // calls this (or startReEncryption with its own wait) and nothing else: the new password is
+    // stored as part of the change.
+    int changeMasterPassword(const QString& newPassword);
+
+protected:
+    // Names each user's personal group anew from USERTABLE under the current record cipher:
+    // 0, or the first failure's status.
+    int reEncryptPersonalGroups(const QStringList& userIDs);
+    // Writes the DATABASEINFOTABLE row of the master password (throws); stored alone, without
+    // re-enciphering the vault, it would make the vault unreadable.
+    void saveMasterPasswordForAdmin(const QString& password);
+
+private:
+    struct PlainRow;
+    struct EncipheredTable;
+    // Every table with values under the record cipher but GROUPTABLE's personal groups.
+    static const std::vector<EncipheredTable>& encipheredTables();
+    int rekeyVault(const QString& newPassword, bool onlyFirstPassword);
+    // The rows of `table` deciphered under the current record cipher: 0, or 1 for a value
+    // that does not decipher.
+    int readPlainRows(const EncipheredTable& table, QList<PlainRow>& rows);
+    void writePlainRows(const EncipheredTable& table, const QList<PlainRow>& rows);
+    void writePersonalGroupName(const QString& userID, const QString& userName);
+    QStringList readUserIDs();
+    bool recordCipherIsKeyedBy(const QString& password) const;
+
+    std::atomic<int> mReEncryptionStatus{kOTVStatusOK};
+
 public:
 
 protected:

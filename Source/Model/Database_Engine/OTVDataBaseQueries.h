@@ -457,4 +457,21 @@ inline constexpr char kQueryReplaceColumnInfo[] =
     "REPLACE  INTO COLUMNINFOTABLE VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 // =============================================================================================
-// Personal groups and the master-password change
+// Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+
+// A personal group is a GROUPTABLE row whose UID is its owner's user ID (the group statements
+// kQueryGroupInsert and kQueryGroupDelete serve it too).
+inline constexpr char kQueryGroupUpdateName[] = "Update GROUPTABLE SET Name=? where UID=?";
+inline constexpr char kQueryGetUserName[] = "SELECT USERNAME FROM USERTABLE WHERE USERID=?";
+inline constexpr char kQueryAllUserUIDS[] = "SELECT USERID FROM USERTABLE";
+// Columns in table order: 1 RECORDID, 2 TYPEUID, 3 GROUPUID, 4-13 FIELD1-FIELD10, 14 NOTE,
+// 15 HASATTACHMENT, 16 HASCUSTOMFIELD, 17 VIEWCOUNT.
+inline constexpr char kQueryUserPersonalRecords[] = "SELECT * FROM RECORDTABLE WHERE GROUPUID = ?";
+inline constexpr char kQueryUpdatePersonalRecord[] =
+    "Update RECORDTABLE Set  FIELD1=?, FIELD2=?, FIELD3=?, FIELD4=?, FIELD5=?, FIELD6=?, FIELD7=?, FIELD8=?, "
+    "FIELD9=?,FIELD10 = ?,NOTE = ?, HASATTACHMENT = ?,HASCUSTOMFIELD = ? where RECORDID=?";
+inline constexpr char kQueryReplaceDatabaseInfoTable[] = "REPLACE INTO DATABASEINFOTABLE VALUES(?,?)";
+
+// Locks the master password's row (or its place) until the change that reads it has ended.
+inline constexpr char kQueryLockDatabaseInfoMasterPassword[] =
+    "SELECT NAME FROM DATABASEINFOTABLE WHERE NAME='DBPASSWORD' FOR UPDATE";

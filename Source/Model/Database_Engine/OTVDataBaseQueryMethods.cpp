@@ -15,9 +15,6 @@
 
 namespace {
 
-// How many records the most-viewed list holds.
-constexpr int kMostViewedListSize = 10;
-
 // Vaults of this many records are searched on several threads at once: one thread walks the
 // map too slowly to answer within a frame.
 constexpr int kParallelSelectionRecords = 8192;
@@ -328,21 +325,15 @@ bool OTVDataBase::isTypeExistsInDatabase() const
 // ---------------------------------------------------------------------------------------------
 // Smart-type lists and view counts
 
-QStringList OTVDataBase::mostViewedRecordsUIDs() const
-{
-    StoreLock lock(*this);
-    return mMostViewedRecords;
-}
-
 void OTVDataBase::addRecentlyViewedRecord(const std::shared_ptr<OTVRecord>& record)
 {
-    if (record && !mRecentlyViewedTypes.contains(record->mRecordUID()))
+    if (record && !recentlyViewedRecords().contains(record->mRecordUID()))
         addRecordToServerList(OTVServerList::RecentlyViewed, record, mCurrentUser()->mUserID());
 }
 
 void OTVDataBase::addRecentlyModifiedRecord(const std::shared_ptr<OTVRecord>& record)
 {
-    if (record && !mRecentlyMofifiedTypes.contains(record->mRecordUID()))
+    if (record && !recentlyModifiedRecords().contains(record->mRecordUID()))
         addRecordToServerList(OTVServerList::RecentlyModified, record, mCurrentUser()->mUserID());
 }
 
@@ -360,17 +351,18 @@ void OTVDataBase::addMostViewedRecord(const std::shared_ptr<OTVRecord>& record, 
     if (byIncreamenting)
         incrementViewCountofRecord(uid);
     const int count = getViewCountofRecord(uid);
-    if (count <= 0 || mMostViewedRecords.contains(uid))
+    const QStringList listed = mostViewedRecords();
+    if (count <= 0 || listed.contains(uid))
         return;
-    if (mMostViewedRecords.size() >= kMostViewedListSize) {
+    if (listed.size() >= kRecentListCap) {
         // The earliest of the entries with the lowest count makes room, unless the newcomer's
         // count is lower still.
         QString lowestUID;
         int lowestCount = 0;
-        for (const QString& listed : mMostViewedRecords) {
-            const int listedCount = getViewCountofRecord(listed);
+        for (const QString& entry : listed) {
+            const int listedCount = getViewCountofRecord(entry);
             if (lowestUID.isNull() || listedCount < lowestCount) {
-                lowestUID = listed;
+                lowestUID = entry;
                 lowestCount = listedCount;
             }
         }

@@ -207,8 +207,28 @@ void OTVDataBase::updateRecordViewCountForRecord(const QString& recordUID)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Steps that the recent lists own (see the header)
+// The per-user lists on the server
 
-void OTVDataBase::addRecordToServerList(OTVServerList, const std::shared_ptr<OTVRecord>&, const QString&) {}
+void OTVDataBase::addRecordToServerList(OTVServerList list, const std::shared_ptr<OTVRecord>& record,
+                                        const QString& userID)
+{
+    switch (list) {
+    case OTVServerList::MostViewed:
+        addMostViewedRecordID(record->mRecordUID(), userID);
+        break;
+    case OTVServerList::RecentlyViewed:
+        addRecentlyViewedRecordID(record->mRecordUID(), userID);
+        break;
+    case OTVServerList::RecentlyModified:
+        addRecentlyModifiedRecordID(*record, userID);
+        break;
+    case OTVServerList::RecentlyAdded:
+        addRecentlyAddedID(record->mRecordUID(), userID);
+        break;
+    }
+}
 
-void OTVDataBase::removeRecordFromMostViewedList(const QString&) {}
+void OTVDataBase::removeRecordFromMostViewedList(const QString& recordUID)
+{
+    removeMostViewedRecordID(recordUID);
+}

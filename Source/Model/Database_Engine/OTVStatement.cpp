@@ -172,6 +172,9 @@ void OTVStatement::setBlob(unsigned index, const QByteArray& bytes)
 void OTVStatement::clearParameters()
 {
     statement_->clearParameters();
+    // The connector has let go of the streams: a statement run once per row keeps only the
+    // bytes of the row at hand.
+    blobs_.clear();
 }
 
 int OTVStatement::executeUpdate()

@@ -132,13 +132,13 @@ protected:
     }
 
     // The attachment's name and pass key as the store deciphers them from the row.
-    QStringList storedAttachment(const QString& uid) const
+    QStringList storedAttachment(const QString& uid)
     {
         const QStringList row = rootRows("SELECT HEX(ATTACHMENTNAME),HEX(ENCRYPTIONKEY) FROM vivododadi.ATTACHMENTTABLE "
                                          "WHERE RECORDID='" + uid + "'");
         QStringList texts;
         for (const QString& hex : row.value(0).split('|', Qt::SkipEmptyParts))
-            texts << const_cast<RecordStoreProbe&>(store).getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
+            texts << store.getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
         return texts;
     }
 
@@ -633,4 +633,53 @@ TEST_F(RecordStorage, RemovingAnAttachmentSavesTheRecord)
     root("DELETE FROM vivododadi.RECORDTABLE");
     EXPECT_EQ(store.removeAttachment(record), kOTVStatusOK);
     EXPECT_EQ(alerts.messages(), QStringList{"Operation failed. Please reload the database first."});
+}
+
+// With the store's own event log and lists: a stored record enters the user's recently-added
+// and recently-modified lists, viewing it the other two, each write leaves an entry in the
+// event log, and deleting the record takes its list rows along.
+TEST_F(RecordStorage, RecordWritesReachTheEventLogAndTheUsersLists)
+{
+    class SessionStore : public StoreProbe {
+    public:
+        SessionStore()
+        {
+            mCurrentUser_->setMUserID(kUserID);
+            mCurrentUser_->setMUsername(QStringLiteral("admin"));
+        }
+    } session;
+    ASSERT_EQ(connect(session, server.admin), kOTVStatusOK);
+    session.createEncrypter(kMasterPassword);
+    root("INSERT INTO vivododadi.USERTABLE(USERID,USERNAME) VALUES ('" + kUserID + "','admin')");
+    const QString id = "00000000000000BC";
+    const QStringList listTables{"RECENTLYADDEDTABLE", "RECENTLYMODIFIEDTABLE", "MOSTVIEWEDTABLE",
+                                 "RECENTLYVIEWEDTABLE"};
+    const auto listRows = [&] {
+        QStringList rows;
+        for (const QString& table : listTables)
+            rows << table + ":" + rootRows("SELECT * FROM vivododadi." + table).join(',');
+        return rows;
+    };
+
+    auto record = newRecord(id);
+    ASSERT_EQ(session.addRecord(record), kOTVStatusOK);
+    auto edited = std::make_shared<OTVRecord>(*record);
+    edited->setValue(1, "Renamed");
+    ASSERT_EQ(session.replaceRecord(edited), kOTVStatusOK);
+    session.addMostViewedRecord(edited, true);
+    session.addRecentlyViewedRecord(edited);
+
+    const QString row = kUserID + "|" + id;
+    EXPECT_EQ(listRows(), (QStringList{"RECENTLYADDEDTABLE:" + row, "RECENTLYMODIFIEDTABLE:" + row,
+                                       "MOSTVIEWEDTABLE:" + row, "RECENTLYVIEWEDTABLE:" + row}));
+    EXPECT_EQ(session.recentlyModifiedTypes(), QStringList{id});
+    EXPECT_EQ(session.recentlyViewedTypes(), QStringList{id});
+    EXPECT_EQ(session.mostViewedRecordsUIDs(), QStringList{id});
+    EXPECT_EQ(edited->mViewCounter(), 1);
+
+    ASSERT_EQ(session.deleteRecord(edited), kOTVStatusOK);
+    EXPECT_EQ(listRows(), (QStringList{"RECENTLYADDEDTABLE:", "RECENTLYMODIFIEDTABLE:", "MOSTVIEWEDTABLE:",
+                                       "RECENTLYVIEWEDTABLE:"}));
+    EXPECT_EQ(rootRows("SELECT NAME,DESCRIPTION,USERNAME FROM vivododadi.EVENTLOGGERTABLE ORDER BY NAME"),
+              (QStringList{"Add Record|Mail|admin", "Delete Record|Renamed|admin", "Replace Record|Renamed|admin"}));
 }
