@@ -54,20 +54,6 @@ protected:
         ASSERT_EQ(store.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
     }
 
-    // The first master password of a new vault. The personal-group category's own operation
-    // for it is not part of this branch yet; until it is, its stored row is written here.
-    void setFirstMasterPassword(StoreProbe& store)
-    {
-        ASSERT_EQ(store.runGuarded([&] {
-            OTVStatement statement = store.prepare("REPLACE INTO DATABASEINFOTABLE VALUES(?,?)");
-            statement.setString(1, QStringLiteral("DBPASSWORD"));
-            statement.setBlob(2, store.encryptDataString(kMasterPassword));
-            return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
-        }),
-                  kOTVStatusOK);
-        store.createEncrypter(kMasterPassword);
-    }
-
     QTemporaryDir folder;
 };
 
@@ -78,11 +64,15 @@ TEST_F(VaultEndToEnd, ASecondStoreLoadsTheSameVault)
     ASSERT_EQ(connect(first, server.admin), kOTVStatusOK);
     int status = -1;
     ASSERT_TRUE(first.isVirginLaunch(&status));
-    setFirstMasterPassword(first);
-    logIn(first);
+    ASSERT_EQ(first.setMasterPassword(kMasterPassword), kOTVStatusOK);
+    ASSERT_EQ(first.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
     const std::shared_ptr<OTVUser> me = first.mCurrentUser();
+    // The preference row and the personal group of a new administrator (made by the login
+    // step itself once the categories are linked: then these find them made, 8).
     first.initUserPreferencesForUser(me->mUserID(), me->mUsername(), &status);
-    ASSERT_EQ(status, kOTVStatusOK);
+    ASSERT_TRUE(status == kOTVStatusOK || status == kOTVStatusNothingWritten) << status;
+    status = first.addUserPersonalGroup(*me);
+    ASSERT_TRUE(status == kOTVStatusOK || status == kOTVStatusNothingWritten) << status;
     ASSERT_EQ(first.loadDataBase(true), kOTVStatusOK);
     const QList<std::shared_ptr<OTVType>> templates = OTVType::readtypesFromFile(kTypeTemplatesPath);
     ASSERT_EQ(first.mTypes().size(), templates.size());
@@ -127,6 +117,10 @@ TEST_F(VaultEndToEnd, ASecondStoreLoadsTheSameVault)
     const std::shared_ptr<OTVType> login = first.mTypes().first();
 
     ASSERT_EQ(first.addRecord(record(bank, login, QStringLiteral("Plain"))), kOTVStatusOK);
+    const std::shared_ptr<BKGroup> personal = first.mGroups().value(me->mUserID());
+    ASSERT_TRUE(personal);
+    EXPECT_EQ(personal->mGroupName(), OTVDataBase::personalGroupName(me->mUsername()));
+    ASSERT_EQ(first.addRecord(record(personal, login, QStringLiteral("Mine"))), kOTVStatusOK);
 
     std::shared_ptr<OTVRecord> customised = record(shared, server, QStringLiteral("Customised"));
     OTVType own;
@@ -170,7 +164,7 @@ TEST_F(VaultEndToEnd, ASecondStoreLoadsTheSameVault)
     EXPECT_EQ(vault_maps::describeAll(second.mRecords()), vault_maps::describeAll(first.mRecords()));
     EXPECT_EQ(vault_maps::describeAll(second.mUsers()), vault_maps::describeAll(first.mUsers()));
     EXPECT_EQ(vault_maps::describeAll(second.mCustomIcons()), vault_maps::describeAll(first.mCustomIcons()));
-    EXPECT_EQ(second.mRecords().size(), 3);
+    EXPECT_EQ(second.mRecords().size(), 4);
     EXPECT_EQ(second.mUsers().size(), 1);
     EXPECT_EQ(second.mRecords().value(viewed->mRecordUID())->mViewCounter(), 3);
 
