@@ -253,8 +253,9 @@ public:
     std::shared_ptr<OTVRecord> recordFromRow(const OTVResultSet& row, const OTVTypeMap* types,
                                              const OTVGroupMap* groups);
     // The record's custom type from its CUSTOMTYPETABLE row (none without a row); an icon
-    // number without an image becomes 31. *returnCode: 0, or 3 after a failure (a database
-    // error is reported); the record is then kept without it.
+    // number without an image becomes 31 (the application's own icons 1 to kStandardIcons
+    // always have one, a custom icon needs its stored image). *returnCode: 0, or 3 after a
+    // failure (a database error is reported); the record is then kept without it.
     void readCustomTypeForRecord(OTVRecord& record, int* returnCode);
     // The record's attachment name and pass key from its ATTACHMENTTABLE row (the data stays
     // on the server). *returnCode as above.
