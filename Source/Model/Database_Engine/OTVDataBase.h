@@ -51,8 +51,11 @@
 
 #include "Model/OTVPasswordPolicy.h"
 
+#include <QFont>
 #include <QImage>
+#include <QList>
 #include <QMap>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -74,6 +77,7 @@ class OTVType;
 class OTVUser;
 class OTVUser_Admin;
 class OTVUserBase;
+struct SortSpec;
 
 // The project's own key text of the user-data cipher (only its first 16 characters count).
 // Vaults made with another key cannot be opened.
@@ -719,8 +723,97 @@ private:
 public:
 
     // =========================================================================================
-    // Per-user preferences, column, window and split-view layouts (OTVDataBasePreferences.cpp)
+    // Per-user preferences (OTVDataBasePreferences.cpp), column, window and split-view layouts
+    // (OTVDataBaseLayouts.cpp)
 public:
+
+    // Creates the user's preference row with every default (all types, the user's own group,
+    // the font "ArialMT" at 13 points, white rows, ...). *returnCode (may be null): 0; 8 when
+    // nothing was written (no USERTABLE row for the ID); 12 when the ID or the name is longer
+    // than its column; 3 for an empty ID and after a failure (database errors are reported).
+    // Part of the caller's transaction when there is one.
+    void initUserPreferencesForUser(const QString& userID, const QString& userName, int* returnCode);
+
+    // Reads the user's row into `user` (the logged-in user) at login, then the column layout of
+    // its current type and its recent lists. The row's fields are taken all at once or not at
+    // all; a user without a row keeps its fields and layout. A WINDOWPOS that makes no window
+    // gives the default frame, a font that is not installed "Lucida Grande" (at 13 points when
+    // FONTHEIGHT is not a size). The hint columns are not read here: they are ciphertext, read
+    // when the hint is asked for. *returnCode (may be null): 0, or the first failure (database
+    // errors are reported); after a failure of the row's read nothing more is read.
+    void readUserPreferenceForTableForUser(OTVUser& user, int* returnCode);
+    // At quit: WINDOWPOS (from mWindowPosition and whether the desktop shows the main window
+    // maximised) and DETAILPANEWIDTH. *returnCode (may be null): 0, or 3 after any failure,
+    // reported to nobody (the application is quitting). Asks the desktop on the main thread:
+    // never call it holding the store lock on another thread.
+    void saveBasicPreferencesForUser(const OTVUser& user, int* returnCode);
+    // The options panel's columns: auto-lock, font (FONTHEIGHT its whole points; FONTNAME, with
+    // FONTWEIGHT 700 or 200 and FONTITALIC taken from the name), row colour, lock minutes,
+    // auto-submit and the clipboard settings. *returnCode (may be null): 0; 12 when not even
+    // the font's family fits FONTNAME; 3 after a failure (database errors are reported).
+    void saveOptionPanelPreferencesForUser(const OTVUser& user, int* returnCode);
+
+    // Single columns of the user's row: 0; 12 (current group longer than its column); 3 after
+    // a failure (database errors are reported). Every row of the user ID is updated.
+    int saveLastViewForUser(const OTVUser& user);
+    int saveCurrentGroupForUser(const OTVUser& user);
+    int saveToggleInfoForUser(const OTVUser& user);
+    int saveSortInfoForUser(const OTVUser& user);
+    int savePasswordGeneratorFlagForUser(const OTVUser& user);
+    int saveNumberOfAttemptsForUser(const OTVUser& user);
+
+    // Accessors on the logged-in user. Without one they answer 0, false or nothing with the
+    // code 3 and change nothing; a null code pointer is not written. The setters save at once
+    // and return the saver's status.
+    std::shared_ptr<OTVUser> getCurrentUser() const;
+    // mAutoLOck; *minutes (not null) = mLockTime.
+    bool autoLockEnabledWithInactiveTime(int* minutes, int* returnCode) const;
+    int setToggleInfo(bool showDetailPane);
+    // Ascending on column "3" (Field 1) when no sort order was set.
+    std::optional<SortSpec> sortDescriptor(int* returnCode) const;
+    int setSortDescriptor(const std::optional<SortSpec>& sorting);
+    quint8 passwordGeneratorFlags(int* returnCode) const;
+    int setPasswordGeneratorFlags(quint8 flags);
+    // The failed unlock attempts so far (mLoginAttemptCount).
+    qint16 numberofAttemptsLeft(int* returnCode) const;
+    // Works on the given user: 3 for none.
+    int setNumberofAttemptsLeft(int count, const std::shared_ptr<OTVUser>& user);
+    // In memory only: the options panel saves it.
+    int setfont(const QFont& font);
+
+    // The logged-in user's list-column layout of a type (a null UID: all types) from
+    // COLUMNINFOTABLE into mColoumWidthArray and mColoumInfo; without a row both keep their
+    // values. 0; 3 without a user and after a failure (database errors are reported).
+    int readColoumWidthInfoForType(const QString& typeUID);
+    // Stores the logged-in user's layout as the type's row. 0; 3 without a user, when the width
+    // list holds fewer than 14 entries (nothing is written; no list writes width 0 everywhere)
+    // and after a failure (database errors are reported); 12 for a UID longer than its column.
+    int setShowColumnsInListViewForTypeName(const QString& typeUID);
+    // Sets the 14 widths of the list columns "1" to "14" and stores the layout for the type at
+    // `typeIndex` (0 all types; n the n-th type of typesForEditing()). The store's status,
+    // or 3 without a user, for fewer than 14 widths or an index out of range (nothing changed).
+    int setColumnWidthDetails(const QList<int>& widths, int typeIndex);
+    std::optional<QList<int>> columnWidthDetails(int* returnCode) const;
+
+    // The main window's frame (Qt screen coordinates) as the stored window-position text, and
+    // back, on the main screen; a text that makes no window reads as the default frame. The
+    // first asks the desktop on the main thread whether the window is maximised: never call it
+    // holding the store lock on another thread.
+    QString getWindowDimensionsInWindowsStandard(const QRectF& frame) const;
+    QRectF getRectFromWindowPosition(const QString& text) const;
+
+    // Keeps a split view's layout (its subviews' rectangle texts) in the user defaults under its
+    // name, for the three split views of the main window only; the main one's first width also
+    // becomes the user's DETAILPANEWIDTH (saved at quit). Nothing without a logged-in user.
+    void saveSplitViewInformation(const QStringList& rectangles, const QString& name);
+
+private:
+    int saveUserPreferenceColumn(const char* sql, const OTVUser& user,
+                                 const std::function<void(OTVStatement&)>& bindValue);
+    void readPreferenceRow(OTVUser& user, bool* found);
+    // The user's most-viewed, recently viewed and recently modified lists: 0 or the first
+    // failure.
+    int readRecentListsForUser(const QString& userID);
 
     // =========================================================================================
     // Personal groups and the master-password change (OTVDataBasePersonal.cpp)

@@ -400,5 +400,40 @@ inline constexpr int kRecentListRecordIDCharacters = 16;
 // =============================================================================================
 // Per-user preferences, column, window and split-view layouts
 
+// The user's preference row (APPPREFTABLE): created with every default when the account is
+// added, read at login, written back column by column.
+inline constexpr char kQueryInsertAppPreferences[] =
+    "INSERT IGNORE INTO APPPREFTABLE (USERID,USERNAME,CURRENTTYPE,CURRENTCATEGORY,WINDOWPOS ,SORTINFO,"
+    "SHOWDETAILPANE ,DETAILPANEWIDTH ,AUTOLOCK,FONTHEIGHT ,FONTWIDTH,FONTESCAPEMENT,FONTORIENTATION ,FONTWEIGHT ,"
+    "FONTITALIC  ,FONTUNDERLINE  ,FONTSTRIKEOUT  ,FONTCHARSET  , FONTOUTPRECISION  ,FONTCLIPPRECISION  ,"
+    "FONTQUALITY  ,FONTPITCHANDFAMILY  ,FONTNAME, ROWCOLOR ,SLEEPMINUTES ,MAXSLEEPMINUTES ,PWDGENFLAG,"
+    "CSAESENSITIVESEARCH,WHOLEWORDSEARCH,HINTQNO ,HINTQANSWER  ,HINTQUESTION ,LASTVIEW ,AUTOSUBMIT ,SEARCHCOLUMN,"
+    "CLEARCLIPBOARDONEXIT,CLEARCLIPBOARDTIMER ,MINIMISETOSYSTRAY,LOGINATTEMPTCOUNT ,EXPORTIMPORTTIP,"
+    "BACKUPRESTORETIP) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+
+inline constexpr char kQuerySelectAppPreferences[] = "SELECT * FROM APPPREFTABLE WHERE USERID=? LIMIT 1";
+
+inline constexpr char kQueryUpdateBasicPreferences[] =
+    "UPDATE APPPREFTABLE SET WINDOWPOS=?,DETAILPANEWIDTH=? WHERE USERID=?";
+
+inline constexpr char kQueryUpdateOptionPanelPreferences[] =
+    "UPDATE APPPREFTABLE SET AUTOLOCK=? ,FONTHEIGHT=?,FONTWEIGHT=?,FONTITALIC=?,FONTNAME=?,ROWCOLOR=?,"
+    "SLEEPMINUTES=?,MAXSLEEPMINUTES=?,AUTOSUBMIT=?,CLEARCLIPBOARDONEXIT=?,CLEARCLIPBOARDTIMER=? WHERE USERID=?";
+
+// Single-column savers: parameter 1 the value, parameter 2 the user ID.
+inline constexpr char UpdLastViewVal[] = "UPDATE IGNORE APPPREFTABLE SET LASTVIEW = ? WHERE USERID = ?";
+inline constexpr char UpdCurCatVal[] = "UPDATE IGNORE APPPREFTABLE SET CURRENTCATEGORY =?  WHERE USERID = ?";
+inline constexpr char UpdShowDetailPaneVal[] = "UPDATE IGNORE APPPREFTABLE SET SHOWDETAILPANE = ? WHERE USERID = ?";
+inline constexpr char UpdSortInfoVal[] = "UPDATE IGNORE APPPREFTABLE SET SORTINFO = ? WHERE USERID = ?";
+inline constexpr char UpdPwdGenFlagVal[] = "UPDATE IGNORE APPPREFTABLE SET PWDGENFLAG = ? WHERE USERID = ?";
+inline constexpr char UpdLoginAtmptCntVal[] =
+    "UPDATE IGNORE APPPREFTABLE SET LOGINATTEMPTCOUNT = ? WHERE USERID = ?";
+
+// The list-column layout of one user and type (COLUMNINFOTABLE): USERID, TYPEID, COLUMN1..14.
+inline constexpr char kQuerySelectColumnInfo[] =
+    "SELECT * FROM COLUMNINFOTABLE WHERE USERID = ? AND TYPEID = ? LIMIT 1";
+inline constexpr char kQueryReplaceColumnInfo[] =
+    "REPLACE  INTO COLUMNINFOTABLE VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+
 // =============================================================================================
 // Personal groups and the master-password change
