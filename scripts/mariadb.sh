@@ -23,8 +23,11 @@ mariadb_client() {
 
 # mariadb_init DATADIR LOGFILE: a fresh data folder whose root logs in without a password
 # over the socket until the caller sets one.
+# Temporary tables live in a folder of the server's own (DATADIR.tmp), not in the shared /tmp
+# where other processes may clear them away under a running server.
 mariadb_init() {
-  "$(mariadb_binary mariadb-install-db mysql_install_db)" --no-defaults --datadir="$1" \
+  mkdir -p "$1.tmp"
+  "$(mariadb_binary mariadb-install-db mysql_install_db)" --no-defaults --datadir="$1" --tmpdir="$1.tmp" \
     --auth-root-authentication-method=normal --skip-test-db --user="$(id -un)" >"$2" 2>&1
 }
 
@@ -32,7 +35,8 @@ mariadb_init() {
 # background and waits until it answers; fails when it does not come up.
 mariadb_start() {
   local datadir=$1 port=$2 socket=$3 pidfile=$4 log=$5 password=${6:-} pid
-  "$(mariadb_binary mariadbd mysqld)" --no-defaults --datadir="$datadir" --bind-address=127.0.0.1 \
+  mkdir -p "$datadir.tmp"
+  "$(mariadb_binary mariadbd mysqld)" --no-defaults --datadir="$datadir" --tmpdir="$datadir.tmp" --bind-address=127.0.0.1 \
     --port="$port" --socket="$socket" --pid-file="$pidfile" --log-error="$log" --user="$(id -un)" \
     --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci --lower-case-table-names=0 \
     --innodb-buffer-pool-size=32M --innodb-log-file-size=16M --skip-log-bin --max-connections=200 \

@@ -1,0 +1,532 @@
+// The vault store's core: the instance, the connection thread, the administrator test, the
+// master password, the two ciphers, the error path and the machinery shared by every category.
+#include "OTVDataBase.h"
+
+#include "OTVDataBaseQueries.h"
+
+#include "Model/Ciphers/CDBEncrypter.h"
+#include "Model/OTVUser.h"
+#include "Platform/BKApplicationServices.h"
+#include "Platform/BKMacRoman.h"
+#include "Platform/BKMainThread.h"
+#include "Platform/BKNotificationCenter.h"
+
+#include <QDebug>
+#include <QVariant>
+
+#include <cppconn/connection.h>
+#include <cppconn/driver.h>
+#include <cppconn/exception.h>
+#include <cppconn/prepared_statement.h>
+#include <cppconn/statement.h>
+#include <mysql_connection.h>
+#include <mysql_driver.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+const char kApplicationEncryptionKey[] = "Ostrevin Darovazivu vault key 7Q2mX9pL";
+static_assert(sizeof(kApplicationEncryptionKey) == 38 + 1, "the application key text has 38 characters");
+
+namespace {
+
+const std::string kRootAccount = "root";
+// libmariadb reports a refused or unreachable TCP connection as 2002, which MySQL's own client
+// library numbers 2003; the store only ever connects over TCP.
+constexpr int kDBConnectionErrorCode = 2002;
+
+// A malloc buffer from the ciphers, freed on every path.
+struct FreeDeleter {
+    void operator()(char* p) const { std::free(p); }
+};
+using CipherResult = std::unique_ptr<char, FreeDeleter>;
+
+} // namespace
+
+OTVDatabaseError OTVDatabaseError::fromException(const sql::SQLException& exception)
+{
+    return {QString::fromUtf8(exception.what()), exception.getErrorCode(),
+            QString::fromStdString(exception.getSQLState())};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Life cycle
+
+OTVDataBase& OTVDataBase::sharedOTVDataBase()
+{
+    // Never destroyed: the connector's own statics may be gone at process exit. The desktop
+    // closes the connection when the application terminates.
+    static OTVDataBase* shared = new OTVDataBase;
+    return *shared;
+}
+
+OTVDataBase::OTVDataBase() : mCurrentUser_(OTVUser::createUser()) {}
+
+OTVDataBase::~OTVDataBase()
+{
+    closeConnection();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shared machinery
+
+OTVDataBase::StoreLock::StoreLock(const OTVDataBase& store) : store_(store)
+{
+    store_.mStoreMutex.lock();
+    ++store_.mLockDepth;
+}
+
+OTVDataBase::StoreLock::~StoreLock()
+{
+    std::vector<std::function<void()>> work;
+    if (--store_.mLockDepth == 0)
+        work.swap(store_.mMainThreadWorkAfterUnlock);
+    store_.mStoreMutex.unlock();
+    for (const std::function<void()>& item : work) {
+        BKPerformOnMainThreadAndWait([&item] {
+            try {
+                item();
+            } catch (const std::exception& e) {
+                qWarning() << "store: main-thread work failed:" << e.what();
+            }
+        });
+    }
+}
+
+void OTVDataBase::performOnMainThreadWhenUnlocked(std::function<void()> work)
+{
+    StoreLock lock(*this);
+    mMainThreadWorkAfterUnlock.push_back(std::move(work));
+}
+
+void OTVDataBase::reportDatabaseError(const OTVDatabaseError& error)
+{
+    performOnMainThreadWhenUnlocked([this, error] { handleDatabaseError(error); });
+}
+
+int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorStatus, int otherFailureStatus)
+{
+    StoreLock lock(*this);
+    int status = kOTVStatusOK;
+    try {
+        return body();
+    } catch (const sql::SQLException& e) {
+        status = databaseErrorStatus == kStatusFromErrorNumber ? mapDBErrorCode(e.getErrorCode())
+                                                               : databaseErrorStatus;
+        reportDatabaseError(OTVDatabaseError::fromException(e));
+    } catch (const OTVValueTooLong&) {
+        status = kOTVStatusValueTooLong;
+    } catch (const std::exception& e) {
+        qWarning() << "store operation failed:" << e.what();
+        status = otherFailureStatus;
+    } catch (...) {
+        status = otherFailureStatus;
+    }
+    markRollbackOnly(status);
+    return status;
+}
+
+void OTVDataBase::markRollbackOnly(int status)
+{
+    if (mTransactionDepth == 0)
+        return;
+    mTransactionRollbackOnly = true;
+    if (mTransactionFailureStatus == kOTVStatusOK)
+        mTransactionFailureStatus = status;
+}
+
+int OTVDataBase::runInTransaction(const std::function<int()>& body)
+{
+    StoreLock lock(*this);
+    const bool outermost = mTransactionDepth == 0;
+    if (outermost) {
+        connection().setAutoCommit(false);
+        mTransactionRollbackOnly = false;
+        mTransactionFailureStatus = kOTVStatusOK;
+    }
+    ++mTransactionDepth;
+    int status = kOTVStatusOK;
+    try {
+        status = body();
+    } catch (...) {
+        mTransactionRollbackOnly = true;
+        --mTransactionDepth;
+        if (outermost)
+            endTransaction(false);
+        throw;
+    }
+    if (status != kOTVStatusOK)
+        markRollbackOnly(status);
+    --mTransactionDepth;
+    if (!outermost)
+        return status;
+    if (mTransactionRollbackOnly) {
+        endTransaction(false);
+        return mTransactionFailureStatus != kOTVStatusOK ? mTransactionFailureStatus : kOTVStatusOtherFailure;
+    }
+    endTransaction(true);
+    return kOTVStatusOK;
+}
+
+void OTVDataBase::endTransaction(bool commit)
+{
+    if (!mCPcon)
+        return;
+    // A failed rollback or a failed return to autocommit means a lost connection: the server
+    // then rolls back by itself, and the next statement reports the loss.
+    auto quietly = [](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const sql::SQLException&) {
+        }
+    };
+    if (commit) {
+        try {
+            mStatementFaults.beforeExecution(kOTVCommitStatement);
+            mCPcon->commit();
+        } catch (...) {
+            quietly([this] { mCPcon->rollback(); });
+            quietly([this] { mCPcon->setAutoCommit(true); });
+            throw;
+        }
+    } else {
+        quietly([this] { mCPcon->rollback(); });
+    }
+    quietly([this] { mCPcon->setAutoCommit(true); });
+}
+
+sql::Connection& OTVDataBase::connection()
+{
+    if (!mCPcon)
+        throw sql::SQLException("Invalid Connection", "HY000", kDBConnectionLastErrCode);
+    return *mCPcon;
+}
+
+OTVStatement OTVDataBase::prepare(const char* sql)
+{
+    StoreLock lock(*this);
+    return OTVStatement(std::unique_ptr<sql::PreparedStatement>(connection().prepareStatement(sql)), sql,
+                        &mStatementFaults);
+}
+
+void OTVDataBase::executePlain(const char* sql)
+{
+    StoreLock lock(*this);
+    std::unique_ptr<sql::Statement> statement(connection().createStatement());
+    mStatementFaults.beforeExecution(sql);
+    statement->execute(sql);
+}
+
+void OTVDataBase::executePlain(const QString& sql)
+{
+    executePlain(sql.toStdString().c_str());
+}
+
+QString OTVDataBase::quotedString(const QString& text)
+{
+    StoreLock lock(*this);
+    auto* native = dynamic_cast<sql::mysql::MySQL_Connection*>(&connection());
+    if (!native)
+        throw std::logic_error("the connection cannot escape text");
+    return QLatin1Char('\'') + OTVStringFromSQL(native->escapeString(text.toStdString())) + QLatin1Char('\'');
+}
+
+QByteArray OTVDataBase::encryptedValue(const QString& text, qint64 columnBytes)
+{
+    QByteArray stored = encryptString(text);
+    OTVCheckBlobFits(stored, columnBytes);
+    return stored;
+}
+
+QByteArray OTVDataBase::encryptedDataValue(const QString& text, qint64 columnBytes)
+{
+    QByteArray stored = encryptDataString(text);
+    OTVCheckBlobFits(stored, columnBytes);
+    return stored;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connection thread
+
+int OTVDataBase::startConnectionToServer(const OTVConnectRequest& request)
+{
+    mIsConnectionComplete = false;
+    mConnectionErrCode = kOTVStatusOK;
+    {
+        StoreLock lock(*this);
+        try {
+            openSession(request);
+        } catch (const sql::SQLException& e) {
+            mConnectionErrCode = mapDBErrorCode(e.getErrorCode());
+        } catch (const std::exception& e) {
+            qWarning() << "connection attempt failed:" << e.what();
+            mConnectionErrCode = kOTVStatusDatabaseError;
+        } catch (...) {
+            mConnectionErrCode = kOTVStatusDatabaseError;
+        }
+    }   // errors that the steps reported reach handleDatabaseError here, before the re-arming
+    if (!BKIsMainThread())
+        endDatabaseThread();
+    mIsConnectionComplete = true;
+    setReconnectionDone();
+    const int status = mConnectionErrCode;
+    BKPerformOnMainThreadAndWait([] { BKApplicationServices::current().connectionISComplete(); });
+    return status;
+}
+
+void OTVDataBase::openSession(const OTVConnectRequest& request)
+{
+    mConnectionDetails = {request.serverAddress, request.portNumber, request.masterPassword};
+    mIsAdministratorSession = false;
+    mEncrypter.reset();   // nothing of an earlier session survives a failed attempt
+    connectToServer(request);
+
+    const bool administrator = hasAdminUserPrivileges(request.userName) ||
+                               request.userName.toStdString() == kRootAccount;
+    mIsAdministratorSession = administrator;
+    // Any other account may not create the database (the server refuses even IF NOT EXISTS);
+    // it works in the vault that an administrator made.
+    if (administrator)
+        createDefaultSchema();
+    selectSchema(kDatabaseName);
+    createUserEncrypter();
+    if (administrator)
+        createDataBaseTables();
+    if (checkMasterPassword(request.masterPassword) != kOTVStatusOK)
+        return;
+    createEncrypter(request.masterPassword);
+}
+
+void OTVDataBase::connectToServer(const OTVConnectRequest& request)
+{
+    closeConnection();
+    const std::string url = "tcp://" + request.ipAddress.toStdString() + ":" + request.portNumber.toStdString();
+    try {
+        mCPcon.reset(get_driver_instance()->connect(url, request.userName.toStdString(),
+                                                    request.hostPassword.toStdString()));
+    } catch (const sql::SQLException& e) {
+        if (e.getErrorCode() == kDBConnectionErrorCode)
+            throw sql::SQLException(e.what(), e.getSQLState(), kDBCannotConnectCode);
+        throw;
+    }
+    executePlain(kQuerySetNames);
+    executePlain(kQuerySetStrictMode);
+}
+
+void OTVDataBase::closeConnection()
+{
+    StoreLock lock(*this);
+    if (!mCPcon)
+        return;
+    try {
+        mCPcon->close();
+    } catch (const sql::SQLException&) {
+        // already gone
+    }
+    mCPcon.reset();
+}
+
+bool OTVDataBase::isConnected() const
+{
+    StoreLock lock(*this);
+    return mCPcon && !mCPcon->isClosed();
+}
+
+bool OTVDataBase::hasAdminUserPrivileges(const QString& userName)
+{
+    StoreLock lock(*this);
+    try {
+        OTVStatement statement = prepare(kQueryPrivLikeRoot);
+        statement.setString(1, userName);
+        OTVResultSet rows = statement.executeQuery();
+        return rows.next() && rows.getInt(1) > 0;
+    } catch (const std::exception&) {
+        // An account that may not read mysql.user is simply no administrator.
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Master password
+
+std::optional<QString> OTVDataBase::retriveMasterPassword()
+{
+    StoreLock lock(*this);
+    OTVStatement statement = prepare(kQuerySelectDatabaseInfoTable);
+    OTVResultSet rows = statement.executeQuery();
+    std::optional<QString> password;
+    while (rows.next()) {
+        const QByteArray stored = rows.getBlob(2);
+        const QString text = getDecryptedStringInfo(stored);
+        // Read as "no master password", such a value would let anyone in with an empty one,
+        // and values would then be written plain into an enciphered vault.
+        if (text.isNull() || (text.isEmpty() && !stored.isEmpty()))
+            throw sql::SQLException("The stored master password cannot be deciphered.", "HY000", 0);
+        password = text;
+    }
+    return password;
+}
+
+int OTVDataBase::checkMasterPassword(const QString& typed)
+{
+    const std::optional<QString> stored = retriveMasterPassword();
+    if (stored.value_or(QString()) == typed)
+        return kOTVStatusOK;
+    mConnectionErrCode = kOTVStatusMasterPasswordMismatch;
+    return kOTVStatusMasterPasswordMismatch;
+}
+
+std::optional<QString> OTVDataBase::checkForMasterPasswordMatch()
+{
+    std::optional<QString> password;
+    runGuarded([&] {
+        password = retriveMasterPassword();
+        return kOTVStatusOK;
+    });
+    return password;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Ciphers and stored values
+
+void OTVDataBase::createEncrypter(const QString& masterPassword)
+{
+    StoreLock lock(*this);
+    if (masterPassword.isEmpty())
+        mEncrypter.reset();
+    else
+        mEncrypter = std::make_unique<CDBEncrypter>(masterPassword.toUtf8().constData());
+}
+
+void OTVDataBase::createUserEncrypter()
+{
+    StoreLock lock(*this);
+    mUserDataEncrypter = std::make_unique<CDBEncrypter>(kApplicationEncryptionKey);
+}
+
+bool OTVDataBase::hasRecordEncrypter() const
+{
+    StoreLock lock(*this);
+    return mEncrypter != nullptr;
+}
+
+namespace {
+QByteArray encipher(CDBEncrypter* cipher, const QString& text)
+{
+    QByteArray plain = text.toUtf8();
+    if (!cipher)
+        return plain;
+    int length = int(plain.size());
+    CipherResult result(cipher->Encrypt(plain.constData(), &length));
+    return QByteArray(result.get(), length);
+}
+} // namespace
+
+QByteArray OTVDataBase::encryptString(const QString& text)
+{
+    StoreLock lock(*this);
+    return encipher(mEncrypter.get(), text);
+}
+
+QByteArray OTVDataBase::encryptDataString(const QString& text)
+{
+    StoreLock lock(*this);
+    return encipher(mUserDataEncrypter.get(), text);
+}
+
+QString OTVDataBase::getDecryptedString(const QByteArray& stored)
+{
+    StoreLock lock(*this);
+    return decryptWith(mEncrypter.get(), stored);
+}
+
+QString OTVDataBase::getDecryptedStringInfo(const QByteArray& stored)
+{
+    StoreLock lock(*this);
+    return decryptWith(mUserDataEncrypter.get(), stored);
+}
+
+QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const QByteArray& stored)
+{
+    if (stored.isEmpty())
+        return QStringLiteral("");
+    QByteArray plain;
+    if (cipher) {
+        CipherResult result(cipher->Decrypt(stored.constData(), int(stored.size())));
+        plain = QByteArray(result.get());   // the text ends at the zero padding
+    } else {
+        plain = QByteArray(stored.constData(), qsizetype(qstrnlen(stored.constData(), uint(stored.size()))));
+    }
+    if (!BKIsValidUTF8(plain))
+        return QString();
+    return QString::fromUtf8(plain);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Accessors and the error path
+
+std::shared_ptr<OTVUser> OTVDataBase::mCurrentUser() const
+{
+    StoreLock lock(*this);
+    return mCurrentUser_;
+}
+
+void OTVDataBase::endDatabaseThread()
+{
+    get_driver_instance()->threadEnd();
+}
+
+QString OTVDataBase::connectedServerAddress() const
+{
+    StoreLock lock(*this);
+    return mConnectionDetails.serverAddress;
+}
+
+QString OTVDataBase::connectingPortAddress() const
+{
+    StoreLock lock(*this);
+    return mConnectionDetails.portNumber;
+}
+
+QString OTVDataBase::masterPassword() const
+{
+    StoreLock lock(*this);
+    return mConnectionDetails.masterPassword;
+}
+
+int OTVDataBase::mapDBErrorCode(int errorNumber)
+{
+    if (errorNumber == kDBAccessDeniedCode)
+        return kOTVStatusAccessDenied;
+    if (errorNumber == 100)
+        return kOTVStatusError100;
+    if (errorNumber == kDBCannotConnectCode || errorNumber == kDBUnknownHostCode)
+        return kOTVStatusServerUnreachable;
+    if (errorNumber >= 2000 && errorNumber <= 2050)
+        return kOTVStatusClientError;
+    return kOTVStatusDatabaseError;
+}
+
+void OTVDataBase::handleDatabaseError(const OTVDatabaseError& error)
+{
+    const bool connectionLost =
+        error.code == kDBConnectionLastErrCode || (error.code >= 2000 && error.code <= 2050);
+    const bool accessRevoked = error.code == kDBTABLEACCESS_DENIEDCode1 || error.code == kDBTABLEACCESS_DENIEDCode2;
+    if (!connectionLost && !accessRevoked)
+        return;   // the operation's status tells its caller
+    if (mConnectionLostHandlerIsOn.exchange(true))
+        return;   // one notification until the next connection attempt ends
+    BKNotificationCenter::defaultCenter().postNotification(
+        connectionLost ? kDBCommunicationLostNotification : kDBUserDeletedNotification, QVariant::fromValue(error));
+}
+
+void OTVDataBase::setReconnectionDone()
+{
+    mConnectionLostHandlerIsOn = false;
+}
+
+void OTVDataBase::finishReloadingData()
+{
+    BKApplicationServices::current().finishReloadingData();
+}

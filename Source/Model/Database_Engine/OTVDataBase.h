@@ -1,0 +1,308 @@
+#pragma once
+
+// OTVDataBase, the vault store: one instance per process (sharedOTVDataBase) that owns the one
+// connection to the server, the two stored-value ciphers, the in-memory maps of the vault and
+// the session of the logged-in user. The class is split by concern: this header has one section
+// per category, and each category has its own .cpp file (OTVDataBase<Category>.cpp) and its own
+// section of SQL texts in OTVDataBaseQueries.h.
+//
+// A store operation is its statements and its rules; the machinery below does the rest:
+//
+//     int OTVDataBase::renameThing(const QString& uid, const QString& name)
+//     {
+//         return runGuarded([&] {
+//             OTVStatement statement = prepare(kQueryThingRename);   // "UPDATE ... SET NAME=? WHERE UID=?"
+//             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));   // 12 when too long
+//             statement.setString(2, uid);
+//             return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+//         });
+//     }
+//
+// - runGuarded holds the store lock while the body runs and turns what it throws into the
+//   operation's status: a database error into 3 (or the status given), reported through
+//   handleDatabaseError on the main thread once the lock is released; OTVValueTooLong into 12;
+//   anything else into 1 (or the status given). Operations that are part of a larger one nest
+//   freely (the lock is recursive).
+// - prepare() gives a statement that deletes itself; executeQuery() a result set that deletes
+//   itself and reads BLOB columns whole. Bound BLOB bytes live as long as the statement.
+// - Values are enciphered and checked against their column before anything runs:
+//   encryptedValue (record cipher, plain without a master password), encryptedDataValue
+//   (user-data cipher), OTVCheckVarcharFits for VARCHAR columns. Read them back with
+//   getDecryptedString / getDecryptedStringInfo.
+// - Writes that must succeed together run in runInTransaction(...) inside runGuarded. It nests:
+//   only the outermost level commits, and all of it is rolled back when any level's body returns
+//   a status other than 0, throws, or runs a guarded operation that fails (3, 1 or 12). Its
+//   result is the first failure's status. Statements that the server commits implicitly
+//   (CREATE USER, GRANT, ...) end a transaction and must be undone by hand.
+// - Never wait for the main thread while holding the store lock (a blocking call would deadlock
+//   when the main thread needs the store): hand such work to performOnMainThreadWhenUnlocked.
+// - Each category's section below starts with "public:"; members of its own go at the end of
+//   its section under "protected:" or "private:".
+// - Failure paths are tested against the real server with the seam statementFaults(): the n-th
+//   execution of a chosen SQL text throws a chosen error number (or another exception). The
+//   fixture StoreTest and StoreProbe (the machinery opened up) are in
+//   Tests/Model/Database_Engine/StoreTestSupport.h.
+
+#include "OTVStatement.h"
+#include "OTVStoreStatus.h"
+#include "OTVValueLimits.h"
+
+#include <QImage>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace sql {
+class Connection;
+}
+
+class BKGroup;
+class CDBEncrypter;
+class OTVRecord;
+class OTVType;
+class OTVUser;
+class OTVUser_Admin;
+
+// The project's own key text of the user-data cipher (only its first 16 characters count).
+// Vaults made with another key cannot be opened.
+extern const char kApplicationEncryptionKey[];
+
+// What the connection dialog hands to the connection thread.
+struct OTVConnectRequest {
+    QString ipAddress;        // "IPAddress": the address to connect to
+    QString portNumber;       // "PortNumber"
+    QString userName;         // "Username": the MySQL account
+    QString hostPassword;     // "HostPassword": its password
+    QString masterPassword;   // "MasterPassword": as typed, may be empty
+    QString serverAddress;    // "Server Address": the server as the user typed it
+};
+
+// The session's connection details.
+struct OTVConnectionDetails {
+    QString serverAddress;    // "Server Address"
+    QString portNumber;       // "Port Number"
+    QString masterPassword;   // "Master Password"
+};
+
+using OTVGroupMap = QMap<QString, std::shared_ptr<BKGroup>>;
+using OTVTypeMap = QMap<QString, std::shared_ptr<OTVType>>;
+using OTVRecordMap = QMap<QString, std::shared_ptr<OTVRecord>>;
+using OTVUserMap = QMap<QString, std::shared_ptr<OTVUser_Admin>>;
+
+class OTVDataBase {
+public:
+    static OTVDataBase& sharedOTVDataBase();
+
+    // Instances other than the shared one are for tests.
+    OTVDataBase();
+    virtual ~OTVDataBase();
+    OTVDataBase(const OTVDataBase&) = delete;
+    OTVDataBase& operator=(const OTVDataBase&) = delete;
+
+    // =========================================================================================
+    // Connection, session and error reporting (OTVDataBase.cpp)
+
+    // The connection thread: opens the session and returns its status (also kept in
+    // connectionErrorCode()), then tells the interface (connectionISComplete) on the main thread.
+    // Every account that authenticates opens a session; only an administrator's (every global
+    // privilege, or the name "root") creates the database and the tables.
+    int startConnectionToServer(const OTVConnectRequest& request);
+    // True when the account holds every global privilege of an administrator. Never reports.
+    bool hasAdminUserPrivileges(const QString& userName);
+    // Whether the open session is an administrator's (the test above, or the name "root").
+    bool isAdministratorSession() const { return mIsAdministratorSession.load(); }
+    void closeConnection();
+    bool isConnected() const;
+
+    // The stored master password; nullopt when there is none. Throws sql::SQLException on a
+    // database error and when the stored value cannot be deciphered.
+    std::optional<QString> retriveMasterPassword();
+    // 0 when the stored master password (none reads as "") equals `typed`, else 4.
+    int checkMasterPassword(const QString& typed);
+    // retriveMasterPassword for the interface: nullopt after a database error (reported).
+    std::optional<QString> checkForMasterPasswordMatch();
+
+    // The record cipher keyed by the master password; none for an empty one.
+    void createEncrypter(const QString& masterPassword);
+    void createUserEncrypter();
+    bool hasRecordEncrypter() const;
+
+    // A text as it is stored: the record cipher's bytes, or its UTF-8 when there is no cipher.
+    QByteArray encryptString(const QString& text);
+    // A text under the user-data cipher.
+    QByteArray encryptDataString(const QString& text);
+    // A stored value read back; a null QString when it is not valid UTF-8.
+    QString getDecryptedString(const QByteArray& stored);
+    QString getDecryptedStringInfo(const QByteArray& stored);
+
+    QString connectedServerAddress() const;
+    QString connectingPortAddress() const;
+    QString masterPassword() const;
+    bool isLoadingComplete() const { return mIsLoadingComplete.load(); }
+    bool isConnectionComplete() const { return mIsConnectionComplete.load(); }
+    int connectionErrorCode() const { return mConnectionErrCode.load(); }
+
+    static int mapDBErrorCode(int errorNumber);
+    // Posts "DB_COMM_LOST" for a lost connection (2000 to 2050) and "DB_USR_DEL" for revoked
+    // access (1142, 1143), once until the next connection attempt ends; drops everything else.
+    // Runs on the main thread.
+    void handleDatabaseError(const OTVDatabaseError& error);
+    void setReconnectionDone();
+    void finishReloadingData();
+
+    // The session's user (an empty one from createUser until the login step reads the row).
+    std::shared_ptr<OTVUser> mCurrentUser() const;
+    // The maps of the vault. The interface reads them on the main thread only; a reload swaps
+    // new contents into these same objects there, so references to them stay valid.
+    const OTVUserMap& mUsers() const { return mUsers_; }
+    const OTVGroupMap& mGroups() const { return mGroups_; }
+    const OTVTypeMap& mTypes() const { return mTypes_; }
+    const OTVRecordMap& mRecords() const { return mRecords_; }
+    const QMap<QString, QImage>& mCustomIcons() const { return mCustomIcons_; }
+
+    // Ends the database client's state of the calling worker thread (its last use of the
+    // store). Never on the main thread.
+    static void endDatabaseThread();
+
+    // The test seam under the connector.
+    OTVStatementFaults& statementFaults() { return mStatementFaults; }
+
+    // =========================================================================================
+    // Schema (OTVDataBaseSchema.cpp)
+
+    // Creates the vault database when it is missing. Throws on a database error.
+    void createDefaultSchema();
+    // Makes `name` the session's default database. Throws on a database error.
+    void selectSchema(const QString& name);
+    // Creates the tables that are missing: 0, or 3 after the first failure (reported).
+    int createDataBaseTables();
+    // True when the vault has no users yet. A database error is reported, `returnCode` gets
+    // its status (from mapDBErrorCode) and the result is false.
+    bool isVirginLaunch(int* returnCode = nullptr);
+    int insertDataBaseInfoVersionNumber();
+    // Throws on a database error.
+    bool checkIfDBExixists(const QString& name);
+
+    // =========================================================================================
+    // Loading the vault (OTVDataBaseLoading.cpp)
+public:
+
+    // =========================================================================================
+    // Records and queries over the maps (OTVDataBaseRecords.cpp)
+public:
+
+    // =========================================================================================
+    // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroupsAndTypes.cpp)
+public:
+
+    // =========================================================================================
+    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp)
+public:
+
+    // =========================================================================================
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
+public:
+
+    // =========================================================================================
+    // Per-user preferences, column, window and split-view layouts (OTVDataBasePreferences.cpp)
+public:
+
+    // =========================================================================================
+    // Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+public:
+
+protected:
+    // =========================================================================================
+    // Shared machinery of every category
+
+    // The store-wide lock: serialises all use of the connection and the ciphers. Recursive.
+    // Main-thread work queued while it is held runs, waiting, when the outermost level ends.
+    class StoreLock {
+    public:
+        explicit StoreLock(const OTVDataBase& store);
+        ~StoreLock();
+        StoreLock(const StoreLock&) = delete;
+        StoreLock& operator=(const StoreLock&) = delete;
+
+    private:
+        const OTVDataBase& store_;
+    };
+
+    // Status for a database error taken from mapDBErrorCode (for operations whose status
+    // follows the connection table).
+    static constexpr int kStatusFromErrorNumber = -1;
+
+    int runGuarded(const std::function<int()>& body, int databaseErrorStatus = kOTVStatusDatabaseError,
+                   int otherFailureStatus = kOTVStatusOtherFailure);
+    int runInTransaction(const std::function<int()>& body);
+
+    // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
+    OTVStatement prepare(const char* sql);
+    void executePlain(const char* sql);
+    void executePlain(const QString& sql);
+
+    // `text` as a quoted SQL string literal, escaped by the connection, for the few statements
+    // that cannot take "?" placeholders (account names and passwords in CREATE USER, GRANT, ...).
+    QString quotedString(const QString& text);
+
+    // The stored form of a value, refused (OTVValueTooLong) when it does not fit the column.
+    QByteArray encryptedValue(const QString& text, qint64 columnBytes);
+    QByteArray encryptedDataValue(const QString& text, qint64 columnBytes);
+
+    // Reports a database error through handleDatabaseError on the main thread, waiting, as soon
+    // as the store lock is released.
+    void reportDatabaseError(const OTVDatabaseError& error);
+    void performOnMainThreadWhenUnlocked(std::function<void()> work);
+
+    sql::Connection& connection();
+
+    // =========================================================================================
+    // State shared by the categories
+
+    std::shared_ptr<OTVUser> mCurrentUser_;
+    std::unique_ptr<CDBEncrypter> mEncrypter;           // record cipher; none without a master password
+    std::unique_ptr<CDBEncrypter> mUserDataEncrypter;   // user-data cipher
+    OTVUserMap mUsers_;                                 // user ID -> account, the logged-in one left out
+    OTVGroupMap mGroups_;                               // group UID -> group
+    OTVTypeMap mTypes_;                                 // type UID -> record type
+    OTVRecordMap mRecords_;                             // record UID -> record
+    QMap<QString, QImage> mCustomIcons_;                // "Icon%d" of the icon number -> image
+    bool mReadRecords = false;
+    QStringList mRecentlyMofifiedTypes;   // record UIDs
+    QStringList mMostViewedRecords;
+    QStringList mRecentlyAddedRecords;
+    QStringList mRecentlyViewedTypes;     // record UIDs
+    std::atomic<bool> mIsDataReloaded{false};
+    bool mIsMasterPasswordChanged = false;
+    std::atomic<bool> mIsLoadingComplete{false};
+    std::atomic<bool> mIsConnectionComplete{false};
+    std::atomic<int> mConnectionErrCode{kOTVStatusOK};
+    OTVConnectionDetails mConnectionDetails;
+
+private:
+    void connectToServer(const OTVConnectRequest& request);
+    void openSession(const OTVConnectRequest& request);
+    QString decryptWith(CDBEncrypter* cipher, const QByteArray& stored);
+    void markRollbackOnly(int status);
+    void endTransaction(bool commit);
+
+    // The lock's own state changes under const accessors too.
+    mutable std::recursive_mutex mStoreMutex;
+    mutable int mLockDepth = 0;                                          // guarded by mStoreMutex
+    mutable std::vector<std::function<void()>> mMainThreadWorkAfterUnlock;   // guarded by mStoreMutex
+    int mTransactionDepth = 0;                                   // guarded by mStoreMutex
+    bool mTransactionRollbackOnly = false;
+    int mTransactionFailureStatus = kOTVStatusOK;
+
+    std::unique_ptr<sql::Connection> mCPcon;
+    std::atomic<bool> mIsAdministratorSession{false};
+    std::atomic<bool> mConnectionLostHandlerIsOn{false};
+    OTVStatementFaults mStatementFaults;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+namespace sql {
+class SQLException;
+}
+
+// Status codes of the vault store. Writes return them; the connection attempt, the login step
+// and the reloads keep theirs in connectionErrorCode(). Other copies of the program use the same
+// numbers, so they never change.
+enum OTVStatus : int {
+    kOTVStatusOK = 0,
+    kOTVStatusOtherFailure = 1,          // an exception that is not a database error
+    kOTVStatusDatabaseError = 3,         // a database error (reported through handleDatabaseError)
+    kOTVStatusMasterPasswordMismatch = 4,
+    kOTVStatusAccountDisabled = 6,
+    kOTVStatusNoSuchUser = 7,
+    kOTVStatusNothingWritten = 8,        // the interface asks the user to reload the database
+    kOTVStatusClientError = 9,           // client errors 2000 to 2050 other than 2003 and 2005
+    kOTVStatusServerUnreachable = 10,    // 2003 (cannot connect) and 2005 (unknown host)
+    kOTVStatusAccessDenied = 11,         // 1045 (refused credentials)
+    kOTVStatusValueTooLong = 12,         // a value does not fit its column; nothing was written
+    kOTVStatusError100 = 13,
+};
+
+// MySQL error numbers that the store acts on.
+constexpr int kDBConnectionLastErrCode = 2013;     // connection lost during a query
+constexpr int kDBTABLEACCESS_DENIEDCode1 = 1142;   // table access denied
+constexpr int kDBTABLEACCESS_DENIEDCode2 = 1143;   // column access denied
+constexpr int kDBAccessDeniedCode = 1045;
+constexpr int kDBCannotConnectCode = 2003;
+constexpr int kDBUnknownHostCode = 2005;
+
+// A database error as the store reports it: the connector's message and MySQL error number.
+// It is the object of the "DB_COMM_LOST" and "DB_USR_DEL" notifications.
+struct OTVDatabaseError {
+    QString message;
+    int code = 0;
+    QString sqlState;
+
+    static OTVDatabaseError fromException(const sql::SQLException& exception);
+};
+
+Q_DECLARE_METATYPE(OTVDatabaseError)

@@ -1,0 +1,20 @@
+#include "OTVValueLimits.h"
+
+void OTVCheckBlobFits(const QByteArray& stored, qint64 columnBytes)
+{
+    if (stored.size() > columnBytes)
+        throw OTVValueTooLong();
+}
+
+void OTVCheckVarcharFits(const QString& text, int columnCharacters)
+{
+    // The server counts characters (code points), not UTF-16 units.
+    qsizetype characters = 0;
+    for (auto it = text.cbegin(); it != text.cend(); ++it) {
+        if (it->isHighSurrogate() && it + 1 != text.cend() && (it + 1)->isLowSurrogate())
+            ++it;
+        ++characters;
+    }
+    if (characters > columnCharacters)
+        throw OTVValueTooLong();
+}

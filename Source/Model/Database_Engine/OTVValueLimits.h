@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <stdexcept>
+
+// How much a column holds. BLOB columns are measured in stored bytes: a TINYBLOB holds 255, so
+// an enciphered text (rounded up to 16 bytes) may have at most 240 UTF-8 bytes and a plain one
+// 255. VARCHAR columns are measured in characters.
+constexpr qint64 kTinyBlobBytes = 255;
+constexpr qint64 kBlobBytes = 65535;
+constexpr qint64 kLongBlobBytes = 4294967295LL;
+
+// Thrown before a write when a value does not fit its column. The guarded operation turns it
+// into status 12 (kOTVStatusValueTooLong); since it is raised before the statement runs (or
+// inside a transaction that is then rolled back), nothing is written.
+class OTVValueTooLong : public std::runtime_error {
+public:
+    OTVValueTooLong() : std::runtime_error("The value is too long.") {}
+};
+
+// Throw OTVValueTooLong when the value does not fit.
+void OTVCheckBlobFits(const QByteArray& stored, qint64 columnBytes);
+void OTVCheckVarcharFits(const QString& text, int columnCharacters);
