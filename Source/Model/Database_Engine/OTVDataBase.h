@@ -199,8 +199,140 @@ public:
 public:
 
     // =========================================================================================
-    // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroupsAndTypes.cpp)
+    // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroups.cpp,
+    // OTVDataBaseTypes.cpp, OTVDataBaseAttachments.cpp, OTVDataBaseCustomIcons.cpp)
+    //
+    // The maps change only after the write succeeded, and on the main thread: a change made on
+    // a worker is handed to the main thread and is there once the outermost store lock ends.
+    // Every group and type write is logged: its own action text when it succeeded, "Failed"
+    // when it did not.
 public:
+
+    // --- Groups. Status: 0 done; 8 nothing written (no such row, or a UID already stored);
+    // 12 the name does not fit its column; 3 a database error (reported); 1 another failure.
+
+    // Inserts the row, then its member and sub-group lists, all in one transaction. The sub-
+    // groups' members are merged into the group's own member list first (the caller's object
+    // changes).
+    int addGroup(const std::shared_ptr<BKGroup>& group);
+    // 1 when the group is not in mGroups. Rewrites the row and both lists in one transaction.
+    int updateGroup(const std::shared_ptr<BKGroup>& group);
+    // 8 when the group is not in mGroups. The server deletes its records, member rows and
+    // sub-group rows with it; in memory its records leave mRecords (also when the row was gone
+    // already), and the first mention of it leaves every other group's sub-group list.
+    int deleteGroup(const std::shared_ptr<BKGroup>& group);
+    // Whether a stored group has exactly this name (the check matches the stored bytes, so it
+    // is case-sensitive and finds the edited group's own name). No after a database error.
+    bool checkForGroupDuplicate(const QString& name);
+    // Rewrite the group's member list (with its direct sub-groups' members merged in) and its
+    // sub-group list; each in one transaction. 0, or the failure's status (3 for a database
+    // error); a failure leaves the stored list as it was.
+    int insertUserListForGroup(BKGroup& group);
+    int insertSubgroupListForGroup(const BKGroup& group);
+    // The loading readers: nullopt and code 3 after a failure (reported when a database error).
+    std::optional<QStringList> readGroupUserTableforGroup(const BKGroup& group, int* returnCode);
+    std::optional<QStringList> readSubgroupListForGroup(const BKGroup& group, int* returnCode);
+    // The UIDs of the user's groups. Throws on a database error (the loader handles it); the
+    // code is never written.
+    QStringList fetchGroupArrayForUserID(const QString& userID, int* returnCode = nullptr);
+    // In memory only, after an administrator changed a user's groups: the user leaves the member
+    // lists of his old groups (mUsers) and is appended to those of `groupUIDs`.
+    void addUser(const QString& userID, const QStringList& toGroupListForGroups);
+
+    // --- Record types. Status: 0 a row was written; 8 nothing written (also an update whose
+    // values equal the stored ones); 12 a name or label does not fit; 3 a database error; 1
+    // another failure.
+
+    int addType(std::shared_ptr<OTVType> type);
+    int updateType(const std::shared_ptr<OTVType>& type);
+    // The server deletes the type's records with it; in memory they leave mRecords (also those
+    // with a custom type, which keep their base type), also when the row was gone already.
+    int deleteType(const std::shared_ptr<OTVType>& type);
+    // Adds the types in order until one is not added, whose status is returned; 0 for none.
+    int addtypes(const QList<std::shared_ptr<OTVType>>& types);
+    // Stores the record's own labels, icon and mask. A label that is null is stored as "Field1"
+    // .. "Field10".
+    int updateCustomType(const OTVRecord& record, const OTVType& withCustomType);
+    bool checkForTypeDuplicate(const QString& name);
+
+    // --- Attachments: one file per record, its bytes under the attachment cipher keyed by a
+    // pass key of 16 random characters; name and pass key under the record cipher.
+
+    // Files of this size or more are refused by the interface (the store does not check).
+    static constexpr qint64 kAttacmentMaxSize = 1048576;
+
+    // Record storage writes and re-enciphers attachments inside its own guarded operations, so
+    // these two throw (database errors, OTVValueTooLong for a name that does not fit).
+    // Writes the file at mAttachmentPath under a new pass key: 0, or 8 when nothing was written
+    // (also when the file cannot be read). The record takes the new key only once the row is
+    // written, so its key always opens the stored data.
+    int insertAttachmentforRecordID(OTVRecord& record);
+    // Re-enciphers the stored name and pass key under the current record cipher (after the
+    // master password changed); the data keeps its pass key. 8 when nothing was written, and
+    // when the record holds no pass key (the row would become unreadable).
+    int reEncryptAttachmentforRecord(const OTVRecord& record);
+    // Deletes the row, clears the record's attachment (flag, name, pass key), stamps value 10
+    // and saves the record; a failed save is shown to the user. 0, 3 (database error) or 1.
+    int removeAttachment(const std::shared_ptr<OTVRecord>& record);
+    // Copies the source's row to a record that was just added as its duplicate; the target then
+    // holds the source's pass key. Code 0, 3 (database error, also a row already there) or 1.
+    void copyAttachmentRow(const OTVRecord& source, OTVRecord& toRecord, int* returnCode = nullptr);
+    // The deciphered file, padding zeros included (the stored data keeps no length), or
+    // nullopt: no row (code untouched), an empty file (code 0), or a failure (code 3).
+    // Both decipher with the pass key stored in the row, which always matches its data.
+    std::optional<QByteArray> extractAttachmentDataForRecord(const OTVRecord& record, int* returnCode);
+    std::optional<QByteArray> extractAttachmentData(const QString& recordUID, int* returnCode = nullptr);
+    // The attachment cipher: nullopt when the file cannot be read, is not smaller than
+    // kAttacmentMaxSize, or there is no pass key; an empty file gives no bytes.
+    static std::optional<QByteArray> encryptFile(const QString& path, const QString& with);
+    // nullopt for no bytes; throws when the length is not a multiple of 24.
+    static std::optional<QByteArray> decrypt(const QByteArray& stored, const QString& with);
+
+    // --- Custom icons: 48 x 48 PNG images numbered from 1001 (CUSTOMICONTABLE, mCustomIcons).
+
+    static constexpr int kStandardIcons = 256;   // the application's own icons 1 .. 256
+    static constexpr int kCustomIcons = 1000;    // custom icons are numbered above this
+
+    // Stores the PNG under the next free number (written to iconIndex): 0; 1 when the bytes
+    // are no image; 3 after a database error. Numbers stay distinct across clients.
+    int insertCustomIconWithIndex(int* iconIndex, const QByteArray& withdata);
+    // The icon import's worker: each picture that can be read becomes a custom icon, and
+    // "ExternalIconCreated" is posted with its number, on the main thread. Returns the numbers.
+    QList<int> addCustomIconsFromImages(const QStringList& paths);
+    // On the main thread: runs the import above on a worker while the interface waits.
+    QList<int> importCustomIcons(const QStringList& paths);
+    // The image to show for an icon number (24 x 24 at most), a null image when there is none:
+    // up to 999 the application's image ":/icons/Icon<n>.png", from 1000 the custom icons.
+    QImage getImageFromIconIndex(int iconIndex) const;
+
+protected:
+    // The event-log entry of a group or type write (event, the plain name, action, the
+    // session's user name). The event log's own category writes it; until it is wired in here,
+    // no entry is kept. Called after the write has ended, never inside its transaction.
+    virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
+                               const QString& userName);
+    // removeAttachment saves the record through record storage (replaceRecord), which is wired
+    // in here; until then the record is saved nowhere and 0 is returned.
+    virtual int saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecord>& record);
+    // Runs `change` of the maps on the main thread: at once there, else (waiting) once the
+    // outermost store lock ends.
+    void changeMapsOnMainThread(std::function<void()> change);
+    // Whether a row of the table in `queryFormat` (a format whose %s takes hexadecimal text)
+    // holds exactly the stored form of `name`.
+    bool isNameStored(const char* queryFormat, const QString& name);
+    // Runs the delete `sql` of the row `uid`: 0 when it deleted the row, else 8. Once it ran,
+    // whatever it counted, the records that `belongs` picks leave mRecords (the server has
+    // deleted them by cascade); `whenDeleted` changes the maps when the row was deleted.
+    int deleteCascadingToRecords(const char* sql, const QString& uid,
+                                 const std::function<bool(const OTVRecord&)>& belongs,
+                                 const std::function<void()>& whenDeleted);
+    // The `column` of every row of `sql` (one "?" bound to `key`) as UTF-8 text; nullopt
+    // and code 3 after a failure.
+    std::optional<QStringList> readTexts(const char* sql, const QString& key,
+                                         const std::function<QByteArray(const OTVResultSet&)>& column,
+                                         int* returnCode);
+    // The event of a group or type write, after it ended.
+    void logWrite(const QString& event, const QString& name, int status, const QString& successAction);
 
     // =========================================================================================
     // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp)

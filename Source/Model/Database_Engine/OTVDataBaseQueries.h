@@ -174,6 +174,54 @@ inline constexpr char kQuerySelectDatabaseInfoTable[] =
 // =============================================================================================
 // Groups, record types and custom types, attachments and custom icons
 
+// Groups (OTVDataBaseGroups.cpp)
+inline constexpr char kQueryGroupInsert[] =
+    "Insert  IGNORE into GROUPTABLE(Name,UID,RecordPermission,GroupPermissionprevails ) VALUES (?,?,?,?)";
+inline constexpr char kQueryGroupUpdate[] =
+    "Update GROUPTABLE SET Name=?,RecordPermission=?,GroupPermissionprevails=? where UID=?";
+inline constexpr char kQueryGroupDelete[] = "DELETE FROM GROUPTABLE WHERE UID=?";
+// A format: %s takes the stored name as hexadecimal text (only hexadecimal digits reach the SQL).
+inline constexpr char kQueryGroupNameLike[] = "SELECT * FROM GROUPTABLE WHERE name = CAST( x'%s' As Binary )";
+inline constexpr char kQueryDeleteAllUsersForGroup[] = "DELETE FROM  USERGROUPTABLE WHERE GROUPID=?";
+inline constexpr char kQueryInsertIntoUserGroupList[] = "INSERT IGNORE INTO  USERGROUPTABLE(USERID ,GROUPID ) VALUES (?,?)";
+// Columns: 1 GROUPID, 2 USERID.
+inline constexpr char kQuerySelectGroupUserList[] = "SELECT * FROM USERGROUPTABLE WHERE GROUPID=?";
+inline constexpr char kQuerySelectUserGroupList[] = "SELECT * FROM USERGROUPTABLE WHERE USERID=?";
+inline constexpr char kQueryDeleteAllSubGroupForGroup[] = "DELETE FROM  GROUPSUBGROUPTABLE WHERE  GROUPID=?";
+inline constexpr char kQueryInsertGroupSubGroupTable[] =
+    "INSERT IGNORE INTO  GROUPSUBGROUPTABLE(GROUPID ,SUBGROUPID ) VALUES (?,?)";
+inline constexpr char kQueryGroupSubGroupTable[] = "SELECT SUBGROUPID FROM GROUPSUBGROUPTABLE WHERE GROUPID = ?";
+
+// Record types and custom types (OTVDataBaseTypes.cpp)
+inline constexpr char kQueryTypeInsert[] =
+    "Insert  IGNORE into TYPETABLE (UID , NAME ,ICONID , MASKS , FIELD1 , FIELD2 , FIELD3 , FIELD4 , FIELD5 , "
+    "FIELD6 , FIELD7 , FIELD8 , FIELD9 , FIELD10 ) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+inline constexpr char kQueryUpdateType[] =
+    "Update TYPETABLE SET NAME=?,ICONID=?, MASKS=? , FIELD1=?, FIELD2=?, FIELD3=?, FIELD4=?, FIELD5=?, FIELD6=?, "
+    "FIELD7=?, FIELD8=?, FIELD9=?, FIELD10=? where UID=?";
+inline constexpr char kQueryDeleteType[] = "Delete from TYPETABLE WHERE UID=?";
+inline constexpr char kQueryReplaceCustomType[] = "REPLACE INTO CUSTOMTYPETABLE VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+// A format, as kQueryGroupNameLike.
+inline constexpr char kQueryTypeNameLike[] = "SELECT * FROM TYPETABLE WHERE name = CAST( x'%s' As Binary )";
+
+// Attachments (OTVDataBaseAttachments.cpp)
+inline constexpr char kQueryInsertAttachmentTable[] = "REPLACE INTO ATTACHMENTTABLE VALUES(?, ?, ?, ?)";
+inline constexpr char kQueryUpdateAttachmentTable[] =
+    "UPDATE  ATTACHMENTTABLE SET ATTACHMENTNAME=?,ENCRYPTIONKEY=? WHERE RECORDID= ?";
+inline constexpr char kQueryDeleteAttachmentTable[] = "Delete from ATTACHMENTTABLE WHERE RECORDID=?";
+// Columns: 1 RECORDID, 2 ATTACHMENTNAME, 3 ENCRYPTIONKEY, 4 DATA.
+inline constexpr char kQueryAttachments[] = "select * from ATTACHMENTTABLE WHERE RECORDID=?";
+inline constexpr char kQueryCopyAttchmentRow[] =
+    "INSERT INTO ATTACHMENTTABLE(RECORDID,ATTACHMENTNAME,ENCRYPTIONKEY,DATA) SELECT ?,ATTACHMENTNAME,"
+    "ENCRYPTIONKEY,DATA FROM ATTACHMENTTABLE WHERE RECORDID= ?";
+
+// Custom icons (OTVDataBaseCustomIcons.cpp). CUSTOMICONTABLE has no key: a named server lock
+// keeps two clients from taking the same number.
+inline constexpr char SelMaxIconTblval[] = "SELECT MAX(ICONINDEX) FROM CUSTOMICONTABLE";
+inline constexpr char kUpdateCustomIconTable[] = "REPLACE INTO CUSTOMICONTABLE VALUES(?, ?)";
+inline constexpr char kQueryGetCustomIconLock[] = "SELECT GET_LOCK('" OTV_DATABASE_NAME ".customicon', 10)";
+inline constexpr char kQueryReleaseCustomIconLock[] = "SELECT RELEASE_LOCK('" OTV_DATABASE_NAME ".customicon')";
+
 // =============================================================================================
 // User accounts, MySQL accounts and grants, the login step, password policy
 

@@ -1,0 +1,218 @@
+// Attachments: one file per record in ATTACHMENTTABLE. The file's bytes are enciphered with the
+// attachment cipher under a pass key of 16 random characters made for each write; the file's
+// name and the pass key are enciphered with the record cipher. The stored data keeps no length,
+// so an extracted file ends with the cipher's zero padding (other copies of the program read
+// the same rows, so the format stays).
+#include "OTVDataBase.h"
+
+#include "OTVDataBaseQueries.h"
+
+#include "Model/Ciphers/CAESEncrypter.h"
+#include "Model/OTVPasswordGenerator.h"
+#include "Model/OTVRecord.h"
+#include "Platform/BKApplicationServices.h"
+#include "Platform/BKLocalization.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+// The key text of the attachment cipher: the pass key's first bytes (as many as it has
+// characters, at most 16) in a zeroed buffer; the cipher takes them followed by zero bytes.
+using AttachmentKey = std::array<char, 17>;
+
+AttachmentKey attachmentKey(const QString& passKey)
+{
+    AttachmentKey key{};
+    const QByteArray bytes = passKey.toUtf8();
+    const qsizetype count = std::min<qsizetype>({passKey.size(), bytes.size(), qsizetype(key.size() - 1)});
+    std::memcpy(key.data(), bytes.constData(), size_t(count));
+    return key;
+}
+
+struct FreeDeleter {
+    void operator()(char* p) const { std::free(p); }
+};
+using CipherResult = std::unique_ptr<char, FreeDeleter>;
+
+// The file's bytes; nullopt when it is no readable file, or when it holds more than `limit`
+// bytes (then `tooLarge` is set). Symbolic links are followed: the limit applies to what is read.
+std::optional<QByteArray> readFile(const QString& path, qint64 limit, bool* tooLarge = nullptr)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.size() > limit ? QByteArray() : file.readAll();
+    if (file.size() > limit || bytes.size() > limit) {
+        if (tooLarge)
+            *tooLarge = true;
+        return std::nullopt;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+QByteArray encipherBytes(const QByteArray& plain, const QString& passKey)
+{
+    int length = int(plain.size());
+    const AttachmentKey key = attachmentKey(passKey);
+    CipherResult cipher(CAESEncrypter().Encrypt(reinterpret_cast<const unsigned char*>(key.data()),
+                                                plain.constData(), &length));
+    if (!cipher)
+        return QByteArray("");   // an empty file is stored as an empty value, not as NULL
+    return QByteArray(cipher.get(), length);
+}
+
+QString removalFailureMessage(int status)
+{
+    if (status == kOTVStatusNothingWritten)
+        return BKLocalizedString("Operation failed. Please reload the database first.");
+    if (status == kOTVStatusValueTooLong)
+        return BKLocalizedString("The value is too long.");
+    return BKLocalizedString("Operation failed.");
+}
+
+} // namespace
+
+std::optional<QByteArray> OTVDataBase::encryptFile(const QString& path, const QString& with)
+{
+    if (with.isNull())
+        return std::nullopt;
+    const std::optional<QByteArray> plain = readFile(path, kAttacmentMaxSize - 1);
+    if (!plain)
+        return std::nullopt;
+    return encipherBytes(*plain, with);
+}
+
+std::optional<QByteArray> OTVDataBase::decrypt(const QByteArray& stored, const QString& with)
+{
+    if (stored.isEmpty())
+        return std::nullopt;
+    const AttachmentKey key = attachmentKey(with);
+    CipherResult plain(CAESEncrypter().Decrypt(key.data(), stored.constData(), int(stored.size())));
+    return QByteArray(plain.get(), stored.size());
+}
+
+int OTVDataBase::insertAttachmentforRecordID(OTVRecord& record)
+{
+    StoreLock lock(*this);
+    bool tooLarge = false;
+    const std::optional<QByteArray> file = readFile(record.mAttachmentPath(), kAttacmentMaxSize - 1, &tooLarge);
+    if (tooLarge)
+        throw OTVValueTooLong();
+    if (!file)
+        return kOTVStatusNothingWritten;   // bound as data, a missing file fails inside the connector
+    const QString passKey = getRandomPassKey();
+    OTVStatement statement = prepare(kQueryInsertAttachmentTable);
+    statement.setString(1, record.mRecordUID());
+    statement.setBlob(2, encryptedValue(record.mAttachmentName(), kTinyBlobBytes));
+    statement.setBlob(3, encryptedValue(passKey, kTinyBlobBytes));
+    statement.setBlob(4, encipherBytes(*file, passKey));
+    if (statement.executeUpdate() == 0)
+        return kOTVStatusNothingWritten;
+    // Only now: a record holding a key that the stored data was not enciphered with would open
+    // it as garbage.
+    record.setMAttachmentPassKey(passKey);
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::reEncryptAttachmentforRecord(const OTVRecord& record)
+{
+    StoreLock lock(*this);
+    // A record whose row could not be read at load holds no key; writing its empty key would
+    // make the stored data unreadable for good.
+    if (record.mAttachmentPassKey().isEmpty())
+        return kOTVStatusNothingWritten;
+    OTVStatement statement = prepare(kQueryUpdateAttachmentTable);
+    statement.setBlob(1, encryptedValue(record.mAttachmentName(), kTinyBlobBytes));
+    statement.setBlob(2, encryptedValue(record.mAttachmentPassKey(), kTinyBlobBytes));
+    statement.setString(3, record.mRecordUID());
+    return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+}
+
+int OTVDataBase::removeAttachment(const std::shared_ptr<OTVRecord>& record)
+{
+    const int status = runGuarded([&] {
+        OTVStatement statement = prepare(kQueryDeleteAttachmentTable);
+        statement.setString(1, record->mRecordUID());
+        statement.executeUpdate();   // a row already gone is no failure
+        return kOTVStatusOK;
+    });
+    if (status != kOTVStatusOK)
+        return status;
+    record->setValue(kNoOfFields, OTVRecord::modificationDateText(QDateTime::currentDateTime()));
+    record->setMHasAttachment(false);
+    record->setMAttachmentPassKey(QStringLiteral(""));
+    record->setMAttachmentName(QStringLiteral(""));
+    const int saved = saveRecordAfterAttachmentRemoval(record);
+    if (saved != kOTVStatusOK)
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), removalFailureMessage(saved),
+                        BKLocalizedString("OK"));
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecord>&)
+{
+    return kOTVStatusOK;
+}
+
+void OTVDataBase::copyAttachmentRow(const OTVRecord& source, OTVRecord& toRecord, int* returnCode)
+{
+    const int status = runGuarded([&] {
+        OTVStatement statement = prepare(kQueryCopyAttchmentRow);
+        statement.setString(1, toRecord.mRecordUID());
+        statement.setString(2, source.mRecordUID());
+        statement.executeUpdate();
+        return kOTVStatusOK;
+    });
+    // The copied row keeps the source's enciphered pass key, so the copy opens with it.
+    if (status == kOTVStatusOK)
+        toRecord.setMAttachmentPassKey(source.mAttachmentPassKey());
+    if (returnCode)
+        *returnCode = status;
+}
+
+std::optional<QByteArray> OTVDataBase::extractAttachmentDataForRecord(const OTVRecord& record, int* returnCode)
+{
+    return extractAttachmentData(record.mRecordUID(), returnCode);
+}
+
+std::optional<QByteArray> OTVDataBase::extractAttachmentData(const QString& recordUID, int* returnCode)
+{
+    std::optional<QByteArray> data;
+    bool found = false;
+    const int status = runGuarded(
+        [&] {
+            OTVStatement statement = prepare(kQueryAttachments);
+            statement.setString(1, recordUID);
+            OTVResultSet rows = statement.executeQuery();
+            if (!rows.next())
+                return kOTVStatusOK;
+            found = true;
+            const QString passKey = getDecryptedString(rows.getBlob(3u));
+            if (passKey.isNull())
+                throw std::runtime_error("the attachment's pass key cannot be deciphered");
+            data = decrypt(rows.getBlob(4u), passKey);
+            return kOTVStatusOK;
+        },
+        kOTVStatusDatabaseError, kOTVStatusDatabaseError);
+    if (status != kOTVStatusOK) {
+        if (returnCode)
+            *returnCode = status;
+        return std::nullopt;
+    }
+    if (found && returnCode)
+        *returnCode = kOTVStatusOK;
+    return data;
+}

@@ -1,0 +1,139 @@
+// Custom icons: pictures imported as icons for record types, stored as 48 x 48 PNG images in
+// CUSTOMICONTABLE under numbers from 1001 and kept in mCustomIcons ("Icon<n>" -> image); and
+// the image of any icon number, the application's own or a custom one.
+#include "OTVDataBase.h"
+
+#include "OTVCustomIconImage.h"
+#include "OTVDataBaseQueries.h"
+
+#include "Platform/BKMainThread.h"
+#include "Platform/BKNotificationCenter.h"
+#include "Platform/BKWorker.h"
+
+#include <QDebug>
+#include <QHash>
+
+#include <algorithm>
+#include <mutex>
+#include <stdexcept>
+
+namespace {
+
+QString iconKey(int iconIndex)
+{
+    return QStringLiteral("Icon%1").arg(iconIndex);
+}
+
+// The application's own icons, from its resources, loaded once.
+QImage applicationIcon(int iconIndex)
+{
+    static std::mutex mutex;
+    static QHash<int, QImage> cache;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = cache.constFind(iconIndex);
+    if (found == cache.constEnd())
+        found = cache.insert(iconIndex, QImage(QStringLiteral(":/icons/%1.png").arg(iconKey(iconIndex))));
+    return *found;
+}
+
+QImage displaySized(const QImage& image)
+{
+    return image.scaled(kIconDisplaySide, kIconDisplaySide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// Runs `release` when the scope ends, whatever happens; its own failure is of no consequence
+// (the server frees the lock with the session).
+class ScopeExit {
+public:
+    explicit ScopeExit(std::function<void()> release) : release_(std::move(release)) {}
+    ~ScopeExit()
+    {
+        try {
+            release_();
+        } catch (...) {
+        }
+    }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    std::function<void()> release_;
+};
+
+} // namespace
+
+int OTVDataBase::insertCustomIconWithIndex(int* iconIndex, const QByteArray& withdata)
+{
+    QImage image;
+    if (!image.loadFromData(withdata)) {
+        qWarning() << "custom icon: the data is no image";
+        return kOTVStatusOtherFailure;
+    }
+    int number = 0;
+    const int status = runGuarded(
+        [&] {
+            // The next number is the largest stored one plus 1; the table has no key, so a named
+            // server lock keeps another client from taking the same number meanwhile.
+            OTVStatement lockStatement = prepare(kQueryGetCustomIconLock);
+            OTVResultSet locked = lockStatement.executeQuery();
+            if (!locked.next() || locked.isNull(1u) || locked.getInt(1u) != 1)
+                throw std::runtime_error("custom icon: another client holds the icon numbers");
+            ScopeExit unlock([this] { prepare(kQueryReleaseCustomIconLock).executeQuery(); });
+
+            OTVStatement largestStatement = prepare(SelMaxIconTblval);
+            OTVResultSet largest = largestStatement.executeQuery();
+            const int stored = largest.next() && !largest.isNull(1u) ? largest.getInt(1u) : 0;
+            number = std::max(stored, int(kCustomIcons)) + 1;
+
+            OTVStatement insertion = prepare(kUpdateCustomIconTable);
+            insertion.setInt(1, number);
+            insertion.setBlob(2, withdata);
+            insertion.executeUpdate();
+            return kOTVStatusOK;
+        },
+        kOTVStatusDatabaseError, kOTVStatusDatabaseError);
+    if (status != kOTVStatusOK)
+        return status;
+    changeMapsOnMainThread([this, number, image] { mCustomIcons_.insert(iconKey(number), image); });
+    if (iconIndex)
+        *iconIndex = number;
+    return kOTVStatusOK;
+}
+
+QList<int> OTVDataBase::addCustomIconsFromImages(const QStringList& paths)
+{
+    QList<int> numbers;
+    for (const QString& path : paths) {
+        const QByteArray png = OTVCustomIconPNGFromFile(path);
+        if (png.isEmpty())
+            continue;   // no picture: skipped without a message
+        int number = kCustomIcons;
+        if (insertCustomIconWithIndex(&number, png) != kOTVStatusOK)
+            continue;
+        numbers.append(number);
+        // Observers draw the new icon: they may only do so on the main thread.
+        BKPerformOnMainThreadAndWait([number] {
+            BKNotificationCenter::defaultCenter().postNotification(kExternalIconCreatedNotification, number);
+        });
+    }
+    return numbers;
+}
+
+QList<int> OTVDataBase::importCustomIcons(const QStringList& paths)
+{
+    QList<int> numbers;
+    BKRunWorkerAndWait([this, paths, &numbers] { numbers = addCustomIconsFromImages(paths); },
+                       &OTVDataBase::endDatabaseThread);
+    return numbers;
+}
+
+QImage OTVDataBase::getImageFromIconIndex(int iconIndex) const
+{
+    if (iconIndex >= kCustomIcons) {
+        StoreLock lock(*this);
+        const QImage custom = mCustomIcons_.value(iconKey(iconIndex));
+        return custom.isNull() ? custom : displaySized(custom);
+    }
+    const QImage own = applicationIcon(iconIndex);
+    return own.width() > kIconDisplaySide ? displaySized(own) : own;
+}

@@ -1,0 +1,111 @@
+// Record types (TYPETABLE) and the records' own custom types (CUSTOMTYPETABLE), the duplicate-
+// name check, and the bookkeeping of mTypes and mRecords. Type writes answer every failure with
+// 8 (nothing written), except a value that does not fit (12).
+#include "OTVDataBase.h"
+
+#include "OTVDataBaseQueries.h"
+
+#include "Model/OTVRecord.h"
+#include "Model/OTVType.h"
+
+namespace {
+
+using StoredForm = std::function<QByteArray(const QString&)>;
+
+// The icon at parameter `first`, the mask after it, then the ten labels in their stored form.
+// Signed binding: a negative number (an imported one) is stored as it is.
+void bindIconMaskAndLabels(OTVStatement& statement, unsigned first, const OTVType& type, bool customType,
+                           const StoredForm& stored)
+{
+    statement.setInt(first, type.mTypeIconID().value_or(0));
+    statement.setInt(first + 1, type.mTypeMask().value_or(0));
+    for (int field = 1; field <= kNoOfFields; ++field) {
+        QString label = type.label(field);
+        // A custom type's missing label is stored under the name that other copies expect.
+        if (customType && label.isNull())
+            label = QStringLiteral("Field%1").arg(field);
+        statement.setBlob(first + 1 + unsigned(field), stored(label));
+    }
+}
+
+} // namespace
+
+int OTVDataBase::addType(std::shared_ptr<OTVType> type)
+{
+    const QString name = type->mTypeName();
+    const StoredForm stored = [this](const QString& text) { return encryptedValue(text, kTinyBlobBytes); };
+    const int status = runGuarded(
+        [&] {
+            OTVStatement statement = prepare(kQueryTypeInsert);
+            statement.setString(1, type->mTypeUID());
+            statement.setBlob(2, encryptedValue(name, kTinyBlobBytes));
+            bindIconMaskAndLabels(statement, 3, *type, false, stored);
+            return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+        },
+        kOTVStatusNothingWritten, kOTVStatusNothingWritten);
+    if (status == kOTVStatusOK)
+        changeMapsOnMainThread([this, type] { mTypes_.insert(type->mTypeUID(), type); });
+    logWrite(QStringLiteral("Add Type"), name, status, QStringLiteral("Type Added Successfully"));
+    return status;
+}
+
+int OTVDataBase::updateType(const std::shared_ptr<OTVType>& type)
+{
+    const QString name = type->mTypeName();
+    const StoredForm stored = [this](const QString& text) { return encryptedValue(text, kTinyBlobBytes); };
+    const int status = runGuarded(
+        [&] {
+            OTVStatement statement = prepare(kQueryUpdateType);
+            statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
+            bindIconMaskAndLabels(statement, 2, *type, false, stored);
+            statement.setString(14, type->mTypeUID());
+            return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+        },
+        kOTVStatusNothingWritten, kOTVStatusNothingWritten);
+    // Records keep the type object they hold; only the map's entry is replaced.
+    if (status == kOTVStatusOK)
+        changeMapsOnMainThread([this, type] { mTypes_.insert(type->mTypeUID(), type); });
+    logWrite(QStringLiteral("Edit Type"), name, status, QStringLiteral("Type Edited Successfully"));
+    return status;
+}
+
+int OTVDataBase::deleteType(const std::shared_ptr<OTVType>& type)
+{
+    const QString uid = type->mTypeUID();
+    // Customised records go too: they keep their base type.
+    const int status = deleteCascadingToRecords(
+        kQueryDeleteType, uid,
+        [uid](const OTVRecord& record) { return record.mType() && record.mType()->mTypeUID() == uid; },
+        [this, uid] { mTypes_.remove(uid); });
+    logWrite(QStringLiteral("Delete Type"), type->mTypeName(), status, QStringLiteral("Type Deleted Successfully"));
+    return status;
+}
+
+int OTVDataBase::addtypes(const QList<std::shared_ptr<OTVType>>& types)
+{
+    for (const std::shared_ptr<OTVType>& type : types) {
+        const int status = addType(type);
+        if (status != kOTVStatusOK)
+            return status;
+    }
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::updateCustomType(const OTVRecord& record, const OTVType& withCustomType)
+{
+    const StoredForm stored = [this](const QString& text) { return encryptedValue(text, kTinyBlobBytes); };
+    return runGuarded(
+        [&] {
+            OTVStatement statement = prepare(kQueryReplaceCustomType);
+            statement.setString(1, record.mRecordUID());
+            bindIconMaskAndLabels(statement, 2, withCustomType, true, stored);
+            // A new row counts 1, a replaced one 2.
+            return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+        },
+        kOTVStatusNothingWritten, kOTVStatusNothingWritten);
+}
+
+bool OTVDataBase::checkForTypeDuplicate(const QString& name)
+{
+    return isNameStored(kQueryTypeNameLike, name);
+}
