@@ -46,6 +46,7 @@
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
 #include "OTVValueLimits.h"
+#include "OTVVaultLists.h"
 
 #include <QImage>
 #include <QMap>
@@ -195,8 +196,129 @@ public:
 public:
 
     // =========================================================================================
-    // Records and queries over the maps (OTVDataBaseRecords.cpp)
+    // Records and queries over the maps (OTVDataBaseRecords.cpp, OTVDataBaseQueryMethods.cpp)
 public:
+
+    // Record storage. Values 1 to 10 and the notes are stored enciphered with the record
+    // cipher. A record's row, its custom type and its attachment are written in one
+    // transaction; the record map, the recent lists and the event log follow only once it has
+    // committed. Statuses: 0 stored; 8 nothing stored (a null record, one without a group or
+    // type, a UID that is already stored, a row that is gone, a failure before the row
+    // statement ran, or a custom type or attachment that was not stored, e.g. a file that
+    // cannot be read); 12 a value does not fit its column or the attachment file is over the
+    // limit; 3 a database error after the row statement ran (reported); 1 another failure
+    // after it. Nothing is kept of a write that failed.
+    //
+    // The store takes over the caller's reference. A stored record enters the record map and
+    // the recently-added list, its attachment state becomes 0 and "Add Record" is logged; a
+    // record whose UID is already stored changes nothing and is logged as "Failed".
+    int addRecord(std::shared_ptr<OTVRecord> record);
+    // Rewrites the row of the record's UID (group, type, values, notes, flags; the view count
+    // stays), its custom type when it is customised, and its attachment in state 1 (store the
+    // file) or 4 (re-encipher the name and pass key). A row whose stored values already equal
+    // the record's is a success. The record then replaces the map entry of its UID.
+    int replaceRecord(const std::shared_ptr<OTVRecord>& record);
+    // The custom type, the attachment and the list rows go with the row (foreign keys). A row
+    // that is already gone gives 8; the map entry goes either way.
+    int deleteRecord(const std::shared_ptr<OTVRecord>& record);
+    // Raises the stored view count; nothing changes in memory.
+    void updateRecordViewCountForRecord(const QString& recordUID);
+
+    // Queries over the maps; nothing is sent to the server. A group or type of nullptr means
+    // every group or type, a null or empty search text no search; a record's type is its base
+    // type. Records without a group (other users' personal records) are never selected.
+    // Unsorted results come in the map's order.
+    OTVRecordList itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                               const QString& searchString) const;
+    int itemsCountOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                          const QString& searchString) const;
+    // The same records in the order of a record-list column (OTVRecordColumnID); descending is
+    // the exact reverse of ascending.
+    OTVRecordList itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                               const QString& searchString, int withSortInColumnID, bool orderAscending) const;
+    OTVRecordList itemsOfGroup(const std::shared_ptr<BKGroup>& group, const QString& searchString) const;
+    // Only records whose UID is in `inUIDs`.
+    OTVRecordList itemsOfGroup(const std::shared_ptr<BKGroup>& group, const QString& searchString,
+                               const QStringList& inUIDs) const;
+    // True when value 1 to 9, the shown form of value 10 or the notes contain the search text,
+    // without regard to case; masked values count. A null search text is in every record, the
+    // empty one in none.
+    bool containsString(const QString& searchString, const OTVRecord& record) const;
+    // The distinct types of the selected records (of a null or empty group UID: of every
+    // group), sorted by name.
+    OTVTypeList allTypesForGroup(const QString& groupUID, const QString& searchString) const;
+    // Appends the sort row of `record` for a record-list column.
+    void addSearchRecordItem(const std::shared_ptr<OTVRecord>& record, std::vector<OTVRecordSortRow>& toRecordArray,
+                             int withColumnID) const;
+
+    // Group and type lists, sorted by name without regard to case.
+    OTVGroupList groups(bool includePersonalGroup) const;   // less the user's personal group
+    OTVGroupList groupsWithPermission() const;              // every group
+    OTVGroupList groupsForEditing() const;                  // every group
+    OTVTypeList typesForEditing() const;
+    // The groups that may become sub-groups of a group: not Unfiled, not itself, not the
+    // user's personal group.
+    OTVGroupList subGroupsForGroupWithID(const QString& groupUID) const;
+    // Users whose name begins with the prefix (without regard to case), in map order; every
+    // user sorted by name for a null or empty prefix.
+    OTVUserList sortedUsersContainsString(const QString& prefix) const;
+
+    std::shared_ptr<BKGroup> groupWithUID(const QString& groupUID) const;
+    std::shared_ptr<OTVRecord> getRecordForUID(const QString& recordUID) const;
+    // The first group of the sorted list whose name is exactly `name`.
+    std::shared_ptr<BKGroup> getGroupFromGroupName(const QString& name) const;
+    // Another object of the map with exactly the same name (the import reuses it).
+    std::shared_ptr<BKGroup> findSimilarCategory(const BKGroup& group) const;
+    std::shared_ptr<OTVType> findSimilarType(const OTVType& type, const BKGroup* inGroup) const;   // group unused
+    // Whether one of `records` (of nullptr: of every listed record) has an attachment.
+    bool anyRecordHasAtachementinArray(const OTVRecordList* records) const;
+    bool isGroupExistsInDatabase() const;
+    bool isTypeExistsInDatabase() const;
+
+    // The smart-type lists of the logged-in user: record UIDs, oldest first.
+    const QStringList& recentlyViewedTypes() const { return mRecentlyViewedTypes; }
+    const QStringList& recentlyModifiedTypes() const { return mRecentlyMofifiedTypes; }
+    QStringList mostViewedRecordsUIDs() const;
+    // Enter the record into a list unless it is there already.
+    void addRecentlyViewedRecord(const std::shared_ptr<OTVRecord>& record);
+    void addRecentlyModifiedRecord(const std::shared_ptr<OTVRecord>& record);
+    void addRecentlyAddedRecord(const std::shared_ptr<OTVRecord>& record);
+    // Raises the record's view count first when asked, then lists it among the 10 most viewed
+    // when its count is above 0 and, with a full list, not below the lowest listed count (that
+    // entry, the earliest of equals, makes room).
+    void addMostViewedRecord(const std::shared_ptr<OTVRecord>& record, bool byIncreamenting);
+    // In memory only.
+    void incrementViewCountofRecord(const QString& recordUID);
+    int getViewCountofRecord(const QString& recordUID) const;
+
+protected:
+    // The per-user lists on the server belong to the recent-lists category; these are the one
+    // call site of each of its steps. Until that category is wired in they do nothing. Tests
+    // override them to observe the calls.
+    enum class OTVServerList { MostViewed, RecentlyViewed, RecentlyModified, RecentlyAdded };
+    // Adds the record to the user's list on the server and (but for recently added) to the
+    // in-memory list.
+    virtual void addRecordToServerList(OTVServerList list, const std::shared_ptr<OTVRecord>& record,
+                                       const QString& userID);
+    // Takes the record off the most-viewed list, on the server and in memory.
+    virtual void removeRecordFromMostViewedList(const QString& recordUID);
+
+private:
+    // Writes a record's row with `sql` (the insert or the update) in one guarded transaction:
+    // binds the record's columns from `groupPosition` on and `bindOwn` the statement's other
+    // parameters, runs it, then `afterRow` with the changed-row count. 8 for a record that
+    // cannot be stored. `rowStatementRan` tells whether the statement ran.
+    int writeRecordRow(OTVRecord& record, const char* sql, unsigned groupPosition,
+                       const std::function<void(OTVStatement&)>& bindOwn,
+                       const std::function<int(int changedRows)>& afterRow, bool& rowStatementRan);
+    // Hands `take` every record that the filters select (a null filter selects all).
+    void selectRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
+                       const QStringList* inUIDs,
+                       const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const;
+    void selectRecords(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                       const QString& searchString, const QStringList* inUIDs,
+                       const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const;
+    QString personalGroupUID() const;
 
     // =========================================================================================
     // Groups, record types and custom types, attachments and custom icons (OTVDataBaseGroups.cpp,
@@ -306,13 +428,12 @@ public:
     QImage getImageFromIconIndex(int iconIndex) const;
 
 protected:
-    // The event-log entry of a group or type write (event, the plain name, action, the
-    // session's user name). The event log's own category writes it; until it is wired in here,
+    // The event-log entry of a group, type or record write (event, the plain name or value 1,
+    // action, the session's user name). The event log's own category writes it; until it is wired in here,
     // no entry is kept. Called after the write has ended, never inside its transaction.
     virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
                                const QString& userName);
-    // removeAttachment saves the record through record storage (replaceRecord), which is wired
-    // in here; until then the record is saved nowhere and 0 is returned.
+    // removeAttachment saves the record through record storage: replaceRecord.
     virtual int saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecord>& record);
     // Runs `change` of the maps on the main thread: at once there, else (waiting) once the
     // outermost store lock ends.

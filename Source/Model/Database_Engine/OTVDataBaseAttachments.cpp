@@ -162,9 +162,9 @@ int OTVDataBase::removeAttachment(const std::shared_ptr<OTVRecord>& record)
     return kOTVStatusOK;
 }
 
-int OTVDataBase::saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecord>&)
+int OTVDataBase::saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecord>& record)
 {
-    return kOTVStatusOK;
+    return replaceRecord(record);
 }
 
 void OTVDataBase::copyAttachmentRow(const OTVRecord& source, OTVRecord& toRecord, int* returnCode)

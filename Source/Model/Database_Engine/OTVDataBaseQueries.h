@@ -169,7 +169,27 @@ inline constexpr char kQuerySelectDatabaseInfoTable[] =
 // Loading the vault
 
 // =============================================================================================
-// Records and queries over the maps
+// Records and queries over the maps (OTVDataBaseRecords.cpp)
+
+// The statements name their columns: GROUPUID comes before TYPEUID here, after it in the table.
+inline constexpr char kQueryRecordInsert[] =
+    "Insert  IGNORE into RECORDTABLE (RECORDID, GROUPUID, TYPEUID, FIELD1, FIELD2, FIELD3, FIELD4, FIELD5, "
+    "FIELD6, FIELD7, FIELD8, FIELD9, FIELD10, NOTE, HASATTACHMENT,HASCUSTOMFIELD,VIEWCOUNT ) VALUES "
+    "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?) ";
+
+inline constexpr char kQueryUpdateRecord[] =
+    "Update RECORDTABLE Set GROUPUID = ?, TYPEUID = ?,  FIELD1=?, FIELD2=?, FIELD3=?, FIELD4=?, FIELD5=?, "
+    "FIELD6=?, FIELD7=?, FIELD8=?, FIELD9=?,FIELD10 = ?,NOTE = ?, HASATTACHMENT = ?,HASCUSTOMFIELD = ? "
+    "where RECORDID=?";
+
+inline constexpr char kQueryDeleteRecord[] = "Delete from RECORDTABLE WHERE RECORDID=?";
+
+inline constexpr char kQueryUpdateRecordViewCount[] =
+    "UPDATE IGNORE RECORDTABLE SET VIEWCOUNT=VIEWCOUNT+1 WHERE RECORDID=?";
+
+// An update whose values equal the stored ones counts no changed row; this tells it from a
+// row that is gone.
+inline constexpr char kQueryRecordExists[] = "SELECT 1 FROM RECORDTABLE WHERE RECORDID=?";
 
 // =============================================================================================
 // Groups, record types and custom types, attachments and custom icons

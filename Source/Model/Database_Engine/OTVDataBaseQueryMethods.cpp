@@ -1,0 +1,394 @@
+// Queries over the vault maps: the records, groups, types and users that the interface lists,
+// look-ups by UID and name, and the in-memory side of the smart-type lists.
+#include "OTVDataBase.h"
+
+#include "Model/OTVRecord.h"
+#include "Model/OTVUID.h"
+#include "Model/OTVUser.h"
+#include "Model/OTVUser_Admin.h"
+
+#include <QStringMatcher>
+
+#include <algorithm>
+#include <future>
+#include <thread>
+
+namespace {
+
+// How many records the most-viewed list holds.
+constexpr int kMostViewedListSize = 10;
+
+// Vaults of this many records are searched on several threads at once: one thread walks the
+// map too slowly to answer within a frame.
+constexpr int kParallelSelectionRecords = 8192;
+constexpr int kMaxSelectionThreads = 8;
+
+// The search of the record list: a literal part of a value, without regard to case.
+class RecordSearch {
+public:
+    // The empty text is contained in every value; callers decide what it means.
+    explicit RecordSearch(const QString& text) : matcher_(text, Qt::CaseInsensitive) {}
+
+    // Values 1 to 9, value 10 as shown (its stored form is not searched) and the notes;
+    // masked values too.
+    bool isInRecord(const OTVRecord& record) const
+    {
+        for (int field = 1; field < kNoOfFields; ++field) {
+            if (isIn(record.value(field)))
+                return true;
+        }
+        return isIn(record.mValue10ForDisaply()) || isIn(record.mNotes());
+    }
+
+private:
+    bool isIn(const QString& text) const { return matcher_.indexIn(text) >= 0; }
+
+    QStringMatcher matcher_;
+};
+
+template <class Object, class Compare>
+QList<std::shared_ptr<Object>> sortedByName(QList<std::shared_ptr<Object>> list, Compare compare)
+{
+    std::stable_sort(list.begin(), list.end(), [&](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
+    return list;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Records
+
+void OTVDataBase::selectRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
+                                const QStringList* inUIDs,
+                                const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const
+{
+    const bool searching = !searchString.isEmpty();
+    const RecordSearch search(searchString);
+    const auto selects = [&](const OTVRecord& record) {
+        // A record without a group is another user's personal record.
+        const BKGroup* group = record.mGroup().get();
+        if (!group || (groupUID && group->mGroupUID() != *groupUID))
+            return false;
+        if (typeUID && (!record.mType() || record.mType()->mTypeUID() != *typeUID))
+            return false;
+        if (inUIDs && !inUIDs->contains(record.mRecordUID()))
+            return false;
+        return !searching || search.isInRecord(record);
+    };
+
+    StoreLock lock(*this);
+    const int parts = std::min(int(std::thread::hardware_concurrency()), kMaxSelectionThreads);
+    if (mRecords_.size() < kParallelSelectionRecords || parts < 2) {
+        for (const std::shared_ptr<OTVRecord>& record : mRecords_) {
+            if (selects(*record))
+                take(record);
+        }
+        return;
+    }
+    // A large vault is walked in parts on threads of their own, split by the first character
+    // of the UIDs (random hexadecimal digits); the lock keeps writers out meanwhile. The parts
+    // are joined in map order.
+    using Iterator = OTVRecordMap::const_iterator;
+    std::vector<Iterator> bounds{mRecords_.constBegin()};
+    for (int part = 1; part < parts; ++part)
+        bounds.push_back(mRecords_.lowerBound(QString(QLatin1Char("0123456789ABCDEF"[16 * part / parts]))));
+    bounds.push_back(mRecords_.constEnd());
+    std::vector<std::future<OTVRecordList>> selected;
+    for (int part = 0; part < parts; ++part) {
+        selected.push_back(std::async(std::launch::async, [&selects, from = bounds[part], to = bounds[part + 1]] {
+            OTVRecordList records;
+            for (Iterator it = from; it != to; ++it) {
+                if (selects(**it))
+                    records.append(*it);
+            }
+            return records;
+        }));
+    }
+    for (std::future<OTVRecordList>& part : selected) {
+        for (const std::shared_ptr<OTVRecord>& record : part.get())
+            take(record);
+    }
+}
+
+void OTVDataBase::selectRecords(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                                const QString& searchString, const QStringList* inUIDs,
+                                const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const
+{
+    const QString groupUID = group ? group->mGroupUID() : QString();
+    const QString typeUID = type ? type->mTypeUID() : QString();
+    selectRecords(group ? &groupUID : nullptr, type ? &typeUID : nullptr, searchString, inUIDs, take);
+}
+
+OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                                        const QString& searchString) const
+{
+    OTVRecordList records;
+    selectRecords(group, type, searchString, nullptr, [&](const auto& record) { records.append(record); });
+    return records;
+}
+
+int OTVDataBase::itemsCountOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                                   const QString& searchString) const
+{
+    int count = 0;
+    selectRecords(group, type, searchString, nullptr, [&](const auto&) { ++count; });
+    return count;
+}
+
+OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                                        const QString& searchString, int withSortInColumnID,
+                                        bool orderAscending) const
+{
+    // One time for every value 10 that holds none, so that such rows tie with each other.
+    const QDateTime now = QDateTime::currentDateTime();
+    std::vector<OTVRecordSortRow> rows;
+    selectRecords(group, type, searchString, nullptr, [&](const std::shared_ptr<OTVRecord>& record) {
+        rows.push_back(OTVMakeRecordSortRow(record, withSortInColumnID, now));
+    });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const OTVRecordSortRow& a, const OTVRecordSortRow& b) { return sortItemArray(a, b) < 0; });
+    OTVRecordList records;
+    records.reserve(qsizetype(rows.size()));
+    for (const OTVRecordSortRow& row : rows)
+        records.append(row.recordItem);
+    if (!orderAscending)
+        std::reverse(records.begin(), records.end());
+    return records;
+}
+
+OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, const QString& searchString) const
+{
+    return itemsOfGroup(group, nullptr, searchString);
+}
+
+OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, const QString& searchString,
+                                        const QStringList& inUIDs) const
+{
+    OTVRecordList records;
+    selectRecords(group, nullptr, searchString, &inUIDs, [&](const auto& record) { records.append(record); });
+    return records;
+}
+
+bool OTVDataBase::containsString(const QString& searchString, const OTVRecord& record) const
+{
+    if (searchString.isNull())
+        return true;
+    return !searchString.isEmpty() && RecordSearch(searchString).isInRecord(record);
+}
+
+OTVTypeList OTVDataBase::allTypesForGroup(const QString& groupUID, const QString& searchString) const
+{
+    OTVTypeList types;
+    selectRecords(groupUID.isEmpty() ? nullptr : &groupUID, nullptr, searchString, nullptr,
+                  [&](const std::shared_ptr<OTVRecord>& record) {
+        if (record->mType() && !types.contains(record->mType()))
+            types.append(record->mType());
+    });
+    return sortedByName(types, sortTypeArray);
+}
+
+void OTVDataBase::addSearchRecordItem(const std::shared_ptr<OTVRecord>& record,
+                                      std::vector<OTVRecordSortRow>& toRecordArray, int withColumnID) const
+{
+    toRecordArray.push_back(OTVMakeRecordSortRow(record, withColumnID, QDateTime::currentDateTime()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Groups, types and users
+
+QString OTVDataBase::personalGroupUID() const
+{
+    return mCurrentUser()->mUserID();
+}
+
+OTVGroupList OTVDataBase::groups(bool includePersonalGroup) const
+{
+    StoreLock lock(*this);
+    OTVGroupList list = mGroups_.values();
+    if (!includePersonalGroup) {
+        const QString personal = personalGroupUID();
+        list.removeIf([&](const std::shared_ptr<BKGroup>& group) { return group->mGroupUID() == personal; });
+    }
+    return sortedByName(list, sortGroupArray);
+}
+
+OTVGroupList OTVDataBase::groupsWithPermission() const
+{
+    return groups(true);
+}
+
+OTVGroupList OTVDataBase::groupsForEditing() const
+{
+    return groups(true);
+}
+
+OTVTypeList OTVDataBase::typesForEditing() const
+{
+    StoreLock lock(*this);
+    return sortedByName(mTypes_.values(), sortTypeArray);
+}
+
+OTVGroupList OTVDataBase::subGroupsForGroupWithID(const QString& groupUID) const
+{
+    StoreLock lock(*this);
+    const QString personal = personalGroupUID();
+    OTVGroupList list = mGroups_.values();
+    list.removeIf([&](const std::shared_ptr<BKGroup>& group) {
+        const QString uid = group->mGroupUID();
+        return uid == kUnfiledUID || uid == groupUID || uid == personal;
+    });
+    return sortedByName(list, sortGroupArray);
+}
+
+OTVUserList OTVDataBase::sortedUsersContainsString(const QString& prefix) const
+{
+    StoreLock lock(*this);
+    if (prefix.isEmpty())
+        return sortedByName(mUsers_.values(), sortUsersArray);
+    const QString lowerPrefix = prefix.toLower();
+    OTVUserList users;
+    for (const std::shared_ptr<OTVUser_Admin>& user : mUsers_) {
+        if (user->mUsername().toLower().startsWith(lowerPrefix))
+            users.append(user);
+    }
+    return users;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Look-ups
+
+std::shared_ptr<BKGroup> OTVDataBase::groupWithUID(const QString& groupUID) const
+{
+    StoreLock lock(*this);
+    return mGroups_.value(groupUID);
+}
+
+std::shared_ptr<OTVRecord> OTVDataBase::getRecordForUID(const QString& recordUID) const
+{
+    StoreLock lock(*this);
+    return mRecords_.value(recordUID);
+}
+
+std::shared_ptr<BKGroup> OTVDataBase::getGroupFromGroupName(const QString& name) const
+{
+    for (const std::shared_ptr<BKGroup>& group : groupsForEditing()) {
+        if (group->mGroupName() == name)
+            return group;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<BKGroup> OTVDataBase::findSimilarCategory(const BKGroup& group) const
+{
+    StoreLock lock(*this);
+    for (const std::shared_ptr<BKGroup>& candidate : mGroups_) {
+        if (candidate.get() != &group && candidate->mGroupName() == group.mGroupName())
+            return candidate;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<OTVType> OTVDataBase::findSimilarType(const OTVType& type, const BKGroup*) const
+{
+    StoreLock lock(*this);
+    for (const std::shared_ptr<OTVType>& candidate : mTypes_) {
+        if (candidate.get() != &type && candidate->mTypeName() == type.mTypeName())
+            return candidate;
+    }
+    return nullptr;
+}
+
+bool OTVDataBase::anyRecordHasAtachementinArray(const OTVRecordList* records) const
+{
+    const auto hasAttachment = [](const std::shared_ptr<OTVRecord>& record) {
+        return record && record->mHasAttachment();
+    };
+    if (records)
+        return std::any_of(records->begin(), records->end(), hasAttachment);
+    bool found = false;
+    selectRecords(nullptr, nullptr, QString(), nullptr,
+                  [&](const std::shared_ptr<OTVRecord>& record) { found = found || hasAttachment(record); });
+    return found;
+}
+
+bool OTVDataBase::isGroupExistsInDatabase() const
+{
+    StoreLock lock(*this);
+    return !mGroups_.isEmpty();
+}
+
+bool OTVDataBase::isTypeExistsInDatabase() const
+{
+    StoreLock lock(*this);
+    return !mTypes_.isEmpty();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Smart-type lists and view counts
+
+QStringList OTVDataBase::mostViewedRecordsUIDs() const
+{
+    StoreLock lock(*this);
+    return mMostViewedRecords;
+}
+
+void OTVDataBase::addRecentlyViewedRecord(const std::shared_ptr<OTVRecord>& record)
+{
+    if (record && !mRecentlyViewedTypes.contains(record->mRecordUID()))
+        addRecordToServerList(OTVServerList::RecentlyViewed, record, mCurrentUser()->mUserID());
+}
+
+void OTVDataBase::addRecentlyModifiedRecord(const std::shared_ptr<OTVRecord>& record)
+{
+    if (record && !mRecentlyMofifiedTypes.contains(record->mRecordUID()))
+        addRecordToServerList(OTVServerList::RecentlyModified, record, mCurrentUser()->mUserID());
+}
+
+void OTVDataBase::addRecentlyAddedRecord(const std::shared_ptr<OTVRecord>& record)
+{
+    if (record && !mRecentlyAddedRecords.contains(record->mRecordUID()))
+        addRecordToServerList(OTVServerList::RecentlyAdded, record, mCurrentUser()->mUserID());
+}
+
+void OTVDataBase::addMostViewedRecord(const std::shared_ptr<OTVRecord>& record, bool byIncreamenting)
+{
+    if (!record)
+        return;
+    const QString uid = record->mRecordUID();
+    if (byIncreamenting)
+        incrementViewCountofRecord(uid);
+    const int count = getViewCountofRecord(uid);
+    if (count <= 0 || mMostViewedRecords.contains(uid))
+        return;
+    if (mMostViewedRecords.size() >= kMostViewedListSize) {
+        // The earliest of the entries with the lowest count makes room, unless the newcomer's
+        // count is lower still.
+        QString lowestUID;
+        int lowestCount = 0;
+        for (const QString& listed : mMostViewedRecords) {
+            const int listedCount = getViewCountofRecord(listed);
+            if (lowestUID.isNull() || listedCount < lowestCount) {
+                lowestUID = listed;
+                lowestCount = listedCount;
+            }
+        }
+        if (count < lowestCount)
+            return;
+        removeRecordFromMostViewedList(lowestUID);
+    }
+    addRecordToServerList(OTVServerList::MostViewed, record, mCurrentUser()->mUserID());
+}
+
+void OTVDataBase::incrementViewCountofRecord(const QString& recordUID)
+{
+    StoreLock lock(*this);
+    if (const std::shared_ptr<OTVRecord> record = mRecords_.value(recordUID))
+        record->setMViewCounter(record->mViewCounter() + 1);
+}
+
+int OTVDataBase::getViewCountofRecord(const QString& recordUID) const
+{
+    StoreLock lock(*this);
+    const std::shared_ptr<OTVRecord> record = mRecords_.value(recordUID);
+    return record ? record->mViewCounter() : 0;
+}

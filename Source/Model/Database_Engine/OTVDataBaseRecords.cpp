@@ -1,0 +1,203 @@
+// Record storage: adding, replacing and deleting a record's RECORDTABLE row together with its
+// custom type and attachment, and the stored view count.
+#include "OTVDataBase.h"
+
+#include "OTVDataBaseQueries.h"
+
+#include "Model/OTVRecord.h"
+#include "Model/OTVUser.h"
+
+namespace {
+
+const QString kEventAddRecord = QStringLiteral("Add Record");
+const QString kEventReplaceRecord = QStringLiteral("Replace Record");
+const QString kEventDeleteRecord = QStringLiteral("Delete Record");
+const QString kActionSuccess = QStringLiteral("Success");
+const QString kActionFailed = QStringLiteral("Failed");
+
+// The insert and the update bind the same columns from GROUPUID on; only their first
+// position differs (the insert has RECORDID before it).
+constexpr unsigned kInsertGroupPosition = 2;
+constexpr unsigned kUpdateGroupPosition = 1;
+
+// Binds GROUPUID, TYPEUID, FIELD1 to FIELD10, NOTE, HASATTACHMENT and HASCUSTOMFIELD from
+// `groupPosition` on. Every value is enciphered and checked against its column here, before
+// the statement runs.
+template <class Encipher>
+void bindRecordColumns(OTVStatement& statement, unsigned groupPosition, const OTVRecord& record, Encipher encipher)
+{
+    statement.setString(groupPosition, record.mGroup()->mGroupUID());
+    statement.setString(groupPosition + 1, record.mType()->mTypeUID());
+    for (int field = 1; field <= kNoOfFields; ++field)
+        statement.setBlob(groupPosition + 1 + unsigned(field), encipher(record.value(field), kTinyBlobBytes));
+    statement.setBlob(groupPosition + 2 + kNoOfFields, encipher(record.mNotes(), kLongBlobBytes));
+    statement.setBoolean(groupPosition + 3 + kNoOfFields, record.mHasAttachment());
+    statement.setBoolean(groupPosition + 4 + kNoOfFields, record.mIsCustomized());
+}
+
+// Other users' personal records have no group in this session; nothing may write their rows.
+bool canBeStored(const OTVRecord& record)
+{
+    return record.mGroup() && record.mType() && !record.mRecordUID().isEmpty();
+}
+
+// A customised record carries its own custom type; one without is stored as not customised.
+void dropCustomisationWithoutCustomType(OTVRecord& record)
+{
+    if (record.mIsCustomized() && !record.mRecordCustomType())
+        record.setMIsCustomized(false);
+}
+
+// A failure before the row statement ran has written nothing, and the status says so.
+int statusOfRecordWrite(int status, bool rowStatementRan)
+{
+    const bool failedBeforeRow = !rowStatementRan && (status == kOTVStatusDatabaseError ||
+                                                      status == kOTVStatusOtherFailure);
+    return failedBeforeRow ? int(kOTVStatusNothingWritten) : status;
+}
+
+} // namespace
+
+int OTVDataBase::writeRecordRow(OTVRecord& record, const char* sql, unsigned groupPosition,
+                                const std::function<void(OTVStatement&)>& bindOwn,
+                                const std::function<int(int changedRows)>& afterRow, bool& rowStatementRan)
+{
+    rowStatementRan = false;
+    return runGuarded([&] {
+        if (!canBeStored(record))
+            return int(kOTVStatusNothingWritten);
+        dropCustomisationWithoutCustomType(record);
+        OTVStatement statement = prepare(sql);
+        bindRecordColumns(statement, groupPosition, record,
+                          [this](const QString& text, qint64 columnBytes) { return encryptedValue(text, columnBytes); });
+        bindOwn(statement);
+        return runInTransaction([&] {
+            const int changed = statement.executeUpdate();
+            rowStatementRan = true;
+            return afterRow(changed);
+        });
+    });
+}
+
+int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
+{
+    if (!record)
+        return kOTVStatusNothingWritten;
+    const auto bindOwn = [&](OTVStatement& statement) {
+        statement.setString(1, record->mRecordUID());
+        statement.setInt64(kInsertGroupPosition + 5 + kNoOfFields, record->mViewCounter());
+    };
+    const auto afterRow = [&](int inserted) {
+        // The insert ignores a UID that is already stored (and a group or type that another
+        // client deleted): that record, its custom type and its attachment stay as they are.
+        if (inserted == 0)
+            return int(kOTVStatusNothingWritten);
+        if (record->mIsCustomized()) {
+            if (const int written = updateCustomType(*record, *record->mRecordCustomType()))
+                return written;
+        }
+        // A duplicate's caller copies the attachment row of its source after the add.
+        if (record->mHasAttachment() && record->mAttachmentState() != kAttachmentCopyRow) {
+            if (const int written = insertAttachmentforRecordID(*record))
+                return written;
+        }
+        return int(kOTVStatusOK);
+    };
+    bool rowStatementRan = false;
+    const int status = writeRecordRow(*record, kQueryRecordInsert, kInsertGroupPosition, bindOwn, afterRow,
+                                      rowStatementRan);
+
+    const QString description = record->value(1);
+    if (status == kOTVStatusOK) {
+        record->setMAttachmentState(kAttachmentUnchanged);
+        changeMapsOnMainThread([this, record] { mRecords_.insert(record->mRecordUID(), record); });
+        addRecentlyAddedRecord(record);
+        logStoreEvent(kEventAddRecord, description, kActionSuccess, mCurrentUser()->mUsername());
+    } else if (status != kOTVStatusDatabaseError) {
+        // A database error is reported already, and the log would meet the same server.
+        logStoreEvent(kEventAddRecord, description, kActionFailed, mCurrentUser()->mUsername());
+    }
+    return statusOfRecordWrite(status, rowStatementRan);
+}
+
+int OTVDataBase::replaceRecord(const std::shared_ptr<OTVRecord>& record)
+{
+    if (!record)
+        return kOTVStatusNothingWritten;
+    const auto bindOwn = [&](OTVStatement& statement) {
+        statement.setString(kUpdateGroupPosition + 5 + kNoOfFields, record->mRecordUID());
+    };
+    const auto afterRow = [&](int changed) {
+        if (changed == 0) {
+            OTVStatement exists = prepare(kQueryRecordExists);
+            exists.setString(1, record->mRecordUID());
+            if (!exists.executeQuery().next())
+                return int(kOTVStatusNothingWritten);   // another client deleted it
+        }
+        // A record that is no longer customised keeps its custom-type row, which
+        // HASCUSTOMFIELD 0 tells the loader to ignore; so does HASATTACHMENT 0 with an
+        // attachment row (state 2).
+        if (record->mIsCustomized()) {
+            if (const int written = updateCustomType(*record, *record->mRecordCustomType()))
+                return written;
+        }
+        if (record->mHasAttachment() && record->mAttachmentState() == kAttachmentStoreFile) {
+            if (const int written = insertAttachmentforRecordID(*record))
+                return written;
+        }
+        // A missing attachment row (or pass key) has nothing to re-encipher; the rest is saved.
+        if (record->mHasAttachment() && record->mAttachmentState() == kAttachmentReencipher)
+            reEncryptAttachmentforRecord(*record);
+        return int(kOTVStatusOK);
+    };
+    bool rowStatementRan = false;
+    const int status = writeRecordRow(*record, kQueryUpdateRecord, kUpdateGroupPosition, bindOwn, afterRow,
+                                      rowStatementRan);
+
+    if (status == kOTVStatusOK) {
+        addRecentlyModifiedRecord(record);
+        record->setMAttachmentState(kAttachmentUnchanged);
+        changeMapsOnMainThread([this, record] { mRecords_.insert(record->mRecordUID(), record); });
+        logStoreEvent(kEventReplaceRecord, record->value(1), kActionSuccess, mCurrentUser()->mUsername());
+    }
+    return statusOfRecordWrite(status, rowStatementRan);
+}
+
+int OTVDataBase::deleteRecord(const std::shared_ptr<OTVRecord>& record)
+{
+    if (!record)
+        return kOTVStatusNothingWritten;
+    bool rowStatementRan = false;
+    const int status = runGuarded([&] {
+        OTVStatement statement = prepare(kQueryDeleteRecord);
+        statement.setString(1, record->mRecordUID());
+        const int deleted = statement.executeUpdate();
+        rowStatementRan = true;
+        return deleted > 0 ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+    });
+    if (rowStatementRan) {
+        // The row is not on the server now, whoever deleted it; neither is the record here.
+        const QString uid = record->mRecordUID();
+        changeMapsOnMainThread([this, uid] { mRecords_.remove(uid); });
+        logStoreEvent(kEventDeleteRecord, record->value(1), status == kOTVStatusOK ? kActionSuccess : kActionFailed,
+                       mCurrentUser()->mUsername());
+    }
+    return statusOfRecordWrite(status, rowStatementRan);
+}
+
+void OTVDataBase::updateRecordViewCountForRecord(const QString& recordUID)
+{
+    runGuarded([&] {
+        OTVStatement statement = prepare(kQueryUpdateRecordViewCount);
+        statement.setString(1, recordUID);
+        statement.executeUpdate();
+        return int(kOTVStatusOK);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Steps that the recent lists own (see the header)
+
+void OTVDataBase::addRecordToServerList(OTVServerList, const std::shared_ptr<OTVRecord>&, const QString&) {}
+
+void OTVDataBase::removeRecordFromMostViewedList(const QString&) {}

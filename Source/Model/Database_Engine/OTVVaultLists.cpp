@@ -1,0 +1,116 @@
+#include "OTVVaultLists.h"
+
+#include "Model/BKGroup.h"
+#include "Model/OTVRecord.h"
+#include "Model/OTVType.h"
+#include "Model/OTVUserBase.h"
+
+namespace {
+
+int compareNames(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive);
+}
+
+// The number of `count` decimal digits at `position` (checked before).
+int digitsAt(const QString& text, int position, int count)
+{
+    int number = 0;
+    for (int i = position; i < position + count; ++i)
+        number = number * 10 + (text.at(i).unicode() - '0');
+    return number;
+}
+
+} // namespace
+
+int sortGroupArray(const BKGroup& a, const BKGroup& b)
+{
+    return compareNames(a.mGroupName(), b.mGroupName());
+}
+
+int sortTypeArray(const OTVType& a, const OTVType& b)
+{
+    return compareNames(a.mTypeName(), b.mTypeName());
+}
+
+int sortUsersArray(const OTVUserBase& a, const OTVUserBase& b)
+{
+    return compareNames(a.mUsername(), b.mUsername());
+}
+
+QDateTime OTVModificationDateFromText(const QString& text)
+{
+    // "2026-01-05 09:00:00 +0530", read by hand: Qt's own offset parsing wants a colon.
+    static const QLatin1String pattern("0000-00-00 00:00:00 +0000");
+    if (text.size() != pattern.size())
+        return {};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const char expected = pattern.at(i).toLatin1();
+        const bool fits = expected == '0'   ? c.isDigit() && c.unicode() < 128
+                          : expected == '+' ? c == QLatin1Char('+') || c == QLatin1Char('-')
+                                            : c == QLatin1Char(expected);
+        if (!fits)
+            return {};
+    }
+    const QDate date(digitsAt(text, 0, 4), digitsAt(text, 5, 2), digitsAt(text, 8, 2));
+    const QTime time(digitsAt(text, 11, 2), digitsAt(text, 14, 2), digitsAt(text, 17, 2));
+    const int offsetHours = digitsAt(text, 21, 2);
+    const int offsetMinutes = digitsAt(text, 23, 2);
+    if (!date.isValid() || !time.isValid() || offsetHours > 23 || offsetMinutes > 59)
+        return {};
+    const int offset = (text.at(20) == QLatin1Char('-') ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
+    return QDateTime(date, time, Qt::OffsetFromUTC, offset);
+}
+
+OTVRecordSortRow OTVMakeRecordSortRow(const std::shared_ptr<OTVRecord>& record, int columnID, const QDateTime& now)
+{
+    OTVRecordSortRow row;
+    row.recordItem = record;
+    row.secondarySorting = record->value(1).toLower();
+    const OTVType* type = record->mType().get();
+    const BKGroup* group = record->mGroup().get();
+    switch (columnID) {
+    case kIconColumnID:
+        row.sortString = type ? QString::number(type->mTypeIconID().value_or(0)) : QString();
+        break;
+    case kTypeColumnID:
+        row.sortString = type ? type->mTypeName().toLower() : QString();
+        break;
+    case kCategoryColumnID:
+        row.sortString = group ? group->mGroupName().toLower() : QString();
+        break;
+    case kField10ColumnID: {
+        const QDateTime time = OTVModificationDateFromText(record->value(kNoOfFields));
+        row.sortString = time.isValid() ? time : now;
+        break;
+    }
+    case kNotesColumnID:
+        row.sortString = record->mNotes().toLower();
+        break;
+    case kAttachmentColumnID:
+        row.sortString = record->mHasAttachment() ? record->mAttachmentName().toLower() : QString();
+        break;
+    default:
+        row.sortString = columnID >= kField1ColumnID && columnID <= kField9ColumnID
+                             ? record->value(columnID - kField1ColumnID + 1).toLower()
+                             : QString();
+        break;
+    }
+    return row;
+}
+
+int sortItemArray(const OTVRecordSortRow& a, const OTVRecordSortRow& b)
+{
+    int order = 0;
+    if (a.sortString.index() != b.sortString.index()) {
+        order = int(a.sortString.index()) - int(b.sortString.index());
+    } else if (const QString* text = std::get_if<QString>(&a.sortString)) {
+        order = QString::compare(*text, std::get<QString>(b.sortString), Qt::CaseSensitive);
+    } else {
+        const QDateTime& x = std::get<QDateTime>(a.sortString);
+        const QDateTime& y = std::get<QDateTime>(b.sortString);
+        order = x < y ? -1 : (y < x ? 1 : 0);
+    }
+    return order != 0 ? order : QString::compare(a.secondarySorting, b.secondarySorting, Qt::CaseInsensitive);
+}

@@ -1,0 +1,509 @@
+// The store's queries over hand-built maps: selection, search, sorted lists, group, type and
+// user lists, look-ups and the in-memory side of the smart lists. No server is involved.
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVRecord.h"
+#include "Model/OTVUID.h"
+#include "Model/OTVUser.h"
+#include "Model/OTVUser_Admin.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+namespace {
+
+const QString kUserID = QStringLiteral("00000000AB000001");
+
+// A vault in memory. The server-side list operations are replaced by a recorder that keeps
+// the in-memory lists as the real ones do.
+class VaultProbe : public OTVDataBase {
+public:
+    VaultProbe() { mCurrentUser_->setMUserID(kUserID); }
+
+    std::shared_ptr<BKGroup> group(const QString& uid, const QString& name)
+    {
+        auto group = std::make_shared<BKGroup>();
+        group->setMGroupUID(uid);
+        group->setMGroupName(name);
+        mGroups_.insert(uid, group);
+        return group;
+    }
+
+    std::shared_ptr<OTVType> type(const QString& uid, const QString& name, int icon = kDefaultIconID)
+    {
+        auto type = OTVType::createType();
+        type->setMTypeUID(uid);
+        type->setMTypeName(name);
+        type->setMTypeIconID(icon);
+        mTypes_.insert(uid, type);
+        return type;
+    }
+
+    std::shared_ptr<OTVRecord> record(const QString& uid, std::shared_ptr<BKGroup> group, std::shared_ptr<OTVType> type,
+                                      const QString& value1 = QString())
+    {
+        auto record = std::make_shared<OTVRecord>();
+        record->setMRecordUID(uid);
+        record->setMGroup(std::move(group));
+        record->setMType(std::move(type));
+        record->setValue(1, value1.isNull() ? uid : value1);
+        mRecords_.insert(uid, record);
+        return record;
+    }
+
+    void user(const QString& uid, const QString& name)
+    {
+        auto user = OTVUser_Admin::createUser();
+        user->setMUserID(uid);
+        user->setMUsername(name);
+        mUsers_.insert(uid, user);
+    }
+
+    QStringList& mostViewed() { return mMostViewedRecords; }
+    QStringList& recentlyViewed() { return mRecentlyViewedTypes; }
+    QStringList& recentlyModified() { return mRecentlyMofifiedTypes; }
+
+    QStringList serverCalls;
+
+protected:
+    void addRecordToServerList(OTVServerList list, const std::shared_ptr<OTVRecord>& record,
+                               const QString& userID) override
+    {
+        const QString uid = record->mRecordUID();
+        static const char* const names[] = {"mostViewed", "recentlyViewed", "recentlyModified", "recentlyAdded"};
+        serverCalls << QStringLiteral("add %1 %2 for %3").arg(names[int(list)], uid, userID);
+        if (list == OTVServerList::MostViewed)
+            mMostViewedRecords.append(uid);
+        else if (list == OTVServerList::RecentlyViewed)
+            mRecentlyViewedTypes.append(uid);
+        else if (list == OTVServerList::RecentlyModified)
+            mRecentlyMofifiedTypes.append(uid);
+    }
+
+    void removeRecordFromMostViewedList(const QString& recordUID) override
+    {
+        serverCalls << QStringLiteral("remove mostViewed %1").arg(recordUID);
+        mMostViewedRecords.removeAll(recordUID);
+    }
+};
+
+QStringList uidsOf(const OTVRecordList& records)
+{
+    QStringList uids;
+    for (const auto& record : records)
+        uids << record->mRecordUID();
+    return uids;
+}
+
+template <class List>
+QStringList namesOf(const List& list)
+{
+    QStringList names;
+    for (const auto& item : list) {
+        if constexpr (std::is_same_v<List, OTVGroupList>)
+            names << item->mGroupName();
+        else if constexpr (std::is_same_v<List, OTVTypeList>)
+            names << item->mTypeName();
+        else
+            names << item->mUsername();
+    }
+    return names;
+}
+
+// Two shared groups, the user's personal group, two types, and a record of another user's
+// personal group (not in this session's groups, so without a group).
+class VaultQueries : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        work = vault.group("00000000000000A1", "Work");
+        home = vault.group("00000000000000A2", "home");
+        personal = vault.group(kUserID, "Personal-me");
+        login = vault.type("00000000000000B1", "Login");
+        bank = vault.type("00000000000000B2", "bank");
+
+        vault.record("R1", work, login)->setValue(3, "xxABCxx");
+        vault.record("R2", work, bank);
+        vault.record("R3", home, login)->setMNotes("notes with abc");
+        vault.record("R4", personal, bank);
+        vault.record("R5", nullptr, login, "abc of someone else");
+    }
+
+    VaultProbe vault;
+    std::shared_ptr<BKGroup> work, home, personal;
+    std::shared_ptr<OTVType> login, bank;
+};
+
+TEST_F(VaultQueries, SelectionByGroupTypeSearchAndUIDs)
+{
+    struct Case {
+        std::shared_ptr<BKGroup> group;
+        std::shared_ptr<OTVType> type;
+        QString search;
+        std::optional<QStringList> uids;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, QString(), {}, {"R1", "R2", "R3", "R4"}},
+        {nullptr, nullptr, "", {}, {"R1", "R2", "R3", "R4"}},
+        {nullptr, nullptr, "abc", {}, {"R1", "R3"}},
+        {work, nullptr, QString(), {}, {"R1", "R2"}},
+        {work, nullptr, "abc", {}, {"R1"}},
+        {nullptr, login, QString(), {}, {"R1", "R3"}},
+        {nullptr, bank, "", {}, {"R2", "R4"}},
+        {work, bank, QString(), {}, {"R2"}},
+        {home, bank, QString(), {}, {}},
+        {personal, nullptr, QString(), {}, {"R4"}},
+        {nullptr, nullptr, QString(), QStringList{"R3", "R5", "R1"}, {"R1", "R3"}},
+        {work, nullptr, "", QStringList{"R3", "R2"}, {"R2"}},
+        {nullptr, nullptr, "abc", QStringList{"R3"}, {"R3"}},
+        {nullptr, nullptr, QString(), QStringList{}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("group %1, type %2, search \"%3\", uids %4")
+                         .arg(c.group ? c.group->mGroupName() : "all", c.type ? c.type->mTypeName() : "all",
+                              c.search, c.uids ? c.uids->join(',') : "all")
+                         .toStdString());
+        if (c.uids) {
+            EXPECT_EQ(uidsOf(vault.itemsOfGroup(c.group, c.search, *c.uids)), c.expected);
+            continue;
+        }
+        EXPECT_EQ(uidsOf(vault.itemsOfGroup(c.group, c.type, c.search)), c.expected);
+        EXPECT_EQ(vault.itemsCountOfGroup(c.group, c.type, c.search), c.expected.size());
+        if (!c.type) {
+            EXPECT_EQ(uidsOf(vault.itemsOfGroup(c.group, c.search)), c.expected);
+        }
+    }
+}
+
+// The record of another user's personal group appears in no list and no answer about lists.
+TEST_F(VaultQueries, AnotherUsersPersonalRecordIsNeverListed)
+{
+    vault.getRecordForUID("R5")->setMHasAttachment(true);
+    EXPECT_FALSE(vault.anyRecordHasAtachementinArray(nullptr));
+    EXPECT_EQ(namesOf(vault.allTypesForGroup(QString(), "someone")), QStringList{});
+    EXPECT_EQ(uidsOf(vault.itemsOfGroup(nullptr, nullptr, "someone", kField1ColumnID, true)), QStringList{});
+    EXPECT_EQ(uidsOf(vault.itemsOfGroup(nullptr, "", QStringList{"R5"})), QStringList{});
+
+    vault.getRecordForUID("R2")->setMHasAttachment(true);
+    EXPECT_TRUE(vault.anyRecordHasAtachementinArray(nullptr));
+    const OTVRecordList some{vault.getRecordForUID("R1"), vault.getRecordForUID("R5")};
+    EXPECT_TRUE(vault.anyRecordHasAtachementinArray(&some)) << "a list given by the caller is taken as it is";
+    const OTVRecordList none{vault.getRecordForUID("R1")};
+    EXPECT_FALSE(vault.anyRecordHasAtachementinArray(&none));
+}
+
+TEST_F(VaultQueries, SearchLooksAtValuesOneToNineShownDateAndNotesWithoutRegardToCase)
+{
+    auto record = vault.record("S1", work, login);
+    record->setValue(3, "MyPASSWORDhint");
+    record->setValue(9, "ninth");
+    record->setValue(10, "2026-01-05 09:00:00 +0100");
+    record->setMValue10ForDisaply("5 January 2026");
+    record->setMNotes("Café notes");
+    auto masked = vault.type("00000000000000B3", "Masked");
+    masked->setMTypeMask(0x3FF);
+    auto hidden = vault.record("S2", work, masked);
+    hidden->setValue(2, "SecretWord");
+
+    const std::pair<QString, bool> cases[] = {
+        {"password", true},     {"PASSWORDH", true}, {"ninth", true},  {"january", true},
+        {"2026-01-05", false},  {"CAFÉ", true},      {"é n", true},    {"nothing", false},
+        {"hint ninth", false},
+    };
+    for (const auto& [search, found] : cases)
+        EXPECT_EQ(vault.containsString(search, *record), found) << search.toStdString();
+    EXPECT_TRUE(vault.containsString("secretword", *hidden)) << "masked values are searched";
+    EXPECT_TRUE(vault.containsString(QString(), *record)) << "a null search text is in every record";
+    EXPECT_FALSE(vault.containsString("", *record)) << "the empty text is in none";
+}
+
+TEST_F(VaultQueries, SortedListsOrderByColumnThenByValueOne)
+{
+    struct Case {
+        const char* what;
+        int column;
+        std::function<void(OTVRecord&, int)> set;   // gives record i (0..4) its key
+        QStringList ascending;
+    };
+    const QList<int> icons{1, 10, 2, 31, 9};
+    const QStringList dates{"2001-01-05 09:00:00 +0100", "2001-01-05 09:00:00 -0100", "not a date",
+                            "2000-01-01 00:00:00 +0000", "2999-12-31 23:59:59 +1400"};
+    const Case cases[] = {
+        {"icon numbers as text", kIconColumnID,
+         [&](OTVRecord& r, int i) { r.setMType(vault.type(QString::number(i), "t", icons[i])); },
+         {"K0", "K1", "K2", "K3", "K4"}},
+        {"type names", kTypeColumnID,
+         [&](OTVRecord& r, int i) { r.setMType(vault.type(QString::number(i), QStringList{"b", "A", "c", "D", "a"}[i])); },
+         {"K1", "K4", "K0", "K2", "K3"}},
+        {"group names", kCategoryColumnID,
+         [&](OTVRecord& r, int i) { r.setMGroup(vault.group(QString::number(i), QStringList{"Zeta", "alpha", "Beta", "beta", "ALPHA"}[i])); },
+         {"K1", "K4", "K2", "K3", "K0"}},
+        {"value 3", kField1ColumnID + 2,
+         [&](OTVRecord& r, int i) { r.setValue(3, QStringList{"b", "B", "a", "", "c"}[i]); },
+         {"K3", "K2", "K0", "K1", "K4"}},
+        {"value 9", kField9ColumnID,
+         [&](OTVRecord& r, int i) { r.setValue(9, QStringList{"9", "10", "x", "X", ""}[i]); },
+         {"K4", "K1", "K0", "K2", "K3"}},
+        {"dates, one unreadable (now)", kField10ColumnID,
+         [&](OTVRecord& r, int i) { r.setValue(10, dates[i]); },
+         {"K3", "K0", "K1", "K2", "K4"}},
+        {"notes", kNotesColumnID,
+         [&](OTVRecord& r, int i) { r.setMNotes(QStringList{"é", "e", "F", "", "f"}[i]); },
+         {"K3", "K1", "K2", "K4", "K0"}},
+        {"attachments, none first", kAttachmentColumnID,
+         [&](OTVRecord& r, int i) {
+             r.setMAttachmentName(QStringList{"b.pdf", "A.txt", "ignored", "c", ""}[i]);
+             r.setMHasAttachment(i != 2);
+         },
+         {"K2", "K4", "K1", "K0", "K3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VaultProbe sorted;
+        auto group = sorted.group("00000000000000A1", "Work");
+        auto type = sorted.type("00000000000000B1", "Login");
+        for (int i = 0; i < 5; ++i) {
+            // UIDs in the reverse of the expected ties, so that map order never decides.
+            auto record = sorted.record(QStringLiteral("U%1").arg(4 - i), group, type, QStringLiteral("K%1").arg(i));
+            c.set(*record, i);
+        }
+        const OTVRecordList ascending = sorted.itemsOfGroup(nullptr, nullptr, QString(), c.column, true);
+        QStringList values;
+        for (const auto& record : ascending)
+            values << record->value(1);
+        EXPECT_EQ(values, c.ascending);
+        OTVRecordList descending = sorted.itemsOfGroup(nullptr, nullptr, QString(), c.column, false);
+        std::reverse(descending.begin(), descending.end());
+        EXPECT_EQ(uidsOf(descending), uidsOf(ascending)) << "descending is the exact reverse";
+    }
+}
+
+// Equal keys fall back on value 1 without regard to case; descending reverses the ties too.
+TEST_F(VaultQueries, EqualKeysAreOrderedByValueOneAndReversedWhenDescending)
+{
+    VaultProbe sorted;
+    auto group = sorted.group("00000000000000A1", "Work");
+    auto type = sorted.type("00000000000000B1", "Login");
+    sorted.record("U1", group, type, "beta");
+    sorted.record("U2", group, type, "Alpha");
+    sorted.record("U3", group, type, "gamma");
+    sorted.record("U4", group, type, "ALPHA2");
+    EXPECT_EQ(uidsOf(sorted.itemsOfGroup(group, type, "", kTypeColumnID, true)), (QStringList{"U2", "U4", "U1", "U3"}));
+    EXPECT_EQ(uidsOf(sorted.itemsOfGroup(group, type, "", kTypeColumnID, false)), (QStringList{"U3", "U1", "U4", "U2"}));
+
+    std::vector<OTVRecordSortRow> rows;
+    sorted.addSearchRecordItem(sorted.getRecordForUID("U4"), rows, kIconColumnID);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(std::get<QString>(rows[0].sortString), "31");
+    EXPECT_EQ(rows[0].secondarySorting, "alpha2");
+    EXPECT_EQ(rows[0].recordItem->mRecordUID(), "U4");
+}
+
+TEST(ModificationDate, ReadsTheStoredFormOnly)
+{
+    const QDateTime utc(QDate(2026, 1, 5), QTime(3, 30), Qt::UTC);
+    const std::pair<QString, QDateTime> cases[] = {
+        {"2026-01-05 09:00:00 +0530", utc},
+        {"2026-01-04 19:30:00 -0800", utc},
+        {"2026-01-05 03:30:00 +0000", utc},
+        {"2026-02-30 03:30:00 +0000", {}},
+        {"2026-01-05 24:00:00 +0000", {}},
+        {"2026-01-05 03:30:00 +2400", {}},
+        {"2026-01-05 03:30:00 0000", {}},
+        {"2026-01-05T03:30:00 +0000", {}},
+        {"2026-01-05 03:30:00 +00:00", {}},
+        {"5 January 2026", {}},
+        {"", {}},
+    };
+    for (const auto& [text, expected] : cases) {
+        const QDateTime read = OTVModificationDateFromText(text);
+        EXPECT_EQ(read.isValid(), expected.isValid()) << text.toStdString();
+        if (expected.isValid()) {
+            EXPECT_EQ(read.toMSecsSinceEpoch(), expected.toMSecsSinceEpoch()) << text.toStdString();
+        }
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    EXPECT_EQ(OTVModificationDateFromText(OTVRecord::modificationDateText(now)).toSecsSinceEpoch(),
+              now.toSecsSinceEpoch());
+}
+
+TEST_F(VaultQueries, GroupAndTypeListsAreSortedWithoutRegardToCase)
+{
+    vault.group(kUnfiledUID, "Unfiled");
+    vault.group("00000000000000A3", "alpha");
+    vault.group("00000000000000A4", "Beta");
+    vault.type("00000000000000B3", "Card");
+
+    const QStringList all{"alpha", "Beta", "home", "Personal-me", "Unfiled", "Work"};
+    EXPECT_EQ(namesOf(vault.groups(true)), all);
+    EXPECT_EQ(namesOf(vault.groupsWithPermission()), all);
+    EXPECT_EQ(namesOf(vault.groupsForEditing()), all);
+    EXPECT_EQ(namesOf(vault.groups(false)), (QStringList{"alpha", "Beta", "home", "Unfiled", "Work"}));
+    EXPECT_EQ(namesOf(vault.subGroupsForGroupWithID("00000000000000A1")), (QStringList{"alpha", "Beta", "home"}));
+    EXPECT_EQ(namesOf(vault.subGroupsForGroupWithID("FFFFFFFFFFFFFFFF")), (QStringList{"alpha", "Beta", "home", "Work"}));
+    EXPECT_EQ(namesOf(vault.typesForEditing()), (QStringList{"bank", "Card", "Login"}));
+
+    // The types of a group's records, each once.
+    vault.record("R6", home, login);
+    EXPECT_EQ(namesOf(vault.allTypesForGroup(QString(), QString())), (QStringList{"bank", "Login"}));
+    EXPECT_EQ(namesOf(vault.allTypesForGroup("00000000000000A2", QString())), QStringList{"Login"});
+    EXPECT_EQ(namesOf(vault.allTypesForGroup("00000000000000A1", "abc")), QStringList{"Login"});
+    EXPECT_EQ(namesOf(vault.allTypesForGroup("00000000000000A3", QString())), QStringList{});
+
+    EXPECT_TRUE(vault.isGroupExistsInDatabase());
+    EXPECT_TRUE(vault.isTypeExistsInDatabase());
+    VaultProbe empty;
+    EXPECT_FALSE(empty.isGroupExistsInDatabase());
+    EXPECT_FALSE(empty.isTypeExistsInDatabase());
+}
+
+TEST(VaultUsers, PrefixFilterKeepsMapOrderAndNoPrefixSortsByName)
+{
+    VaultProbe vault;
+    vault.user("U1", "Road");
+    vault.user("U2", "adam");
+    vault.user("U3", "zed");
+    vault.user("U4", "Admin");
+    vault.user("U5", "bob");
+    EXPECT_EQ(namesOf(vault.sortedUsersContainsString("ad")), (QStringList{"adam", "Admin"}));
+    EXPECT_EQ(namesOf(vault.sortedUsersContainsString("AD")), (QStringList{"adam", "Admin"}));
+    EXPECT_EQ(namesOf(vault.sortedUsersContainsString("x")), QStringList{});
+    const QStringList sorted{"adam", "Admin", "bob", "Road", "zed"};
+    EXPECT_EQ(namesOf(vault.sortedUsersContainsString("")), sorted);
+    EXPECT_EQ(namesOf(vault.sortedUsersContainsString(QString())), sorted);
+}
+
+TEST_F(VaultQueries, LookUpsByUIDAndName)
+{
+    EXPECT_EQ(vault.groupWithUID("00000000000000A2"), home);
+    EXPECT_EQ(vault.groupWithUID("nothing"), nullptr);
+    EXPECT_EQ(vault.getRecordForUID("R3")->mRecordUID(), "R3");
+    EXPECT_EQ(vault.getRecordForUID("R9"), nullptr);
+    EXPECT_EQ(vault.getGroupFromGroupName("home"), home);
+    EXPECT_EQ(vault.getGroupFromGroupName("Home"), nullptr) << "names are compared exactly";
+
+    // The import reuses an object of the same name, never the object it asks about.
+    EXPECT_EQ(vault.findSimilarCategory(*work), nullptr);
+    BKGroup imported;
+    imported.setMGroupName("Work");
+    EXPECT_EQ(vault.findSimilarCategory(imported), work);
+    imported.setMGroupName("work");
+    EXPECT_EQ(vault.findSimilarCategory(imported), nullptr);
+    EXPECT_EQ(vault.findSimilarType(*bank, work.get()), nullptr);
+    OTVType importedType;
+    importedType.setMTypeName("bank");
+    EXPECT_EQ(vault.findSimilarType(importedType, nullptr), bank);
+}
+
+TEST_F(VaultQueries, RecentListsTakeARecordOnce)
+{
+    auto r1 = vault.getRecordForUID("R1");
+    auto r2 = vault.getRecordForUID("R2");
+    vault.addRecentlyViewedRecord(r1);
+    vault.addRecentlyViewedRecord(r1);
+    vault.addRecentlyModifiedRecord(r2);
+    vault.addRecentlyModifiedRecord(r2);
+    vault.addRecentlyAddedRecord(r1);
+    vault.addRecentlyAddedRecord(r1);   // that list is on the server only, so every add goes there
+    vault.addRecentlyViewedRecord(nullptr);
+    EXPECT_EQ(vault.serverCalls, (QStringList{"add recentlyViewed R1 for 00000000AB000001",
+                                              "add recentlyModified R2 for 00000000AB000001",
+                                              "add recentlyAdded R1 for 00000000AB000001",
+                                              "add recentlyAdded R1 for 00000000AB000001"}));
+    EXPECT_EQ(vault.recentlyViewedTypes(), QStringList{"R1"});
+    EXPECT_EQ(vault.recentlyModifiedTypes(), QStringList{"R2"});
+}
+
+TEST(MostViewed, EntersByViewCountAndEvictsTheEarliestLowest)
+{
+    struct Case {
+        const char* what;
+        QList<int> listedCounts;   // the records M0.. already listed, with their counts
+        int count;                 // the newcomer's count before the view
+        bool increment;
+        bool listedAlready;
+        QStringList calls;
+        QStringList listAfter;
+    };
+    const QList<int> full{5, 4, 6, 9, 3, 8, 7, 3, 4, 5};   // lowest 3 at entries 4 and 7 (0-based)
+    QStringList fullList;
+    for (int i = 0; i < 10; ++i)
+        fullList << QStringLiteral("M%1").arg(i);
+    QStringList afterEviction = fullList;
+    afterEviction.removeAt(4);
+    afterEviction << "NEW";
+    const Case cases[] = {
+        {"reaching the lowest count replaces the earlier of two", full, 2, true, false,
+         {"remove mostViewed M4", "add mostViewed NEW for 00000000AB000001"}, afterEviction},
+        {"below the lowest count stays out", full, 1, true, false, {}, fullList},
+        {"count 0 never enters a short list", {5}, 0, false, false, {}, {"M0"}},
+        {"a first view enters a short list", {5}, 0, true, false, {"add mostViewed NEW for 00000000AB000001"},
+         {"M0", "NEW"}},
+        {"listed already", {5}, 7, true, true, {}, {"M0", "NEW"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VaultProbe vault;
+        auto group = vault.group("00000000000000A1", "Work");
+        auto type = vault.type("00000000000000B1", "Login");
+        for (int i = 0; i < c.listedCounts.size(); ++i) {
+            vault.record(QStringLiteral("M%1").arg(i), group, type)->setMViewCounter(c.listedCounts[i]);
+            vault.mostViewed() << QStringLiteral("M%1").arg(i);
+        }
+        auto newcomer = vault.record("NEW", group, type);
+        newcomer->setMViewCounter(c.count);
+        if (c.listedAlready)
+            vault.mostViewed() << "NEW";
+        vault.addMostViewedRecord(newcomer, c.increment);
+        EXPECT_EQ(vault.serverCalls, c.calls);
+        EXPECT_EQ(vault.mostViewedRecordsUIDs(), c.listAfter);
+        EXPECT_EQ(newcomer->mViewCounter(), c.count + (c.increment ? 1 : 0));
+    }
+}
+
+TEST(ViewCounts, AreKeptInMemoryByUID)
+{
+    VaultProbe vault;
+    auto record = vault.record("R1", vault.group("G", "g"), vault.type("T", "t"));
+    record->setMViewCounter(4);
+    vault.incrementViewCountofRecord("R1");
+    vault.incrementViewCountofRecord("unknown");
+    EXPECT_EQ(vault.getViewCountofRecord("R1"), 5);
+    EXPECT_EQ(vault.getViewCountofRecord("unknown"), 0);
+    vault.addMostViewedRecord(nullptr, true);
+    EXPECT_TRUE(vault.serverCalls.isEmpty());
+}
+
+// A large vault is searched in parts on several threads; the answer is the same records in
+// the same order as one walk of the map gives.
+TEST(LargeVault, SelectionInPartsKeepsMapOrder)
+{
+    VaultProbe vault;
+    auto work = vault.group("00000000000000A1", "Work");
+    auto home = vault.group("00000000000000A2", "Home");
+    auto type = vault.type("00000000000000B1", "Login");
+    QStringList expected;
+    for (int i = 0; i < 20000; ++i) {
+        // Random UIDs, well-known ones and a few that begin with no hexadecimal digit.
+        const QString uid = i % 1000 == 0 ? QStringLiteral("~%1").arg(i)
+                            : i % 97 == 0 ? QStringLiteral("%1").arg(i, 16, 10, QLatin1Char('0'))
+                                          : OTVUID::giveMeNewUID();
+        auto record = vault.record(uid, i % 2 ? work : home, type, QStringLiteral("entry %1").arg(i));
+        if (i % 7 == 0) {
+            record->setMNotes("the Needle is here");
+            if (i % 2)
+                expected << uid;
+        }
+    }
+    vault.record("0000000000000000X", nullptr, type)->setMNotes("needle of someone else");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(uidsOf(vault.itemsOfGroup(work, nullptr, "NEEDLE")), expected);
+    EXPECT_EQ(vault.itemsCountOfGroup(nullptr, nullptr, QString()), 20000);
+}
+
+} // namespace
