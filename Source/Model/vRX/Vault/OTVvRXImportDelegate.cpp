@@ -24,11 +24,13 @@ constexpr int kVRXEntries = 11;     // nine values, date, notes
 const char kAttachmentFolderName[] = "Files";
 const char kSideFileExtension[] = ".ofa";
 
-// Entry n as text: UTF-8, or Mac OS Roman for bytes that are not.
+// Entry n as text: UTF-8, or Mac OS Roman for bytes that are not. Never null: a null label of a
+// custom type would be stored as "Field<n>".
 QString Text(const CStringArray& list, int n)
 {
     const char* entry = list.GetAt(static_cast<short>(n));
-    return entry ? BKDecodeUTF8OrMacRoman(QByteArray(entry)) : QString();
+    const QString text = entry ? BKDecodeUTF8OrMacRoman(QByteArray(entry)) : QString();
+    return text.isNull() ? QStringLiteral("") : text;
 }
 
 QString Utf8(const CStringArray& list, int n)
