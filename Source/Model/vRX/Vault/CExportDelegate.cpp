@@ -56,9 +56,18 @@ QString WithoutTrailingSlashes(QString path)
 CExportDelegate::CExportDelegate(bool all, QList<std::shared_ptr<OTVRecord>> records, OTVDataBase& store,
                                  std::function<QDate()> today)
     : store_(store)
-    , records_(all ? store.mRecords().values() : std::move(records))
+    , records_(std::move(records))
     , today_(std::move(today))
 {
+    if (all) {
+        // The map also holds other users' personal records, without a group: they are not the
+        // user's to see, let alone to export.
+        records_.clear();
+        for (const std::shared_ptr<OTVRecord>& record : store.mRecords()) {
+            if (record->mGroup())
+                records_.append(record);
+        }
+    }
     for (const std::shared_ptr<OTVRecord>& record : records_)
         recordsByUID_.insert(record->mRecordUID(), record);
 }

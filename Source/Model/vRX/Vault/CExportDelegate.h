@@ -21,8 +21,8 @@ class OTVType;
 // while the main thread polls ISExportComplete().
 class CExportDelegate : public CExportDataProviderDelegate {
 public:
-    // all: every record of the store's map, in the map's order, as it is now; otherwise `records`
-    // in their order. `today` stamps records whose time of change cannot be read.
+    // all: every record of the store's map that the user sees (it has a group), in the map's
+    // order, as it is now; otherwise `records` in their order. `today` stamps records whose time of change cannot be read.
     CExportDelegate(bool all, QList<std::shared_ptr<OTVRecord>> records, OTVDataBase& store,
                     std::function<QDate()> today = &QDate::currentDate);
     CExportDelegate(bool all, QList<std::shared_ptr<OTVRecord>> records);

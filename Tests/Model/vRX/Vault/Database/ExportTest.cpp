@@ -65,6 +65,8 @@ TEST_F(VaultExport, TypeLineWheneverTheTypeChanges)
     storeRecord(makeRecord(fixtureUID(2), work, login, {"a2"}));
     storeRecord(makeRecord(fixtureUID(3), work, bank, {"b1"}));
     storeRecord(makeRecord(fixtureUID(4), work, login, {"a3"}));
+    // Another user's personal record: in the map, without a group, never exported.
+    store->mRecords_.insert(fixtureUID(5), makeRecord(fixtureUID(5), nullptr, login, {"someone else's"}));
     const std::string file = path(QStringLiteral("all.vrx"));
     ASSERT_TRUE(exportRecords(true, {}, file, kVRX3File, "pw"));
 
