@@ -43,10 +43,13 @@
 //   fixture StoreTest and StoreProbe (the machinery opened up) are in
 //   Tests/Model/Database_Engine/StoreTestSupport.h.
 
+#include "OTVEventLog.h"
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
 #include "OTVValueLimits.h"
 #include "OTVVaultLists.h"
+
+#include "Model/OTVPasswordPolicy.h"
 
 #include <QImage>
 #include <QMap>
@@ -70,6 +73,7 @@ class OTVRecord;
 class OTVType;
 class OTVUser;
 class OTVUser_Admin;
+class OTVUserBase;
 
 // The project's own key text of the user-data cipher (only its first 16 characters count).
 // Vaults made with another key cannot be opened.
@@ -456,11 +460,263 @@ protected:
     void logWrite(const QString& event, const QString& name, int status, const QString& successAction);
 
     // =========================================================================================
-    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp)
+    // User accounts, MySQL accounts and grants, the login step, password policy (OTVDataBaseUsers.cpp,
+    // OTVDataBaseLogin.cpp, OTVDataBasePasswordPolicy.cpp)
 public:
+    //
+    // Every vault user exists twice: a USERTABLE row (with its preference row, group list and
+    // personal group) and a MySQL account of the same name and password, through which that
+    // user's copy of the program connects. Account names are at most 16 characters (the
+    // `mysql.user_info` column), without control characters; names and passwords are escaped
+    // into the account statements. Adding, saving and deleting a user either succeed as a whole
+    // or report the failure and undo what they did: the rows in one transaction, the account
+    // statements (which the server commits at once) by hand. Codes: 0 done, 3 failed (a
+    // database error is reported), 1 another failure, 8 the user's row is not (or no longer)
+    // there: reload first, 12 a value does not fit its column; nothing is written then.
+    // The account statements end any open transaction: never call these inside
+    // runInTransaction, nor (replaceUser asks the window on the main thread) holding the lock.
+
+    // A new user: the MySQL account (an existing plain account of that name is adopted and
+    // given the new password), its table grants (revoked again for a disabled account), the
+    // `mysql.user_info` details, the USERTABLE row, the preference row, the group list and
+    // the personal group; then the account joins mUsers. Refused with 3 when the name is a vault
+    // user already, the logged-in account, or a MySQL account with any global right.
+    void addUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int addUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // Saves an edited account as a whole. The account is renamed from the name it had when the
+    // user-account window opened it (its mCurrentUserName, asked on the main thread), or from
+    // its stored name when the window edits nothing. 8 when its row is gone, 1 when mUsers does
+    // not know it. A disabled account keeps no table rights.
+    void replaceUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int replaceUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // Removes the MySQL account (one that is gone already counts as removed), the details
+    // and the USERTABLE row with everything that hangs on it, and the personal group. 8 when
+    // the row is gone. The caller updates the groups' member lists.
+    void deleteUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
+    int deleteUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // A new password for both halves (the administrator's or the logged-in user's account):
+    // the MySQL password, then USERTABLE.PASSWORD; when the row cannot be written, the MySQL
+    // password is put back where the session may read its hash.
+    void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
+
+    // Whether USERTABLE has the user's ID (true after a database error, which is reported).
+    bool isUserExists(const OTVUser_Admin* user);
+    // Whether the name is taken by a vault user or a preference row, compared exactly (true
+    // after a database error).
+    bool isUserExistsInOstrevin(const QString& name);
+
+    // The login step, on the main thread after a successful connection and before the load:
+    // binds the session to the vault user of `userName` (fills mCurrentUser), or makes an
+    // administrator's account that is no vault user yet a new vault administrator. Returns the
+    // status, also kept in connectionErrorCode(): 0, 6 the account is disabled (the desktop's
+    // connectionISComplete is called first, with connectionErrorCode() already 6), 7 the
+    // user's row is gone, 11 neither a vault user nor an administrator (it never becomes a
+    // vault user), 12 the name does not fit, or the mapped status of a database error. The
+    // caller starts the load only after 0. Never call it while holding the store lock.
+    int initUserDetails(const QString& userName, const QString& password);
+    // The account that logged in without being a vault user becomes one: the next well-known
+    // ID, full rights, description "Admin"; USERTABLE row, preference row and personal group
+    // together. An alert "Connection failed" tells the user when that fails.
+    int createAdmin(const QString& userName, const QString& password);
+    // "0000000000000001" on a vault without well-known user IDs, else the one after the
+    // highest. Throws on a database error.
+    QString createNextWellKnownUIDForAdmin();
+    // Reads the user's row into mCurrentUser: 0, 7 no such row, 6 disabled (mCurrentUser left
+    // as it was). Throws on a database error.
+    int readAllSavedRecordsForUserWithUserPrimaryNameID(const QString& userID);
+    // The ID of the vault user of exactly this name; a null string when there is none. Throws
+    // on a database error.
+    QString getUserIDForName(const QString& userName);
+
+    // The vault-wide password policy (two DATABASEINFOTABLE rows).
+    // 0, or 3 for no policy or a database error (reported).
+    int setPasswordPolicy(const OTVPasswordPolicy* policy);
+    // The policy of a new vault: at least 4 characters, no class required.
+    int initpasswordPolicy();
+    // The stored policy; a missing row reads as the new-vault value. nullopt and 3 in
+    // `returnCode` after a database error (reported).
+    std::optional<OTVPasswordPolicy> passwordPolicyDetails(int* returnCode = nullptr);
+
+private:
+    int addUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
+    int replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, const QString& nameInEditor);
+    int deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
+    // The steps of the three operations above; each throws on failure.
+    int checkAccountFits(const OTVUser_Admin& user);   // 0, 3 (name refused) or 12
+    bool mayTakeOverMySQLAccount(const QString& name);
+    bool isAlreadyMySQLUser(const QString& name);
+    void addDetailsToMySqlInfoTable(const OTVUser_Admin& user);
+    void setPermissionsForUser(const QString& userName);
+    void assignTablePrivilegesforTable(const char* statementFormat, const char* table, const char* privileges,
+                                       const QString& userName);
+    void revokeAllPermissionsForUser(const QString& userName);
+    void revokeTablePrivileges(const char* table, const char* privileges, const QString& userName);
+    bool writeUserRow(const OTVUser_Admin& user, bool insert);   // false: an insert was ignored
+    void insertIntoGroupListForUser(const OTVUser_Admin& user);
+    void writeStoredPassword(const QString& userID, const QString& password);
+    QString storedUserName(const QString& userID);
+    bool storedAccountDisabled(const QString& userID);
+    void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
+    void executeAccountStatement(const char* format, const QString& first, const QString& second = {});
+    // Each returns the step that puts back what it is about to change (nothing to do when the
+    // session may not read the old state).
+    std::function<void()> restorerOfDetailsRow(const QString& userName);
+    std::function<void()> restorerOfPassword(const QString& userName);
+    std::function<void()> restorerOfTableRights(const QString& userName);
+
+    // Steps that other categories of the store provide. Until they are wired here these do
+    // nothing and succeed: the preference row of a new user; the personal group of a new,
+    // renamed and deleted user (0 done; inside the operation's transaction).
+    int addPreferenceRowForNewUser(const QString& userID, const QString& userName);
+    int addPersonalGroupForUser(const OTVUserBase& user);
+    int renamePersonalGroupForUser(const OTVUserBase& user);
+    int deletePersonalGroupForUser(const OTVUserBase& user);
 
     // =========================================================================================
-    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp)
+    // Event log, password hints, recent and most-viewed lists (OTVDataBaseEventLog.cpp,
+    // OTVDataBasePasswordHints.cpp, OTVDataBaseRecentLists.cpp)
+public:
+
+    // -----------------------------------------------------------------------------------------
+    // Event log (OTVDataBaseEventLog.cpp)
+
+    // Makes one entry and writes it to EVENTLOGGERTABLE at once, on the calling thread (any
+    // thread), then appends it to the event-log window's list, where it stays even when it
+    // could not be stored. Description and action may be empty; an empty user name stands for
+    // the logged-in user's (with nobody logged in the entry is stored with an empty user).
+    // Returns the write's status: 0, 3 (database error, reported) or 12 (a value longer than
+    // its column). A failed write never fails or undoes the action it records.
+    int addLogEvent(const QString& event, const QString& description = QString(),
+                    const QString& action = QString(), const QString& userName = QString());
+    // Writes one entry (all of its keys but "Action"): 0, 3 or 12 as above.
+    int saveLogsArrayToDatabase(const EventLogEntry& entry);
+
+    // Reads every stored entry into mLogArray (load and reload of the vault). Returns 0;
+    // throws sql::SQLException on a database error, for the load to handle.
+    int readSaveLogsArrayToDatabase();
+    // The entries as last read from the table (new entries are not added here).
+    QList<EventLogEntry> mLogArray() const { return mLogArray_.entries(); }
+
+    // The event-log window's list: mLogArray as last copied, plus every entry added since.
+    // Its changed() signal tells the window's model.
+    BKEventLogList& eventLogWindowList() { return mEventLogWindowList_; }
+    // The window's list becomes a copy of mLogArray again (after each reload of the vault).
+    void reloadLogDatabase();
+    // Empties the window's list only: the table and mLogArray keep their entries.
+    void clearLog();
+
+    // The monthly rotation, once per start after the vault is loaded, on the main thread:
+    // when the oldest stored entry is from another month than today, every stored row is
+    // written to "<Mon>-<yyyy> (Created_On_<dd-MM-yyyy>).csv" in the folder of the user default
+    // "EventLoggerDatabaseLocation" (created when missing), and exactly the rows written are
+    // then deleted. Returns 0 (also when there is nothing to rotate), 3 after a database error
+    // (reported), 1 when the backup file could not be written: the rows are then kept and the
+    // user is told why in an alert.
+    int checkForMonthChangeInEventLoggerTable();
+    // The file name of the backup of the log of `logMonth`, made on `today`.
+    static QString eventLogBackupFileName(const QDate& logMonth, const QDate& today);
+
+    // The clock of the event log (new entries' dates and the rotation); tests set their own.
+    // An empty function returns to the system clock.
+    void setEventLogClock(std::function<QDateTime()> clock);
+
+    // -----------------------------------------------------------------------------------------
+    // Password hints and the own password (OTVDataBasePasswordHints.cpp)
+
+    // The hint questions, indexed by the stored question number. These English texts are part
+    // of the stored format (they are enciphered), whatever the interface shows.
+    static const QStringList& kQuestions();
+    static constexpr int kHintQuestionCount = 7;
+
+    // Writes the three hint columns of the user's APPPREFTABLE row from its hint fields, all or
+    // nothing. *returnCode: 0; 8 when the user has no preference row; 12 when the hint does not
+    // fit; 3 after a database error (reported); 1 after another failure.
+    void saveHintPreferencs(OTVUser& user, int* returnCode);
+    // The readers work on the current user's row (`user` names the current user). Their
+    // *returnCode: 0, 7 when the server refused access (1142, 1143), 9 when the connection was
+    // lost (2013), 3 after another database error; these are not reported, and the reader then
+    // answers what it had.
+    bool isHintExist(const OTVUser* user, int* returnCode);
+    // The hint deciphered with `answer` (kept as the current user's mHintEntered); a wrong
+    // answer gives unreadable text. A null string with no current user.
+    QString passwordHintForUser(const OTVUser* user, const QString& answer, int* returnCode);
+    // The free-text hint (question 0).
+    QString passwordHintForUser(const OTVUser* user, int* returnCode);
+    bool validatePasswordHintAnswerForUser(const QString& userName, const QString& answer, int questionNumber,
+                                           int* returnCode);
+
+    // What the password panel hands over with a new password.
+    struct PasswordHint {
+        int questionNumber = 0;   // index into kQuestions(); 0 is a free-text hint
+        QString answer;           // the answer to the question (the hint's key)
+        QString hint;
+    };
+
+    // Sets the current user's own password with a free-text hint, and with a hint from the
+    // password panel (which also switches the automatic lock on for a password
+    // that is not empty). An empty password switches the lock password off and leaves the
+    // MySQL account's password as it is. Returns 0 (also with no current user) or the failed
+    // step's status; after a failure the user's password and hint in memory are as before.
+    int setPassword(const QString& password, const QString& hint);
+    int setPassword(const QString& password, const PasswordHint& hint);
+
+    bool isPasswordEnableForUser(const OTVUser* user, int* returnCode) const;
+    // True only for the current user (same user ID) with a matching, non-empty password.
+    bool validatePasswordForUser(const OTVUser* user, const QString& password, int* returnCode) const;
+    static bool doesPasswordMatchForUser(const OTVUser* user, const QString& password);
+
+    // -----------------------------------------------------------------------------------------
+    // Recent, most-viewed and recently-modified lists (OTVDataBaseRecentLists.cpp)
+
+    // The lists hold at most this many record UIDs, oldest first, in memory and on the server.
+    static constexpr int kRecentListCap = 10;
+
+    // Replace the in-memory list with the user's rows (only when all of them were read).
+    // 0; 3 after a database error (reported); 1 after another failure.
+    int readMostViewedRecordIDForUser(const QString& userID);
+    void readRecentlyViewedRecordIDForUser(const QString& userID, int* returnCode);
+    void readRecentlyModifiedRecordIDForUser(const QString& userID, int* returnCode);
+
+    // Add the record for the user: first the oldest entries go until the list has room (in
+    // memory, and the user's oldest rows on the server), then the row is inserted and the UID
+    // listed (not listed when the server ignored the row: the record or the user is gone).
+    // 0 when every step succeeded; 3 otherwise (database errors are reported); 12 for a UID
+    // longer than its column.
+    int addMostViewedRecordID(const QString& recordUID, const QString& userID);
+    int addRecentlyViewedRecordID(const QString& recordUID, const QString& userID);
+    int addRecentlyModifiedRecordID(const OTVRecord& record, const QString& userID);
+    // Recently added records are only written to the server, never listed nor trimmed.
+    int addRecentlyAddedID(const QString& recordUID, const QString& userID);
+    // Removes the record from the logged-in user's most-viewed list (server and memory); other
+    // users' lists keep it. A null UID does nothing. 0; 3 (reported); 1.
+    int removeMostViewedRecordID(const QString& recordUID);
+
+    // Snapshots of the in-memory lists.
+    QStringList mostViewedRecords() const;
+    QStringList recentlyViewedRecords() const;
+    QStringList recentlyModifiedRecords() const;
+
+private:
+    // The own password on the server: a password that is not empty changes the MySQL
+    // account's and USERTABLE's (resetPasswordForUser); an empty one is stored in USERTABLE
+    // only and leaves the MySQL account's password as it is.
+    int storeOwnPassword(const OTVUser& user);
+    int setOwnPasswordAndHint(const std::function<void(OTVUser&)>& applyFields);
+    int readCurrentUserHintRow(const std::function<void(const OTVResultSet&)>& onRow, int* returnCode);
+
+    int readRecentList(const char* query, const QString& userID, QStringList& list);
+    int addToRecentList(const char* insertQuery, const char* trimQuery, const char* countQuery,
+                        QStringList* list, const QString& recordUID, const QString& userID);
+
+    int runEventLogWrite(const std::function<int()>& body);
+    int rotateEventLog(const QDate& logMonth);
+    QDateTime eventLogNow() const;
+
+    BKEventLogList mLogArray_;
+    BKEventLogList mEventLogWindowList_;
+    mutable std::mutex mEventLogClockMutex;
+    std::function<QDateTime()> mEventLogClock;
+
 public:
 
     // =========================================================================================

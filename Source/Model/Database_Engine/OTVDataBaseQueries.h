@@ -244,9 +244,158 @@ inline constexpr char kQueryReleaseCustomIconLock[] = "SELECT RELEASE_LOCK('" OT
 
 // =============================================================================================
 // User accounts, MySQL accounts and grants, the login step, password policy
+// (OTVDataBaseUsers.cpp, OTVDataBaseLogin.cpp, OTVDataBasePasswordPolicy.cpp)
+//
+// Names are compared byte for byte: the USERNAME columns compare case-insensitively, while
+// MySQL account names do not, so "BOB" must never find bob's row.
+
+inline constexpr char kQueryInsertUserTable[] =
+    "INSERT IGNORE INTO USERTABLE (USERID,USERNAME,PASSWORD,PLATFORMNAME,GROUPPERMISSION,TYPEPERMISSION,"
+    "RECORDPERMISSION,DATAPERMISSION,CANCHANGEPASSWORD, ISACCOUNTDISABLED) VALUES (?,?,?,?,?,?,?,?,?,?)";
+inline constexpr char kQueryReplaceUserTable[] =
+    "Update USERTABLE SET USERNAME=?,PASSWORD=? ,PLATFORMNAME=? , GROUPPERMISSION=? , TYPEPERMISSION=? , "
+    "RECORDPERMISSION=? , DATAPERMISSION=?,CANCHANGEPASSWORD=? ,ISACCOUNTDISABLED=? where USERID=?";
+inline constexpr char kQueryDeleteUserTable[] = "DELETE FROM USERTABLE WHERE USERID=?";
+inline constexpr char kQueryUpdateUserPassword[] = "UPDATE USERTABLE SET PASSWORD=? WHERE USERID=?";
+inline constexpr char UserExistTblVal[] = "SELECT COUNT(*) FROM USERTABLE WHERE USERID=?";
+inline constexpr char kQueryUserNameForID[] = "SELECT USERNAME FROM USERTABLE WHERE USERID=?";
+inline constexpr char kQueryUserDisabledForID[] = "SELECT ISACCOUNTDISABLED FROM USERTABLE WHERE USERID=?";
+// Every row is read: the UNION drops a second row equal to the first.
+inline constexpr char kQueryUserExistInVivododaDI[] =
+    "SELECT COUNT(*) FROM USERTABLE WHERE USERNAME=BINARY ? UNION SELECT COUNT(*) FROM APPPREFTABLE WHERE "
+    "USERNAME=BINARY ?";
+inline constexpr char kQueryMaxWellKnownUID[] = "select MAX(USERID) from USERTABLE where USERID like \"000000000000%\"";
+inline constexpr char kQueryDeleteUserFromGroupList[] = "DELETE FROM  USERGROUPTABLE WHERE USERID=?";
+// kQueryInsertIntoUserGroupList: with the groups above.
+inline constexpr char UpdUserNameVal[] = "UPDATE IGNORE APPPREFTABLE SET USERNAME = ? WHERE USERID = ?";
+
+// The logged-in user's row (also read by every reload).
+inline constexpr char kQueryUserRowForID[] = "SELECT * FROM USERTABLE where USERID=? LIMIT 1";
+inline constexpr char kQueryUserIDForName[] = "SELECT USERID FROM USERTABLE WHERE USERNAME=BINARY ?";
+
+// The server's side of an account.
+inline constexpr char kDelMySQLUserInfoTblVal[] = "DELETE FROM mysql.user_info WHERE USER=?";
+inline constexpr char kInsMySQLUserInfoTblVal[] = "REPLACE INTO mysql.user_info VALUES(?, ?, ?, ?, ?, ?)";
+inline constexpr char kQueryMySQLUserInfoRow[] =
+    "SELECT Full_name, Description, Email, Contact_information, Icon FROM mysql.user_info WHERE User=?";
+inline constexpr char kusrExistInMySql[] = "select count(*) from mysql.user where user=?";
+// An account that an added user must never take over: one with any global right.
+inline constexpr char kQueryMySQLUserHasGlobalRights[] =
+    "SELECT COUNT(*) FROM mysql.user WHERE user=? AND 'Y' IN (Select_priv, Insert_priv, Update_priv, "
+    "Delete_priv, Create_priv, Drop_priv, Reload_priv, Shutdown_priv, Process_priv, File_priv, Grant_priv, "
+    "References_priv, Index_priv, Alter_priv, Show_db_priv, Super_priv, Create_tmp_table_priv, "
+    "Lock_tables_priv, Execute_priv, Repl_slave_priv, Repl_client_priv, Create_view_priv, Show_view_priv, "
+    "Create_routine_priv, Alter_routine_priv, Create_user_priv, Event_priv, Trigger_priv, "
+    "Create_tablespace_priv, Delete_history_priv)";
+// The stored password hash of the account the statements address (host '%'), to put it back.
+inline constexpr char kQueryMySQLPasswordHash[] =
+    "SELECT authentication_string FROM mysql.user WHERE user=? AND host='%'";
+inline constexpr char kQueryMySQLTablesWithRights[] =
+    "SELECT Db, Table_name FROM mysql.tables_priv WHERE User=? AND Host='%'";
+// "name@host" of the session's own account.
+inline constexpr char kQueryCurrentAccount[] = "SELECT CURRENT_USER()";
+inline constexpr char kFlushPriviliges[] = "FLUSH PRIVILEGES";
+
+// Account statements cannot take "?" placeholders. Each %n is filled with a quoted, escaped
+// SQL string literal (OTVDataBase::quotedString), so the quotes are not part of these texts.
+inline constexpr char kQueryCreateUser[] = "CREATE USER %1 IDENTIFIED BY %2";
+inline constexpr char kQueryDeleteUser[] = "DROP USER  %1 ";
+inline constexpr char kQueryRenameUser[] = "RENAME USER %1 TO %2";
+inline constexpr char kQuerySetUserPassword[] = "SET PASSWORD FOR %1 = PASSWORD(%2)";
+// Puts back a password hash read from mysql.user.
+inline constexpr char kQueryRestoreUserPasswordHash[] = "SET PASSWORD FOR %1 = %2";
+
+// Table rights: every account gets the same; the permission words are enforced by the program.
+inline constexpr char kPrivAll[] = "CREATE, SELECT, INSERT, DELETE, UPDATE,";
+inline constexpr char kPrivSelect[] = "SELECT,";
+
+// One statement per table: GrantCatPrivVal ("GRANT %@ on GROUPTABLE TO '%@'"), GrantTypePrivVal,
+// GrantRecPrivVal, ... with %1 the privilege list, %2 the table and %3 the account.
+inline constexpr char kQueryGrantTablePrivileges[] = "GRANT %1 on %2 TO %3";
+
+struct OTVTableGrant {
+    const char* table;
+    const char* privileges;   // with its trailing comma
+};
+
+inline constexpr char kMySQLUserInfoTable[] = "mysql.user_info";
+
+inline constexpr OTVTableGrant kTableGrants[] = {
+    {"GROUPTABLE", kPrivAll},        {"TYPETABLE", kPrivAll},           {"RECORDTABLE", kPrivAll},
+    {"CUSTOMTYPETABLE", kPrivAll},   {"ATTACHMENTTABLE", kPrivAll},     {"CUSTOMICONTABLE", kPrivAll},
+    {"APPPREFTABLE", kPrivAll},      {"MOSTVIEWEDTABLE", kPrivAll},     {"RECENTLYADDEDTABLE", kPrivAll},
+    {"RECENTLYMODIFIEDTABLE", kPrivAll}, {"RECENTLYVIEWEDTABLE", kPrivAll}, {"USERTABLE", kPrivAll},
+    {"USERGROUPTABLE", kPrivAll},    {"EVENTLOGGERTABLE", kPrivAll},    {"COLUMNINFOTABLE", kPrivAll},
+    {"DATABASEINFOTABLE", kPrivSelect}, {"GROUPSUBGROUPTABLE", kPrivAll}, {kMySQLUserInfoTable, kPrivSelect},
+};
+inline constexpr char kQueryGrantRecordTable[] = "GRANT CREATE, SELECT, INSERT, DELETE, UPDATE ON RECORDTABLE TO %1";
+
+// RevokCatPrivVal ("REVOKE %@ on GROUPTABLE FROM '%@'") with the table in place of GROUPTABLE.
+// A disabled account keeps only its rights on COLUMNINFOTABLE and mysql.user_info.
+inline constexpr char RevokCatPrivVal[] = "REVOKE %1 on %2 FROM %3";
+inline constexpr const char* kRevokedTables[] = {
+    "CUSTOMTYPETABLE",   "ATTACHMENTTABLE",    "CUSTOMICONTABLE",       "APPPREFTABLE",
+    "MOSTVIEWEDTABLE",   "RECENTLYADDEDTABLE", "RECENTLYMODIFIEDTABLE", "RECENTLYVIEWEDTABLE",
+    "USERTABLE",         "DATABASEINFOTABLE",  "USERGROUPTABLE",        "GROUPSUBGROUPTABLE",
+    "EVENTLOGGERTABLE",  "GROUPTABLE",         "TYPETABLE",             "RECORDTABLE",
+};
+
+// Password policy: two DATABASEINFOTABLE rows.
+inline constexpr char kQuerySetPasswordPolicyAttr[] = "REPLACE INTO DATABASEINFOTABLE VALUES(?,?)";
+inline constexpr char kQueryReadPasswordPolicyAttrMinLength[] =
+    "SELECT VALUE FROM DATABASEINFOTABLE WHERE NAME='PASSWDPOLICYMINLENGTH'";
+inline constexpr char kQueryReadPasswordPolicyAttrCharSetFlag[] =
+    "SELECT VALUE FROM DATABASEINFOTABLE WHERE NAME='PASSWDPOLICYCHARSETFLAG'";
+
 
 // =============================================================================================
 // Event log, password hints, recent and most-viewed lists
+
+// Event log (OTVDataBaseEventLog.cpp). The table has no key; its columns are NAME, ACTION,
+// DESCRIPTION, DATE, USERNAME, SYSTEMNAME, bound in that order.
+inline constexpr char KQueryInsertEventLoggerTable[] = "INSERT IGNORE INTO EVENTLOGGERTABLE VALUES(?, ?, ?, ?, ?, ?)";
+inline constexpr char KQuerySelectEventLoggerTable[] = "SELECT * FROM EVENTLOGGERTABLE";
+inline constexpr char kMinDateFromEventLoggerTable[] = "SELECT MIN(DATE) FROM EVENTLOGGERTABLE";
+inline constexpr char kMinDateColumnLabel[] = "MIN(DATE)";
+// The rotation reads the rows it backs up under lock, so that no other session adds or removes
+// one before exactly those rows are deleted.
+inline constexpr char kSelectEventLoggerTableForBackup[] = "SELECT * FROM EVENTLOGGERTABLE FOR UPDATE";
+inline constexpr char kDeleteBackedUpLogsFromEventLoggerTable[] =
+    "DELETE FROM EVENTLOGGERTABLE WHERE DATE <= ? OR DATE IS NULL";
+// ACTION always holds this text; the outcome of an entry is not stored.
+inline constexpr char kEventLoggerActionColumnText[] = "Ostrel Id";
+inline constexpr int kEventLoggerNameCharacters = 100;          // NAME, ACTION, USERNAME, SYSTEMNAME
+inline constexpr int kEventLoggerDescriptionCharacters = 4096;  // DESCRIPTION
+
+// Password hints (OTVDataBasePasswordHints.cpp): the hint columns of the user's APPPREFTABLE row.
+inline constexpr char kQueryUpdateHintQuestionNumber[] = "UPDATE IGNORE APPPREFTABLE SET HINTQNO =?  WHERE USERID = ?";
+inline constexpr char kQueryUpdateHintAnswer[] = "UPDATE IGNORE APPPREFTABLE SET HINTQANSWER = ? WHERE USERID = ?";
+inline constexpr char kQueryUpdateHintQuestion[] = "UPDATE IGNORE APPPREFTABLE SET HINTQUESTION = ? WHERE USERID = ?";
+inline constexpr char kQueryHintColumns[] = "SELECT * FROM APPPREFTABLE WHERE USERID=? LIMIT 1";
+inline constexpr char kHintAnswerColumn[] = "HINTQANSWER";
+inline constexpr char kHintQuestionColumn[] = "HINTQUESTION";
+
+// Recent, most-viewed and recently-modified lists (OTVDataBaseRecentLists.cpp). Rows are
+// (USERID, RECORDID); the server returns a user's rows oldest first, and the trim deletes the
+// first of them.
+inline constexpr char kQueryMostViewedTable[] = "SELECT * FROM MOSTVIEWEDTABLE WHERE USERID =? ";
+inline constexpr char kQueryRecentlyViewedTable[] = "SELECT * FROM RECENTLYVIEWEDTABLE WHERE USERID =? ";
+inline constexpr char kQueryRecentlyModifiedTable[] = "SELECT * FROM RECENTLYMODIFIEDTABLE WHERE USERID =? ";
+inline constexpr char kQueryInsertMostViewedTable[] = "INSERT IGNORE INTO MOSTVIEWEDTABLE VALUES(?, ?)";
+inline constexpr char kQueryInsertRecentlyViewedTable[] = "INSERT IGNORE INTO RECENTLYVIEWEDTABLE VALUES(?, ?)";
+inline constexpr char kQueryInsertRecentlyModifiedTable[] = "INSERT IGNORE INTO RECENTLYMODIFIEDTABLE VALUES(?, ?)";
+inline constexpr char kQueryInsertRecentlyAddedTable[] = "INSERT IGNORE INTO RECENTLYADDEDTABLE VALUES(?, ?)";
+inline constexpr char kQueryRemoveFirstRowMostViewed[] = "delete  from MOSTVIEWEDTABLE where USERID=? LIMIT 1";
+inline constexpr char kQueryRemoveFirstRowRecentlyViewed[] = "delete  from RECENTLYVIEWEDTABLE where USERID=? LIMIT 1";
+inline constexpr char kQueryRemoveFirstRowRecentlyModified[] =
+    "delete  from RECENTLYMODIFIEDTABLE where USERID=? LIMIT 1";
+inline constexpr char kQueryCountMostViewed[] = "SELECT COUNT(*) FROM MOSTVIEWEDTABLE WHERE USERID=?";
+inline constexpr char kQueryCountRecentlyViewed[] = "SELECT COUNT(*) FROM RECENTLYVIEWEDTABLE WHERE USERID=?";
+inline constexpr char kQueryCountRecentlyModified[] = "SELECT COUNT(*) FROM RECENTLYMODIFIEDTABLE WHERE USERID=?";
+// Only the logged-in user's row goes: the other users' lists are theirs.
+inline constexpr char kQueryDeleteMostViewedTable[] = "DELETE FROM MOSTVIEWEDTABLE WHERE USERID = ? AND RECORDID = ?";
+inline constexpr int kRecentListUserIDCharacters = 30;
+inline constexpr int kRecentListRecordIDCharacters = 16;
 
 // =============================================================================================
 // Per-user preferences, column, window and split-view layouts

@@ -1,0 +1,265 @@
+// The event log: writing entries (from any thread), reading them with the vault, the lists of
+// the event-log window, and the monthly rotation into CSV backup files.
+#include "OTVDataBase.h"
+
+#include "OTVDataBaseQueries.h"
+
+#include "Model/OTVUser.h"
+#include "Model/vRX/CEventLoggerBackupCreator.h"
+#include "Platform/BKApplicationServices.h"
+#include "Platform/BKLocalization.h"
+#include "Platform/BKUserDefaults.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <cppconn/exception.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+// The kind of list the backup writer is given: the event log.
+constexpr int kEventLogBackupKind = 2;
+
+// An entry as stored: NAME, ACTION (not read), DESCRIPTION, DATE, USERNAME, SYSTEMNAME.
+EventLogEntry storedEntry(const OTVResultSet& row)
+{
+    EventLogEntry entry;
+    entry.insert(kEvent, row.getString(1));
+    entry.insert(kDescription, row.getString(3));
+    entry.insert(kDate, row.getString(4));
+    entry.insert(kUser, row.getString(5));
+    entry.insert(kComputer, row.getString(6));
+    return entry;
+}
+
+bool isSameMonth(const QDate& a, const QDate& b)
+{
+    return a.year() == b.year() && a.month() == b.month();
+}
+
+// A failure of the backup that keeps the rows; its text goes to the user.
+class BackupFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Writing entries
+
+int OTVDataBase::addLogEvent(const QString& event, const QString& description, const QString& action,
+                             const QString& userName)
+{
+    QString user = userName;
+    if (user.isEmpty()) {
+        StoreLock lock(*this);
+        if (mCurrentUser_)
+            user = mCurrentUser_->mUsername();
+    }
+    EventLogEntry entry;
+    entry.insert(kDate, eventLogNow().toString(kEventLogDateFormat));
+    entry.insert(kEvent, event);
+    entry.insert(kDescription, description.isNull() ? QStringLiteral("") : description);
+    entry.insert(kAction, action.isNull() ? QStringLiteral("") : action);
+    // With nobody logged in the entry is still stored, under an empty user name: an audit trail
+    // that drops such entries would hide them.
+    entry.insert(kUser, user.isNull() ? QStringLiteral("") : user);
+    entry.insert(kComputer, BKFullUserName());
+
+    const int status = saveLogsArrayToDatabase(entry);
+    mEventLogWindowList_.append(entry);
+    return status;
+}
+
+int OTVDataBase::saveLogsArrayToDatabase(const EventLogEntry& entry)
+{
+    return runEventLogWrite([&] {
+        const QString event = entry.value(kEvent);
+        const QString description = entry.value(kDescription);
+        const QString date = entry.value(kDate);
+        const QString user = entry.value(kUser);
+        const QString computer = entry.value(kComputer);
+        // The insert ignores errors, so the server would store a zero date or cut a text short.
+        if (!BKEventLogDate(date).isValid())
+            throw std::invalid_argument("an event-log entry without a valid date");
+        OTVCheckVarcharFits(event, kEventLoggerNameCharacters);
+        OTVCheckVarcharFits(description, kEventLoggerDescriptionCharacters);
+        OTVCheckVarcharFits(user, kEventLoggerNameCharacters);
+        OTVCheckVarcharFits(computer, kEventLoggerNameCharacters);
+
+        OTVStatement statement = prepare(KQueryInsertEventLoggerTable);
+        statement.setString(1, event);
+        statement.setString(2, QString::fromLatin1(kEventLoggerActionColumnText));
+        statement.setString(3, description);
+        statement.setDateTime(4, date);
+        statement.setString(5, user);
+        statement.setString(6, computer);
+        statement.executeUpdate();
+        return int(kOTVStatusOK);
+    });
+}
+
+// Like runGuarded, except that a failed write does not mark an enclosing transaction for
+// rollback: logging an action must never undo it.
+int OTVDataBase::runEventLogWrite(const std::function<int()>& body)
+{
+    StoreLock lock(*this);
+    try {
+        return body();
+    } catch (const sql::SQLException& e) {
+        reportDatabaseError(OTVDatabaseError::fromException(e));
+    } catch (const OTVValueTooLong&) {
+        return kOTVStatusValueTooLong;
+    } catch (const std::exception& e) {
+        qWarning() << "event log: the entry was not stored:" << e.what();
+    } catch (...) {
+        qWarning() << "event log: the entry was not stored";
+    }
+    return kOTVStatusDatabaseError;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading entries and the window's list
+
+int OTVDataBase::readSaveLogsArrayToDatabase()
+{
+    StoreLock lock(*this);
+    OTVStatement statement = prepare(KQuerySelectEventLoggerTable);
+    OTVResultSet rows = statement.executeQuery();
+    QList<EventLogEntry> entries;
+    while (rows.next())
+        entries.append(storedEntry(rows));
+    mLogArray_.setEntries(entries);
+    return kOTVStatusOK;
+}
+
+void OTVDataBase::reloadLogDatabase()
+{
+    mEventLogWindowList_.setEntries(mLogArray_.entries());
+}
+
+void OTVDataBase::clearLog()
+{
+    mEventLogWindowList_.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Monthly rotation
+
+void OTVDataBase::setEventLogClock(std::function<QDateTime()> clock)
+{
+    std::lock_guard<std::mutex> lock(mEventLogClockMutex);
+    mEventLogClock = std::move(clock);
+}
+
+QDateTime OTVDataBase::eventLogNow() const
+{
+    std::function<QDateTime()> clock;
+    {
+        std::lock_guard<std::mutex> lock(mEventLogClockMutex);
+        clock = mEventLogClock;
+    }
+    return clock ? clock() : QDateTime::currentDateTime();
+}
+
+QString OTVDataBase::eventLogBackupFileName(const QDate& logMonth, const QDate& today)
+{
+    // Month names in English whatever the system's language, as in every copy of the program.
+    return QStringLiteral("%1-%2 (Created_On_%3).csv")
+        .arg(QLocale::c().toString(logMonth, QStringLiteral("MMM")), logMonth.toString(QStringLiteral("yyyy")),
+             today.toString(QStringLiteral("dd-MM-yyyy")));
+}
+
+int OTVDataBase::checkForMonthChangeInEventLoggerTable()
+{
+    QString failure;
+    const int status = runGuarded([&] {
+        OTVStatement statement = prepare(kMinDateFromEventLoggerTable);
+        OTVResultSet rows = statement.executeQuery();
+        // An empty table (perhaps just rotated by another session) has nothing to rotate.
+        if (!rows.next() || rows.isNull(kMinDateColumnLabel))
+            return int(kOTVStatusOK);
+        const QDate oldest = BKEventLogDate(rows.getString(kMinDateColumnLabel)).date();
+        if (mLogArray_.count() == 0)
+            return int(kOTVStatusOK);
+        const QDate today = eventLogNow().date();
+        if (oldest.isValid() && isSameMonth(oldest, today))
+            return int(kOTVStatusOK);
+        try {
+            return rotateEventLog(oldest.isValid() ? oldest : today);
+        } catch (const BackupFailure& e) {
+            failure = QString::fromUtf8(e.what());
+            return int(kOTVStatusOtherFailure);
+        }
+    });
+    if (!failure.isEmpty()) {
+        qWarning() << "event log:" << failure;
+        const QString message = BKLocalizedString("Operation failed.") + QLatin1Char('\n') + failure;
+        performOnMainThreadWhenUnlocked([message] { BKRunAlertPanel(QString(), message); });
+    }
+    return status;
+}
+
+// Writes every stored row to the month's backup file and then deletes exactly those rows. The
+// rows stay locked from the read to the delete, so other sessions' new entries wait and are
+// kept; when the file cannot be written, nothing is deleted. Throws BackupFailure.
+int OTVDataBase::rotateEventLog(const QDate& logMonth)
+{
+    QString writtenPath;
+    auto removeWrittenFile = [&writtenPath] {
+        if (!writtenPath.isEmpty())
+            QFile::remove(writtenPath);
+    };
+    int status = kOTVStatusOK;
+    try {
+        status = runInTransaction([&] {
+            OTVStatement select = prepare(kSelectEventLoggerTableForBackup);
+            OTVResultSet rows = select.executeQuery();
+            QList<EventLogEntry> entries;
+            QString newest;
+            while (rows.next()) {
+                entries.append(storedEntry(rows));
+                newest = std::max(newest, entries.last().value(kDate));
+            }
+            if (newest.isEmpty())
+                return int(kOTVStatusOK);   // gone meanwhile
+
+            const QString folder =
+                BKUserDefaults::standardUserDefaults().stringForKey(kEventLoggerDatabaseLocation);
+            if (folder.isEmpty())
+                throw BackupFailure("No folder is set for the event log's backups, so the log was kept.");
+            if (!QDir().mkpath(folder))
+                throw BackupFailure(
+                    QStringLiteral("The folder %1 cannot be created, so the event log was kept.").arg(folder).toStdString());
+            const QString path = QDir(folder).filePath(eventLogBackupFileName(logMonth, eventLogNow().date()));
+            // An earlier backup of the same name holds rows that are no longer on the server.
+            if (QFileInfo::exists(path))
+                throw BackupFailure(
+                    QStringLiteral("The backup file %1 exists already, so the event log was kept.").arg(path).toStdString());
+            CEventLoggerBackupCreator creator(entries, kEventLogBackupKind);
+            if (!creator.doBackupToPath(path))
+                throw BackupFailure((creator.errorString() + QStringLiteral(", so the event log was kept.")).toStdString());
+            writtenPath = path;
+            if (QFileInfo(path).size() <= 0)
+                throw BackupFailure(QStringLiteral("The backup file %1 is empty, so the event log was kept.").arg(path).toStdString());
+
+            OTVStatement remove = prepare(kDeleteBackedUpLogsFromEventLoggerTable);
+            remove.setDateTime(1, newest);
+            remove.executeUpdate();
+            return int(kOTVStatusOK);
+        });
+    } catch (...) {
+        removeWrittenFile();
+        throw;
+    }
+    if (status != kOTVStatusOK)
+        removeWrittenFile();   // the rows stay on the server: the next start backs them up again
+    return status;
+}

@@ -1,0 +1,586 @@
+// User accounts: the USERTABLE row with its group list, and the MySQL account of the same name
+// with its grants and `mysql.user_info` details, written and removed together.
+//
+// The account statements (CREATE USER, GRANT, SET PASSWORD, ...) are committed by the server at
+// once and would end an open transaction, so every operation sends them first, each followed
+// by the step that undoes it, and writes the vault's rows afterwards in one transaction. When
+// anything fails, the transaction rolls back and the undo steps run, newest first.
+#include "OTVDataBase.h"
+
+#include "OTVDataBaseQueries.h"
+
+#include "Model/OTVUser.h"
+#include "Model/OTVUser_Admin.h"
+#include "Platform/BKApplicationServices.h"
+#include "Platform/BKMainThread.h"
+
+#include <QDebug>
+#include <QSet>
+
+#include <cppconn/exception.h>
+
+#include <optional>
+
+namespace {
+
+// MySQL error numbers that mean "already so".
+constexpr int kDBCannotUserCode = 1396;           // DROP USER of an account that does not exist
+constexpr int kDBNonexistingGrantCode = 1141;     // REVOKE of rights the account does not hold
+constexpr int kDBNonexistingTableGrantCode = 1147;
+
+// Column sizes of USERTABLE and `mysql.user_info`, in characters.
+constexpr int kAccountNameCharacters = 16;        // mysql.user_info.User
+constexpr int kUserNameCharacters = 40;           // USERTABLE.USERNAME (an administrator's login name)
+constexpr int kUserIDCharacters = 16;
+constexpr int kPlatformNameCharacters = 40;
+constexpr int kFullNameCharacters = 60;
+constexpr int kDescriptionCharacters = 255;
+constexpr int kEmailCharacters = 80;
+constexpr qint64 kContactInformationBytes = 65535;   // TEXT
+
+const QString kRootAccount = QStringLiteral("root");
+
+// Undo steps of account statements, run newest first when the operation fails (the object is
+// destroyed without dismiss()). A step that fails is logged: the others still run.
+class AccountUndo {
+public:
+    AccountUndo() = default;
+    AccountUndo(const AccountUndo&) = delete;
+    AccountUndo& operator=(const AccountUndo&) = delete;
+    ~AccountUndo()
+    {
+        for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
+            try {
+                (*step)();
+            } catch (const std::exception& e) {
+                qWarning() << "could not undo an account change:" << e.what();
+            }
+        }
+    }
+    void add(std::function<void()> step)
+    {
+        if (step)
+            steps_.push_back(std::move(step));
+    }
+    void dismiss() { steps_.clear(); }
+
+private:
+    std::vector<std::function<void()>> steps_;
+};
+
+// The privilege list without its trailing comma; empty lists send nothing.
+QString withoutTrailingComma(const char* privileges)
+{
+    QString list = QString::fromLatin1(privileges);
+    if (!list.isEmpty())
+        list.chop(1);
+    return list;
+}
+
+// Names the server's account tables can hold: characters of the Basic Multilingual Plane (the
+// account tables are utf8mb3), none a control character.
+bool isValidAccountName(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (c.isSurrogate() || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+// How `mysql.tables_priv` names a table that the grants address.
+QString tablesPrivKey(const char* table)
+{
+    const QString name = QString::fromLatin1(table);
+    return name == QLatin1String(kMySQLUserInfoTable) ? QStringLiteral("mysql.user_info")
+                                                       : QStringLiteral(OTV_DATABASE_NAME ".") + name;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The three operations of the user-account window
+
+void OTVDataBase::addUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode)
+{
+    const int status = user ? runGuarded([&] { return addUserAccount(user); }) : int(kOTVStatusDatabaseError);
+    if (returnCode)
+        *returnCode = status;
+}
+
+int OTVDataBase::addUser(const std::shared_ptr<OTVUser_Admin>& user)
+{
+    int code = kOTVStatusOK;
+    addUser(user, &code);
+    return code;
+}
+
+void OTVDataBase::replaceUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode)
+{
+    // Asked before the store lock is taken: the window answers on the main thread.
+    QString nameInEditor;
+    BKPerformOnMainThreadAndWait([&] { nameInEditor = BKApplicationServices::current().mCurrentUserName(); });
+    const int status =
+        user ? runGuarded([&] { return replaceUserAccount(user, nameInEditor); }) : int(kOTVStatusDatabaseError);
+    if (returnCode)
+        *returnCode = status;
+}
+
+int OTVDataBase::replaceUser(const std::shared_ptr<OTVUser_Admin>& user)
+{
+    int code = kOTVStatusOK;
+    replaceUser(user, &code);
+    return code;
+}
+
+void OTVDataBase::deleteUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode)
+{
+    const int status = user ? runGuarded([&] { return deleteUserAccount(user); }) : int(kOTVStatusDatabaseError);
+    if (returnCode)
+        *returnCode = status;
+}
+
+int OTVDataBase::deleteUser(const std::shared_ptr<OTVUser_Admin>& user)
+{
+    int code = kOTVStatusOK;
+    deleteUser(user, &code);
+    return code;
+}
+
+int OTVDataBase::addUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
+{
+    const int fits = checkAccountFits(*user);
+    if (fits != kOTVStatusOK)
+        return fits;
+    const QString name = user->mUsername();
+    // Two vault users on one MySQL account would share its password; an administrator's
+    // account (or the session's own) must never be taken over.
+    if (isUserExistsInOstrevin(name) || !mayTakeOverMySQLAccount(name))
+        return kOTVStatusDatabaseError;
+
+    AccountUndo undo;
+    if (isAlreadyMySQLUser(name)) {
+        // An existing plain account keeps its rights and is given the new password.
+        undo.add(restorerOfPassword(name));
+        executeAccountStatement(kQuerySetUserPassword, name, user->mPassword());
+        undo.add(restorerOfTableRights(name));
+    } else {
+        executeAccountStatement(kQueryCreateUser, name, user->mPassword());
+        undo.add([this, name] { executeAccountStatement(kQueryDeleteUser, name); });
+    }
+    undo.add(restorerOfDetailsRow(name));
+    addDetailsToMySqlInfoTable(*user);
+    setPermissionsForUser(name);
+    if (user->mIsAccountDisabled())
+        revokeAllPermissionsForUser(name);
+    executePlain(kFlushPriviliges);
+
+    const int status = runInTransaction([&] {
+        if (!writeUserRow(*user, true))
+            return int(kOTVStatusNothingWritten);   // the ID is taken
+        const int preferences = addPreferenceRowForNewUser(user->mUserID(), name);
+        if (preferences != kOTVStatusOK)
+            return preferences;
+        insertIntoGroupListForUser(*user);
+        return addPersonalGroupForUser(*user);
+    });
+    if (status != kOTVStatusOK)
+        return status;
+    undo.dismiss();
+    rememberUserInMap(user);
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, const QString& nameInEditor)
+{
+    const QString userID = user->mUserID();
+    if (!isUserExists(user.get()))
+        return kOTVStatusNothingWritten;
+    if (!mUsers_.contains(userID))
+        return kOTVStatusOtherFailure;
+    const int fits = checkAccountFits(*user);
+    if (fits != kOTVStatusOK)
+        return fits;
+
+    const QString name = user->mUsername();
+    // Without a name from the window the stored one tells whether the account was renamed.
+    const QString oldName = nameInEditor.isNull() ? storedUserName(userID) : nameInEditor;
+    const bool renamed = !oldName.isEmpty() && oldName != name;
+    if (renamed && isUserExistsInOstrevin(name))
+        return kOTVStatusDatabaseError;   // another vault user's name
+    const bool wasDisabled = storedAccountDisabled(userID);
+
+    AccountUndo undo;
+    if (renamed) {
+        executeAccountStatement(kQueryRenameUser, oldName, name);
+        undo.add([this, oldName, name] { executeAccountStatement(kQueryRenameUser, name, oldName); });
+        // The old name's details row would describe whoever takes that name next.
+        undo.add(restorerOfDetailsRow(oldName));
+        OTVStatement statement = prepare(kDelMySQLUserInfoTblVal);
+        statement.setString(1, oldName);
+        statement.executeUpdate();
+    }
+    undo.add(restorerOfDetailsRow(name));
+    addDetailsToMySqlInfoTable(*user);
+    undo.add(restorerOfPassword(name));
+    executeAccountStatement(kQuerySetUserPassword, name, user->mPassword());
+    if (wasDisabled != user->mIsAccountDisabled())
+        undo.add(restorerOfTableRights(name));
+    setPermissionsForUser(name);
+    // Granting is additive: a disabled account loses its rights again on every save.
+    if (user->mIsAccountDisabled())
+        revokeAllPermissionsForUser(name);
+    executePlain(kFlushPriviliges);
+
+    const int status = runInTransaction([&] {
+        if (renamed) {
+            OTVStatement statement = prepare(UpdUserNameVal);
+            statement.setString(1, name);
+            statement.setString(2, userID);
+            statement.executeUpdate();
+        }
+        writeUserRow(*user, false);
+        insertIntoGroupListForUser(*user);
+        return renamePersonalGroupForUser(*user);
+    });
+    if (status != kOTVStatusOK)
+        return status;
+    undo.dismiss();
+    rememberUserInMap(user);
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
+{
+    const QString userID = user->mUserID();
+    if (!isUserExists(user.get()))
+        return kOTVStatusNothingWritten;
+    // The stored name is the account's, whatever the window's copy says.
+    QString name = storedUserName(userID);
+    if (name.isEmpty())
+        name = user->mUsername();
+
+    // The server's side goes first, so that the user cannot connect once the operation began.
+    {
+        OTVStatement statement = prepare(kDelMySQLUserInfoTblVal);
+        statement.setString(1, name);
+        statement.executeUpdate();
+    }
+    try {
+        executeAccountStatement(kQueryDeleteUser, name);
+    } catch (const sql::SQLException& e) {
+        if (e.getErrorCode() != kDBCannotUserCode)
+            throw;   // 1396: the account is gone already
+    }
+
+    const int status = runInTransaction([&] {
+        // The foreign keys take the preference row, column settings, group list and recent lists.
+        OTVStatement statement = prepare(kQueryDeleteUserTable);
+        statement.setString(1, userID);
+        if (statement.executeUpdate() == 0)
+            return int(kOTVStatusNothingWritten);
+        deletePersonalGroupForUser(*user);   // a user without a personal group is fine
+        return int(kOTVStatusOK);
+    });
+    if (status != kOTVStatusOK)
+        return status;
+    changeMapsOnMainThread([this, userID] { mUsers_.remove(userID); });
+    return kOTVStatusOK;
+}
+
+void OTVDataBase::resetPasswordForUser(const OTVUserBase* user, int* returnCode)
+{
+    const int status = runGuarded([&] {
+        if (!user)
+            return int(kOTVStatusDatabaseError);
+        encryptedDataValue(user->mPassword(), kBlobBytes);   // refused before anything changes
+        AccountUndo undo;
+        undo.add(restorerOfPassword(user->mUsername()));
+        executeAccountStatement(kQuerySetUserPassword, user->mUsername(), user->mPassword());
+        writeStoredPassword(user->mUserID(), user->mPassword());
+        undo.dismiss();
+        // A user changing the own password may not reload the grant tables (and need not).
+        if (isAdministratorSession())
+            executePlain(kFlushPriviliges);
+        return int(kOTVStatusOK);
+    });
+    if (returnCode)
+        *returnCode = status;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Existence checks
+
+bool OTVDataBase::isUserExists(const OTVUser_Admin* user)
+{
+    if (!user)
+        return false;
+    bool exists = true;   // when the check fails, the caller must not go on as if the row were gone
+    runGuarded([&] {
+        OTVStatement statement = prepare(UserExistTblVal);
+        statement.setString(1, user->mUserID());
+        OTVResultSet rows = statement.executeQuery();
+        exists = rows.next() && rows.getInt(1) > 0;
+        return int(kOTVStatusOK);
+    });
+    return exists;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Steps
+
+int OTVDataBase::checkAccountFits(const OTVUser_Admin& user)
+{
+    const QString userID = user.mUserID();
+    if (!isValidAccountName(user.mUsername()) || userID.isEmpty() || userID.size() > kUserIDCharacters)
+        return kOTVStatusDatabaseError;
+    try {
+        OTVCheckVarcharFits(user.mUsername(), kAccountNameCharacters);
+        OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
+        OTVCheckVarcharFits(user.mFullName(), kFullNameCharacters);
+        OTVCheckVarcharFits(user.mDescription(), kDescriptionCharacters);
+        OTVCheckVarcharFits(user.mEmail(), kEmailCharacters);
+        OTVCheckBlobFits(user.mPhoneNo().toUtf8(), kContactInformationBytes);
+        encryptedDataValue(user.mPassword(), kBlobBytes);
+    } catch (const OTVValueTooLong&) {
+        return kOTVStatusValueTooLong;
+    }
+    return kOTVStatusOK;
+}
+
+bool OTVDataBase::mayTakeOverMySQLAccount(const QString& name)
+{
+    OTVStatement statement = prepare(kQueryMySQLUserHasGlobalRights);
+    statement.setString(1, name);
+    OTVResultSet rows = statement.executeQuery();
+    if (rows.next() && rows.getInt(1) > 0)
+        return false;
+    if (name == kRootAccount)
+        return false;
+    // CURRENT_USER() is "name@host"; host names hold no "@".
+    OTVStatement current = prepare(kQueryCurrentAccount);
+    OTVResultSet account = current.executeQuery();
+    if (!account.next())
+        return true;
+    const QString session = account.getString(1);
+    return session.left(session.lastIndexOf(QLatin1Char('@'))) != name;
+}
+
+bool OTVDataBase::isAlreadyMySQLUser(const QString& name)
+{
+    OTVStatement statement = prepare(kusrExistInMySql);
+    statement.setString(1, name);
+    OTVResultSet rows = statement.executeQuery();
+    return rows.next() && rows.getInt(1) != 0;
+}
+
+void OTVDataBase::addDetailsToMySqlInfoTable(const OTVUser_Admin& user)
+{
+    OTVStatement statement = prepare(kInsMySQLUserInfoTblVal);
+    statement.setString(1, user.mUsername());
+    statement.setString(2, user.mFullName());
+    statement.setString(3, user.mDescription());
+    statement.setString(4, user.mEmail());
+    statement.setString(5, user.mPhoneNo());
+    statement.setString(6, QStringLiteral(""));
+    statement.executeUpdate();
+}
+
+void OTVDataBase::setPermissionsForUser(const QString& userName)
+{
+    for (const OTVTableGrant& grant : kTableGrants)
+        assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, userName);
+    executeAccountStatement(kQueryGrantRecordTable, userName);
+}
+
+void OTVDataBase::assignTablePrivilegesforTable(const char* statementFormat, const char* table,
+                                                const char* privileges, const QString& userName)
+{
+    const QString list = withoutTrailingComma(privileges);
+    if (list.isEmpty())
+        return;
+    executePlain(QString::fromLatin1(statementFormat).arg(list, QString::fromLatin1(table), quotedString(userName)));
+}
+
+void OTVDataBase::revokeAllPermissionsForUser(const QString& userName)
+{
+    for (const char* table : kRevokedTables)
+        revokeTablePrivileges(table, kPrivAll, userName);
+}
+
+void OTVDataBase::revokeTablePrivileges(const char* table, const char* privileges, const QString& userName)
+{
+    try {
+        assignTablePrivilegesforTable(RevokCatPrivVal, table, privileges, userName);
+    } catch (const sql::SQLException& e) {
+        if (e.getErrorCode() != kDBNonexistingGrantCode && e.getErrorCode() != kDBNonexistingTableGrantCode)
+            throw;   // else there was nothing to take away
+    }
+}
+
+bool OTVDataBase::writeUserRow(const OTVUser_Admin& user, bool insert)
+{
+    OTVCheckVarcharFits(user.mUsername(), kUserNameCharacters);
+    OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
+    const QByteArray password = encryptedDataValue(user.mPassword(), kBlobBytes);
+
+    OTVStatement statement = prepare(insert ? kQueryInsertUserTable : kQueryReplaceUserTable);
+    unsigned column = 1;
+    if (insert)
+        statement.setString(column++, user.mUserID());
+    statement.setString(column++, user.mUsername());
+    statement.setBlob(column++, password);
+    statement.setString(column++, user.mPlatformName());
+    statement.setInt(column++, user.mGroupPermissionsBit());
+    statement.setInt(column++, user.mTypePermissionsBit());
+    statement.setInt(column++, user.mRecordPermissionsBit());
+    statement.setInt(column++, user.mDataPermissionsBit());
+    statement.setBoolean(column++, !user.mIsNotAllowedToChangePassword());
+    statement.setBoolean(column++, user.mIsAccountDisabled());
+    if (!insert)
+        statement.setString(column++, user.mUserID());
+    const int rows = statement.executeUpdate();
+    return !insert || rows > 0;   // an update that changes nothing counts 0 rows
+}
+
+void OTVDataBase::insertIntoGroupListForUser(const OTVUser_Admin& user)
+{
+    OTVStatement remove = prepare(kQueryDeleteUserFromGroupList);
+    remove.setString(1, user.mUserID());
+    remove.executeUpdate();
+    OTVStatement insert = prepare(kQueryInsertIntoUserGroupList);
+    for (const QString& groupUID : user.mUsersGroupArray()) {
+        insert.setString(1, user.mUserID());
+        insert.setString(2, groupUID);
+        insert.executeUpdate();
+    }
+}
+
+void OTVDataBase::writeStoredPassword(const QString& userID, const QString& password)
+{
+    OTVStatement statement = prepare(kQueryUpdateUserPassword);
+    statement.setBlob(1, encryptedDataValue(password, kBlobBytes));
+    statement.setString(2, userID);
+    statement.executeUpdate();
+}
+
+QString OTVDataBase::storedUserName(const QString& userID)
+{
+    OTVStatement statement = prepare(kQueryUserNameForID);
+    statement.setString(1, userID);
+    OTVResultSet rows = statement.executeQuery();
+    return rows.next() ? rows.getString(1) : QString();
+}
+
+bool OTVDataBase::storedAccountDisabled(const QString& userID)
+{
+    OTVStatement statement = prepare(kQueryUserDisabledForID);
+    statement.setString(1, userID);
+    OTVResultSet rows = statement.executeQuery();
+    return rows.next() && rows.getBoolean(1);
+}
+
+void OTVDataBase::rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user)
+{
+    if (user->mUsername() == kRootAccount && user->isAdministrator())
+        return;
+    // The interface draws the map: a worker's change (the user import) waits for the main thread.
+    changeMapsOnMainThread([this, user] { mUsers_.insert(user->mUserID(), user); });
+}
+
+void OTVDataBase::executeAccountStatement(const char* format, const QString& first, const QString& second)
+{
+    QString statement = QString::fromLatin1(format);
+    statement = second.isNull() ? statement.arg(quotedString(first))
+                                : statement.arg(quotedString(first), quotedString(second));
+    executePlain(statement);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What an operation puts back when it fails
+
+std::function<void()> OTVDataBase::restorerOfDetailsRow(const QString& userName)
+{
+    OTVStatement statement = prepare(kQueryMySQLUserInfoRow);
+    statement.setString(1, userName);
+    OTVResultSet rows = statement.executeQuery();
+    if (!rows.next()) {
+        return [this, userName] {
+            OTVStatement remove = prepare(kDelMySQLUserInfoTblVal);
+            remove.setString(1, userName);
+            remove.executeUpdate();
+        };
+    }
+    QStringList values{userName};
+    for (unsigned column = 1; column <= 4; ++column)
+        values.append(rows.isNull(column) ? QString() : rows.getString(column));
+    const QByteArray icon = rows.getBlob(5);
+    return [this, values, icon] {
+        OTVStatement replace = prepare(kInsMySQLUserInfoTblVal);
+        for (int i = 0; i < values.size(); ++i)
+            replace.setString(unsigned(i + 1), values.at(i));
+        replace.setBlob(6, icon);
+        replace.executeUpdate();
+    };
+}
+
+std::function<void()> OTVDataBase::restorerOfPassword(const QString& userName)
+{
+    std::optional<QString> hash;
+    try {
+        OTVStatement statement = prepare(kQueryMySQLPasswordHash);
+        statement.setString(1, userName);
+        OTVResultSet rows = statement.executeQuery();
+        if (rows.next() && !rows.isNull(1))
+            hash = rows.getString(1);
+    } catch (const sql::SQLException&) {
+        // Only administrators may read the hashes; a user's own change cannot be put back.
+    }
+    if (!hash)
+        return {};
+    return [this, userName, hash] { executeAccountStatement(kQueryRestoreUserPasswordHash, userName, *hash); };
+}
+
+std::function<void()> OTVDataBase::restorerOfTableRights(const QString& userName)
+{
+    QSet<QString> held;
+    OTVStatement statement = prepare(kQueryMySQLTablesWithRights);
+    statement.setString(1, userName);
+    OTVResultSet rows = statement.executeQuery();
+    while (rows.next())
+        held.insert(rows.getString(1) + QLatin1Char('.') + rows.getString(2));
+    // The tables it held rights on get the standard ones back; the others lose them.
+    return [this, userName, held] {
+        for (const OTVTableGrant& grant : kTableGrants) {
+            if (held.contains(tablesPrivKey(grant.table)))
+                assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, userName);
+            else
+                revokeTablePrivileges(grant.table, grant.privileges, userName);
+        }
+    };
+}
+
+// ---------------------------------------------------------------------------------------------
+// Steps of other categories, wired here when they land
+
+int OTVDataBase::addPreferenceRowForNewUser(const QString& /*userID*/, const QString& /*userName*/)
+{
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::addPersonalGroupForUser(const OTVUserBase& /*user*/)
+{
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::renamePersonalGroupForUser(const OTVUserBase& /*user*/)
+{
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::deletePersonalGroupForUser(const OTVUserBase& /*user*/)
+{
+    return kOTVStatusOK;
+}
