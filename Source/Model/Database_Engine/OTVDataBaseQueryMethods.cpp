@@ -141,7 +141,9 @@ OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, c
 {
     // One time for every value 10 that holds none, so that such rows tie with each other.
     const QDateTime now = QDateTime::currentDateTime();
+    StoreLock lock(*this);
     std::vector<OTVRecordSortRow> rows;
+    rows.reserve(size_t(mRecords_.size()));
     selectRecords(group, type, searchString, nullptr, [&](const std::shared_ptr<OTVRecord>& record) {
         rows.push_back(OTVMakeRecordSortRow(record, withSortInColumnID, now));
     });

@@ -15,6 +15,9 @@ const QString kEventDeleteRecord = QStringLiteral("Delete Record");
 const QString kActionSuccess = QStringLiteral("Success");
 const QString kActionFailed = QStringLiteral("Failed");
 
+// RECORDID, GROUPUID and TYPEUID are VARCHAR(16).
+constexpr int kUIDCharacters = 16;
+
 // The insert and the update bind the same columns from GROUPUID on; only their first
 // position differs (the insert has RECORDID before it).
 constexpr unsigned kInsertGroupPosition = 2;
@@ -23,11 +26,19 @@ constexpr unsigned kUpdateGroupPosition = 1;
 // Binds GROUPUID, TYPEUID, FIELD1 to FIELD10, NOTE, HASATTACHMENT and HASCUSTOMFIELD from
 // `groupPosition` on. Every value is enciphered and checked against its column here, before
 // the statement runs.
+// A UID, checked against its column first: the insert would cut a longer one short and so
+// name another record.
+void bindUID(OTVStatement& statement, unsigned position, const QString& uid)
+{
+    OTVCheckVarcharFits(uid, kUIDCharacters);
+    statement.setString(position, uid);
+}
+
 template <class Encipher>
 void bindRecordColumns(OTVStatement& statement, unsigned groupPosition, const OTVRecord& record, Encipher encipher)
 {
-    statement.setString(groupPosition, record.mGroup()->mGroupUID());
-    statement.setString(groupPosition + 1, record.mType()->mTypeUID());
+    bindUID(statement, groupPosition, record.mGroup()->mGroupUID());
+    bindUID(statement, groupPosition + 1, record.mType()->mTypeUID());
     for (int field = 1; field <= kNoOfFields; ++field)
         statement.setBlob(groupPosition + 1 + unsigned(field), encipher(record.value(field), kTinyBlobBytes));
     statement.setBlob(groupPosition + 2 + kNoOfFields, encipher(record.mNotes(), kLongBlobBytes));
@@ -84,7 +95,7 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
     if (!record)
         return kOTVStatusNothingWritten;
     const auto bindOwn = [&](OTVStatement& statement) {
-        statement.setString(1, record->mRecordUID());
+        bindUID(statement, 1, record->mRecordUID());
         statement.setInt64(kInsertGroupPosition + 5 + kNoOfFields, record->mViewCounter());
     };
     const auto afterRow = [&](int inserted) {
@@ -125,7 +136,7 @@ int OTVDataBase::replaceRecord(const std::shared_ptr<OTVRecord>& record)
     if (!record)
         return kOTVStatusNothingWritten;
     const auto bindOwn = [&](OTVStatement& statement) {
-        statement.setString(kUpdateGroupPosition + 5 + kNoOfFields, record->mRecordUID());
+        bindUID(statement, kUpdateGroupPosition + 5 + kNoOfFields, record->mRecordUID());
     };
     const auto afterRow = [&](int changed) {
         if (changed == 0) {
@@ -179,8 +190,8 @@ int OTVDataBase::deleteRecord(const std::shared_ptr<OTVRecord>& record)
         // The row is not on the server now, whoever deleted it; neither is the record here.
         const QString uid = record->mRecordUID();
         changeMapsOnMainThread([this, uid] { mRecords_.remove(uid); });
-        logStoreEvent(kEventDeleteRecord, record->value(1), status == kOTVStatusOK ? kActionSuccess : kActionFailed,
-                       mCurrentUser()->mUsername());
+        const QString action = status == kOTVStatusOK ? kActionSuccess : kActionFailed;
+        logStoreEvent(kEventDeleteRecord, record->value(1), action, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
 }

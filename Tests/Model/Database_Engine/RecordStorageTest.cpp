@@ -132,13 +132,13 @@ protected:
     }
 
     // The attachment's name and pass key as the store deciphers them from the row.
-    QStringList storedAttachment(const QString& uid) const
+    QStringList storedAttachment(const QString& uid)
     {
         const QStringList row = rootRows("SELECT HEX(ATTACHMENTNAME),HEX(ENCRYPTIONKEY) FROM vivododadi.ATTACHMENTTABLE "
                                          "WHERE RECORDID='" + uid + "'");
         QStringList texts;
         for (const QString& hex : row.value(0).split('|', Qt::SkipEmptyParts))
-            texts << const_cast<RecordStoreProbe&>(store).getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
+            texts << store.getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
         return texts;
     }
 
@@ -372,8 +372,8 @@ TEST_F(RecordStorage, AddingAStoredUIDLeavesTheStoredRecordAlone)
 }
 
 // Other users' personal records have no group in this session; no record is written without
-// a group, a type and a UID. A group that another client deleted makes the insert count
-// nothing.
+// a group, a type and a UID that fit. A group that another client deleted makes the insert
+// count nothing.
 TEST_F(RecordStorage, RecordsWithoutGroupTypeOrUIDAreNotWritten)
 {
     const std::pair<const char*, std::function<void(OTVRecord&)>> cases[] = {
@@ -396,6 +396,15 @@ TEST_F(RecordStorage, RecordsWithoutGroupTypeOrUIDAreNotWritten)
         EXPECT_EQ(store.replaceRecord(edited), kOTVStatusNothingWritten);
         EXPECT_EQ(recordRows(), rows);
     }
+    // A UID longer than its column would be cut short by the insert, naming another record.
+    auto longUID = newRecord("00000000000000E1X");
+    EXPECT_EQ(store.addRecord(longUID), kOTVStatusValueTooLong);
+    EXPECT_EQ(store.replaceRecord(longUID), kOTVStatusValueTooLong);
+    longUID->setMRecordUID("00000000000000E3");
+    longUID->setMType(type("00000000000000B1X"));
+    EXPECT_EQ(store.addRecord(longUID), kOTVStatusValueTooLong);
+    EXPECT_EQ(recordRows(), rows);
+
     EXPECT_EQ(store.addRecord(nullptr), kOTVStatusNothingWritten);
     EXPECT_EQ(store.replaceRecord(nullptr), kOTVStatusNothingWritten);
     EXPECT_EQ(store.deleteRecord(nullptr), kOTVStatusNothingWritten);
