@@ -68,6 +68,25 @@ bool IsUID(const QString& text)
     return uid.match(text).hasMatch();
 }
 
+// Removes the file, if any, when it goes out of scope.
+class RemovedAtEnd {
+public:
+    explicit RemovedAtEnd(QString path)
+        : path_(std::move(path))
+    {
+    }
+    ~RemovedAtEnd()
+    {
+        if (!path_.isEmpty())
+            QFile::remove(path_);
+    }
+    RemovedAtEnd(const RemovedAtEnd&) = delete;
+    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
+
+private:
+    QString path_;
+};
+
 } // namespace
 
 OTVvRXImportDelegate::OTVvRXImportDelegate(const std::string& path, std::shared_ptr<BKGroup> targetGroup,
@@ -177,10 +196,9 @@ void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields,
         record->setMType(type);
         BuildRecord(*record, kind, fields, customNames, icon, mask, count);
         AttachFromPackage(*record, attachment);
-        const QString deciphered = record->mAttachmentPath();
+        // The deciphered attachment is needed only while the record is stored.
+        const RemovedAtEnd deciphered(record->mAttachmentPath());
         const int status = store_.addRecord(record);
-        if (!deciphered.isEmpty())
-            QFile::remove(deciphered);
         if (status == kOTVStatusOK)
             ++imported_;
         else
@@ -252,8 +270,10 @@ QString OTVvRXImportDelegate::ExtractSideFile(const QString& fileUID, const QStr
     const QString sideFile = QFileInfo(QString::fromStdString(path_)).absolutePath() + QLatin1Char('/')
                              + QLatin1String(kAttachmentFolderName) + QLatin1Char('/') + fileUID
                              + QLatin1String(kSideFileExtension);
+    // Only a file of the package itself: a link could bring any file of the user's into the vault.
+    const QFileInfo info(sideFile);
     QFile in(sideFile);
-    if (!QFileInfo(sideFile).isFile() || !in.open(QIODevice::ReadOnly))
+    if (info.isSymLink() || !info.isFile() || !in.open(QIODevice::ReadOnly))
         return QString();
     QByteArray data = in.readAll();
     if (in.error() != QFileDevice::NoError)

@@ -5,6 +5,8 @@
 
 #include "Model/vRX/ExchangeFormats.h"
 
+#include <QDir>
+
 namespace {
 
 const QDateTime kNow(QDate(2024, 5, 6), QTime(7, 8, 9));
@@ -310,23 +312,26 @@ TEST_F(VaultImport, BadLinesAreCountedAndTheGoodOnesImported)
     EXPECT_EQ(store->logged(QStringLiteral("Add Type"), QStringLiteral("Failed")), 1);   // tried once
 }
 
-// Attachments of a version 4.0 package: a missing side file, or one named by something other
-// than a UID, leaves the record without its attachment, counted; it never reads outside the
-// package.
+// Attachments of a version 4.0 package: a missing side file, one named by something other than
+// a UID, or a link leaves the record without its attachment, counted; nothing outside the
+// package is read.
 TEST_F(VaultImport, PackageAttachmentsThatCannotBeHad)
 {
     QDir(files.path()).mkpath(QStringLiteral("P.vrx/Files"));
     writeFile(files, QStringLiteral("secret.ofa"), "outside the package");
+    ASSERT_TRUE(QFile::link(files.filePath(QStringLiteral("secret.ofa")),
+                            files.filePath(QStringLiteral("P.vrx/Files/00000000000000C2.ofa"))));
     const QByteArray text = FileBuilder(kVRX4File)
                                 .type("Login", 12, 0)
                                 .record({"missing"}, "", "", 12, 0, {}, {"a.txt", "key", "00000000000000C1"})
                                 .record({"escape"}, "", "", 12, 0, {}, {"b.txt", "key", "../../secret"})
+                                .record({"link"}, "", "", 12, 0, {}, {"c.txt", "key", "00000000000000C2"})
                                 .record({"plain"}, "", "", 12, 0)
                                 .text();
     const ImportResult result = importText(text, {}, QStringLiteral("P.vrx/P.vrx"));
-    EXPECT_EQ(result.imported, 3);
-    EXPECT_EQ(result.missingAttachments, 2);
-    for (const char* name : {"missing", "escape", "plain"}) {
+    EXPECT_EQ(result.imported, 4);
+    EXPECT_EQ(result.missingAttachments, 3);
+    for (const char* name : {"missing", "escape", "link", "plain"}) {
         const auto record = recordWithValue1(QString::fromUtf8(name));
         ASSERT_TRUE(record) << name;
         EXPECT_FALSE(record->mHasAttachment()) << name;

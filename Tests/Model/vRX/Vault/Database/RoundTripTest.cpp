@@ -5,6 +5,8 @@
 
 #include "Model/vRX/ExchangeDates.h"
 
+#include <QDir>
+
 namespace {
 
 // A record as the exchange must keep it, independent of the vault that holds it.
@@ -139,6 +141,7 @@ TEST_P(VaultRoundTrip, ImportedVaultEqualsTheExportedOne)
     EXPECT_EQ(result.imported, 5);
     EXPECT_EQ(result.failed, 0) << result.reasons.firstKey().toStdString();
     EXPECT_EQ(result.missingAttachments, 0);
+    EXPECT_TRUE(QDir(attachments.path()).isEmpty());   // deciphered files live only while stored
 
     const QMap<QString, RecordContent> imported = contents(c.kind);
     ASSERT_EQ(imported.keys(), exported.keys());
