@@ -4,6 +4,7 @@
 #include "StoreTestSupport.h"
 
 #include "Model/BKEventLogTableModel.h"
+#include "Model/BKGroup.h"
 #include "Model/OTVUser.h"
 #include "Model/vRX/IndependentCSVReader.h"
 #include "Platform/BKUserDefaults.h"
@@ -355,4 +356,32 @@ TEST_F(EventLog, NothingRotatesWithoutALoadedLogOrWithoutStoredRows)
     root(QStringLiteral("DELETE FROM vivododadi.EVENTLOGGERTABLE"));
     EXPECT_EQ(store.checkForMonthChangeInEventLoggerTable(), kOTVStatusOK);
     EXPECT_TRUE(backupFiles().isEmpty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The store's own writes reach the log
+
+TEST_F(EventLog, AGroupWriteIsStoredInTheLogWithItsOutcome)
+{
+    clearLog();
+    store.createEncrypter(QStringLiteral("s3cret"));
+    auto group = std::make_shared<BKGroup>();
+    group->setMGroupUID(QStringLiteral("00000000AB000001"));
+    group->setMGroupName(QStringLiteral("Finance"));
+    ASSERT_EQ(store.addGroup(group), kOTVStatusOK);
+
+    auto tooLong = std::make_shared<BKGroup>();
+    tooLong->setMGroupUID(QStringLiteral("00000000AB000002"));
+    tooLong->setMGroupName(QString(300, QLatin1Char('x')));
+    EXPECT_EQ(store.addGroup(tooLong), kOTVStatusValueTooLong);
+
+    // The table keeps event, object and user; the outcome lives in the window's list.
+    const QStringList rows = rootRows(QStringLiteral(
+        "SELECT DESCRIPTION, USERNAME FROM vivododadi.EVENTLOGGERTABLE ORDER BY DESCRIPTION"));
+    ASSERT_EQ(rows.size(), 2) << rows.join(QLatin1Char(10)).toStdString();
+    EXPECT_EQ(rows[0], QStringLiteral("Finance|alice"));
+    const QList<EventLogEntry> listed = store.eventLogWindowList().entries();
+    ASSERT_GE(listed.size(), 2);
+    EXPECT_EQ(listed[listed.size() - 2].value(kAction), QStringLiteral("Success"));
+    EXPECT_EQ(listed.last().value(kAction), QStringLiteral("Failed"));
 }
