@@ -436,8 +436,8 @@ public:
 
 protected:
     // The event-log entry of a group, type or record write (event, the plain name or value 1,
-    // action, the session's user name), written by addLogEvent; tests override it to observe
-    // the entries. Called after the write has ended, never inside its transaction.
+    // action, the session's user name), written by addLogEvent. Called after the write has
+    // ended, never inside its transaction. Virtual so that tests can watch the entries.
     virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
                                const QString& userName);
     // removeAttachment saves the record through record storage: replaceRecord.
