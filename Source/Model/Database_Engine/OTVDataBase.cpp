@@ -7,11 +7,11 @@
 #include "Model/Ciphers/CDBEncrypter.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKApplicationServices.h"
-#include "Platform/BKMacRoman.h"
 #include "Platform/BKMainThread.h"
 #include "Platform/BKNotificationCenter.h"
 
 #include <QDebug>
+#include <QStringDecoder>
 #include <QVariant>
 
 #include <cppconn/connection.h>
@@ -451,16 +451,20 @@ QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const QByteArray& stored)
 {
     if (stored.isEmpty())
         return QStringLiteral("");
-    QByteArray plain;
+    CipherResult result;
+    QByteArrayView plain;
     if (cipher) {
-        CipherResult result(cipher->Decrypt(stored.constData(), int(stored.size())));
-        plain = QByteArray(result.get());   // the text ends at the zero padding
+        result.reset(cipher->Decrypt(stored.constData(), int(stored.size())));
+        plain = QByteArrayView(result.get(), qsizetype(qstrlen(result.get())));   // the text ends at the zero padding
     } else {
-        plain = QByteArray(stored.constData(), qsizetype(qstrnlen(stored.constData(), uint(stored.size()))));
+        plain = QByteArrayView(stored.constData(), qsizetype(qstrnlen(stored.constData(), uint(stored.size()))));
     }
-    if (!BKIsValidUTF8(plain))
-        return QString();
-    return QString::fromUtf8(plain);
+    if (plain.isEmpty())
+        return QStringLiteral("");
+    // One decoding checks and converts (a load deciphers every value of the vault).
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(plain);
+    return decoder.hasError() ? QString() : text;
 }
 
 // ---------------------------------------------------------------------------------------------

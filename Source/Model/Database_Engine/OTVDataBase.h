@@ -200,7 +200,105 @@ public:
     bool checkIfDBExixists(const QString& name);
 
     // =========================================================================================
-    // Loading the vault (OTVDataBaseLoading.cpp)
+    // Loading the vault (OTVDataBaseLoading.cpp, OTVDataBaseRowReading.cpp)
+public:
+    //
+    // The load (once per process, after a login step that returned 0) and the reload (the
+    // user's command) read the vault into new maps on a worker thread; the main thread then
+    // swaps the new contents into the store's maps, which stay the same container objects.
+    // A failure leaves the maps as they were and is reported to the desktop's reloadFailed
+    // (9, 10 and 11 lead back to the connection dialog, anything else to an alert); after a
+    // failed first load the vault counts as not loaded, so the next load reads it again.
+
+    // The load thread: reads the vault for the logged-in user. On a new vault (`firstLaunch`)
+    // it stores the record types of the type templates and the default password policy first.
+    // Returns the status (also kept in connectionErrorCode()): 0, or the mapped status of a
+    // database error (3 for any other failure). isLoadingComplete() is true when it returns.
+    int loadDataBase(bool firstLaunch);
+    // Starts loadDataBase on a worker and returns at once; isLoadingComplete() is false from
+    // this call until the worker has ended, so a waiter never sees the previous load's flag.
+    void startLoadingDataBase(bool firstLaunch);
+    // Whether a load has read the vault in this process.
+    bool isVaultLoaded() const;
+
+    // The reload thread: reads the user's own row first. A deleted (7) or disabled (6) account
+    // gets its alert ("Quit"), the preferences are not saved and the application quits; nothing
+    // more is read. Otherwise the record cipher is made again from the stored master password,
+    // the vault is read (not the preferences) and the desktop is told: finishReloadingData and
+    // updateApplicationUIForCurrectPermissions, or reloadFailed(status). Returns the status,
+    // also kept in connectionErrorCode().
+    int reloadDatabase();
+    // Starts reloadDatabase on a worker and returns at once; isDataReloading() is true from
+    // this call until the worker has ended.
+    void startReloadingDatabase();
+    bool isDataReloading() const { return mIsDataReloaded.load(); }
+
+    // What one load reads: the maps of the vault, filled on the load worker and swapped into
+    // the store's own maps on the main thread.
+    struct VaultMaps {
+        OTVGroupMap groups;
+        OTVTypeMap types;
+        OTVRecordMap records;
+        OTVUserMap users;
+        QMap<QString, QImage> customIcons;
+    };
+
+    // --- Rows into objects; shared by the load and the personal records.
+
+    // The record of a RECORDTABLE row (the columns of "SELECT * FROM RECORDTABLE ..."): UID,
+    // the ten values and the notes deciphered, the flags, the view counter, attachment state 0.
+    // Its type and group are the objects of `types` and `groups` (none when a map is not given
+    // or does not hold the UID: another user's personal group). Its custom type and attachment
+    // are read separately. No UID is drawn and value 10 is kept as stored, empty included.
+    std::shared_ptr<OTVRecord> recordFromRow(const OTVResultSet& row, const OTVTypeMap* types,
+                                             const OTVGroupMap* groups);
+    // The record's custom type from its CUSTOMTYPETABLE row (none without a row); an icon
+    // number without an image becomes 31. *returnCode: 0, or 3 after a failure (a database
+    // error is reported); the record is then kept without it.
+    void readCustomTypeForRecord(OTVRecord& record, int* returnCode);
+    // The record's attachment name and pass key from its ATTACHMENTTABLE row (the data stays
+    // on the server). *returnCode as above.
+    void readAttachmentForRecord(OTVRecord& record, int* returnCode);
+    // The personal group of the user (UID = user ID), without member or sub-group lists;
+    // nullptr when it has none. Throws on a database error.
+    std::shared_ptr<BKGroup> readPersonalGroup(const QString& userID);
+
+protected:
+    // A GROUPTABLE row (UID, NAME, RECORDPERMISSION, GROUPPERMISSIONPREVAILS), without lists.
+    std::shared_ptr<BKGroup> groupFromRow(const OTVResultSet& row);
+    // A TYPETABLE row.
+    std::shared_ptr<OTVType> typeFromRow(const OTVResultSet& row);
+    // A CUSTOMTYPETABLE row (RECORDID, ICONID, MASKS, FIELD1 .. FIELD10); the icon number
+    // is checked against the application's icons and `customIcons`.
+    OTVType customTypeFromRow(const OTVResultSet& row, const QMap<QString, QImage>& customIcons);
+    // Columns 2 and 3 of an ATTACHMENTTABLE row: the attachment name and pass key.
+    void setAttachmentFromRow(OTVRecord& record, const OTVResultSet& row);
+
+private:
+    // The readers of the load. Each fills its part of `maps` and throws on a failure.
+    void getExternalIcons(VaultMaps& maps);
+    void readCatagoryTable(VaultMaps& maps);
+    void readTypesTable(VaultMaps& maps);
+    // Every record, linked to the groups and types of `maps`, with the custom types and
+    // attachment names of all records read in one statement per table.
+    void readRecordTable(VaultMaps& maps);
+    // Every account but the logged-in one (by name) and the well-known administrators.
+    void readUserTableIfErrorReturnCode(VaultMaps& maps, const QString& loggedInName);
+    // The vault as the logged-in user sees it, in the order both threads read it.
+    void readVault(VaultMaps& maps, const OTVUser& user);
+    // A new vault's record types and password policy: 0, or the status of the failed step.
+    int initDefaults();
+    // The logged-in user's preferences, list layout and recent lists (first load only): 0, or
+    // the status of the failed read.
+    int readUserPreferencesForLoad(OTVUser& user);
+    // Runs one step of a load under the store lock: its status, or the status of what it
+    // threw (mapped for a database error, 3 otherwise). Nothing is reported here: the load
+    // reports its end to the desktop.
+    int runLoadStep(const std::function<int()>& step);
+    // On the main thread: the new maps become the store's; the containers stay the same.
+    void installVaultMaps(VaultMaps& maps);
+    // The alert of a deleted or disabled account at reload, then the application quits.
+    void quitForAccountStatus(int status);
 public:
 
     // =========================================================================================
@@ -817,6 +915,98 @@ private:
 
     // =========================================================================================
     // Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+public:
+
+    // --- Personal groups. Every user owns one group that only he sees: its UID is his user ID
+    // (tell it by that, never by its name: the word "Personal" is localised), its name the
+    // localised word, a hyphen and his user name, its record word 7, prevailing. Its records
+    // are ordinary records filed in it; the server deletes them with it.
+
+    // The plain name of the personal group of `userName` ("Personal-ann").
+    static QString personalGroupName(const QString& userName);
+    // The name of the logged-in user's personal group.
+    QString currentUserPersnaolGroupName() const;
+    // 0 inserted; 8 nothing written (the account has its group already, or a failure); 12 the
+    // name does not fit its column.
+    int addUserPersonalGroup(const OTVUserBase& account);
+    // Names the account's group after its current user name: 0 (also when it has no group),
+    // 12, 3 (a database error, reported) or 1.
+    int renameUserPersonalGroup(const OTVUserBase& account);
+    // The same with the user name that USERTABLE holds for `userID`; 0 when it holds none.
+    int renamePersonalGroupForUser(const QString& userID);
+    // 0 deleted; 8 nothing deleted (no such group, or a failure).
+    int deleteUserPersonalGroup(const OTVUserBase& account);
+    // Every user ID of USERTABLE; after a failure (reported) what was read before it.
+    QStringList allUsersUIDS();
+    // The records of personal group `groupUID` (its owner's user ID), with their custom types
+    // and attachment names. Read completely (the logged-in user's own records, for a load):
+    // with their group and type from `into`'s maps, put into its record map, and none returned;
+    // without `into` the store's own maps are used (the records enter mRecords on the main
+    // thread). Otherwise: without group or type, attachment state 4 (re-encipher), returned.
+    // After a database error (reported; code 3) what was read before it.
+    OTVRecordList readUserPersonalRecords(const QString& groupUID, bool readCompletely, VaultMaps* into = nullptr,
+                                          int* returnCode = nullptr);
+
+    // --- The master password, kept in DATABASEINFOTABLE ('DBPASSWORD', under the user-data
+    // cipher; empty for none) and, for the session, in the connection details (masterPassword()).
+    // It is never written to the settings file. The record cipher is keyed by it: changing it
+    // re-enciphers every group name, type, record value and note, custom type, and attachment
+    // name and pass key that the server holds (also those of other users' personal groups and
+    // those that other clients added after this session loaded), and stores the new password,
+    // all in one transaction. After any failure the vault, the session's cipher and its master
+    // password are exactly as before. Other clients must connect again after a change: what
+    // they write under the old key cannot be read under the new one.
+    //
+    // Statuses: 0 done; 8 nothing changed: the vault's master password is not the one this
+    // session's cipher is keyed by (another client changed it: reload first), or, for
+    // setMasterPassword, the vault has one already; 12 the new password (at most 240 UTF-8
+    // bytes) or a re-enciphered value does not fit its column; 3 a database error (reported),
+    // also a stored master password that does not decipher; 1 another failure, such as a
+    // stored value that does not decipher under the old key (a rewrite would lose it).
+
+    // The first master password of a vault, on the calling thread: stores it and keys the
+    // session's cipher with it. A vault that has a master password keeps it (8); values that a
+    // vault without one holds plain are enciphered.
+    int setMasterPassword(const QString& password);
+    void setChangeMasterPassword(bool changed);
+    // The change on the calling thread (the worker's body); isLoadingComplete() reads false
+    // until it has ended. An empty new password removes the master password: values are then
+    // stored plain.
+    int reEncyptAllDatabaseInformation(const QString& newPassword);
+    // Clears isLoadingComplete() at once, then runs the change on a worker. Its status is
+    // reEncryptionStatus() once isLoadingComplete() reads true.
+    void startReEncryption(const QString& newPassword);
+    int reEncryptionStatus() const { return mReEncryptionStatus.load(); }
+    // On the main thread (never while holding the store lock): the change on a worker while
+    // this thread waits in an event loop; returns its status. The change-master-password sheet
+    // calls this (or startReEncryption with its own wait) and nothing else: the new password is
+    // stored as part of the change.
+    int changeMasterPassword(const QString& newPassword);
+
+protected:
+    // Names each user's personal group anew from USERTABLE under the current record cipher:
+    // 0, or the first failure's status.
+    int reEncryptPersonalGroups(const QStringList& userIDs);
+    // Writes the DATABASEINFOTABLE row of the master password (throws); stored alone, without
+    // re-enciphering the vault, it would make the vault unreadable.
+    void saveMasterPasswordForAdmin(const QString& password);
+
+private:
+    struct PlainRow;
+    struct EncipheredTable;
+    // Every table with values under the record cipher but GROUPTABLE's personal groups.
+    static const std::vector<EncipheredTable>& encipheredTables();
+    int rekeyVault(const QString& newPassword, bool onlyFirstPassword);
+    // The rows of `table` deciphered under the current record cipher: 0, or 1 for a value
+    // that does not decipher.
+    int readPlainRows(const EncipheredTable& table, QList<PlainRow>& rows);
+    void writePlainRows(const EncipheredTable& table, const QList<PlainRow>& rows);
+    void writePersonalGroupName(const QString& userID, const QString& userName);
+    QStringList readUserIDs();
+    bool recordCipherIsKeyedBy(const QString& password) const;
+
+    std::atomic<int> mReEncryptionStatus{kOTVStatusOK};
+
 public:
 
 protected:

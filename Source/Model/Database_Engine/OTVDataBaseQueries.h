@@ -166,7 +166,28 @@ inline constexpr char kQuerySelectDatabaseInfoTable[] =
     "SELECT * FROM DATABASEINFOTABLE WHERE NAME='DBPASSWORD'";
 
 // =============================================================================================
-// Loading the vault
+// Loading the vault (OTVDataBaseLoading.cpp, OTVDataBaseRowReading.cpp)
+
+inline constexpr char kQueryIcons[] = "SELECT * from CUSTOMICONTABLE ";
+// Personal groups (UID = a user ID) are left out: each user reads only his own.
+inline constexpr char kQueryGroupNotPersonal[] =
+    "SELECT * FROM GROUPTABLE WHERE UID NOT IN (SELECT USERID FROM USERTABLE)";
+inline constexpr char kQueryPersonalGroup[] = "SELECT * FROM GROUPTABLE WHERE UID=?";
+inline constexpr char kQueryTypes[] = "select * from TYPETABLE";
+inline constexpr char kQueryRecords[] = "select * from RECORDTABLE";
+inline constexpr char kQueryCustomType[] = "select * from CUSTOMTYPETABLE where RECORDID = ?";
+// The load reads the custom types and attachment names of all records at once, one statement
+// per table instead of one per record. The attachments' data stays on the server.
+inline constexpr char kQueryAllCustomTypes[] = "select * from CUSTOMTYPETABLE";
+inline constexpr char kQueryAllAttachmentNames[] = "select RECORDID,ATTACHMENTNAME,ENCRYPTIONKEY from ATTACHMENTTABLE";
+// The other accounts with their details. Names are compared byte for byte: LIKE would take
+// "%" and "_" in a name as wildcards, and the default collation ignores letter case, so one
+// account could show another's details.
+inline constexpr char kQueryUserDetails[] =
+    "SELECT UT.USERID,UT.USERNAME,UT.PASSWORD,UT.PLATFORMNAME,UT.GROUPPERMISSION,UT.TYPEPERMISSION,"
+    "UT.RECORDPERMISSION,UT.DATAPERMISSION,UT.CANCHANGEPASSWORD,UT.ISACCOUNTDISABLED,UIT.FULL_NAME,"
+    "UIT.DESCRIPTION,UIT.EMAIL,UIT.CONTACT_INFORMATION FROM USERTABLE UT LEFT OUTER JOIN mysql.user_info UIT "
+    "ON (BINARY UT.USERNAME = BINARY UIT.User)";
 
 // =============================================================================================
 // Records and queries over the maps (OTVDataBaseRecords.cpp)
@@ -436,4 +457,21 @@ inline constexpr char kQueryReplaceColumnInfo[] =
     "REPLACE  INTO COLUMNINFOTABLE VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
 // =============================================================================================
-// Personal groups and the master-password change
+// Personal groups and the master-password change (OTVDataBasePersonal.cpp)
+
+// A personal group is a GROUPTABLE row whose UID is its owner's user ID (the group statements
+// kQueryGroupInsert and kQueryGroupDelete serve it too).
+inline constexpr char kQueryGroupUpdateName[] = "Update GROUPTABLE SET Name=? where UID=?";
+inline constexpr char kQueryGetUserName[] = "SELECT USERNAME FROM USERTABLE WHERE USERID=?";
+inline constexpr char kQueryAllUserUIDS[] = "SELECT USERID FROM USERTABLE";
+// Columns in table order: 1 RECORDID, 2 TYPEUID, 3 GROUPUID, 4-13 FIELD1-FIELD10, 14 NOTE,
+// 15 HASATTACHMENT, 16 HASCUSTOMFIELD, 17 VIEWCOUNT.
+inline constexpr char kQueryUserPersonalRecords[] = "SELECT * FROM RECORDTABLE WHERE GROUPUID = ?";
+inline constexpr char kQueryUpdatePersonalRecord[] =
+    "Update RECORDTABLE Set  FIELD1=?, FIELD2=?, FIELD3=?, FIELD4=?, FIELD5=?, FIELD6=?, FIELD7=?, FIELD8=?, "
+    "FIELD9=?,FIELD10 = ?,NOTE = ?, HASATTACHMENT = ?,HASCUSTOMFIELD = ? where RECORDID=?";
+inline constexpr char kQueryReplaceDatabaseInfoTable[] = "REPLACE INTO DATABASEINFOTABLE VALUES(?,?)";
+
+// Locks the master password's row (or its place) until the change that reads it has ended.
+inline constexpr char kQueryLockDatabaseInfoMasterPassword[] =
+    "SELECT NAME FROM DATABASEINFOTABLE WHERE NAME='DBPASSWORD' FOR UPDATE";

@@ -1,0 +1,386 @@
+// Personal groups (one per user, seen by its owner only) and the vault's master password:
+// setting the first one, and changing it, which re-enciphers every value under the record
+// cipher and stores the new password in one transaction.
+#include "OTVDataBase.h"
+
+#include "OTVDataBaseQueries.h"
+
+#include "Model/Ciphers/CDBEncrypter.h"
+#include "Model/OTVRecord.h"
+#include "Model/OTVType.h"
+#include "Model/OTVUser.h"
+#include "Platform/BKLocalization.h"
+#include "Platform/BKWorker.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr quint16 kPersonalGroupRecordPermission = 7;   // add, edit and delete records
+
+// Column `column` of a row goes to parameter `parameter` of the statement that writes it back.
+struct ColumnToParameter {
+    unsigned column;
+    unsigned parameter;
+    qint64 columnBytes = kTinyBlobBytes;   // for enciphered columns
+};
+
+// `count` consecutive columns to consecutive parameters.
+std::vector<ColumnToParameter> consecutive(unsigned firstColumn, unsigned firstParameter, int count)
+{
+    std::vector<ColumnToParameter> pairs;
+    for (int i = 0; i < count; ++i)
+        pairs.push_back({firstColumn + unsigned(i), firstParameter + unsigned(i)});
+    return pairs;
+}
+
+template <class T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct FreeDeleter {
+    void operator()(char* p) const { std::free(p); }
+};
+
+} // namespace
+
+// One row as the change carries it from the old cipher to the new one.
+struct OTVDataBase::PlainRow {
+    QString key;
+    QStringList texts;     // the enciphered columns, deciphered
+    QList<int> integers;   // plain columns that the statement writes back unchanged
+    QList<bool> booleans;
+};
+
+// A table whose columns the record cipher protects: how its rows are read, and how the
+// statement that writes them back takes their columns.
+struct OTVDataBase::EncipheredTable {
+    const char* select;
+    const char* update;
+    ColumnToParameter key;
+    std::vector<ColumnToParameter> texts;
+    std::vector<ColumnToParameter> integers = {};
+    std::vector<ColumnToParameter> booleans = {};
+};
+
+// By the columns of each table's reader. The personal groups are named anew from their owners'
+// user names instead.
+const std::vector<OTVDataBase::EncipheredTable>& OTVDataBase::encipheredTables()
+{
+    using Table = EncipheredTable;
+    static const std::vector<Table> tables = {
+        // GROUPTABLE: 1 UID, 2 NAME.
+        Table{kQueryGroupNotPersonal, kQueryGroupUpdateName, {1, 2}, {{2, 1}}},
+        // TYPETABLE: 1 UID, 2 NAME, 3 ICONID, 4 MASKS, 5-14 FIELD1-10.
+        Table{kQueryTypes, kQueryUpdateType, {1, kNoOfFields + 4},
+              std::vector<ColumnToParameter>{{2, 1}} + consecutive(5, 4, kNoOfFields), {{3, 2}, {4, 3}}},
+        // RECORDTABLE: 1 RECORDID, 4-13 FIELD1-10, 14 NOTE, 15 HASATTACHMENT, 16 HASCUSTOMFIELD.
+        Table{kQueryRecords, kQueryUpdatePersonalRecord, {1, kNoOfFields + 4},
+              consecutive(4, 1, kNoOfFields) + std::vector<ColumnToParameter>{{14, kNoOfFields + 1, kLongBlobBytes}},
+              {}, {{15, kNoOfFields + 2}, {16, kNoOfFields + 3}}},
+        // CUSTOMTYPETABLE: 1 RECORDID, 2 ICONID, 3 MASKS, 4-13 FIELD1-10 (also the rows of
+        // records that are no longer customised: they may be again).
+        Table{kQueryAllCustomTypes, kQueryReplaceCustomType, {1, 1}, consecutive(4, 4, kNoOfFields),
+              {{2, 2}, {3, 3}}},
+        // ATTACHMENTTABLE: 1 RECORDID, 2 ATTACHMENTNAME, 3 ENCRYPTIONKEY. The data keeps its
+        // pass key and cipher.
+        Table{kQueryAllAttachmentNames, kQueryUpdateAttachmentTable, {1, 3}, {{2, 1}, {3, 2}}},
+    };
+    return tables;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Personal groups
+
+QString OTVDataBase::personalGroupName(const QString& userName)
+{
+    return QStringLiteral("%1-%2").arg(BKLocalizedString("Personal"), userName);
+}
+
+QString OTVDataBase::currentUserPersnaolGroupName() const
+{
+    return personalGroupName(mCurrentUser()->mUsername());
+}
+
+int OTVDataBase::addUserPersonalGroup(const OTVUserBase& account)
+{
+    const int status = runGuarded([&] {
+        OTVStatement statement = prepare(kQueryGroupInsert);
+        statement.setBlob(1, encryptedValue(personalGroupName(account.mUsername()), kTinyBlobBytes));
+        statement.setString(2, account.mUserID());
+        statement.setUInt(3, kPersonalGroupRecordPermission);
+        statement.setBoolean(4, true);
+        // An account that has its group already keeps it as it is.
+        return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+    });
+    // Nothing was written unless the row was; only a name that does not fit says more.
+    return status == kOTVStatusOK || status == kOTVStatusValueTooLong ? status : int(kOTVStatusNothingWritten);
+}
+
+void OTVDataBase::writePersonalGroupName(const QString& userID, const QString& userName)
+{
+    OTVStatement statement = prepare(kQueryGroupUpdateName);
+    statement.setBlob(1, encryptedValue(personalGroupName(userName), kTinyBlobBytes));
+    statement.setString(2, userID);
+    statement.executeUpdate();   // no group, or the same name: nothing changes
+}
+
+int OTVDataBase::renameUserPersonalGroup(const OTVUserBase& account)
+{
+    return runGuarded([&] {
+        writePersonalGroupName(account.mUserID(), account.mUsername());
+        return kOTVStatusOK;
+    });
+}
+
+int OTVDataBase::renamePersonalGroupForUser(const QString& userID)
+{
+    return runGuarded([&] {
+        OTVStatement lookup = prepare(kQueryGetUserName);
+        lookup.setString(1, userID);
+        OTVResultSet rows = lookup.executeQuery();
+        if (rows.next())
+            writePersonalGroupName(userID, rows.getString(1u));
+        return kOTVStatusOK;
+    });
+}
+
+int OTVDataBase::reEncryptPersonalGroups(const QStringList& userIDs)
+{
+    for (const QString& userID : userIDs) {
+        if (const int status = renamePersonalGroupForUser(userID))
+            return status;
+    }
+    return kOTVStatusOK;
+}
+
+int OTVDataBase::deleteUserPersonalGroup(const OTVUserBase& account)
+{
+    const int status = runGuarded([&] {
+        OTVStatement statement = prepare(kQueryGroupDelete);
+        statement.setString(1, account.mUserID());
+        return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+    });
+    return status == kOTVStatusOK ? status : int(kOTVStatusNothingWritten);
+}
+
+QStringList OTVDataBase::readUserIDs()
+{
+    OTVStatement statement = prepare(kQueryAllUserUIDS);
+    OTVResultSet rows = statement.executeQuery();
+    QStringList userIDs;
+    while (rows.next()) {
+        if (!rows.isNull(1u))
+            userIDs.append(rows.getString(1u));
+    }
+    return userIDs;
+}
+
+QStringList OTVDataBase::allUsersUIDS()
+{
+    QStringList userIDs;
+    runGuarded([&] {
+        userIDs = readUserIDs();
+        return kOTVStatusOK;
+    });
+    return userIDs;
+}
+
+OTVRecordList OTVDataBase::readUserPersonalRecords(const QString& groupUID, bool readCompletely, VaultMaps* into,
+                                                   int* returnCode)
+{
+    OTVRecordList records;
+    const int status = runGuarded(
+        [&] {
+            const OTVTypeMap* types = nullptr;
+            const OTVGroupMap* groups = nullptr;
+            if (readCompletely) {
+                types = into ? &into->types : &mTypes_;
+                groups = into ? &into->groups : &mGroups_;
+            }
+            OTVStatement statement = prepare(kQueryUserPersonalRecords);
+            statement.setString(1, groupUID);
+            OTVResultSet rows = statement.executeQuery();
+            while (rows.next()) {
+                std::shared_ptr<OTVRecord> record = recordFromRow(rows, types, groups);
+                // A custom type or attachment that cannot be read is reported; the record
+                // stays, without it.
+                int ignored = kOTVStatusOK;
+                if (record->mIsCustomized())
+                    readCustomTypeForRecord(*record, &ignored);
+                if (record->mHasAttachment())
+                    readAttachmentForRecord(*record, &ignored);
+                record->setMAttachmentState(readCompletely ? kAttachmentUnchanged : kAttachmentReencipher);
+                records.append(record);
+            }
+            return kOTVStatusOK;
+        },
+        kOTVStatusDatabaseError, kOTVStatusDatabaseError);
+    if (returnCode)
+        *returnCode = status;
+    if (!readCompletely)
+        return records;
+    if (into) {
+        for (const std::shared_ptr<OTVRecord>& record : std::as_const(records))
+            into->records.insert(record->mRecordUID(), record);
+    } else {
+        changeMapsOnMainThread([this, records] {
+            for (const std::shared_ptr<OTVRecord>& record : records)
+                mRecords_.insert(record->mRecordUID(), record);
+        });
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Master password
+
+void OTVDataBase::saveMasterPasswordForAdmin(const QString& password)
+{
+    OTVStatement statement = prepare(kQueryReplaceDatabaseInfoTable);
+    statement.setString(1, QString::fromLatin1(kDatabaseInfoMasterPassword));
+    if (password.isEmpty())
+        statement.setString(2, QStringLiteral(""));
+    else
+        statement.setBlob(2, encryptedDataValue(password, kTinyBlobBytes));   // every ciphertext byte, zeros too
+    statement.executeUpdate();
+}
+
+void OTVDataBase::setChangeMasterPassword(bool changed)
+{
+    StoreLock lock(*this);
+    mIsMasterPasswordChanged = changed;
+}
+
+int OTVDataBase::setMasterPassword(const QString& password)
+{
+    return rekeyVault(password, true);
+}
+
+int OTVDataBase::reEncyptAllDatabaseInformation(const QString& newPassword)
+{
+    mIsLoadingComplete = false;
+    const int status = rekeyVault(newPassword, false);
+    mReEncryptionStatus = status;
+    mIsLoadingComplete = true;
+    return status;
+}
+
+void OTVDataBase::startReEncryption(const QString& newPassword)
+{
+    // Cleared here, not by the worker: a waiter that looks before the worker has started must
+    // not take the flag that the last load left set for the end of the change.
+    mIsLoadingComplete = false;
+    BKDetachNewThread([this, newPassword] { reEncyptAllDatabaseInformation(newPassword); },
+                      [] { endDatabaseThread(); });
+}
+
+int OTVDataBase::changeMasterPassword(const QString& newPassword)
+{
+    startReEncryption(newPassword);
+    BKRunModalUntil([this] { return isLoadingComplete(); });
+    return reEncryptionStatus();
+}
+
+bool OTVDataBase::recordCipherIsKeyedBy(const QString& password) const
+{
+    if (password.isEmpty() || !mEncrypter)
+        return password.isEmpty() && !mEncrypter;
+    // Ciphers with the same key encipher alike: compare one block under both.
+    CDBEncrypter candidate(password.toUtf8().constData());
+    const char probe[] = "0123456789ABCDEF";
+    int sessionLength = int(sizeof(probe) - 1);
+    int candidateLength = sessionLength;
+    const std::unique_ptr<char, FreeDeleter> session(mEncrypter->Encrypt(probe, &sessionLength));
+    const std::unique_ptr<char, FreeDeleter> expected(candidate.Encrypt(probe, &candidateLength));
+    return sessionLength == candidateLength && std::memcmp(session.get(), expected.get(), size_t(sessionLength)) == 0;
+}
+
+int OTVDataBase::rekeyVault(const QString& newPassword, bool onlyFirstPassword)
+{
+    StoreLock lock(*this);
+    std::unique_ptr<CDBEncrypter> oldCipher;
+    bool cipherReplaced = false;
+    const int status = runGuarded([&] {
+        return runInTransaction([&] {
+            // The lock first: a change by another client waits until this one has ended, and
+            // this one reads what the other stored. (A stored password that does not decipher
+            // is a database error, never "no master password".)
+            prepare(kQueryLockDatabaseInfoMasterPassword).executeQuery();
+            const QString storedPassword = retriveMasterPassword().value_or(QStringLiteral(""));
+            if (onlyFirstPassword && !storedPassword.isEmpty())
+                return int(kOTVStatusNothingWritten);   // a vault keeps the key its values are under
+            // The values are read under the session's cipher, which must be the stored one's.
+            if (!recordCipherIsKeyedBy(storedPassword))
+                return int(kOTVStatusNothingWritten);
+
+            const QStringList userIDs = readUserIDs();
+            QList<QList<PlainRow>> tables;
+            for (const EncipheredTable& table : encipheredTables()) {
+                tables.append(QList<PlainRow>());
+                if (const int read = readPlainRows(table, tables.last()))
+                    return read;
+            }
+
+            oldCipher = std::move(mEncrypter);
+            cipherReplaced = true;
+            createEncrypter(newPassword);
+            saveMasterPasswordForAdmin(newPassword);
+            for (qsizetype i = 0; i < tables.size(); ++i)
+                writePlainRows(encipheredTables()[size_t(i)], tables[i]);
+            return reEncryptPersonalGroups(userIDs);
+        });
+    });
+    if (status != kOTVStatusOK) {
+        if (cipherReplaced)
+            mEncrypter = std::move(oldCipher);
+        return status;
+    }
+    mConnectionDetails.masterPassword = newPassword;
+    mIsMasterPasswordChanged = true;
+    return status;
+}
+
+int OTVDataBase::readPlainRows(const EncipheredTable& table, QList<PlainRow>& rows)
+{
+    OTVStatement statement = prepare(table.select);
+    OTVResultSet result = statement.executeQuery();
+    while (result.next()) {
+        PlainRow row;
+        row.key = result.getString(table.key.column);
+        for (const ColumnToParameter& text : table.texts) {
+            row.texts.append(getDecryptedString(result.getBlob(text.column)));
+            // Damaged, or written under another key: rewriting it would lose it for good.
+            if (row.texts.last().isNull())
+                return kOTVStatusOtherFailure;
+        }
+        for (const ColumnToParameter& integer : table.integers)
+            row.integers.append(result.getInt(integer.column));
+        for (const ColumnToParameter& flag : table.booleans)
+            row.booleans.append(result.getBoolean(flag.column));
+        rows.append(row);
+    }
+    return kOTVStatusOK;
+}
+
+void OTVDataBase::writePlainRows(const EncipheredTable& table, const QList<PlainRow>& rows)
+{
+    OTVStatement statement = prepare(table.update);
+    for (const PlainRow& row : rows) {
+        statement.clearParameters();
+        statement.setString(table.key.parameter, row.key);
+        for (size_t i = 0; i < table.texts.size(); ++i)
+            statement.setBlob(table.texts[i].parameter, encryptedValue(row.texts[qsizetype(i)], table.texts[i].columnBytes));
+        for (size_t i = 0; i < table.integers.size(); ++i)
+            statement.setInt(table.integers[i].parameter, row.integers[qsizetype(i)]);
+        for (size_t i = 0; i < table.booleans.size(); ++i)
+            statement.setBoolean(table.booleans[i].parameter, row.booleans[qsizetype(i)]);
+        statement.executeUpdate();   // a value that stays the same counts no change
+    }
+}

@@ -1,0 +1,161 @@
+// The master-password change on a vault of 10,000 records (nine values and a note each, 10%
+// with a custom type, 10% with an attachment), 25 types and 40 groups: each iteration
+// re-enciphers the whole vault and stores the new password in one transaction.
+//
+// Needs a server: scripts/test-server start DIR, then
+//   scripts/test-server exec DIR -- build/bench/bench_MasterPasswordChangeBench
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/Database_Engine/OTVDataBaseQueries.h"
+#include "Model/OTVType.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QString>
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+constexpr int kRecords = 10000;
+constexpr int kGroups = 40;
+constexpr int kTypes = 25;
+
+QString uid(char kind, int n)
+{
+    return QStringLiteral("%1%2").arg(QLatin1Char(kind)).arg(n, 15, 16, QLatin1Char('0')).toUpper();
+}
+
+class BenchVault : public OTVDataBase {
+public:
+    // Connects to the server of the environment and fills an empty vault under `password`.
+    bool open(const QString& password, std::string* error)
+    {
+        OTVConnectRequest request;
+        request.ipAddress = qEnvironmentVariable("OSTREVIN_TEST_DB_HOST");
+        request.portNumber = qEnvironmentVariable("OSTREVIN_TEST_DB_PORT");
+        request.userName = qEnvironmentVariable("OSTREVIN_TEST_DB_ADMIN_USER");
+        request.hostPassword = qEnvironmentVariable("OSTREVIN_TEST_DB_ADMIN_PASSWORD");
+        request.serverAddress = request.ipAddress;
+        if (request.ipAddress.isEmpty()) {
+            *error = "no server: run through scripts/test-server exec";
+            return false;
+        }
+        // A vault of an earlier run (under another master password) is dropped.
+        startConnectionToServer(request);
+        if (!isConnected()) {
+            *error = "cannot connect";
+            return false;
+        }
+        executePlainGuarded("DROP DATABASE IF EXISTS vivododadi");
+        if (startConnectionToServer(request) != kOTVStatusOK || setMasterPassword(password) != kOTVStatusOK) {
+            *error = "cannot set up the vault";
+            return false;
+        }
+        if (fill() != kOTVStatusOK) {
+            *error = "cannot fill the vault";
+            return false;
+        }
+        return true;
+    }
+
+private:
+    void executePlainGuarded(const char* sql)
+    {
+        runGuarded([&] {
+            executePlain(sql);
+            return int(kOTVStatusOK);
+        });
+    }
+
+    int fill()
+    {
+        std::mt19937 random(11);
+        const QStringList words = {"alpha", "Mail", "server", "Bank", "login", "café", "router", "Übung",
+                                   "github", "Wallet", "admin", "Konto", "office", "VPN", "backup", "shop"};
+        auto words3 = [&] {
+            return words.at(int(random() % 16)) + ' ' + words.at(int(random() % 16)) + ' ' + words.at(int(random() % 16));
+        };
+        return runGuarded([&] {
+            return runInTransaction([&] {
+                OTVStatement group = prepare("INSERT INTO GROUPTABLE VALUES (?,?,7,0)");
+                for (int g = 0; g < kGroups; ++g) {
+                    group.clearParameters();
+                    group.setString(1, uid('A', g));
+                    group.setBlob(2, encryptString(QStringLiteral("Group %1").arg(g)));
+                    group.executeUpdate();
+                }
+                OTVStatement type = prepare("INSERT INTO TYPETABLE VALUES (?,?,31,0,?,?,?,?,?,?,?,?,?,?)");
+                for (int t = 0; t < kTypes; ++t) {
+                    type.clearParameters();
+                    type.setString(1, uid('B', t));
+                    type.setBlob(2, encryptString(QStringLiteral("Type %1").arg(t)));
+                    for (int field = 1; field <= kNoOfFields; ++field)
+                        type.setBlob(2 + unsigned(field), encryptString(QStringLiteral("Label %1").arg(field)));
+                    type.executeUpdate();
+                }
+                OTVStatement record =
+                    prepare("INSERT INTO RECORDTABLE VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,0)");
+                OTVStatement custom = prepare(kQueryReplaceCustomType);
+                OTVStatement attachment = prepare(kQueryInsertAttachmentTable);
+                const QByteArray data(1024, 'd');
+                for (int r = 0; r < kRecords; ++r) {
+                    const bool customised = r % 10 == 3;
+                    const bool attached = r % 10 == 7;
+                    record.clearParameters();
+                    record.setString(1, uid('C', r));
+                    record.setString(2, uid('B', r % kTypes));
+                    record.setString(3, uid('A', r % kGroups));
+                    for (int field = 1; field < kNoOfFields; ++field)
+                        record.setBlob(3 + unsigned(field), encryptString(words3()));
+                    record.setBlob(13, encryptString(QStringLiteral("2026-01-05 09:00:00 +0100")));
+                    record.setBlob(14, encryptString(words3() + " notes " + words3()));
+                    record.setBoolean(15, attached);
+                    record.setBoolean(16, customised);
+                    record.executeUpdate();
+                    if (customised) {
+                        custom.clearParameters();
+                        custom.setString(1, uid('C', r));
+                        custom.setInt(2, 31);
+                        custom.setInt(3, 0);
+                        for (int field = 1; field <= kNoOfFields; ++field)
+                            custom.setBlob(3 + unsigned(field), encryptString(words3()));
+                        custom.executeUpdate();
+                    }
+                    if (attached) {
+                        attachment.clearParameters();
+                        attachment.setString(1, uid('C', r));
+                        attachment.setBlob(2, encryptString("file.txt"));
+                        attachment.setBlob(3, encryptString("0123456789ABCDEF"));
+                        attachment.setBlob(4, data);
+                        attachment.executeUpdate();
+                    }
+                }
+                return int(kOTVStatusOK);
+            });
+        });
+    }
+};
+
+void BM_ChangeMasterPassword(benchmark::State& state)
+{
+    BenchVault vault;
+    std::string error;
+    if (!vault.open(QStringLiteral("first master"), &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    int n = 0;
+    for (auto _ : state) {
+        const int status = vault.reEncyptAllDatabaseInformation(QStringLiteral("master %1").arg(++n));
+        if (status != kOTVStatusOK) {
+            state.SkipWithError("the change failed");
+            return;
+        }
+    }
+    state.counters["records"] = kRecords;
+}
+
+BENCHMARK(BM_ChangeMasterPassword)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
