@@ -535,8 +535,8 @@ public:
 
 protected:
     // The event-log entry of a group, type or record write (event, the plain name or value 1,
-    // action, the session's user name), written by addLogEvent; tests override it to observe
-    // the entries. Called after the write has ended, never inside its transaction.
+    // action, the session's user name), written by addLogEvent. Called after the write has
+    // ended, never inside its transaction. Virtual so that tests can watch the entries.
     virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
                                const QString& userName);
     // removeAttachment saves the record through record storage: replaceRecord.
@@ -822,7 +822,8 @@ private:
 public:
 
     // =========================================================================================
-    // Per-user preferences, column, window and split-view layouts (OTVDataBasePreferences.cpp)
+    // Per-user preferences (OTVDataBasePreferences.cpp), column, window and split-view layouts
+    // (OTVDataBaseLayouts.cpp)
 public:
 
     // Creates the user's preference row with every default (all types, the user's own group,
@@ -837,7 +838,7 @@ public:
     // all; a user without a row keeps its fields and layout. A WINDOWPOS that makes no window
     // gives the default frame, a font that is not installed "Lucida Grande" (at 13 points when
     // FONTHEIGHT is not a size). The hint columns are not read here: they are ciphertext, read
-    // when the hint is asked for. *returnCode (not null): 0, or the first failure (database
+    // when the hint is asked for. *returnCode (may be null): 0, or the first failure (database
     // errors are reported); after a failure of the row's read nothing more is read.
     void readUserPreferenceForTableForUser(OTVUser& user, int* returnCode);
     // At quit: WINDOWPOS (from mWindowPosition and whether the desktop shows the main window
@@ -888,7 +889,7 @@ public:
     // and after a failure (database errors are reported); 12 for a UID longer than its column.
     int setShowColumnsInListViewForTypeName(const QString& typeUID);
     // Sets the 14 widths of the list columns "1" to "14" and stores the layout for the type at
-    // `typeIndex` (0 all types; n the n-th type of the types for editing). The store's status,
+    // `typeIndex` (0 all types; n the n-th type of typesForEditing()). The store's status,
     // or 3 without a user, for fewer than 14 widths or an index out of range (nothing changed).
     int setColumnWidthDetails(const QList<int>& widths, int typeIndex);
     std::optional<QList<int>> columnWidthDetails(int* returnCode) const;

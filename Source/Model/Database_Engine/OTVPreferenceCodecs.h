@@ -55,7 +55,8 @@ QString OTVWindowPositionText(const QRectF& frame, const QSizeF& screen, bool ma
 // another program, or damaged): the caller then uses the default frame.
 std::optional<QRectF> OTVFrameFromWindowPositionText(const QString& text, const QSizeF& screen);
 
-// The primary screen's size in points; 1280 x 800 without a screen (no GUI application).
+// The primary screen's size in points; 1280 x 800 without a screen (no GUI application). Any
+// thread may ask (the login read runs on the load thread): the screen is only read.
 QSizeF OTVMainScreenSize();
 
 // A rectangle's text form in the split-view layouts: "{{x, y}, {w, h}}". Reading takes the first

@@ -1,0 +1,322 @@
+#include "Model/vRX/Vault/OTVvRXImportDelegate.h"
+
+#include "Model/BKGroup.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVRecord.h"
+#include "Model/OTVType.h"
+#include "Model/vRX/ExchangeDates.h"
+#include "Model/vRX/OTVFileCrypter.h"
+#include "Platform/BKLocalization.h"
+#include "Platform/BKMacRoman.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+constexpr int kPlainEntries = 12;   // type name, nine values, date, notes
+constexpr int kVRXEntries = 11;     // nine values, date, notes
+const char kAttachmentFolderName[] = "Files";
+const char kSideFileExtension[] = ".ofa";
+
+// Entry n as text: UTF-8, or Mac OS Roman for bytes that are not. Never null: a null label of a
+// custom type would be stored as "Field<n>".
+QString Text(const CStringArray& list, int n)
+{
+    const char* entry = list.GetAt(static_cast<short>(n));
+    const QString text = entry ? BKDecodeUTF8OrMacRoman(QByteArray(entry)) : QString();
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+QString Utf8(const CStringArray& list, int n)
+{
+    const char* entry = list.GetAt(static_cast<short>(n));
+    return entry ? QString::fromUtf8(entry) : QString();
+}
+
+// Icons of types and custom types: the application's own, else the default.
+int StandardIcon(int icon)
+{
+    return icon >= 1 && icon <= OTVDataBase::kStandardIcons ? icon : kDefaultIconID;
+}
+
+// The files write line breaks as CR; the vault keeps LF.
+QString NotesFromFile(QString notes)
+{
+    return notes.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+QString StatusText(int status)
+{
+    if (status == kOTVStatusNothingWritten)
+        return BKLocalizedString("Operation failed. Please reload the database first.");
+    if (status == kOTVStatusValueTooLong)
+        return BKLocalizedString("The value is too long.");
+    return BKLocalizedString("Operation failed.");
+}
+
+// A side file is named by the UID that the record had in the exporting vault; anything else
+// could name a file outside the package.
+bool IsUID(const QString& text)
+{
+    static const QRegularExpression uid(QStringLiteral("^[0-9A-Fa-f]{16}$"));
+    return uid.match(text).hasMatch();
+}
+
+// Removes the file, if any, when it goes out of scope.
+class RemovedAtEnd {
+public:
+    explicit RemovedAtEnd(QString path)
+        : path_(std::move(path))
+    {
+    }
+    ~RemovedAtEnd()
+    {
+        if (!path_.isEmpty())
+            QFile::remove(path_);
+    }
+    RemovedAtEnd(const RemovedAtEnd&) = delete;
+    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
+
+private:
+    QString path_;
+};
+
+} // namespace
+
+OTVvRXImportDelegate::OTVvRXImportDelegate(const std::string& path, std::shared_ptr<BKGroup> targetGroup,
+                                           const QString& attachmentFolder, OTVDataBase& store,
+                                           std::function<QDateTime()> now)
+    : store_(store)
+    , path_(path)
+    , targetGroup_(std::move(targetGroup))
+    , attachmentFolder_(attachmentFolder)
+    , now_(std::move(now))
+{
+}
+
+OTVvRXImportDelegate::OTVvRXImportDelegate(const std::string& path, std::shared_ptr<BKGroup> targetGroup,
+                                           const QString& attachmentFolder)
+    : OTVvRXImportDelegate(path, std::move(targetGroup), attachmentFolder, OTVDataBase::sharedOTVDataBase())
+{
+}
+
+QString OTVvRXImportDelegate::Summary() const
+{
+    if (!refusal_.isEmpty())
+        return refusal_;
+    QStringList lines{BKLocalizedString("%1 of %2 records imported.").arg(imported_).arg(imported_ + failed_)};
+    for (auto reason = failureReasons_.cbegin(); reason != failureReasons_.cend(); ++reason)
+        lines.append(BKLocalizedString("%1 (%2 records)").arg(reason.key()).arg(reason.value()));
+    if (missingAttachments_ > 0)
+        lines.append(BKLocalizedString("%1 records were imported without their attachment, whose file is missing.")
+                         .arg(missingAttachments_));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void OTVvRXImportDelegate::CreateType(const CStringArray& fields, unsigned short icon, unsigned short mask,
+                                      unsigned short count)
+{
+    lineType_.reset();
+    currentType_.reset();
+    typeFailure_.clear();
+    const QString name = Text(fields, 0);
+    if (name.isEmpty())
+        return;
+    lineType_ = OTVType::createType();
+    lineType_->setMTypeName(name);
+    const int labels = std::min({int(count), int(fields.GetSize()), kNoOfFields + 1});
+    for (int field = 1; field < labels; ++field)
+        lineType_->setLabel(field, Text(fields, field));
+    lineType_->setMTypeMask(mask);
+    lineType_->setMTypeIconID(StandardIcon(icon));
+}
+
+std::shared_ptr<OTVType> OTVvRXImportDelegate::ResolveType(QString& whyNot)
+{
+    if (currentType_)
+        return currentType_;
+    if (!lineType_) {
+        whyNot = typeFailure_.isEmpty() ? BKLocalizedString("The record has no record type in the file.") : typeFailure_;
+        return nullptr;
+    }
+    // A type of the same name is reused: the vault's, or the one this import added already.
+    const QString name = lineType_->mTypeName();
+    if (failedTypeNames_.contains(name)) {
+        lineType_.reset();
+        typeFailure_ = whyNot = failedTypeNames_.value(name);
+        return nullptr;
+    }
+    std::shared_ptr<OTVType> type = resolvedByName_.value(name);
+    if (!type)
+        type = store_.findSimilarType(*lineType_, targetGroup_.get());
+    if (!type) {
+        lineType_->setMSelectedGroupUID(targetGroup_->mGroupUID());
+        const int status = store_.addType(lineType_);
+        if (status != kOTVStatusOK) {
+            typeFailure_ = BKLocalizedString("The record type could not be added.") + QLatin1Char(' ') + StatusText(status);
+            failedTypeNames_.insert(name, typeFailure_);
+            lineType_.reset();
+            whyNot = typeFailure_;
+            return nullptr;
+        }
+        type = lineType_;
+    }
+    resolvedByName_.insert(name, type);
+    lineType_.reset();
+    currentType_ = type;
+    return type;
+}
+
+void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields, const CStringArray& customNames,
+                                     const CStringArray& attachment, const CString&, unsigned short icon,
+                                     unsigned short mask, unsigned short count)
+{
+    // Every line of the plain export names its type.
+    if (kind == kPlainCSVFile)
+        CreateType(fields, kDefaultIconID, 0, 1);
+    if (!targetGroup_) {
+        RecordFailed(BKLocalizedString("There is no group to import into."));
+        return;
+    }
+    try {
+        QString whyNot;
+        const std::shared_ptr<OTVType> type = ResolveType(whyNot);
+        if (!type) {
+            RecordFailed(whyNot);
+            return;
+        }
+        std::shared_ptr<OTVRecord> record = OTVRecord::createRecord();
+        record->setMGroup(targetGroup_);
+        record->setMType(type);
+        BuildRecord(*record, kind, fields, customNames, icon, mask, count);
+        AttachFromPackage(*record, attachment);
+        // The deciphered attachment is needed only while the record is stored.
+        const RemovedAtEnd deciphered(record->mAttachmentPath());
+        const int status = store_.addRecord(record);
+        if (status == kOTVStatusOK)
+            ++imported_;
+        else
+            RecordFailed(StatusText(status));
+    } catch (const std::exception&) {
+        RecordFailed(StatusText(kOTVStatusOtherFailure));
+    }
+}
+
+void OTVvRXImportDelegate::BuildRecord(OTVRecord& record, EFileType kind, const CStringArray& fields,
+                                       const CStringArray& customNames, unsigned short icon, unsigned short mask,
+                                       unsigned short count) const
+{
+    const OTVType& type = *record.mType();
+    // A line whose icon or mask differ from the type's, or that has labels of its own, gives the
+    // record a custom type. Icon or mask make it customised; so do labels that differ, since
+    // only customised records are exported with labels.
+    const bool lookDiffers = icon != type.mTypeIconID().value_or(kDefaultIconID) || mask != type.mTypeMask().value_or(0);
+    if (lookDiffers || customNames.GetSize() > 0) {
+        OTVType custom = *OTVType::createCopyforType(type);
+        custom.setMTypeIconID(lookDiffers ? StandardIcon(icon) : icon);
+        custom.setMTypeMask(mask);
+        for (int field = 1; field <= std::min<int>(customNames.GetSize(), kNoOfFields); ++field) {
+            const QString label = Text(customNames, field - 1);
+            if (!label.isEmpty())
+                custom.setLabel(field, label);
+        }
+        record.setMIsCustomized(lookDiffers || custom.isNotEqualToCustomType(type));
+        record.setMRecordCustomType(std::move(custom));
+    }
+
+    // The plain export's entries begin after the type name.
+    const int first = kind == kPlainCSVFile ? 1 : 0;
+    const int cut = std::min({int(count), int(fields.GetSize()), kind == kPlainCSVFile ? kPlainEntries : kVRXEntries});
+    const int entries = cut - first;
+    for (int value = 1; value <= std::min(entries - 2, kNoOfFields - 1); ++value)
+        record.setValue(value, Text(fields, first + value - 1));
+    const std::optional<QDate> date = cut > 2 ? ParseExportDate(Text(fields, cut - 2)) : std::nullopt;
+    record.setValue(kNoOfFields, OTVRecord::modificationDateText(date ? QDateTime(*date, QTime(0, 0)) : now_()));
+    if (entries >= 1)
+        record.setMNotes(NotesFromFile(Text(fields, cut - 1)));
+}
+
+void OTVvRXImportDelegate::AttachFromPackage(OTVRecord& record, const CStringArray& attachment)
+{
+    if (attachment.GetSize() < 3)
+        return;
+    const QString name = Text(attachment, 0);
+    if (name.isEmpty())
+        return;
+    const QString path = ExtractSideFile(Utf8(attachment, 2), Utf8(attachment, 1), record.mRecordUID());
+    if (path.isEmpty()) {
+        // A record that says it has an attachment while the vault has none would fail to store.
+        ++missingAttachments_;
+        return;
+    }
+    record.setMAttachmentName(name);
+    record.setMAttachmentPassKey(Utf8(attachment, 1));
+    record.setMHasAttachment(true);
+    record.setMAttachmentPath(path);
+    record.setMAttachmentState(kAttachmentStoreFile);
+}
+
+QString OTVvRXImportDelegate::ExtractSideFile(const QString& fileUID, const QString& passKey,
+                                              const QString& recordUID) const
+{
+    if (!IsUID(fileUID) || attachmentFolder_.isEmpty())
+        return QString();
+    const QString sideFile = QFileInfo(QString::fromStdString(path_)).absolutePath() + QLatin1Char('/')
+                             + QLatin1String(kAttachmentFolderName) + QLatin1Char('/') + fileUID
+                             + QLatin1String(kSideFileExtension);
+    // Only a file of the package itself: a link could bring any file of the user's into the vault.
+    const QFileInfo info(sideFile);
+    QFile in(sideFile);
+    if (info.isSymLink() || !info.isFile() || !in.open(QIODevice::ReadOnly))
+        return QString();
+    QByteArray data = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return QString();
+    // The cipher's zero padding stays: the file keeps no length.
+    OTVFileCrypter(passKey).decryptData(data);
+    // Named by the new record's own UID, inside the private folder.
+    const QString deciphered = QDir(attachmentFolder_).filePath(recordUID);
+    QFile out(deciphered);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) || out.write(data) != data.size()) {
+        out.close();
+        QFile::remove(deciphered);
+        return QString();
+    }
+    return deciphered;
+}
+
+void OTVvRXImportDelegate::ErrorInImport(int code)
+{
+    switch (code) {
+    case kImportErrorNotRecordFile:
+        refusal_ = BKLocalizedString("Import failed. Invaild import file name.");
+        break;
+    case kImportErrorWrongPassword:
+        refusal_ = BKLocalizedString("That is not the correct password for this import file.");
+        break;
+    case kImportErrorDamagedType:
+        lineType_.reset();
+        currentType_.reset();
+        typeFailure_ = BKLocalizedString("The record type line of the file cannot be read.");
+        break;
+    case kImportErrorDamagedRecord:
+        RecordFailed(BKLocalizedString("A record line of the file cannot be read."));
+        break;
+    default:
+        RecordFailed(StatusText(kOTVStatusOtherFailure));
+        break;
+    }
+}
+
+void OTVvRXImportDelegate::RecordFailed(const QString& reason)
+{
+    ++failed_;
+    ++failureReasons_[reason];
+}

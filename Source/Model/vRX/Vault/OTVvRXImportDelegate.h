@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Model/vRX/CvRXImporter.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QMap>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+class BKGroup;
+class OTVDataBase;
+class OTVRecord;
+class OTVType;
+
+// The importer's delegate over the vault: files every record of the file in one target group,
+// under a vault type of the same name as the file's type (added once when the vault has none),
+// with a custom type where the line's icon, mask or labels differ from it, and with its attachment
+// taken from the side files of a version 4.0 package. Made on the main thread; the importer then
+// runs on a worker while the main thread polls IsImportComplete() in an event loop (the store
+// hands its map changes and error reports to the main thread and waits).
+//
+// Every record line that is not added is counted with its reason; the file as a whole may be
+// refused (not a record file, wrong password), and then nothing is added.
+class OTVvRXImportDelegate : public CvRXImporterDelegate {
+public:
+    // path: the file read (for a package, the file inside it), whose folder holds "Files".
+    // targetGroup: the group that receives every record; without one nothing is imported.
+    // attachmentFolder: the application's private folder for deciphered attachments.
+    OTVvRXImportDelegate(const std::string& path, std::shared_ptr<BKGroup> targetGroup,
+                         const QString& attachmentFolder, OTVDataBase& store,
+                         std::function<QDateTime()> now = &QDateTime::currentDateTime);
+    OTVvRXImportDelegate(const std::string& path, std::shared_ptr<BKGroup> targetGroup,
+                         const QString& attachmentFolder);
+
+    bool IsImportComplete() const { return complete_.load(); }
+
+    // What the import did; read once it is complete.
+    int ImportedCount() const { return imported_; }
+    int FailedCount() const { return failed_; }
+    // Why record lines were not added: each reason with how many it kept out.
+    const QMap<QString, int>& FailureReasons() const { return failureReasons_; }
+    // Records added without their attachment, whose side file was missing or unreadable.
+    int MissingAttachments() const { return missingAttachments_; }
+    // Why the whole file was refused; empty when it was read.
+    QString Refusal() const { return refusal_; }
+    // For the message at the end: "n of m records imported." and the reasons, or the refusal.
+    QString Summary() const;
+
+    void CreateType(const CStringArray& fields, unsigned short icon, unsigned short mask,
+                    unsigned short count) override;
+    void AddRecord(EFileType kind, const CStringArray& fields, const CStringArray& customNames,
+                   const CStringArray& attachment, const CString& category, unsigned short icon,
+                   unsigned short mask, unsigned short count) override;
+    void ImportComplete() override { complete_.store(true); }
+    void ErrorInImport(int code) override;
+
+private:
+    // The vault type for the records of the last type line: resolved at its first record.
+    std::shared_ptr<OTVType> ResolveType(QString& whyNot);
+    void BuildRecord(OTVRecord& record, EFileType kind, const CStringArray& fields, const CStringArray& customNames,
+                     unsigned short icon, unsigned short mask, unsigned short count) const;
+    // Deciphers the side file into the attachment folder; empty when it cannot be had.
+    QString ExtractSideFile(const QString& fileUID, const QString& passKey, const QString& recordUID) const;
+    void AttachFromPackage(OTVRecord& record, const CStringArray& attachment);
+    void RecordFailed(const QString& reason);
+
+    OTVDataBase& store_;
+    std::string path_;
+    std::shared_ptr<BKGroup> targetGroup_;
+    QString attachmentFolder_;
+    std::function<QDateTime()> now_;
+
+    std::shared_ptr<OTVType> lineType_;        // made from the last type line, not resolved yet
+    std::shared_ptr<OTVType> currentType_;     // the vault type its records are filed under
+    QString typeFailure_;                      // why the last type line has no vault type
+    QHash<QString, std::shared_ptr<OTVType>> resolvedByName_;
+    QHash<QString, QString> failedTypeNames_;  // names whose type could not be added, and why
+
+    std::atomic<bool> complete_{false};
+    int imported_ = 0;
+    int failed_ = 0;
+    int missingAttachments_ = 0;
+    QMap<QString, int> failureReasons_;
+    QString refusal_;
+};

@@ -1,0 +1,344 @@
+// The import into the vault against the server: how the lines of a file become types, custom
+// types and records of the target group, which lines are counted as failed and why, and that a
+// refused file changes nothing.
+#include "ExchangeVaultFixture.h"
+
+#include "Model/vRX/ExchangeFormats.h"
+
+#include <QDir>
+
+namespace {
+
+const QDateTime kNow(QDate(2024, 5, 6), QTime(7, 8, 9));
+
+QDateTime fixedNow()
+{
+    return kNow;
+}
+
+QString at(QDate day)
+{
+    return OTVRecord::modificationDateText(QDateTime(day, QTime(0, 0)));
+}
+
+// A file of the exchange formats, line by line, through the exporter's own line writers.
+class FileBuilder {
+public:
+    explicit FileBuilder(EFileType kind, const std::string& password = {})
+        : kind_(kind)
+    {
+        if (!password.empty()) {
+            key_ = std::make_unique<BLOWFISH_CTX>();
+            Blowfish_Init(key_.get(), reinterpret_cast<const unsigned char*>(password.data()), password.size());
+        }
+        WriteHeader(kind, text_, key_.get());
+    }
+
+    FileBuilder& type(const char* name, unsigned short icon, unsigned short mask, std::vector<std::string> labels = {})
+    {
+        labels.resize(10);
+        CStringArray fields;
+        fields.Add(name);
+        for (const std::string& label : labels)
+            fields.Add(label.c_str());
+        WriteNextVRXType(text_, kind_, key_.get(), fields, mask, icon);
+        return *this;
+    }
+    FileBuilder& record(std::vector<std::string> values, const char* date, const char* notes, unsigned short icon,
+                        unsigned short mask, std::vector<std::string> labels = {},
+                        std::vector<std::string> attachment = {"", "", "0000000000000000"})
+    {
+        values.resize(9);
+        labels.resize(10);
+        CStringArray fields, customNames, files;
+        for (const std::string& value : values)
+            fields.Add(value.c_str());
+        fields.Add(date);
+        fields.Add(notes);
+        for (const std::string& label : labels)
+            customNames.Add(label.c_str());
+        for (const std::string& entry : attachment)
+            files.Add(entry.c_str());
+        WriteNextVRXRecord(text_, kind_, key_.get(), fields, mask, customNames, CString("Group"), files, icon, false);
+        return *this;
+    }
+    FileBuilder& raw(const std::string& line)
+    {
+        text_ += line + "\r";
+        return *this;
+    }
+    QByteArray text() const { return QByteArray::fromStdString(text_); }
+
+private:
+    EFileType kind_;
+    std::unique_ptr<BLOWFISH_CTX> key_;
+    std::string text_;
+};
+
+class VaultImport : public ExchangeVaultTest {
+protected:
+    void SetUp() override
+    {
+        ExchangeVaultTest::SetUp();
+        work = addGroup(QStringLiteral("Work"));
+    }
+
+    ImportResult importText(const QByteArray& text, const std::string& password = {},
+                            const QString& name = QStringLiteral("import.vrx"))
+    {
+        return importInto(work, writeFile(files, name, text), password, &fixedNow);
+    }
+
+    std::shared_ptr<OTVType> typeNamed(const QString& name) const
+    {
+        for (const std::shared_ptr<OTVType>& type : store->mTypes()) {
+            if (type->mTypeName() == name)
+                return type;
+        }
+        return nullptr;
+    }
+
+    std::shared_ptr<BKGroup> work;
+};
+
+TEST_F(VaultImport, HandMadeVersionOneAndTwoFiles)
+{
+    const ImportResult v1 = importText("Ostrevin vRX File -v1.0\rF\r"
+                                       "T,12,Mail,Address,Password,Server,,,,ignored\r"
+                                       "F,12,ann@example.org,pw,imap.example.org,,,,Old notes\r");
+    EXPECT_EQ(v1.imported, 1);
+    EXPECT_EQ(v1.failed, 0);
+    auto ann = recordWithValue1(QStringLiteral("ann@example.org"));
+    ASSERT_TRUE(ann);
+    EXPECT_EQ(ann->value(3), QStringLiteral("imap.example.org"));
+    EXPECT_EQ(ann->value(kNoOfFields), OTVRecord::modificationDateText(kNow));   // the file has no date
+    EXPECT_EQ(ann->mNotes(), QStringLiteral("Old notes"));
+    EXPECT_FALSE(ann->mIsCustomized());
+    EXPECT_EQ(ann->mGroup(), work);
+    const std::shared_ptr<OTVType> mail = ann->mType();
+    EXPECT_EQ(mail->mTypeName(), QStringLiteral("Mail"));
+    EXPECT_EQ(mail->label(3), QStringLiteral("Server"));
+    EXPECT_EQ(mail->label(7), QStringLiteral("Field 7"));   // version 1.0 has six labels
+    EXPECT_EQ(mail->mTypeIconID(), 12);
+
+    // Version 2.0 adds masks, six custom labels and the category; its type of the same name is
+    // the vault's type now.
+    const ImportResult v2 = importText("Ostrevin vRX File -v2.0\rF\r"
+                                       "T,12,Mail,Address,Password,Server,,,,4,\r"
+                                       "F,12,bob@example.org,pw,imap,,,,4,Mailbox,,,,,,Home,Notes\r");
+    EXPECT_EQ(v2.imported, 1);
+    auto bob = recordWithValue1(QStringLiteral("bob@example.org"));
+    ASSERT_TRUE(bob);
+    EXPECT_EQ(bob->mType(), mail);
+    ASSERT_TRUE(bob->mIsCustomized());
+    EXPECT_EQ(bob->mRecordCustomType()->label(1), QStringLiteral("Mailbox"));
+    EXPECT_EQ(bob->mRecordCustomType()->label(2), QStringLiteral("Password"));
+    EXPECT_EQ(bob->mNotes(), QStringLiteral("Notes"));
+    EXPECT_EQ(rows("TYPETABLE"), 1);
+    EXPECT_EQ(rows("RECORDTABLE"), 2);
+    EXPECT_EQ(rows("CUSTOMTYPETABLE"), 1);
+}
+
+// Each type line is resolved once: a vault type of the same name is reused as it is (its group
+// choice untouched), a new one is added once, and a second import into another group adds no
+// type at all.
+TEST_F(VaultImport, TypesAreResolvedOncePerNameAcrossImports)
+{
+    auto login = addType(QStringLiteral("Login"), 12, 2, {"User", "Password"});
+    auto home = addGroup(QStringLiteral("Home"));
+    const QByteArray text = FileBuilder(kVRX3File)
+                                .type("Login", 12, 2, {"User", "Password"})
+                                .record({"a1"}, "May 01,2020", "", 12, 2)
+                                .record({"a2"}, "May 01,2020", "", 12, 2)
+                                .type("Bank", 5, 0, {"Account"})
+                                .record({"b1"}, "May 01,2020", "", 5, 0)
+                                .record({"b2"}, "May 01,2020", "", 5, 0)
+                                .type("Login", 12, 2, {"User", "Password"})
+                                .record({"a3"}, "May 01,2020", "", 12, 2)
+                                .text();
+    const std::string file = writeFile(files, QStringLiteral("types.vrx"), text);
+    EXPECT_EQ(importInto(work, file).imported, 5);
+    EXPECT_EQ(importInto(home, file).imported, 5);
+
+    EXPECT_EQ(rows("TYPETABLE"), 2);
+    EXPECT_EQ(store->mTypes().size(), 2);
+    EXPECT_EQ(store->logged(QStringLiteral("Add Type"), QStringLiteral("Type Added Successfully")), 2);   // ours and Bank
+    EXPECT_EQ(login->mSelectedGroupUID(), QString());
+    const std::shared_ptr<OTVType> bank = typeNamed(QStringLiteral("Bank"));
+    ASSERT_TRUE(bank);
+    EXPECT_EQ(bank->mSelectedGroupUID(), work->mGroupUID());
+    for (const std::shared_ptr<OTVRecord>& record : store->mRecords()) {
+        EXPECT_EQ(record->mType(), record->value(1).startsWith('a') ? login : bank) << record->value(1).toStdString();
+        EXPECT_FALSE(record->mIsCustomized());
+    }
+    EXPECT_EQ(rows("RECORDTABLE"), 10);
+}
+
+// What a line's icon, mask, labels and date make of the record and its type.
+TEST_F(VaultImport, LineLookAndDateOfTheRecord)
+{
+    const ImportResult result = importText(FileBuilder(kVRX3File)
+                                               .type("Odd", 0, 1)
+                                               .record({"same"}, "July 04,2019", "", 31, 1)
+                                               .record({"icon 300"}, "", "", 300, 1)
+                                               .record({"mask"}, "Someday 99,20x", "", 31, 6)
+                                               .record({"labels"}, "July 04,2019", "", 31, 1, {"", "Own"})
+                                               .text());
+    EXPECT_EQ(result.imported, 4);
+    const std::shared_ptr<OTVType> odd = typeNamed(QStringLiteral("Odd"));
+    ASSERT_TRUE(odd);
+    EXPECT_EQ(odd->mTypeIconID(), kDefaultIconID);   // icon 0
+
+    const auto same = recordWithValue1(QStringLiteral("same"));
+    EXPECT_FALSE(same->mIsCustomized());
+    EXPECT_EQ(same->value(kNoOfFields), at(QDate(2019, 7, 4)));
+
+    const auto icon = recordWithValue1(QStringLiteral("icon 300"));
+    ASSERT_TRUE(icon->mIsCustomized());
+    EXPECT_EQ(icon->mRecordCustomType()->mTypeIconID(), kDefaultIconID);
+    EXPECT_EQ(icon->value(kNoOfFields), OTVRecord::modificationDateText(kNow));   // no date
+
+    const auto mask = recordWithValue1(QStringLiteral("mask"));
+    ASSERT_TRUE(mask->mIsCustomized());
+    EXPECT_EQ(mask->mRecordCustomType()->mTypeMask(), 6);
+    EXPECT_EQ(mask->value(kNoOfFields), OTVRecord::modificationDateText(kNow));   // unreadable date
+
+    const auto labels = recordWithValue1(QStringLiteral("labels"));
+    ASSERT_TRUE(labels->mIsCustomized());
+    EXPECT_EQ(labels->mRecordCustomType()->label(1), QStringLiteral(""));   // the type's, empty in the file
+    EXPECT_EQ(labels->mRecordCustomType()->label(2), QStringLiteral("Own"));
+    EXPECT_EQ(rows("CUSTOMTYPETABLE"), 3);
+}
+
+// The plain export names the type on every line and has no look: the records get a type of
+// that name and the default look of their own.
+TEST_F(VaultImport, PlainExportLines)
+{
+    const ImportResult result = importText("Ostrevin Export File\r"
+                                           "Login,alice,pw,,,,,,,,\"May 01,2020\",\"two\rlines\",Work\r"
+                                           "Login,bob,,,,,,,,,,,\r"
+                                           "Bank,carol,1234,,,,,,,,\"June 30,2021\",x,Home\r",
+                                           {}, QStringLiteral("export.csv"));
+    EXPECT_EQ(result.imported, 3);
+    EXPECT_EQ(rows("TYPETABLE"), 2);
+    const auto alice = recordWithValue1(QStringLiteral("alice"));
+    ASSERT_TRUE(alice);
+    EXPECT_EQ(alice->value(2), QStringLiteral("pw"));
+    EXPECT_EQ(alice->value(kNoOfFields), at(QDate(2020, 5, 1)));
+    EXPECT_EQ(alice->mNotes(), QStringLiteral("two\nlines"));
+    EXPECT_EQ(alice->mType()->mTypeName(), QStringLiteral("Login"));
+    EXPECT_EQ(alice->mType()->mTypeIconID(), kDefaultIconID);
+    ASSERT_TRUE(alice->mIsCustomized());
+    EXPECT_EQ(alice->mRecordCustomType()->mTypeIconID(), kDefaultIconID);
+    EXPECT_EQ(alice->mRecordCustomType()->mTypeMask(), 0);
+    EXPECT_EQ(recordWithValue1(QStringLiteral("bob"))->mType(), alice->mType());
+    EXPECT_EQ(recordWithValue1(QStringLiteral("carol"))->mType()->mTypeName(), QStringLiteral("Bank"));
+}
+
+// A file that is refused as a whole leaves the vault as it was.
+TEST_F(VaultImport, RefusedFilesChangeNothing)
+{
+    const QByteArray enciphered =
+        FileBuilder(kVRX3File, "right").type("Login", 12, 0).record({"alice"}, "May 01,2020", "", 12, 0).text();
+    const struct {
+        QByteArray text;
+        std::string password;
+        const char* refusal;
+    } cases[] = {
+        {enciphered, "wrong", "That is not the correct password for this import file."},
+        {enciphered, "", "That is not the correct password for this import file."},
+        {"Login,alice,secret\rBank,bob,1234\r", "", "Import failed. Invaild import file name."},
+        {"Ostrevin vRX File -v9.0\rF\rT,12,Login\r", "", "Import failed. Invaild import file name."},
+    };
+    const int typesBefore = rows("TYPETABLE");
+    for (const auto& c : cases) {
+        const ImportResult result = importText(c.text, c.password);
+        EXPECT_EQ(result.refusal, QString::fromUtf8(c.refusal));
+        EXPECT_EQ(result.imported + result.failed, 0);
+    }
+    EXPECT_EQ(rows("RECORDTABLE"), 0);
+    EXPECT_EQ(rows("TYPETABLE"), typesBefore);
+    EXPECT_EQ(store->logged(QStringLiteral("Add Type"), QString()), 0);
+
+    // Without a target group nothing is written either; the records are counted.
+    const std::string file = writeFile(files, QStringLiteral("plain.vrx"),
+                                       FileBuilder(kVRX3File).type("Login", 12, 0).record({"a"}, "", "", 12, 0).text());
+    const ImportResult noGroup = importInto(nullptr, file);
+    EXPECT_EQ(noGroup.imported, 0);
+    EXPECT_EQ(noGroup.failed, 1);
+    EXPECT_EQ(rows("TYPETABLE"), typesBefore);
+}
+
+// Lines that cannot be read or stored are counted with their reason; the others are imported
+// and nothing else changes.
+TEST_F(VaultImport, BadLinesAreCountedAndTheGoodOnesImported)
+{
+    const std::string tooLong(300, 'x');
+    FileBuilder file(kVRX3File, "pw");
+    file.record({"before any type"}, "", "", 31, 0)
+        .type("Login", 12, 0)
+        .record({"good 1"}, "", "", 12, 0)
+        .raw("F,12,ABCDEF")   // hex that deciphers to nothing
+        .record({"good 2"}, "", "", 12, 0)
+        .record({tooLong}, "", "", 12, 0)
+        .raw("T,12,0123")   // a damaged type line: its records have no type
+        .record({"typeless"}, "", "", 12, 0)
+        .type(tooLong.c_str(), 5, 0)
+        .record({"type too long 1"}, "", "", 5, 0)
+        .record({"type too long 2"}, "", "", 5, 0)
+        .type("", 5, 0)
+        .record({"empty type name"}, "", "", 5, 0)
+        .type("Bank", 5, 0)
+        .record({"good 3"}, "", "", 5, 0);
+    QByteArray text = file.text();
+    text.chop(40);   // the last line, cut short
+    const ImportResult result = importText(text, "pw");
+
+    EXPECT_EQ(result.imported, 2);
+    const QMap<QString, int> reasons{
+        {"The record has no record type in the file.", 2},
+        {"A record line of the file cannot be read.", 2},
+        {"The value is too long.", 1},
+        {"The record type line of the file cannot be read.", 1},
+        {"The record type could not be added. The value is too long.", 2},
+    };
+    EXPECT_EQ(result.reasons, reasons);
+    EXPECT_EQ(result.failed, 8);
+    EXPECT_TRUE(recordWithValue1(QStringLiteral("good 1")));
+    EXPECT_TRUE(recordWithValue1(QStringLiteral("good 2")));
+    EXPECT_EQ(rows("RECORDTABLE"), 2);
+    // A type is added at its first record that can be read: Bank has none.
+    EXPECT_EQ(rows("TYPETABLE"), 1);
+    EXPECT_EQ(store->logged(QStringLiteral("Add Type"), QStringLiteral("Failed")), 1);   // tried once
+}
+
+// Attachments of a version 4.0 package: a missing side file, one named by something other than
+// a UID, or a link leaves the record without its attachment, counted; nothing outside the
+// package is read.
+TEST_F(VaultImport, PackageAttachmentsThatCannotBeHad)
+{
+    QDir(files.path()).mkpath(QStringLiteral("P.vrx/Files"));
+    writeFile(files, QStringLiteral("secret.ofa"), "outside the package");
+    ASSERT_TRUE(QFile::link(files.filePath(QStringLiteral("secret.ofa")),
+                            files.filePath(QStringLiteral("P.vrx/Files/00000000000000C2.ofa"))));
+    const QByteArray text = FileBuilder(kVRX4File)
+                                .type("Login", 12, 0)
+                                .record({"missing"}, "", "", 12, 0, {}, {"a.txt", "key", "00000000000000C1"})
+                                .record({"escape"}, "", "", 12, 0, {}, {"b.txt", "key", "../../secret"})
+                                .record({"link"}, "", "", 12, 0, {}, {"c.txt", "key", "00000000000000C2"})
+                                .record({"plain"}, "", "", 12, 0)
+                                .text();
+    const ImportResult result = importText(text, {}, QStringLiteral("P.vrx/P.vrx"));
+    EXPECT_EQ(result.imported, 4);
+    EXPECT_EQ(result.missingAttachments, 3);
+    for (const char* name : {"missing", "escape", "link", "plain"}) {
+        const auto record = recordWithValue1(QString::fromUtf8(name));
+        ASSERT_TRUE(record) << name;
+        EXPECT_FALSE(record->mHasAttachment()) << name;
+        EXPECT_EQ(record->mAttachmentName(), QString()) << name;
+    }
+    EXPECT_EQ(rows("ATTACHMENTTABLE"), 0);
+    EXPECT_TRUE(QDir(attachments.path()).isEmpty());
+}
+
+} // namespace
