@@ -563,24 +563,26 @@ std::function<void()> OTVDataBase::restorerOfTableRights(const QString& userName
 }
 
 // ---------------------------------------------------------------------------------------------
-// Steps of other categories, wired here when they land
+// Steps of other categories that adding, renaming and deleting a user take
 
-int OTVDataBase::addPreferenceRowForNewUser(const QString& /*userID*/, const QString& /*userName*/)
+int OTVDataBase::addPreferenceRowForNewUser(const QString& userID, const QString& userName)
 {
-    return kOTVStatusOK;
+    int status = kOTVStatusOK;
+    initUserPreferencesForUser(userID, userName, &status);
+    return status;
 }
 
-int OTVDataBase::addPersonalGroupForUser(const OTVUserBase& /*user*/)
+int OTVDataBase::addPersonalGroupForUser(const OTVUserBase& user)
 {
-    return kOTVStatusOK;
+    return addUserPersonalGroup(user);
 }
 
-int OTVDataBase::renamePersonalGroupForUser(const OTVUserBase& /*user*/)
+int OTVDataBase::renamePersonalGroupForUser(const OTVUserBase& user)
 {
-    return kOTVStatusOK;
+    return renameUserPersonalGroup(user);
 }
 
-int OTVDataBase::deletePersonalGroupForUser(const OTVUserBase& /*user*/)
+int OTVDataBase::deletePersonalGroupForUser(const OTVUserBase& user)
 {
-    return kOTVStatusOK;
+    return deleteUserPersonalGroup(user);
 }

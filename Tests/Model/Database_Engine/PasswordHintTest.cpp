@@ -24,7 +24,7 @@ bool authenticates(const TestServer& server, const QString& name, const QString&
 
 } // namespace
 
-// A vault user "alice" (MySQL account and rows, password "first") logged in through a session
+// A vault user "alice" (MySQL account, user and preference rows, password "first") logged in through a session
 // of her own: `store`.
 class PasswordHint : public StoreTest {
 public:
@@ -40,10 +40,6 @@ public:
         account->setMPassword(QStringLiteral("first"));
         ASSERT_EQ(administrator.addUser(account), kOTVStatusOK);
         userID = account->mUserID();
-        // The preference row that adding a user makes.
-        root(QStringLiteral("INSERT INTO vivododadi.APPPREFTABLE(USERID, USERNAME, HINTQNO) VALUES ('%1', 'alice', 0)")
-                 .arg(userID));
-
         ASSERT_EQ(connect(store, {QStringLiteral("alice"), QStringLiteral("first")}), kOTVStatusOK);
         ASSERT_EQ(store.initUserDetails(QStringLiteral("alice"), QStringLiteral("first")), kOTVStatusOK);
         user = store.mCurrentUser();
@@ -217,7 +213,7 @@ TEST_F(PasswordHint, PasswordChecksHoldOnlyForTheCurrentUsersOwnPassword)
     // With nobody logged in there is nothing to set or read.
     user->setMUsername(QString());
     EXPECT_EQ(store.setPassword(QStringLiteral("pw"), QStringLiteral("hint")), kOTVStatusOK);
-    EXPECT_EQ(hintColumns(), "0|NULL|NULL");
+    EXPECT_EQ(hintColumns(), "0||");
     EXPECT_TRUE(store.passwordHintForUser(user.get(), &rc).isNull());
 }
 

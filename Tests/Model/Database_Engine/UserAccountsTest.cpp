@@ -179,11 +179,19 @@ protected:
     {
         return rootValue("SELECT COUNT(*) FROM vivododadi." + table + " WHERE USERID = " + literal(userID)).toInt();
     }
-    // A preference row as the preference operations write it.
-    void addPreferenceRow(const OTVUser_Admin& user) const
+    // The deciphered name of the user's personal group; null without one.
+    QString personalGroup(const QString& userID) const
     {
-        root("INSERT INTO vivododadi.APPPREFTABLE (USERID, USERNAME) VALUES (" + literal(user.mUserID()) + ", " +
-             literal(user.mUsername()) + ")");
+        QString name;
+        administrator.runGuarded([&] {
+            OTVStatement statement = administrator.prepare("SELECT NAME FROM GROUPTABLE WHERE UID=?");
+            statement.setString(1, userID);
+            OTVResultSet rows = statement.executeQuery();
+            if (rows.next())
+                name = administrator.getDecryptedString(rows.getBlob(1u));
+            return kOTVStatusOK;
+        });
+        return name;
     }
 
     mutable StoreProbe administrator;
@@ -208,6 +216,8 @@ TEST_F(UserAccounts, LifeOfAnAccountEnabledOrDisabled)
         EXPECT_EQ(storedPassword(user->mUserID()), "bob's pw");
         EXPECT_EQ(groupRows(user->mUserID()), (QStringList{kGroupA, kGroupB}));
         EXPECT_EQ(details(name), "Full " + name + "|made by a test|" + name + "@example.org|+41 0");
+        EXPECT_EQ(rowsOf("APPPREFTABLE", user->mUserID()), 1);
+        EXPECT_EQ(personalGroup(user->mUserID()), "Personal-" + name);
         ASSERT_TRUE(administrator.mUsers().contains(user->mUserID()));
         EXPECT_EQ(administrator.mUsers().value(user->mUserID()), user);
 
@@ -233,6 +243,7 @@ TEST_F(UserAccounts, LifeOfAnAccountEnabledOrDisabled)
         EXPECT_TRUE(userRow(user->mUserID()).isNull());
         EXPECT_TRUE(groupRows(user->mUserID()).isEmpty());
         EXPECT_TRUE(details(name).isNull());
+        EXPECT_TRUE(personalGroup(user->mUserID()).isNull());
         EXPECT_FALSE(administrator.mUsers().contains(user->mUserID()));
     }
 }
@@ -369,6 +380,18 @@ TEST_F(UserAccounts, AFailedAddUndoesEverything)
                   "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no members'");
          },
          {kGroupA}},
+        {"the preference row is refused", false,
+         [this](StoreProbe&) {
+             root("CREATE TRIGGER vivododadi.NO_PREFERENCES BEFORE INSERT ON vivododadi.APPPREFTABLE FOR EACH ROW "
+                  "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no preferences'");
+         },
+         {kGroupA}},
+        {"the personal group is refused", false,
+         [this](StoreProbe&) {
+             root("CREATE TRIGGER vivododadi.NO_GROUPS BEFORE INSERT ON vivododadi.GROUPTABLE FOR EACH ROW "
+                  "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no groups'");
+         },
+         {kGroupA}},
         {"a grant fails", false,
          [](StoreProbe& store) {
              store.statementFaults().failExecution("GRANT CREATE, SELECT, INSERT, DELETE, UPDATE on USERTABLE TO "
@@ -389,8 +412,8 @@ TEST_F(UserAccounts, AFailedAddUndoesEverything)
         auto user = account(name, "pw", false, c.groups);
         c.arm(administrator);
         EXPECT_EQ(administrator.addUser(user), kOTVStatusDatabaseError);
-        root("DROP TRIGGER IF EXISTS vivododadi.NO_USERS");
-        root("DROP TRIGGER IF EXISTS vivododadi.NO_MEMBERS");
+        for (const char* trigger : {"NO_USERS", "NO_MEMBERS", "NO_PREFERENCES", "NO_GROUPS"})
+            root(QStringLiteral("DROP TRIGGER IF EXISTS vivododadi.%1").arg(trigger));
         administrator.statementFaults().clear();
 
         EXPECT_EQ(accountCount(), accountsBefore);
@@ -402,6 +425,8 @@ TEST_F(UserAccounts, AFailedAddUndoesEverything)
         EXPECT_TRUE(details(name).isNull());
         EXPECT_TRUE(userRow(user->mUserID()).isNull());
         EXPECT_TRUE(groupRows(user->mUserID()).isEmpty());
+        EXPECT_EQ(rowsOf("APPPREFTABLE", user->mUserID()), 0);
+        EXPECT_TRUE(personalGroup(user->mUserID()).isNull());
         EXPECT_FALSE(administrator.mUsers().contains(user->mUserID()));
     }
 }
@@ -410,7 +435,6 @@ TEST_F(UserAccounts, SavingRenamesFromTheNameTheWindowOpened)
 {
     auto user = account("anna", "pw");
     ASSERT_EQ(administrator.addUser(user), kOTVStatusOK);
-    addPreferenceRow(*user);
     const QString prefName = "SELECT USERNAME FROM vivododadi.APPPREFTABLE WHERE USERID = " + literal(user->mUserID());
 
     // No window name and the same name: nothing to rename.
@@ -428,6 +452,7 @@ TEST_F(UserAccounts, SavingRenamesFromTheNameTheWindowOpened)
     EXPECT_TRUE(authenticates("anne", "pw"));
     EXPECT_EQ(rightsOf("anne"), vaultUserRights(false));
     EXPECT_EQ(rootValue(prefName), "anne");
+    EXPECT_EQ(personalGroup(user->mUserID()), "Personal-anne");
     EXPECT_EQ(userRow(user->mUserID()).section('|', 0, 0), "anne");
     EXPECT_TRUE(details("anna").isNull());
     EXPECT_FALSE(details("anne").isNull());
@@ -439,6 +464,7 @@ TEST_F(UserAccounts, SavingRenamesFromTheNameTheWindowOpened)
     EXPECT_FALSE(accountExists("anne"));
     EXPECT_TRUE(authenticates("annie", "pw"));
     EXPECT_EQ(rootValue(prefName), "annie");
+    EXPECT_EQ(personalGroup(user->mUserID()), "Personal-annie");
     EXPECT_EQ(accountCount(), accountsBefore + 1);
 }
 
@@ -528,7 +554,6 @@ TEST_F(UserAccounts, DeletingRemovesEverythingThatHangsOnTheUser)
     auto ida = account("ida", "pw", false, {kGroupA, kGroupB});
     ASSERT_EQ(administrator.addUser(ida), kOTVStatusOK);
     const QString id = literal(ida->mUserID());
-    addPreferenceRow(*ida);
     root("INSERT INTO vivododadi.COLUMNINFOTABLE (USERID, TYPEID) VALUES (" + id + ", '0000000000000001')");
     root("INSERT INTO vivododadi.TYPETABLE (UID) VALUES ('00000000000000D1')");
     root("INSERT INTO vivododadi.RECORDTABLE (RECORDID, TYPEUID, GROUPUID) VALUES ('00000000000000E1', "
@@ -540,6 +565,7 @@ TEST_F(UserAccounts, DeletingRemovesEverythingThatHangsOnTheUser)
     for (const char* table : {"USERTABLE", "APPPREFTABLE", "COLUMNINFOTABLE", "USERGROUPTABLE", "MOSTVIEWEDTABLE",
                               "RECENTLYVIEWEDTABLE", "RECENTLYADDEDTABLE", "RECENTLYMODIFIEDTABLE"})
         EXPECT_EQ(rowsOf(table, ida->mUserID()), 0) << table;
+    EXPECT_TRUE(personalGroup(ida->mUserID()).isNull());
     EXPECT_FALSE(accountExists("ida"));
     EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.RECORDTABLE"), "1");   // the vault's records stay
 

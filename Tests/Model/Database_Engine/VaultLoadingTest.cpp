@@ -26,6 +26,12 @@ const QString kBank = QStringLiteral("1000000000000001");
 const QString kShared = QStringLiteral("1000000000000002");
 const QString kLogin = QStringLiteral("2000000000000001");
 
+QStringList sorted(QStringList keys)
+{
+    keys.sort();
+    return keys;
+}
+
 constexpr char kInsertDatabaseInfo[] = "REPLACE INTO DATABASEINFOTABLE VALUES(?,?)";
 // REPLACE: the login step may have made the user's personal group already.
 constexpr char kInsertGroup[] = "REPLACE INTO GROUPTABLE VALUES (?,?,?,?)";
@@ -336,7 +342,7 @@ TEST_F(VaultLoading, TheLoadRunsOnAWorkerWhileTheMainThreadWaits)
     EXPECT_FALSE(store.isLoadingComplete());
     BKRunModalUntil([&] { return store.isLoadingComplete(); });
     EXPECT_TRUE(store.isVaultLoaded());
-    EXPECT_EQ(store.mGroups().keys(), QStringList({kBank}));
+    EXPECT_EQ(store.mGroups().keys(), QStringList({kMe, kBank}));
     EXPECT_EQ(store.mGroups().value(kBank)->mGroupName(), "Bank");
 }
 
@@ -402,7 +408,7 @@ TEST_F(VaultLoading, AKilledSessionOrARevokedGrantEndsTheLoadWithItsStatus)
     ASSERT_EQ(store.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
     services.clear();
     EXPECT_EQ(store.loadDataBase(false), kOTVStatusOK);
-    EXPECT_EQ(store.mGroups().keys(), QStringList({kBank}));
+    EXPECT_EQ(store.mGroups().keys(), QStringList({kMe, kBank}));
 
     // A vault user of its own MySQL account, whose right on mysql.user_info is taken away.
     auto carl = OTVUser_Admin::createUser();
@@ -425,7 +431,7 @@ TEST_F(VaultLoading, AKilledSessionOrARevokedGrantEndsTheLoadWithItsStatus)
     root("GRANT SELECT ON mysql.user_info TO 'carl_loader'@'%'");
     services.clear();
     EXPECT_EQ(carlsStore.loadDataBase(false), kOTVStatusOK);
-    EXPECT_EQ(carlsStore.mGroups().keys(), QStringList({kBank}));
+    EXPECT_EQ(carlsStore.mGroups().keys(), sorted({kBank, carl->mUserID()}));
     EXPECT_TRUE(carlsStore.mUsers().isEmpty());   // the only other user is a well-known administrator
     root("DROP USER 'carl_loader'@'%'");
 }
@@ -457,7 +463,7 @@ TEST_F(VaultLoading, AReloadSeesOtherClientsAdditionsAndDeletions)
     BKRunModalUntil([&] { return !store.isDataReloading(); });
     EXPECT_EQ(store.connectionErrorCode(), kOTVStatusOK);
     EXPECT_EQ(services.calls(), QStringList({"finishReloadingData", "updateApplicationUIForCurrectPermissions"}));
-    EXPECT_EQ(store.mGroups().keys(), QStringList({kBank, kShared}));
+    EXPECT_EQ(store.mGroups().keys(), QStringList({kMe, kBank, kShared}));
     EXPECT_EQ(store.mGroups().value(kShared)->mGroupName(), "Shared");
     EXPECT_EQ(store.mRecords().value("3000000000000001")->mGroup().get(), store.mGroups().value(kShared).get());
     EXPECT_EQ(store.mCustomIcons().keys(), QStringList({"Icon1001"}));
@@ -468,7 +474,7 @@ TEST_F(VaultLoading, AReloadSeesOtherClientsAdditionsAndDeletions)
     root("DELETE FROM vivododadi.CUSTOMICONTABLE");
     services.clear();
     EXPECT_EQ(store.reloadDatabase(), kOTVStatusOK);
-    EXPECT_EQ(store.mGroups().keys(), QStringList({kBank}));
+    EXPECT_EQ(store.mGroups().keys(), QStringList({kMe, kBank}));
     EXPECT_TRUE(store.mRecords().isEmpty());
     EXPECT_TRUE(store.mCustomIcons().isEmpty());
     EXPECT_EQ(store.mTypes().keys(), QStringList({kLogin}));
@@ -509,7 +515,7 @@ TEST_F(VaultLoading, AFailedReloadKeepsTheMaps)
     EXPECT_EQ(store.reloadDatabase(), kOTVStatusDatabaseError);
     EXPECT_EQ(store.connectionErrorCode(), kOTVStatusDatabaseError);
     EXPECT_EQ(services.calls(), QStringList({"reloadFailed(3)"}));
-    EXPECT_EQ(store.mGroups().keys(), QStringList({kBank}));
+    EXPECT_EQ(store.mGroups().keys(), QStringList({kMe, kBank}));
     EXPECT_EQ(store.mGroups().value(kBank).get(), bank.get());
     EXPECT_FALSE(store.isDataReloading());
 }
@@ -546,7 +552,7 @@ TEST_F(VaultLoading, AReloadForADeletedOrDisabledAccountQuitsWithoutAnotherState
         EXPECT_EQ(alerts.alerts[0].message, c.message);
         EXPECT_EQ(alerts.alerts[0].defaultButton, "Quit");
         EXPECT_EQ(services.calls(), QStringList({"dontSavePreference", "terminateApplication"}));
-        EXPECT_EQ(store.mGroups().keys(), QStringList({kBank}));
+        EXPECT_EQ(store.mGroups().keys(), QStringList({kMe, kBank}));
         EXPECT_FALSE(store.isDataReloading());
     }
 }
