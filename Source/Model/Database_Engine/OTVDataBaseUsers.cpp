@@ -9,6 +9,7 @@
 
 #include "OTVDataBaseQueries.h"
 
+#include "Model/OTVAccountName.h"
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKApplicationServices.h"
@@ -29,7 +30,6 @@ constexpr int kDBNonexistingGrantCode = 1141;     // REVOKE of rights the accoun
 constexpr int kDBNonexistingTableGrantCode = 1147;
 
 // Column sizes of USERTABLE and `mysql.user_info`, in characters.
-constexpr int kAccountNameCharacters = 16;        // mysql.user_info.User
 constexpr int kUserNameCharacters = 40;           // USERTABLE.USERNAME (an administrator's login name)
 constexpr int kUserIDCharacters = 16;
 constexpr int kPlatformNameCharacters = 40;
@@ -75,19 +75,6 @@ QString withoutTrailingComma(const char* privileges)
     if (!list.isEmpty())
         list.chop(1);
     return list;
-}
-
-// Names the server's account tables can hold: characters of the Basic Multilingual Plane (the
-// account tables are utf8mb3), none a control character.
-bool isValidAccountName(const QString& name)
-{
-    if (name.isEmpty())
-        return false;
-    for (const QChar c : name) {
-        if (c.isSurrogate() || c.category() == QChar::Other_Control)
-            return false;
-    }
-    return true;
 }
 
 // How `mysql.tables_priv` names a table that the grants address.
@@ -334,10 +321,10 @@ bool OTVDataBase::isUserExists(const OTVUser_Admin* user)
 int OTVDataBase::checkAccountFits(const OTVUser_Admin& user)
 {
     const QString userID = user.mUserID();
-    if (!isValidAccountName(user.mUsername()) || userID.isEmpty() || userID.size() > kUserIDCharacters)
+    if (!OTVHasAccountNameCharacters(user.mUsername()) || userID.isEmpty() || userID.size() > kUserIDCharacters)
         return kOTVStatusDatabaseError;
     try {
-        OTVCheckVarcharFits(user.mUsername(), kAccountNameCharacters);
+        OTVCheckVarcharFits(user.mUsername(), kMaxUserNameLength);
         OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
         OTVCheckVarcharFits(user.mFullName(), kFullNameCharacters);
         OTVCheckVarcharFits(user.mDescription(), kDescriptionCharacters);
