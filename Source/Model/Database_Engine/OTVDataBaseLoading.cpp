@@ -304,8 +304,12 @@ int OTVDataBase::reloadDatabase()
     VaultMaps maps;
     if (status == kOTVStatusOK) {
         status = runLoadStep([&] {
-            // Another client may have changed the master password meanwhile.
-            createEncrypter(retriveMasterPassword().value_or(QString()));
+            // Another client may have changed the master password meanwhile: the session
+            // follows it, cipher and password alike.
+            StoreLock lock(*this);
+            const QString current = retriveMasterPassword().value_or(QString());
+            createEncrypter(current);
+            mConnectionDetails.masterPassword = current;
             readVault(maps, *mCurrentUser_);
             return int(kOTVStatusOK);
         });

@@ -503,6 +503,24 @@ TEST_F(VaultLoading, AReloadFollowsAChangedMasterPassword)
     EXPECT_EQ(store.mGroups().value(kShared)->mGroupName(), "Under the new one");
 }
 
+// Another client changed the master password: the reload reads the vault under the new one,
+// and the session's master password follows, so that later changes start from it.
+TEST_F(VaultLoading, AReloadFollowsAMasterPasswordChangedByAnotherClient)
+{
+    addGroup(kBank, "Bank");
+    ASSERT_EQ(store.loadDataBase(false), kOTVStatusOK);
+
+    StoreProbe other;
+    ASSERT_EQ(connect(other, server.root, kMasterPassword), kOTVStatusOK);
+    ASSERT_EQ(other.changeMasterPassword("changed elsewhere"), kOTVStatusOK);
+
+    ASSERT_EQ(store.reloadDatabase(), kOTVStatusOK);
+    EXPECT_EQ(store.masterPassword(), "changed elsewhere");
+    EXPECT_EQ(store.mGroups().value(kBank)->mGroupName(), "Bank");
+    EXPECT_EQ(store.changeMasterPassword("changed here"), kOTVStatusOK);
+    EXPECT_EQ(store.masterPassword(), "changed here");
+}
+
 // A failed reload is reported and keeps the maps as they were.
 TEST_F(VaultLoading, AFailedReloadKeepsTheMaps)
 {
