@@ -60,7 +60,7 @@ QStringList withVendorVariants(const QString& part)
 QString installedFamily(const QStringList& families, const QString& name)
 {
     for (const QString& family : families) {
-        if (sameName(family, name))
+        if (sameName(OTVFamilyWithoutFoundry(family), name))
             return family;
     }
     return {};
@@ -88,9 +88,15 @@ QFont fontOfStyle(const QString& family, const QString& style)
 
 } // namespace
 
+QString OTVFamilyWithoutFoundry(const QString& family)
+{
+    const qsizetype foundry = family.lastIndexOf(QLatin1String(" ["));
+    return foundry > 0 && family.endsWith(QLatin1Char(']')) ? family.left(foundry) : family;
+}
+
 QString OTVStoredFontName(const QFont& font, int maxLength)
 {
-    const QString family = withoutBlanks(font.family());
+    const QString family = withoutBlanks(OTVFamilyWithoutFoundry(font.family()));
     const QString style = font.styleName().isEmpty()
         ? styleOfFlags(font)
         : (isRegularStyle(font.styleName()) ? QString() : withoutBlanks(font.styleName()));

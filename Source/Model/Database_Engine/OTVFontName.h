@@ -17,6 +17,10 @@
 // alone. An empty string when even the family does not fit.
 QString OTVStoredFontName(const QFont& font, int maxLength);
 
+// A family without the foundry that Qt appends when two foundries install the same family
+// ("Nimbus Sans [urw]" -> "Nimbus Sans"): the stored names never carry one.
+QString OTVFamilyWithoutFoundry(const QString& family);
+
 // The installed font that a stored name stands for (its family and style; the size is the
 // caller's), or std::nullopt when none is installed or there is no GUI application.
 std::optional<QFont> OTVFontFromStoredName(const QString& storedName);
