@@ -19,6 +19,8 @@
 #include "Support/RecordingApplicationServices.h"
 #include "Support/TestServer.h"
 
+#include "Model/Database_Engine/VaultTestSupport.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -34,16 +36,7 @@ namespace {
 const QString kMasterPassword = QStringLiteral("Pane vault 1");
 const QByteArray kAttachmentBytes(2500, 'a');
 
-QByteArray png(const QColor& color)
-{
-    QImage image(48, 48, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
+using vault_maps::png;
 
 // What the test expects the pane to show for one record: row -> (label, value, copy text).
 struct Shown {
