@@ -166,7 +166,7 @@ void BKController::setUserDefaultValues()
 
 bool BKController::applicationDidFinishLaunching()
 {
-    if (startUpSession() != kOTVStatusOK)
+    if (startUpSession() != kOTVStatusOK || mTerminationRequested_)
         return false;
 
     if (store_.isVaultLoaded() && store_.mCurrentUser()) {
@@ -267,6 +267,9 @@ void BKController::applicationWillTerminate()
     if (mTerminated_)
         return;
     mTerminated_ = true;
+    // A worker still inside the connector must end before the application object goes; it may
+    // call back meanwhile.
+    BKRunModalUntil([this] { return !isStoreWorkerRunning(); });
     // Decrypted attachments never outlive the session, whatever the way out.
     removeAttachmentFolder();
     if (!mIsConnectionCancelled_)
@@ -275,8 +278,10 @@ void BKController::applicationWillTerminate()
 
 void BKController::saveUserLayoutAndPreferences()
 {
-    if (!store_.isVaultLoaded())
-        return;   // nothing of the user was read: saving would overwrite his preferences
+    // Before the main window showed the user's session, saving would only overwrite his
+    // stored preferences with defaults.
+    if (!mStartUpFinished_ || !store_.isVaultLoaded())
+        return;
     const std::shared_ptr<OTVUser> user = store_.getCurrentUser();
     if (!user)
         return;

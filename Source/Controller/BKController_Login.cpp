@@ -304,7 +304,7 @@ int BKController::loadDataBase(bool firstLaunch)
     });
     mIsFirstLoadRunning_ = false;
     status = store_.isVaultLoaded() ? kOTVStatusOK : store_.connectionErrorCode();
-    if (status == kOTVStatusOK)
+    if (status == kOTVStatusOK || mTerminationRequested_)
         return status;
     if (mFirstLoadFailure_ != kOTVStatusOK)
         status = mFirstLoadFailure_;
