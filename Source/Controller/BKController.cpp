@@ -20,9 +20,21 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace {
 
 BKController* sharedController = nullptr;
+
+// The attachment folder is removed even when the process ends without returning from the
+// event loop (a lost display connection ends it through exit()).
+QString folderToRemoveAtExit;
+
+void removeFolderAtExit()
+{
+    if (!folderToRemoveAtExit.isEmpty())
+        QDir(folderToRemoveAtExit).removeRecursively();
+}
 
 // The main window's close box asks the controller to quit, so that the layout is saved the
 // same way as through the Quit command.
@@ -137,8 +149,13 @@ void BKController::applicationWillFinishLaunching()
     }
     if (!mAttachmentFolder_) {
         mAttachmentFolder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/ostrevin-XXXXXX"));
-        if (!mAttachmentFolder_->isValid())
+        if (!mAttachmentFolder_->isValid()) {
             qWarning() << "cannot create the attachment folder:" << mAttachmentFolder_->errorString();
+        } else {
+            static const bool registered = std::atexit(removeFolderAtExit) == 0;
+            Q_UNUSED(registered);
+            folderToRemoveAtExit = mAttachmentFolder_->path();
+        }
     }
 }
 
@@ -149,8 +166,11 @@ QString BKController::attachmentFolderPath() const
 
 void BKController::removeAttachmentFolder()
 {
-    if (mAttachmentFolder_)
+    if (mAttachmentFolder_) {
+        if (mAttachmentFolder_->path() == folderToRemoveAtExit)
+            folderToRemoveAtExit.clear();
         mAttachmentFolder_->remove();
+    }
     mAttachmentFolder_.reset();
 }
 
