@@ -197,6 +197,43 @@ private slots:
         QVERIFY(!QFileInfo::exists(attachmentFolder));
     }
 
+    // A vault user whose account an administrator disabled: told so, and the application quits
+    // without loading the vault or saving anything (never the main window).
+    void disabledAccountAtLoginQuits()
+    {
+        makeVault(QStringLiteral("abcd"), /*disabledUser=*/server_.plain.user);
+        controller_->applicationWillFinishLaunching();
+        const QString attachmentFolder = controller_->attachmentFolderPath();
+        DialogScript script = connectionScript();
+        script.then(attempt(server_.plain.user, server_.plain.password, QStringLiteral("abcd")));
+
+        QVERIFY(!controller_->applicationDidFinishLaunching());
+
+        QCOMPARE(alertLines(*alerts_),
+                 QStringList{"Ostrevin Darovazivu Alert! | Your account has been disabled. Please contact "
+                             "administrator. | Quit"});
+        QVERIFY(controller_->isTerminationRequested());
+        QVERIFY(controller_->isConnectionCancelled());
+        QVERIFY(!store_->isVaultLoaded());
+        QVERIFY(!controller_->connectionDialog()->isVisible());
+        QVERIFY(!controller_->mainWindow()->isVisible());
+        controller_->applicationWillTerminate();
+        QVERIFY(!QFileInfo::exists(attachmentFolder));
+    }
+
+    // Files named on the command line are offered for import once the main window shows.
+    void filesGivenAtLaunchAreOfferedAfterTheMainWindowShows()
+    {
+        makeVault(QStringLiteral("abcd"));
+        controller_->openFilesAtLaunch({QStringLiteral("/home/ann/a.vrx"), QStringLiteral("/home/ann/b.vrx")});
+        alerts_->answers = {kBKAlertAlternateReturn, kBKAlertDefaultReturn};
+        startUp(server_.admin, QStringLiteral("abcd"));
+        QCOMPARE(alertLines(*alerts_),
+                 (QStringList{"Ostrevin Darovazivu Alert! | Do you want to import the file /home/ann/a.vrx? | Yes",
+                              "Ostrevin Darovazivu Alert! | Do you want to import the file /home/ann/b.vrx? | Yes"}));
+        QCOMPARE(alerts_->alerts.first().alternateButton, QStringLiteral("No"));
+    }
+
     // A connection that the server drops: the next use of the store finds it gone, the user is
     // told once, and the dialog comes back for the same account with the password emptied.
     // Connecting again ends the dialog and the session goes on.
@@ -335,7 +372,7 @@ private:
     }
 
     // A vault with a master password and the administrator as its user, made by another copy.
-    void makeVault(const QString& masterPassword)
+    void makeVault(const QString& masterPassword, const QString& disabledUser = QString())
     {
         OTVDataBase other;
         OTVConnectRequest request;
@@ -352,6 +389,12 @@ private:
         QCOMPARE(status, int(kOTVStatusOK));
         QCOMPARE(other.setMasterPassword(masterPassword), int(kOTVStatusOK));
         QCOMPARE(other.loadDataBase(true), int(kOTVStatusOK));
+        if (!disabledUser.isEmpty()) {
+            const QString password = QString::fromLatin1(other.encryptDataString(QStringLiteral("x")).toHex());
+            server_.execAsRoot(QStringLiteral("INSERT INTO vivododadi.USERTABLE VALUES ('0000000000000009', '%1', "
+                                              "x'%2', 'Mac-Standalone', 5, 5, 5, 5, 0, 1)")
+                                   .arg(disabledUser, password));
+        }
         other.closeConnection();
     }
 
