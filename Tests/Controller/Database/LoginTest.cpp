@@ -6,6 +6,7 @@
 #include "Controller/BKController.h"
 #include "Controller/BKFirstMasterPasswordDialog.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/BKGroup.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKUserDefaults.h"
@@ -234,6 +235,37 @@ private slots:
         QCOMPARE(alerts_->alerts.first().alternateButton, QStringLiteral("No"));
     }
 
+    // A reload reads what another copy of the program wrote meanwhile, into the maps and into
+    // the event-log window's list.
+    void reloadReadsWhatAnotherClientWrote()
+    {
+        makeVault(QStringLiteral("abcd"));
+        startUp(server_.admin, QStringLiteral("abcd"));
+        alerts_->alerts.clear();
+        const QString userID = store_->getCurrentUser()->mUserID();
+
+        OTVDataBase other;
+        QCOMPARE(other.startConnectionToServer(requestFor(server_.admin, QStringLiteral("abcd"))), int(kOTVStatusOK));
+        QCOMPARE(other.initUserDetails(server_.admin.user, server_.admin.password), int(kOTVStatusOK));
+        QCOMPARE(other.loadDataBase(false), int(kOTVStatusOK));
+        std::shared_ptr<BKGroup> group = BKGroup::newGroup();
+        group->setMGroupName(QStringLiteral("Servers"));
+        group->setMUserMembersArray(QStringList{userID});
+        group->setMSubGroupsUID(QStringList());
+        QCOMPARE(other.addGroup(group), int(kOTVStatusOK));
+        other.closeConnection();
+        QVERIFY(!store_->mGroups().contains(group->mGroupUID()));
+
+        controller_->reloadDatabase();
+
+        QCOMPARE(alertLines(*alerts_), QStringList());
+        QVERIFY(store_->mGroups().contains(group->mGroupUID()));
+        QVERIFY(!controller_->isStoreWorkerRunning());
+        const QList<EventLogEntry> log = store_->eventLogWindowList().entries();
+        QCOMPARE(log.size(), store_->mLogArray().size());
+        QVERIFY(!log.isEmpty());
+    }
+
     // A connection that the server drops: the next use of the store finds it gone, the user is
     // told once, and the dialog comes back for the same account with the password emptied.
     // Connecting again ends the dialog and the session goes on.
@@ -372,16 +404,22 @@ private:
     }
 
     // A vault with a master password and the administrator as its user, made by another copy.
-    void makeVault(const QString& masterPassword, const QString& disabledUser = QString())
+    OTVConnectRequest requestFor(const TestAccount& account, const QString& masterPassword = QString()) const
     {
-        OTVDataBase other;
         OTVConnectRequest request;
         request.ipAddress = server_.host;
         request.portNumber = QString::number(server_.port);
-        request.userName = server_.admin.user;
-        request.hostPassword = server_.admin.password;
+        request.userName = account.user;
+        request.hostPassword = account.password;
+        request.masterPassword = masterPassword;
         request.serverAddress = server_.host;
-        QCOMPARE(other.startConnectionToServer(request), int(kOTVStatusOK));
+        return request;
+    }
+
+    void makeVault(const QString& masterPassword, const QString& disabledUser = QString())
+    {
+        OTVDataBase other;
+        QCOMPARE(other.startConnectionToServer(requestFor(server_.admin)), int(kOTVStatusOK));
         QCOMPARE(other.initUserDetails(server_.admin.user, server_.admin.password), int(kOTVStatusOK));
         // Its preference row (a second insert is ignored).
         int status = kOTVStatusOK;
