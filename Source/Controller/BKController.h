@@ -175,6 +175,7 @@ private:
     void showConnectionAlert(int status);
     void setMasterPasswordFromPanel();
     int startUpSession();
+    int runStartUpSession();
 
     OTVDataBase& store_;
     std::unique_ptr<BKMessageBoxAlertPresenter> mAlertPresenter_;
@@ -198,6 +199,7 @@ private:
     bool mReconnecting_ = false;
     bool mIsConnecting_ = false;
     bool mIsLoginStepRunning_ = false;
+    bool mInStartUpSession_ = false;
     bool mIsFirstLoadRunning_ = false;
     int mFirstLoadFailure_ = 0;
 };

@@ -49,6 +49,14 @@ void centre(QWidget* window)
 
 int BKController::startUpSession()
 {
+    mInStartUpSession_ = true;
+    const int status = runStartUpSession();
+    mInStartUpSession_ = false;
+    return status;
+}
+
+int BKController::runStartUpSession()
+{
     setUserDefaultValues();
     fillConnectionDialog();
     for (;;) {
