@@ -194,6 +194,7 @@ bool BKController::applicationDidFinishLaunching()
         if (frame.isValid())
             mMainWindow_->setGeometry(frame.toRect());
     }
+    mShouldCreateDatabase_ = true;
     updateApplicationViews();
     showMainWindow();
     mStartUpFinished_ = true;
@@ -250,7 +251,26 @@ void BKController::runWithWorkerGate(const std::function<void()>& work)
 
 void BKController::runStoreWorkerAndWait(std::function<void()> work)
 {
-    runWithWorkerGate([&work] { BKRunWorkerAndWait(std::move(work), &OTVDataBase::endDatabaseThread); });
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    runWithWorkerGate([&] {
+        BKDetachNewThread(std::move(work), [finished] {
+            OTVDataBase::endDatabaseThread();
+            finished->store(true);
+        });
+        displayLoadingProgress([finished] { return finished->load(); });
+    });
+}
+
+QString BKController::getSelectedTypeUID() const
+{
+    return kAllCategoriesUID;
+}
+
+bool BKController::checkForRecordPermissionFor(int permission, const std::shared_ptr<BKGroup>& group) const
+{
+    Q_UNUSED(permission);
+    Q_UNUSED(group);
+    return true;
 }
 
 QTimer* BKController::createStoreTimer(int intervalMs, std::function<void()> tick)

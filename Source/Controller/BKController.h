@@ -21,6 +21,7 @@
 #include <memory>
 
 class BKConnectionDialog;
+class BKGroup;
 class BKFirstMasterPasswordDialog;
 class BKMessageBoxAlertPresenter;
 class QDialog;
@@ -81,9 +82,17 @@ public:
     // A repeating timer owned by the controller whose ticks are skipped while a store worker
     // runs. Not started.
     QTimer* createStoreTimer(int intervalMs, std::function<void()> tick);
-    // Runs `work` (which uses the store) on a worker thread while the main thread waits in an
-    // event loop; counted by the gate above.
+    // Runs `work` (which uses the store) on a worker thread while the main thread waits behind
+    // the modal loading panel; counted by the gate above.
     void runStoreWorkerAndWait(std::function<void()> work);
+
+    // Set once the vault is loaded, before the main window's views are built: until then the
+    // record views show no rows.
+    bool mShouldCreateDatabase() const { return mShouldCreateDatabase_; }
+    // The record commands filter by every type.
+    QString getSelectedTypeUID() const;
+    // Record permissions (1 add, 2 edit, 4 delete) in a group: every request is allowed.
+    bool checkForRecordPermissionFor(int permission, const std::shared_ptr<BKGroup>& group) const;
 
     // =========================================================================================
     // Connection dialog, login step and first load (BKController_Login.cpp)
@@ -200,6 +209,7 @@ private:
     bool mIsConnecting_ = false;
     bool mIsLoginStepRunning_ = false;
     bool mInStartUpSession_ = false;
+    bool mShouldCreateDatabase_ = false;
     bool mIsFirstLoadRunning_ = false;
     int mFirstLoadFailure_ = 0;
 };

@@ -9,6 +9,7 @@
 #include "Platform/BKNotificationCenter.h"
 #include "Support/TemporarySettings.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -147,12 +148,21 @@ private slots:
         QCOMPARE(alerts_->alerts.size(), 1);
     }
 
-    // Timer ticks that would use the store are skipped while a worker has it.
+    // Timer ticks that would use the store are skipped while a worker has it, and the user
+    // waits behind a modal panel.
     void storeTimersSkipWhileAWorkerRuns()
     {
         int ticks = 0;
         QTimer* timer = controller_->createStoreTimer(1, [&ticks] { ++ticks; });
         timer->start();
+        bool modalWhileWorking = false;
+        QTimer watch;
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (controller_->isStoreWorkerRunning() && QApplication::activeModalWidget())
+                modalWhileWorking = true;
+        });
+        watch.start();
         int ticksDuringWork = -1;
         bool gateDuringWork = false;
         controller_->runStoreWorkerAndWait([&] {
@@ -162,6 +172,8 @@ private slots:
         });
         const int ticksAfterWork = ticks;
         QVERIFY(gateDuringWork);
+        QVERIFY(modalWhileWorking);
+        QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(!controller_->isStoreWorkerRunning());
         QCOMPARE(ticksAfterWork, ticksDuringWork);
         QTRY_VERIFY(ticks > ticksAfterWork);
