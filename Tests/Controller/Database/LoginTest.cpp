@@ -146,6 +146,45 @@ private slots:
         QVERIFY(!defaults.hasKey(kMasterPasswordDefaultsKey));
     }
 
+    void firstMasterPasswordPanelChoices_data()
+    {
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("go on without a master password") << false;
+        QTest::newRow("close the panel") << true;
+    }
+
+    // Going on without a master password loads the vault with none; closing the panel quits
+    // without loading or saving.
+    void firstMasterPasswordPanelChoices()
+    {
+        QFETCH(bool, closed);
+        controller_->applicationWillFinishLaunching();
+        DialogScript script = connectionScript();
+        script.then(attempt(server_.admin.user, server_.admin.password, QString()));
+        BKFirstMasterPasswordDialog* panel = controller_->firstMasterPasswordDialog();
+        DialogScript panelScript(panel, [] { return false; });
+        panelScript.then([panel, closed] {
+            panel->passwordField()->setText(QStringLiteral("ab"));   // not checked when the option is on
+            if (closed) {
+                QTest::mouseClick(panel->closeButton(), Qt::LeftButton);
+            } else {
+                panel->withoutPasswordOption()->setChecked(true);
+                QTest::mouseClick(panel->okButton(), Qt::LeftButton);
+            }
+        });
+
+        QCOMPARE(controller_->applicationDidFinishLaunching(), !closed);
+
+        QCOMPARE(alertLines(*alerts_), QStringList());
+        QCOMPARE(store_->isVaultLoaded(), !closed);
+        QCOMPARE(controller_->mainWindow()->isVisible(), !closed);
+        QCOMPARE(controller_->isTerminationRequested(), closed);
+        QCOMPARE(controller_->isConnectionCancelled(), closed);
+        QVERIFY(store_->masterPassword().isEmpty());
+        QCOMPARE(rootColumn(QStringLiteral("SELECT COUNT(*) FROM vivododadi.USERTABLE")).value(0),
+                 closed ? QStringLiteral("0") : QStringLiteral("1"));
+    }
+
     void failedAttemptsAlertAndBringTheDialogBack_data()
     {
         QTest::addColumn<QString>("account");
@@ -338,6 +377,10 @@ private slots:
                                          << "Ostrevin Darovazivu Alert! | This User may be deleted. Please contact "
                                             "Administrator for more information. | Quit";
         QTest::newRow("store gives up") << "dontSavePreference" << "";
+        // The reload's worker finds the account disabled and asks to quit.
+        QTest::newRow("account disabled, then reload")
+            << "reload"
+            << "Ostrevin Darovazivu Alert! | Your account has been disabled. Please contact administrator. | Quit";
         QTest::newRow("account disabled at unlock")
             << "displayErrCode(6)"
             << "Ostrevin Darovazivu Alert! | Your account has been disabled. Please contact administrator. | Quit";
@@ -361,6 +404,12 @@ private slots:
         if (how == QLatin1String("DB_USR_DEL")) {
             BKNotificationCenter::defaultCenter().postNotification(kDBUserDeletedNotification);
             QTRY_VERIFY(controller_->isTerminationRequested());
+        } else if (how == QLatin1String("reload")) {
+            server_.execAsRoot(QStringLiteral("UPDATE vivododadi.USERTABLE SET ISACCOUNTDISABLED = 1 WHERE "
+                                              "USERNAME = '%1'")
+                                   .arg(server_.admin.user));
+            controller_->reloadDatabase();
+            QVERIFY(!controller_->isStoreWorkerRunning());
         } else if (how == QLatin1String("dontSavePreference")) {
             controller_->dontSavePreference();
             controller_->terminateApplication();
