@@ -148,6 +148,27 @@ private slots:
         QCOMPARE(alerts_->alerts.size(), 1);
     }
 
+    void showStoreStatusAlert_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("alert");
+        QTest::newRow("0 done") << 0 << QString();
+        QTest::newRow("1 other failure") << 1 << "Ostrevin Darovazivu Alert! | Operation failed. | OK";
+        QTest::newRow("3 database error") << 3 << "Ostrevin Darovazivu Alert! | Operation failed. | OK";
+        QTest::newRow("8 nothing written")
+            << 8 << "Ostrevin Darovazivu Alert! | Operation failed. Please reload the database first. | OK";
+        QTest::newRow("12 too long") << 12 << "Ostrevin Darovazivu Alert! | The value is too long. | OK";
+    }
+
+    // Every write status but 0 is told to the user.
+    void showStoreStatusAlert()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, alert);
+        controller_->showStoreStatusAlert(status);
+        QCOMPARE(alertLines(*alerts_), alert.isEmpty() ? QStringList() : QStringList{alert});
+    }
+
     // Timer ticks that would use the store are skipped while a worker has it, and the user
     // waits behind a modal panel.
     void storeTimersSkipWhileAWorkerRuns()

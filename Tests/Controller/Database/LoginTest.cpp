@@ -367,6 +367,14 @@ private slots:
         QCOMPARE(storedPreference("LASTVIEW"), QStringLiteral("2"));
         QCOMPARE(storedPreference("CURRENTTYPE"), QStringLiteral("000000000000FFFF"));
         QVERIFY(!QFileInfo::exists(attachmentFolder));
+
+        // The next session opens the window where this one left it.
+        controller_.reset();
+        store_ = std::make_unique<OTVDataBase>();
+        newController();
+        startUp(server_.admin, QStringLiteral("abcd"));
+        QCOMPARE(controller_->mainWindow()->geometry(), frame);
+        QCOMPARE(store_->getCurrentUser()->mLastView(), qint16(2));
     }
 
     void endsWithoutSaving_data()
