@@ -200,6 +200,10 @@ bool BKController::applicationDidFinishLaunching()
     mStartUpFinished_ = true;
     offerFilesForImport();
     store_.checkForMonthChangeInEventLoggerTable();
+    if (!mClipboardWatchTimer_) {
+        mClipboardWatchTimer_ = createStoreTimer(1000, [this] { checkClipBoard(); });
+        mClipboardWatchTimer_->start();
+    }
     return !mTerminationRequested_;
 }
 
@@ -292,6 +296,10 @@ void BKController::terminate()
     if (mTerminationRequested_)
         return;
     mTerminationRequested_ = true;
+    if (!mIsConnectionCancelled_)
+        installClearClipBoardTimer(true);
+    if (mClipboardWatchTimer_)
+        mClipboardWatchTimer_->stop();
     // Leave every modal dialog first; the quit itself runs once control is back in the loop.
     for (QDialog* dialog : {static_cast<QDialog*>(mConnectionDialog_.data()),
                             static_cast<QDialog*>(mFirstMasterPasswordDialog_.data())}) {

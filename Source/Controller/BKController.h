@@ -7,6 +7,9 @@
 //   BKController_Reload.cpp     reload, lost connection, deleted account
 //   BKController_Services.cpp   what the vault store asks of the interface, alerts
 //   BKController_ViewsHook.cpp  where the main window's views are rebuilt after a (re)load
+//   BKController_Hooks.cpp      the views' layout at quit, the import of a file given at launch
+// The connection dialog and the first-master-password panel are widgets of their own
+// (BKConnectionDialog, BKFirstMasterPasswordDialog) that only collect; the controller acts.
 
 #include "Platform/BKApplicationServices.h"
 
@@ -168,6 +171,11 @@ public:
     void saveApplicationViewsLayout();
     // An exchange file given at launch, once the user agreed to import it.
     void importFile(const QString& path);
+    // The clipboard watch: every second once the main window shows (skipped while a store
+    // worker runs).
+    void checkClipBoard();
+    // The clipboard-clearing step; at quit (`atExit`) unless the connection was cancelled.
+    void installClearClipBoardTimer(bool atExit);
 
 private:
     void buildMainWindow();
@@ -192,6 +200,7 @@ private:
     QPointer<BKConnectionDialog> mConnectionDialog_;
     QPointer<BKFirstMasterPasswordDialog> mFirstMasterPasswordDialog_;
     QPointer<QDialog> mLoadingPanel_;
+    QPointer<QTimer> mClipboardWatchTimer_;
     std::unique_ptr<QTemporaryDir> mAttachmentFolder_;
     HostResolver mHostResolver_;
 
