@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QtTest>
 
@@ -146,6 +147,44 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(shown, 1);
         QCOMPARE(alerts_->alerts.size(), 1);
+    }
+
+    void closingAWindowQuits_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("main window") << "main" << false;
+        QTest::newRow("connection dialog") << "dialog" << true;
+        QTest::newRow("Escape in the connection dialog") << "escape" << true;
+    }
+
+    // The close box asks to quit the way the Quit command does; closing the connection dialog
+    // is a cancelled connection (nothing is saved).
+    void closingAWindowQuits()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, cancelled);
+        QWidget* widget = window == QLatin1String("main") ? static_cast<QWidget*>(controller_->mainWindow())
+                                                          : controller_->connectionDialog();
+        widget->show();
+        if (window == QLatin1String("escape"))
+            QTest::keyClick(widget, Qt::Key_Escape);
+        else
+            widget->close();
+        QVERIFY(controller_->isTerminationRequested());
+        QCOMPARE(controller_->isConnectionCancelled(), cancelled);
+    }
+
+    // While an attempt runs, the dialog cannot be closed: its worker reports to it.
+    void theDialogStaysWhileAnAttemptRuns()
+    {
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->show();
+        dialog->setConnecting(true);
+        dialog->close();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!controller_->isTerminationRequested());
     }
 
     void showStoreStatusAlert_data()
