@@ -385,6 +385,10 @@ private slots:
                                          << "Ostrevin Darovazivu Alert! | This User may be deleted. Please contact "
                                             "Administrator for more information. | Quit";
         QTest::newRow("store gives up") << "dontSavePreference" << "";
+        // The server is there: a save at quit would succeed if it were tried.
+        QTest::newRow("reconnection cancelled")
+            << "DB_COMM_LOST"
+            << "Ostrevin Darovazivu Alert! | Connection to the server has been lost.Please connect again. | OK";
         // The reload's worker finds the account disabled and asks to quit.
         QTest::newRow("account disabled, then reload")
             << "reload"
@@ -411,6 +415,11 @@ private slots:
 
         if (how == QLatin1String("DB_USR_DEL")) {
             BKNotificationCenter::defaultCenter().postNotification(kDBUserDeletedNotification);
+            QTRY_VERIFY(controller_->isTerminationRequested());
+        } else if (how == QLatin1String("DB_COMM_LOST")) {
+            BKConnectionDialog* dialog = controller_->connectionDialog();
+            whenVisible(dialog, [dialog] { QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton); });
+            BKNotificationCenter::defaultCenter().postNotification(kDBCommunicationLostNotification);
             QTRY_VERIFY(controller_->isTerminationRequested());
         } else if (how == QLatin1String("reload")) {
             server_.execAsRoot(QStringLiteral("UPDATE vivododadi.USERTABLE SET ISACCOUNTDISABLED = 1 WHERE "
