@@ -10,6 +10,7 @@
 #include "Model/Ciphers/CAESEncrypter.h"
 #include "Model/OTVPasswordGenerator.h"
 #include "Model/OTVRecord.h"
+#include "Model/OTVStatusMessages.h"
 #include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
 
@@ -72,15 +73,6 @@ QByteArray encipherBytes(const QByteArray& plain, const QString& passKey)
     if (!cipher)
         return QByteArray("");   // an empty file is stored as an empty value, not as NULL
     return QByteArray(cipher.get(), length);
-}
-
-QString removalFailureMessage(int status)
-{
-    if (status == kOTVStatusNothingWritten)
-        return BKLocalizedString("Operation failed. Please reload the database first.");
-    if (status == kOTVStatusValueTooLong)
-        return BKLocalizedString("The value is too long.");
-    return BKLocalizedString("Operation failed.");
 }
 
 } // namespace
@@ -157,7 +149,7 @@ int OTVDataBase::removeAttachment(const std::shared_ptr<OTVRecord>& record)
     record->setMAttachmentName(QStringLiteral(""));
     const int saved = saveRecordAfterAttachmentRemoval(record);
     if (saved != kOTVStatusOK)
-        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), removalFailureMessage(saved),
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(saved),
                         BKLocalizedString("OK"));
     return kOTVStatusOK;
 }

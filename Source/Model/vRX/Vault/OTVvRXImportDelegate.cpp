@@ -3,6 +3,7 @@
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
+#include "Model/OTVStatusMessages.h"
 #include "Model/OTVType.h"
 #include "Model/vRX/ExchangeDates.h"
 #include "Model/vRX/OTVFileCrypter.h"
@@ -49,15 +50,6 @@ int StandardIcon(int icon)
 QString NotesFromFile(QString notes)
 {
     return notes.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-}
-
-QString StatusText(int status)
-{
-    if (status == kOTVStatusNothingWritten)
-        return BKLocalizedString("Operation failed. Please reload the database first.");
-    if (status == kOTVStatusValueTooLong)
-        return BKLocalizedString("The value is too long.");
-    return BKLocalizedString("Operation failed.");
 }
 
 // A side file is named by the UID that the record had in the exporting vault; anything else
@@ -159,7 +151,7 @@ std::shared_ptr<OTVType> OTVvRXImportDelegate::ResolveType(QString& whyNot)
         lineType_->setMSelectedGroupUID(targetGroup_->mGroupUID());
         const int status = store_.addType(lineType_);
         if (status != kOTVStatusOK) {
-            typeFailure_ = BKLocalizedString("The record type could not be added.") + QLatin1Char(' ') + StatusText(status);
+            typeFailure_ = BKLocalizedString("The record type could not be added.") + QLatin1Char(' ') + OTVStatusMessage(status);
             failedTypeNames_.insert(name, typeFailure_);
             lineType_.reset();
             whyNot = typeFailure_;
@@ -202,9 +194,9 @@ void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields,
         if (status == kOTVStatusOK)
             ++imported_;
         else
-            RecordFailed(StatusText(status));
+            RecordFailed(OTVStatusMessage(status));
     } catch (const std::exception&) {
-        RecordFailed(StatusText(kOTVStatusOtherFailure));
+        RecordFailed(OTVStatusMessage(kOTVStatusOtherFailure));
     }
 }
 
@@ -310,7 +302,7 @@ void OTVvRXImportDelegate::ErrorInImport(int code)
         RecordFailed(BKLocalizedString("A record line of the file cannot be read."));
         break;
     default:
-        RecordFailed(StatusText(kOTVStatusOtherFailure));
+        RecordFailed(OTVStatusMessage(kOTVStatusOtherFailure));
         break;
     }
 }

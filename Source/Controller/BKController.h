@@ -1,0 +1,199 @@
+#pragma once
+
+// BKController: the application's controller. One class, one header; its work is spread over
+// one source file per concern:
+//   BKController.cpp            creation, start-up, termination, the store-worker gate
+//   BKController_Login.cpp      the connection dialog, the login step and the first load
+//   BKController_Reload.cpp     reload, lost connection, deleted account
+//   BKController_Services.cpp   what the vault store asks of the interface, alerts
+//   BKController_ViewsHook.cpp  where the main window's views are rebuilt after a (re)load
+
+#include "Platform/BKApplicationServices.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class BKConnectionDialog;
+class BKFirstMasterPasswordDialog;
+class BKMessageBoxAlertPresenter;
+class QDialog;
+class OTVDataBase;
+class QMainWindow;
+class QTimer;
+
+// Results of the modal dialogs: OK, cancelled (callers act only on kBKModalStop).
+constexpr int kBKModalStop = -1000;
+constexpr int kBKModalAbort = -1001;
+
+class BKController : public QObject, public BKApplicationServices {
+    Q_OBJECT
+
+public:
+    // The controller installs itself as the store's interface (and, unless told otherwise, the
+    // message-box alert presenter) for its lifetime. Only one exists at a time.
+    explicit BKController(OTVDataBase& store, QObject* parent = nullptr);
+    ~BKController() override;
+
+    static BKController* sharedApplicationController();
+    OTVDataBase& store() const { return store_; }
+
+    // =========================================================================================
+    // Life cycle (BKController.cpp)
+
+    // Defaults for the connection dialog given on the command line; they win over the stored
+    // ones. Empty values are ignored.
+    void setConnectionDefaults(const QString& server, const QString& port, const QString& user);
+    // Files given on the command line: each is offered for import once the main window shows.
+    void openFilesAtLaunch(const QStringList& paths);
+
+    // Before the event loop runs: drops a stale stored master password, makes the private
+    // attachment folder, fills in the defaults, builds the (hidden) main window.
+    void applicationWillFinishLaunching();
+    // Once the event loop runs: the connection dialog, the login, the load and the main window.
+    // True when the main window is shown; false when the application quits instead.
+    bool applicationDidFinishLaunching();
+
+    // Asks the application to quit (the main window's close button, the store, the menus).
+    // Returns at once: the quit happens when control is back in the event loop.
+    void terminate();
+    bool isTerminationRequested() const { return mTerminationRequested_; }
+    // Runs once as the application quits: removes the attachment folder, and, unless the
+    // connection was cancelled, saves the layout and the basic preferences of the user.
+    void applicationWillTerminate();
+    bool isConnectionCancelled() const { return mIsConnectionCancelled_; }
+
+    QMainWindow* mainWindow() const;
+    // The private folder (mode 0700) that decrypted attachments are written to; removed at quit.
+    QString attachmentFolderPath() const;
+    // "EventLoggerDatabaseLocation" when it is unset.
+    static void setUserDefaultValues();
+
+    // A store worker (connection, load, reload, ...) is using the connection. Timers that
+    // would touch the store skip their turn meanwhile.
+    bool isStoreWorkerRunning() const { return mStoreWorkers_.load() > 0; }
+    // A repeating timer owned by the controller whose ticks are skipped while a store worker
+    // runs. Not started.
+    QTimer* createStoreTimer(int intervalMs, std::function<void()> tick);
+
+    // =========================================================================================
+    // Connection dialog, login step and first load (BKController_Login.cpp)
+
+    BKConnectionDialog* connectionDialog() const;
+    // Runs the connection dialog until a connection is made (kBKModalStop) or the user cancels
+    // (kBKModalAbort: the application quits without saving).
+    int runConnectionDialog();
+    // The dialog's Connect button: checks the fields, stores them as defaults, and starts the
+    // connection attempt on a worker; connectionISComplete ends it.
+    void connectToMySqlServer();
+    // The dialog's Cancel button and close box.
+    void cancelConnection();
+
+    // The first master password of an empty vault. kBKModalStop when set or when the user chose
+    // to go on without one; kBKModalAbort when the panel was closed (the application quits).
+    int runFirstMasterPasswordPanel();
+    BKFirstMasterPasswordDialog* firstMasterPasswordDialog() const;
+
+    // The login step and the load on a worker behind the modal loading panel. The result is
+    // the status: 0 loaded; otherwise the user was told (and the load never started after a
+    // failed login step).
+    int loadDataBase(bool firstLaunch);
+    // Runs the modal loading panel until `done` says the worker has ended.
+    void displayLoadingProgress(const std::function<bool()>& done);
+    // The alert of a login-step status: 6 and 7 end the session (the application quits without
+    // saving); anything else is a lost connection.
+    void displayErrCode(int status);
+
+    // Address lookup for a server name that is not an IPv4 address: the addresses found.
+    using HostResolver = std::function<QStringList(const QString& hostName)>;
+    void setHostResolver(HostResolver resolver);
+    // The address to connect to: an IPv4 one when there is one (the last), else a bracketed
+    // IPv6 one; a null string when the name does not resolve.
+    QString addressForHostName(const QString& hostName) const;
+    // Blank: nothing but spaces and tabs (line breaks count as text).
+    static bool isStringAnEmptySet(const QString& text);
+
+    // =========================================================================================
+    // Reload, lost connection, deleted account (BKController_Reload.cpp)
+
+    // The user's reload command: reads the vault again behind the loading panel.
+    void reloadDatabase();
+    // "DB_COMM_LOST": the alert, then the connection dialog again for the same user.
+    void dbCommunicationError();
+    // "DB_USR_DEL": the alert, then quit without saving.
+    void dbUserDeletedError();
+
+    // =========================================================================================
+    // What the store asks of the interface (BKController_Services.cpp)
+
+    void connectionISComplete() override;
+    void finishReloadingData() override;
+    void reloadFailed(int status) override;
+    void updateApplicationUIForCurrectPermissions() override;
+    void dontSavePreference() override;
+    bool isMainWindowMaximied() override;
+    void terminateApplication() override;
+    QString mCurrentUserName() override;
+
+    // A localised alert; an empty title is the default title. Returns the button pressed.
+    int showAlertPanelWithTitle(const QString& title, const QString& message, const QString& defaultButton = {},
+                                const QString& otherButton = {});
+    // The alert of a store write's status; nothing for 0.
+    void showStoreStatusAlert(int status);
+
+    // =========================================================================================
+    // Main window views
+    // Filled by the main window's views; called after every load and reload of the vault.
+    void updateApplicationViews();
+    // Called at quit, before the user's preferences are saved, unless the connection was
+    // cancelled: the views write their layout (split views, list columns, ...) to the user.
+    void saveApplicationViewsLayout();
+    // An exchange file given at launch, once the user agreed to import it.
+    void importFile(const QString& path);
+
+private:
+    void buildMainWindow();
+    void showMainWindow();
+    void offerFilesForImport();
+    void removeAttachmentFolder();
+    void saveUserLayoutAndPreferences();
+    void registerObservers();
+    // Counts a store worker for the gate while `work` runs.
+    void runWithWorkerGate(const std::function<void()>& work);
+    int loginStep();
+    bool loadVaultBehindPanel(bool firstLaunch, int* status);
+    void fillConnectionDialog();
+    void showConnectionAlert(int status);
+    void setMasterPasswordFromPanel();
+    int startUpSession();
+
+    OTVDataBase& store_;
+    std::unique_ptr<BKMessageBoxAlertPresenter> mAlertPresenter_;
+    std::unique_ptr<QMainWindow> mMainWindow_;
+    QPointer<BKConnectionDialog> mConnectionDialog_;
+    QPointer<BKFirstMasterPasswordDialog> mFirstMasterPasswordDialog_;
+    QPointer<QDialog> mLoadingPanel_;
+    std::unique_ptr<QTemporaryDir> mAttachmentFolder_;
+    HostResolver mHostResolver_;
+
+    QString mDefaultServer_;
+    QString mDefaultPort_;
+    QString mDefaultUser_;
+    QStringList mFilesToImport_;
+
+    std::atomic<int> mStoreWorkers_{0};
+    bool mIsConnectionCancelled_ = false;
+    bool mTerminationRequested_ = false;
+    bool mTerminated_ = false;
+    bool mStartUpFinished_ = false;
+    bool mReconnecting_ = false;
+    bool mIsConnecting_ = false;
+    bool mIsFirstLoadRunning_ = false;
+    int mFirstLoadFailure_ = 0;
+};

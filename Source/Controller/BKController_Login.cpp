@@ -1,0 +1,362 @@
+#include "BKController.h"
+
+#include "BKConnectionDialog.h"
+#include "BKFirstMasterPasswordDialog.h"
+
+#include "Model/BKPasswordPolicyController.h"
+#include "Model/Ciphers/CPPAddOn.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Platform/BKLocalization.h"
+#include "Platform/BKUserDefaults.h"
+#include "Platform/BKWorker.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kMinimumMasterPasswordLength = 4;
+
+bool isLostConnection(int status)
+{
+    return status == kOTVStatusClientError || status == kOTVStatusServerUnreachable ||
+           status == kOTVStatusAccessDenied;
+}
+
+void centre(QWidget* window)
+{
+    window->adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Start-up session: dialog, master password of a new vault, login step and first load
+
+int BKController::startUpSession()
+{
+    setUserDefaultValues();
+    fillConnectionDialog();
+    for (;;) {
+        if (runConnectionDialog() != kBKModalStop || mTerminationRequested_)
+            return kBKModalAbort;
+
+        int status = kOTVStatusOK;
+        const bool newVault = store_.isVirginLaunch(&status);
+        if (status != kOTVStatusOK) {
+            if (isLostConnection(status))
+                showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");
+            else
+                showConnectionAlert(status);
+            continue;
+        }
+        if (newVault) {
+            runFirstMasterPasswordPanel();
+            if (mTerminationRequested_)
+                return kBKModalAbort;
+        }
+        status = loadDataBase(newVault);
+        if (status == kOTVStatusOK) {
+            BKPasswordPolicyController::sharedBKPasswordPolicyController().refreshPasswordPolicyFrom(store_);
+            return status;
+        }
+        if (mTerminationRequested_)
+            return status;
+        // The user was told; another attempt starts from the dialog.
+    }
+}
+
+void BKController::fillConnectionDialog()
+{
+    BKUserDefaults& defaults = BKUserDefaults::standardUserDefaults();
+    auto pick = [&defaults](const QString& given, const QString& key) {
+        return given.isEmpty() ? defaults.stringForKey(key) : given;
+    };
+    mConnectionDialog_->serverField()->setText(pick(mDefaultServer_, kServerHostName));
+    mConnectionDialog_->portField()->setText(pick(mDefaultPort_, kPortNumber));
+    QString user = pick(mDefaultUser_, kUsername);
+    mConnectionDialog_->userField()->setText(user.isEmpty() ? QStringLiteral("root") : user);
+    // The master password is never kept between sessions.
+    mConnectionDialog_->masterPasswordField()->clear();
+    mConnectionDialog_->setUserNameEditable(true);
+}
+
+int BKController::runConnectionDialog()
+{
+    if (mTerminationRequested_)
+        return kBKModalAbort;
+    BKConnectionDialog* dialog = mConnectionDialog_;
+    dialog->setConnecting(false);
+    centre(dialog);
+    dialog->raise();
+    dialog->activateWindow();
+    if (mConnectionDialog_->serverField()->text().isEmpty())
+        dialog->serverField()->setFocus();
+    else
+        dialog->passwordField()->setFocus();
+    const int result = dialog->exec();
+    return mTerminationRequested_ ? kBKModalAbort : result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connect
+
+bool BKController::isStringAnEmptySet(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c != QLatin1Char('\t') && c.category() != QChar::Separator_Space)
+            return false;
+    }
+    return true;
+}
+
+void BKController::setHostResolver(HostResolver resolver)
+{
+    mHostResolver_ = std::move(resolver);
+}
+
+QString BKController::addressForHostName(const QString& hostName) const
+{
+    QStringList addresses;
+    if (mHostResolver_) {
+        addresses = mHostResolver_(hostName);
+    } else {
+        for (const QHostAddress& address : QHostInfo::fromName(hostName).addresses())
+            addresses.append(address.toString());
+    }
+    // The server often listens on IPv4 only, and an IPv6 address needs brackets in the URL.
+    QString lastIPv6;
+    for (auto it = addresses.crbegin(); it != addresses.crend(); ++it) {
+        if (isvalidIPv4Address(*it))
+            return *it;
+        if (lastIPv6.isNull() && QHostAddress(*it).protocol() == QAbstractSocket::IPv6Protocol)
+            lastIPv6 = *it;
+    }
+    return lastIPv6.isNull() ? QString() : QStringLiteral("[%1]").arg(lastIPv6);
+}
+
+void BKController::connectToMySqlServer()
+{
+    BKConnectionDialog* dialog = mConnectionDialog_;
+    if (!dialog || mIsConnecting_)
+        return;
+    dialog->spinner()->setVisible(true);
+
+    const QString host = dialog->serverField()->text();
+    const QString user = dialog->userField()->text();
+    const QString port = dialog->portField()->text();
+    QString address;
+    const char* problem = nullptr;
+    if (isStringAnEmptySet(host)) {
+        problem = "Server Host Name cannot be blank.";
+    } else {
+        address = isvalidIPv4Address(host) ? host : addressForHostName(host.trimmed());
+        if (address.isNull())
+            problem = "Invalid server detials.";
+        else if (isStringAnEmptySet(user))
+            problem = "Username cannot be blank.";
+        else if (isStringAnEmptySet(port))
+            problem = "Port field cannot be blank.";
+    }
+    if (problem) {
+        dialog->spinner()->setVisible(false);
+        showAlertPanelWithTitle({}, problem, "OK");
+        return;
+    }
+
+    BKUserDefaults& defaults = BKUserDefaults::standardUserDefaults();
+    defaults.setObject(host, kServerHostName);
+    defaults.setObject(user, kUsername);
+    defaults.setObject(port, kPortNumber);
+    defaults.synchronize();
+
+    OTVConnectRequest request;
+    request.ipAddress = address;
+    request.portNumber = port;
+    request.userName = user;
+    request.hostPassword = dialog->passwordField()->text();
+    request.masterPassword = dialog->masterPasswordField()->text();
+    request.serverAddress = host;
+
+    dialog->setConnecting(true);
+    mIsConnecting_ = true;
+    ++mStoreWorkers_;
+    OTVDataBase* store = &store_;
+    BKDetachNewThread([store, request] { store->startConnectionToServer(request); });
+}
+
+void BKController::cancelConnection()
+{
+    if (mIsConnecting_)
+        return;   // the attempt's worker reports to the dialog first
+    mIsConnectionCancelled_ = true;
+    terminate();
+}
+
+void BKController::showConnectionAlert(int status)
+{
+    QString message;
+    switch (status) {
+    case kOTVStatusMasterPasswordMismatch: message = QStringLiteral("Master Password does not match."); break;
+    case kOTVStatusAccountDisabled:
+        message = QStringLiteral("Your account has been disabled. Please contact administrator.");
+        break;
+    case kOTVStatusServerUnreachable: message = QStringLiteral("Invalid server detials."); break;
+    case kOTVStatusAccessDenied: message = QStringLiteral("Invalid login credentials."); break;
+    case kOTVStatusError100: message = QStringLiteral("Invalid User."); break;
+    default: showAlertPanelWithTitle({}, " Connection Failed", "OK"); return;
+    }
+    showAlertPanelWithTitle("Connection Failed!", message, "OK");
+}
+
+// ---------------------------------------------------------------------------------------------
+// First master password of a new vault
+
+int BKController::runFirstMasterPasswordPanel()
+{
+    BKFirstMasterPasswordDialog* panel = mFirstMasterPasswordDialog_;
+    panel->clear();
+    const QMetaObject::Connection ok =
+        connect(panel, &BKFirstMasterPasswordDialog::okRequested, this, &BKController::setMasterPasswordFromPanel);
+    const QMetaObject::Connection close = connect(panel, &BKFirstMasterPasswordDialog::closeRequested, this, [this] {
+        mIsConnectionCancelled_ = true;   // nothing of the user was read: nothing to save
+        terminate();
+    });
+    centre(panel);
+    const int result = panel->exec();
+    disconnect(ok);
+    disconnect(close);
+    return mTerminationRequested_ ? kBKModalAbort : result;
+}
+
+void BKController::setMasterPasswordFromPanel()
+{
+    BKFirstMasterPasswordDialog* panel = mFirstMasterPasswordDialog_;
+    if (panel->withoutPasswordOption()->isChecked()) {
+        panel->finish(kBKModalStop);
+        return;
+    }
+    const QString password = panel->passwordField()->text();
+    const QString title = BKLocalizedString("Ostrevin Darovazivu Alert");
+    if (password.size() < kMinimumMasterPasswordLength) {
+        BKRunAlertPanel(title, BKLocalizedString("Password must be at least 4 characters in length."));
+        return;
+    }
+    if (panel->confirmField()->text() != password) {
+        BKRunAlertPanel(title, BKLocalizedString("Your new Master Password doesn't match the confirm password."));
+        return;
+    }
+    const int status = store_.setMasterPassword(password);
+    if (status != kOTVStatusOK) {
+        // The panel stays: the vault would otherwise start without the password the user chose.
+        showStoreStatusAlert(status);
+        return;
+    }
+    panel->finish(kBKModalStop);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Login step and first load
+
+int BKController::loginStep()
+{
+    const QString userName = mConnectionDialog_->userField()->text();
+    // An administrator's account that is no vault user yet becomes one; when that fails the
+    // store has told the user already.
+    const bool becomesAdministrator = store_.isAdministratorSession() && !store_.isUserExistsInOstrevin(userName);
+    const int status = store_.initUserDetails(userName, mConnectionDialog_->passwordField()->text());
+    if (status == kOTVStatusOK)
+        return status;
+    if (status == kOTVStatusAccountDisabled || status == kOTVStatusNoSuchUser)
+        displayErrCode(status);
+    else if (!becomesAdministrator)
+        showConnectionAlert(status);
+    return status;
+}
+
+int BKController::loadDataBase(bool firstLaunch)
+{
+    int status = loginStep();
+    if (status != kOTVStatusOK)
+        return status;
+
+    mIsFirstLoadRunning_ = true;
+    mFirstLoadFailure_ = kOTVStatusOK;
+    runWithWorkerGate([&] {
+        store_.startLoadingDataBase(firstLaunch);
+        displayLoadingProgress([this] { return store_.isLoadingComplete(); });
+    });
+    mIsFirstLoadRunning_ = false;
+    status = store_.isVaultLoaded() ? kOTVStatusOK : store_.connectionErrorCode();
+    if (status == kOTVStatusOK)
+        return status;
+    if (mFirstLoadFailure_ != kOTVStatusOK)
+        status = mFirstLoadFailure_;
+    if (status == kOTVStatusOK)
+        status = kOTVStatusDatabaseError;
+    if (isLostConnection(status))
+        showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");
+    else
+        BKRunAlertPanel(BKLocalizedString("Reload Failed!"), BKLocalizedString("Data can't be reloaded."),
+                        BKLocalizedString("OK"));
+    return status;
+}
+
+void BKController::displayLoadingProgress(const std::function<bool()>& done)
+{
+    if (!mLoadingPanel_) {
+        auto* panel = new QDialog(mMainWindow_.get(), Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        panel->setWindowTitle(BKLocalizedString("Loading"));
+        panel->setWindowModality(Qt::ApplicationModal);
+        auto* layout = new QVBoxLayout(panel);
+        layout->addWidget(new QLabel(BKLocalizedString("Loading Data..."), panel));
+        auto* bar = new QProgressBar(panel);
+        bar->setRange(0, 0);
+        bar->setTextVisible(false);
+        layout->addWidget(bar);
+        mLoadingPanel_ = panel;
+    }
+    centre(mLoadingPanel_);
+    mLoadingPanel_->show();
+    BKRunModalUntil(done);
+    if (mLoadingPanel_)
+        mLoadingPanel_->hide();
+}
+
+void BKController::displayErrCode(int status)
+{
+    const QString title = BKLocalizedString(kDefaultAlertTitle);
+    switch (status) {
+    case kOTVStatusOK:
+        return;
+    case kOTVStatusAccountDisabled:
+    case kOTVStatusNoSuchUser:
+        // A deleted account ends the session like a disabled one: nothing it could do would
+        // reach the vault.
+        BKRunAlertPanel(title,
+                        BKLocalizedString(status == kOTVStatusAccountDisabled
+                                              ? "Your account has been disabled. Please contact administrator."
+                                              : "Your account has been deleted"),
+                        BKLocalizedString("Quit"));
+        mIsConnectionCancelled_ = true;
+        terminate();
+        return;
+    default:
+        BKRunAlertPanel(title, BKLocalizedString("Connection to the server has been lost."), BKLocalizedString("Retry"));
+        return;
+    }
+}

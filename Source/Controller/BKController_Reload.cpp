@@ -1,0 +1,45 @@
+#include "BKController.h"
+
+#include "BKConnectionDialog.h"
+
+#include "Model/BKPasswordPolicyController.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Platform/BKLocalization.h"
+
+#include <QLineEdit>
+
+void BKController::reloadDatabase()
+{
+    if (isStoreWorkerRunning() || mReconnecting_)
+        return;
+    runWithWorkerGate([this] {
+        store_.startReloadingDatabase();
+        displayLoadingProgress([this] { return !store_.isDataReloading(); });
+    });
+    if (store_.connectionErrorCode() == kOTVStatusOK)
+        BKPasswordPolicyController::sharedBKPasswordPolicyController().refreshPasswordPolicyFrom(store_);
+}
+
+void BKController::dbCommunicationError()
+{
+    // The notification and a failed reload may both report the same loss.
+    if (mReconnecting_ || mTerminationRequested_)
+        return;
+    mReconnecting_ = true;
+    showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");
+    // The same account must log in again.
+    mConnectionDialog_->setUserNameEditable(false);
+    mConnectionDialog_->passwordField()->clear();
+    runConnectionDialog();
+    mReconnecting_ = false;
+}
+
+void BKController::dbUserDeletedError()
+{
+    if (mTerminationRequested_)
+        return;
+    showAlertPanelWithTitle({}, "This User may be deleted. Please contact Administrator for more information.",
+                            "Quit");
+    mIsConnectionCancelled_ = true;
+    terminate();
+}

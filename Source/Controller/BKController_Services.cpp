@@ -1,0 +1,96 @@
+#include "BKController.h"
+
+#include "BKConnectionDialog.h"
+
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVStatusMessages.h"
+#include "Platform/BKLocalization.h"
+
+#include <QMainWindow>
+
+// What the vault store asks of the interface. Every call arrives on the main thread.
+
+void BKController::connectionISComplete()
+{
+    // The login step tells of a disabled account this way too; the login handles that itself.
+    if (!mIsConnecting_)
+        return;
+    mIsConnecting_ = false;
+    --mStoreWorkers_;
+    BKConnectionDialog* dialog = mConnectionDialog_;
+    if (!dialog)
+        return;
+    dialog->setConnecting(false);
+    const int status = store_.connectionErrorCode();
+    if (status == kOTVStatusOK) {
+        dialog->finish(kBKModalStop);
+        return;
+    }
+    showConnectionAlert(status);
+}
+
+void BKController::finishReloadingData()
+{
+    updateApplicationViews();
+    store_.reloadLogDatabase();
+}
+
+void BKController::reloadFailed(int status)
+{
+    if (mIsFirstLoadRunning_) {
+        // The start-up reports it once the loading panel is gone.
+        mFirstLoadFailure_ = status;
+        return;
+    }
+    if (status == kOTVStatusOK)
+        return;
+    if (status == kOTVStatusClientError || status == kOTVStatusServerUnreachable || status == kOTVStatusAccessDenied) {
+        // After the reload worker has ended: the reconnection replaces the connection.
+        QMetaObject::invokeMethod(this, &BKController::dbCommunicationError, Qt::QueuedConnection);
+        return;
+    }
+    BKRunAlertPanel(BKLocalizedString("Reload Failed!"), BKLocalizedString("Data can't be reloaded."),
+                    BKLocalizedString("OK"));
+}
+
+void BKController::updateApplicationUIForCurrectPermissions()
+{
+    // The record commands that depend on permissions belong to the menus and views.
+}
+
+void BKController::dontSavePreference()
+{
+    mIsConnectionCancelled_ = true;
+}
+
+bool BKController::isMainWindowMaximied()
+{
+    return mMainWindow_ && mMainWindow_->isMaximized();
+}
+
+void BKController::terminateApplication()
+{
+    terminate();
+}
+
+QString BKController::mCurrentUserName()
+{
+    // No user-account window is editing an account.
+    return QString();
+}
+
+int BKController::showAlertPanelWithTitle(const QString& title, const QString& message, const QString& defaultButton,
+                                          const QString& otherButton)
+{
+    return BKRunAlertPanel(BKLocalizedString(title.isEmpty() ? kDefaultAlertTitle : title),
+                           BKLocalizedString(message),
+                           defaultButton.isEmpty() ? QString() : BKLocalizedString(defaultButton),
+                           otherButton.isEmpty() ? QString() : BKLocalizedString(otherButton));
+}
+
+void BKController::showStoreStatusAlert(int status)
+{
+    const QString message = OTVStatusMessage(status);
+    if (!message.isEmpty())
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), message, BKLocalizedString("OK"));
+}

@@ -1,0 +1,15 @@
+#include "OTVStatusMessages.h"
+
+#include "Model/Database_Engine/OTVStoreStatus.h"
+#include "Platform/BKLocalization.h"
+
+QString OTVStatusMessage(int status)
+{
+    if (status == kOTVStatusOK)
+        return QString();
+    if (status == kOTVStatusNothingWritten)
+        return BKLocalizedString("Operation failed. Please reload the database first.");
+    if (status == kOTVStatusValueTooLong)
+        return BKLocalizedString("The value is too long.");
+    return BKLocalizedString("Operation failed.");
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// The message that tells the user of a store write's status (localised); a null string for 0.
+QString OTVStatusMessage(int status);
