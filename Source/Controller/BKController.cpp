@@ -35,7 +35,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Close) {
+        if (event->type() == QEvent::Close && !controller_.isTerminationRequested()) {
             event->ignore();
             controller_.terminate();
             return true;
@@ -74,7 +74,6 @@ BKController::~BKController()
         sharedController = nullptr;
     if (&BKApplicationServices::current() == this)
         BKApplicationServices::install(nullptr);
-    // A test may have installed its own presenter after this one; only ours is taken away.
     BKAlertPresenter::install(nullptr);
     removeAttachmentFolder();
 }

@@ -164,7 +164,7 @@ void BKController::connectToMySqlServer()
     if (isStringAnEmptySet(host)) {
         problem = "Server Host Name cannot be blank.";
     } else {
-        address = isvalidIPv4Address(host) ? host : addressForHostName(host.trimmed());
+        address = isvalidIPv4Address(host) ? host : addressForHostName(host);
         if (address.isNull())
             problem = "Invalid server detials.";
         else if (isStringAnEmptySet(user))

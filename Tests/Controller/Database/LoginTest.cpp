@@ -1,0 +1,408 @@
+// The controller against a real server: the start-up through the connection dialog, the first
+// master password and the load; failed attempts; a lost connection; quitting.
+#include "../ControllerTestSupport.h"
+
+#include "Controller/BKConnectionDialog.h"
+#include "Controller/BKController.h"
+#include "Controller/BKFirstMasterPasswordDialog.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVUser.h"
+#include "Platform/BKNotificationCenter.h"
+#include "Platform/BKUserDefaults.h"
+#include "Support/TemporarySettings.h"
+#include "Support/TestServer.h"
+
+#include <cppconn/connection.h>
+#include <cppconn/exception.h>
+#include <cppconn/resultset.h>
+#include <cppconn/statement.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QtTest>
+
+#include <deque>
+
+namespace {
+
+// Plays the user at the connection dialog: each step runs when the dialog is up and no
+// attempt is running, so a step after a failed attempt finds the dialog open again.
+class DialogScript {
+public:
+    explicit DialogScript(QWidget* dialog, std::function<bool()> busy)
+        : busy_(std::move(busy))
+    {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, dialog, [this, dialog] {
+            if (!dialog->isVisible() || busy_() || steps_.empty())
+                return;
+            std::function<void()> step = std::move(steps_.front());
+            steps_.pop_front();
+            ++stepsRun_;
+            step();
+        });
+        timer_.start();
+    }
+
+    void then(std::function<void()> step) { steps_.push_back(std::move(step)); }
+    int stepsRun() const { return stepsRun_; }
+    bool done() const { return steps_.empty(); }
+
+private:
+    QTimer timer_;
+    std::function<bool()> busy_;
+    std::deque<std::function<void()>> steps_;
+    int stepsRun_ = 0;
+};
+
+} // namespace
+
+class LoginTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(TestServer::fromEnvironment(&server_));
+    }
+
+    void init()
+    {
+        server_.execAsRoot(QStringLiteral("DROP DATABASE IF EXISTS vivododadi"));
+        settings_ = std::make_unique<TemporarySettings>();
+        store_ = std::make_unique<OTVDataBase>();
+        newController();
+    }
+
+    void cleanup()
+    {
+        alerts_.reset();
+        controller_.reset();
+        store_.reset();
+        settings_.reset();
+    }
+
+    // The first start on an empty vault: the defaults from the command line fill the dialog,
+    // the first master password is asked for (and checked), the vault is loaded and the main
+    // window shows.
+    void firstLoginSetsTheMasterPasswordAndShowsTheMainWindow()
+    {
+        BKUserDefaults::standardUserDefaults().setObject(QStringLiteral("stale"), kMasterPasswordDefaultsKey);
+        BKUserDefaults::standardUserDefaults().synchronize();
+        controller_->setConnectionDefaults(server_.host, QString::number(server_.port), server_.admin.user);
+        controller_->applicationWillFinishLaunching();
+        QVERIFY(!BKUserDefaults::standardUserDefaults().hasKey(kMasterPasswordDefaultsKey));
+        const QString attachmentFolder = controller_->attachmentFolderPath();
+        QVERIFY(QFileInfo(attachmentFolder).isDir());
+        QCOMPARE(QFileInfo(attachmentFolder).permissions() & 0x0777, QFileDevice::Permissions(0x0700));
+
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        QStringList shown;
+        DialogScript script = connectionScript();
+        script.then([&] {
+            shown = QStringList{dialog->serverField()->text(), dialog->portField()->text(),
+                                dialog->userField()->text(), dialog->masterPasswordField()->text()};
+            dialog->passwordField()->setText(server_.admin.password);
+            QTest::mouseClick(dialog->connectButton(), Qt::LeftButton);
+        });
+        BKFirstMasterPasswordDialog* panel = controller_->firstMasterPasswordDialog();
+        DialogScript panelScript(panel, [] { return false; });
+        auto enter = [panel](const QString& password, const QString& confirmation) {
+            return [panel, password, confirmation] {
+                panel->passwordField()->setText(password);
+                panel->confirmField()->setText(confirmation);
+                QTest::mouseClick(panel->okButton(), Qt::LeftButton);
+            };
+        };
+        panelScript.then(enter(QStringLiteral("abc"), QStringLiteral("abc")));
+        panelScript.then(enter(QStringLiteral("abcd"), QStringLiteral("abce")));
+        panelScript.then(enter(QStringLiteral("abcd"), QStringLiteral("abcd")));
+
+        QVERIFY(controller_->applicationDidFinishLaunching());
+
+        QCOMPARE(shown, (QStringList{server_.host, QString::number(server_.port), server_.admin.user, QString()}));
+        QCOMPARE(alertLines(*alerts_),
+                 (QStringList{"Ostrevin Darovazivu Alert | Password must be at least 4 characters in length. | OK",
+                              "Ostrevin Darovazivu Alert | Your new Master Password doesn't match the confirm "
+                              "password. | OK"}));
+        QVERIFY(panelScript.done());
+        QVERIFY(store_->isVaultLoaded());
+        QCOMPARE(store_->masterPassword(), QStringLiteral("abcd"));
+        QCOMPARE(store_->getCurrentUser()->mUsername(), server_.admin.user);
+        QVERIFY(!store_->mTypes().isEmpty());   // a new vault gets the standard record types
+        QVERIFY(controller_->mainWindow()->isVisible());
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(!controller_->isTerminationRequested());
+        QVERIFY(!controller_->isStoreWorkerRunning());
+        BKUserDefaults& defaults = BKUserDefaults::standardUserDefaults();
+        QVERIFY(defaults.boolForKey(kIsApplicationFirstLaunch));
+        QCOMPARE(defaults.stringForKey(kEventLoggerDatabaseLocation), QDir::homePath() + "/Documents/Ostrevin/");
+        QCOMPARE(defaults.stringForKey(kServerHostName), server_.host);
+        QVERIFY(!defaults.hasKey(kMasterPasswordDefaultsKey));
+    }
+
+    void failedAttemptsAlertAndBringTheDialogBack_data()
+    {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("masterPassword");
+        QTest::addColumn<QString>("alert");
+        QTest::newRow("wrong account password")
+            << "admin" << "wrong" << "abcd" << "Connection Failed! | Invalid login credentials. | OK";
+        QTest::newRow("wrong master password")
+            << "admin" << "" << "abce" << "Connection Failed! | Master Password does not match. | OK";
+        QTest::newRow("no master password given")
+            << "admin" << "" << "" << "Connection Failed! | Master Password does not match. | OK";
+        // Connects, but is neither a vault user nor an administrator: refused by the login step.
+        QTest::newRow("account that is no vault user")
+            << "plain" << "" << "abcd" << "Connection Failed! | Invalid login credentials. | OK";
+    }
+
+    // Each failure is told once, the dialog comes back editable for another attempt, and the
+    // vault is never loaded; cancelling then quits without saving anything.
+    void failedAttemptsAlertAndBringTheDialogBack()
+    {
+        QFETCH(QString, account);
+        QFETCH(QString, password);
+        QFETCH(QString, masterPassword);
+        QFETCH(QString, alert);
+        makeVault(QStringLiteral("abcd"));
+        const TestAccount& login = account == QLatin1String("plain") ? server_.plain : server_.admin;
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        controller_->applicationWillFinishLaunching();
+        const QString attachmentFolder = controller_->attachmentFolderPath();
+        bool editableAgain = false;
+        DialogScript script = connectionScript();
+        script.then(attempt(login.user, password.isEmpty() ? login.password : password, masterPassword));
+        script.then([&] {
+            editableAgain = !dialog->userField()->isReadOnly() && !dialog->passwordField()->isReadOnly() &&
+                            dialog->connectButton()->isEnabled();
+            QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+        });
+
+        QVERIFY(!controller_->applicationDidFinishLaunching());
+
+        QCOMPARE(alertLines(*alerts_), QStringList{alert});
+        QCOMPARE(script.stepsRun(), 2);
+        QVERIFY(editableAgain);
+        QVERIFY(!store_->isVaultLoaded());
+        QVERIFY(controller_->isConnectionCancelled());
+        QVERIFY(controller_->isTerminationRequested());
+        QVERIFY(!controller_->mainWindow()->isVisible());
+        controller_->applicationWillTerminate();
+        QVERIFY(!QFileInfo::exists(attachmentFolder));
+    }
+
+    // A connection that the server drops: the next use of the store finds it gone, the user is
+    // told once, and the dialog comes back for the same account with the password emptied.
+    // Connecting again ends the dialog and the session goes on.
+    void lostConnectionBringsTheDialogBackForTheSameUser()
+    {
+        makeVault(QStringLiteral("abcd"));
+        startUp(server_.admin, QStringLiteral("abcd"));
+        alerts_->alerts.clear();
+
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        QStringList shown;
+        bool userFixed = false;
+        DialogScript script = connectionScript();
+        script.then([&] {
+            shown = QStringList{dialog->userField()->text(), dialog->passwordField()->text()};
+            userFixed = dialog->userField()->isReadOnly();
+            dialog->userField()->setText(QStringLiteral("someone else"));   // read-only: ignored by the user
+            dialog->userField()->setText(server_.admin.user);
+            dialog->passwordField()->setText(server_.admin.password);
+            QTest::mouseClick(dialog->connectButton(), Qt::LeftButton);
+        });
+
+        killSessionsOf(server_.admin.user);
+        controller_->reloadDatabase();   // finds the connection gone
+        QTRY_VERIFY_WITH_TIMEOUT(script.done() && !dialog->isVisible(), 20000);
+        QTest::qWait(50);   // a second report of the same loss would show up here
+
+        QCOMPARE(alertLines(*alerts_),
+                 QStringList{"Ostrevin Darovazivu Alert! | Connection to the server has been lost.Please connect "
+                             "again. | OK"});
+        QCOMPARE(shown, (QStringList{server_.admin.user, QString()}));
+        QVERIFY(userFixed);
+        QVERIFY(store_->isConnected());
+        QVERIFY(!controller_->isTerminationRequested());
+        QVERIFY(!dialog->isVisible());
+
+        // The session works again: a reload now succeeds.
+        controller_->reloadDatabase();
+        QCOMPARE(alerts_->alerts.size(), 1);
+        QCOMPARE(store_->connectionErrorCode(), int(kOTVStatusOK));
+    }
+
+    // Quitting a session writes the window's frame and the last view; the attachment folder goes.
+    void quitSavesTheLayoutAndPreferences()
+    {
+        makeVault(QStringLiteral("abcd"));
+        startUp(server_.admin, QStringLiteral("abcd"));
+        const QString attachmentFolder = controller_->attachmentFolderPath();
+        const QString before = storedPreference("WINDOWPOS");
+        const QRect frame(40, 50, 600, 400);
+        controller_->mainWindow()->setGeometry(frame);
+        store_->getCurrentUser()->setMLastView(2);
+
+        controller_->terminate();
+        controller_->applicationWillTerminate();
+
+        const QString after = storedPreference("WINDOWPOS");
+        QVERIFY2(after != before, qPrintable(before + " / " + after));
+        QCOMPARE(store_->getRectFromWindowPosition(after).toRect(), frame);
+        QCOMPARE(storedPreference("LASTVIEW"), QStringLiteral("2"));
+        QCOMPARE(storedPreference("CURRENTTYPE"), QStringLiteral("000000000000FFFF"));
+        QVERIFY(!QFileInfo::exists(attachmentFolder));
+    }
+
+    void endsWithoutSaving_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("alert");
+        QTest::newRow("revoked account") << "DB_USR_DEL"
+                                         << "Ostrevin Darovazivu Alert! | This User may be deleted. Please contact "
+                                            "Administrator for more information. | Quit";
+        QTest::newRow("store gives up") << "dontSavePreference" << "";
+        QTest::newRow("account disabled at unlock")
+            << "displayErrCode(6)"
+            << "Ostrevin Darovazivu Alert! | Your account has been disabled. Please contact administrator. | Quit";
+        QTest::newRow("account deleted at unlock")
+            << "displayErrCode(7)" << "Ostrevin Darovazivu Alert! | Your account has been deleted | Quit";
+    }
+
+    // Sessions that end because the account may no longer work save nothing at quit.
+    void endsWithoutSaving()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, alert);
+        makeVault(QStringLiteral("abcd"));
+        startUp(server_.admin, QStringLiteral("abcd"));
+        alerts_->alerts.clear();
+        const QString attachmentFolder = controller_->attachmentFolderPath();
+        const QString before = QStringLiteral("0010 0010 0300 0200 0000");
+        server_.execAsRoot(QStringLiteral("UPDATE vivododadi.APPPREFTABLE SET WINDOWPOS = '%1'").arg(before));
+        controller_->mainWindow()->setGeometry(QRect(40, 50, 600, 400));
+
+        if (how == QLatin1String("DB_USR_DEL")) {
+            BKNotificationCenter::defaultCenter().postNotification(kDBUserDeletedNotification);
+            QTRY_VERIFY(controller_->isTerminationRequested());
+        } else if (how == QLatin1String("dontSavePreference")) {
+            controller_->dontSavePreference();
+            controller_->terminateApplication();
+        } else {
+            controller_->displayErrCode(how.endsWith(QLatin1String("(6)")) ? 6 : 7);
+        }
+        controller_->applicationWillTerminate();
+
+        QCOMPARE(alertLines(*alerts_), alert.isEmpty() ? QStringList() : QStringList{alert});
+        QVERIFY(controller_->isTerminationRequested());
+        QVERIFY(controller_->isConnectionCancelled());
+        QCOMPARE(storedPreference("WINDOWPOS"), before);
+        QVERIFY(!QFileInfo::exists(attachmentFolder));
+    }
+
+private:
+    void newController()
+    {
+        alerts_.reset();
+        controller_ = std::make_unique<BKController>(*store_);
+        alerts_ = std::make_unique<RecordingAlertPresenter>();
+    }
+
+    DialogScript connectionScript()
+    {
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        return DialogScript(dialog, [dialog] { return dialog->isConnecting(); });
+    }
+
+    std::function<void()> attempt(const QString& user, const QString& password, const QString& masterPassword)
+    {
+        return [this, user, password, masterPassword] {
+            BKConnectionDialog* dialog = controller_->connectionDialog();
+            dialog->serverField()->setText(server_.host);
+            dialog->portField()->setText(QString::number(server_.port));
+            dialog->userField()->setText(user);
+            dialog->passwordField()->setText(password);
+            dialog->masterPasswordField()->setText(masterPassword);
+            QTest::mouseClick(dialog->connectButton(), Qt::LeftButton);
+        };
+    }
+
+    // A vault with a master password and the administrator as its user, made by another copy.
+    void makeVault(const QString& masterPassword)
+    {
+        OTVDataBase other;
+        OTVConnectRequest request;
+        request.ipAddress = server_.host;
+        request.portNumber = QString::number(server_.port);
+        request.userName = server_.admin.user;
+        request.hostPassword = server_.admin.password;
+        request.serverAddress = server_.host;
+        QCOMPARE(other.startConnectionToServer(request), int(kOTVStatusOK));
+        QCOMPARE(other.initUserDetails(server_.admin.user, server_.admin.password), int(kOTVStatusOK));
+        // Its preference row (a second insert is ignored).
+        int status = kOTVStatusOK;
+        other.initUserPreferencesForUser(other.getCurrentUser()->mUserID(), server_.admin.user, &status);
+        QCOMPARE(status, int(kOTVStatusOK));
+        QCOMPARE(other.setMasterPassword(masterPassword), int(kOTVStatusOK));
+        QCOMPARE(other.loadDataBase(true), int(kOTVStatusOK));
+        other.closeConnection();
+    }
+
+    void startUp(const TestAccount& account, const QString& masterPassword)
+    {
+        controller_->applicationWillFinishLaunching();
+        DialogScript script = connectionScript();
+        script.then(attempt(account.user, account.password, masterPassword));
+        QVERIFY(controller_->applicationDidFinishLaunching());
+        QVERIFY(store_->isVaultLoaded());
+        QVERIFY(controller_->mainWindow()->isVisible());
+    }
+
+    QString storedPreference(const char* column)
+    {
+        const QStringList rows =
+            rootColumn(QStringLiteral("SELECT %1 FROM vivododadi.APPPREFTABLE WHERE USERNAME = '%2'")
+                           .arg(QLatin1String(column), server_.admin.user));
+        return rows.value(0);
+    }
+
+    void killSessionsOf(const QString& user)
+    {
+        for (const QString& id :
+             rootColumn(QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE USER = '%1'").arg(user)))
+            server_.execAsRoot(QStringLiteral("KILL %1").arg(id));
+    }
+
+    QStringList rootColumn(const QString& query)
+    {
+        QStringList values;
+        std::unique_ptr<sql::Connection> connection = server_.connect(server_.root);
+        if (!connection)
+            return values;
+        try {
+            std::unique_ptr<sql::Statement> statement(connection->createStatement());
+            std::unique_ptr<sql::ResultSet> result(statement->executeQuery(query.toStdString()));
+            while (result->next())
+                values.append(result->isNull(1) ? QString() : QString::fromStdString(result->getString(1)));
+        } catch (const sql::SQLException& e) {
+            qWarning() << query << e.what();
+        }
+        return values;
+    }
+
+    TestServer server_;
+    std::unique_ptr<TemporarySettings> settings_;
+    std::unique_ptr<OTVDataBase> store_;
+    std::unique_ptr<BKController> controller_;
+    std::unique_ptr<RecordingAlertPresenter> alerts_;
+};
+
+QTEST_MAIN(LoginTest)
+#include "LoginTest.moc"
