@@ -10,6 +10,7 @@
 #include "Platform/BKLocalization.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKUserDefaults.h"
+#include "Platform/BKWorker.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -225,6 +226,11 @@ void BKController::runWithWorkerGate(const std::function<void()>& work)
     ++mStoreWorkers_;
     work();
     --mStoreWorkers_;
+}
+
+void BKController::runStoreWorkerAndWait(std::function<void()> work)
+{
+    runWithWorkerGate([&work] { BKRunWorkerAndWait(std::move(work), &OTVDataBase::endDatabaseThread); });
 }
 
 QTimer* BKController::createStoreTimer(int intervalMs, std::function<void()> tick)

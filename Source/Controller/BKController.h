@@ -86,6 +86,9 @@ public:
     // A repeating timer owned by the controller whose ticks are skipped while a store worker
     // runs. Not started.
     QTimer* createStoreTimer(int intervalMs, std::function<void()> tick);
+    // Runs `work` (which uses the store) on a worker thread while the main thread waits in an
+    // event loop; counted by the gate above.
+    void runStoreWorkerAndWait(std::function<void()> work);
 
     // =========================================================================================
     // Connection dialog, login step and first load (BKController_Login.cpp)
@@ -246,6 +249,7 @@ private:
     bool mStartUpFinished_ = false;
     bool mReconnecting_ = false;
     bool mIsConnecting_ = false;
+    bool mIsLoginStepRunning_ = false;
     bool mIsFirstLoadRunning_ = false;
     int mFirstLoadFailure_ = 0;
 };

@@ -278,7 +278,9 @@ int BKController::loginStep()
     // An administrator's account that is no vault user yet becomes one; when that fails the
     // store has told the user already.
     const bool becomesAdministrator = store_.isAdministratorSession() && !store_.isUserExistsInOstrevin(userName);
+    mIsLoginStepRunning_ = true;
     const int status = store_.initUserDetails(userName, mConnectionDialog_->passwordField()->text());
+    mIsLoginStepRunning_ = false;
     if (status == kOTVStatusOK)
         return status;
     if (status == kOTVStatusAccountDisabled || status == kOTVStatusNoSuchUser)

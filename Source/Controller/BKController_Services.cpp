@@ -13,10 +13,12 @@
 void BKController::connectionISComplete()
 {
     // The login step tells of a disabled account this way too; the login handles that itself.
-    if (!mIsConnecting_)
+    if (mIsLoginStepRunning_)
         return;
-    mIsConnecting_ = false;
-    --mStoreWorkers_;
+    if (mIsConnecting_) {
+        mIsConnecting_ = false;
+        --mStoreWorkers_;
+    }
     BKConnectionDialog* dialog = mConnectionDialog_;
     if (!dialog)
         return;

@@ -1,0 +1,178 @@
+// What the controller does when the store calls back: the end of a connection attempt for
+// every status, a failed reload, and the gate that keeps timers off the store while a worker
+// runs.
+#include "ControllerTestSupport.h"
+
+#include "Controller/BKConnectionDialog.h"
+#include "Controller/BKController.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Platform/BKNotificationCenter.h"
+#include "Support/TemporarySettings.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// A store whose last connection status a test sets.
+class StatusStore final : public OTVDataBase {
+public:
+    void setStatus(int status) { mConnectionErrCode = status; }
+};
+
+} // namespace
+
+class StoreCallbacksTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        settings_ = std::make_unique<TemporarySettings>();
+        store_ = std::make_unique<StatusStore>();
+        controller_ = std::make_unique<BKController>(*store_);
+        alerts_ = std::make_unique<RecordingAlertPresenter>();
+    }
+
+    void cleanup()
+    {
+        alerts_.reset();
+        controller_.reset();
+        store_.reset();
+        settings_.reset();
+    }
+
+    void connectionISComplete_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("alert");
+        const QString other = QStringLiteral("Ostrevin Darovazivu Alert! |  Connection Failed | OK");
+        QTest::newRow("0 connected") << 0 << QString();
+        QTest::newRow("3 database error") << 3 << other;
+        QTest::newRow("4 master password") << 4 << "Connection Failed! | Master Password does not match. | OK";
+        QTest::newRow("5") << 5 << other;
+        QTest::newRow("6 disabled")
+            << 6 << "Connection Failed! | Your account has been disabled. Please contact administrator. | OK";
+        QTest::newRow("7 no such user") << 7 << other;
+        QTest::newRow("8 nothing written") << 8 << other;
+        QTest::newRow("9 client error") << 9 << other;
+        QTest::newRow("10 unreachable") << 10 << "Connection Failed! | Invalid server detials. | OK";
+        QTest::newRow("11 refused") << 11 << "Connection Failed! | Invalid login credentials. | OK";
+        QTest::newRow("12 too long") << 12 << other;
+        QTest::newRow("13 error 100") << 13 << "Connection Failed! | Invalid User. | OK";
+    }
+
+    // 0 ends the dialog's run; every other status is told and the dialog stays, editable.
+    void connectionISComplete()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, alert);
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->show();
+        dialog->setConnecting(true);
+        store_->setStatus(status);
+
+        controller_->connectionISComplete();
+
+        QCOMPARE(alertLines(*alerts_), alert.isEmpty() ? QStringList() : QStringList{alert});
+        QVERIFY(!dialog->isConnecting());
+        QCOMPARE(dialog->isVisible(), status != 0);
+        if (status == 0)
+            QCOMPARE(dialog->result(), kBKModalStop);
+        QVERIFY(!dialog->serverField()->isReadOnly());
+        QVERIFY(dialog->connectButton()->isEnabled());
+        QVERIFY(!controller_->isTerminationRequested());
+    }
+
+    void reloadFailed_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("alert");
+        QTest::addColumn<bool>("reconnects");
+        QTest::newRow("0") << 0 << QString() << false;
+        QTest::newRow("3") << 3 << "Reload Failed! | Data can't be reloaded. | OK" << false;
+        QTest::newRow("7") << 7 << "Reload Failed! | Data can't be reloaded. | OK" << false;
+        const QString lost =
+            QStringLiteral("Ostrevin Darovazivu Alert! | Connection to the server has been lost.Please connect again. | OK");
+        QTest::newRow("9") << 9 << lost << true;
+        QTest::newRow("10") << 10 << lost << true;
+        QTest::newRow("11") << 11 << lost << true;
+    }
+
+    // 9 to 11 lead, once the store's call has returned, to the connection dialog for the same
+    // user with the password emptied; other failures only tell.
+    void reloadFailed()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, alert);
+        QFETCH(bool, reconnects);
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->userField()->setText(QStringLiteral("ann"));
+        dialog->passwordField()->setText(QStringLiteral("secret"));
+        QStringList seen;
+        whenVisible(dialog, [&] {
+            seen = QStringList{dialog->userField()->text(), dialog->passwordField()->text(),
+                               dialog->userField()->isReadOnly() ? "fixed" : "editable"};
+            QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+        });
+
+        controller_->reloadFailed(status);
+        QVERIFY(!dialog->isVisible());   // never inside the store's call
+        QTest::qWait(100);
+
+        QCOMPARE(alertLines(*alerts_), alert.isEmpty() ? QStringList() : QStringList{alert});
+        QCOMPARE(seen, reconnects ? QStringList({"ann", "", "fixed"}) : QStringList());
+        // Closing the reconnection dialog quits without saving.
+        QCOMPARE(controller_->isTerminationRequested(), reconnects);
+        QCOMPARE(controller_->isConnectionCancelled(), reconnects);
+    }
+
+    // The notification of a lost connection and the failed reload that found it report once.
+    void oneLossIsReportedOnce()
+    {
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        int shown = 0;
+        whenVisible(dialog, [&] {
+            ++shown;
+            QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+        });
+        BKNotificationCenter::defaultCenter().postNotification(kDBCommunicationLostNotification);
+        controller_->reloadFailed(kOTVStatusClientError);
+        QTest::qWait(100);
+        QCOMPARE(shown, 1);
+        QCOMPARE(alerts_->alerts.size(), 1);
+    }
+
+    // Timer ticks that would use the store are skipped while a worker has it.
+    void storeTimersSkipWhileAWorkerRuns()
+    {
+        int ticks = 0;
+        QTimer* timer = controller_->createStoreTimer(1, [&ticks] { ++ticks; });
+        timer->start();
+        int ticksDuringWork = -1;
+        bool gateDuringWork = false;
+        controller_->runStoreWorkerAndWait([&] {
+            ticksDuringWork = ticks;
+            gateDuringWork = controller_->isStoreWorkerRunning();
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        });
+        const int ticksAfterWork = ticks;
+        QVERIFY(gateDuringWork);
+        QVERIFY(!controller_->isStoreWorkerRunning());
+        QCOMPARE(ticksAfterWork, ticksDuringWork);
+        QTRY_VERIFY(ticks > ticksAfterWork);
+    }
+
+private:
+    std::unique_ptr<TemporarySettings> settings_;
+    std::unique_ptr<StatusStore> store_;
+    std::unique_ptr<BKController> controller_;
+    std::unique_ptr<RecordingAlertPresenter> alerts_;
+};
+
+QTEST_MAIN(StoreCallbacksTest)
+#include "StoreCallbacksTest.moc"
