@@ -530,7 +530,8 @@ public:
     // On the main thread: runs the import above on a worker while the interface waits.
     QList<int> importCustomIcons(const QStringList& paths);
     // The image to show for an icon number (24 x 24 at most), a null image when there is none:
-    // up to 999 the application's image ":/icons/Icon<n>.png", from 1000 the custom icons.
+    // 1 .. kStandardIcons the application's drawn icons (OTVBuiltInIcons.h; the default icon
+    // for a number without a drawing), from 1000 the custom icons.
     QImage getImageFromIconIndex(int iconIndex) const;
 
 protected:

@@ -6,6 +6,8 @@
 #include "OTVCustomIconImage.h"
 #include "OTVDataBaseQueries.h"
 
+#include "Model/OTVBuiltInIcons.h"
+
 #include "Platform/BKMainThread.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKWorker.h"
@@ -24,15 +26,18 @@ QString iconKey(int iconIndex)
     return QStringLiteral("Icon%1").arg(iconIndex);
 }
 
-// The application's own icons, from its resources, loaded once.
+// The application's own icons 1 .. kStandardIcons, drawn once at the display size; a number
+// without a drawing of its own shows the default icon. Other numbers have none.
 QImage applicationIcon(int iconIndex)
 {
+    if (iconIndex < 1 || iconIndex > OTVDataBase::kStandardIcons)
+        return {};
     static std::mutex mutex;
     static QHash<int, QImage> cache;
     std::lock_guard<std::mutex> lock(mutex);
     auto found = cache.constFind(iconIndex);
     if (found == cache.constEnd())
-        found = cache.insert(iconIndex, QImage(QStringLiteral(":/icons/%1.png").arg(iconKey(iconIndex))));
+        found = cache.insert(iconIndex, OTVBuiltInIconImage(iconIndex, kIconDisplaySide));
     return *found;
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+class BKDetailsView;
+class OTVRecord;
+class QContextMenuEvent;
+class QMenu;
+
+// What the record details pane asks of the application controller.
+class BKDetailsViewDelegate {
+public:
+    virtual ~BKDetailsViewDelegate() = default;
+
+    // The record selected in the main window's current view; nullptr when there is none.
+    virtual std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() = 0;
+    // Whether the user holds `permission` (2: edit) on records of the selected group.
+    virtual bool checkForRecordPermissionForSelectedGroup(int permission) = 0;
+    // Runs the record details window on `info` with `*operation` (1: edit); returns the
+    // edited record, or nullptr when cancelled, and rewrites `*operation` (2: save as new,
+    // 3: delete).
+    virtual std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
+                                                                       int* operation) = 0;
+    virtual void deleteSelected() = 0;
+    virtual void updateTables() = 0;
+    // The record context menu for a right click in the pane; nullptr for none. The pane
+    // shows it and does not take ownership.
+    virtual QMenu* extendMenu(QContextMenuEvent* event, BKDetailsView* view) = 0;
+};
