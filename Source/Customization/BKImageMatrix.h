@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Model/Database_Engine/OTVDataBase.h"
+
 #include <QImage>
 #include <QList>
 #include <QWidget>
-
-class OTVDataBase;
 
 // The icon chooser: a grid of 8 columns of 32 x 32 cells holding the built-in icons 1 to
 // kMaxIcons, then the store's custom icons in number order. A click on an icon selects it
@@ -14,7 +14,7 @@ class BKImageMatrix : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kMaxIcons = 63;
-    static constexpr int kStandardIcons = 256;
+    static constexpr int kStandardIcons = OTVDataBase::kStandardIcons;   // above: custom icons
     static constexpr int kColumns = 8;
     static constexpr int kCellSide = 32;
 

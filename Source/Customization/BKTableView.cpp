@@ -8,6 +8,8 @@
 BKTableView::BKTableView(QWidget* parent) : QTableView(parent)
 {
     setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Tab moves the focus on, as in the rest of the window, instead of from cell to cell.
+    setTabKeyNavigation(false);
     setClock({});
 }
 
@@ -128,14 +130,15 @@ void BKTableView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Up:
     case Qt::Key_Return:
     case Qt::Key_Enter:
+    case Qt::Key_Tab:       // normally taken by the focus chain before it gets here
+    case Qt::Key_Backtab:
         QTableView::keyPressEvent(event);
         return;
     default:
         break;
     }
-    const bool isTab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     const Qt::KeyboardModifiers commandKeys = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-    if (!isTab && (event->text().isEmpty() || !event->text().at(0).isPrint() || (event->modifiers() & commandKeys))) {
+    if (event->text().isEmpty() || !event->text().at(0).isPrint() || (event->modifiers() & commandKeys)) {
         QTableView::keyPressEvent(event);
         return;
     }
@@ -147,11 +150,7 @@ void BKTableView::keyPressEvent(QKeyEvent* event)
     mTimeStamp_ = now;
     mTypedString_ += event->text();
     selectTypedRow();
-
-    if (isTab)
-        QTableView::keyPressEvent(event);
-    else
-        event->accept();
+    event->accept();
 }
 
 void BKTableView::selectTypedRow()

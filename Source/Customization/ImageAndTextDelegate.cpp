@@ -2,6 +2,7 @@
 
 #include "BKImageCellDelegate.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -97,11 +98,14 @@ void ImageAndTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
 
 QSize ImageAndTextDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
+    // The text's own size: the image is not the style's decoration here, it is added below.
     QStyleOptionViewItem plain = option;
     initStyleOption(&plain, index);
     plain.features &= ~QStyleOptionViewItem::HasDecoration;
     plain.icon = QIcon();
-    QSize size = QStyledItemDelegate::sizeHint(plain, index);
+    plain.decorationSize = QSize();
+    const QStyle* style = plain.widget ? plain.widget->style() : QApplication::style();
+    QSize size = style->sizeFromContents(QStyle::CT_ItemViewItem, &plain, QSize(), plain.widget);
     const QImage image = BKItemImage(index);
     size.rwidth() += (image.isNull() ? 0 : image.width()) + kImageGap;
     return size;

@@ -162,8 +162,8 @@ void drawDocument(QPainter& p, const QColor& tint)
     polygon(p, {{7, 4}, {19, 4}, {25, 10}, {25, 28}, {7, 28}});
     fillWith(p, tint.darker(115));
     polygon(p, {{19, 4}, {19, 10}, {25, 10}});
-    strokeWith(p, 1.8, tint);
-    for (qreal y : {14.0, 18.0, 22.0})
+    strokeWith(p, 2.2, tint);
+    for (qreal y : {14.5, 19.0, 23.5})
         p.drawLine(QPointF(10.5, y), QPointF(21.5, y));
 }
 
@@ -519,15 +519,16 @@ void drawWallet(QPainter& p, const QColor& tint)
 
 void drawChip(QPainter& p, const QColor& tint)
 {
-    strokeWith(p, 2);
-    for (qreal t : {12.0, 16.0, 20.0}) {
-        p.drawLine(QPointF(t, 4), QPointF(t, 28));
-        p.drawLine(QPointF(4, t), QPointF(28, t));
+    strokeWith(p, 2.6, kInk);
+    p.setPen(QPen(kInk, 2.6, Qt::SolidLine, Qt::FlatCap));
+    for (qreal t : {12.5, 19.5}) {
+        p.drawLine(QPointF(t, 3.5), QPointF(t, 28.5));
+        p.drawLine(QPointF(3.5, t), QPointF(28.5, t));
     }
     fillWith(p);
     p.drawRoundedRect(QRectF(8, 8, 16, 16), 1.5, 1.5);
     fillWith(p, tint);
-    p.drawRect(QRectF(12, 12, 8, 8));
+    p.drawRect(QRectF(12.5, 12.5, 7, 7));
 }
 
 void drawSmartphone(QPainter& p, const QColor& tint)

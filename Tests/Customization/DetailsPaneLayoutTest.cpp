@@ -2,6 +2,7 @@
 // texts), the header's title, link and copy button, row heights and the table's fit, copy
 // buttons that copy the shown record's values only, and the print layout.
 #include "Customization/BKDetailsView.h"
+#include "Customization/BKDetailsViewDelegate.h"
 #include "Customization/BKImageView.h"
 #include "Customization/BKTextTable.h"
 
@@ -68,6 +69,30 @@ void compareRows(const std::array<BKDetailRow, BKTextTable::kRowCount>& rows, co
     }
 }
 
+// Answers a selected record whose edit is cancelled, and a context menu; counts the calls.
+class CountingDelegate final : public BKDetailsViewDelegate {
+public:
+    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() override
+    {
+        ++edits;
+        return nullptr;   // nothing selected: the edit stops here
+    }
+    bool checkForRecordPermissionForSelectedGroup(int) override { return true; }
+    std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>&, int*) override
+    {
+        return nullptr;
+    }
+    void deleteSelected() override {}
+    void updateTables() override {}
+    QMenu* extendMenu(QContextMenuEvent*, BKDetailsView*) override
+    {
+        ++menus;
+        return nullptr;
+    }
+    int edits = 0;
+    int menus = 0;
+};
+
 BKDetailRow dateRow()
 {
     return {QStringLiteral("Date Mod:"), kModifiedShown, kModifiedShown};
@@ -100,6 +125,8 @@ private slots:
     void copyButtonsCopyOnlyTheShownRecord();
     void attachmentButtonAsksForTheMenu();
     void printLayoutHoldsAllRows();
+    void clicksOnRowsReachThePane();
+    void copyButtonPressAndReleaseOutside();
 
 private:
     BKDetailsView* pane(int width = 520, int height = 420)
@@ -427,6 +454,56 @@ void DetailsPaneLayoutTest::printLayoutHoldsAllRows()
         }
     }
     QVERIFY2(inkRows > rows.height() / 3, qPrintable(QString::number(inkRows)));
+}
+
+// A double click or a right click anywhere in the rows is the pane's (edit, record menu); a
+// click on a link in a row opens it; the record menu is asked for only with a record shown.
+void DetailsPaneLayoutTest::clicksOnRowsReachThePane()
+{
+    std::unique_ptr<BKDetailsView> view(pane());
+    CountingDelegate delegate;
+    view->setDelegate(&delegate);
+    view->setDetailInfo(recordWith(typeWithMask(0), {{2, "www.row-link.example"}, {3, "plain"}}));
+    BKTextTable* table = view->infoView();
+
+    QTest::mouseClick(table, Qt::LeftButton, {}, table->valueRect(1).center());
+    QCOMPARE(opened, QStringList{"http://www.row-link.example"});
+    QCOMPARE(table->trackingRects().size(), 1);
+    QCOMPARE(table->trackingRects().first().url, QStringLiteral("www.row-link.example"));
+    QTest::mouseClick(table, Qt::LeftButton, {}, table->valueRect(2).center());
+    QCOMPARE(opened.size(), 1);
+
+    QTest::mouseDClick(table, Qt::LeftButton, {}, table->valueRect(2).center());
+    QCOMPARE(delegate.edits, 1);
+    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, view->headerRect().center());
+    QCOMPARE(delegate.edits, 2);
+
+    QContextMenuEvent onRow(QContextMenuEvent::Mouse, table->labelRect(2).center(),
+                            table->mapToGlobal(table->labelRect(2).center()));
+    QApplication::sendEvent(table, &onRow);
+    QCOMPARE(delegate.menus, 1);
+    view->resetDetailInfo();
+    QContextMenuEvent onEmpty(QContextMenuEvent::Mouse, QPoint(20, 20), view->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(view.get(), &onEmpty);
+    QCOMPARE(delegate.menus, 1);
+}
+
+// Pressed, the image fills the button; released outside, nothing is copied.
+void DetailsPaneLayoutTest::copyButtonPressAndReleaseOutside()
+{
+    std::unique_ptr<BKDetailsView> view(pane());
+    view->setDetailInfo(recordWith(typeWithMask(0), {{2, "value"}}));
+    BKImageView* button = view->infoView()->button(1);
+    QCOMPARE(button->title(), QStringLiteral("value"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    QVERIFY(!button->isScaledToFit());
+    QTest::mousePress(button, Qt::LeftButton);
+    QVERIFY(button->isScaledToFit());
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-5, -5));
+    QVERIFY(!button->isScaledToFit());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("value"));
 }
 
 QTEST_MAIN(DetailsPaneLayoutTest)

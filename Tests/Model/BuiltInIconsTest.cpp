@@ -1,7 +1,8 @@
 // The drawn built-in icons: every number of the table has its own picture, distinct from all
 // the others by its pictogram alone (whatever the tint) at 16 and 32 pixels; numbers without
 // a drawing show the default icon; the store hands them out at its display size. The test
-// also writes a sheet of all icons as PNG (built-in-icons.png in the test folder) to look at.
+// also writes sheets of all icons as PNG (built-in-icons.png, and built-in-icons-16px-x4.png with
+// the 16-pixel icons magnified, in the test folder) to look at.
 #include "Model/Database_Engine/OTVCustomIconImage.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVBuiltInIcons.h"
@@ -46,11 +47,11 @@ int differingColours(const QImage& a, const QImage& b)
     return count;
 }
 
-QString sheetPath()
+QString sheetPath(const QString& name)
 {
     const QString folder = qEnvironmentVariable("OSTREVIN_TEST_TMP", QDir::tempPath());
     QDir().mkpath(folder);
-    return QDir(folder).filePath(QStringLiteral("built-in-icons.png"));
+    return QDir(folder).filePath(name);
 }
 
 } // namespace
@@ -155,7 +156,20 @@ TEST(BuiltInIcons, SheetOfAllIconsIsWritten)
                          QStringLiteral("%1 %2").arg(number).arg(OTVBuiltInIconName(number)));
     }
     painter.end();
-    const QString path = sheetPath();
+    const QString path = sheetPath(QStringLiteral("built-in-icons.png"));
     ASSERT_TRUE(sheet.save(path, "PNG")) << path.toStdString();
     std::cout << "icon sheet: " << path.toStdString() << std::endl;
+
+    // The 16-pixel icons magnified four times, pixel for pixel, to judge them at that size.
+    constexpr int magnified = 16 * 4;
+    QImage small(columns * (magnified + 8), rows * (magnified + 8), QImage::Format_ARGB32_Premultiplied);
+    small.fill(Qt::white);
+    QPainter smallPainter(&small);
+    for (int number = 1; number <= kBuiltInIconCount; ++number) {
+        const QPoint at(((number - 1) % columns) * (magnified + 8) + 4, ((number - 1) / columns) * (magnified + 8) + 4);
+        smallPainter.drawImage(at, OTVBuiltInIconImage(number, 16).scaled(magnified, magnified));
+    }
+    smallPainter.end();
+    const QString smallPath = sheetPath(QStringLiteral("built-in-icons-16px-x4.png"));
+    ASSERT_TRUE(small.save(smallPath, "PNG")) << smallPath.toStdString();
 }
