@@ -21,6 +21,7 @@
 #include <memory>
 
 class BKConnectionDialog;
+class BKDetailsView;
 class BKMainWindowViews;
 class OTVRecord;
 class QAbstractButton;
@@ -192,6 +193,8 @@ public:
     std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const;
     QList<std::shared_ptr<OTVRecord>> indexSetForExporting(bool whole) const;
     void updateTables();
+    // The record details pane beside the views.
+    BKDetailsView* detailsView() const;
     // The details pane's box is shown.
     bool isDetailsPaneShown() const;
     void setDetailsPaneShown(bool shown);

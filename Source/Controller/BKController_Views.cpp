@@ -3,6 +3,8 @@
 #include "BKMainWindowViews.h"
 #include "BKRecordCells.h"
 
+#include "Customization/BKDetailsView.h"
+
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/Database_Engine/OTVPreferenceCodecs.h"
 #include "Model/OTVRecord.h"
@@ -14,7 +16,6 @@
 #include <QAction>
 #include <QEvent>
 #include <QHeaderView>
-#include <QLabel>
 #include <QMainWindow>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -45,23 +46,6 @@ private:
     std::function<void()> resized_;
 };
 
-// Stands in the details pane's box until the pane itself is installed: the selected record's
-// first value, masked like the views.
-class DetailsStandIn : public QLabel {
-public:
-    explicit DetailsStandIn(QWidget* parent) : QLabel(parent)
-    {
-        setObjectName(QStringLiteral("mDetailInfoView"));
-        setAlignment(Qt::AlignCenter);
-        setWordWrap(true);
-    }
-
-    void showRecord(const std::shared_ptr<OTVRecord>& record, bool shouldMask)
-    {
-        setText(record ? BKFieldText(*record, 1, shouldMask) : QString());
-    }
-};
-
 } // namespace
 
 void BKController::buildMainWindowViews()
@@ -72,10 +56,18 @@ void BKController::buildMainWindowViews()
     mViews_ = new BKMainWindowViews(store_, window);
     window->setCentralWidget(mViews_);
 
-    auto* details = new DetailsStandIn(mViews_->detailsViewContainer());
+    auto* details = new BKDetailsView(mViews_->detailsViewContainer());
+    details->setObjectName(QStringLiteral("mDetailInfoView"));
+    details->setDataBase(&store_);
     mViews_->detailsViewContainer()->layout()->addWidget(details);
     connect(mViews_, &BKMainWindowViews::selectedRecordChanged, details,
-            [this, details](const std::shared_ptr<OTVRecord>& record) { details->showRecord(record, shouldMask()); });
+            [details](const std::shared_ptr<OTVRecord>& record) {
+                if (record)
+                    details->setDetailInfo(record);
+                else
+                    details->resetDetailInfo();
+            });
+    connect(mViews_->mainSplitView(), &QSplitter::splitterMoved, details, [details] { details->update(); });
 
     connect(mViews_, &BKMainWindowViews::preferenceWriteFailed, this, [this](int status) {
         if (!isTerminationRequested())
@@ -151,7 +143,13 @@ void BKController::setShouldMask(bool on)
     mMaskAction_->setToolTip(title);
     mUnmaskButton_->setToolTip(title);
     mViews_->setShouldMask(on);
-    emit mViews_->selectedRecordChanged(mViews_->itemPropertiesForTableViewSelectedRow());
+    if (BKDetailsView* details = detailsView())
+        details->setShouldMask(on);
+}
+
+BKDetailsView* BKController::detailsView() const
+{
+    return mViews_ ? mViews_->detailsViewContainer()->findChild<BKDetailsView*>() : nullptr;
 }
 
 bool BKController::isDetailsPaneShown() const
@@ -225,10 +223,8 @@ void BKController::mainWindowResized()
     const QList<int> kept = BKSizesKeepingSmartList(sizes);
     if (kept != sizes && smart->isVisible())
         smart->setSizes(kept);
-    QTimer::singleShot(0, mViews_->detailsViewContainer(), [views = QPointer<BKMainWindowViews>(mViews_)] {
-        if (views)
-            views->detailsViewContainer()->update();
-    });
+    if (BKDetailsView* details = detailsView())
+        QTimer::singleShot(0, details, [details] { details->update(); });
     if (const std::shared_ptr<OTVUser> user = store_.mCurrentUser(); user && mSubviewsReady_)
         user->setMWindowPosition(QRectF(mainWindow()->geometry()));
 }

@@ -3,6 +3,8 @@
 #include "BKRecordCells.h"
 #include "BKViewCells.h"
 
+#include "Customization/BKTableView.h"
+
 #include "Model/BKGroup.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
@@ -49,9 +51,9 @@ QString groupTitle(const BKGroup& group, int count)
     return count >= 1 ? QStringLiteral("%1 (%2)").arg(group.mGroupName()).arg(count) : group.mGroupName();
 }
 
-QTableView* makeTable(QWidget* parent, const QString& name, QAbstractItemModel* model)
+template <class Table>
+Table* configured(Table* table, const QString& name, QAbstractItemModel* model)
 {
-    auto* table = new QTableView(parent);
     table->setObjectName(name);
     table->setModel(model);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -64,6 +66,11 @@ QTableView* makeTable(QWidget* parent, const QString& name, QAbstractItemModel* 
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
+}
+
+QTableView* makeTable(QWidget* parent, const QString& name, QAbstractItemModel* model)
+{
+    return configured(new QTableView(parent), name, model);
 }
 
 QWidget* page(const QString& name, QWidget* content)
@@ -169,7 +176,7 @@ void BKMainWindowViews::buildViews()
     descriptionTable_ = makeTable(this, QStringLiteral("mColumnViewDescriptionTable"), descriptionModel_);
     descriptionTable_->horizontalHeader()->hide();
 
-    listTable_ = makeTable(this, QStringLiteral("mListViewTypesTable"), listModel_);
+    listTable_ = configured(new BKTableView(this), QStringLiteral("mListViewTypesTable"), listModel_);
     listTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     listTable_->horizontalHeader()->setSectionsMovable(false);
     listTable_->horizontalHeader()->setSectionsClickable(true);

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 
+class BKTableView;
 class QButtonGroup;
 class QLineEdit;
 class QStackedWidget;
@@ -62,7 +63,7 @@ public:
     QTableView* columnViewTypesTable() const { return typesTable_; }
     QTableView* smartTypesTable() const { return smartTable_; }
     QTableView* columnViewDescriptionTable() const { return descriptionTable_; }
-    QTableView* listViewTypesTable() const { return listTable_; }
+    BKTableView* listViewTypesTable() const { return listTable_; }
     QTreeView* treeViewOutlineView() const { return outline_; }
     BKSplitter* mainSplitView() const { return mainSplit_; }
     BKSplitter* subSplitView() const { return subSplit_; }
@@ -192,7 +193,7 @@ private:
     QTableView* typesTable_ = nullptr;
     QTableView* smartTable_ = nullptr;
     QTableView* descriptionTable_ = nullptr;
-    QTableView* listTable_ = nullptr;
+    BKTableView* listTable_ = nullptr;
     QTreeView* outline_ = nullptr;
     BKSplitter* mainSplit_ = nullptr;
     BKSplitter* subSplit_ = nullptr;

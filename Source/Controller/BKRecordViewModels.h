@@ -5,6 +5,8 @@
 // counts its cells show; the records and types are shared with the store, so a reload of the
 // store's maps leaves them valid until the next rebuild.
 
+#include "Customization/BKTableView.h"
+#include "Customization/ImageAndTextDelegate.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 
 #include <QAbstractItemModel>
@@ -23,8 +25,10 @@ Q_DECLARE_METATYPE(std::shared_ptr<OTVType>)
 enum BKRecordViewRole {
     BKRecordRole = Qt::UserRole + 1,   // the row's std::shared_ptr<OTVRecord> (nullptr for a type)
     BKTypeRole,                        // the row's std::shared_ptr<OTVType> (nullptr for a record)
-    BKCountRole,                       // the count an icon-and-text cell shows beside its text
-    BKColumnIdentifierRole,            // header: the column identifier ("0" .. "14")
+    // The count an icon-and-text cell shows beside its text.
+    BKCountRole = ImageAndTextDelegate::kCountRole,
+    // Header: the column identifier ("0" .. "14").
+    BKColumnIdentifierRole = BKTableView::kColumnIdentifierRole,
 };
 
 // The list view: one row per record, the fifteen columns "0" .. "14".
