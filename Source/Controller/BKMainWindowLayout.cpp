@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 std::pair<int, int> BKConstrainDivider(BKSplitKind kind, int extent, int dividerThickness, int proposedMin,
                                        int proposedMax)
@@ -119,6 +120,14 @@ void BKApplySplitLayout(QSplitter& splitter, const QStringList& rectangles)
             sizes[i] = 0;
         else
             sizes[i] = int(std::lround(splitter.orientation() == Qt::Horizontal ? rect.width() : rect.height()));
+    }
+    // Panes without a text keep their size; the last of them takes up the difference, so that
+    // the splitter does not scale every pane to fit.
+    if (count < sizes.size()) {
+        const QList<int> before = splitter.sizes();
+        const int difference = std::accumulate(before.begin(), before.end(), 0) -
+                               std::accumulate(sizes.begin(), sizes.end(), 0);
+        sizes.last() = std::max(0, sizes.last() + difference);
     }
     // A collapsed pane must be allowed to collapse.
     for (int i = 0; i < count; ++i) {
