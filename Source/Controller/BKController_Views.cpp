@@ -55,6 +55,8 @@ void BKController::buildMainWindowViews()
     QMainWindow* window = mainWindow();
     mViews_ = new BKMainWindowViews(store_, window);
     window->setCentralWidget(mViews_);
+    // A widget given to a window that shows already must be shown itself.
+    mViews_->show();
 
     auto* details = new BKDetailsView(mViews_->detailsViewContainer());
     details->setObjectName(QStringLiteral("mDetailInfoView"));

@@ -6,6 +6,9 @@
 #include "Model/OTVUser.h"
 #include "Platform/BKUserDefaults.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLayout>
 #include <QMainWindow>
 
 // The views are built on the first call, set up for the user once the vault is loaded, and
@@ -25,6 +28,10 @@ void BKController::updateApplicationViews()
         mViews_->initTypesUIControl();
         mViews_->setShouldCreateDatabase(true);
         initSubviews();
+        // The stored layouts are sizes within the window as it is now: lay it out first.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        if (QLayout* layout = mainWindow()->layout())
+            layout->activate();
         BKRestoreLayoutPreferenceFromName(*mViews_->mainSplitView(), kMainSplitViewAutosaveKey);
         BKRestoreLayoutPreferenceFromName(*mViews_->smartTypeSplitView(), kSmartTypeSplitViewAutosaveKey);
         BKRestoreLayoutPreferenceFromName(*mViews_->subSplitView(), kSubSplitViewAutosaveKey);

@@ -64,12 +64,7 @@ private slots:
 
     void init()
     {
-        server_.execAsRoot(QStringLiteral("DROP DATABASE IF EXISTS vivododadi"));
-        settings_ = std::make_unique<TemporarySettings>();
-        store_ = std::make_unique<OTVDataBase>();
-        QVERIFY(ViewsTestVault::open(*store_, server_));
-        vault_ = std::make_unique<ViewsTestVault>();
-        QVERIFY(vault_->fill(*store_));
+        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
         views_ = std::make_unique<BKMainWindowViews>(*store_);
         views_->resize(1000, 600);
         for (QAbstractItemModel* model :
@@ -220,7 +215,7 @@ private slots:
 
         // A new group from another copy appears after the reload, the chosen group stays chosen.
         OTVDataBase other;
-        QVERIFY(ViewsTestVault::open(other, server_));
+        QVERIFY(ViewsTestVault::open(other, server_, false));
         auto added = BKGroup::newGroup();
         added->setMGroupName(QStringLiteral("Archive"));
         added->setMUserMembersArray(QStringList{other.getCurrentUser()->mUserID()});
@@ -400,7 +395,7 @@ private slots:
     {
         // Another copy adds a record that sorts first, so every row moves down by one.
         OTVDataBase other;
-        QVERIFY(ViewsTestVault::open(other, server_));
+        QVERIFY(ViewsTestVault::open(other, server_, false));
         const auto addFirst = [&] {
             auto record = OTVRecord::createRecord();
             record->setMGroup(other.groupWithUID(vault_->groups["Banking"]->mGroupUID()));

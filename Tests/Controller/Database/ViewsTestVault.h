@@ -19,6 +19,7 @@
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
+#include "Support/TemporarySettings.h"
 #include "Support/TestServer.h"
 
 #include <cppconn/connection.h>
@@ -33,8 +34,9 @@
 
 class ViewsTestVault {
 public:
-    // Connects `store` as the administrator to an empty vault, logs in and loads it.
-    static bool open(OTVDataBase& store, const TestServer& server)
+    // Connects `store` as the administrator, logs in and loads the vault (a new one, or one that
+    // another store made).
+    static bool open(OTVDataBase& store, const TestServer& server, bool newVault = true)
     {
         OTVConnectRequest request;
         request.ipAddress = server.host;
@@ -48,7 +50,19 @@ public:
             return false;
         int status = kOTVStatusOK;
         store.initUserPreferencesForUser(store.getCurrentUser()->mUserID(), server.admin.user, &status);
-        return store.loadDataBase(!store.isVaultLoaded()) == kOTVStatusOK;
+        return store.loadDataBase(newVault) == kOTVStatusOK;
+    }
+
+    // Each test's start: an empty server, settings of its own, and a new store with the vault
+    // above loaded.
+    static bool startSession(const TestServer& server, std::unique_ptr<TemporarySettings>& settings,
+                             std::unique_ptr<OTVDataBase>& store, std::unique_ptr<ViewsTestVault>& vault)
+    {
+        server.execAsRoot(QStringLiteral("DROP DATABASE IF EXISTS vivododadi"));
+        settings = std::make_unique<TemporarySettings>();
+        store = std::make_unique<OTVDataBase>();
+        vault = std::make_unique<ViewsTestVault>();
+        return open(*store, server) && vault->fill(*store);
     }
 
     // Fills the opened vault as in the table above.
