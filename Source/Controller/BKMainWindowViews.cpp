@@ -36,14 +36,22 @@ QHash<QString, int> countByGroup(const OTVRecordList& records)
     return counts;
 }
 
-QHash<QString, int> countByType(const OTVRecordList& records)
+// The distinct types of the records sorted by name (as the store sorts its type lists), and the
+// number of records of each, by type UID.
+OTVTypeList typesOf(const OTVRecordList& records, QHash<QString, int>* counts)
 {
-    QHash<QString, int> counts;
+    OTVTypeList types;
     for (const std::shared_ptr<OTVRecord>& record : records) {
-        if (record->mType())
-            ++counts[record->mType()->mTypeUID()];
+        const std::shared_ptr<OTVType>& type = record->mType();
+        if (!type)
+            continue;
+        int& count = (*counts)[type->mTypeUID()];
+        if (count++ == 0)
+            types.append(type);
     }
-    return counts;
+    std::stable_sort(types.begin(), types.end(),
+                     [](const auto& a, const auto& b) { return sortTypeArray(*a, *b) < 0; });
+    return types;
 }
 
 QString groupTitle(const BKGroup& group, int count)
@@ -142,8 +150,11 @@ void BKMainWindowViews::buildFilters()
     }
     viewButtons_->button(kColumnViewTag)->setChecked(true);
 
-    connect(categoriesPopup_, &BKPopUpButton::aboutToPopup, this,
-            [this] { previousCategory_ = categoriesPopup_->currentIndex(); });
+    connect(categoriesPopup_, &BKPopUpButton::aboutToPopup, this, [this] {
+        previousCategory_ = categoriesPopup_->currentIndex();
+        if (groupTitlesStale_)
+            updateGroupUIControl();
+    });
     connect(typesPopup_, &BKPopUpButton::aboutToPopup, this, [this] { previousType_ = typesPopup_->currentIndex(); });
     connect(categoriesPopup_, &QComboBox::activated, this, [this](int index) {
         if (categoriesPopup_->itemData(index).toInt() == kEditItemTag) {
@@ -327,6 +338,7 @@ void BKMainWindowViews::initGroupUIControl()
         categoriesPopup_->addItem(BKLocalizedString("No Groups"), kNoGroupsTag);
         groupFilterSelectedUID_.clear();
     } else {
+        groupTitlesStale_ = false;
         const QHash<QString, int> counts = countByGroup(store_.itemsOfGroup(nullptr, nullptr, searchString()));
         int selected = 0;
         for (int i = 0; i < groups.size(); ++i) {
@@ -353,9 +365,24 @@ void BKMainWindowViews::updateGroupUIControl()
         initGroupUIControl();
         return;
     }
+    groupTitlesStale_ = false;
     const QHash<QString, int> counts = countByGroup(store_.itemsOfGroup(nullptr, nullptr, searchString()));
     for (int i = 0; i < titled; ++i)
         categoriesPopup_->setItemText(i, groupTitle(*groups[i], counts.value(groups[i]->mGroupUID())));
+}
+
+void BKMainWindowViews::retitleChosenGroup()
+{
+    // The closed pop-up shows only the chosen group: its count is one query over that group. The
+    // other titles, a query over the whole vault, are brought up to date when the pop-up opens.
+    const std::shared_ptr<BKGroup> group = selectedGroup();
+    if (!group || categoriesPopup_->count() - 1 != store_.groupsForEditing().size()) {
+        updateGroupUIControl();
+        return;
+    }
+    categoriesPopup_->setItemText(categoriesPopup_->currentIndex(),
+                                  groupTitle(*group, store_.itemsCountOfGroup(group, nullptr, searchString())));
+    groupTitlesStale_ = true;
 }
 
 void BKMainWindowViews::initTypesUIControl()
@@ -460,7 +487,7 @@ void BKMainWindowViews::updateTables()
     }
     rebuilding_ = false;
     if (showsRows())
-        updateGroupUIControl();
+        retitleChosenGroup();
     showSelectedRecord();
 }
 
@@ -480,9 +507,9 @@ void BKMainWindowViews::reloadTypesTable()
         typesModel_->setTypes({}, {});
         return;
     }
-    const QString search = searchString();
-    OTVTypeList types = store_.allTypesForGroup(groupFilterSelectedUID_, search);
-    QHash<QString, int> counts = countByType(store_.itemsOfGroup(selectedGroup(), nullptr, search));
+    // One query gives the types and their counts.
+    QHash<QString, int> counts;
+    OTVTypeList types = typesOf(store_.itemsOfGroup(selectedGroup(), nullptr, searchString()), &counts);
     typesModel_->setTypes(std::move(types), std::move(counts));
     if (previous) {
         const OTVTypeList& shown = typesModel_->types();
@@ -500,7 +527,7 @@ void BKMainWindowViews::reloadSmartTable()
     if (showsRows()) {
         const std::shared_ptr<BKGroup> group = selectedGroup();
         for (int row = 0; row < BKSmartTypesModel::kSmartLists; ++row)
-            counts[size_t(row)] = int(store_.itemsOfGroup(group, searchString(), smartListUIDs(row)).size());
+            counts[size_t(row)] = int(smartListRecords(group, row).size());
     }
     smartModel_->setCounts(showsRows(), counts);
     if (previous >= 0 && smartModel_->rowCount() > previous && selectedRow(smartTable_) != previous)
@@ -516,6 +543,25 @@ QStringList BKMainWindowViews::smartListUIDs(int row) const
     return store_.recentlyViewedTypes();
 }
 
+OTVRecordList BKMainWindowViews::smartListRecords(const std::shared_ptr<BKGroup>& group, int row) const
+{
+    // The few listed records are looked up instead of walking the vault; they come in the
+    // store's order (by UID), each once, as its query gives them.
+    QStringList listed = smartListUIDs(row);
+    listed.sort();
+    listed.removeDuplicates();
+    const QString search = searchString();
+    OTVRecordList records;
+    for (const QString& uid : listed) {
+        const std::shared_ptr<OTVRecord> record = store_.getRecordForUID(uid);
+        if (!record || !record->mGroup() || (group && record->mGroup()->mGroupUID() != group->mGroupUID()))
+            continue;
+        if (search.isEmpty() || store_.containsString(search, *record))
+            records.append(record);
+    }
+    return records;
+}
+
 OTVRecordList BKMainWindowViews::descriptionTableList() const
 {
     if (!showsRows())
@@ -524,7 +570,7 @@ OTVRecordList BKMainWindowViews::descriptionTableList() const
         return store_.itemsOfGroup(selectedGroup(), selectedType(), searchString(), kField1ColumnID, true);
     const int smartRow = selectedRow(smartTable_);
     if (smartRow >= 0)
-        return store_.itemsOfGroup(selectedGroup(), searchString(), smartListUIDs(smartRow));
+        return smartListRecords(selectedGroup(), smartRow);
     return {};
 }
 
@@ -566,15 +612,22 @@ void BKMainWindowViews::reloadListTable()
 
     listModel_->setRecords(showsRows() ? sortedItemsForListView() : OTVRecordList());
 
+    // One walk over the new list finds the rows of the records that were selected.
     QItemSelection selection;
-    for (const QString& uid : selected) {
-        const int row = listModel_->rowOfRecord(uid);
-        if (row >= 0)
+    int currentRow = -1;
+    if (!selected.isEmpty()) {
+        const OTVRecordList& records = listModel_->records();
+        for (int row = 0; row < records.size(); ++row) {
+            const QString& uid = records[row]->mRecordUID();
+            if (!selected.contains(uid))
+                continue;
             selection.select(listModel_->index(row, 0), listModel_->index(row, kRecordListColumns - 1));
+            if (current && uid == current->mRecordUID())
+                currentRow = row;
+        }
     }
     QItemSelectionModel* model = listTable_->selectionModel();
     model->select(selection, QItemSelectionModel::ClearAndSelect);
-    const int currentRow = current ? listModel_->rowOfRecord(current->mRecordUID()) : -1;
     if (currentRow >= 0)
         model->setCurrentIndex(listModel_->index(currentRow, 0), QItemSelectionModel::NoUpdate);
 }
@@ -596,15 +649,16 @@ void BKMainWindowViews::reloadOutline()
     OTVTypeList types;
     QList<OTVRecordList> children;
     if (showsRows() && !groupsPopupShowsNoGroups()) {
-        const QString search = searchString();
-        types = store_.allTypesForGroup(groupFilterSelectedUID_, search);
+        // One sorted query gives the types and their records, each type's in the list's order.
+        const OTVRecordList records =
+            store_.itemsOfGroup(selectedGroup(), nullptr, searchString(), kField1ColumnID, true);
+        QHash<QString, int> counts;
+        types = typesOf(records, &counts);
         QHash<QString, int> rowOfType;
         for (int row = 0; row < types.size(); ++row)
             rowOfType.insert(types[row]->mTypeUID(), row);
         children.resize(types.size());
-        // One sorted query; each type's records keep the order of the whole list.
-        for (const std::shared_ptr<OTVRecord>& record :
-             store_.itemsOfGroup(selectedGroup(), nullptr, search, kField1ColumnID, true)) {
+        for (const std::shared_ptr<OTVRecord>& record : records) {
             const int row = record->mType() ? rowOfType.value(record->mType()->mTypeUID(), -1) : -1;
             if (row >= 0)
                 children[row].append(record);

@@ -94,6 +94,7 @@ public:
 
     // --- Filters
     void initGroupUIControl();
+    // Every group's title with its count of matching records (also when the pop-up opens).
     void updateGroupUIControl();
     void initTypesUIControl();
     // Selects the group of that UID in the group pop-up (the first group when it is not there)
@@ -168,6 +169,8 @@ private:
     void reloadOutline();
     OTVRecordList descriptionTableList() const;
     QStringList smartListUIDs(int row) const;
+    OTVRecordList smartListRecords(const std::shared_ptr<BKGroup>& group, int row) const;
+    void retitleChosenGroup();
     void showSelectedRecord();
     void applySortIndicator();
     void restorePopupSelection(QComboBox* popup, int previousIndex);
@@ -179,6 +182,7 @@ private:
     bool shouldMask_ = false;
     bool rebuilding_ = false;
     bool typesViewHidden_ = false;
+    bool groupTitlesStale_ = false;
     QString groupFilterSelectedUID_;
     QList<SortSpec> sortDescriptors_;
     int previousType_ = 0;

@@ -30,10 +30,6 @@ void BKRecordListModel::setRecords(OTVRecordList records)
 {
     beginResetModel();
     records_ = std::move(records);
-    rows_.clear();
-    rows_.reserve(records_.size());
-    for (int row = 0; row < records_.size(); ++row)
-        rows_.insert(records_[row]->mRecordUID(), row);
     endResetModel();
 }
 
@@ -44,7 +40,11 @@ std::shared_ptr<OTVRecord> BKRecordListModel::record(int row) const
 
 int BKRecordListModel::rowOfRecord(const QString& recordUID) const
 {
-    return rows_.value(recordUID, -1);
+    for (int row = 0; row < records_.size(); ++row) {
+        if (records_[row]->mRecordUID() == recordUID)
+            return row;
+    }
+    return -1;
 }
 
 void BKRecordListModel::setShouldMask(bool on)

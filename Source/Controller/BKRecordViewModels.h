@@ -58,7 +58,6 @@ public:
 private:
     const OTVDataBase& store_;
     OTVRecordList records_;
-    QHash<QString, int> rows_;
     bool shouldMask_ = false;
     QColor rowColor_ = Qt::white;
     std::array<QString, 15> titles_;

@@ -208,9 +208,18 @@ private slots:
         // Sorted by name without regard to case; a count only where something matches.
         QCOMPARE(popupItems(views_->categoriesPopup()),
                  (QStringList{"Banking (3)=0", "email (1)=1", "Servers (2)=2", "Edit Groups...=-2"}));
+        // Typing retitles the chosen group at once, the others when the pop-up opens.
         views_->searchField()->setText(QStringLiteral("bank"));
+        QCOMPARE(views_->categoriesPopup()->currentText(), QStringLiteral("Banking (1)"));
+        views_->categoriesPopup()->showPopup();
+        views_->categoriesPopup()->hidePopup();
         QCOMPARE(popupItems(views_->categoriesPopup()),
                  (QStringList{"Banking (1)=0", "email=1", "Servers=2", "Edit Groups...=-2"}));
+        views_->searchField()->setText(QStringLiteral("account"));
+        QCOMPARE(views_->categoriesPopup()->currentText(), QStringLiteral("Banking"));
+        views_->updateGroupUIControl();
+        QCOMPARE(popupItems(views_->categoriesPopup()),
+                 (QStringList{"Banking=0", "email (1)=1", "Servers=2", "Edit Groups...=-2"}));
         QCOMPARE(views_->selectedGroup(), vault_->groups["Banking"]);
 
         // A new group from another copy appears after the reload, the chosen group stays chosen.
