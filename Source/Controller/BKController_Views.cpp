@@ -2,6 +2,7 @@
 
 #include "BKMainWindowViews.h"
 #include "BKRecordCells.h"
+#include "BKViewImages.h"
 
 #include "Customization/BKDetailsView.h"
 
@@ -63,11 +64,14 @@ void BKController::buildMainWindowViews()
     details->setDataBase(&store_);
     mViews_->detailsViewContainer()->layout()->addWidget(details);
     connect(mViews_, &BKMainWindowViews::selectedRecordChanged, details,
-            [details](const std::shared_ptr<OTVRecord>& record) {
-                if (record)
-                    details->setDetailInfo(record);
-                else
+            [this, details](const std::shared_ptr<OTVRecord>& record) {
+                if (!record) {
                     details->resetDetailInfo();
+                    return;
+                }
+                details->setHeaderTitle(BKFieldText(*record, 1, shouldMask()));
+                details->setHeaderImage(BKViewImages::typeIcon(store_, BKDisplayType(*record)));
+                details->setDetailInfo(record);
             });
     connect(mViews_->mainSplitView(), &QSplitter::splitterMoved, details, [details] { details->update(); });
 
@@ -147,6 +151,7 @@ void BKController::setShouldMask(bool on)
     mViews_->setShouldMask(on);
     if (BKDetailsView* details = detailsView())
         details->setShouldMask(on);
+    emit mViews_->selectedRecordChanged(mViews_->itemPropertiesForTableViewSelectedRow());
 }
 
 BKDetailsView* BKController::detailsView() const

@@ -198,6 +198,9 @@ void BKMainWindowViews::buildViews()
     listTable_->setItemDelegateForColumn(kNotesColumnID, BKMakeImageDelegate(Qt::AlignLeft, listTable_));
     listTable_->setItemDelegateForColumn(kAttachmentColumnID, BKMakeImageDelegate(Qt::AlignLeft, listTable_));
     listTable_->verticalHeader()->setDefaultSectionSize(listTable_->fontMetrics().height() + 4);
+    // The image columns are as narrow as their images; the saved widths may widen 13 and 14.
+    for (int column : {kIconColumnID, kNotesColumnID, kAttachmentColumnID})
+        listTable_->setColumnWidth(column, 28);
 
     outline_ = new QTreeView(this);
     outline_->setObjectName(QStringLiteral("mTreeViewOutlineView"));
