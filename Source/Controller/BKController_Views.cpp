@@ -114,6 +114,7 @@ void BKController::initSubviews()
     if (!user || !mViews_)
         return;
     mViews_->initTableColumnSorting();
+    mViews_->setRowColor(user->mRowColor());
     initWindowTitle();
     changeView(user->mLastView());
     setShouldMask(BKUserDefaults::standardUserDefaults().boolForKey(kMaskingStatus));

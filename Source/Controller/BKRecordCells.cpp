@@ -3,6 +3,7 @@
 #include "BKViewImages.h"
 
 #include "Model/BKGroup.h"
+#include "Model/Database_Engine/OTVPreferenceCodecs.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 
@@ -104,4 +105,28 @@ QString BKDefaultColumnTitle(int column)
             return OTVType::defaultLabel(column - kField1ColumnID + 1);
         return QString();
     }
+}
+
+QStringList BKTypeNamesOfTypes(const OTVTypeList& types)
+{
+    QStringList names;
+    for (const std::shared_ptr<OTVType>& type : types) {
+        if (!type || type->mTypeName().isNull())
+            break;
+        names.append(type->mTypeName());
+    }
+    return names;
+}
+
+int BKColumnCompare(const QString& identifier, const QString& otherIdentifier)
+{
+    const qint64 a = OTVLeadingInteger(identifier);
+    const qint64 b = OTVLeadingInteger(otherIdentifier);
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+QString BKAboutVersionText(const QString& format, const QString& version)
+{
+    QString text = format;
+    return text.replace(QStringLiteral("%@"), version);
 }

@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class OTVRecord;
@@ -49,3 +50,13 @@ QColor BKBlendedRowColor(const QColor& rowColor);
 // The list column headers: "Type", "Group", "Field 1" .. "Field 10", "Notes"; the icon and
 // attachment columns show an image and no text.
 QString BKDefaultColumnTitle(int column);
+
+// The names of the types in order, up to the first type without a name.
+QStringList BKTypeNamesOfTypes(const OTVTypeList& types);
+
+// The order of two list columns by the integer value of their identifiers: -1, 0 or 1.
+int BKColumnCompare(const QString& identifier, const QString& otherIdentifier);
+
+// The about box's version text: the label's own text used as a format, its "%@" replaced by the
+// application's version.
+QString BKAboutVersionText(const QString& format, const QString& version);

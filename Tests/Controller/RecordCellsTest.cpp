@@ -185,6 +185,43 @@ private slots:
         QCOMPARE(titles, (QStringList{"", "Type", "Group", "Field 1", "Field 2", "Field 3", "Field 4", "Field 5",
                                       "Field 6", "Field 7", "Field 8", "Field 9", "Field 10", "Notes", ""}));
     }
+
+    void typeNamesStopAtTheFirstTypeWithoutAName()
+    {
+        const auto named = [](const char* name) {
+            auto type = OTVType::createType();
+            type->setMTypeName(name ? QString::fromLatin1(name) : QString());
+            return type;
+        };
+        QCOMPARE(BKTypeNamesOfTypes({named("Login"), named(""), named("Card")}), (QStringList{"Login", "", "Card"}));
+        QCOMPARE(BKTypeNamesOfTypes({named("Login"), named(nullptr), named("Card")}), QStringList{"Login"});
+        QCOMPARE(BKTypeNamesOfTypes({}), QStringList{});
+    }
+
+    void columnsCompareByTheirNumbers_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("order");
+        QTest::newRow("numbers, not texts") << "2" << "10" << -1;
+        QTest::newRow("equal") << "7" << "7" << 0;
+        QTest::newRow("greater") << "14" << "3" << 1;
+        QTest::newRow("no number counts 0") << "Notes" << "0" << 0;
+    }
+    void columnsCompareByTheirNumbers()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, order);
+        QCOMPARE(BKColumnCompare(a, b), order);
+        QCOMPARE(BKColumnCompare(b, a), -order);
+    }
+
+    void theAboutBoxShowsTheVersion()
+    {
+        QCOMPARE(BKAboutVersionText(QStringLiteral("Version %@"), QStringLiteral("0.1")), QStringLiteral("Version 0.1"));
+        QCOMPARE(BKAboutVersionText(QStringLiteral("Version"), QStringLiteral("0.1")), QStringLiteral("Version"));
+    }
 };
 
 QTEST_MAIN(RecordCellsTest)
