@@ -1,5 +1,6 @@
 #include "Controller/BKController.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Platform/BKTerminationSignals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     controller.setConnectionDefaults(parser.value(server), parser.value(port), parser.value(user));
     controller.openFilesAtLaunch(parser.positionalArguments());
     controller.applicationWillFinishLaunching();
+    BKWatchTerminationSignals(&controller, [&controller] { controller.terminate(); });
     QTimer::singleShot(0, &controller, [&controller] {
         if (!controller.applicationDidFinishLaunching())
             controller.terminate();

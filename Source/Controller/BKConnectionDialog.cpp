@@ -42,6 +42,9 @@ BKConnectionDialog::BKConnectionDialog(QWidget* parent)
     mSpinner_ = new QProgressBar(this);
     mSpinner_->setRange(0, 0);   // busy: animates as long as the event loop runs
     mSpinner_->setTextVisible(false);
+    QSizePolicy keepPlace = mSpinner_->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);   // the dialog keeps its size as the spinner comes and goes
+    mSpinner_->setSizePolicy(keepPlace);
     mSpinner_->setVisible(false);
 
     auto* buttons = new QDialogButtonBox(this);

@@ -20,9 +20,21 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace {
 
 BKController* sharedController = nullptr;
+
+// The attachment folder is removed even when the process ends without returning from the
+// event loop (a lost display connection ends it through exit()).
+QString folderToRemoveAtExit;
+
+void removeFolderAtExit()
+{
+    if (!folderToRemoveAtExit.isEmpty())
+        QDir(folderToRemoveAtExit).removeRecursively();
+}
 
 // The main window's close box asks the controller to quit, so that the layout is saved the
 // same way as through the Quit command.
@@ -137,8 +149,13 @@ void BKController::applicationWillFinishLaunching()
     }
     if (!mAttachmentFolder_) {
         mAttachmentFolder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/ostrevin-XXXXXX"));
-        if (!mAttachmentFolder_->isValid())
+        if (!mAttachmentFolder_->isValid()) {
             qWarning() << "cannot create the attachment folder:" << mAttachmentFolder_->errorString();
+        } else {
+            static const bool registered = std::atexit(removeFolderAtExit) == 0;
+            Q_UNUSED(registered);
+            folderToRemoveAtExit = mAttachmentFolder_->path();
+        }
     }
 }
 
@@ -149,8 +166,11 @@ QString BKController::attachmentFolderPath() const
 
 void BKController::removeAttachmentFolder()
 {
-    if (mAttachmentFolder_)
+    if (mAttachmentFolder_) {
+        if (mAttachmentFolder_->path() == folderToRemoveAtExit)
+            folderToRemoveAtExit.clear();
         mAttachmentFolder_->remove();
+    }
     mAttachmentFolder_.reset();
 }
 
@@ -166,7 +186,7 @@ void BKController::setUserDefaultValues()
 
 bool BKController::applicationDidFinishLaunching()
 {
-    if (startUpSession() != kOTVStatusOK)
+    if (startUpSession() != kOTVStatusOK || mTerminationRequested_)
         return false;
 
     if (store_.isVaultLoaded() && store_.mCurrentUser()) {
@@ -174,11 +194,16 @@ bool BKController::applicationDidFinishLaunching()
         if (frame.isValid())
             mMainWindow_->setGeometry(frame.toRect());
     }
+    mShouldCreateDatabase_ = true;
     updateApplicationViews();
     showMainWindow();
     mStartUpFinished_ = true;
     offerFilesForImport();
     store_.checkForMonthChangeInEventLoggerTable();
+    if (!mClipboardWatchTimer_) {
+        mClipboardWatchTimer_ = createStoreTimer(1000, [this] { checkClipBoard(); });
+        mClipboardWatchTimer_->start();
+    }
     return !mTerminationRequested_;
 }
 
@@ -230,7 +255,26 @@ void BKController::runWithWorkerGate(const std::function<void()>& work)
 
 void BKController::runStoreWorkerAndWait(std::function<void()> work)
 {
-    runWithWorkerGate([&work] { BKRunWorkerAndWait(std::move(work), &OTVDataBase::endDatabaseThread); });
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    runWithWorkerGate([&] {
+        BKDetachNewThread(std::move(work), [finished] {
+            OTVDataBase::endDatabaseThread();
+            finished->store(true);
+        });
+        displayLoadingProgress([finished] { return finished->load(); });
+    });
+}
+
+QString BKController::getSelectedTypeUID() const
+{
+    return kAllCategoriesUID;
+}
+
+bool BKController::checkForRecordPermissionFor(int permission, const std::shared_ptr<BKGroup>& group) const
+{
+    Q_UNUSED(permission);
+    Q_UNUSED(group);
+    return true;
 }
 
 QTimer* BKController::createStoreTimer(int intervalMs, std::function<void()> tick)
@@ -252,6 +296,10 @@ void BKController::terminate()
     if (mTerminationRequested_)
         return;
     mTerminationRequested_ = true;
+    if (!mIsConnectionCancelled_)
+        installClearClipBoardTimer(true);
+    if (mClipboardWatchTimer_)
+        mClipboardWatchTimer_->stop();
     // Leave every modal dialog first; the quit itself runs once control is back in the loop.
     for (QDialog* dialog : {static_cast<QDialog*>(mConnectionDialog_.data()),
                             static_cast<QDialog*>(mFirstMasterPasswordDialog_.data())}) {
@@ -267,6 +315,9 @@ void BKController::applicationWillTerminate()
     if (mTerminated_)
         return;
     mTerminated_ = true;
+    // A worker still inside the connector must end before the application object goes; it may
+    // call back meanwhile.
+    BKRunModalUntil([this] { return !isStoreWorkerRunning(); });
     // Decrypted attachments never outlive the session, whatever the way out.
     removeAttachmentFolder();
     if (!mIsConnectionCancelled_)
@@ -275,8 +326,10 @@ void BKController::applicationWillTerminate()
 
 void BKController::saveUserLayoutAndPreferences()
 {
-    if (!store_.isVaultLoaded())
-        return;   // nothing of the user was read: saving would overwrite his preferences
+    // Before the main window showed the user's session, saving would only overwrite his
+    // stored preferences with defaults.
+    if (!mStartUpFinished_ || !store_.isVaultLoaded())
+        return;
     const std::shared_ptr<OTVUser> user = store_.getCurrentUser();
     if (!user)
         return;

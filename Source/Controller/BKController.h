@@ -7,6 +7,9 @@
 //   BKController_Reload.cpp     reload, lost connection, deleted account
 //   BKController_Services.cpp   what the vault store asks of the interface, alerts
 //   BKController_ViewsHook.cpp  where the main window's views are rebuilt after a (re)load
+//   BKController_Hooks.cpp      the views' layout at quit, the import of a file given at launch
+// The connection dialog and the first-master-password panel are widgets of their own
+// (BKConnectionDialog, BKFirstMasterPasswordDialog) that only collect; the controller acts.
 
 #include "Platform/BKApplicationServices.h"
 
@@ -22,6 +25,7 @@
 
 class BKConnectionDialog;
 class BKDetailsView;
+class BKGroup;
 class BKMainWindowViews;
 class OTVRecord;
 class QAbstractButton;
@@ -87,9 +91,17 @@ public:
     // A repeating timer owned by the controller whose ticks are skipped while a store worker
     // runs. Not started.
     QTimer* createStoreTimer(int intervalMs, std::function<void()> tick);
-    // Runs `work` (which uses the store) on a worker thread while the main thread waits in an
-    // event loop; counted by the gate above.
+    // Runs `work` (which uses the store) on a worker thread while the main thread waits behind
+    // the modal loading panel; counted by the gate above.
     void runStoreWorkerAndWait(std::function<void()> work);
+
+    // Set once the vault is loaded, before the main window's views are built: until then the
+    // record views show no rows.
+    bool mShouldCreateDatabase() const { return mShouldCreateDatabase_; }
+    // The record commands filter by every type.
+    QString getSelectedTypeUID() const;
+    // Record permissions (1 add, 2 edit, 4 delete) in a group: every request is allowed.
+    bool checkForRecordPermissionFor(int permission, const std::shared_ptr<BKGroup>& group) const;
 
     // =========================================================================================
     // Connection dialog, login step and first load (BKController_Login.cpp)
@@ -203,6 +215,11 @@ public:
     void saveApplicationViewsLayout();
     // An exchange file given at launch, once the user agreed to import it.
     void importFile(const QString& path);
+    // The clipboard watch: every second once the main window shows (skipped while a store
+    // worker runs).
+    void checkClipBoard();
+    // The clipboard-clearing step; at quit (`atExit`) unless the connection was cancelled.
+    void installClearClipBoardTimer(bool atExit);
 
 private:
     void buildMainWindowViews();
@@ -230,6 +247,7 @@ private:
     void showConnectionAlert(int status);
     void setMasterPasswordFromPanel();
     int startUpSession();
+    int runStartUpSession();
 
     OTVDataBase& store_;
     std::unique_ptr<BKMessageBoxAlertPresenter> mAlertPresenter_;
@@ -237,6 +255,7 @@ private:
     QPointer<BKConnectionDialog> mConnectionDialog_;
     QPointer<BKFirstMasterPasswordDialog> mFirstMasterPasswordDialog_;
     QPointer<QDialog> mLoadingPanel_;
+    QPointer<QTimer> mClipboardWatchTimer_;
     std::unique_ptr<QTemporaryDir> mAttachmentFolder_;
     HostResolver mHostResolver_;
 
@@ -253,6 +272,8 @@ private:
     bool mReconnecting_ = false;
     bool mIsConnecting_ = false;
     bool mIsLoginStepRunning_ = false;
+    bool mInStartUpSession_ = false;
+    bool mShouldCreateDatabase_ = false;
     bool mIsFirstLoadRunning_ = false;
     int mFirstLoadFailure_ = 0;
 };

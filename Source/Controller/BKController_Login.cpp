@@ -49,6 +49,14 @@ void centre(QWidget* window)
 
 int BKController::startUpSession()
 {
+    mInStartUpSession_ = true;
+    const int status = runStartUpSession();
+    mInStartUpSession_ = false;
+    return status;
+}
+
+int BKController::runStartUpSession()
+{
     setUserDefaultValues();
     fillConnectionDialog();
     for (;;) {
@@ -304,7 +312,7 @@ int BKController::loadDataBase(bool firstLaunch)
     });
     mIsFirstLoadRunning_ = false;
     status = store_.isVaultLoaded() ? kOTVStatusOK : store_.connectionErrorCode();
-    if (status == kOTVStatusOK)
+    if (status == kOTVStatusOK || mTerminationRequested_)
         return status;
     if (mFirstLoadFailure_ != kOTVStatusOK)
         status = mFirstLoadFailure_;

@@ -22,8 +22,9 @@ void BKController::reloadDatabase()
 
 void BKController::dbCommunicationError()
 {
-    // The notification and a failed reload may both report the same loss.
-    if (mReconnecting_ || mTerminationRequested_)
+    // The notification and a failed reload may both report the same loss; during the start-up
+    // the connection dialog comes back by the start-up's own steps.
+    if (mReconnecting_ || mTerminationRequested_ || mInStartUpSession_ || mConnectionDialog_->isVisible())
         return;
     mReconnecting_ = true;
     showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");

@@ -7,8 +7,9 @@
 
 int BKMessageBoxAlertPresenter::runAlert(const BKAlert& alert)
 {
-    QMessageBox box(QMessageBox::Warning, alert.title, alert.message, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    // Over the dialog that is running, if any, so that the alert is centred on it.
+    QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    QMessageBox box(QMessageBox::Warning, alert.title, alert.message, QMessageBox::NoButton, over);
     box.setWindowModality(Qt::ApplicationModal);
     QAbstractButton* defaultButton = box.addButton(alert.defaultButton, QMessageBox::AcceptRole);
     QAbstractButton* alternateButton =

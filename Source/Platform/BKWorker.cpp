@@ -1,5 +1,6 @@
 #include "BKWorker.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
 #include <QTimer>
@@ -36,6 +37,10 @@ void BKRunModalUntil(const std::function<bool()>& done)
     });
     poll.start();
     loop.exec();
+    // A quit of the application ends every event loop (and new ones return at once), but the
+    // worker still runs and may need this thread: keep serving events until it is done.
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void BKRunModalUntilFlag(const std::atomic<bool>& flag)

@@ -12,7 +12,8 @@
 void BKDetachNewThread(std::function<void()> work, std::function<void()> atThreadEnd = {});
 
 // Runs an event loop on the calling (main) thread until `done` returns true, polling every
-// millisecond. Never blocks the thread in a sleep or a thread join.
+// millisecond. Never blocks the thread in a sleep or a thread join. A quit of the application
+// does not end the wait early.
 void BKRunModalUntil(const std::function<bool()>& done);
 
 // Convenience: waits for a completion flag set by a worker.

@@ -9,7 +9,9 @@
 #include "Platform/BKNotificationCenter.h"
 #include "Support/TemporarySettings.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QtTest>
 
@@ -147,12 +149,80 @@ private slots:
         QCOMPARE(alerts_->alerts.size(), 1);
     }
 
-    // Timer ticks that would use the store are skipped while a worker has it.
+    void closingAWindowQuits_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("main window") << "main" << false;
+        QTest::newRow("connection dialog") << "dialog" << true;
+        QTest::newRow("Escape in the connection dialog") << "escape" << true;
+    }
+
+    // The close box asks to quit the way the Quit command does; closing the connection dialog
+    // is a cancelled connection (nothing is saved).
+    void closingAWindowQuits()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, cancelled);
+        QWidget* widget = window == QLatin1String("main") ? static_cast<QWidget*>(controller_->mainWindow())
+                                                          : controller_->connectionDialog();
+        widget->show();
+        if (window == QLatin1String("escape"))
+            QTest::keyClick(widget, Qt::Key_Escape);
+        else
+            widget->close();
+        QVERIFY(controller_->isTerminationRequested());
+        QCOMPARE(controller_->isConnectionCancelled(), cancelled);
+    }
+
+    // While an attempt runs, the dialog cannot be closed: its worker reports to it.
+    void theDialogStaysWhileAnAttemptRuns()
+    {
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->show();
+        dialog->setConnecting(true);
+        dialog->close();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!controller_->isTerminationRequested());
+    }
+
+    void showStoreStatusAlert_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("alert");
+        QTest::newRow("0 done") << 0 << QString();
+        QTest::newRow("1 other failure") << 1 << "Ostrevin Darovazivu Alert! | Operation failed. | OK";
+        QTest::newRow("3 database error") << 3 << "Ostrevin Darovazivu Alert! | Operation failed. | OK";
+        QTest::newRow("8 nothing written")
+            << 8 << "Ostrevin Darovazivu Alert! | Operation failed. Please reload the database first. | OK";
+        QTest::newRow("12 too long") << 12 << "Ostrevin Darovazivu Alert! | The value is too long. | OK";
+    }
+
+    // Every write status but 0 is told to the user.
+    void showStoreStatusAlert()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, alert);
+        controller_->showStoreStatusAlert(status);
+        QCOMPARE(alertLines(*alerts_), alert.isEmpty() ? QStringList() : QStringList{alert});
+    }
+
+    // Timer ticks that would use the store are skipped while a worker has it, and the user
+    // waits behind a modal panel.
     void storeTimersSkipWhileAWorkerRuns()
     {
         int ticks = 0;
         QTimer* timer = controller_->createStoreTimer(1, [&ticks] { ++ticks; });
         timer->start();
+        bool modalWhileWorking = false;
+        QTimer watch;
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (controller_->isStoreWorkerRunning() && QApplication::activeModalWidget())
+                modalWhileWorking = true;
+        });
+        watch.start();
         int ticksDuringWork = -1;
         bool gateDuringWork = false;
         controller_->runStoreWorkerAndWait([&] {
@@ -162,6 +232,8 @@ private slots:
         });
         const int ticksAfterWork = ticks;
         QVERIFY(gateDuringWork);
+        QVERIFY(modalWhileWorking);
+        QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(!controller_->isStoreWorkerRunning());
         QCOMPARE(ticksAfterWork, ticksDuringWork);
         QTRY_VERIFY(ticks > ticksAfterWork);

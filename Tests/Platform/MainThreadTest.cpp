@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -62,4 +63,26 @@ TEST(Worker, AnExceptionInTheWorkIsContainedAndTheWaitEnds)
     BKRunWorkerAndWait([] { throw std::runtime_error("lost connection"); }, [&] { hookRan = true; });
     BKRunModalUntil([&] { return hookRan.load(); });
     EXPECT_TRUE(hookRan);
+}
+
+// Quitting ends every event loop and makes new ones return at once; a wait for a worker must
+// still last until the worker has ended, and serve the worker's calls to the main thread.
+TEST(Worker, WaitOutlastsAQuitOfTheApplication)
+{
+    std::atomic<bool> finished{false};
+    bool finishedWhenWaitEnded = false;
+    bool mainThreadWorkRan = false;
+    QTimer::singleShot(0, [&] {
+        BKDetachNewThread([&] {
+            QThread::msleep(100);
+            BKPerformOnMainThreadAndWait([&] { mainThreadWorkRan = true; });
+            finished = true;
+        });
+        QCoreApplication::quit();
+        BKRunModalUntilFlag(finished);
+        finishedWhenWaitEnded = finished;
+    });
+    QCoreApplication::exec();
+    EXPECT_TRUE(finishedWhenWaitEnded);
+    EXPECT_TRUE(mainThreadWorkRan);
 }

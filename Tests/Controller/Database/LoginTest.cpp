@@ -6,6 +6,7 @@
 #include "Controller/BKController.h"
 #include "Controller/BKFirstMasterPasswordDialog.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/BKGroup.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKUserDefaults.h"
@@ -145,6 +146,45 @@ private slots:
         QVERIFY(!defaults.hasKey(kMasterPasswordDefaultsKey));
     }
 
+    void firstMasterPasswordPanelChoices_data()
+    {
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("go on without a master password") << false;
+        QTest::newRow("close the panel") << true;
+    }
+
+    // Going on without a master password loads the vault with none; closing the panel quits
+    // without loading or saving.
+    void firstMasterPasswordPanelChoices()
+    {
+        QFETCH(bool, closed);
+        controller_->applicationWillFinishLaunching();
+        DialogScript script = connectionScript();
+        script.then(attempt(server_.admin.user, server_.admin.password, QString()));
+        BKFirstMasterPasswordDialog* panel = controller_->firstMasterPasswordDialog();
+        DialogScript panelScript(panel, [] { return false; });
+        panelScript.then([panel, closed] {
+            panel->passwordField()->setText(QStringLiteral("ab"));   // not checked when the option is on
+            if (closed) {
+                QTest::mouseClick(panel->closeButton(), Qt::LeftButton);
+            } else {
+                panel->withoutPasswordOption()->setChecked(true);
+                QTest::mouseClick(panel->okButton(), Qt::LeftButton);
+            }
+        });
+
+        QCOMPARE(controller_->applicationDidFinishLaunching(), !closed);
+
+        QCOMPARE(alertLines(*alerts_), QStringList());
+        QCOMPARE(store_->isVaultLoaded(), !closed);
+        QCOMPARE(controller_->mainWindow()->isVisible(), !closed);
+        QCOMPARE(controller_->isTerminationRequested(), closed);
+        QCOMPARE(controller_->isConnectionCancelled(), closed);
+        QVERIFY(store_->masterPassword().isEmpty());
+        QCOMPARE(rootColumn(QStringLiteral("SELECT COUNT(*) FROM vivododadi.USERTABLE")).value(0),
+                 closed ? QStringLiteral("0") : QStringLiteral("1"));
+    }
+
     void failedAttemptsAlertAndBringTheDialogBack_data()
     {
         QTest::addColumn<QString>("account");
@@ -195,6 +235,74 @@ private slots:
         QVERIFY(!controller_->mainWindow()->isVisible());
         controller_->applicationWillTerminate();
         QVERIFY(!QFileInfo::exists(attachmentFolder));
+    }
+
+    // A vault user whose account an administrator disabled: told so, and the application quits
+    // without loading the vault or saving anything (never the main window).
+    void disabledAccountAtLoginQuits()
+    {
+        makeVault(QStringLiteral("abcd"), /*disabledUser=*/server_.plain.user);
+        controller_->applicationWillFinishLaunching();
+        const QString attachmentFolder = controller_->attachmentFolderPath();
+        DialogScript script = connectionScript();
+        script.then(attempt(server_.plain.user, server_.plain.password, QStringLiteral("abcd")));
+
+        QVERIFY(!controller_->applicationDidFinishLaunching());
+
+        QCOMPARE(alertLines(*alerts_),
+                 QStringList{"Ostrevin Darovazivu Alert! | Your account has been disabled. Please contact "
+                             "administrator. | Quit"});
+        QVERIFY(controller_->isTerminationRequested());
+        QVERIFY(controller_->isConnectionCancelled());
+        QVERIFY(!store_->isVaultLoaded());
+        QVERIFY(!controller_->connectionDialog()->isVisible());
+        QVERIFY(!controller_->mainWindow()->isVisible());
+        controller_->applicationWillTerminate();
+        QVERIFY(!QFileInfo::exists(attachmentFolder));
+    }
+
+    // Files named on the command line are offered for import once the main window shows.
+    void filesGivenAtLaunchAreOfferedAfterTheMainWindowShows()
+    {
+        makeVault(QStringLiteral("abcd"));
+        controller_->openFilesAtLaunch({QStringLiteral("/home/ann/a.vrx"), QStringLiteral("/home/ann/b.vrx")});
+        alerts_->answers = {kBKAlertAlternateReturn, kBKAlertDefaultReturn};
+        startUp(server_.admin, QStringLiteral("abcd"));
+        QCOMPARE(alertLines(*alerts_),
+                 (QStringList{"Ostrevin Darovazivu Alert! | Do you want to import the file /home/ann/a.vrx? | Yes",
+                              "Ostrevin Darovazivu Alert! | Do you want to import the file /home/ann/b.vrx? | Yes"}));
+        QCOMPARE(alerts_->alerts.first().alternateButton, QStringLiteral("No"));
+    }
+
+    // A reload reads what another copy of the program wrote meanwhile, into the maps and into
+    // the event-log window's list.
+    void reloadReadsWhatAnotherClientWrote()
+    {
+        makeVault(QStringLiteral("abcd"));
+        startUp(server_.admin, QStringLiteral("abcd"));
+        alerts_->alerts.clear();
+        const QString userID = store_->getCurrentUser()->mUserID();
+
+        OTVDataBase other;
+        QCOMPARE(other.startConnectionToServer(requestFor(server_.admin, QStringLiteral("abcd"))), int(kOTVStatusOK));
+        QCOMPARE(other.initUserDetails(server_.admin.user, server_.admin.password), int(kOTVStatusOK));
+        QCOMPARE(other.loadDataBase(false), int(kOTVStatusOK));
+        std::shared_ptr<BKGroup> group = BKGroup::newGroup();
+        group->setMGroupName(QStringLiteral("Servers"));
+        group->setMUserMembersArray(QStringList{userID});
+        group->setMSubGroupsUID(QStringList());
+        QCOMPARE(other.addGroup(group), int(kOTVStatusOK));
+        other.closeConnection();
+        QVERIFY(!store_->mGroups().contains(group->mGroupUID()));
+
+        controller_->reloadDatabase();
+
+        QCOMPARE(alertLines(*alerts_), QStringList());
+        QVERIFY(store_->mGroups().contains(group->mGroupUID()));
+        QVERIFY(!controller_->isStoreWorkerRunning());
+        const QList<EventLogEntry> log = store_->eventLogWindowList().entries();
+        QCOMPARE(log.size(), store_->mLogArray().size());
+        QVERIFY(!log.isEmpty());
     }
 
     // A connection that the server drops: the next use of the store finds it gone, the user is
@@ -259,6 +367,14 @@ private slots:
         QCOMPARE(storedPreference("LASTVIEW"), QStringLiteral("2"));
         QCOMPARE(storedPreference("CURRENTTYPE"), QStringLiteral("000000000000FFFF"));
         QVERIFY(!QFileInfo::exists(attachmentFolder));
+
+        // The next session opens the window where this one left it.
+        controller_.reset();
+        store_ = std::make_unique<OTVDataBase>();
+        newController();
+        startUp(server_.admin, QStringLiteral("abcd"));
+        QCOMPARE(controller_->mainWindow()->geometry(), frame);
+        QCOMPARE(store_->getCurrentUser()->mLastView(), qint16(2));
     }
 
     void endsWithoutSaving_data()
@@ -269,6 +385,14 @@ private slots:
                                          << "Ostrevin Darovazivu Alert! | This User may be deleted. Please contact "
                                             "Administrator for more information. | Quit";
         QTest::newRow("store gives up") << "dontSavePreference" << "";
+        // The server is there: a save at quit would succeed if it were tried.
+        QTest::newRow("reconnection cancelled")
+            << "DB_COMM_LOST"
+            << "Ostrevin Darovazivu Alert! | Connection to the server has been lost.Please connect again. | OK";
+        // The reload's worker finds the account disabled and asks to quit.
+        QTest::newRow("account disabled, then reload")
+            << "reload"
+            << "Ostrevin Darovazivu Alert! | Your account has been disabled. Please contact administrator. | Quit";
         QTest::newRow("account disabled at unlock")
             << "displayErrCode(6)"
             << "Ostrevin Darovazivu Alert! | Your account has been disabled. Please contact administrator. | Quit";
@@ -292,6 +416,17 @@ private slots:
         if (how == QLatin1String("DB_USR_DEL")) {
             BKNotificationCenter::defaultCenter().postNotification(kDBUserDeletedNotification);
             QTRY_VERIFY(controller_->isTerminationRequested());
+        } else if (how == QLatin1String("DB_COMM_LOST")) {
+            BKConnectionDialog* dialog = controller_->connectionDialog();
+            whenVisible(dialog, [dialog] { QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton); });
+            BKNotificationCenter::defaultCenter().postNotification(kDBCommunicationLostNotification);
+            QTRY_VERIFY(controller_->isTerminationRequested());
+        } else if (how == QLatin1String("reload")) {
+            server_.execAsRoot(QStringLiteral("UPDATE vivododadi.USERTABLE SET ISACCOUNTDISABLED = 1 WHERE "
+                                              "USERNAME = '%1'")
+                                   .arg(server_.admin.user));
+            controller_->reloadDatabase();
+            QVERIFY(!controller_->isStoreWorkerRunning());
         } else if (how == QLatin1String("dontSavePreference")) {
             controller_->dontSavePreference();
             controller_->terminateApplication();
@@ -335,16 +470,22 @@ private:
     }
 
     // A vault with a master password and the administrator as its user, made by another copy.
-    void makeVault(const QString& masterPassword)
+    OTVConnectRequest requestFor(const TestAccount& account, const QString& masterPassword = QString()) const
     {
-        OTVDataBase other;
         OTVConnectRequest request;
         request.ipAddress = server_.host;
         request.portNumber = QString::number(server_.port);
-        request.userName = server_.admin.user;
-        request.hostPassword = server_.admin.password;
+        request.userName = account.user;
+        request.hostPassword = account.password;
+        request.masterPassword = masterPassword;
         request.serverAddress = server_.host;
-        QCOMPARE(other.startConnectionToServer(request), int(kOTVStatusOK));
+        return request;
+    }
+
+    void makeVault(const QString& masterPassword, const QString& disabledUser = QString())
+    {
+        OTVDataBase other;
+        QCOMPARE(other.startConnectionToServer(requestFor(server_.admin)), int(kOTVStatusOK));
         QCOMPARE(other.initUserDetails(server_.admin.user, server_.admin.password), int(kOTVStatusOK));
         // Its preference row (a second insert is ignored).
         int status = kOTVStatusOK;
@@ -352,6 +493,12 @@ private:
         QCOMPARE(status, int(kOTVStatusOK));
         QCOMPARE(other.setMasterPassword(masterPassword), int(kOTVStatusOK));
         QCOMPARE(other.loadDataBase(true), int(kOTVStatusOK));
+        if (!disabledUser.isEmpty()) {
+            const QString password = QString::fromLatin1(other.encryptDataString(QStringLiteral("x")).toHex());
+            server_.execAsRoot(QStringLiteral("INSERT INTO vivododadi.USERTABLE VALUES ('0000000000000009', '%1', "
+                                              "x'%2', 'Mac-Standalone', 5, 5, 5, 5, 0, 1)")
+                                   .arg(disabledUser, password));
+        }
         other.closeConnection();
     }
 

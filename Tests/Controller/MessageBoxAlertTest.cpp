@@ -1,0 +1,71 @@
+// Alerts on message boxes: the buttons in their roles and the value each press returns.
+#include "Controller/BKMessageBoxAlertPresenter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+class MessageBoxAlertTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pressedButton_data()
+    {
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<int>("result");
+        QTest::newRow("default") << "Yes" << int(kBKAlertDefaultReturn);
+        QTest::newRow("alternate") << "No" << int(kBKAlertAlternateReturn);
+        QTest::newRow("other") << "Later" << int(kBKAlertOtherReturn);
+        QTest::newRow("Return takes the default") << "<Return>" << int(kBKAlertDefaultReturn);
+    }
+
+    void pressedButton()
+    {
+        QFETCH(QString, press);
+        QFETCH(int, result);
+        QStringList shown;
+        QTimer::singleShot(0, this, [&] { answer(press, shown); });
+
+        BKMessageBoxAlertPresenter presenter;
+        const int pressed = presenter.runAlert({"Ostrevin Darovazivu Alert!", "Import?", "Yes", "No", "Later"});
+
+        QCOMPARE(pressed, result);
+        QCOMPARE(shown, (QStringList{"Ostrevin Darovazivu Alert!", "Import?", "Yes", "Yes", "No", "Later"}));
+    }
+
+private:
+    // Records the box (title, text, default button, its buttons) and presses.
+    void answer(const QString& press, QStringList& shown)
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(5, this, [this, press, &shown] { answer(press, shown); });
+            return;
+        }
+        shown = QStringList{box->windowTitle(), box->text(), box->defaultButton() ? box->defaultButton()->text() : ""};
+        const QList<QAbstractButton*> buttons = box->buttons();
+        QStringList texts;
+        for (QAbstractButton* button : buttons)
+            texts.append(button->text());
+        // The platform style decides the order on screen; the set is what counts.
+        std::sort(texts.begin(), texts.end(), [](const QString& a, const QString& b) {
+            const QStringList order{"Yes", "No", "Later"};
+            return order.indexOf(a) < order.indexOf(b);
+        });
+        shown += texts;
+        if (press == QLatin1String("<Return>")) {
+            QTest::keyClick(box, Qt::Key_Return);
+            return;
+        }
+        for (QAbstractButton* button : buttons) {
+            if (button->text() == press)
+                button->click();
+        }
+    }
+};
+
+QTEST_MAIN(MessageBoxAlertTest)
+#include "MessageBoxAlertTest.moc"
