@@ -126,6 +126,7 @@ private slots:
     void attachmentButtonAsksForTheMenu();
     void printLayoutHoldsAllRows();
     void clicksOnRowsReachThePane();
+    void backgroundIsBlendedTowardsWhite();
     void copyButtonPressAndReleaseOutside();
 
 private:
@@ -486,6 +487,32 @@ void DetailsPaneLayoutTest::clicksOnRowsReachThePane()
     QContextMenuEvent onEmpty(QContextMenuEvent::Mouse, QPoint(20, 20), view->mapToGlobal(QPoint(20, 20)));
     QApplication::sendEvent(view.get(), &onEmpty);
     QCOMPARE(delegate.menus, 1);
+}
+
+void DetailsPaneLayoutTest::backgroundIsBlendedTowardsWhite()
+{
+    const struct {
+        QColor colour;
+        QColor tint;
+    } cases[] = {
+        {Qt::white, Qt::white},
+        {Qt::black, QColor(191, 191, 191)},
+        {QColor(0, 0, 255), QColor(191, 191, 255)},
+        {QColor(200, 100, 40), QColor(241, 216, 201)},
+    };
+    std::unique_ptr<BKDetailsView> view(pane());
+    for (const auto& c : cases) {
+        const QColor tint = BKDetailsView::tintColor(c.colour);
+        QVERIFY2(std::abs(tint.red() - c.tint.red()) <= 1 && std::abs(tint.green() - c.tint.green()) <= 1 &&
+                     std::abs(tint.blue() - c.tint.blue()) <= 1,
+                 qPrintable(tint.name()));
+        view->setBackgroundColor(c.colour);
+        QCOMPARE(view->backgroundColor(), c.colour);
+        // The pane and the rows behind the table share the tint.
+        const QImage shot = view->grab().toImage();
+        QCOMPARE(shot.pixel(4, view->height() / 2), tint.rgb());
+        QCOMPARE(view->infoViewScroller()->viewport()->palette().color(QPalette::Window).rgb(), tint.rgb());
+    }
 }
 
 // Pressed, the image fills the button; released outside, nothing is copied.

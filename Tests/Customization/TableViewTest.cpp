@@ -134,6 +134,15 @@ void TableViewTest::searchColumnFollowsTheSortColumn()
     table->hideTableColumn(field1);
     type("a@9000 b@9100");
     QCOMPARE(selectedRowAlone(), 2);
+
+    // No model at all, or an empty one: typing changes nothing and does not fail.
+    BKTableView bare;
+    QTest::keyClicks(&bare, QStringLiteral("abc"));
+    QCOMPARE(bare.searchColumn(), -1);
+    QStandardItemModel empty;
+    bare.setModel(&empty);
+    QTest::keyClicks(&bare, QStringLiteral("abc"));
+    QVERIFY(bare.selectionModel()->selectedRows().isEmpty());
 }
 
 void TableViewTest::navigationKeysReachTheTable()
