@@ -255,7 +255,13 @@ private slots:
         const QList<int> mainSizes = views->mainSplitView()->sizes();
         views->changeView(BKMainWindowViews::kTreeViewTag);   // saves the widths on leaving the list
         views->changeView(BKMainWindowViews::kListViewTag);
-        controller_->applicationWillTerminate();
+        // What the quit saves: the views' layout, and the frame that the window's moves and
+        // resizes recorded for the user.
+        controller_->saveApplicationViewsLayout();
+        QCOMPARE(store_->getCurrentUser()->mWindowPosition(), QRectF(100, 200, 800, 600));
+        int status = kOTVStatusOK;
+        store_->saveBasicPreferencesForUser(*store_->getCurrentUser(), &status);
+        QCOMPARE(status, int(kOTVStatusOK));
         const QString user = store_->getCurrentUser()->mUserID();
         // Top-left based: left, top, right, bottom, not maximised.
         QCOMPARE(ViewsTestVault::storedPreference(server_, "WINDOWPOS", user), QStringLiteral("0100 0200 0900 0800 0000"));
