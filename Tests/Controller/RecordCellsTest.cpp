@@ -1,12 +1,14 @@
 // What the cells of the record list show on screen and in print: each column, masking by the
 // shown type's mask, the day of value 10, the images, and the rows' colours.
 #include "Controller/BKRecordCells.h"
+#include "Controller/BKRecordViewModels.h"
 #include "Controller/BKViewImages.h"
 
 #include "Model/BKGroup.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -184,6 +186,36 @@ private slots:
             titles.append(BKDefaultColumnTitle(column));
         QCOMPARE(titles, (QStringList{"", "Type", "Group", "Field 1", "Field 2", "Field 3", "Field 4", "Field 5",
                                       "Field 6", "Field 7", "Field 8", "Field 9", "Field 10", "Notes", ""}));
+    }
+
+    void theListModelsHeadersAndRows()
+    {
+        Fixture f;
+        BKRecordListModel model(f.store);
+        auto second = std::make_shared<OTVRecord>(*f.record);
+        model.setRecords({f.record, second});
+        QCOMPARE(model.columnCount(), 15);
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString());
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DecorationRole).value<QImage>(),
+                 BKViewImages::namedImage(kEncryptImageName));
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+        QCOMPARE(model.headerData(14, Qt::Horizontal, Qt::DecorationRole).value<QImage>(),
+                 BKViewImages::namedImage(kAttachmentImageName));
+        QCOMPARE(model.headerData(7, Qt::Horizontal).toString(), QStringLiteral("Field 5"));
+        QCOMPARE(model.headerData(7, Qt::Horizontal, BKColumnIdentifierRole).toString(), QStringLiteral("7"));
+        // Even rows in the blended row colour, odd rows white.
+        model.setRowColor(QColor(0, 0, 0));
+        QCOMPARE(model.index(0, 3).data(Qt::BackgroundRole).value<QColor>(), BKBlendedRowColor(QColor(0, 0, 0)));
+        QCOMPARE(model.index(1, 3).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+        // Masking changes the shown text and tells the views.
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QCOMPARE(model.index(0, 4).data().toString(), QStringLiteral("secret"));
+        model.setShouldMask(true);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(model.index(0, 4).data().toString(), kMaskedFieldText);
+        QCOMPARE(model.index(1, 4).data(BKRecordRole).value<std::shared_ptr<OTVRecord>>(), second);
+        QVERIFY(!model.index(0, 4).data(BKTypeRole).isValid());
+        QCOMPARE(model.rowOfRecord(QStringLiteral("none")), -1);
     }
 
     void typeNamesStopAtTheFirstTypeWithoutAName()
