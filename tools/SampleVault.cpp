@@ -4,6 +4,7 @@
 // left as it is.
 //
 //   ostrevin-sample-vault --server 127.0.0.1 --port 33061 --user root --password-file FILE
+//                         [--master-password TEXT]
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
@@ -58,7 +59,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption port("port", "Server port.", "port", "33061");
     const QCommandLineOption user("user", "Administrator account.", "name", "root");
     const QCommandLineOption passwordFile("password-file", "File holding the account's password.", "file");
-    parser.addOptions({server, port, user, passwordFile});
+    const QCommandLineOption masterPassword("master-password", "The vault's master password, when it has one.",
+                                            "password");
+    parser.addOptions({server, port, user, passwordFile, masterPassword});
     parser.process(application);
 
     QString password;
@@ -75,6 +78,7 @@ int main(int argc, char* argv[])
     request.portNumber = parser.value(port);
     request.userName = parser.value(user);
     request.hostPassword = password;
+    request.masterPassword = parser.value(masterPassword);
     request.serverAddress = request.ipAddress;
     if (const int status = store.startConnectionToServer(request))
         return fail("connecting", status);
