@@ -79,11 +79,13 @@ void BKController::buildMainWindowViews()
         if (!isTerminationRequested())
             showStoreStatusAlert(status);
     });
-    connect(mViews_, &BKMainWindowViews::viewChanged, this, [this](int tag) {
+    connect(mViews_, &BKMainWindowViews::viewChanged, this, [this](int tag, int previousTag) {
         if (tag == BKMainWindowViews::kListViewTag) {
             updateTableColumnsWithSelectedItem();
             updateTableColumnWidth();
-        } else {
+        } else if (previousTag == BKMainWindowViews::kListViewTag) {
+            // Only a list that was shown has the user's widths: saving the widths of one never
+            // shown would overwrite them with the defaults.
             saveTableColumnWidthToPreference();
         }
     });

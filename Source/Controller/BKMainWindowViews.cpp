@@ -430,7 +430,8 @@ void BKMainWindowViews::changeView(int tag)
         initTableColumnSorting();
     }
     updateTables();
-    emit viewChanged(tag);
+    const int previous = std::exchange(shownView_, tag);
+    emit viewChanged(tag, previous);
     emit validateUIControls();
 }
 
@@ -460,7 +461,7 @@ void BKMainWindowViews::changeType()
     store_.readColoumWidthInfoForType(type ? type->mTypeUID() : QString());
     updateTables();
     initTableColumnSorting();
-    emit viewChanged(currentView());
+    emit viewChanged(currentView(), currentView());
     emit validateUIControls();
 }
 

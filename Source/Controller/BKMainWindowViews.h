@@ -146,8 +146,9 @@ signals:
     void editTypesRequested();
     // A user-preference write that failed, with the store's status.
     void preferenceWriteFailed(int status);
-    // The view was switched to `tag` (after its lists were rebuilt).
-    void viewChanged(int tag);
+    // The view was switched to `tag` (after its lists were rebuilt) from `previousTag` (-1 for
+    // none), or the type filter changed in view `tag` (both tags the same).
+    void viewChanged(int tag, int previousTag);
     // A record was double-clicked in one of the views.
     void recordActivated(const std::shared_ptr<OTVRecord>& record);
     void typesViewVisibilityChanged(bool hidden);
@@ -183,6 +184,7 @@ private:
     bool rebuilding_ = false;
     bool typesViewHidden_ = false;
     bool groupTitlesStale_ = false;
+    int shownView_ = -1;
     QString groupFilterSelectedUID_;
     QList<SortSpec> sortDescriptors_;
     int previousType_ = 0;

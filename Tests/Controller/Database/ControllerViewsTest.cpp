@@ -218,6 +218,29 @@ private slots:
         QVERIFY(alerts_->alerts.isEmpty());
     }
 
+    void startingInAnotherViewKeepsTheSavedWidths()
+    {
+        QList<int> saved;
+        for (int column = 1; column <= 14; ++column)
+            saved.append(40 + column);
+        const std::shared_ptr<OTVUser> user = store_->getCurrentUser();
+        user->setMColoumWidthArray(saved);
+        QCOMPARE(store_->setColumnWidthDetails(saved, 0), int(kOTVStatusOK));
+        user->setMLastView(0);
+        controller_->updateApplicationViews();
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        views->changeView(BKMainWindowViews::kTreeViewTag);
+        const QString query = QStringLiteral("SELECT COLUMN2 & 65535 FROM vivododadi.COLUMNINFOTABLE WHERE USERID='%1' "
+                                             "AND TYPEID='000000000000FFFF'").arg(user->mUserID());
+        QCOMPARE(rootValue(query), QStringLiteral("42"));
+        // The list shows them; leaving it stores what it shows.
+        views->changeView(BKMainWindowViews::kListViewTag);
+        QCOMPARE(views->listViewTypesTable()->columnWidth(2), 42);
+        views->listViewTypesTable()->setColumnWidth(2, 99);
+        views->changeView(BKMainWindowViews::kColumnViewTag);
+        QCOMPARE(rootValue(query), QStringLiteral("99"));
+    }
+
     void aResizeKeepsTheSmartListAndRecordsTheFrame()
     {
         store_->getCurrentUser()->setMLastView(0);
