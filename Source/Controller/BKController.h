@@ -24,7 +24,13 @@
 #include <memory>
 
 class BKConnectionDialog;
+class BKDetailsView;
 class BKGroup;
+class BKMainWindowViews;
+class OTVRecord;
+class QAbstractButton;
+class QAction;
+class QToolBar;
 class BKFirstMasterPasswordDialog;
 class BKMessageBoxAlertPresenter;
 class QDialog;
@@ -164,8 +170,46 @@ public:
 
     // =========================================================================================
     // Main window views
-    // Filled by the main window's views; called after every load and reload of the vault.
+    // The record views, their filters, the toolbar and the window layout (BKController_Views.cpp,
+    // BKController_Toolbar.cpp). The views are built with the main window; initSubviews sets
+    // them up for the logged-in user once the vault is loaded.
+
+    // Rebuilds the views from the store's maps; called after every load and reload of the vault.
+    // The first call after login runs the toolbar set-up and initSubviews.
     void updateApplicationViews();
+    BKMainWindowViews* mainWindowViews() const { return mViews_; }
+    // The toolbar "MainToolBar": group pop-up, type pop-up (or its placeholder), view selector,
+    // options and lock buttons, a flexible space and the search field. A second call changes
+    // nothing.
+    void setupToolbarForWindow(QMainWindow* window);
+    QToolBar* mainToolBar() const { return mMainToolBar_; }
+    // The view selector of the toolbar: the type pop-up gives way to its placeholder.
+    void selectTabView(int tag);
+    // The one-time set-up after login: the user's last view, sorting, title, masking, column
+    // widths, the details pane, then "Ostrel Preference Changed Notification".
+    void initSubviews();
+    void initWindowTitle();
+    void changeView(int tag);
+    // Masking of the views (the mask button's state); retitles the mask command and button.
+    bool shouldMask() const;
+    void setShouldMask(bool on);
+    QAction* maskAction() const { return mMaskAction_; }
+    QAbstractButton* unmaskButton() const { return mUnmaskButton_; }
+    // The user's saved list-column widths (an entry of 0 or less, or a missing one, is 70).
+    void updateTableColumnWidth();
+    // Stores the list-column widths and the first sort descriptor for the selected type.
+    void saveTableColumnWidthToPreference();
+    // Titles the ten field columns of the list: "Field 1" .. "Field 10".
+    void updateTableColumnsWithSelectedItem();
+    // The record the commands act on and the records they take (see BKMainWindowViews).
+    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const;
+    QList<std::shared_ptr<OTVRecord>> indexSetForExporting(bool whole) const;
+    void updateTables();
+    // The record details pane beside the views.
+    BKDetailsView* detailsView() const;
+    // The details pane's box is shown.
+    bool isDetailsPaneShown() const;
+    void setDetailsPaneShown(bool shown);
     // Called at quit, before the user's preferences are saved, unless the connection was
     // cancelled: the views write their layout (split views, list columns, ...) to the user.
     void saveApplicationViewsLayout();
@@ -176,6 +220,17 @@ public:
     void checkClipBoard();
     // The clipboard-clearing step; at quit (`atExit`) unless the connection was cancelled.
     void installClearClipBoardTimer(bool atExit);
+
+private:
+    void buildMainWindowViews();
+    void mainWindowResized();
+    BKMainWindowViews* mViews_ = nullptr;
+    QToolBar* mMainToolBar_ = nullptr;
+    QAction* mMaskAction_ = nullptr;
+    QAbstractButton* mUnmaskButton_ = nullptr;
+    bool mSubviewsReady_ = false;
+
+public:
 
 private:
     void buildMainWindow();

@@ -2,6 +2,10 @@
 
 #include "OTVUID.h"
 
+#include "Model/Database_Engine/OTVVaultLists.h"
+
+#include <QLocale>
+
 #include <cstdlib>
 
 namespace {
@@ -118,4 +122,14 @@ void OTVRecord::setValue(int field, const QString& value)
     if (field == kModificationDateField && value.isEmpty())
         return;
     mValues_[field - 1] = value;
+    if (field == kModificationDateField)
+        mValue10ForDisaply_ = modificationDateDisplayText(value);
+}
+
+QString OTVRecord::modificationDateDisplayText(const QString& stored)
+{
+    const QDateTime time = OTVModificationDateFromText(stored);
+    if (!time.isValid())
+        return QStringLiteral("");
+    return QLocale::c().toString(time.date(), QStringLiteral("MMMM dd,yyyy"));
 }

@@ -38,6 +38,9 @@ public:
     static std::shared_ptr<OTVRecord> copyRecord(const OTVRecord& source);
     // The time as value 10 holds it: "yyyy-MM-dd HH:mm:ss +HHMM".
     static QString modificationDateText(const QDateTime& time);
+    // Value 10 as the views show it: "%B %d,%Y" with English month names ("March 05,2009"),
+    // the day as stored (the offset does not move it); empty when the text is no stored time.
+    static QString modificationDateDisplayText(const QString& stored);
 
     // Duplicate detection: equal group and type UIDs, customised flags, custom types (when
     // customised), attachment flags, attachment names (when there is an attachment), notes
@@ -77,7 +80,8 @@ public:
     int mViewCounter() const { return mViewCounter_; }
     void setMViewCounter(int count) { mViewCounter_ = count; }
 
-    // Value 10 as shown; copied with the record, never stored.
+    // Value 10 as shown (modificationDateDisplayText); setting value 10 sets it too, so that a
+    // search finds the date as the views show it. Copied with the record, never stored.
     QString mValue10ForDisaply() const { return mValue10ForDisaply_; }
     void setMValue10ForDisaply(const QString& text) { mValue10ForDisaply_ = text; }
 

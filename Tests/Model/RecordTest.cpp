@@ -137,6 +137,35 @@ TEST(RecordTest, EmptyValueTenKeepsTheOldValue)
     EXPECT_TRUE(record.value(9).isEmpty());
 }
 
+TEST(RecordTest, ValueTenIsShownAsTheStoredDayWithItsEnglishMonthName)
+{
+    for (const auto& [stored, shown] :
+         {std::pair{"2009-03-05 14:22:10 +0100", "March 05,2009"},
+          // The stored offset keeps its day: neither the local zone nor UTC moves it.
+          {"2009-03-05 23:30:00 -1000", "March 05,2009"},
+          {"2024-12-31 00:10:00 +1400", "December 31,2024"},
+          {"2024-01-01 00:00:00 +0000", "January 01,2024"},
+          // Texts that are no stored time show nothing.
+          {"2009-02-30 10:00:00 +0100", ""},
+          {"2009-03-05", ""},
+          {"March 05,2009", ""},
+          {"x", ""}}) {
+        EXPECT_EQ(OTVRecord::modificationDateDisplayText(QLatin1String(stored)), QLatin1String(shown)) << stored;
+        OTVRecord record;
+        record.setValue(10, QLatin1String(stored));
+        EXPECT_EQ(record.mValue10ForDisaply(), QLatin1String(shown)) << stored;
+    }
+}
+
+TEST(RecordTest, NewAndCopiedRecordsShowTheirDate)
+{
+    const auto record = OTVRecord::createRecord();
+    EXPECT_EQ(record->mValue10ForDisaply(), OTVRecord::modificationDateDisplayText(record->value(10)));
+    EXPECT_FALSE(record->mValue10ForDisaply().isEmpty());
+    record->setValue(10, QStringLiteral("2009-03-05 14:22:10 +0100"));
+    EXPECT_EQ(OTVRecord::copyRecord(*record)->mValue10ForDisaply(), QStringLiteral("March 05,2009"));
+}
+
 TEST(RecordTest, FieldNumbersOutsideOneToTenReachNothing)
 {
     OTVRecord record;

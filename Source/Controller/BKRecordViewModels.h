@@ -1,0 +1,157 @@
+#pragma once
+
+// The item models behind the main window's record views. Each holds the list it shows, built
+// from one store query at the views' rebuild points (never while painting), together with the
+// counts its cells show; the records and types are shared with the store, so a reload of the
+// store's maps leaves them valid until the next rebuild.
+
+#include "Customization/BKTableView.h"
+#include "Customization/ImageAndTextDelegate.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+
+#include <QAbstractItemModel>
+#include <QAbstractListModel>
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QStringList>
+
+#include <array>
+
+Q_DECLARE_METATYPE(std::shared_ptr<OTVRecord>)
+Q_DECLARE_METATYPE(std::shared_ptr<OTVType>)
+
+enum BKRecordViewRole {
+    BKRecordRole = Qt::UserRole + 1,   // the row's std::shared_ptr<OTVRecord> (nullptr for a type)
+    BKTypeRole,                        // the row's std::shared_ptr<OTVType> (nullptr for a record)
+    // The count an icon-and-text cell shows beside its text.
+    BKCountRole = ImageAndTextDelegate::kCountRole,
+    // Header: the column identifier ("0" .. "14").
+    BKColumnIdentifierRole = BKTableView::kColumnIdentifierRole,
+};
+
+// The list view: one row per record, the fifteen columns "0" .. "14".
+class BKRecordListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit BKRecordListModel(const OTVDataBase& store, QObject* parent = nullptr);
+
+    void setRecords(OTVRecordList records);
+    const OTVRecordList& records() const { return records_; }
+    std::shared_ptr<OTVRecord> record(int row) const;
+    // The row of the record with that UID, or -1.
+    int rowOfRecord(const QString& recordUID) const;
+
+    bool shouldMask() const { return shouldMask_; }
+    void setShouldMask(bool on);
+    // Even rows are drawn in the blend of this colour, odd rows white.
+    void setRowColor(const QColor& color);
+    QColor rowColor() const { return rowColor_; }
+    void setColumnTitle(int column, const QString& title);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    const OTVDataBase& store_;
+    OTVRecordList records_;
+    bool shouldMask_ = false;
+    QColor rowColor_ = Qt::white;
+    std::array<QString, 15> titles_;
+};
+
+// The column view's record table ("Description_ID"): field 1 of each record, masked like the
+// list view's Field 1 column.
+class BKDescriptionTableModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setRecords(OTVRecordList records);
+    const OTVRecordList& records() const { return records_; }
+    std::shared_ptr<OTVRecord> record(int row) const;
+    void setShouldMask(bool on);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    OTVRecordList records_;
+    bool shouldMask_ = false;
+};
+
+// The column view's types table ("ColumnType_ID"): type icon, name and number of matching
+// records.
+class BKTypesTableModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit BKTypesTableModel(const OTVDataBase& store, QObject* parent = nullptr);
+
+    // The types with their counts (by type UID; a type missing there counts 0).
+    void setTypes(OTVTypeList types, QHash<QString, int> counts);
+    const OTVTypeList& types() const { return types_; }
+    std::shared_ptr<OTVType> type(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    const OTVDataBase& store_;
+    OTVTypeList types_;
+    QHash<QString, int> counts_;
+};
+
+// The column view's smart lists ("SmartType_ID"): "Most Viewed", "Recently Modified" and
+// "Recently Viewed", each with the number of its records that match; no rows while hidden.
+class BKSmartTypesModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    static constexpr int kSmartLists = 3;
+    using QAbstractListModel::QAbstractListModel;
+
+    // Counts of the three lists; `shown` false gives no rows (locked, or nothing loaded).
+    void setCounts(bool shown, const std::array<int, kSmartLists>& counts);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    static QString title(int row);
+
+private:
+    bool shown_ = false;
+    std::array<int, kSmartLists> counts_{};
+};
+
+// The tree view ("TreeViewColumn_ID"): types at level 0, their records at level 1.
+class BKRecordOutlineModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    explicit BKRecordOutlineModel(const OTVDataBase& store, QObject* parent = nullptr);
+
+    // The types and, for each (by position), its records.
+    void setContent(OTVTypeList types, QList<OTVRecordList> children);
+    const OTVTypeList& types() const { return types_; }
+    void setShouldMask(bool on);
+
+    std::shared_ptr<OTVType> typeAt(const QModelIndex& index) const;
+    std::shared_ptr<OTVRecord> recordAt(const QModelIndex& index) const;
+    QModelIndex indexOfRecord(const QString& recordUID) const;
+    QModelIndex indexOfType(const QString& typeUID) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    // A record's internal id is its type's row + 1; a type's is 0.
+    const OTVDataBase& store_;
+    OTVTypeList types_;
+    QList<OTVRecordList> children_;
+    bool shouldMask_ = false;
+};

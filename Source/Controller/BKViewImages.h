@@ -1,0 +1,27 @@
+#pragma once
+
+// The images of the record views, all from here: the named images of the cells and headers and
+// the icons of record types. Views never load an image themselves, so the set can change in one
+// place.
+
+#include <QImage>
+#include <QString>
+
+class OTVDataBase;
+class OTVType;
+
+inline const QString kSmartListImageName = QStringLiteral("24_folder");
+inline const QString kNotesImageName = QStringLiteral("16x16_Paste");
+inline const QString kAttachmentImageName = QStringLiteral("PaperClip");
+inline const QString kEncryptImageName = QStringLiteral("16x16_Encrypt");
+
+namespace BKViewImages {
+
+// One of the names above (a null image for any other name).
+QImage namedImage(const QString& name);
+
+// The icon of a type (its icon number, kDefaultIconID when it names none) as the store gives it;
+// a drawn stand-in when the store has no image for that number.
+QImage typeIcon(const OTVDataBase& store, const OTVType* type);
+
+} // namespace BKViewImages

@@ -1,0 +1,338 @@
+// The main window as the controller sets it up after login, against a real server: the toolbar,
+// the user's last view, masking and details pane, the list-column widths, the window's resize
+// rule, and the layout that comes back after a restart.
+#include "../ControllerTestSupport.h"
+#include "ViewsTestVault.h"
+
+#include "Controller/BKController.h"
+#include "Controller/BKMainWindowViews.h"
+#include "Customization/BKDetailsView.h"
+#include "Customization/BKTableView.h"
+#include "Model/Database_Engine/OTVPreferenceCodecs.h"
+#include "Platform/BKNotificationCenter.h"
+#include "Platform/BKUserDefaults.h"
+#include "Support/TemporarySettings.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QMainWindow>
+#include <QStackedWidget>
+#include <QToolBar>
+
+namespace {
+
+QStringList toolbarItems(const QToolBar* toolbar)
+{
+    QStringList items;
+    for (QAction* action : toolbar->actions()) {
+        if (QWidget* widget = toolbar->widgetForAction(action))
+            items.append(widget->objectName());
+    }
+    return items;
+}
+
+} // namespace
+
+class ControllerViewsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(TestServer::fromEnvironment(&server_)); }
+
+    void init()
+    {
+        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
+        newController();
+    }
+
+    void cleanup()
+    {
+        BKNotificationCenter::defaultCenter().removeObserversOf(this);
+        alerts_.reset();
+        controller_.reset();
+        vault_.reset();
+        store_.reset();
+        settings_.reset();
+    }
+
+    void theToolbarHasItsFiveItemsOnce()
+    {
+        controller_->updateApplicationViews();
+        QMainWindow* window = controller_->mainWindow();
+        QToolBar* toolbar = controller_->mainToolBar();
+        QVERIFY(toolbar);
+        const QStringList items{"Toolbar Categories", "Types", "Different Views type", "Options toolbar",
+                                "FlexibleSpace", "Search bar"};
+        QCOMPARE(toolbarItems(toolbar), items);
+        QCOMPARE(toolbar->objectName(), QStringLiteral("MainToolBar"));
+        QVERIFY(!toolbar->isMovable());
+        QVERIFY(!toolbar->isFloatable());
+        QVERIFY(!toolbar->toggleViewAction()->isVisible());
+        QCOMPARE(window->findChild<QWidget*>("Toolbar Categories")->toolTip(), QStringLiteral("Groups"));
+        QCOMPARE(window->findChild<QWidget*>("Search bar")->toolTip(), QStringLiteral("Search"));
+        QCOMPARE(window->findChild<QAbstractButton*>("mToolbarOptionButton")->toolTip(), QStringLiteral("Option"));
+        QCOMPARE(window->findChild<QAbstractButton*>("mToolbarLockButton")->toolTip(), QStringLiteral("Lock"));
+        for (const QString& name : {items[0], items[1], items[2], items[3], items[5]}) {
+            QWidget* item = window->findChild<QWidget*>(name);
+            QCOMPARE(item->minimumSize(), item->maximumSize());
+        }
+
+        // A second set-up, and a reload, add nothing.
+        controller_->setupToolbarForWindow(window);
+        controller_->updateApplicationViews();
+        QCOMPARE(window->findChildren<QToolBar*>().size(), 1);
+        QCOMPARE(toolbarItems(toolbar), items);
+    }
+
+    void theViewSwitchShowsThePlaceholderForTheTypes()
+    {
+        controller_->updateApplicationViews();
+        auto* types = controller_->mainWindow()->findChild<QStackedWidget*>("Types");
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        views->setTypesViewHidden(false);
+        QCOMPARE(types->currentIndex(), 0);
+        QCOMPARE(types->toolTip(), QStringLiteral("Types"));
+        controller_->selectTabView(2);
+        QCOMPARE(types->currentWidget()->objectName(), QStringLiteral("mToolbarTypesViewDummy"));
+        QCOMPARE(types->toolTip(), QString());
+        QCOMPARE(views->tabView()->currentIndex(), 2);
+        QCOMPARE(views->currentView(), 2);
+    }
+
+    void initSubviewsFollowsTheUser_data()
+    {
+        QTest::addColumn<int>("lastView");
+        QTest::addColumn<bool>("showDetails");
+        QTest::addColumn<bool>("masking");
+        QTest::addColumn<QString>("maskTitle");
+        QTest::newRow("list view, details, unmasked") << 1 << true << false << "Mask";
+        QTest::newRow("tree view, no details, masked") << 2 << false << true << "Unmask";
+        QTest::newRow("column view") << 0 << true << true << "Unmask";
+    }
+    void initSubviewsFollowsTheUser()
+    {
+        QFETCH(int, lastView);
+        QFETCH(bool, showDetails);
+        QFETCH(bool, masking);
+        QFETCH(QString, maskTitle);
+        const std::shared_ptr<OTVUser> user = store_->getCurrentUser();
+        user->setMLastView(qint16(lastView));
+        user->setMShowDetailOnPane(showDetails);
+        BKUserDefaults::standardUserDefaults().setObject(masking, kMaskingStatus);
+        int posted = 0;
+        BKNotificationCenter::defaultCenter().addObserver(kPreferenceChangedNotification, this,
+                                                          [&posted](const BKNotification&) { ++posted; });
+
+        controller_->updateApplicationViews();
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        QCOMPARE(views->currentView(), lastView);
+        QCOMPARE(views->viewButtons()->checkedId(), lastView);
+        QCOMPARE(views->tabView()->currentIndex(), lastView);
+        QCOMPARE(controller_->isDetailsPaneShown(), showDetails);
+        QCOMPARE(controller_->shouldMask(), masking);
+        QCOMPARE(controller_->maskAction()->text(), maskTitle);
+        QCOMPARE(controller_->maskAction()->data().toInt(), 401);
+        QCOMPARE(controller_->unmaskButton()->toolTip(), maskTitle);
+        QCOMPARE(controller_->detailsView()->shouldMask(), masking);
+        QCOMPARE(posted, 1);
+        QCOMPARE(controller_->mainWindow()->windowTitle(),
+                 QStringLiteral("Ostrevin Darovazivu - ") + store_->getCurrentUser()->mUsername());
+
+        // The mask command turns masking over and remembers it.
+        controller_->maskAction()->trigger();
+        QCOMPARE(controller_->shouldMask(), !masking);
+        QCOMPARE(BKUserDefaults::standardUserDefaults().boolForKey(kMaskingStatus), !masking);
+        controller_->updateApplicationViews();   // a reload does not set the views up again
+        QCOMPARE(posted, 1);
+    }
+
+    void theDetailsPaneShowsTheSelectedRecord()
+    {
+        store_->getCurrentUser()->setMLastView(1);
+        controller_->updateApplicationViews();
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        views->listViewTypesTable()->selectRow(1);
+        QCOMPARE(controller_->detailsView()->detailInfo(), vault_->records["Visa"]);
+        QCOMPARE(controller_->itemPropertiesForTableViewSelectedRow(), vault_->records["Visa"]);
+        views->listViewTypesTable()->clearSelection();
+        QVERIFY(!controller_->detailsView()->detailInfo());
+    }
+
+    void savedColumnWidthsAreApplied_data()
+    {
+        QTest::addColumn<QList<int>>("saved");
+        QTest::addColumn<QList<int>>("applied");   // columns 1 .. 14
+        QList<int> given{0, -5, 120};
+        QList<int> expected{70, 70, 120};
+        for (int i = 3; i < 14; ++i) {
+            given.append(60 + i);
+            expected.append(60 + i);
+        }
+        QTest::newRow("none or negative width is 70") << given << expected;
+        QTest::newRow("a short list") << QList<int>{90, 0} << QList<int>{90, 70, 70, 70, 70, 70, 70, 70, 70, 70, 70, 70, 70, 70};
+    }
+    void savedColumnWidthsAreApplied()
+    {
+        QFETCH(QList<int>, saved);
+        QFETCH(QList<int>, applied);
+        store_->getCurrentUser()->setMLastView(1);
+        controller_->updateApplicationViews();
+        store_->getCurrentUser()->setMColoumWidthArray(saved);
+        controller_->updateTableColumnWidth();
+        BKTableView* table = controller_->mainWindowViews()->listViewTypesTable();
+        QList<int> widths;
+        for (int column = 1; column <= 14; ++column)
+            widths.append(table->columnWidth(column));
+        QCOMPARE(widths, applied);
+    }
+
+    void noSavedWidthsChangeNothing()
+    {
+        store_->getCurrentUser()->setMColoumWidthArray(std::nullopt);
+        store_->getCurrentUser()->setMLastView(1);
+        controller_->updateApplicationViews();
+        BKTableView* table = controller_->mainWindowViews()->listViewTypesTable();
+        table->setColumnWidth(5, 133);
+        controller_->updateTableColumnWidth();
+        QCOMPARE(table->columnWidth(5), 133);
+    }
+
+    void widthsAndSortOrderAreStoredForAllTypes()
+    {
+        store_->getCurrentUser()->setMLastView(1);
+        controller_->updateApplicationViews();
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        BKTableView* table = views->listViewTypesTable();
+        for (int column = 1; column <= 14; ++column)
+            table->setColumnWidth(column, 50 + column);
+        views->sortByColumn(6, false);
+        controller_->saveTableColumnWidthToPreference();
+        const QString user = store_->getCurrentUser()->mUserID();
+        const QString columns = rootValue(QStringLiteral(
+            "SELECT CONCAT_WS(',', COLUMN1 & 65535, COLUMN3 & 65535, COLUMN14 & 65535) FROM vivododadi.COLUMNINFOTABLE "
+            "WHERE USERID='%1' AND TYPEID='000000000000FFFF'").arg(user));
+        QCOMPARE(columns, QStringLiteral("51,53,64"));
+        QCOMPARE(ViewsTestVault::storedPreference(server_, "SORTINFO", user),
+                 QString::number(OTVStoredSortInfo(SortSpec{"6", false})));
+        QVERIFY(alerts_->alerts.isEmpty());
+    }
+
+    void startingInAnotherViewKeepsTheSavedWidths()
+    {
+        QList<int> saved;
+        for (int column = 1; column <= 14; ++column)
+            saved.append(40 + column);
+        const std::shared_ptr<OTVUser> user = store_->getCurrentUser();
+        user->setMColoumWidthArray(saved);
+        QCOMPARE(store_->setColumnWidthDetails(saved, 0), int(kOTVStatusOK));
+        user->setMLastView(0);
+        controller_->updateApplicationViews();
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        views->changeView(BKMainWindowViews::kTreeViewTag);
+        const QString query = QStringLiteral("SELECT COLUMN2 & 65535 FROM vivododadi.COLUMNINFOTABLE WHERE USERID='%1' "
+                                             "AND TYPEID='000000000000FFFF'").arg(user->mUserID());
+        QCOMPARE(rootValue(query), QStringLiteral("42"));
+        // The list shows them; leaving it stores what it shows.
+        views->changeView(BKMainWindowViews::kListViewTag);
+        QCOMPARE(views->listViewTypesTable()->columnWidth(2), 42);
+        views->listViewTypesTable()->setColumnWidth(2, 99);
+        views->changeView(BKMainWindowViews::kColumnViewTag);
+        QCOMPARE(rootValue(query), QStringLiteral("99"));
+    }
+
+    void aResizeKeepsTheSmartListAndRecordsTheFrame()
+    {
+        store_->getCurrentUser()->setMLastView(0);
+        controller_->updateApplicationViews();
+        QMainWindow* window = controller_->mainWindow();
+        window->setGeometry(100, 200, 900, 600);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        BKSplitter* smart = controller_->mainWindowViews()->smartTypeSplitView();
+        const QList<int> before = smart->sizes();
+        const int total = before[0] + before[1];
+        smart->setSizes({total - 60, 60});
+        window->resize(910, 600);
+        QTRY_COMPARE(smart->sizes(), (QList<int>{total - 92, 92}));
+        QCOMPARE(store_->getCurrentUser()->mWindowPosition(), QRectF(window->geometry()));
+        // A smart list high enough keeps its height.
+        smart->setSizes({total - 150, 150});
+        window->resize(920, 600);
+        QTRY_COMPARE(store_->getCurrentUser()->mWindowPosition(), QRectF(window->geometry()));
+        QCOMPARE(smart->sizes(), (QList<int>{total - 150, 150}));
+    }
+
+    void theLayoutComesBackAfterARestart()
+    {
+        store_->getCurrentUser()->setMLastView(1);
+        controller_->updateApplicationViews();
+        QMainWindow* window = controller_->mainWindow();
+        window->setGeometry(100, 200, 800, 600);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        views->sortByColumn(5, false);
+        views->listViewTypesTable()->setColumnWidth(3, 155);
+        views->mainSplitView()->setSizes({470, 326});
+        const QList<int> mainSizes = views->mainSplitView()->sizes();
+        views->changeView(BKMainWindowViews::kTreeViewTag);   // saves the widths on leaving the list
+        views->changeView(BKMainWindowViews::kListViewTag);
+        // What the quit saves: the views' layout, and the frame that the window's moves and
+        // resizes recorded for the user.
+        controller_->saveApplicationViewsLayout();
+        QCOMPARE(store_->getCurrentUser()->mWindowPosition(), QRectF(100, 200, 800, 600));
+        int status = kOTVStatusOK;
+        store_->saveBasicPreferencesForUser(*store_->getCurrentUser(), &status);
+        QCOMPARE(status, int(kOTVStatusOK));
+        const QString user = store_->getCurrentUser()->mUserID();
+        // Top-left based: left, top, right, bottom, not maximised.
+        QCOMPARE(ViewsTestVault::storedPreference(server_, "WINDOWPOS", user), QStringLiteral("0100 0200 0900 0800 0000"));
+
+        // A new start of the program.
+        alerts_.reset();
+        controller_.reset();
+        store_ = std::make_unique<OTVDataBase>();
+        QVERIFY(ViewsTestVault::open(*store_, server_, false));
+        newController();
+        QCOMPARE(store_->getCurrentUser()->mWindowPosition(), QRectF(100, 200, 800, 600));
+        window = controller_->mainWindow();
+        window->setGeometry(store_->getCurrentUser()->mWindowPosition().toRect());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        controller_->updateApplicationViews();
+        views = controller_->mainWindowViews();
+        QCOMPARE(views->currentView(), int(BKMainWindowViews::kListViewTag));
+        QCOMPARE(views->sortDescriptors().first(), (SortSpec{"5", false}));
+        QCOMPARE(views->listViewTypesTable()->columnWidth(3), 155);
+        QCOMPARE(views->mainSplitView()->sizes(), mainSizes);
+        QCOMPARE(store_->getCurrentUser()->mDetailPanelWidth(), mainSizes.first());
+        QCOMPARE(views->selectedGroup(), store_->groupWithUID(vault_->groups["Banking"]->mGroupUID()));
+    }
+
+private:
+    void newController()
+    {
+        alerts_.reset();
+        controller_ = std::make_unique<BKController>(*store_);
+        alerts_ = std::make_unique<RecordingAlertPresenter>();
+    }
+
+    QString rootValue(const QString& query) const
+    {
+        std::unique_ptr<sql::Connection> connection = server_.connect(server_.root);
+        std::unique_ptr<sql::Statement> statement(connection->createStatement());
+        std::unique_ptr<sql::ResultSet> result(statement->executeQuery(query.toStdString()));
+        return result->next() ? QString::fromStdString(result->getString(1)) : QString();
+    }
+
+    TestServer server_;
+    std::unique_ptr<TemporarySettings> settings_;
+    std::unique_ptr<OTVDataBase> store_;
+    std::unique_ptr<ViewsTestVault> vault_;
+    std::unique_ptr<BKController> controller_;
+    std::unique_ptr<RecordingAlertPresenter> alerts_;
+};
+
+QTEST_MAIN(ControllerViewsTest)
+#include "ControllerViewsTest.moc"

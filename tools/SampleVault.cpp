@@ -1,0 +1,132 @@
+// Fills a vault with a few sample groups and records through the store, so that the desktop
+// application has something to show. The account logs in as the application would (an
+// administrator that is no vault user yet becomes one); a vault that holds records already is
+// left as it is.
+//
+//   ostrevin-sample-vault --server 127.0.0.1 --port 33061 --user root --password-file FILE
+//                         [--master-password TEXT]
+#include "Model/BKGroup.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVRecord.h"
+#include "Model/OTVType.h"
+#include "Model/OTVUser.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+namespace {
+
+struct SampleRecord {
+    const char* group;
+    const char* type;
+    const char* values[4];
+    const char* notes;
+};
+
+const SampleRecord kRecords[] = {
+    {"Finance", "Bank Account", {"Main operating account", "ops-finance", "N0t-a-real-pass", "DE00 1234 5678"}, "Branch: Hauptstrasse 1"},
+    {"Finance", "Credit Card", {"Corporate card", "4000 0000 0000 0002", "1234", "12/29"}, ""},
+    {"Finance", "Web Login", {"Payroll portal", "payroll-admin", "Sample!Pass1", "https://payroll.example.com"}, ""},
+    {"IT", "Server or SSH Login", {"Build server", "deploy", "correct-horse", "build.example.net"}, "Key login preferred"},
+    {"IT", "Database", {"Customer database", "app_rw", "db-Secret-9", "db1.example.net"}, ""},
+    {"IT", "Wi-Fi Network", {"Office Wi-Fi", "Office-5G", "wifi-passphrase", "WPA2"}, ""},
+    {"IT", "Remote Access (VPN)", {"Staff VPN", "vpn-user", "vpn-Pass-3", "vpn.example.com"}, ""},
+    {"Marketing", "E-mail Account", {"Newsletter mailbox", "news@example.com", "Mail-Pass-7", "imap.example.com"}, ""},
+    {"Marketing", "Software Licence", {"Design suite", "Marketing team", "ABCD-EFGH-IJKL", "5 seats"}, "Renews in March"},
+    {"Marketing", "Web Login", {"Social media account", "brand-team", "Social-Pass-2", "https://social.example.org"}, ""},
+};
+
+int fail(const char* step, int status)
+{
+    std::fprintf(stderr, "ostrevin-sample-vault: %s failed with status %d\n", step, status);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // No window: the store only needs the platform's fonts and images.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption server("server", "Server address.", "address", "127.0.0.1");
+    const QCommandLineOption port("port", "Server port.", "port", "33061");
+    const QCommandLineOption user("user", "Administrator account.", "name", "root");
+    const QCommandLineOption passwordFile("password-file", "File holding the account's password.", "file");
+    const QCommandLineOption masterPassword("master-password", "The vault's master password, when it has one.",
+                                            "password");
+    parser.addOptions({server, port, user, passwordFile, masterPassword});
+    parser.process(application);
+
+    QString password;
+    if (parser.isSet(passwordFile)) {
+        QFile file(parser.value(passwordFile));
+        if (!file.open(QIODevice::ReadOnly))
+            return fail("reading the password file", 1);
+        password = QString::fromUtf8(file.readAll()).trimmed();
+    }
+
+    OTVDataBase& store = OTVDataBase::sharedOTVDataBase();
+    OTVConnectRequest request;
+    request.ipAddress = parser.value(server);
+    request.portNumber = parser.value(port);
+    request.userName = parser.value(user);
+    request.hostPassword = password;
+    request.masterPassword = parser.value(masterPassword);
+    request.serverAddress = request.ipAddress;
+    if (const int status = store.startConnectionToServer(request))
+        return fail("connecting", status);
+    int status = 0;
+    const bool newVault = store.isVirginLaunch(&status);
+    if (status)
+        return fail("reading the vault", status);
+    if ((status = store.initUserDetails(request.userName, password)))
+        return fail("logging in", status);
+    const std::shared_ptr<OTVUser> me = store.getCurrentUser();
+    store.initUserPreferencesForUser(me->mUserID(), me->mUsername(), &status);
+    if ((status = store.loadDataBase(newVault)))
+        return fail("loading", status);
+    if (!store.mRecords().isEmpty()) {
+        std::printf("The vault holds records already; nothing added.\n");
+        return 0;
+    }
+
+    QMap<QString, std::shared_ptr<OTVType>> types;
+    for (const std::shared_ptr<OTVType>& type : store.typesForEditing())
+        types.insert(type->mTypeName(), type);
+    QMap<QString, std::shared_ptr<BKGroup>> groups;
+    for (const SampleRecord& sample : kRecords) {
+        const QString groupName = QString::fromUtf8(sample.group);
+        if (!groups.contains(groupName)) {
+            auto group = BKGroup::newGroup();
+            group->setMGroupName(groupName);
+            group->setMRecordLevelPermissions(7);
+            group->setMUserMembersArray(QStringList{me->mUserID()});
+            group->setMSubGroupsUID(QStringList{});
+            if ((status = store.addGroup(group)))
+                return fail("adding a group", status);
+            groups.insert(groupName, group);
+        }
+        const std::shared_ptr<OTVType> type = types.value(QString::fromUtf8(sample.type));
+        if (!type)
+            return fail("finding a record type", 1);
+        auto record = OTVRecord::createRecord();
+        record->setMGroup(groups.value(groupName));
+        record->setMType(type);
+        for (int field = 1; field <= 4; ++field)
+            record->setValue(field, QString::fromUtf8(sample.values[field - 1]));
+        record->setMNotes(QString::fromUtf8(sample.notes));
+        if ((status = store.addRecord(record)))
+            return fail("adding a record", status);
+    }
+    std::printf("Added %d groups and %d records for %s.\n", int(groups.size()), int(std::size(kRecords)),
+                qPrintable(me->mUsername()));
+    store.closeConnection();
+    return 0;
+}
