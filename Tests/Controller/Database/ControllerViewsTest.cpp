@@ -43,6 +43,9 @@ private slots:
     void init()
     {
         QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
+        // The user last worked in Banking (a new user starts in the personal group).
+        store_->getCurrentUser()->setMCurrentGroup(vault_->groups["Banking"]->mGroupUID());
+        QCOMPARE(store_->saveCurrentGroupForUser(*store_->getCurrentUser()), int(kOTVStatusOK));
         newController();
     }
 

@@ -205,21 +205,24 @@ private slots:
 
     void groupPopUpTitlesCountTheMatchingRecords()
     {
-        // Sorted by name without regard to case; a count only where something matches.
+        // Sorted by name without regard to case; a count only where something matches. The
+        // administrator's own personal group is among them.
+        const QString personal = QStringLiteral("Personal-") + server_.admin.user;
         QCOMPARE(popupItems(views_->categoriesPopup()),
-                 (QStringList{"Banking (3)=0", "email (1)=1", "Servers (2)=2", "Edit Groups...=-2"}));
+                 (QStringList{"Banking (3)=0", "email (1)=1", personal + "=2", "Servers (2)=3",
+                              "Edit Groups...=-2"}));
         // Typing retitles the chosen group at once, the others when the pop-up opens.
         views_->searchField()->setText(QStringLiteral("bank"));
         QCOMPARE(views_->categoriesPopup()->currentText(), QStringLiteral("Banking (1)"));
         views_->categoriesPopup()->showPopup();
         views_->categoriesPopup()->hidePopup();
         QCOMPARE(popupItems(views_->categoriesPopup()),
-                 (QStringList{"Banking (1)=0", "email=1", "Servers=2", "Edit Groups...=-2"}));
+                 (QStringList{"Banking (1)=0", "email=1", personal + "=2", "Servers=3", "Edit Groups...=-2"}));
         views_->searchField()->setText(QStringLiteral("account"));
         QCOMPARE(views_->categoriesPopup()->currentText(), QStringLiteral("Banking"));
         views_->updateGroupUIControl();
         QCOMPARE(popupItems(views_->categoriesPopup()),
-                 (QStringList{"Banking=0", "email (1)=1", "Servers=2", "Edit Groups...=-2"}));
+                 (QStringList{"Banking=0", "email (1)=1", personal + "=2", "Servers=3", "Edit Groups...=-2"}));
         QCOMPARE(views_->selectedGroup(), vault_->groups["Banking"]);
 
         // A new group from another copy appears after the reload, the chosen group stays chosen.
@@ -242,13 +245,13 @@ private slots:
         QSignalSpy groups(views_.get(), &BKMainWindowViews::editGroupsRequested);
         QSignalSpy types(views_.get(), &BKMainWindowViews::editTypesRequested);
         BKPopUpButton* popup = views_->categoriesPopup();
-        popup->setCurrentIndex(2);
+        popup->setCurrentIndex(3);
         views_->changeCategory();
         emit popup->aboutToPopup();
         popup->setCurrentIndex(popup->count() - 1);
         emit popup->activated(popup->count() - 1);
         QCOMPARE(groups.count(), 1);
-        QCOMPARE(popup->currentIndex(), 2);
+        QCOMPARE(popup->currentIndex(), 3);
         QCOMPARE(views_->selectedGroup(), vault_->groups["Servers"]);
 
         views_->changeView(BKMainWindowViews::kListViewTag);

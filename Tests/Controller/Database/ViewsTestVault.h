@@ -48,8 +48,6 @@ public:
             return false;
         if (store.initUserDetails(server.admin.user, server.admin.password) != kOTVStatusOK)
             return false;
-        int status = kOTVStatusOK;
-        store.initUserPreferencesForUser(store.getCurrentUser()->mUserID(), server.admin.user, &status);
         return store.loadDataBase(newVault) == kOTVStatusOK;
     }
 
