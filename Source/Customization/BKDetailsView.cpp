@@ -8,7 +8,6 @@
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
-#include "Model/vRX/ExchangeDates.h"
 #include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
 #include "Platform/BKNotificationCenter.h"
@@ -50,12 +49,6 @@ QFont titleFont()
 
 } // namespace
 
-QString BKDetailDateText(const QString& storedTime)
-{
-    const std::optional<QDate> day = StoredModificationDay(storedTime);
-    return day ? ExportDateText(*day) : QStringLiteral("");
-}
-
 std::array<BKDetailRow, BKTextTable::kRowCount> BKDetailRowsForRecord(const OTVRecord& record,
                                                                       const QString& groupName, bool shouldMask)
 {
@@ -80,7 +73,7 @@ std::array<BKDetailRow, BKTextTable::kRowCount> BKDetailRowsForRecord(const OTVR
 
     const QString modified = record.value(kNoOfFields);
     if (!modified.isNull()) {
-        const QString date = BKDetailDateText(modified);
+        const QString date = OTVRecord::modificationDateDisplayText(modified);
         rows[BKTextTable::kDateRow] = {BKLocalizedString("Date Mod") + QLatin1Char(':'),
                                        masked(kNoOfFields) && !date.isEmpty() ? kMaskedText : date, date};
     }

@@ -33,8 +33,6 @@ struct BKDetailRow {
 // the real value.
 std::array<BKDetailRow, BKTextTable::kRowCount> BKDetailRowsForRecord(const OTVRecord& record,
                                                                       const QString& groupName, bool shouldMask);
-// The day of a stored modification time as the pane shows it ("%B %d,%Y", English months).
-QString BKDetailDateText(const QString& storedTime);
 
 // The record details pane: a header with the record's icon, its field 1 as title (a link for
 // web addresses) and a copy button, and below it the scrolling table of rows. A double click

@@ -244,7 +244,7 @@ std::unique_ptr<BKDetailsView> DetailsPaneStoreTest::paneShowing(const std::shar
 QMap<int, Shown> DetailsPaneStoreTest::expectedRows(const QString& title, bool mask) const
 {
     const std::shared_ptr<OTVRecord> record = loaded(title);
-    const QString date = BKDetailDateText(record->value(kNoOfFields));
+    const QString date = OTVRecord::modificationDateDisplayText(record->value(kNoOfFields));
     const auto hidden = [&](const QString& value) { return mask ? QStringLiteral("******") : value; };
     QMap<int, Shown> rows{{0, {"Group:", groupName, groupName}}, {9, {"Date Mod:", date, date}}};
     if (title == "Full") {
