@@ -22,21 +22,22 @@ namespace {
 struct SampleRecord {
     const char* group;
     const char* type;
-    const char* values[4];
+    const char* values[6];
     const char* notes;
 };
 
+// Values in the order of each type's fields.
 const SampleRecord kRecords[] = {
-    {"Finance", "Bank Account", {"Main operating account", "ops-finance", "N0t-a-real-pass", "DE00 1234 5678"}, "Branch: Hauptstrasse 1"},
-    {"Finance", "Credit Card", {"Corporate card", "4000 0000 0000 0002", "1234", "12/29"}, ""},
-    {"Finance", "Web Login", {"Payroll portal", "payroll-admin", "Sample!Pass1", "https://payroll.example.com"}, ""},
-    {"IT", "Server or SSH Login", {"Build server", "deploy", "correct-horse", "build.example.net"}, "Key login preferred"},
-    {"IT", "Database", {"Customer database", "app_rw", "db-Secret-9", "db1.example.net"}, ""},
-    {"IT", "Wi-Fi Network", {"Office Wi-Fi", "Office-5G", "wifi-passphrase", "WPA2"}, ""},
-    {"IT", "Remote Access (VPN)", {"Staff VPN", "vpn-user", "vpn-Pass-3", "vpn.example.com"}, ""},
-    {"Marketing", "E-mail Account", {"Newsletter mailbox", "news@example.com", "Mail-Pass-7", "imap.example.com"}, ""},
-    {"Marketing", "Software Licence", {"Design suite", "Marketing team", "ABCD-EFGH-IJKL", "5 seats"}, "Renews in March"},
-    {"Marketing", "Web Login", {"Social media account", "brand-team", "Social-Pass-2", "https://social.example.org"}, ""},
+    {"Finance", "Bank Account", {"Main operating account", "Example Bank", "Example Ltd", "1234 5678", "DE00 1234 5678 9000", "EXAMDEFF"}, "Branch: Hauptstrasse 1"},
+    {"Finance", "Credit Card", {"Corporate card", "A. Sample", "4000 0000 0000 0002", "12/29", "123", "1234"}, ""},
+    {"Finance", "Web Login", {"Payroll portal", "payroll-admin", "Sample!Pass1", "https://payroll.example.com", "", ""}, ""},
+    {"IT", "Server or SSH Login", {"Build server", "build.example.net", "deploy", "correct-horse", "22", "SSH"}, "Key login preferred"},
+    {"IT", "Database", {"Customer database", "db1.example.net", "3306", "customers", "app_rw", "db-Secret-9"}, ""},
+    {"IT", "Wi-Fi Network", {"Office Wi-Fi", "Office-5G", "WPA2", "wifi-passphrase", "192.168.1.1", ""}, ""},
+    {"IT", "Remote Access (VPN)", {"Staff VPN", "vpn.example.com", "vpn-user", "vpn-Pass-3", "", "WireGuard"}, ""},
+    {"Marketing", "E-mail Account", {"Newsletter mailbox", "news@example.com", "Mail-Pass-7", "news", "imap.example.com", "993"}, ""},
+    {"Marketing", "Software Licence", {"Design suite", "Design Studio", "2026", "ABCD-EFGH-IJKL", "Marketing team", ""}, "Renews in March"},
+    {"Marketing", "Web Login", {"Social media account", "brand-team", "Social-Pass-2", "https://social.example.org", "", ""}, ""},
 };
 
 int fail(const char* step, int status)
@@ -119,7 +120,7 @@ int main(int argc, char* argv[])
         auto record = OTVRecord::createRecord();
         record->setMGroup(groups.value(groupName));
         record->setMType(type);
-        for (int field = 1; field <= 4; ++field)
+        for (int field = 1; field <= int(std::size(sample.values)); ++field)
             record->setValue(field, QString::fromUtf8(sample.values[field - 1]));
         record->setMNotes(QString::fromUtf8(sample.notes));
         if ((status = store.addRecord(record)))
