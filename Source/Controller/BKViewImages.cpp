@@ -1,34 +1,23 @@
 #include "BKViewImages.h"
 
+#include "Customization/BKDrawnImage.h"
+#include "Customization/BKImageView.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVType.h"
 
 #include <QHash>
 #include <QPainter>
-#include <QPainterPath>
 
-#include <functional>
 
 namespace {
 
 constexpr int kSmallSide = 16;
 constexpr int kFolderSide = 24;
 
-// A transparent square of `side` points with what `paint` draws on it.
-QImage draw(int side, const std::function<void(QPainter&)>& paint)
-{
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    paint(painter);
-    return image;
-}
-
 // A folder: the smart lists.
 QImage drawFolder()
 {
-    return draw(kFolderSide, [&](QPainter& p) {
+    return BKDrawnImage(kFolderSide, [&](QPainter& p) {
         p.setPen(QPen(QColor(70, 110, 170), 1));
         p.setBrush(QColor(120, 165, 225));
         p.drawRoundedRect(QRectF(2.5, 4.5, 9, 4), 1, 1);
@@ -40,7 +29,7 @@ QImage drawFolder()
 // A sheet with lines: the record has notes.
 QImage drawNotes()
 {
-    return draw(kSmallSide, [&](QPainter& p) {
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
         p.setPen(QPen(QColor(110, 110, 110), 1));
         p.setBrush(QColor(255, 250, 210));
         p.drawRect(QRectF(3.5, 1.5, 9, 13));
@@ -50,27 +39,10 @@ QImage drawNotes()
     });
 }
 
-// A paper clip: the record has an attachment.
-QImage drawPaperClip()
-{
-    return draw(kSmallSide, [&](QPainter& p) {
-        p.setPen(QPen(QColor(90, 90, 100), 1.4));
-        p.setBrush(Qt::NoBrush);
-        QPainterPath clip;
-        clip.moveTo(6, 10);
-        clip.lineTo(6, 4);
-        clip.arcTo(QRectF(6, 1.5, 5, 5), 180, -180);
-        clip.lineTo(11, 12);
-        clip.arcTo(QRectF(4, 9.5, 7, 5.5), 0, -180);
-        clip.lineTo(4, 5);
-        p.drawPath(clip);
-    });
-}
-
 // A padlock: the header of the icon column.
 QImage drawPadlock()
 {
-    return draw(kSmallSide, [&](QPainter& p) {
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
         p.setPen(QPen(QColor(90, 90, 90), 1.5));
         p.setBrush(Qt::NoBrush);
         p.drawArc(QRectF(4.5, 1.5, 7, 8), 0, 180 * 16);
@@ -83,7 +55,7 @@ QImage drawPadlock()
 // A type whose icon number has no image: a tile in a colour of its number.
 QImage drawTypeStandIn(int iconID)
 {
-    return draw(kSmallSide, [&](QPainter& p) {
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
         const QColor colour = QColor::fromHsv((iconID * 47) % 360, 110, 210);
         p.setPen(QPen(colour.darker(140), 1));
         p.setBrush(colour);
@@ -100,7 +72,9 @@ QImage namedImage(const QString& name)
     static const QHash<QString, QImage> images = {
         {kSmartListImageName, drawFolder()},
         {kNotesImageName, drawNotes()},
-        {kAttachmentImageName, drawPaperClip()},
+        // The same paper clip as the details pane's attachment button.
+        {kAttachmentImageName, BKImageView::attachmentImage().scaled(kSmallSide, kSmallSide, Qt::KeepAspectRatio,
+                                                                     Qt::SmoothTransformation)},
         {kEncryptImageName, drawPadlock()},
     };
     return images.value(name);

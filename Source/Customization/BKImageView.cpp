@@ -1,13 +1,13 @@
 #include "BKImageView.h"
 
 #include "BKDetailsView.h"
+#include "BKDrawnImage.h"
 #include "BKTextTable.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
-#include <functional>
 
 BKImageView::BKImageView(QWidget* parent) : QWidget(parent)
 {
@@ -25,25 +25,11 @@ void BKImageView::setImage(const QImage& image)
     update();
 }
 
-namespace {
-
-// A transparent 32 x 32 image painted by `draw`, antialiased.
-QImage drawnImage(const std::function<void(QPainter&)>& draw)
-{
-    QImage drawing(32, 32, QImage::Format_ARGB32_Premultiplied);
-    drawing.fill(Qt::transparent);
-    QPainter painter(&drawing);
-    painter.setRenderHint(QPainter::Antialiasing);
-    draw(painter);
-    return drawing;
-}
-
-} // namespace
 
 QImage BKImageView::pasteImage()
 {
     // A clipboard: a board with a clip and lines of text.
-    static const QImage image = drawnImage([](QPainter& p) {
+    static const QImage image = BKDrawnImage(32, [](QPainter& p) {
         p.setPen(QPen(QColor(90, 70, 40), 2));
         p.setBrush(QColor(196, 150, 90));
         p.drawRoundedRect(QRectF(5, 4, 22, 26), 3, 3);
@@ -63,7 +49,7 @@ QImage BKImageView::pasteImage()
 QImage BKImageView::attachmentImage()
 {
     // A paper clip.
-    static const QImage image = drawnImage([](QPainter& p) {
+    static const QImage image = BKDrawnImage(32, [](QPainter& p) {
         p.setPen(QPen(QColor(60, 70, 90), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         QPainterPath clip;
         clip.moveTo(20, 10);
