@@ -11,6 +11,7 @@
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKUserDefaults.h"
 #include "Support/TemporarySettings.h"
+#include "Support/StoreConnectRequest.h"
 #include "Support/TestServer.h"
 
 #include <cppconn/connection.h>
@@ -472,14 +473,7 @@ private:
     // A vault with a master password and the administrator as its user, made by another copy.
     OTVConnectRequest requestFor(const TestAccount& account, const QString& masterPassword = QString()) const
     {
-        OTVConnectRequest request;
-        request.ipAddress = server_.host;
-        request.portNumber = QString::number(server_.port);
-        request.userName = account.user;
-        request.hostPassword = account.password;
-        request.masterPassword = masterPassword;
-        request.serverAddress = server_.host;
-        return request;
+        return StoreConnectRequest(server_, account, masterPassword);
     }
 
     void makeVault(const QString& masterPassword, const QString& disabledUser = QString())

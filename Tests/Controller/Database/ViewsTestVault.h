@@ -20,6 +20,7 @@
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
 #include "Support/TemporarySettings.h"
+#include "Support/StoreConnectRequest.h"
 #include "Support/TestServer.h"
 
 #include <cppconn/connection.h>
@@ -38,12 +39,7 @@ public:
     // another store made).
     static bool open(OTVDataBase& store, const TestServer& server, bool newVault = true)
     {
-        OTVConnectRequest request;
-        request.ipAddress = server.host;
-        request.portNumber = QString::number(server.port);
-        request.userName = server.admin.user;
-        request.hostPassword = server.admin.password;
-        request.serverAddress = server.host;
+        const OTVConnectRequest request = StoreConnectRequest(server, server.admin);
         if (store.startConnectionToServer(request) != kOTVStatusOK)
             return false;
         if (store.initUserDetails(server.admin.user, server.admin.password) != kOTVStatusOK)

@@ -17,6 +17,7 @@
 #include "Platform/BKMainThread.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Support/RecordingApplicationServices.h"
+#include "Support/StoreConnectRequest.h"
 #include "Support/TestServer.h"
 
 #include "Model/Database_Engine/VaultTestSupport.h"
@@ -108,13 +109,7 @@ private:
 
 bool DetailsPaneStoreTest::connectAndLogIn(OTVDataBase& store)
 {
-    OTVConnectRequest request;
-    request.ipAddress = server.host;
-    request.portNumber = QString::number(server.port);
-    request.userName = server.admin.user;
-    request.hostPassword = server.admin.password;
-    request.masterPassword = kMasterPassword;
-    request.serverAddress = server.host;
+    const OTVConnectRequest request = StoreConnectRequest(server, server.admin, kMasterPassword);
     return store.startConnectionToServer(request) == kOTVStatusOK &&
            store.initUserDetails(server.admin.user, server.admin.password) == kOTVStatusOK;
 }
@@ -123,12 +118,7 @@ void DetailsPaneStoreTest::initTestCase()
 {
     QVERIFY(TestServer::fromEnvironment(&server));
     server.execAsRoot(QStringLiteral("DROP DATABASE IF EXISTS vivododadi"));
-    OTVConnectRequest request;
-    request.ipAddress = server.host;
-    request.portNumber = QString::number(server.port);
-    request.userName = server.admin.user;
-    request.hostPassword = server.admin.password;
-    request.serverAddress = server.host;
+    const OTVConnectRequest request = StoreConnectRequest(server, server.admin);
     QCOMPARE(first.startConnectionToServer(request), kOTVStatusOK);
     int status = -1;
     QVERIFY(first.isVirginLaunch(&status));

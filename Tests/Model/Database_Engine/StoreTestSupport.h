@@ -9,6 +9,7 @@
 #include "Platform/BKMainThread.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Support/RecordingApplicationServices.h"
+#include "Support/StoreConnectRequest.h"
 #include "Support/TestServer.h"
 
 #include <gtest/gtest.h>
@@ -91,14 +92,7 @@ protected:
 
     OTVConnectRequest requestFor(const TestAccount& account, const QString& masterPassword = {}) const
     {
-        OTVConnectRequest request;
-        request.ipAddress = server.host;
-        request.portNumber = QString::number(server.port);
-        request.userName = account.user;
-        request.hostPassword = account.password;
-        request.masterPassword = masterPassword;
-        request.serverAddress = server.host;
-        return request;
+        return StoreConnectRequest(server, account, masterPassword);
     }
 
     int connect(OTVDataBase& store, const TestAccount& account, const QString& masterPassword = {}) const
