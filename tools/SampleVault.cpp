@@ -10,9 +10,9 @@
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
+#include "ToolConnection.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -56,31 +56,16 @@ int main(int argc, char* argv[])
     QGuiApplication application(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption server("server", "Server address.", "address", "127.0.0.1");
-    const QCommandLineOption port("port", "Server port.", "port", "33061");
-    const QCommandLineOption user("user", "Administrator account.", "name", "root");
-    const QCommandLineOption passwordFile("password-file", "File holding the account's password.", "file");
-    const QCommandLineOption masterPassword("master-password", "The vault's master password, when it has one.",
-                                            "password");
-    parser.addOptions({server, port, user, passwordFile, masterPassword});
+    const ToolConnectionOptions connection;
+    connection.addTo(parser);
     parser.process(application);
-
-    QString password;
-    if (parser.isSet(passwordFile)) {
-        QFile file(parser.value(passwordFile));
-        if (!file.open(QIODevice::ReadOnly))
-            return fail("reading the password file", 1);
-        password = QString::fromUtf8(file.readAll()).trimmed();
-    }
+    const std::optional<OTVConnectRequest> given = connection.request(parser);
+    if (!given)
+        return fail("reading the password file", 1);
+    const OTVConnectRequest& request = *given;
+    const QString& password = request.hostPassword;
 
     OTVDataBase& store = OTVDataBase::sharedOTVDataBase();
-    OTVConnectRequest request;
-    request.ipAddress = parser.value(server);
-    request.portNumber = parser.value(port);
-    request.userName = parser.value(user);
-    request.hostPassword = password;
-    request.masterPassword = parser.value(masterPassword);
-    request.serverAddress = request.ipAddress;
     if (const int status = store.startConnectionToServer(request))
         return fail("connecting", status);
     int status = 0;

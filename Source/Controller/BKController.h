@@ -26,7 +26,9 @@
 class BKConnectionDialog;
 class BKDetailsView;
 class BKGroup;
+class BKGroupSettingsPanel;
 class BKMainWindowViews;
+class BKTypeSettingsPanel;
 class OTVRecord;
 class QAbstractButton;
 class QAction;
@@ -220,6 +222,23 @@ public:
     void checkClipBoard();
     // The clipboard-clearing step; at quit (`atExit`) unless the connection was cancelled.
     void installClearClipBoardTimer(bool atExit);
+
+    // =========================================================================================
+    // Group and type panels (BKController_Panels.cpp). The panels are made on first use and
+    // kept; their owners (the groups and types editor, the record commands) run them through
+    // BKStoreGroupFromPanel / BKStoreTypeFromPanel or directly.
+
+    BKGroupSettingsPanel& groupSettingsPanel();
+    BKTypeSettingsPanel& typeSettingsPanel();
+    // A new group from the group panel, stored; the group pop-up shows it.
+    void addGroups();
+    // A new type from the type panel (no window, application-modal), stored; the views refresh.
+    void addTypes();
+
+private:
+    void connectEntryPanels();
+    QPointer<BKGroupSettingsPanel> mGroupSettingsPanel_;
+    QPointer<BKTypeSettingsPanel> mTypeSettingsPanel_;
 
 private:
     void buildMainWindowViews();

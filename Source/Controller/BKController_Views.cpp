@@ -74,6 +74,7 @@ void BKController::buildMainWindowViews()
                 details->setDetailInfo(record);
             });
     connect(mViews_->mainSplitView(), &QSplitter::splitterMoved, details, [details] { details->update(); });
+    connectEntryPanels();
 
     connect(mViews_, &BKMainWindowViews::preferenceWriteFailed, this, [this](int status) {
         if (!isTerminationRequested())

@@ -452,6 +452,9 @@ public:
     // Whether a stored group has exactly this name (the check matches the stored bytes, so it
     // is case-sensitive and finds the edited group's own name). No after a database error.
     bool checkForGroupDuplicate(const QString& name);
+    // The same telling a failed check apart: *returnCode 0, or the failure's status (a database
+    // error is reported); the answer is then No.
+    bool checkForGroupDuplicate(const QString& name, int* returnCode);
     // Rewrite the group's member list (with its direct sub-groups' members merged in) and its
     // sub-group list; each in one transaction. 0, or the failure's status (3 for a database
     // error); a failure leaves the stored list as it was.
@@ -482,6 +485,7 @@ public:
     // .. "Field10".
     int updateCustomType(const OTVRecord& record, const OTVType& withCustomType);
     bool checkForTypeDuplicate(const QString& name);
+    bool checkForTypeDuplicate(const QString& name, int* returnCode);
 
     // --- Attachments: one file per record, its bytes under the attachment cipher keyed by a
     // pass key of 16 random characters; name and pass key under the record cipher.
@@ -547,7 +551,7 @@ protected:
     void changeMapsOnMainThread(std::function<void()> change);
     // Whether a row of the table in `queryFormat` (a format whose %s takes hexadecimal text)
     // holds exactly the stored form of `name`.
-    bool isNameStored(const char* queryFormat, const QString& name);
+    bool isNameStored(const char* queryFormat, const QString& name, int* returnCode = nullptr);
     // Runs the delete `sql` of the row `uid`: 0 when it deleted the row, else 8. Once it ran,
     // whatever it counted, the records that `belongs` picks leave mRecords (the server has
     // deleted them by cascade); `whenDeleted` changes the maps when the row was deleted.

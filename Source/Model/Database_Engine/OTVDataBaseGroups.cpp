@@ -54,10 +54,10 @@ void OTVDataBase::changeMapsOnMainThread(std::function<void()> change)
         performOnMainThreadWhenUnlocked(locked);
 }
 
-bool OTVDataBase::isNameStored(const char* queryFormat, const QString& name)
+bool OTVDataBase::isNameStored(const char* queryFormat, const QString& name, int* returnCode)
 {
     bool stored = false;
-    runGuarded([&] {
+    const int status = runGuarded([&] {
         // The cipher is deterministic, so an equal name has equal stored bytes. They reach the
         // statement as a hexadecimal literal: no text of the user's is in the SQL.
         const QByteArray bytes = encryptString(name);
@@ -72,7 +72,9 @@ bool OTVDataBase::isNameStored(const char* queryFormat, const QString& name)
         stored = rows.next();
         return kOTVStatusOK;
     });
-    return stored;
+    if (returnCode)
+        *returnCode = status;
+    return status == kOTVStatusOK && stored;
 }
 
 void OTVDataBase::logWrite(const QString& event, const QString& name, int status, const QString& successAction)
@@ -201,6 +203,11 @@ int OTVDataBase::deleteGroup(const std::shared_ptr<BKGroup>& group)
 bool OTVDataBase::checkForGroupDuplicate(const QString& name)
 {
     return isNameStored(kQueryGroupNameLike, name);
+}
+
+bool OTVDataBase::checkForGroupDuplicate(const QString& name, int* returnCode)
+{
+    return isNameStored(kQueryGroupNameLike, name, returnCode);
 }
 
 // ---------------------------------------------------------------------------------------------

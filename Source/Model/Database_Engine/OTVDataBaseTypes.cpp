@@ -109,3 +109,8 @@ bool OTVDataBase::checkForTypeDuplicate(const QString& name)
 {
     return isNameStored(kQueryTypeNameLike, name);
 }
+
+bool OTVDataBase::checkForTypeDuplicate(const QString& name, int* returnCode)
+{
+    return isNameStored(kQueryTypeNameLike, name, returnCode);
+}

@@ -11,6 +11,8 @@
 constexpr qint64 kTinyBlobBytes = 255;
 constexpr qint64 kBlobBytes = 65535;
 constexpr qint64 kLongBlobBytes = 4294967295LL;
+// The longest text, in UTF-8 bytes, that an enciphered TINYBLOB column holds (names, labels).
+constexpr qint64 kEncipheredTinyBlobTextBytes = 240;
 
 // Thrown before a write when a value does not fit its column. The guarded operation turns it
 // into status 12 (kOTVStatusValueTooLong); since it is raised before the statement runs (or
