@@ -603,7 +603,7 @@ void EntryPanelsStoreTest::typePanelCustomisesARecord()
     QCOMPARE(own->mTypeName(), router->mTypeName());
     QCOMPARE(own->label(1), QStringLiteral("Address"));
     QCOMPARE(own->label(2), QStringLiteral("Root password"));
-    QCOMPARE(own->mTypeMask().value_or(-1), 2 | 4);
+    QCOMPARE(own->mTypeMask().value_or(-1), 2 | 4 | 64);   // field 7 masked by the type already
 
     // The record's owner stores it: a copy with the custom type replaces the record.
     auto customised = std::make_shared<OTVRecord>(*record);
@@ -614,7 +614,7 @@ void EntryPanelsStoreTest::typePanelCustomisesARecord()
     const auto stored = second->getRecordForUID(record->mRecordUID());
     QVERIFY(stored && stored->mRecordCustomType());
     QCOMPARE(stored->mRecordCustomType()->label(2), QStringLiteral("Root password"));
-    QCOMPARE(stored->mRecordCustomType()->mTypeMask().value_or(-1), 2 | 4);
+    QCOMPARE(stored->mRecordCustomType()->mTypeMask().value_or(-1), 2 | 4 | 64);
     QCOMPARE(stored->mRecordCustomType()->mTypeIconID().value_or(-1), 12);
 }
 
