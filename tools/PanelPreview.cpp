@@ -2,7 +2,7 @@
 // developer can look at it (and take screenshots) without the windows that will open it. What
 // the panel returns is stored as the application would store it.
 //
-//   ostrevin-panel-preview --panel group|group-edit|type|type-edit|customise|generator [--name NAME]
+//   ostrevin-panel-preview --panel group|group-edit|type|type-edit|customise|generator [--entry NAME]
 //                          --server 127.0.0.1 --port 33061 --user root --password-file FILE
 //                          [--master-password TEXT]
 #include "Controller/BKGroupSettingsPanel.h"
@@ -37,7 +37,8 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.addHelpOption();
     const QCommandLineOption panel("panel", "group, group-edit, type, type-edit, customise or generator.", "panel");
-    const QCommandLineOption name("name", "The group or type to edit.", "name");
+    // Not "--name": the X11 platform takes that argument for itself.
+    const QCommandLineOption name("entry", "The group or type to edit.", "name");
     const ToolConnectionOptions connection;
     parser.addOptions({panel, name});
     connection.addTo(parser);
@@ -64,8 +65,11 @@ int main(int argc, char* argv[])
         std::printf("chosen: %s\n", qPrintable(chosen));
     } else if (which.startsWith(QLatin1String("group"))) {
         std::shared_ptr<BKGroup> group;
-        if (which == QLatin1String("group-edit"))
-            group = store.getGroupFromGroupName(wanted);
+        if (which == QLatin1String("group-edit") && !(group = store.getGroupFromGroupName(wanted))) {
+            for (const auto& known : store.groupsForEditing())
+                std::fprintf(stderr, "  group: %s\n", qPrintable(known->mGroupName()));
+            return fail("finding the group", 1);
+        }
         BKGroupSettingsPanel groups(store);
         const auto result = BKStoreGroupFromPanel(groups, nullptr, group,
                                                   group ? BKGroupSettingsPanel::kEditOperation
@@ -76,6 +80,8 @@ int main(int argc, char* argv[])
         for (const auto& candidate : store.typesForEditing())
             if (candidate->mTypeName() == wanted)
                 type = candidate;
+        if (which != QLatin1String("type") && !type)
+            return fail("finding the type", 1);
         BKTypeSettingsPanel types(store);
         int status = 0;
         if (which == QLatin1String("customise") && type) {
