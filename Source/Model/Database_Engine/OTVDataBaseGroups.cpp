@@ -124,6 +124,8 @@ int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
     bool inserted = false;
     int status = runGuarded([&] {
         return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
             OTVStatement statement = prepare(kQueryGroupInsert);
             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
             statement.setString(2, group->mGroupUID());
@@ -156,12 +158,20 @@ int OTVDataBase::updateGroup(const std::shared_ptr<BKGroup>& group)
     const QString name = group->mGroupName();
     const int status = runGuarded([&] {
         return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
             OTVStatement statement = prepare(kQueryGroupUpdate);
             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
             statement.setUInt(2, group->mRecordLevelPermissions());
             statement.setBoolean(3, group->mPreferencePermissions());
             statement.setString(4, uid);
-            statement.executeUpdate();   // unchanged values count 0: the count tells nothing
+            // Unchanged values count 0 too: only the row's absence tells that it is gone.
+            if (statement.executeUpdate() == 0) {
+                OTVStatement exists = prepare(kQueryGroupExists);
+                exists.setString(1, uid);
+                if (!exists.executeQuery().next())
+                    return int(kOTVStatusNothingWritten);   // another client deleted it
+            }
             const int members = insertUserListForGroup(*group);
             return members != kOTVStatusOK ? members : insertSubgroupListForGroup(*group);
         });

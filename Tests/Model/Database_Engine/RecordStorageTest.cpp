@@ -131,7 +131,8 @@ protected:
         record.setMAttachmentState(state);
     }
 
-    // The attachment's name and pass key as the store deciphers them from the row.
+    // The attachment's name and pass key as the store deciphers them from the row (the file's
+    // length after the key is the attachment tests' concern).
     QStringList storedAttachment(const QString& uid)
     {
         const QStringList row = rootRows("SELECT HEX(ATTACHMENTNAME),HEX(ENCRYPTIONKEY) FROM vivododadi.ATTACHMENTTABLE "
@@ -139,6 +140,8 @@ protected:
         QStringList texts;
         for (const QString& hex : row.value(0).split('|', Qt::SkipEmptyParts))
             texts << store.getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
+        if (texts.size() == 2)
+            texts[1] = OTVDataBase::passKeyOfKeyText(texts[1]);
         return texts;
     }
 
