@@ -22,6 +22,7 @@
 #include <mysql_connection.h>
 #include <mysql_driver.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -234,16 +235,26 @@ QString OTVDataBase::quotedString(const QString& text)
 
 QByteArray OTVDataBase::encryptedValue(const QString& text, qint64 columnBytes)
 {
+    OTVCheckStorableText(text);
     QByteArray stored = encryptString(text);
-    OTVCheckBlobFits(stored, columnBytes);
+    OTVCheckBlobFits(stored, std::min(columnBytes, largestStatementValue()));
     return stored;
 }
 
 QByteArray OTVDataBase::encryptedDataValue(const QString& text, qint64 columnBytes)
 {
+    OTVCheckStorableText(text);
     QByteArray stored = encryptDataString(text);
-    OTVCheckBlobFits(stored, columnBytes);
+    OTVCheckBlobFits(stored, std::min(columnBytes, largestStatementValue()));
     return stored;
+}
+
+qint64 OTVDataBase::largestStatementValue() const
+{
+    // The rest of the packet carries the statement and its other values.
+    constexpr qint64 kStatementRoom = 64 * 1024;
+    const qint64 packet = mMaxAllowedPacket.load();
+    return packet > kStatementRoom ? packet - kStatementRoom : kLongBlobBytes;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -358,6 +369,11 @@ void OTVDataBase::connectToServer(const OTVConnectRequest& request)
     }
     executePlain(kQuerySetNames);
     executePlain(kQuerySetStrictMode);
+    {
+        OTVStatement statement = prepare(kQueryMaxAllowedPacket);
+        OTVResultSet rows = statement.executeQuery();
+        mMaxAllowedPacket = rows.next() ? rows.getInt64(1u) : 0;
+    }
 }
 
 void OTVDataBase::closeConnection()

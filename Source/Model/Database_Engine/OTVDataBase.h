@@ -453,10 +453,11 @@ public:
     // 12 the name does not fit its column; 3 a database error (reported); 1 another failure.
 
     // Inserts the row, then its member and sub-group lists, all in one transaction. The sub-
-    // groups' members are merged into the group's own member list first (the caller's object
-    // changes).
+    // groups' members are merged into the stored member list; the caller's object takes the
+    // merged list once the write has committed.
     int addGroup(const std::shared_ptr<BKGroup>& group);
-    // 1 when the group is not in mGroups. Rewrites the row and both lists in one transaction.
+    // 1 when the group is not in mGroups; 8 when its row is gone (another client deleted it).
+    // Rewrites the row and both lists in one transaction.
     int updateGroup(const std::shared_ptr<BKGroup>& group);
     // 8 when the group is not in mGroups. The server deletes its records, member rows and
     // sub-group rows with it; in memory its records leave mRecords (also when the row was gone
@@ -465,9 +466,10 @@ public:
     // Whether a stored group has exactly this name (the check matches the stored bytes, so it
     // is case-sensitive and finds the edited group's own name). No after a database error.
     bool checkForGroupDuplicate(const QString& name);
-    // Rewrite the group's member list (with its direct sub-groups' members merged in) and its
-    // sub-group list; each in one transaction. 0, or the failure's status (3 for a database
-    // error); a failure leaves the stored list as it was.
+    // Rewrite the group's member list (with its direct sub-groups' members merged in; the group
+    // takes the merged list once it is stored) and its sub-group list; each in one transaction.
+    // 0, or the failure's status (3 for a database error); a failure leaves the stored list and
+    // the group as they were.
     int insertUserListForGroup(BKGroup& group);
     int insertSubgroupListForGroup(const BKGroup& group);
     // The loading readers: nullopt and code 3 after a failure (reported when a database error).
@@ -515,8 +517,10 @@ public:
     // master password changed); the data keeps its pass key. 8 when nothing was written, and
     // when the record holds no pass key (the row would become unreadable).
     int reEncryptAttachmentforRecord(const OTVRecord& record);
-    // Deletes the row, clears the record's attachment (flag, name, pass key), stamps value 10
-    // and saves the record; a failed save is shown to the user. 0, 3 (database error) or 1.
+    // Deletes the row and saves the record without attachment (flag, name, pass key cleared,
+    // value 10 stamped) in one transaction; the record changes only after it committed. A
+    // failed save is shown to the user and returned (the row stays). 0, the save's status, 3
+    // (database error) or 1.
     int removeAttachment(const std::shared_ptr<OTVRecord>& record);
     // Copies the source's row to a record that was just added as its duplicate; the target then
     // holds the source's pass key. Code 0, 3 (database error, also a row already there) or 1.
@@ -539,8 +543,9 @@ public:
     static constexpr int kStandardIcons = 256;   // the application's own icons 1 .. 256
     static constexpr int kCustomIcons = 1000;    // custom icons are numbered above this
 
-    // Stores the PNG under the next free number (written to iconIndex): 0; 1 when the bytes
-    // are no image; 3 after a database error. Numbers stay distinct across clients.
+    // Stores the PNG under the next free number (written to iconIndex): 0; 3 when the bytes
+    // are no image (nothing stored) or after a database error. Numbers stay distinct across
+    // clients.
     int insertCustomIconWithIndex(int* iconIndex, const QByteArray& withdata);
     // The icon import's worker: each picture that can be read becomes a custom icon, and
     // "ExternalIconCreated" is posted with its number, on the main thread. Returns the numbers.
@@ -580,6 +585,8 @@ protected:
     std::optional<QStringList> readTexts(const char* sql, const QString& key,
                                          const std::function<QByteArray(const OTVResultSet&)>& column,
                                          int* returnCode);
+    // The group's members with those of its direct sub-groups (of mGroups) merged in.
+    QStringList membersWithSubgroupMembers(const BKGroup& group);
     // The event of a group or type write, after it ended.
     void logWrite(const QString& event, const QString& name, int status, const QString& successAction);
 
@@ -1079,9 +1086,12 @@ protected:
     // that cannot take "?" placeholders (account names and passwords in CREATE USER, GRANT, ...).
     QString quotedString(const QString& text);
 
-    // The stored form of a value, refused (OTVValueTooLong) when it does not fit the column.
+    // The stored form of a value, refused (OTVValueTooLong) when it does not fit the column or
+    // a statement of the server, or holds text that cannot be stored (OTVCheckStorableText).
     QByteArray encryptedValue(const QString& text, qint64 columnBytes);
     QByteArray encryptedDataValue(const QString& text, qint64 columnBytes);
+    // The most bytes one value may have in a statement of the session's server.
+    qint64 largestStatementValue() const;
 
     // Reports a database error through handleDatabaseError on the main thread, waiting, as soon
     // as the store lock is released.
@@ -1119,6 +1129,7 @@ private:
     bool hasOwnDetailsRow(const QString& userName);
     std::optional<QString> readStoredMasterPassword(const char* query);
     QString mSessionURL;   // the server the session connected to, for authenticateAccount
+    std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
     QString decryptWith(CDBEncrypter* cipher, const QByteArray& stored);
     void markRollbackOnly(int status);
     void endTransaction(bool commit);

@@ -176,22 +176,37 @@ QString OTVDataBase::passKeyOfKeyText(const QString& keyText)
 
 int OTVDataBase::removeAttachment(const std::shared_ptr<OTVRecord>& record)
 {
+    // The record changes only once the row is gone and the record saved, together.
+    auto edited = std::make_shared<OTVRecord>(*record);
+    edited->setValue(kNoOfFields, OTVRecord::modificationDateText(QDateTime::currentDateTime()));
+    edited->setMHasAttachment(false);
+    edited->setMAttachmentPassKey(QStringLiteral(""));
+    edited->setMAttachmentName(QStringLiteral(""));
+    int saved = kOTVStatusOK;
     const int status = runGuarded([&] {
-        OTVStatement statement = prepare(kQueryDeleteAttachmentTable);
-        statement.setString(1, record->mRecordUID());
-        statement.executeUpdate();   // a row already gone is no failure
-        return kOTVStatusOK;
+        return runInTransaction([&] {
+            OTVStatement statement = prepare(kQueryDeleteAttachmentTable);
+            statement.setString(1, record->mRecordUID());
+            statement.executeUpdate();   // a row already gone is no failure
+            saved = saveRecordAfterAttachmentRemoval(edited);
+            return saved;
+        });
     });
+    if (saved != kOTVStatusOK) {
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(saved), BKLocalizedString("OK"));
+        return saved;
+    }
     if (status != kOTVStatusOK)
         return status;
-    record->setValue(kNoOfFields, OTVRecord::modificationDateText(QDateTime::currentDateTime()));
+    record->setValue(kNoOfFields, edited->value(kNoOfFields));
     record->setMHasAttachment(false);
     record->setMAttachmentPassKey(QStringLiteral(""));
     record->setMAttachmentName(QStringLiteral(""));
-    const int saved = saveRecordAfterAttachmentRemoval(record);
-    if (saved != kOTVStatusOK)
-        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(saved),
-                        BKLocalizedString("OK"));
+    // The save put its copy into the record map: the caller's object stays the one listed.
+    changeMapsOnMainThread([this, record] {
+        if (mRecords_.contains(record->mRecordUID()))
+            mRecords_.insert(record->mRecordUID(), record);
+    });
     return kOTVStatusOK;
 }
 

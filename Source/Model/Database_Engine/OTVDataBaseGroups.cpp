@@ -142,6 +142,8 @@ int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
     if (!inserted && status != kOTVStatusValueTooLong)
         status = kOTVStatusNothingWritten;
     if (status == kOTVStatusOK)
+        group->setMUserMembersArray(membersWithSubgroupMembers(*group));
+    if (status == kOTVStatusOK)
         changeMapsOnMainThread([this, group] { mGroups_.insert(group->mGroupUID(), group); });
     logWrite(QStringLiteral("Add Group"), name, status, kSuccessAction);
     return status;
@@ -176,8 +178,10 @@ int OTVDataBase::updateGroup(const std::shared_ptr<BKGroup>& group)
             return members != kOTVStatusOK ? members : insertSubgroupListForGroup(*group);
         });
     });
-    if (status == kOTVStatusOK)
+    if (status == kOTVStatusOK) {
+        group->setMUserMembersArray(membersWithSubgroupMembers(*group));
         changeMapsOnMainThread([this, group, uid] { mGroups_.insert(uid, group); });
+    }
     logWrite(QStringLiteral("Edit Group"), name, status, kSuccessAction);
     return status;
 }
@@ -217,15 +221,21 @@ bool OTVDataBase::checkForGroupDuplicate(const QString& name)
 // Member and sub-group lists. Each list is rewritten whole in one transaction (nested in the
 // caller's), so a failure halfway leaves the stored list as it was.
 
+QStringList OTVDataBase::membersWithSubgroupMembers(const BKGroup& group)
+{
+    StoreLock lock(*this);
+    return ::membersWithSubgroupMembers(group, mGroups_);
+}
+
 int OTVDataBase::insertUserListForGroup(BKGroup& group)
 {
-    {
-        StoreLock lock(*this);
-        group.setMUserMembersArray(membersWithSubgroupMembers(group, mGroups_));
-    }
-    const QStringList members = *group.mUserMembersArray();
+    const QStringList members = membersWithSubgroupMembers(group);
     const QString uid = group.mGroupUID();
-    return runGuarded([&] {
+    // The group takes the merged list once it is stored; inside a caller's transaction, the
+    // caller sets it after its commit.
+    bool standalone = false;
+    const int status = runGuarded([&] {
+        standalone = mTransactionDepth == 0;
         return runInTransaction([&] {
             OTVStatement removal = prepare(kQueryDeleteAllUsersForGroup);
             removal.setString(1, uid);
@@ -240,6 +250,9 @@ int OTVDataBase::insertUserListForGroup(BKGroup& group)
             return kOTVStatusOK;
         });
     });
+    if (status == kOTVStatusOK && standalone)
+        group.setMUserMembersArray(members);
+    return status;
 }
 
 int OTVDataBase::insertSubgroupListForGroup(const BKGroup& group)

@@ -153,6 +153,8 @@ inline constexpr char kDatabaseInfoPolicyCharsetFlag[] = "PASSWDPOLICYCHARSETFLA
 // Every session speaks utf8mb4, and the server refuses (never cuts short) a value that does
 // not fit its column, on every engine.
 inline constexpr char kQuerySetNames[] = "SET NAMES utf8mb4";
+// The largest packet the server takes: a longer value could never be written.
+inline constexpr char kQueryMaxAllowedPacket[] = "SELECT @@max_allowed_packet";
 // Double quotes delimit strings in the store's statements: a server default of ANSI_QUOTES (or
 // ANSI, which includes it) is taken out of the session's mode.
 inline constexpr char kQuerySetStrictMode[] =

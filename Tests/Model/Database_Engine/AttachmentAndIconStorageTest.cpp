@@ -299,7 +299,8 @@ TEST_F(AttachmentStorage, ReencipheringKeepsTheDataReadable)
 }
 
 // Removing deletes the row and leaves the record without attachment and with a fresh date,
-// also when the row was gone already; a failed save of the record is shown to the user.
+// also when the row was gone already; a failed save of the record is shown to the user and
+// leaves the row and the record as they were.
 TEST_F(AttachmentStorage, RemovingClearsTheRecordAndSavesIt)
 {
     RecordingAlertPresenter alerts;
@@ -322,15 +323,24 @@ TEST_F(AttachmentStorage, RemovingClearsTheRecordAndSavesIt)
     EXPECT_EQ(store.savedRecords, QStringList(2, record->mRecordUID()));
     EXPECT_TRUE(alerts.alerts.isEmpty());
 
+    ASSERT_EQ(attach(*record, writeFile("again", patternBytes(12)), QStringLiteral("again.bin")), kOTVStatusOK);
+    record->setMHasAttachment(true);
+    const QString passKey = record->mAttachmentPassKey();
+    const QString date = record->value(kNoOfFields);
     store.saveStatus = kOTVStatusNothingWritten;
-    EXPECT_EQ(store.removeAttachment(record), kOTVStatusOK);
+    EXPECT_EQ(store.removeAttachment(record), kOTVStatusNothingWritten);
+    EXPECT_EQ(attachmentRows(), 1);
+    EXPECT_TRUE(record->mHasAttachment());
+    EXPECT_EQ(record->mAttachmentName(), "again.bin");
+    EXPECT_EQ(record->mAttachmentPassKey(), passKey);
+    EXPECT_EQ(record->value(kNoOfFields), date);
     ASSERT_EQ(alerts.alerts.size(), 1);
     EXPECT_EQ(alerts.alerts[0].title, "Ostrevin Darovazivu Alert!");
     EXPECT_EQ(alerts.alerts[0].message, "Operation failed. Please reload the database first.");
     EXPECT_EQ(alerts.alerts[0].defaultButton, "OK");
 
+    store.saveStatus = kOTVStatusOK;
     store.statementFaults().failExecution(kQueryDeleteAttachmentTable, 1, 2013);
-    record->setMHasAttachment(true);
     EXPECT_EQ(store.removeAttachment(record), kOTVStatusDatabaseError);
     EXPECT_TRUE(record->mHasAttachment());
     EXPECT_EQ(store.savedRecords.size(), 3);
@@ -408,7 +418,7 @@ TEST_F(CustomIconStorage, IconsAreNumberedFrom1001AndShownAt24Pixels)
     store.mCustomIcons_.insert("Icon999", filledImage(48, 48, Qt::red));
     EXPECT_TRUE(store.getImageFromIconIndex(999).isNull());
 
-    EXPECT_EQ(store.insertCustomIconWithIndex(&number, QByteArray("no picture here")), kOTVStatusOtherFailure);
+    EXPECT_EQ(store.insertCustomIconWithIndex(&number, QByteArray("no picture here")), kOTVStatusDatabaseError);
     EXPECT_EQ(number, 1002);
     // A stray low number in the table never makes a custom icon take a built-in number.
     root("DELETE FROM vivododadi.CUSTOMICONTABLE");
