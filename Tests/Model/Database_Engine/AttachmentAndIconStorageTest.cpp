@@ -272,12 +272,14 @@ TEST_F(AttachmentStorage, ReencipheringKeepsTheDataReadable)
     ASSERT_EQ(attach(*record, writeFile("data", bytes), QStringLiteral("notes.txt")), kOTVStatusOK);
     const QByteArray storedData = storedColumn(record->mRecordUID(), "DATA");
 
-    // Rewritten under the cipher it is stored with (the whole vault was re-enciphered): the
-    // file's length stays with the key.
+    // Rewritten under the cipher it is stored with (the whole vault was re-enciphered, and the
+    // name changed): the file's length stays with the key.
+    record->setMAttachmentName(QStringLiteral("renamed.txt"));
     EXPECT_EQ(store.runGuarded([&] { return store.reEncryptAttachmentforRecord(*record); }), kOTVStatusOK);
     EXPECT_EQ(store.getDecryptedString(storedColumn(record->mRecordUID(), "ENCRYPTIONKEY")),
               record->mAttachmentPassKey() + "50");
     EXPECT_EQ(store.extractAttachmentData(record->mRecordUID()), bytes);
+    record->setMAttachmentName(QStringLiteral("notes.txt"));
 
     // Only the session's cipher changed: the stored key text cannot be read any more, so the
     // record's pass key is written alone and the file opens with its padding.

@@ -158,7 +158,8 @@ TEST_F(LoginStep, StatusesOfVaultUsersAndOtherAccounts)
                                                                               : QList<int>{});
         if (c.boundToRow) {
             EXPECT_EQ(store.mCurrentUser()->mUserID(), "0A0B0C0D0E0F1011");
-            EXPECT_EQ(store.mCurrentUser()->mPassword(), "pw");
+            // The password the server accepted, never one kept in the row.
+            EXPECT_EQ(store.mCurrentUser()->mPassword(), c.account->password);
             EXPECT_EQ(store.mCurrentUser()->mRecordPermissionsBit(), 5);
             EXPECT_TRUE(store.mCurrentUser()->mIsNotAllowedToChangePassword());
         } else {

@@ -667,7 +667,7 @@ TEST_F(RecordStorage, ViewCountIsRaisedOnTheServerOnly)
 }
 
 // Removing an attachment saves the record through record storage; a record that is gone from
-// the server cannot be saved, and the user is told.
+// the server cannot be saved, and the user is told (and the caller gets the status).
 TEST_F(RecordStorage, RemovingAnAttachmentSavesTheRecord)
 {
     RecordingAlertPresenter alerts;
@@ -686,7 +686,7 @@ TEST_F(RecordStorage, RemovingAnAttachmentSavesTheRecord)
     EXPECT_TRUE(alerts.alerts.isEmpty());
 
     root("DELETE FROM vivododadi.RECORDTABLE");
-    EXPECT_EQ(store.removeAttachment(record), kOTVStatusOK);
+    EXPECT_EQ(store.removeAttachment(record), kOTVStatusNothingWritten);
     EXPECT_EQ(alerts.messages(), QStringList{"Operation failed. Please reload the database first."});
 }
 
