@@ -438,7 +438,7 @@ void BKDetailsView::reportWriteFailure(int status) const
     if (status == kOTVStatusNothingWritten)
         message = BKLocalizedString("Operation failed. Please reload the database first.");
     else if (status == kOTVStatusValueTooLong)
-        message = BKLocalizedString("The value is too long.");
+        message = BKLocalizedString("The value is too long or contains characters that cannot be stored.");
     else if (status == kOTVStatusOtherFailure)
         message = BKLocalizedString("Operation failed.");
     else

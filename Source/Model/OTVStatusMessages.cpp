@@ -10,6 +10,6 @@ QString OTVStatusMessage(int status)
     if (status == kOTVStatusNothingWritten)
         return BKLocalizedString("Operation failed. Please reload the database first.");
     if (status == kOTVStatusValueTooLong)
-        return BKLocalizedString("The value is too long.");
+        return BKLocalizedString("The value is too long or contains characters that cannot be stored.");
     return BKLocalizedString("Operation failed.");
 }

@@ -22,6 +22,7 @@
 #include <mysql_connection.h>
 #include <mysql_driver.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -234,16 +235,26 @@ QString OTVDataBase::quotedString(const QString& text)
 
 QByteArray OTVDataBase::encryptedValue(const QString& text, qint64 columnBytes)
 {
+    OTVCheckStorableText(text);
     QByteArray stored = encryptString(text);
-    OTVCheckBlobFits(stored, columnBytes);
+    OTVCheckBlobFits(stored, std::min(columnBytes, largestStatementValue()));
     return stored;
 }
 
 QByteArray OTVDataBase::encryptedDataValue(const QString& text, qint64 columnBytes)
 {
+    OTVCheckStorableText(text);
     QByteArray stored = encryptDataString(text);
-    OTVCheckBlobFits(stored, columnBytes);
+    OTVCheckBlobFits(stored, std::min(columnBytes, largestStatementValue()));
     return stored;
+}
+
+qint64 OTVDataBase::largestStatementValue() const
+{
+    // The rest of the packet carries the statement and its other values.
+    constexpr qint64 kStatementRoom = 64 * 1024;
+    const qint64 packet = mMaxAllowedPacket.load();
+    return packet > kStatementRoom ? packet - kStatementRoom : kLongBlobBytes;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -293,15 +304,61 @@ void OTVDataBase::openSession(const OTVConnectRequest& request)
     createUserEncrypter();
     if (administrator)
         createDataBaseTables();
-    if (checkMasterPassword(request.masterPassword) != kOTVStatusOK)
+    int masterPasswordStatus = kOTVStatusOK;
+    try {
+        masterPasswordStatus = checkMasterPassword(request.masterPassword);
+    } catch (const sql::SQLException& e) {
+        // A disabled vault account has lost its right to read the vault, but not its details.
+        if (e.getErrorCode() == kDBTABLEACCESS_DENIEDCode1 && hasOwnDetailsRow(request.userName)) {
+            mConnectionErrCode = kOTVStatusAccountDisabled;
+            return;
+        }
+        throw;
+    }
+    if (masterPasswordStatus != kOTVStatusOK)
         return;
     createEncrypter(request.masterPassword);
+}
+
+bool OTVDataBase::hasOwnDetailsRow(const QString& userName)
+{
+    try {
+        OTVStatement statement = prepare(kQueryOwnDetailsRowCount);
+        statement.setString(1, userName);
+        OTVResultSet rows = statement.executeQuery();
+        return rows.next() && rows.getInt(1) > 0;
+    } catch (const sql::SQLException&) {
+        return false;
+    }
+}
+
+int OTVDataBase::authenticateAccount(const QString& userName, const QString& password) const
+{
+    if (userName.isEmpty() || password.isEmpty())
+        return kOTVStatusAccessDenied;
+    QString url;
+    {
+        StoreLock lock(*this);
+        url = mSessionURL;
+    }
+    if (url.isEmpty())
+        return kOTVStatusDatabaseError;
+    try {
+        // A connection of its own: the session's connection stays as it is.
+        std::unique_ptr<sql::Connection> probe(
+            get_driver_instance()->connect(url.toStdString(), userName.toStdString(), password.toStdString()));
+        probe->close();
+    } catch (const sql::SQLException& e) {
+        return mapDBErrorCode(e.getErrorCode() == kDBConnectionErrorCode ? kDBCannotConnectCode : e.getErrorCode());
+    }
+    return kOTVStatusOK;
 }
 
 void OTVDataBase::connectToServer(const OTVConnectRequest& request)
 {
     closeConnection();
     const std::string url = "tcp://" + request.ipAddress.toStdString() + ":" + request.portNumber.toStdString();
+    mSessionURL = QString::fromStdString(url);
     try {
         mCPcon.reset(get_driver_instance()->connect(url, request.userName.toStdString(),
                                                     request.hostPassword.toStdString()));
@@ -312,6 +369,11 @@ void OTVDataBase::connectToServer(const OTVConnectRequest& request)
     }
     executePlain(kQuerySetNames);
     executePlain(kQuerySetStrictMode);
+    {
+        OTVStatement statement = prepare(kQueryMaxAllowedPacket);
+        OTVResultSet rows = statement.executeQuery();
+        mMaxAllowedPacket = rows.next() ? rows.getInt64(1u) : 0;
+    }
 }
 
 void OTVDataBase::closeConnection()
@@ -352,8 +414,20 @@ bool OTVDataBase::hasAdminUserPrivileges(const QString& userName)
 
 std::optional<QString> OTVDataBase::retriveMasterPassword()
 {
+    return readStoredMasterPassword(kQuerySelectDatabaseInfoTable);
+}
+
+int OTVDataBase::checkVaultKeyUnchanged()
+{
+    const QString stored = readStoredMasterPassword(kQueryShareLockDatabaseInfoTable).value_or(QStringLiteral(""));
+    // A null and an empty text compare equal: no master password either way.
+    return stored == mConnectionDetails.masterPassword ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+}
+
+std::optional<QString> OTVDataBase::readStoredMasterPassword(const char* query)
+{
     StoreLock lock(*this);
-    OTVStatement statement = prepare(kQuerySelectDatabaseInfoTable);
+    OTVStatement statement = prepare(query);
     OTVResultSet rows = statement.executeQuery();
     std::optional<QString> password;
     while (rows.next()) {

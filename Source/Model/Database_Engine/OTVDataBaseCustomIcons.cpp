@@ -72,7 +72,7 @@ int OTVDataBase::insertCustomIconWithIndex(int* iconIndex, const QByteArray& wit
     QImage image;
     if (!image.loadFromData(withdata)) {
         qWarning() << "custom icon: the data is no image";
-        return kOTVStatusOtherFailure;
+        return kOTVStatusDatabaseError;
     }
     int number = 0;
     const int status = runGuarded(

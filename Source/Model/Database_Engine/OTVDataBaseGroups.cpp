@@ -126,6 +126,8 @@ int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
     bool inserted = false;
     int status = runGuarded([&] {
         return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
             OTVStatement statement = prepare(kQueryGroupInsert);
             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
             statement.setString(2, group->mGroupUID());
@@ -141,6 +143,8 @@ int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
     // A failure before or in the insert wrote nothing, which the interface answers with a reload.
     if (!inserted && status != kOTVStatusValueTooLong)
         status = kOTVStatusNothingWritten;
+    if (status == kOTVStatusOK)
+        group->setMUserMembersArray(membersWithSubgroupMembers(*group));
     if (status == kOTVStatusOK)
         changeMapsOnMainThread([this, group] { mGroups_.insert(group->mGroupUID(), group); });
     logWrite(QStringLiteral("Add Group"), name, status, kSuccessAction);
@@ -158,18 +162,28 @@ int OTVDataBase::updateGroup(const std::shared_ptr<BKGroup>& group)
     const QString name = group->mGroupName();
     const int status = runGuarded([&] {
         return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
             OTVStatement statement = prepare(kQueryGroupUpdate);
             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
             statement.setUInt(2, group->mRecordLevelPermissions());
             statement.setBoolean(3, group->mPreferencePermissions());
             statement.setString(4, uid);
-            statement.executeUpdate();   // unchanged values count 0: the count tells nothing
+            // Unchanged values count 0 too: only the row's absence tells that it is gone.
+            if (statement.executeUpdate() == 0) {
+                OTVStatement exists = prepare(kQueryGroupExists);
+                exists.setString(1, uid);
+                if (!exists.executeQuery().next())
+                    return int(kOTVStatusNothingWritten);   // another client deleted it
+            }
             const int members = insertUserListForGroup(*group);
             return members != kOTVStatusOK ? members : insertSubgroupListForGroup(*group);
         });
     });
-    if (status == kOTVStatusOK)
+    if (status == kOTVStatusOK) {
+        group->setMUserMembersArray(membersWithSubgroupMembers(*group));
         changeMapsOnMainThread([this, group, uid] { mGroups_.insert(uid, group); });
+    }
     logWrite(QStringLiteral("Edit Group"), name, status, kSuccessAction);
     return status;
 }
@@ -214,15 +228,21 @@ bool OTVDataBase::checkForGroupDuplicate(const QString& name, int* returnCode)
 // Member and sub-group lists. Each list is rewritten whole in one transaction (nested in the
 // caller's), so a failure halfway leaves the stored list as it was.
 
+QStringList OTVDataBase::membersWithSubgroupMembers(const BKGroup& group)
+{
+    StoreLock lock(*this);
+    return ::membersWithSubgroupMembers(group, mGroups_);
+}
+
 int OTVDataBase::insertUserListForGroup(BKGroup& group)
 {
-    {
-        StoreLock lock(*this);
-        group.setMUserMembersArray(membersWithSubgroupMembers(group, mGroups_));
-    }
-    const QStringList members = *group.mUserMembersArray();
+    const QStringList members = membersWithSubgroupMembers(group);
     const QString uid = group.mGroupUID();
-    return runGuarded([&] {
+    // The group takes the merged list once it is stored; inside a caller's transaction, the
+    // caller sets it after its commit.
+    bool standalone = false;
+    const int status = runGuarded([&] {
+        standalone = mTransactionDepth == 0;
         return runInTransaction([&] {
             OTVStatement removal = prepare(kQueryDeleteAllUsersForGroup);
             removal.setString(1, uid);
@@ -237,6 +257,9 @@ int OTVDataBase::insertUserListForGroup(BKGroup& group)
             return kOTVStatusOK;
         });
     });
+    if (status == kOTVStatusOK && standalone)
+        group.setMUserMembersArray(members);
+    return status;
 }
 
 int OTVDataBase::insertSubgroupListForGroup(const BKGroup& group)

@@ -186,12 +186,31 @@ int OTVDataBase::initDefaults()
         qWarning() << "the record types of a new vault cannot be read:" << problem;
         return kOTVStatusOtherFailure;
     }
-    // 8: the types are stored already (an earlier first load stored them); they are read back
-    // from the table like every other type.
-    const int added = addtypes(types);
-    if (added != kOTVStatusOK && added != kOTVStatusNothingWritten)
-        return added;
-    return initpasswordPolicy();
+    // All or nothing: a vault left with some of the types would stay so. Types stored by an
+    // earlier, interrupted load are kept; they are read back like every other type.
+    return runGuarded([&] {
+        return runInTransaction([&] {
+            for (const std::shared_ptr<OTVType>& type : types) {
+                OTVStatement exists = prepare(kQueryTypeExists);
+                exists.setString(1, type->mTypeUID());
+                if (exists.executeQuery().next())
+                    continue;
+                if (const int added = insertTypeRow(*type))
+                    return added;
+            }
+            return initpasswordPolicy();
+        });
+    });
+}
+
+bool OTVDataBase::needsDefaults()
+{
+    // Only an administrator may write the policy rows.
+    if (!isAdministratorSession())
+        return false;
+    OTVStatement statement = prepare(kQueryPasswordPolicyRowCount);
+    OTVResultSet rows = statement.executeQuery();
+    return rows.next() && rows.getInt(1) < 2;
 }
 
 int OTVDataBase::readUserPreferencesForLoad(OTVUser& user)
@@ -245,7 +264,14 @@ int OTVDataBase::loadDataBase(bool firstLaunch)
     if (!isVaultLoaded()) {
         VaultMaps maps;
         // The seeding's own operations report their database errors.
-        if (firstLaunch)
+        bool seed = firstLaunch;
+        if (!seed) {
+            runLoadStep([&] {
+                seed = needsDefaults();
+                return int(kOTVStatusOK);
+            });
+        }
+        if (seed)
             status = runLoadStep([this] { return initDefaults(); });
         if (status == kOTVStatusOK) {
             status = runLoadStep([&] {

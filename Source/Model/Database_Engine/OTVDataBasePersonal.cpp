@@ -111,13 +111,17 @@ QString OTVDataBase::currentUserPersnaolGroupName() const
 int OTVDataBase::addUserPersonalGroup(const OTVUserBase& account)
 {
     const int status = runGuarded([&] {
-        OTVStatement statement = prepare(kQueryGroupInsert);
-        statement.setBlob(1, encryptedValue(personalGroupName(account.mUsername()), kTinyBlobBytes));
-        statement.setString(2, account.mUserID());
-        statement.setUInt(3, kPersonalGroupRecordPermission);
-        statement.setBoolean(4, true);
-        // An account that has its group already keeps it as it is.
-        return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+        return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
+            OTVStatement statement = prepare(kQueryGroupInsert);
+            statement.setBlob(1, encryptedValue(personalGroupName(account.mUsername()), kTinyBlobBytes));
+            statement.setString(2, account.mUserID());
+            statement.setUInt(3, kPersonalGroupRecordPermission);
+            statement.setBoolean(4, true);
+            // An account that has its group already keeps it as it is.
+            return statement.executeUpdate() > 0 ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+        });
     });
     // Nothing was written unless the row was; only a name that does not fit says more.
     return status == kOTVStatusOK || status == kOTVStatusValueTooLong ? status : int(kOTVStatusNothingWritten);
@@ -134,8 +138,12 @@ void OTVDataBase::writePersonalGroupName(const QString& userID, const QString& u
 int OTVDataBase::renameUserPersonalGroup(const OTVUserBase& account)
 {
     return runGuarded([&] {
-        writePersonalGroupName(account.mUserID(), account.mUsername());
-        return kOTVStatusOK;
+        return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
+            writePersonalGroupName(account.mUserID(), account.mUsername());
+            return int(kOTVStatusOK);
+        });
     });
 }
 

@@ -97,7 +97,8 @@ OTVType OTVDataBase::customTypeFromRow(const OTVResultSet& row, const QMap<QStri
 void OTVDataBase::setAttachmentFromRow(OTVRecord& record, const OTVResultSet& row)
 {
     record.setMAttachmentName(getDecryptedString(row.getBlob(kAttachmentNameColumn)));
-    record.setMAttachmentPassKey(getDecryptedString(row.getBlob(kAttachmentPassKeyColumn)));
+    // The stored text may carry the file's length after the key.
+    record.setMAttachmentPassKey(passKeyOfKeyText(getDecryptedString(row.getBlob(kAttachmentPassKeyColumn))));
 }
 
 std::shared_ptr<OTVRecord> OTVDataBase::recordFromRow(const OTVResultSet& row, const OTVTypeMap* types,

@@ -370,6 +370,59 @@ TEST_F(MasterPasswordChange, AClientKeyedByAnOutdatedPasswordChangesNothing)
     EXPECT_EQ(snapshotUnder("newer"), before);
 }
 
+// A client that logged in before another changed the master password must not store values
+// under the old key (nobody could read them, and the next change would stop at them): every
+// write that enciphers is refused with 8 and writes nothing; the vault stays readable and can
+// be changed again.
+TEST_F(MasterPasswordChange, AClientKeyedByAnOutdatedPasswordWritesNothing)
+{
+    ASSERT_EQ(changer.changeMasterPassword("newer"), kOTVStatusOK);
+    const QStringList afterChange = snapshotUnder("newer");
+
+    auto group = makeGroup("00000000000000A9", "Late", {}, {});
+    auto type = makeType("00000000000000B9", "Late type");
+    auto record = std::make_shared<OTVRecord>();
+    record->setMRecordUID("00000000000000C9");
+    record->setMGroup(makeGroup("00000000000000A1", "Wörk ✓", {kAdminID}, {"00000000000000A2"}));
+    record->setMType(makeType("00000000000000B1", "Login"));
+    record->setValue(1, "written under the old key");
+    auto existing = std::make_shared<OTVRecord>(*record);
+    existing->setMRecordUID("00000000000000C1");
+    auto bank = makeType("00000000000000B2", "Bänk renamed");
+    OTVUser_Admin carl;
+    carl.setMUserID("0000000000000077");
+    carl.setMUsername("carl");
+    OTVUser_Admin bob;
+    bob.setMUserID(kBobID);
+    bob.setMUsername("bobby");
+    OTVType custom = *makeType(QString(), "custom");
+
+    struct Case {
+        const char* what;
+        std::function<int()> write;
+    };
+    const Case cases[] = {
+        {"add a record", [&] { return owner.addRecord(record); }},
+        {"replace a record", [&] { return owner.replaceRecord(existing); }},
+        {"store a custom type", [&] { return owner.updateCustomType(*existing, custom); }},
+        {"add a group", [&] { return owner.addGroup(group); }},
+        {"add a type", [&] { return owner.addType(type); }},
+        {"edit a type", [&] { return owner.updateType(bank); }},
+        {"add a personal group", [&] { return owner.addUserPersonalGroup(carl); }},
+        {"rename a personal group", [&] { return owner.renameUserPersonalGroup(bob); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.write(), kOTVStatusNothingWritten);
+        EXPECT_EQ(snapshotUnder("newer"), afterChange);
+    }
+    EXPECT_EQ(changer.changeMasterPassword("newest"), kOTVStatusOK);
+    EXPECT_EQ(snapshotUnder("newest"), afterChange);
+
+    // The client that holds the vault's key writes as before.
+    EXPECT_EQ(changer.addGroup(group), kOTVStatusOK);
+}
+
 // A value that does not decipher under the old key (damaged, or written under another one)
 // would be lost by a rewrite: the change is refused and the value stays as it is stored.
 TEST_F(MasterPasswordChange, AValueThatDoesNotDecipherStopsTheChange)

@@ -72,6 +72,8 @@ protected:
         ASSERT_EQ(connect(store, server.admin, kMasterPassword), kOTVStatusOK);
         ASSERT_EQ(store.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
         ASSERT_EQ(store.mCurrentUser()->mUserID(), kMe);
+        // Every vault past its first load has its policy (the defaults are complete).
+        ASSERT_EQ(store.initpasswordPolicy(), kOTVStatusOK);
         services.clear();
     }
 
@@ -226,6 +228,42 @@ TEST_F(VaultLoading, AFirstLaunchStoresTheTemplateTypesAndThePolicy)
     EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.DATABASEINFOTABLE WHERE NAME IN "
                         "('PASSWDPOLICYMINLENGTH','PASSWDPOLICYCHARSETFLAG')"),
               "2");
+}
+
+// The defaults of a new vault are stored all or nothing: a failure in the middle of the types
+// is reported and leaves no type and no policy; the next load (not a first launch any more)
+// stores them all. Types stored by an interrupted load of an earlier version are kept, and a
+// complete vault whose user deleted a template type does not get it back.
+TEST_F(VaultLoading, AFailedSeedingIsReportedAndRepairedByTheNextLoad)
+{
+    const QList<std::shared_ptr<OTVType>> templates = OTVType::readtypesFromFile(kTypeTemplatesPath);
+    ASSERT_GT(templates.size(), 4);
+    root("DELETE FROM vivododadi.DATABASEINFOTABLE WHERE NAME LIKE 'PASSWDPOLICY%'");
+
+    store.statementFaults().failExecution(kQueryTypeInsert, 4, 1205, "Lock wait timeout");
+    EXPECT_NE(store.loadDataBase(true), kOTVStatusOK);
+    EXPECT_FALSE(store.isVaultLoaded());
+    EXPECT_EQ(services.calls().filter(QStringLiteral("reloadFailed")).size(), 1);
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.TYPETABLE"), "0");
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.DATABASEINFOTABLE WHERE NAME LIKE 'PASSWDPOLICY%'"), "0");
+
+    // An earlier version left three of the types.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(store.addType(std::make_shared<OTVType>(*templates.at(i))), kOTVStatusOK);
+    }
+    EXPECT_EQ(store.loadDataBase(false), kOTVStatusOK);
+    EXPECT_EQ(store.mTypes().size(), templates.size());
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.TYPETABLE").toInt(), templates.size());
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.DATABASEINFOTABLE WHERE NAME LIKE 'PASSWDPOLICY%'"), "2");
+
+    // Complete now: a deleted template type stays deleted.
+    const std::shared_ptr<OTVType> deleted = store.mTypes().first();   // the map lets go of it
+    ASSERT_EQ(store.deleteType(deleted), kOTVStatusOK);
+    StoreProbe next;
+    ASSERT_EQ(connect(next, server.admin, kMasterPassword), kOTVStatusOK);
+    ASSERT_EQ(next.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
+    EXPECT_EQ(next.loadDataBase(false), kOTVStatusOK);
+    EXPECT_EQ(next.mTypes().size(), templates.size() - 1);
 }
 
 // One row of each kind that the readers treat specially, and what the maps make of it.
