@@ -63,9 +63,11 @@ BKConnectionDialog::BKConnectionDialog(QWidget* parent)
 void BKConnectionDialog::setConnecting(bool connecting)
 {
     mConnecting_ = connecting;
-    for (QLineEdit* field : {mServerField_, mPortField_, mPasswordField_, mMasterPasswordField_})
+    for (QLineEdit* field : {mPasswordField_, mMasterPasswordField_})
         field->setReadOnly(connecting);
     mUserField_->setReadOnly(connecting || !mUserNameEditable_);
+    mServerField_->setReadOnly(connecting || !mServerEditable_);
+    mPortField_->setReadOnly(connecting || !mServerEditable_);
     mConnectButton_->setEnabled(!connecting);
     mCancelButton_->setEnabled(!connecting);
     mSpinner_->setVisible(connecting);
@@ -76,6 +78,13 @@ void BKConnectionDialog::setUserNameEditable(bool editable)
     mUserNameEditable_ = editable;
     mUserField_->setReadOnly(mConnecting_ || !editable);
     mUserField_->setEnabled(true);
+}
+
+void BKConnectionDialog::setServerEditable(bool editable)
+{
+    mServerEditable_ = editable;
+    mServerField_->setReadOnly(mConnecting_ || !editable);
+    mPortField_->setReadOnly(mConnecting_ || !editable);
 }
 
 void BKConnectionDialog::finish(int result)

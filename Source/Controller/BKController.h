@@ -276,4 +276,7 @@ private:
     bool mShouldCreateDatabase_ = false;
     bool mIsFirstLoadRunning_ = false;
     int mFirstLoadFailure_ = 0;
+
+    // A reconnection waits for the store worker that found the loss.
+    bool mReconnectionDeferred_ = false;
 };

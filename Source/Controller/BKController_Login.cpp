@@ -26,11 +26,6 @@ namespace {
 
 constexpr int kMinimumMasterPasswordLength = 4;
 
-bool isLostConnection(int status)
-{
-    return status == kOTVStatusClientError || status == kOTVStatusServerUnreachable ||
-           status == kOTVStatusAccessDenied;
-}
 
 void centre(QWidget* window)
 {
@@ -66,7 +61,7 @@ int BKController::runStartUpSession()
         int status = kOTVStatusOK;
         const bool newVault = store_.isVirginLaunch(&status);
         if (status != kOTVStatusOK) {
-            if (isLostConnection(status))
+            if (OTVIsLostConnectionStatus(status))
                 showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");
             else
                 showConnectionAlert(status);
@@ -101,6 +96,7 @@ void BKController::fillConnectionDialog()
     // The master password is never kept between sessions.
     mConnectionDialog_->masterPasswordField()->clear();
     mConnectionDialog_->setUserNameEditable(true);
+    mConnectionDialog_->setServerEditable(true);
 }
 
 int BKController::runConnectionDialog()
@@ -254,12 +250,21 @@ int BKController::runFirstMasterPasswordPanel()
 void BKController::setMasterPasswordFromPanel()
 {
     BKFirstMasterPasswordDialog* panel = mFirstMasterPasswordDialog_;
-    if (panel->withoutPasswordOption()->isChecked()) {
-        panel->finish(kBKModalStop);
-        return;
-    }
     const QString password = panel->passwordField()->text();
     const QString title = BKLocalizedString("Ostrevin Darovazivu Alert");
+    if (panel->withoutPasswordOption()->isChecked()) {
+        if (!password.isEmpty() || !panel->confirmField()->text().isEmpty()) {
+            BKRunAlertPanel(title, BKLocalizedString("Either type a master password or go on without one, not both."));
+            return;
+        }
+        // Nothing the vault holds will be enciphered: the user says so once more.
+        if (BKRunAlertPanel(title,
+                            BKLocalizedString("Without a master password the records are stored unenciphered. Go "
+                                              "on without a master password?"),
+                            BKLocalizedString("Go On"), BKLocalizedString("Cancel")) == kBKAlertDefaultReturn)
+            panel->finish(kBKModalStop);
+        return;
+    }
     if (password.size() < kMinimumMasterPasswordLength) {
         BKRunAlertPanel(title, BKLocalizedString("Password must be at least 4 characters in length."));
         return;
@@ -318,7 +323,7 @@ int BKController::loadDataBase(bool firstLaunch)
         status = mFirstLoadFailure_;
     if (status == kOTVStatusOK)
         status = kOTVStatusDatabaseError;
-    if (isLostConnection(status))
+    if (OTVIsLostConnectionStatus(status))
         showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");
     else
         BKRunAlertPanel(BKLocalizedString("Reload Failed!"), BKLocalizedString("Data can't be reloaded."),

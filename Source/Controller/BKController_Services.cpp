@@ -46,7 +46,7 @@ void BKController::reloadFailed(int status)
     }
     if (status == kOTVStatusOK)
         return;
-    if (status == kOTVStatusClientError || status == kOTVStatusServerUnreachable || status == kOTVStatusAccessDenied) {
+    if (OTVIsLostConnectionStatus(status)) {
         // After the reload worker has ended: the reconnection replaces the connection.
         QMetaObject::invokeMethod(this, &BKController::dbCommunicationError, Qt::QueuedConnection);
         return;
@@ -92,7 +92,5 @@ int BKController::showAlertPanelWithTitle(const QString& title, const QString& m
 
 void BKController::showStoreStatusAlert(int status)
 {
-    const QString message = OTVStatusMessage(status);
-    if (!message.isEmpty())
-        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), message, BKLocalizedString("OK"));
+    OTVShowStatusAlert(status);
 }

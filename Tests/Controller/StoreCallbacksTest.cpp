@@ -149,6 +149,40 @@ private slots:
         QCOMPARE(alerts_->alerts.size(), 1);
     }
 
+    // A loss found by a worker (the notification, then the worker's own report) brings the
+    // dialog up once the worker has ended, never beside it, with the server, port and account
+    // fixed: the vault in memory belongs to them.
+    void theReconnectionWaitsForTheWorker()
+    {
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->serverField()->setText(QStringLiteral("db.example.org"));
+        int shown = 0;
+        bool workerRanWhenShown = true;
+        QStringList editable;
+        whenVisible(dialog, [&] {
+            ++shown;
+            workerRanWhenShown = controller_->isStoreWorkerRunning();
+            for (QLineEdit* field : {dialog->serverField(), dialog->portField(), dialog->userField(),
+                                     dialog->passwordField()}) {
+                if (!field->isReadOnly())
+                    editable.append(field->objectName());
+            }
+            QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+        });
+        QTimer::singleShot(20, this, [this] {
+            BKNotificationCenter::defaultCenter().postNotification(kDBCommunicationLostNotification);
+            controller_->reloadFailed(kOTVStatusClientError);
+        });
+        controller_->runStoreWorkerAndWait([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+        QTRY_VERIFY(controller_->isTerminationRequested());
+        QTest::qWait(100);
+
+        QCOMPARE(shown, 1);
+        QVERIFY(!workerRanWhenShown);
+        QCOMPARE(editable, QStringList{"passwordField"});
+        QCOMPARE(alerts_->alerts.size(), 1);
+    }
+
     void closingAWindowQuits_data()
     {
         QTest::addColumn<QString>("window");
@@ -197,9 +231,13 @@ private slots:
         QTest::newRow("8 nothing written")
             << 8 << "Ostrevin Darovazivu Alert! | Operation failed. Please reload the database first. | OK";
         QTest::newRow("12 too long") << 12 << "Ostrevin Darovazivu Alert! | The value is too long. | OK";
+        // A lost connection is told once, by the reconnection, never by the write that met it.
+        QTest::newRow("9 connection lost") << 9 << QString();
+        QTest::newRow("10 unreachable") << 10 << QString();
+        QTest::newRow("11 refused") << 11 << QString();
     }
 
-    // Every write status but 0 is told to the user.
+    // Every write status but 0 and a lost connection is told to the user.
     void showStoreStatusAlert()
     {
         QFETCH(int, status);

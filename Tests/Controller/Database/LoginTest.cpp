@@ -154,8 +154,8 @@ private slots:
         QTest::newRow("close the panel") << true;
     }
 
-    // Going on without a master password loads the vault with none; closing the panel quits
-    // without loading or saving.
+    // Going on without a master password (once confirmed) loads the vault with none; closing
+    // the panel quits without loading or saving.
     void firstMasterPasswordPanelChoices()
     {
         QFETCH(bool, closed);
@@ -165,7 +165,7 @@ private slots:
         BKFirstMasterPasswordDialog* panel = controller_->firstMasterPasswordDialog();
         DialogScript panelScript(panel, [] { return false; });
         panelScript.then([panel, closed] {
-            panel->passwordField()->setText(QStringLiteral("ab"));   // not checked when the option is on
+            panel->passwordField()->setText(QStringLiteral("ab"));   // emptied when the option is ticked
             if (closed) {
                 QTest::mouseClick(panel->closeButton(), Qt::LeftButton);
             } else {
@@ -176,7 +176,10 @@ private slots:
 
         QCOMPARE(controller_->applicationDidFinishLaunching(), !closed);
 
-        QCOMPARE(alertLines(*alerts_), QStringList());
+        QCOMPARE(alertLines(*alerts_),
+                 closed ? QStringList()
+                        : QStringList{"Ostrevin Darovazivu Alert | Without a master password the records are stored "
+                                      "unenciphered. Go on without a master password? | Go On"});
         QCOMPARE(store_->isVaultLoaded(), !closed);
         QCOMPARE(controller_->mainWindow()->isVisible(), !closed);
         QCOMPARE(controller_->isTerminationRequested(), closed);
