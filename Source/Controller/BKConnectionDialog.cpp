@@ -22,7 +22,7 @@ BKConnectionDialog::BKConnectionDialog(QWidget* parent)
     mServerField_->setObjectName(QStringLiteral("serverField"));
     mPortField_ = new QLineEdit(this);
     mPortField_->setObjectName(QStringLiteral("portField"));
-    mPortField_->setValidator(new QIntValidator(0, 65535, mPortField_));
+    mPortField_->setValidator(new QIntValidator(1, 65535, mPortField_));
     mUserField_ = new QLineEdit(this);
     mUserField_->setObjectName(QStringLiteral("userField"));
     mPasswordField_ = new QLineEdit(this);

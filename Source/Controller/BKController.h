@@ -139,6 +139,8 @@ public:
     QString addressForHostName(const QString& hostName) const;
     // Blank: nothing but spaces and tabs (line breaks count as text).
     static bool isStringAnEmptySet(const QString& text);
+    // A TCP port: a whole number from 1 to 65535.
+    static bool isValidPort(const QString& text);
 
     // =========================================================================================
     // Reload, lost connection, deleted account (BKController_Reload.cpp)
@@ -279,4 +281,8 @@ private:
 
     // A reconnection waits for the store worker that found the loss.
     bool mReconnectionDeferred_ = false;
+    // The connection dialog's server name is looked up without blocking the interface.
+    void lookUpHostName(const QString& hostName, std::function<void(const QString& address)> found);
+    void connectToAddress(const QString& address);
+    bool mIsLookingUpHost_ = false;
 };

@@ -8,11 +8,22 @@
 #include "Platform/BKUserDefaults.h"
 #include "Support/TemporarySettings.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QtTest>
+
+namespace {
+
+// A store whose last connection status a test sets.
+class StatusStore final : public OTVDataBase {
+public:
+    void setStatus(int status) { mConnectionErrCode = status; }
+};
+
+} // namespace
 
 class ConnectionDialogTest : public QObject {
     Q_OBJECT
@@ -21,7 +32,7 @@ private slots:
     void init()
     {
         settings_ = std::make_unique<TemporarySettings>();
-        store_ = std::make_unique<OTVDataBase>();
+        store_ = std::make_unique<StatusStore>();
         controller_ = std::make_unique<BKController>(*store_);
         alerts_ = std::make_unique<RecordingAlertPresenter>();
         controller_->setHostResolver([this](const QString& name) {
@@ -50,12 +61,18 @@ private slots:
         QTest::newRow("empty host") << "" << "root" << "3306" << "Server Host Name cannot be blank." << QStringList();
         QTest::newRow("spaces and tabs") << " \t  " << "root" << "3306" << "Server Host Name cannot be blank."
                                          << QStringList();
-        // A line break is text: the name is looked up and found nowhere.
-        QTest::newRow("line break") << "\n" << "root" << "3306" << "Invalid server detials." << QStringList{"\n"};
-        QTest::newRow("unknown name") << "nowhere.invalid" << "root" << "3306" << "Invalid server detials."
+        // A line break is text: the name is looked up and found nowhere. A name found nowhere
+        // is told as a server that does not answer is (the same title).
+        const QString unreachable = QStringLiteral("Connection Failed! | Invalid server detials. | OK");
+        QTest::newRow("line break") << "\n" << "root" << "3306" << unreachable << QStringList{"\n"};
+        QTest::newRow("unknown name") << "nowhere.invalid" << "root" << "3306" << unreachable
                                       << QStringList{"nowhere.invalid"};
-        QTest::newRow("not an address") << "10.0.0" << "root" << "3306" << "Invalid server detials."
-                                        << QStringList{"10.0.0"};
+        QTest::newRow("not an address") << "10.0.0" << "root" << "3306" << unreachable << QStringList{"10.0.0"};
+        const QString badPort = QStringLiteral("The port must be a number from 1 to 65535.");
+        QTest::newRow("port too big") << "10.0.0.5" << "root" << "99999" << badPort << QStringList();
+        QTest::newRow("port 0") << "10.0.0.5" << "root" << "0" << badPort << QStringList();
+        QTest::newRow("port not a number") << "db.example" << "root" << "33a" << badPort
+                                           << QStringList{"db.example"};
         QTest::newRow("blank user") << "10.0.0.5" << " \t" << "3306" << "Username cannot be blank." << QStringList();
         QTest::newRow("blank user, named host") << "db.example" << "" << "3306" << "Username cannot be blank."
                                                 << QStringList{"db.example"};
@@ -79,7 +96,9 @@ private slots:
 
         controller_->connectToMySqlServer();
 
-        QCOMPARE(alertLines(*alerts_), QStringList{"Ostrevin Darovazivu Alert! | " + message + " | OK"});
+        QCOMPARE(alertLines(*alerts_), QStringList{message.contains(QLatin1String(" | "))
+                                                       ? message
+                                                       : "Ostrevin Darovazivu Alert! | " + message + " | OK"});
         QCOMPARE(resolved_, lookedUp);
         QVERIFY(!dialog->isConnecting());
         QVERIFY(!controller_->isStoreWorkerRunning());
@@ -89,6 +108,43 @@ private slots:
         BKUserDefaults& defaults = BKUserDefaults::standardUserDefaults();
         for (const QString& key : {kServerHostName, kUsername, kPortNumber, kMasterPasswordDefaultsKey})
             QVERIFY2(!defaults.hasKey(key), qPrintable(key));
+    }
+
+    // Typing cannot make a port beyond 65535 (the field refuses the key).
+    void thePortFieldRefusesWhatNoPortIs()
+    {
+        QLineEdit* port = controller_->connectionDialog()->portField();
+        port->clear();
+        QTest::keyClicks(port, QStringLiteral("99999"));
+        QCOMPARE(port->text(), QStringLiteral("9999"));
+    }
+
+    void theRefusedTextIsSelectedForRetyping_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("11 refused") << 11 << "passwordField";
+        QTest::newRow("4 master password") << 4 << "masterPasswordField";
+    }
+
+    // After a refused attempt the refused text is selected and has the focus, so that typing
+    // replaces it.
+    void theRefusedTextIsSelectedForRetyping()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, field);
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->show();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->passwordField()->setText(QStringLiteral("wrong"));
+        dialog->masterPasswordField()->setText(QStringLiteral("wrong"));
+        dialog->setConnecting(true);
+        store_->setStatus(status);
+        controller_->connectionISComplete();
+        QLineEdit* retype = dialog->findChild<QLineEdit*>(field);
+        QTRY_VERIFY(retype->hasFocus());
+        QCOMPARE(retype->selectedText(), QStringLiteral("wrong"));
     }
 
     void addressForHostName_data()
@@ -172,7 +228,7 @@ private slots:
 
 private:
     std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
+    std::unique_ptr<StatusStore> store_;
     std::unique_ptr<BKController> controller_;
     std::unique_ptr<RecordingAlertPresenter> alerts_;
     QHash<QString, QStringList> hosts_;
