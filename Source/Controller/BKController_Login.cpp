@@ -344,11 +344,17 @@ void BKController::setMasterPasswordFromPanel()
 int BKController::loginStep()
 {
     const QString userName = mConnectionDialog_->userField()->text();
-    // An administrator's account that is no vault user yet becomes one; when that fails the
-    // store has told the user already.
-    const bool becomesAdministrator = store_.isAdministratorSession() && !store_.isUserExistsInOstrevin(userName);
+    const QString password = mConnectionDialog_->passwordField()->text();
+    bool becomesAdministrator = false;
+    int status = kOTVStatusOK;
     mIsLoginStepRunning_ = true;
-    const int status = store_.initUserDetails(userName, mConnectionDialog_->passwordField()->text());
+    // Its queries run on a worker behind the loading panel: the interface keeps painting.
+    runStoreWorkerAndWait([&] {
+        // An administrator's account that is no vault user yet becomes one; when that fails the
+        // store has told the user already.
+        becomesAdministrator = store_.isAdministratorSession() && !store_.isUserExistsInOstrevin(userName);
+        status = store_.initUserDetails(userName, password);
+    });
     mIsLoginStepRunning_ = false;
     if (status == kOTVStatusOK)
         return status;

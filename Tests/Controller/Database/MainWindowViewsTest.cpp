@@ -203,6 +203,26 @@ private slots:
         QVERIFY(!views_->typeUIDForTableViewSelectedRow());
     }
 
+    // A record the user chooses is a record viewed: it enters "Most Viewed" and "Recently
+    // Viewed" once, and the column view counts it.
+    void viewingARecordEntersTheSmartLists()
+    {
+        const QString visa = vault_->records["Visa"]->mRecordUID();
+        views_->changeView(BKMainWindowViews::kListViewTag);
+        views_->listViewTypesTable()->selectRow(1);
+        QCOMPARE(views_->itemPropertiesForTableViewSelectedRow(), vault_->records["Visa"]);
+        views_->listViewTypesTable()->selectRow(1);
+        QCOMPARE(store_->recentlyViewedTypes(), QStringList{visa});
+        QCOMPARE(store_->mostViewedRecordsUIDs(), QStringList{visa});
+        QCOMPARE(store_->getViewCountofRecord(visa), 1);
+
+        views_->changeView(BKMainWindowViews::kColumnViewTag);
+        QList<int> counts;
+        for (int row = 0; row < 3; ++row)
+            counts.append(views_->smartModel()->index(row, 0).data(BKCountRole).toInt());
+        QCOMPARE(counts, (QList<int>{1, 0, 1}));
+    }
+
     void groupPopUpTitlesCountTheMatchingRecords()
     {
         // Sorted by name without regard to case; a count only where something matches. The
