@@ -266,11 +266,13 @@ void BKController::runWithWorkerGate(const std::function<void()>& work)
     --mStoreWorkers_;
 }
 
-void BKController::runStoreWorkerAndWait(std::function<void()> work)
+void BKController::runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd)
 {
     auto finished = std::make_shared<std::atomic<bool>>(false);
     runWithWorkerGate([&] {
-        BKDetachNewThread(std::move(work), [finished] {
+        BKDetachNewThread(std::move(work), [finished, atThreadEnd = std::move(atThreadEnd)] {
+            if (atThreadEnd)
+                atThreadEnd();
             OTVDataBase::endDatabaseThread();
             finished->store(true);
         });

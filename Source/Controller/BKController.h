@@ -92,8 +92,8 @@ public:
     // runs. Not started.
     QTimer* createStoreTimer(int intervalMs, std::function<void()> tick);
     // Runs `work` (which uses the store) on a worker thread while the main thread waits behind
-    // the modal loading panel; counted by the gate above.
-    void runStoreWorkerAndWait(std::function<void()> work);
+    // the modal loading panel; counted by the gate above. `atThreadEnd` runs last on the worker.
+    void runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd = {}) override;
 
     // Set once the vault is loaded, before the main window's views are built: until then the
     // record views show no rows.

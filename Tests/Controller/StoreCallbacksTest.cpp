@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QThread>
 #include <QtTest>
 
 #include <chrono>
@@ -275,6 +276,36 @@ private slots:
         QVERIFY(!controller_->isStoreWorkerRunning());
         QCOMPARE(ticksAfterWork, ticksDuringWork);
         QTRY_VERIFY(ticks > ticksAfterWork);
+    }
+
+    // The store's own workers (the custom-icon import) go through the controller: counted by
+    // its gate and behind its modal panel, with the store's end-of-thread step run last.
+    void storeWorkersRunThroughTheController()
+    {
+        bool gated = false;
+        bool modal = false;
+        bool endedOnWorker = false;
+        QTimer watch;
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (QApplication::activeModalWidget())
+                modal = true;
+        });
+        watch.start();
+        const Qt::HANDLE main = QThread::currentThreadId();
+        BKApplicationServices::current().runStoreWorkerAndWait(
+            [&] {
+                gated = controller_->isStoreWorkerRunning();
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            },
+            [&] { endedOnWorker = QThread::currentThreadId() != main; });
+        QVERIFY(gated);
+        QVERIFY(modal);
+        QVERIFY(endedOnWorker);
+        QVERIFY(!controller_->isStoreWorkerRunning());
+        // An import of nothing readable adds nothing and leaves the gate down.
+        QCOMPARE(store_->importCustomIcons({QStringLiteral("/nonexistent/icon.png")}), QList<int>());
+        QVERIFY(!controller_->isStoreWorkerRunning());
     }
 
 private:
