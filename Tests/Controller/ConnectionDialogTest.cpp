@@ -110,6 +110,35 @@ private slots:
             QVERIFY2(!defaults.hasKey(key), qPrintable(key));
     }
 
+    // A server name is looked up by the system without blocking: Connect returns at once with
+    // the dialog locked and its spinner on, and the attempt follows the answer.
+    void theSystemLookupDoesNotBlock()
+    {
+        controller_->setHostResolver({});
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const QString closedPort = QString::number(probe.serverPort());
+        probe.close();
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->show();
+        dialog->serverField()->setText(QStringLiteral("localhost"));
+        dialog->portField()->setText(closedPort);
+        dialog->userField()->setText(QStringLiteral("root"));
+
+        QTest::mouseClick(dialog->connectButton(), Qt::LeftButton);
+        QVERIFY(dialog->isConnecting());
+        QVERIFY(dialog->spinner()->isVisible());
+        QVERIFY(!dialog->connectButton()->isEnabled());
+        QVERIFY(dialog->serverField()->isReadOnly());
+        QTest::mouseClick(dialog->connectButton(), Qt::LeftButton);   // a second press is ignored
+        QTRY_VERIFY_WITH_TIMEOUT(!alerts_->alerts.isEmpty() && !dialog->isConnecting(), 20000);
+
+        QCOMPARE(alertLines(*alerts_), QStringList{"Connection Failed! | Invalid server detials. | OK"});
+        QCOMPARE(store_->connectionErrorCode(), int(kOTVStatusServerUnreachable));
+        QVERIFY(dialog->connectButton()->isEnabled());
+        QVERIFY(!controller_->isStoreWorkerRunning());
+    }
+
     // Typing cannot make a port beyond 65535 (the field refuses the key).
     void thePortFieldRefusesWhatNoPortIs()
     {

@@ -475,7 +475,8 @@ QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const QByteArray& stored)
 
 std::shared_ptr<OTVUser> OTVDataBase::mCurrentUser() const
 {
-    StoreLock lock(*this);
+    // The pointer is set once, at construction (the user changes in place): reading it needs no
+    // lock, so that painting and resizing never wait for a worker that holds the store.
     return mCurrentUser_;
 }
 
