@@ -15,26 +15,16 @@
 #include <QTcpServer>
 #include <QtTest>
 
-namespace {
-
-// A store whose last connection status a test sets.
-class StatusStore final : public OTVDataBase {
-public:
-    void setStatus(int status) { mConnectionErrCode = status; }
-};
-
-} // namespace
-
 class ConnectionDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        settings_ = std::make_unique<TemporarySettings>();
-        store_ = std::make_unique<StatusStore>();
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        session_ = std::make_unique<ControllerSession>();
+        store_ = session_->store.get();
+        controller_ = session_->controller.get();
+        alerts_ = session_->alerts.get();
         controller_->setHostResolver([this](const QString& name) {
             resolved_.append(name);
             return hosts_.value(name);
@@ -45,10 +35,7 @@ private slots:
 
     void cleanup()
     {
-        alerts_.reset();
-        controller_.reset();
-        store_.reset();
-        settings_.reset();
+        session_.reset();
     }
 
     void fieldChecks_data()
@@ -256,10 +243,10 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<StatusStore> store_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
+    std::unique_ptr<ControllerSession> session_;
+    StatusStore* store_ = nullptr;
+    BKController* controller_ = nullptr;
+    RecordingAlertPresenter* alerts_ = nullptr;
     QHash<QString, QStringList> hosts_;
     QStringList resolved_;
 };

@@ -2,7 +2,10 @@
 
 // Shared by the controller's Qt Test programs: scripting modal dialogs and reading alerts.
 
+#include "Controller/BKController.h"
+#include "Model/Database_Engine/OTVDataBase.h"
 #include "Support/RecordingApplicationServices.h"
+#include "Support/TemporarySettings.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -34,3 +37,26 @@ inline QStringList alertLines(const RecordingAlertPresenter& alerts)
         lines.append(alert.title + QStringLiteral(" | ") + alert.message + QStringLiteral(" | ") + alert.defaultButton);
     return lines;
 }
+
+// A store without a server whose last connection status a test sets.
+class StatusStore final : public OTVDataBase {
+public:
+    void setStatus(int status) { mConnectionErrCode = status; }
+};
+
+// A controller over a store without a server, with settings of its own and recorded alerts;
+// made in a test's init() and dropped in its cleanup().
+struct ControllerSession {
+    std::unique_ptr<TemporarySettings> settings = std::make_unique<TemporarySettings>();
+    std::unique_ptr<StatusStore> store = std::make_unique<StatusStore>();
+    std::unique_ptr<BKController> controller = std::make_unique<BKController>(*store);
+    std::unique_ptr<RecordingAlertPresenter> alerts = std::make_unique<RecordingAlertPresenter>();
+
+    ~ControllerSession()
+    {
+        alerts.reset();
+        controller.reset();
+        store.reset();
+        settings.reset();
+    }
+};

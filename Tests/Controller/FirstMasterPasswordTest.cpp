@@ -18,18 +18,15 @@ class FirstMasterPasswordTest : public QObject {
 private slots:
     void init()
     {
-        settings_ = std::make_unique<TemporarySettings>();
-        store_ = std::make_unique<OTVDataBase>();
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        session_ = std::make_unique<ControllerSession>();
+        store_ = session_->store.get();
+        controller_ = session_->controller.get();
+        alerts_ = session_->alerts.get();
     }
 
     void cleanup()
     {
-        alerts_.reset();
-        controller_.reset();
-        store_.reset();
-        settings_.reset();
+        session_.reset();
     }
 
     // Ticking the option empties and locks both fields; unticking unlocks them.
@@ -130,10 +127,10 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
+    std::unique_ptr<ControllerSession> session_;
+    StatusStore* store_ = nullptr;
+    BKController* controller_ = nullptr;
+    RecordingAlertPresenter* alerts_ = nullptr;
 };
 
 QTEST_MAIN(FirstMasterPasswordTest)

@@ -19,34 +19,21 @@
 #include <chrono>
 #include <thread>
 
-namespace {
-
-// A store whose last connection status a test sets.
-class StatusStore final : public OTVDataBase {
-public:
-    void setStatus(int status) { mConnectionErrCode = status; }
-};
-
-} // namespace
-
 class StoreCallbacksTest : public QObject {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        settings_ = std::make_unique<TemporarySettings>();
-        store_ = std::make_unique<StatusStore>();
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        session_ = std::make_unique<ControllerSession>();
+        store_ = session_->store.get();
+        controller_ = session_->controller.get();
+        alerts_ = session_->alerts.get();
     }
 
     void cleanup()
     {
-        alerts_.reset();
-        controller_.reset();
-        store_.reset();
-        settings_.reset();
+        session_.reset();
     }
 
     void connectionISComplete_data()
@@ -309,10 +296,10 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<StatusStore> store_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
+    std::unique_ptr<ControllerSession> session_;
+    StatusStore* store_ = nullptr;
+    BKController* controller_ = nullptr;
+    RecordingAlertPresenter* alerts_ = nullptr;
 };
 
 QTEST_MAIN(StoreCallbacksTest)
