@@ -12,6 +12,25 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// A TCP port, 1 to 65535. The plain integer validator lets a number above its top through as
+// "not finished yet"; no further digit can make such a number a port.
+class PortValidator final : public QIntValidator {
+public:
+    explicit PortValidator(QObject* parent) : QIntValidator(1, 65535, parent) {}
+
+    State validate(QString& input, int& position) const override
+    {
+        const State state = QIntValidator::validate(input, position);
+        bool number = false;
+        const int value = input.toInt(&number);
+        return state == Intermediate && number && value > top() ? Invalid : state;
+    }
+};
+
+} // namespace
+
 BKConnectionDialog::BKConnectionDialog(QWidget* parent)
     : QDialog(parent)
 {
@@ -22,7 +41,7 @@ BKConnectionDialog::BKConnectionDialog(QWidget* parent)
     mServerField_->setObjectName(QStringLiteral("serverField"));
     mPortField_ = new QLineEdit(this);
     mPortField_->setObjectName(QStringLiteral("portField"));
-    mPortField_->setValidator(new QIntValidator(1, 65535, mPortField_));
+    mPortField_->setValidator(new PortValidator(mPortField_));
     mUserField_ = new QLineEdit(this);
     mUserField_->setObjectName(QStringLiteral("userField"));
     mPasswordField_ = new QLineEdit(this);
