@@ -15,16 +15,13 @@
 #include <QTcpServer>
 #include <QtTest>
 
-class ConnectionDialogTest : public QObject {
+class ConnectionDialogTest : public ControllerSessionTest {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        session_ = std::make_unique<ControllerSession>();
-        store_ = session_->store.get();
-        controller_ = session_->controller.get();
-        alerts_ = session_->alerts.get();
+        startSession();
         controller_->setHostResolver([this](const QString& name) {
             resolved_.append(name);
             return hosts_.value(name);
@@ -35,7 +32,7 @@ private slots:
 
     void cleanup()
     {
-        session_.reset();
+        endSession();
     }
 
     void fieldChecks_data()
@@ -243,10 +240,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<ControllerSession> session_;
-    StatusStore* store_ = nullptr;
-    BKController* controller_ = nullptr;
-    RecordingAlertPresenter* alerts_ = nullptr;
     QHash<QString, QStringList> hosts_;
     QStringList resolved_;
 };

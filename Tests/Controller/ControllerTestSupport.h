@@ -7,6 +7,7 @@
 #include "Support/RecordingApplicationServices.h"
 #include "Support/TemporarySettings.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -59,4 +60,23 @@ struct ControllerSession {
         store.reset();
         settings.reset();
     }
+};
+
+// The base of a controller test program whose cases each run in a fresh ControllerSession:
+// call startSession() from init() and endSession() from cleanup().
+class ControllerSessionTest : public QObject {
+protected:
+    void startSession()
+    {
+        session_ = std::make_unique<ControllerSession>();
+        store_ = session_->store.get();
+        controller_ = session_->controller.get();
+        alerts_ = session_->alerts.get();
+    }
+    void endSession() { session_.reset(); }
+
+    std::unique_ptr<ControllerSession> session_;
+    StatusStore* store_ = nullptr;
+    BKController* controller_ = nullptr;
+    RecordingAlertPresenter* alerts_ = nullptr;
 };

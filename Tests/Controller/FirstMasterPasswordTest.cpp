@@ -12,22 +12,12 @@
 #include <QPushButton>
 #include <QtTest>
 
-class FirstMasterPasswordTest : public QObject {
+class FirstMasterPasswordTest : public ControllerSessionTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        session_ = std::make_unique<ControllerSession>();
-        store_ = session_->store.get();
-        controller_ = session_->controller.get();
-        alerts_ = session_->alerts.get();
-    }
-
-    void cleanup()
-    {
-        session_.reset();
-    }
+    void init() { startSession(); }
+    void cleanup() { endSession(); }
 
     // Ticking the option empties and locks both fields; unticking unlocks them.
     void theOptionEmptiesAndLocksTheFields()
@@ -126,11 +116,6 @@ private slots:
         QVERIFY(stillOpen);
     }
 
-private:
-    std::unique_ptr<ControllerSession> session_;
-    StatusStore* store_ = nullptr;
-    BKController* controller_ = nullptr;
-    RecordingAlertPresenter* alerts_ = nullptr;
 };
 
 QTEST_MAIN(FirstMasterPasswordTest)

@@ -19,22 +19,12 @@
 #include <chrono>
 #include <thread>
 
-class StoreCallbacksTest : public QObject {
+class StoreCallbacksTest : public ControllerSessionTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        session_ = std::make_unique<ControllerSession>();
-        store_ = session_->store.get();
-        controller_ = session_->controller.get();
-        alerts_ = session_->alerts.get();
-    }
-
-    void cleanup()
-    {
-        session_.reset();
-    }
+    void init() { startSession(); }
+    void cleanup() { endSession(); }
 
     void connectionISComplete_data()
     {
@@ -295,11 +285,6 @@ private slots:
         QVERIFY(!controller_->isStoreWorkerRunning());
     }
 
-private:
-    std::unique_ptr<ControllerSession> session_;
-    StatusStore* store_ = nullptr;
-    BKController* controller_ = nullptr;
-    RecordingAlertPresenter* alerts_ = nullptr;
 };
 
 QTEST_MAIN(StoreCallbacksTest)
