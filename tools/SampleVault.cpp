@@ -40,9 +40,27 @@ const SampleRecord kRecords[] = {
     {"Marketing", "Web Login", {"Social media account", "brand-team", "Social-Pass-2", "https://social.example.org", "", ""}, ""},
 };
 
+// What a store status means, in words a person at the terminal can act on.
+const char* statusWords(int status)
+{
+    switch (status) {
+    case kOTVStatusMasterPasswordMismatch:
+        return "the vault has another master password (give it with --master-password)";
+    case kOTVStatusAccountDisabled: return "the account is disabled in the vault";
+    case kOTVStatusNoSuchUser: return "the account is no user of the vault";
+    case kOTVStatusClientError: return "the connection to the server was lost";
+    case kOTVStatusServerUnreachable: return "no server answers at that address and port";
+    case kOTVStatusAccessDenied: return "the server refused the account or its password";
+    case kOTVStatusValueTooLong: return "a value is too long for its column";
+    case kOTVStatusNothingWritten: return "nothing was written";
+    case kOTVStatusDatabaseError: return "the server reported an error";
+    default: return "an unexpected error";
+    }
+}
+
 int fail(const char* step, int status)
 {
-    std::fprintf(stderr, "ostrevin-sample-vault: %s failed with status %d\n", step, status);
+    std::fprintf(stderr, "ostrevin-sample-vault: %s failed: %s (status %d)\n", step, statusWords(status), status);
     return 1;
 }
 
@@ -111,6 +129,10 @@ int main(int argc, char* argv[])
         if ((status = store.addRecord(record)))
             return fail("adding a record", status);
     }
+    // The first window then opens on the sample records, not on the empty personal group.
+    me->setMCurrentGroup(groups.value(QString::fromUtf8(kRecords[0].group))->mGroupUID());
+    if ((status = store.saveCurrentGroupForUser(*me)))
+        return fail("choosing the group to open", status);
     std::printf("Added %d groups and %d records for %s.\n", int(groups.size()), int(std::size(kRecords)),
                 qPrintable(me->mUsername()));
     store.closeConnection();

@@ -94,8 +94,8 @@ public:
     // runs. Not started.
     QTimer* createStoreTimer(int intervalMs, std::function<void()> tick);
     // Runs `work` (which uses the store) on a worker thread while the main thread waits behind
-    // the modal loading panel; counted by the gate above.
-    void runStoreWorkerAndWait(std::function<void()> work);
+    // the modal loading panel; counted by the gate above. `atThreadEnd` runs last on the worker.
+    void runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd = {}) override;
 
     // Set once the vault is loaded, before the main window's views are built: until then the
     // record views show no rows.
@@ -141,6 +141,8 @@ public:
     QString addressForHostName(const QString& hostName) const;
     // Blank: nothing but spaces and tabs (line breaks count as text).
     static bool isStringAnEmptySet(const QString& text);
+    // A TCP port: a whole number from 1 to 65535.
+    static bool isValidPort(const QString& text);
 
     // =========================================================================================
     // Reload, lost connection, deleted account (BKController_Reload.cpp)
@@ -295,4 +297,11 @@ private:
     bool mShouldCreateDatabase_ = false;
     bool mIsFirstLoadRunning_ = false;
     int mFirstLoadFailure_ = 0;
+
+    // A reconnection waits for the store worker that found the loss.
+    bool mReconnectionDeferred_ = false;
+    // The connection dialog's server name is looked up without blocking the interface.
+    void lookUpHostName(const QString& hostName, std::function<void(const QString& address)> found);
+    void connectToAddress(const QString& address);
+    bool mIsLookingUpHost_ = false;
 };

@@ -113,8 +113,11 @@ int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorS
     try {
         return body();
     } catch (const sql::SQLException& e) {
-        status = databaseErrorStatus == kStatusFromErrorNumber ? mapDBErrorCode(e.getErrorCode())
-                                                               : databaseErrorStatus;
+        // A lost connection keeps its own status whatever the operation's, so that the
+        // interface leaves the telling to the reconnection.
+        status = databaseErrorStatus == kStatusFromErrorNumber || OTVIsConnectionLostError(e.getErrorCode())
+                     ? mapDBErrorCode(e.getErrorCode())
+                     : databaseErrorStatus;
         reportDatabaseError(OTVDatabaseError::fromException(e));
     } catch (const OTVValueTooLong&) {
         status = kOTVStatusValueTooLong;
@@ -546,7 +549,8 @@ QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const QByteArray& stored)
 
 std::shared_ptr<OTVUser> OTVDataBase::mCurrentUser() const
 {
-    StoreLock lock(*this);
+    // The pointer is set once, at construction (the user changes in place): reading it needs no
+    // lock, so that painting and resizing never wait for a worker that holds the store.
     return mCurrentUser_;
 }
 
@@ -588,8 +592,7 @@ int OTVDataBase::mapDBErrorCode(int errorNumber)
 
 void OTVDataBase::handleDatabaseError(const OTVDatabaseError& error)
 {
-    const bool connectionLost =
-        error.code == kDBConnectionLastErrCode || (error.code >= 2000 && error.code <= 2050);
+    const bool connectionLost = OTVIsConnectionLostError(error.code);
     const bool accessRevoked = error.code == kDBTABLEACCESS_DENIEDCode1 || error.code == kDBTABLEACCESS_DENIEDCode2;
     if (!connectionLost && !accessRevoked)
         return;   // the operation's status tells its caller

@@ -131,7 +131,7 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
         changeMapsOnMainThread([this, record] { mRecords_.insert(record->mRecordUID(), record); });
         addRecentlyAddedRecord(record);
         logStoreEvent(kEventAddRecord, description, kActionSuccess, mCurrentUser()->mUsername());
-    } else if (status != kOTVStatusDatabaseError) {
+    } else if (status != kOTVStatusDatabaseError && !OTVIsLostConnectionStatus(status)) {
         // A database error is reported already, and the log would meet the same server.
         logStoreEvent(kEventAddRecord, description, kActionFailed, mCurrentUser()->mUsername());
     }

@@ -223,7 +223,7 @@ TEST_F(AttachmentStorage, ARecordsPassKeyAlwaysOpensItsStoredData)
     // interface's limit, a name that does not fit its column.
     const QString secondKey = record->mAttachmentPassKey();
     store.statementFaults().failExecution(kQueryInsertAttachmentTable, 1, 2013);
-    EXPECT_EQ(attach(*record, writeFile("third", patternBytes(30))), kOTVStatusDatabaseError);
+    EXPECT_EQ(attach(*record, writeFile("third", patternBytes(30))), kOTVStatusClientError);
     EXPECT_EQ(attach(*record, folder.filePath("missing")), kOTVStatusNothingWritten);
     EXPECT_EQ(attach(*record, writeFile("large", patternBytes(OTVDataBase::kAttacmentMaxSize))),
               kOTVStatusValueTooLong);
@@ -343,7 +343,7 @@ TEST_F(AttachmentStorage, RemovingClearsTheRecordAndSavesIt)
 
     store.saveStatus = kOTVStatusOK;
     store.statementFaults().failExecution(kQueryDeleteAttachmentTable, 1, 2013);
-    EXPECT_EQ(store.removeAttachment(record), kOTVStatusDatabaseError);
+    EXPECT_EQ(store.removeAttachment(record), kOTVStatusClientError);
     EXPECT_TRUE(record->mHasAttachment());
     EXPECT_EQ(store.savedRecords.size(), 3);
 }
@@ -373,7 +373,7 @@ TEST_F(AttachmentStorage, ExtractionFailuresAreReportedByCode)
 
     store.statementFaults().failExecution(kQueryAttachments, 1, 2013);
     EXPECT_FALSE(store.extractAttachmentData(record->mRecordUID(), &code).has_value());
-    EXPECT_EQ(code, kOTVStatusDatabaseError);
+    EXPECT_EQ(code, kOTVStatusClientError);
 }
 
 // ---------------------------------------------------------------------------------------------

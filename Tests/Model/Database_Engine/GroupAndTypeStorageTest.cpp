@@ -272,7 +272,7 @@ TEST_F(GroupAndTypeStorage, AFailedListLeavesTheStoredGroupAsItWas)
 
     auto edited = makeGroup(1, "After", {"U4", "U5"}, {});
     store.statementFaults().failExecution(kQueryInsertIntoUserGroupList, 2, 2013);
-    EXPECT_EQ(store.updateGroup(edited), kOTVStatusDatabaseError);
+    EXPECT_EQ(store.updateGroup(edited), kOTVStatusClientError);
     EXPECT_EQ(members(uid(1)), QStringList({"U1", "U2", "U3"}));
     EXPECT_EQ(subgroups(uid(1)), QStringList{uid(2)});
     EXPECT_EQ(storedHex("GROUPTABLE", "NAME", uid(1)), hexOf("Before"));

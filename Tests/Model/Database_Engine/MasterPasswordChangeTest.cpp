@@ -302,7 +302,7 @@ TEST_F(MasterPasswordChange, AFailureAnywhereLeavesTheVaultAsItWas)
         int status;
     };
     const Case cases[] = {
-        {kQueryLockDatabaseInfoMasterPassword, 1, kDBConnectionLastErrCode, kOTVStatusDatabaseError},
+        {kQueryLockDatabaseInfoMasterPassword, 1, kDBConnectionLastErrCode, kOTVStatusClientError},
         {kQueryRecords, 1, 1205, kOTVStatusDatabaseError},
         {kQueryAllAttachmentNames, 1, 1205, kOTVStatusDatabaseError},
         {kQueryReplaceDatabaseInfoTable, 1, 1205, kOTVStatusDatabaseError},
@@ -314,7 +314,7 @@ TEST_F(MasterPasswordChange, AFailureAnywhereLeavesTheVaultAsItWas)
         {kQueryUpdatePersonalRecord, 5, 0, kOTVStatusOtherFailure},
         {kQueryReplaceCustomType, 2, 1205, kOTVStatusDatabaseError},
         {kQueryUpdateAttachmentTable, 3, 1205, kOTVStatusDatabaseError},
-        {kOTVCommitStatement, 1, kDBConnectionLastErrCode, kOTVStatusDatabaseError},
+        {kOTVCommitStatement, 1, kDBConnectionLastErrCode, kOTVStatusClientError},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QStringLiteral("%1 #%2").arg(c.sql).arg(c.nth).toStdString());
@@ -353,7 +353,7 @@ TEST_F(MasterPasswordChange, AConnectionKilledInTheMiddleLeavesTheVaultAsItWas)
     BKRunModalUntil([&] { return changer.isLoadingComplete(); });
     root("DROP TRIGGER vivododadi.PAUSE_REWRITE");
 
-    EXPECT_EQ(changer.reEncryptionStatus(), kOTVStatusDatabaseError);
+    EXPECT_EQ(changer.reEncryptionStatus(), kOTVStatusClientError);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
     EXPECT_EQ(changer.masterPassword(), kOldPassword);
     EXPECT_TRUE(keyedBy(changer, kOldPassword));

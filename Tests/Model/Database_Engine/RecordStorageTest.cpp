@@ -628,7 +628,7 @@ TEST_F(RecordStorage, ARowStatementThatFailsOnAWorkerIsReportedOnTheMainThread)
     });
     BKNotificationCenter::defaultCenter().removeObserversOf(this);
 
-    EXPECT_EQ(failed, kOTVStatusNothingWritten) << "the row statement had not run";
+    EXPECT_EQ(failed, kOTVStatusClientError) << "the connection was lost before the row statement";
     EXPECT_EQ(added, kOTVStatusOK);
     EXPECT_TRUE(inMapWhenAddReturned);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
