@@ -44,6 +44,7 @@
 //   Tests/Model/Database_Engine/StoreTestSupport.h.
 
 #include "OTVEventLog.h"
+#include "OTVSortedRecords.h"
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
 #include "OTVValueLimits.h"
@@ -150,6 +151,9 @@ public:
     // A stored value read back; a null QString when it is not valid UTF-8.
     QString getDecryptedString(const QByteArray& stored);
     QString getDecryptedStringInfo(const QByteArray& stored);
+    // A column of a row read back under the record cipher, as getDecryptedString, without the
+    // copies: the load's way.
+    QString decryptedColumn(const OTVResultSet& row, uint32_t column);
 
     QString connectedServerAddress() const;
     QString connectingPortAddress() const;
@@ -1038,6 +1042,10 @@ protected:
 
     // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
     OTVStatement prepare(const char* sql);
+    // The rows of a query without parameters, read as the server sends them instead of all at
+    // once first: a load deciphers while the rows arrive. Until the last row is read (or the
+    // result set is gone) nothing else may run on the connection.
+    OTVResultSet streamQuery(const char* sql);
     void executePlain(const char* sql);
     void executePlain(const QString& sql);
 
@@ -1082,7 +1090,7 @@ protected:
 private:
     void connectToServer(const OTVConnectRequest& request);
     void openSession(const OTVConnectRequest& request);
-    QString decryptWith(CDBEncrypter* cipher, const QByteArray& stored);
+    QString decryptWith(CDBEncrypter* cipher, const char* stored, size_t size);
     void markRollbackOnly(int status);
     void endTransaction(bool commit);
 
@@ -1098,4 +1106,6 @@ private:
     std::atomic<bool> mIsAdministratorSession{false};
     std::atomic<bool> mConnectionLostHandlerIsOn{false};
     OTVStatementFaults mStatementFaults;
+    // The record lists of the views in order, kept between rebuilds; guarded by mStoreMutex.
+    mutable OTVSortedRecords mSortedRecords_;
 };

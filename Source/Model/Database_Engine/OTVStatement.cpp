@@ -111,6 +111,13 @@ QByteArray bytesOf(const sql::SQLString& text)
 QByteArray OTVResultSet::getBlob(uint32_t column) const { return bytesOf(result_->getString(column)); }
 QByteArray OTVResultSet::getBlob(const char* label) const { return bytesOf(result_->getString(label)); }
 
+void OTVResultSet::readBytes(uint32_t column, const std::function<void(const char*, size_t)>& take) const
+{
+    const sql::SQLString text = result_->getString(column);
+    const std::string& bytes = text.asStdString();
+    take(bytes.data(), bytes.size());
+}
+
 // ---------------------------------------------------------------------------------------------
 // OTVStatement
 
