@@ -988,6 +988,9 @@ public:
     // calls this (or startReEncryption with its own wait) and nothing else: the new password is
     // stored as part of the change.
     int changeMasterPassword(const QString& newPassword);
+    // The statement with which the change rewrites a batch of rows of `table` ("RECORDTABLE",
+    // ...) under the new key; empty for a table without values under the record cipher.
+    static std::string reEncipheringStatement(const std::string& table);
 
 protected:
     // Names each user's personal group anew from USERTABLE under the current record cipher:

@@ -112,6 +112,7 @@ public:
     void setInt64(unsigned index, int64_t value);
     void setBoolean(unsigned index, bool value);
     void setDateTime(unsigned index, const QString& value);
+    void setNull(unsigned index);
     void clearParameters();
 
     // The number of rows changed (0 for an ignored insert and for an update that changed
