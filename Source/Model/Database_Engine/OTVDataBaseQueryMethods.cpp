@@ -86,6 +86,7 @@ OTVRecordList matchingInOrder(const std::vector<std::shared_ptr<OTVRecord>>& sor
     const size_t count = sorted.size();
     const auto matching = [&](size_t from, size_t to) {
         OTVRecordList found;
+        found.reserve(qsizetype(to - from));
         for (size_t i = from; i < to; ++i) {
             if (search.isInRecord(*sorted[i]))
                 found.append(sorted[i]);
@@ -99,6 +100,7 @@ OTVRecordList matchingInOrder(const std::vector<std::shared_ptr<OTVRecord>>& sor
         found.push_back(std::async(std::launch::async, matching, count * size_t(part) / size_t(parts),
                                    count * size_t(part + 1) / size_t(parts)));
     OTVRecordList records;
+    records.reserve(qsizetype(count));
     for (std::future<OTVRecordList>& part : found)
         records.append(part.get());
     return records;
@@ -146,8 +148,9 @@ void OTVDataBase::selectRecords(const QString* groupUID, const QString* typeUID,
     bounds.push_back(mRecords_.constEnd());
     std::vector<std::future<OTVRecordList>> selected;
     for (int part = 0; part < parts; ++part) {
-        selected.push_back(std::async(std::launch::async, [&selects, from = bounds[part], to = bounds[part + 1]] {
+        selected.push_back(std::async(std::launch::async, [&, from = bounds[part], to = bounds[part + 1]] {
             OTVRecordList records;
+            records.reserve(mRecords_.size() / parts + 1);
             for (Iterator it = from; it != to; ++it) {
                 if (selects(**it))
                     records.append(*it);
@@ -173,7 +176,10 @@ void OTVDataBase::selectRecords(const std::shared_ptr<BKGroup>& group, const std
 OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
                                         const QString& searchString) const
 {
+    // Reserved whole: a list of shared pointers that grows copies every one of them.
     OTVRecordList records;
+    StoreLock lock(*this);
+    records.reserve(mRecords_.size());
     selectRecords(group, type, searchString, nullptr, [&](const auto& record) { records.append(record); });
     return records;
 }
@@ -227,6 +233,8 @@ OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, c
                                         const QStringList& inUIDs) const
 {
     OTVRecordList records;
+    StoreLock lock(*this);
+    records.reserve(mRecords_.size());
     selectRecords(group, nullptr, searchString, &inUIDs, [&](const auto& record) { records.append(record); });
     return records;
 }
