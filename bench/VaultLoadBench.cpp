@@ -258,9 +258,10 @@ void populate(int records, const QByteArray& hash)
     flush(recordRows, "RECORDTABLE");
     flush(customRows, "CUSTOMTYPETABLE");
     flush(attachmentRows, "ATTACHMENTTABLE");
-    statement->execute("ANALYZE TABLE RECORDTABLE, CUSTOMTYPETABLE, ATTACHMENTTABLE");
     statement->execute("CREATE TABLE BENCHMARKVAULT(RECORDS INT, HASH VARCHAR(64))");
     statement->execute("INSERT INTO BENCHMARKVAULT VALUES(" + std::to_string(records) + ",'" + hash.toStdString() + "')");
+    // Last: it answers with rows, which must be read before another statement runs.
+    std::unique_ptr<sql::ResultSet>(statement->executeQuery("ANALYZE TABLE RECORDTABLE, CUSTOMTYPETABLE, ATTACHMENTTABLE"));
 }
 
 // The size and content hash of the benchmark vault on the server, when it holds one.
