@@ -18,6 +18,7 @@
 #include <cppconn/driver.h>
 #include <cppconn/exception.h>
 #include <cppconn/prepared_statement.h>
+#include <cppconn/resultset.h>
 #include <cppconn/statement.h>
 #include <mysql_connection.h>
 #include <mysql_driver.h>
@@ -25,6 +26,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <stdexcept>
 
 const char kApplicationEncryptionKey[] = "Ostrevin Darovazivu vault key 7Q2mX9pL";
@@ -212,6 +215,15 @@ OTVStatement OTVDataBase::prepare(const char* sql)
     StoreLock lock(*this);
     return OTVStatement(std::unique_ptr<sql::PreparedStatement>(connection().prepareStatement(sql)), sql,
                         &mStatementFaults);
+}
+
+OTVResultSet OTVDataBase::streamQuery(const char* sql)
+{
+    StoreLock lock(*this);
+    std::shared_ptr<sql::Statement> statement(connection().createStatement());
+    statement->setResultSetType(sql::ResultSet::TYPE_FORWARD_ONLY);
+    mStatementFaults.beforeExecution(sql);
+    return OTVResultSet(std::unique_ptr<sql::ResultSet>(statement->executeQuery(sql)), statement);
 }
 
 void OTVDataBase::executePlain(const char* sql)
@@ -515,26 +527,46 @@ QByteArray OTVDataBase::encryptDataString(const QString& text)
 QString OTVDataBase::getDecryptedString(const QByteArray& stored)
 {
     StoreLock lock(*this);
-    return decryptWith(mEncrypter.get(), stored);
+    return decryptWith(mEncrypter.get(), stored.constData(), size_t(stored.size()));
 }
 
 QString OTVDataBase::getDecryptedStringInfo(const QByteArray& stored)
 {
     StoreLock lock(*this);
-    return decryptWith(mUserDataEncrypter.get(), stored);
+    return decryptWith(mUserDataEncrypter.get(), stored.constData(), size_t(stored.size()));
 }
 
-QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const QByteArray& stored)
+QString OTVDataBase::decryptedColumn(const OTVResultSet& row, uint32_t column)
 {
-    if (stored.isEmpty())
+    StoreLock lock(*this);
+    QString text;
+    row.readBytes(column, [&](const char* bytes, size_t size) { text = decryptWith(mEncrypter.get(), bytes, size); });
+    return text;
+}
+
+QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const char* stored, size_t size)
+{
+    if (size == 0)
         return QStringLiteral("");
-    CipherResult result;
+    // Values are short: they are deciphered on the stack, longer ones in a buffer of their own.
+    constexpr size_t kOnStack = 512;
+    char onStack[kOnStack];
+    std::unique_ptr<char[]> onHeap;
     QByteArrayView plain;
     if (cipher) {
-        result.reset(cipher->Decrypt(stored.constData(), int(stored.size())));
-        plain = QByteArrayView(result.get(), qsizetype(qstrlen(result.get())));   // the text ends at the zero padding
+        if (size > size_t(std::numeric_limits<int>::max()))
+            return QStringLiteral("");
+        char* out = onStack;
+        if (size > kOnStack) {
+            onHeap.reset(new char[size]);
+            out = onHeap.get();
+        }
+        // Bytes that are no whole number of blocks read as the empty text.
+        if (!cipher->decryptInto(stored, int(size), out))
+            return QStringLiteral("");
+        plain = QByteArrayView(out, qsizetype(qstrnlen(out, uint(size))));   // the text ends at the zero padding
     } else {
-        plain = QByteArrayView(stored.constData(), qsizetype(qstrnlen(stored.constData(), uint(stored.size()))));
+        plain = QByteArrayView(stored, qsizetype(qstrnlen(stored, uint(size))));
     }
     if (plain.isEmpty())
         return QStringLiteral("");

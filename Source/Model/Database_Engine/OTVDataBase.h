@@ -44,6 +44,7 @@
 //   Tests/Model/Database_Engine/StoreTestSupport.h.
 
 #include "OTVEventLog.h"
+#include "OTVSortedRecords.h"
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
 #include "OTVValueLimits.h"
@@ -159,6 +160,9 @@ public:
     // A stored value read back; a null QString when it is not valid UTF-8.
     QString getDecryptedString(const QByteArray& stored);
     QString getDecryptedStringInfo(const QByteArray& stored);
+    // A column of a row read back under the record cipher, as getDecryptedString, without the
+    // copies: the load's way.
+    QString decryptedColumn(const OTVResultSet& row, uint32_t column);
 
     QString connectedServerAddress() const;
     QString connectingPortAddress() const;
@@ -1029,6 +1033,9 @@ public:
     // calls this (or startReEncryption with its own wait) and nothing else: the new password is
     // stored as part of the change.
     int changeMasterPassword(const QString& newPassword);
+    // The statement with which the change rewrites a batch of rows of `table` ("RECORDTABLE",
+    // ...) under the new key; empty for a table without values under the record cipher.
+    static std::string reEncipheringStatement(const std::string& table);
 
 protected:
     // Names each user's personal group anew from USERTABLE under the current record cipher:
@@ -1083,6 +1090,10 @@ protected:
 
     // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
     OTVStatement prepare(const char* sql);
+    // The rows of a query without parameters, read as the server sends them instead of all at
+    // once first: a load deciphers while the rows arrive. Until the last row is read (or the
+    // result set is gone) nothing else may run on the connection.
+    OTVResultSet streamQuery(const char* sql);
     void executePlain(const char* sql);
     void executePlain(const QString& sql);
 
@@ -1134,7 +1145,7 @@ private:
     std::optional<QString> readStoredMasterPassword(const char* query);
     QString mSessionURL;   // the server the session connected to, for authenticateAccount
     std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
-    QString decryptWith(CDBEncrypter* cipher, const QByteArray& stored);
+    QString decryptWith(CDBEncrypter* cipher, const char* stored, size_t size);
     void markRollbackOnly(int status);
     void endTransaction(bool commit);
 
@@ -1150,4 +1161,6 @@ private:
     std::atomic<bool> mIsAdministratorSession{false};
     std::atomic<bool> mConnectionLostHandlerIsOn{false};
     OTVStatementFaults mStatementFaults;
+    // The record lists of the views in order, kept between rebuilds; guarded by mStoreMutex.
+    mutable OTVSortedRecords mSortedRecords_;
 };

@@ -104,19 +104,21 @@ void OTVDataBase::readTypesTable(VaultMaps& maps)
 
 void OTVDataBase::readRecordTable(VaultMaps& maps)
 {
+    // The three tables are streamed: each row is deciphered as it arrives, and no query runs
+    // while one of them is being read. The server sends the records in the order of their UIDs,
+    // so each goes in at the end of the map.
     {
-        OTVStatement statement = prepare(kQueryRecords);
-        OTVResultSet rows = statement.executeQuery();
+        OTVResultSet rows = streamQuery(kQueryRecords);
         while (rows.next()) {
             std::shared_ptr<OTVRecord> record = recordFromRow(rows, &maps.types, &maps.groups);
-            maps.records.insert(record->mRecordUID(), record);
+            const QString uid = record->mRecordUID();
+            maps.records.insert(maps.records.constEnd(), uid, std::move(record));
         }
     }
     // A custom type or attachment row counts only while its record's flag is set: a record
     // that lost its custom type or attachment may keep the row.
     {
-        OTVStatement statement = prepare(kQueryAllCustomTypes);
-        OTVResultSet rows = statement.executeQuery();
+        OTVResultSet rows = streamQuery(kQueryAllCustomTypes);
         while (rows.next()) {
             const std::shared_ptr<OTVRecord> record = maps.records.value(rows.getString(kRecordUIDColumnOfDependents));
             if (record && record->mIsCustomized())
@@ -124,8 +126,7 @@ void OTVDataBase::readRecordTable(VaultMaps& maps)
         }
     }
     {
-        OTVStatement statement = prepare(kQueryAllAttachmentNames);
-        OTVResultSet rows = statement.executeQuery();
+        OTVResultSet rows = streamQuery(kQueryAllAttachmentNames);
         while (rows.next()) {
             const std::shared_ptr<OTVRecord> record = maps.records.value(rows.getString(kRecordUIDColumnOfDependents));
             if (record && record->mHasAttachment())
@@ -249,6 +250,7 @@ void OTVDataBase::installVaultMaps(VaultMaps& maps)
     mRecords_.swap(maps.records);
     mUsers_.swap(maps.users);
     mCustomIcons_.swap(maps.customIcons);
+    mSortedRecords_.clear();   // its rows would keep the records of the maps swapped out
 }
 
 bool OTVDataBase::isVaultLoaded() const

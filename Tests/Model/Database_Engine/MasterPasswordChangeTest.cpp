@@ -296,28 +296,29 @@ TEST_F(MasterPasswordChange, RemovingAndSettingTheFirstPassword)
 TEST_F(MasterPasswordChange, AFailureAnywhereLeavesTheVaultAsItWas)
 {
     struct Case {
-        const char* sql;
+        std::string sql;
         int nth;
         int errorNumber;   // 0: an exception that is not a database error
         int status;
     };
+    const auto rewrite = [](const char* table) { return OTVDataBase::reEncipheringStatement(table); };
     const Case cases[] = {
         {kQueryLockDatabaseInfoMasterPassword, 1, kDBConnectionLastErrCode, kOTVStatusClientError},
         {kQueryRecords, 1, 1205, kOTVStatusDatabaseError},
         {kQueryAllAttachmentNames, 1, 1205, kOTVStatusDatabaseError},
         {kQueryReplaceDatabaseInfoTable, 1, 1205, kOTVStatusDatabaseError},
-        {kQueryGroupUpdateName, 2, 1205, kOTVStatusDatabaseError},   // the second shared group
-        {kQueryGroupUpdateName, 3, 1205, kOTVStatusDatabaseError},   // the first personal group
+        {rewrite("GROUPTABLE"), 1, 1205, kOTVStatusDatabaseError},        // the shared groups
+        {kQueryGroupUpdateName, 1, 1205, kOTVStatusDatabaseError},        // the first personal group
         {kQueryGetUserName, 2, 1205, kOTVStatusDatabaseError},
-        {kQueryUpdateType, 2, 1205, kOTVStatusDatabaseError},
-        {kQueryUpdatePersonalRecord, 4, 1205, kOTVStatusDatabaseError},
-        {kQueryUpdatePersonalRecord, 5, 0, kOTVStatusOtherFailure},
-        {kQueryReplaceCustomType, 2, 1205, kOTVStatusDatabaseError},
-        {kQueryUpdateAttachmentTable, 3, 1205, kOTVStatusDatabaseError},
+        {rewrite("TYPETABLE"), 1, 1205, kOTVStatusDatabaseError},
+        {rewrite("RECORDTABLE"), 1, 1205, kOTVStatusDatabaseError},
+        {rewrite("RECORDTABLE"), 1, 0, kOTVStatusOtherFailure},
+        {rewrite("CUSTOMTYPETABLE"), 1, 1205, kOTVStatusDatabaseError},
+        {rewrite("ATTACHMENTTABLE"), 1, 1205, kOTVStatusDatabaseError},
         {kOTVCommitStatement, 1, kDBConnectionLastErrCode, kOTVStatusClientError},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(QStringLiteral("%1 #%2").arg(c.sql).arg(c.nth).toStdString());
+        SCOPED_TRACE(c.sql.substr(0, 120) + " #" + std::to_string(c.nth));
         if (c.errorNumber)
             changer.statementFaults().failExecution(c.sql, c.nth, c.errorNumber);
         else
@@ -335,6 +336,33 @@ TEST_F(MasterPasswordChange, AFailureAnywhereLeavesTheVaultAsItWas)
     // The session goes on under the old key: the next change succeeds.
     EXPECT_EQ(changer.changeMasterPassword("at last"), kOTVStatusOK);
     EXPECT_EQ(snapshotUnder("at last"), before);
+}
+
+// A vault of more rows than one statement rewrites: every batch is written, and a failure in a
+// later batch takes the earlier ones back with the rest of the change.
+TEST_F(MasterPasswordChange, ManyRowsAreRewrittenInBatchesOfOneTransaction)
+{
+    const auto sealed = [&](const QString& text) {
+        return "x'" + QString::fromLatin1(owner.encryptString(text).toHex()) + "'";
+    };
+    QStringList rows;
+    for (int i = 0; i < 1150; ++i) {
+        QString row = QStringLiteral("('D%1','00000000000000B1','00000000000000A1'").arg(i, 15, 10, QLatin1Char('0'));
+        for (int field = 1; field <= kNoOfFields; ++field)
+            row += ',' + sealed(QStringLiteral("batch %1 välue %2").arg(i).arg(field));
+        rows << row + ',' + sealed(QStringLiteral("note %1").arg(i)) + ",0,0,0)";
+    }
+    root("INSERT INTO vivododadi.RECORDTABLE VALUES " + rows.join(','));
+    const QStringList many = snapshot(owner);
+    ASSERT_GT(many.size(), 1150);
+
+    changer.statementFaults().failExecution(OTVDataBase::reEncipheringStatement("RECORDTABLE"), 3, 1205);
+    EXPECT_EQ(changer.changeMasterPassword("never stored"), kOTVStatusDatabaseError);
+    changer.statementFaults().clear();
+    EXPECT_EQ(snapshotUnder(kOldPassword), many);
+
+    EXPECT_EQ(changer.changeMasterPassword("batched"), kOTVStatusOK);
+    EXPECT_EQ(snapshotUnder("batched"), many);
 }
 
 // The server rolls back the transaction of a connection that is killed while a row is being

@@ -4,13 +4,16 @@
 #include "StoreTestSupport.h"
 #include "VaultTestSupport.h"
 
+#include "Model/Ciphers/CDBEncrypter.h"
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKWorker.h"
 
 #include <QImage>
 
+#include <cstdlib>
 #include <functional>
+#include <memory>
 
 void PrintTo(const QString& text, std::ostream* out)
 {
@@ -343,6 +346,47 @@ TEST_F(VaultLoading, TheMapsHoldWhatTheTablesHold)
     addGroup(QStringLiteral("1000000000000009"), QStringLiteral("Later"));
     EXPECT_EQ(store.loadDataBase(false), kOTVStatusOK);
     EXPECT_FALSE(store.mGroups().contains("1000000000000009"));
+}
+
+// The records are read as the server sends them and deciphered on the way: many rows, long
+// notes and damaged values come through whole and each in its own record.
+TEST_F(VaultLoading, StreamedRecordsKeepLongNotesAndDamagedValues)
+{
+    addGroup(kShared, QStringLiteral("Shared"));
+    addType(kLogin, QStringLiteral("Login"), 12, 4, QStringLiteral("Label "));
+    const QString longNote = QStringLiteral("Grüße € 漢字 ").repeated(3000);
+    addRecord({"3000000000000000", kLogin, kShared, {"first"}, longNote, false, false, 0});
+    constexpr int kRecords = 1200;
+    for (int i = 1; i < kRecords; ++i)
+        addRecord({QStringLiteral("3%1").arg(i, 15, 10, QLatin1Char('0')), kLogin, kShared,
+                   {QStringLiteral("value %1").arg(i), QStringLiteral("second %1").arg(i)},
+                   QStringLiteral("note %1").arg(i), false, false, i});
+    // Bytes that are no whole number of blocks read as the empty text, bytes that decipher to no
+    // UTF-8 as a null text.
+    CDBEncrypter cipher(kMasterPassword.toUtf8().constData());
+    int length = 2;
+    const std::unique_ptr<char, void (*)(void*)> notUtf8(cipher.Encrypt("\xff\xfe", &length), std::free);
+    write("UPDATE RECORDTABLE SET FIELD2=?, FIELD3=? WHERE RECORDID='3000000000000007'", [&](OTVStatement& s) {
+        s.setBlob(1, QByteArray(20, 'x'));
+        s.setBlob(2, QByteArray(notUtf8.get(), length));
+    });
+
+    ASSERT_EQ(store.loadDataBase(false), kOTVStatusOK);
+    ASSERT_EQ(store.mRecords().size(), kRecords);
+    EXPECT_EQ(store.mRecords().value("3000000000000000")->mNotes(), longNote);
+    for (int i = 1; i < kRecords; ++i) {
+        const std::shared_ptr<OTVRecord> record = store.mRecords().value(QStringLiteral("3%1").arg(i, 15, 10, QLatin1Char('0')));
+        ASSERT_TRUE(record) << i;
+        EXPECT_EQ(record->value(1), QStringLiteral("value %1").arg(i));
+        EXPECT_EQ(record->mNotes(), QStringLiteral("note %1").arg(i));
+        EXPECT_EQ(record->mViewCounter(), i);
+        if (i != 7)
+            EXPECT_EQ(record->value(2), QStringLiteral("second %1").arg(i));
+    }
+    const std::shared_ptr<OTVRecord> damaged = store.mRecords().value("3000000000000007");
+    EXPECT_EQ(damaged->value(2), QStringLiteral(""));
+    EXPECT_FALSE(damaged->value(2).isNull());
+    EXPECT_TRUE(damaged->value(3).isNull());
 }
 
 // The accounts' list leaves out the logged-in user and every well-known (administrator) ID;
