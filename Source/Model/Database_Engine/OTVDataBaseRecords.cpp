@@ -92,6 +92,30 @@ int OTVDataBase::writeRecordRow(OTVRecord& record, const char* sql, unsigned gro
 
 int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
 {
+    return addRecordAfter(std::move(record), nullptr);
+}
+
+int OTVDataBase::addRecordWithItsType(std::shared_ptr<OTVRecord> record, bool* typeFailed)
+{
+    const std::shared_ptr<OTVType> type = record ? record->mType() : nullptr;
+    if (!type)
+        return kOTVStatusNothingWritten;
+    int typeStatus = kOTVStatusOK;
+    const int status = addRecordAfter(record, [&] {
+        typeStatus = insertTypeRow(*type);
+        return typeStatus;
+    });
+    if (status == kOTVStatusOK)
+        changeMapsOnMainThread([this, type] { mTypes_.insert(type->mTypeUID(), type); });
+    // The type's row went with the record's when the record failed.
+    logWrite(QStringLiteral("Add Type"), type->mTypeName(), status, QStringLiteral("Type Added Successfully"));
+    if (typeFailed)
+        *typeFailed = typeStatus != kOTVStatusOK;
+    return status;
+}
+
+int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow)
+{
     if (!record)
         return kOTVStatusNothingWritten;
     const auto bindOwn = [&](OTVStatement& statement) {
@@ -115,8 +139,16 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
         return int(kOTVStatusOK);
     };
     bool rowStatementRan = false;
-    const int status = writeRecordRow(*record, kQueryRecordInsert, kInsertGroupPosition, bindOwn, afterRow,
-                                      rowStatementRan);
+    const auto writeRow = [&] {
+        return writeRecordRow(*record, kQueryRecordInsert, kInsertGroupPosition, bindOwn, afterRow, rowStatementRan);
+    };
+    // What must be stored before the row is stored with it, or neither is.
+    const int status = !beforeRow ? writeRow() : runGuarded([&] {
+        return runInTransaction([&] {
+            const int before = beforeRow();
+            return before != kOTVStatusOK ? before : writeRow();
+        });
+    });
 
     const QString description = record->value(1);
     if (status == kOTVStatusOK) {

@@ -30,19 +30,24 @@ void bindIconMaskAndLabels(OTVStatement& statement, unsigned first, const OTVTyp
 
 } // namespace
 
-int OTVDataBase::addType(std::shared_ptr<OTVType> type)
+int OTVDataBase::insertTypeRow(const OTVType& type)
 {
-    const QString name = type->mTypeName();
-    const StoredForm stored = [this](const QString& text) { return encryptedValue(text, kTinyBlobBytes); };
-    const int status = runGuarded(
+    return runGuarded(
         [&] {
+            const StoredForm stored = [this](const QString& text) { return encryptedValue(text, kTinyBlobBytes); };
             OTVStatement statement = prepare(kQueryTypeInsert);
-            statement.setString(1, type->mTypeUID());
-            statement.setBlob(2, encryptedValue(name, kTinyBlobBytes));
-            bindIconMaskAndLabels(statement, 3, *type, false, stored);
+            statement.setString(1, type.mTypeUID());
+            statement.setBlob(2, encryptedValue(type.mTypeName(), kTinyBlobBytes));
+            bindIconMaskAndLabels(statement, 3, type, false, stored);
             return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
         },
         kOTVStatusNothingWritten, kOTVStatusNothingWritten);
+}
+
+int OTVDataBase::addType(std::shared_ptr<OTVType> type)
+{
+    const QString name = type->mTypeName();
+    const int status = insertTypeRow(*type);
     if (status == kOTVStatusOK)
         changeMapsOnMainThread([this, type] { mTypes_.insert(type->mTypeUID(), type); });
     logWrite(QStringLiteral("Add Type"), name, status, QStringLiteral("Type Added Successfully"));
