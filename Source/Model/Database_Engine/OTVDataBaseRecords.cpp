@@ -99,6 +99,32 @@ int OTVDataBase::writeRecordRow(OTVRecord& record, const char* sql, unsigned gro
 
 int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
 {
+    return addRecordAfter(std::move(record), nullptr);
+}
+
+int OTVDataBase::addRecordWithItsType(std::shared_ptr<OTVRecord> record, bool* typeFailed)
+{
+    const std::shared_ptr<OTVType> type = record ? record->mType() : nullptr;
+    if (!type)
+        return kOTVStatusNothingWritten;
+    int typeStatus = kOTVStatusOK;
+    const int status = addRecordAfter(record, [&] {
+        // Guarded here so that a refused type is told apart from a refused record.
+        typeStatus = runGuarded([&] { return insertTypeRow(*type); }, kOTVStatusNothingWritten,
+                                kOTVStatusNothingWritten);
+        return typeStatus;
+    });
+    if (status == kOTVStatusOK)
+        changeMapsOnMainThread([this, type] { mTypes_.insert(type->mTypeUID(), type); });
+    // The type's row went with the record's when the record failed.
+    logWrite(QStringLiteral("Add Type"), type->mTypeName(), status, QStringLiteral("Type Added Successfully"));
+    if (typeFailed)
+        *typeFailed = typeStatus != kOTVStatusOK;
+    return status;
+}
+
+int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow)
+{
     if (!record)
         return kOTVStatusNothingWritten;
     const auto bindOwn = [&](OTVStatement& statement) {
@@ -122,8 +148,16 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
         return int(kOTVStatusOK);
     };
     bool rowStatementRan = false;
-    const int status = writeRecordRow(*record, kQueryRecordInsert, kInsertGroupPosition, bindOwn, afterRow,
-                                      rowStatementRan);
+    const auto writeRow = [&] {
+        return writeRecordRow(*record, kQueryRecordInsert, kInsertGroupPosition, bindOwn, afterRow, rowStatementRan);
+    };
+    // What must be stored before the row is stored with it, or neither is.
+    const int status = !beforeRow ? writeRow() : runGuarded([&] {
+        return runInTransaction([&] {
+            const int before = beforeRow();
+            return before != kOTVStatusOK ? before : writeRow();
+        });
+    });
 
     const QString description = record->value(1);
     if (status == kOTVStatusOK) {

@@ -18,7 +18,12 @@ std::string ReadWholeFile(const std::string& path)
         throw std::runtime_error("Invalid arguments");
     if (bytes.isEmpty())
         throw std::runtime_error("Empty file");
-    return bytes.toStdString();
+    // Editors put the mark before text saved as UTF-8; the headers follow it.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string text = bytes.toStdString();
+    if (HasHeader(text, kByteOrderMark))
+        text.erase(0, kByteOrderMark.size());
+    return text;
 }
 
 // The text as the readers see it ends at its first NUL.
@@ -86,9 +91,10 @@ void CvRXImporter::ImportFile(EFileType, std::string password)
 void CvRXImporter::ReadLines(const BLOWFISH_CTX* key)
 {
     TextCursor cursor = text_;
-    // Versions 3.0 and 4.0 are written by this program only, every line ending with CR: a last
-    // line without it was cut short, maybe inside its last field, where nothing else shows it.
-    const bool lastLineCut = (kind_ == kVRX3File || kind_ == kVRX4File) && !EndsWithLineBreak(text_);
+    // The plain export and versions 3.0 and 4.0 end every line with CR: a last line without it
+    // was cut short, maybe inside its last field, where nothing else shows it.
+    const bool lastLineCut =
+        (kind_ == kPlainCSVFile || kind_ == kVRX3File || kind_ == kVRX4File) && !EndsWithLineBreak(text_);
     for (;;) {
         CStringArray fields, customNames, attachment;
         CString category;
@@ -103,8 +109,13 @@ void CvRXImporter::ReadLines(const BLOWFISH_CTX* key)
         const short count = fields.GetSize();
         if (count == 0 && !damaged && IsTextEnd(cursor))
             return;   // line breaks after the last line
-        // A lone field that ends the file is what is left of a line cut short.
-        if (damaged || (count < 2 && IsTextEnd(cursor)) || (lastLineCut && IsTextEnd(cursor))) {
+        // A lone field that ends the file is what is left of a line cut short; so is a damaged
+        // last line, whose quotes may have run over what followed.
+        if (IsTextEnd(cursor) && (damaged || count < 2 || lastLineCut)) {
+            delegate_->ErrorInImport(kImportErrorFileCut);
+            return;
+        }
+        if (damaged) {
             delegate_->ErrorInImport(isType ? kImportErrorDamagedType : kImportErrorDamagedRecord);
             continue;
         }

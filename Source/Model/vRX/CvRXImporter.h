@@ -15,6 +15,8 @@ enum EImportError {
     kImportErrorDamagedRecord = 4,   // a record line that cannot be read was skipped
     kImportErrorDamagedType = 5,     // a type line that cannot be read was skipped: its records
                                      // have no type until the next type line
+    kImportErrorFileCut = 6,         // the text ends inside a line (cut short, or a quote that
+                                     // never closes): that line was not taken; it is the last
 };
 
 // Receives the lines of a record file. Lists are appended to by the reader and are valid for the
@@ -42,8 +44,9 @@ public:
 // the others go on.
 class CvRXImporter {
 public:
-    // Reads the whole file. Throws std::runtime_error("Invalid arguments") for a null delegate or
-    // a file that cannot be read, "Empty file" for a file of no bytes. A file that holds no records
+    // Reads the whole file; a UTF-8 byte-order mark at its start is no part of the text. Throws
+    // std::runtime_error("Invalid arguments") for a null delegate or a file that cannot be read,
+    // "Empty file" for a file of no bytes. A file that holds no records
     // is reported to the delegate at once (kImportErrorNotRecordFile).
     CvRXImporter(std::string path, CvRXImporterDelegate* delegate);
 

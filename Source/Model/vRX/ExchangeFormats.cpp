@@ -58,10 +58,15 @@ void WriteFieldRun(std::string& out, const BLOWFISH_CTX* key, const CStringArray
     }
 }
 
-void WritePlainEntries(std::string& out, const CStringArray& list)
+// Files that are read back carry every byte of a value (FormatExactCSVField); the event-log
+// backup is read by people and spreadsheets only, and keeps the plain form.
+void WritePlainEntries(std::string& out, const CStringArray& list, bool exact)
 {
     for (short i = 0; i < list.GetSize(); ++i) {
-        FormatCSVField(list.GetAt(i), out);
+        if (exact)
+            FormatExactCSVField(list.GetAt(i), out);
+        else
+            FormatCSVField(list.GetAt(i), out);
         out += ',';
     }
 }
@@ -98,10 +103,12 @@ bool DecipherField(const BLOWFISH_CTX* key, std::string& field)
 }
 
 // One text field of a vRX line, deciphered when there is a key.
+// A field whose quotes never close ran to the end of the text: what it holds is not the value.
 TextCursor ReadFieldString(TextCursor cursor, const BLOWFISH_CTX* key, std::string& value, bool& damaged)
 {
-    cursor = GetNextField(cursor, value);
-    if (key != nullptr && !DecipherField(key, value))
+    bool unclosed = false;
+    cursor = GetNextField(cursor, value, &unclosed);
+    if (unclosed || (key != nullptr && !DecipherField(key, value)))
         damaged = true;
     return cursor;
 }
@@ -132,7 +139,9 @@ TextCursor SkipRestOfLine(TextCursor cursor, bool surplusIsDamage, bool& damaged
     while (!IsLineEmpty(cursor)) {
         if (surplusIsDamage)
             damaged = true;
-        cursor = GetNextField(cursor, ignored);
+        bool unclosed = false;
+        cursor = GetNextField(cursor, ignored, &unclosed);
+        damaged = damaged || unclosed;
     }
     return cursor;
 }
@@ -286,7 +295,7 @@ void WriteVRXInfo(std::string& out, const BLOWFISH_CTX* key)
 void WriteFieldString(std::string& out, const BLOWFISH_CTX* key, std::string_view text)
 {
     if (key == nullptr) {
-        FormatCSVField(text, out);
+        FormatExactCSVField(text, out);
         return;
     }
     // The text, its NUL and zero bytes up to a whole number of blocks.
@@ -325,22 +334,22 @@ void WriteNextVRXType(std::string& out, EFileType kind, const BLOWFISH_CTX* key,
 void WriteNextRecord(std::string& out, const CStringArray& fields, const CString& category)
 {
     const size_t lineStart = out.size();
-    WritePlainEntries(out, fields);
-    FormatCSVField(static_cast<const char*>(category), out);
+    WritePlainEntries(out, fields, true);
+    FormatExactCSVField(static_cast<const char*>(category), out);
     QuoteLeadingHeaderText(out, lineStart);
     WriteNewLine(out);
 }
 
 void WriteNextRecord(std::string& out, const CStringArray& fields)
 {
-    WritePlainEntries(out, fields);
+    WritePlainEntries(out, fields, false);
     WriteNewLine(out);
 }
 
 void WriteNextCSVUserRecord(std::string& out, const CStringArray& textFields, const CStringArray& permissionFields)
 {
-    WritePlainEntries(out, textFields);
-    WritePlainEntries(out, permissionFields);
+    WritePlainEntries(out, textFields, true);
+    WritePlainEntries(out, permissionFields, true);
     WriteNewLine(out);
 }
 
@@ -390,7 +399,7 @@ TextCursor ProcessOstrevinRecord(TextCursor cursor, CStringArray& fields, CStrin
     const short read = ReadFieldRun(cursor, nullptr, fields, kPlainFields, damaged);
     if (read == kPlainFields && !IsLineEmpty(cursor)) {
         std::string value;
-        cursor = GetNextField(cursor, value);
+        cursor = ReadFieldString(cursor, nullptr, value, damaged);
         category = value.c_str();
     }
     // Fields past the category would otherwise be read as the start of another record.

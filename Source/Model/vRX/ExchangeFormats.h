@@ -54,7 +54,7 @@ bool CheckForEncryption(std::string_view text);
 // plain export header.
 void WriteHeader(EFileType kind, std::string& out, const BLOWFISH_CTX* key);
 void WriteVRXInfo(std::string& out, const BLOWFISH_CTX* key);
-// Plain CSV without key; with key the text and its NUL, zero-padded to whole blocks, enciphered
+// Plain CSV without key, every byte kept (FormatExactCSVField); with key the text and its NUL, zero-padded to whole blocks, enciphered
 // and written as upper-case hex.
 void WriteFieldString(std::string& out, const BLOWFISH_CTX* key, std::string_view text);
 // One body line of kind 4 or 5. A record line always gets its full layout (ten values and date,
@@ -65,7 +65,8 @@ void WriteNextVRXRecord(std::string& out, EFileType kind, const BLOWFISH_CTX* ke
                         const CStringArray& attachment, unsigned short icon, bool isType);
 void WriteNextVRXType(std::string& out, EFileType kind, const BLOWFISH_CTX* key, const CStringArray& typeFields,
                       unsigned short mask, unsigned short icon);
-// Plain CSV export line: every entry and ",", then the category, CR.
+// Plain CSV export line: every entry and ",", then the category, CR; every byte kept
+// (FormatExactCSVField), as in the user-account lines.
 void WriteNextRecord(std::string& out, const CStringArray& fields, const CString& category);
 // Every entry and ",", CR (event-log backup lines).
 void WriteNextRecord(std::string& out, const CStringArray& fields);
@@ -78,8 +79,8 @@ void WriteNextCSVUserRecord(std::string& out, const CStringArray& textFields, co
 // line; it has moved unless the text was at its end, where no field is read. No cursor for kinds
 // that hold no records (6, 7, 9).
 //
-// damaged is set when the line cannot be taken as it stands: an enciphered field that is not
-// whole blocks of upper-case hex ending in a NUL, a version 3.0/4.0 line that ends before its
+// damaged is set when the line cannot be taken as it stands: a field whose quotes the text ends
+// inside (cut short), an enciphered field that is not whole blocks of upper-case hex ending in a NUL, a version 3.0/4.0 line that ends before its
 // layout does, fields beyond the end of the layout, a line with nothing after its flag and icon.
 // The caller skips such a line and counts it.
 std::optional<TextCursor> GetNextRecord(EFileType kind, TextCursor cursor, const BLOWFISH_CTX* key,

@@ -40,6 +40,41 @@ char PeekSecond(TextCursor cursor)
     return cursor.size() > 1 ? cursor[1] : '\0';
 }
 
+// Whether FormatExactCSVField escapes the byte.
+bool NeedsEscape(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 && c != '\t' && c != '\f' && c != kCR && byte != 0x1D;
+}
+
+// The byte that DLE and c stand for, or NUL when c is no escaped byte.
+char Unescaped(char c)
+{
+    return c >= '@' && c <= '_' ? static_cast<char>(c - 0x40) : '\0';
+}
+
+void AppendCSVField(std::string_view field, std::string& out, bool exact)
+{
+    // Dropped LF is no first byte; an escaped one is no blank.
+    const size_t first = exact ? (field.empty() ? std::string_view::npos : 0) : field.find_first_not_of(kLF);
+    const bool quoted = field.find_first_of(",\"\r") != std::string_view::npos
+                        || (first != std::string_view::npos && IsBlank(field[first]) && !(exact && NeedsEscape(field[first])));
+    if (quoted)
+        out += '"';
+    for (const char c : field) {
+        if (c == '"') {
+            out += "\"\"";
+        } else if (exact && NeedsEscape(c)) {
+            out += kFieldEscape;
+            out += static_cast<char>(c + 0x40);
+        } else if (c != kLF) {
+            out += c;
+        }
+    }
+    if (quoted)
+        out += '"';
+}
+
 // Copies one character of a field as the reader stores it.
 void StoreFieldChar(char c, std::string& out)
 {
@@ -97,20 +132,12 @@ void WriteHexBytes(std::string& out, const unsigned char* bytes, size_t count, b
 
 void FormatCSVField(std::string_view field, std::string& out)
 {
-    // LF is dropped, so the first byte written is the first one that is not LF.
-    const size_t first = field.find_first_not_of(kLF);
-    const bool quoted = field.find_first_of(",\"\r") != std::string_view::npos
-                        || (first != std::string_view::npos && IsBlank(field[first]));
-    if (quoted)
-        out += '"';
-    for (const char c : field) {
-        if (c == '"')
-            out += "\"\"";
-        else if (c != kLF)
-            out += c;
-    }
-    if (quoted)
-        out += '"';
+    AppendCSVField(field, out, false);
+}
+
+void FormatExactCSVField(std::string_view field, std::string& out)
+{
+    AppendCSVField(field, out, true);
 }
 
 // ---- readers ----
@@ -125,7 +152,7 @@ bool IsLineEmpty(TextCursor cursor)
     return IsTextEnd(cursor) || IsLineBreak(cursor.front());
 }
 
-TextCursor GetNextField(TextCursor cursor, std::string& out)
+TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed)
 {
     out.clear();
     cursor = SkipWhiteSp(cursor, false);
@@ -149,9 +176,16 @@ TextCursor GetNextField(TextCursor cursor, std::string& out)
         }
         if (!inQuotes && (c == ',' || IsLineBreak(c)))
             break;
+        if (c == kFieldEscape && Unescaped(PeekSecond(cursor)) != '\0') {
+            out += Unescaped(cursor[1]);
+            cursor.remove_prefix(2);
+            continue;
+        }
         StoreFieldChar(c, out);
         cursor.remove_prefix(1);
     }
+    if (unclosed != nullptr)
+        *unclosed = inQuotes;
     if (!IsTextEnd(cursor) && cursor.front() == ',')
         cursor.remove_prefix(1);
     while (!IsTextEnd(cursor) && IsBlank(cursor.front()))
@@ -259,7 +293,8 @@ bool IsTextFile(std::string_view bytes)
 {
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 && c != kCR && c != kLF && byte != 0x1D && c != '\t' && c != '\f' && c != kVT)
+        if (byte < 0x20 && c != kCR && c != kLF && byte != 0x1D && c != '\t' && c != '\f' && c != kVT
+            && c != kFieldEscape)
             return false;
     }
     return true;

@@ -30,6 +30,12 @@ void WriteHexBytes(std::string& out, const unsigned char* bytes, size_t count, b
 // a CR, or begins with a blank (which a reader would otherwise drop); double quotes doubled; LF
 // dropped; everything else as it is, however long.
 void FormatCSVField(std::string_view field, std::string& out);
+// The CSV form of a field that must come back byte for byte (the record files, backups among
+// them): as FormatCSVField, but a control byte that the plain form would lose, change or that
+// would make the file non-text (LF, VT, and every byte below 0x20 but TAB, FF, CR and 0x1D) is
+// written as DLE (0x10) followed by the byte plus 0x40. GetNextField reads it back.
+void FormatExactCSVField(std::string_view field, std::string& out);
+inline constexpr char kFieldEscape = '\x10';
 
 // ---- readers ----
 bool IsTextEnd(TextCursor cursor);                  // no byte left, or at a NUL
@@ -37,9 +43,11 @@ bool IsLineEmpty(TextCursor cursor);                // at CR, LF or the end of t
 
 // One CSV field into out (replaced). Skips white space first, line breaks included, so callers
 // check IsLineEmpty before. Inside double quotes commas and line breaks are data; "" stands for
-// one double quote. VT is stored as CR; LF is never stored. A comma ending the field and the
-// blanks after it are consumed.
-TextCursor GetNextField(TextCursor cursor, std::string& out);
+// one double quote. VT is stored as CR; LF is never stored; DLE and a byte from '@' to '_' stand
+// for that byte minus 0x40 (FormatExactCSVField). A comma ending the field and the blanks after
+// it are consumed. unclosed, when given, tells whether the text ended inside the field's quotes:
+// then the field is not whole.
+TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed = nullptr);
 TextCursor ReadBool(TextCursor cursor, bool& value);        // true when the field starts with 'T'
 TextCursor ReadNumber(TextCursor cursor, long& value);      // sign and leading digits; none give 0;
                                                             // too large saturates
@@ -55,7 +63,8 @@ TextCursor SkipReturns(TextCursor cursor);          // past CR and LF
 TextCursor SkipWhiteSp(TextCursor cursor, bool stopAtLineEnd);
 
 // ---- tests of a whole file ----
-// False when a byte below 0x20 other than CR, LF, 0x1D, TAB, FF and VT occurs; empty text is text.
+// False when a byte below 0x20 other than CR, LF, 0x1D, TAB, FF, VT and DLE (the escape of
+// FormatExactCSVField) occurs; empty text is text.
 bool IsTextFile(std::string_view bytes);
 // Byte-exact prefix test; false when the header is longer than the text.
 bool HasHeader(std::string_view text, std::string_view header);

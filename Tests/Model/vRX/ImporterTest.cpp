@@ -190,6 +190,45 @@ TEST_F(ImporterTest, TruncatedFilesAlwaysEndAndCountTheCutLine)
     }
 }
 
+// A file that ends inside a line, or inside quotes that never close, is reported as cut
+// (once, last); the line is not handed on, the lines before it are.
+TEST_F(ImporterTest, FilesEndingInsideALineAreReportedAsCut)
+{
+    const QByteArray v3 = VersionThree("", 2);
+    const QByteArray enciphered = VersionThree("pw", 2);
+    const QByteArray plain = "Ostrevin Export File\rLogin,a,,,,,,,,,,\"notes\",Work\rLogin,b,,,,,,,,,,\"x\ry\",Work\r";
+    const QByteArray v2 = "Ostrevin vRX File -v2.0\rF\rT,31,Login,User\rF,31,a,b\rF,31,c,d";
+    const struct {
+        const char* what;
+        QByteArray text;
+        const char* password;
+        size_t records;       // handed on
+        bool cut;
+    } cases[] = {
+        {"version 3.0 whole", v3, "", 2, false},
+        {"version 3.0 without its last CR", v3.left(v3.size() - 1), "", 1, true},
+        {"version 3.0, quote never closed", v3.left(v3.lastIndexOf("notes")) + "\"" + v3.mid(v3.lastIndexOf("notes")), "",
+         1, true},
+        {"enciphered, cut inside a field", enciphered.left(enciphered.size() - 20), "pw", 1, true},
+        {"plain export whole", plain, "", 2, false},
+        {"plain export cut after a CR inside quotes", plain.left(plain.indexOf("x\r") + 2), "", 1, true},
+        {"plain export without its last CR", plain.left(plain.size() - 1), "", 1, true},
+        {"version 2.0 lines need no last CR", v2, "", 2, false},
+        {"byte-order mark", "\xEF\xBB\xBF" + v3, "", 2, false},
+    };
+    for (const auto& c : cases) {
+        RecordingDelegate delegate;
+        CvRXImporter importer(Write(c.text), &delegate);
+        importer.ImportFile(importer.FileType(), c.password);
+        size_t records = 0;
+        for (const Line& line : delegate.lines)
+            records += line.isType ? 0 : 1;
+        EXPECT_EQ(records, c.records) << c.what;
+        EXPECT_EQ(delegate.errors, c.cut ? std::vector<int>{kImportErrorFileCut} : std::vector<int>{}) << c.what;
+        EXPECT_EQ(delegate.completeCalls, 1) << c.what;
+    }
+}
+
 TEST_F(ImporterTest, OlderVersionsGiveElevenEntriesWithEmptyDate)
 {
     const QByteArray v1 = "Ostrevin vRX File -v1.0\rF\r"

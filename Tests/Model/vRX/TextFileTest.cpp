@@ -72,30 +72,43 @@ TEST(Writers, FlagsAndNumbers)
     EXPECT_EQ(out, "T,F31,-5x\r");
 }
 
-TEST(FormatCSVField, QuotesDoublesAndDropsLineFeeds)
+// The plain form drops LF; the exact form of the files that are read back escapes what the plain
+// form would lose, change or what would make the file non-text, and nothing else.
+TEST(FormatCSVField, QuotesDoublesAndDropsOrEscapesLineFeeds)
 {
     const struct {
         std::string in;
-        std::string out;
+        std::string plain;
+        std::string exact;
     } cases[] = {
-        {"", ""},
-        {"abc", "abc"},
-        {"\n\n", ""},
-        {"a,b", "\"a,b\""},
-        {"a\"b", "\"a\"\"b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"a\rb", "\"a\rb\""},
-        {"a\nb", "ab"},
-        {"a\r\nb", "\"a\rb\""},
-        {"a\n,b", "\"a,b\""},
-        {"Grüße, € ", "\"Grüße, € \""},
+        {"", "", ""},
+        {"abc", "abc", "abc"},
+        {"\n\n", "", "\x10J\x10J"},
+        {"a,b", "\"a,b\"", "\"a,b\""},
+        {"a\"b", "\"a\"\"b\"", "\"a\"\"b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+        {"a\rb", "\"a\rb\"", "\"a\rb\""},
+        {"a\nb", "ab", "a\x10Jb"},
+        {"a\r\nb", "\"a\rb\"", "\"a\r\x10Jb\""},
+        {"a\n,b", "\"a,b\"", "\"a\x10J,b\""},
+        {"Grüße, € ", "\"Grüße, € \"", "\"Grüße, € \""},
         // A leading blank would be dropped by a reader, so such a field is quoted.
-        {" secret", "\" secret\""},
-        {"\tx", "\"\tx\""},
-        {"trailing ", "trailing "},
+        {" secret", "\" secret\"", "\" secret\""},
+        {"\tx", "\"\tx\"", "\"\tx\""},
+        {"trailing ", "trailing ", "trailing "},
+        {"\v", "\"\v\"", "\x10K"},   // a plain VT would come back as CR
+        {"\vx", "\"\vx\"", "\x10Kx"},   // escaped, so no leading blank to keep
+        {"\x1B[0m", "\x1B[0m", "\x10[[0m"},
+        {"\x10", "\x10", "\x10P"},   // the escape itself
+        {"\x01\x1F", "\x01\x1F", "\x10" "A\x10_"},
+        {"a\tb\f\x1D\x7F", "a\tb\f\x1D\x7F", "a\tb\f\x1D\x7F"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(CSV(c.in), c.out) << "input: " << c.in;
+    for (const auto& c : cases) {
+        EXPECT_EQ(CSV(c.in), c.plain) << "input: " << c.in;
+        std::string exact;
+        FormatExactCSVField(c.in, exact);
+        EXPECT_EQ(exact, c.exact) << "input: " << c.in;
+    }
 }
 
 TEST(FormatCSVField, LongFieldsAreWrittenWhole)
@@ -139,6 +152,55 @@ TEST(GetNextField, ReadsOneFieldAndLeavesTheCursorAtTheNext)
         const TextCursor rest = GetNextField(c.text, field);
         EXPECT_EQ(field, c.field) << "text: " << c.text;
         EXPECT_EQ(std::string(rest), c.rest) << "text: " << c.text;
+    }
+}
+
+// The record files keep every byte of a value: each byte from 0x01 to 0xFF, alone, between
+// letters, at either end and repeated, comes back whole, as the only field and as one of a line,
+// and the file stays text.
+TEST(FormatExactCSVField, EveryByteComesBackThroughGetNextField)
+{
+    for (int byte = 0x01; byte <= 0xFF; ++byte) {
+        const std::string c(1, char(byte));
+        for (const std::string& value : {c, "a" + c + "b", c + "lead", "trail" + c, c + c + c, " " + c + " "}) {
+            std::string line;
+            FormatExactCSVField(value, line);
+            EXPECT_TRUE(IsTextFile(line)) << byte;
+            line += ",";
+            FormatExactCSVField(value, line);
+            line += "\r";
+            std::string first, second;
+            const TextCursor rest = GetNextField(GetNextField(line, first), second);
+            EXPECT_EQ(first, value) << byte;
+            EXPECT_EQ(second, value) << byte;
+            EXPECT_EQ(std::string(rest), "\r") << byte;
+        }
+    }
+}
+
+// Text that ends inside a field's quotes is not the whole field.
+TEST(GetNextField, TellsAFieldWhoseQuotesNeverClose)
+{
+    const struct {
+        std::string text;
+        bool unclosed;
+    } cases[] = {
+        {"\"open", true},
+        {"\"open\r\nnext line", true},
+        {"\"open \"\"", true},
+        {"\"", true},
+        {"\"closed\"", false},
+        {"\"closed\",x", false},
+        {"\"\"", false},
+        {"plain", false},
+        {"a\"b", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        std::string field;
+        bool unclosed = !c.unclosed;
+        GetNextField(c.text, field, &unclosed);
+        EXPECT_EQ(unclosed, c.unclosed) << "text: " << c.text;
     }
 }
 
@@ -234,7 +296,7 @@ TEST(LineReaders, SkipEmptyLinesAndEveryLineEnding)
 TEST(FileTests, TextAndHeaders)
 {
     EXPECT_TRUE(IsTextFile(""));
-    for (char c : {'\r', '\n', '\x1D', '\t', '\f', '\v'})
+    for (char c : {'\r', '\n', '\x1D', '\t', '\f', '\v', '\x10'})
         EXPECT_TRUE(IsTextFile("a"s + c + "b")) << int(c);
     for (char c : {'\0', '\x01', '\x1B', '\x1F'})
         EXPECT_FALSE(IsTextFile("a"s + c + "b")) << int(c);

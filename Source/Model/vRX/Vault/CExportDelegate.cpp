@@ -11,9 +11,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <utility>
+
 namespace {
 
 const char kAttachmentFolderName[] = "Files";
+// The attachment's key: the first characters of its pass key (the rest, when any, is its length).
+constexpr int kAttachmentKeyCharacters = 16;
 
 void Add(CStringArray& list, const QString& text)
 {
@@ -129,8 +133,9 @@ bool CExportDelegate::GetNextRecord(EFileType kind, CStringArray& fields, unsign
     Add(fields, NotesForFile(record.mNotes()));
 
     if (kind == kVRX4File) {
+        pending_ = record.mHasAttachment() ? MakeSideFile(record) : SideFile{};
         Add(attachment, record.mHasAttachment() ? record.mAttachmentName() : QString());
-        Add(attachment, record.mAttachmentPassKey());
+        Add(attachment, record.mHasAttachment() ? pending_.passKeyEntry : record.mAttachmentPassKey());
         Add(attachment, record.mRecordUID());
     }
     if (kind != kPlainCSVFile) {
@@ -146,26 +151,40 @@ bool CExportDelegate::GetNextRecord(EFileType kind, CStringArray& fields, unsign
     return true;
 }
 
-void CExportDelegate::CopyAttachmentToPath(const char* destination, const char* recordUID, const char* passKey)
+CExportDelegate::SideFile CExportDelegate::MakeSideFile(const OTVRecord& record) const
+{
+    // The entry is the 16 key characters and the attachment's length, so that a reader can
+    // remove the cipher's padding and tell a side file cut short. The file is enciphered under
+    // the whole entry, which is what every reader takes as its key.
+    SideFile side{record.mRecordUID(), record.mAttachmentPassKey().left(kAttachmentKeyCharacters), std::nullopt};
+    int code = -1;
+    side.bytes = store_.extractAttachmentData(record.mRecordUID(), &code);
+    if (!side.bytes) {
+        // Code 0 is an empty file, which gets its empty side file; no row or a row that cannot
+        // be read leaves the record's attachment missing.
+        if (code != kOTVStatusOK)
+            return side;
+        side.bytes = QByteArray();
+    }
+    side.passKeyEntry += QString::number(side.bytes->size());
+    OTVFileCrypter(side.passKeyEntry).encryptData(*side.bytes);
+    return side;
+}
+
+void CExportDelegate::CopyAttachmentToPath(const char* destination, const char* recordUID, const char*)
 {
     const std::shared_ptr<OTVRecord> record = recordsByUID_.value(QString::fromUtf8(recordUID));
     if (!record || !record->mHasAttachment())
         return;
-    int code = -1;
-    std::optional<QByteArray> data = store_.extractAttachmentData(record->mRecordUID(), &code);
-    if (!data) {
-        // Code 0 is an empty file, which gets its empty side file; no row or a row that cannot
-        // be read leaves the record's attachment missing.
-        if (code != kOTVStatusOK) {
-            ErrorInExport(kExportErrorAttachmentRead);
-            return;
-        }
-        data = QByteArray();
+    if (pending_.recordUID != record->mRecordUID())
+        pending_ = MakeSideFile(*record);
+    const SideFile side = std::exchange(pending_, SideFile{});
+    if (!side.bytes) {
+        ErrorInExport(kExportErrorAttachmentRead);
+        return;
     }
-    // Zero padding of both ciphers stays: the format keeps no length.
-    OTVFileCrypter(QString::fromUtf8(passKey)).encryptData(*data);
     QSaveFile file(QString::fromUtf8(destination));
-    if (!file.open(QIODevice::WriteOnly) || file.write(*data) != data->size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(*side.bytes) != side.bytes->size() || !file.commit())
         ErrorInExport(kExportErrorAttachmentWrite);
 }
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class OTVDataBase;
 class OTVRecord;
@@ -48,7 +49,16 @@ public:
                                            std::string& attachmentFolder) override;
 
 private:
+    // The side file of a record with an attachment, enciphered, and its line's pass-key entry.
+    struct SideFile {
+        QString recordUID;
+        QString passKeyEntry;
+        std::optional<QByteArray> bytes;   // none: the store could not give the attachment
+    };
+    SideFile MakeSideFile(const OTVRecord& record) const;
+
     OTVDataBase& store_;
+    SideFile pending_;   // of the record last handed out, written by CopyAttachmentToPath
     QList<std::shared_ptr<OTVRecord>> records_;
     QHash<QString, std::shared_ptr<OTVRecord>> recordsByUID_;
     std::function<QDate()> today_;

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -58,6 +59,23 @@ bool IsUID(const QString& text)
 {
     static const QRegularExpression uid(QStringLiteral("^[0-9A-Fa-f]{16}$"));
     return uid.match(text).hasMatch();
+}
+
+// Side files are enciphered in blocks of 8 bytes.
+qint64 PaddedSize(qint64 length)
+{
+    return (length + 7) / 8 * 8;
+}
+
+// The attachment's length that follows the 16 key characters of a pass-key entry, when there is one.
+std::optional<qint64> LengthInPassKey(const QString& entry)
+{
+    constexpr int kKeyCharacters = 16;
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    const QString length = entry.mid(kKeyCharacters);
+    if (!digits.match(length).hasMatch())
+        return std::nullopt;
+    return length.toLongLong();
 }
 
 // Removes the file, if any, when it goes out of scope.
@@ -102,12 +120,18 @@ QString OTVvRXImportDelegate::Summary() const
 {
     if (!refusal_.isEmpty())
         return refusal_;
+    if (imported_ + failed_ == 0)
+        return BKLocalizedString("The file holds no records.");
     QStringList lines{BKLocalizedString("%1 of %2 records imported.").arg(imported_).arg(imported_ + failed_)};
     for (auto reason = failureReasons_.cbegin(); reason != failureReasons_.cend(); ++reason)
         lines.append(BKLocalizedString("%1 (%2 records)").arg(reason.key()).arg(reason.value()));
     if (missingAttachments_ > 0)
         lines.append(BKLocalizedString("%1 records were imported without their attachment, whose file is missing.")
                          .arg(missingAttachments_));
+    if (damagedAttachments_ > 0)
+        lines.append(BKLocalizedString("%1 records were imported without their attachment, whose file is damaged "
+                                       "or cut short.")
+                         .arg(damagedAttachments_));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -129,8 +153,9 @@ void OTVvRXImportDelegate::CreateType(const CStringArray& fields, unsigned short
     lineType_->setMTypeIconID(StandardIcon(icon));
 }
 
-std::shared_ptr<OTVType> OTVvRXImportDelegate::ResolveType(QString& whyNot)
+std::shared_ptr<OTVType> OTVvRXImportDelegate::ResolveType(QString& whyNot, bool& isNew)
 {
+    isNew = false;
     if (currentType_)
         return currentType_;
     if (!lineType_) {
@@ -147,22 +172,29 @@ std::shared_ptr<OTVType> OTVvRXImportDelegate::ResolveType(QString& whyNot)
     std::shared_ptr<OTVType> type = resolvedByName_.value(name);
     if (!type)
         type = store_.findSimilarType(*lineType_, targetGroup_.get());
-    if (!type) {
-        lineType_->setMSelectedGroupUID(targetGroup_->mGroupUID());
-        const int status = store_.addType(lineType_);
-        if (status != kOTVStatusOK) {
-            typeFailure_ = BKLocalizedString("The record type could not be added.") + QLatin1Char(' ') + OTVStatusMessage(status);
-            failedTypeNames_.insert(name, typeFailure_);
-            lineType_.reset();
-            whyNot = typeFailure_;
-            return nullptr;
-        }
-        type = lineType_;
+    if (type) {
+        TypeStored(type);
+        return type;
     }
-    resolvedByName_.insert(name, type);
+    // Not stored yet: it is stored with its first record that is, never alone.
+    lineType_->setMSelectedGroupUID(targetGroup_->mGroupUID());
+    isNew = true;
+    return lineType_;
+}
+
+void OTVvRXImportDelegate::TypeStored(const std::shared_ptr<OTVType>& type)
+{
+    resolvedByName_.insert(type->mTypeName(), type);
     lineType_.reset();
     currentType_ = type;
-    return type;
+}
+
+void OTVvRXImportDelegate::TypeFailed(int status)
+{
+    typeFailure_ = BKLocalizedString("The record type could not be added.") + QLatin1Char(' ') + OTVStatusMessage(status);
+    failedTypeNames_.insert(lineType_->mTypeName(), typeFailure_);
+    lineType_.reset();
+    RecordFailed(typeFailure_);
 }
 
 void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields, const CStringArray& customNames,
@@ -178,7 +210,8 @@ void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields,
     }
     try {
         QString whyNot;
-        const std::shared_ptr<OTVType> type = ResolveType(whyNot);
+        bool newType = false;
+        const std::shared_ptr<OTVType> type = ResolveType(whyNot, newType);
         if (!type) {
             RecordFailed(whyNot);
             return;
@@ -190,11 +223,19 @@ void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields,
         AttachFromPackage(*record, attachment);
         // The deciphered attachment is needed only while the record is stored.
         const RemovedAtEnd deciphered(record->mAttachmentPath());
-        const int status = store_.addRecord(record);
-        if (status == kOTVStatusOK)
+        bool typeFailed = false;
+        const int status = newType ? store_.addRecordWithItsType(record, &typeFailed) : store_.addRecord(record);
+        if (status == kOTVStatusOK) {
+            if (newType)
+                TypeStored(type);
             ++imported_;
-        else
+        } else if (typeFailed) {
+            TypeFailed(status);
+        } else {
             RecordFailed(OTVStatusMessage(status));
+        }
+    } catch (const OTVValueTooLong&) {
+        RecordFailed(OTVStatusMessage(kOTVStatusValueTooLong));
     } catch (const std::exception&) {
         RecordFailed(OTVStatusMessage(kOTVStatusOtherFailure));
     }
@@ -241,8 +282,17 @@ void OTVvRXImportDelegate::AttachFromPackage(OTVRecord& record, const CStringArr
     const QString name = Text(attachment, 0);
     if (name.isEmpty())
         return;
-    const QString path = ExtractSideFile(Utf8(attachment, 2), Utf8(attachment, 1), record.mRecordUID());
-    if (path.isEmpty()) {
+    QString path;
+    switch (ExtractSideFile(Utf8(attachment, 2), Utf8(attachment, 1), record.mRecordUID(), path)) {
+    case SideFileResult::Extracted:
+        break;
+    case SideFileResult::TooLarge:
+        throw OTVValueTooLong();
+    case SideFileResult::Damaged:
+        // Its bytes are not the attachment's: the record comes without it, and says so.
+        ++damagedAttachments_;
+        return;
+    case SideFileResult::Missing:
         // A record that says it has an attachment while the vault has none would fail to store.
         ++missingAttachments_;
         return;
@@ -254,11 +304,13 @@ void OTVvRXImportDelegate::AttachFromPackage(OTVRecord& record, const CStringArr
     record.setMAttachmentState(kAttachmentStoreFile);
 }
 
-QString OTVvRXImportDelegate::ExtractSideFile(const QString& fileUID, const QString& passKey,
-                                              const QString& recordUID) const
+OTVvRXImportDelegate::SideFileResult OTVvRXImportDelegate::ExtractSideFile(const QString& fileUID,
+                                                                          const QString& passKeyEntry,
+                                                                          const QString& recordUID,
+                                                                          QString& deciphered) const
 {
     if (!IsUID(fileUID) || attachmentFolder_.isEmpty())
-        return QString();
+        return SideFileResult::Missing;
     const QString sideFile = QFileInfo(QString::fromStdString(path_)).absolutePath() + QLatin1Char('/')
                              + QLatin1String(kAttachmentFolderName) + QLatin1Char('/') + fileUID
                              + QLatin1String(kSideFileExtension);
@@ -266,29 +318,41 @@ QString OTVvRXImportDelegate::ExtractSideFile(const QString& fileUID, const QStr
     const QFileInfo info(sideFile);
     QFile in(sideFile);
     if (info.isSymLink() || !info.isFile() || !in.open(QIODevice::ReadOnly))
-        return QString();
+        return SideFileResult::Missing;
+    // Measured before it is read: no attachment the vault takes has a larger side file.
+    if (in.size() > PaddedSize(OTVDataBase::kAttacmentMaxSize - 1))
+        return SideFileResult::TooLarge;
     QByteArray data = in.readAll();
     if (in.error() != QFileDevice::NoError)
-        return QString();
-    // The cipher's zero padding stays: the file keeps no length.
-    OTVFileCrypter(passKey).decryptData(data);
+        return SideFileResult::Missing;
+    OTVFileCrypter(passKeyEntry).decryptData(data);
+    // Files of other copies keep no length, and so the cipher's zero padding; ours carry it
+    // after the key, and their side file must be just the padded length.
+    if (const std::optional<qint64> length = LengthInPassKey(passKeyEntry)) {
+        if (data.size() != PaddedSize(*length))
+            return SideFileResult::Damaged;
+        data.truncate(*length);
+    }
+    if (data.size() > OTVDataBase::kAttacmentMaxSize - 1)
+        return SideFileResult::TooLarge;
     // Named by the new record's own UID, inside the private folder.
-    const QString deciphered = QDir(attachmentFolder_).filePath(recordUID);
+    deciphered = QDir(attachmentFolder_).filePath(recordUID);
     QFile out(deciphered);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) || out.write(data) != data.size()) {
         out.close();
         QFile::remove(deciphered);
-        return QString();
+        deciphered.clear();
+        return SideFileResult::Missing;
     }
-    return deciphered;
+    return SideFileResult::Extracted;
 }
 
 void OTVvRXImportDelegate::ErrorInImport(int code)
 {
     switch (code) {
     case kImportErrorNotRecordFile:
-        refusal_ = BKLocalizedString("Import failed. Invaild import file name.");
+        refusal_ = BKLocalizedString("Import failed. The file holds no records that can be imported.");
         break;
     case kImportErrorWrongPassword:
         refusal_ = BKLocalizedString("That is not the correct password for this import file.");
@@ -300,6 +364,10 @@ void OTVvRXImportDelegate::ErrorInImport(int code)
         break;
     case kImportErrorDamagedRecord:
         RecordFailed(BKLocalizedString("A record line of the file cannot be read."));
+        break;
+    case kImportErrorFileCut:
+        RecordFailed(BKLocalizedString("The file is damaged or cut short: it ends inside a record, after %1 records.")
+                         .arg(imported_ + failed_));
         break;
     default:
         RecordFailed(OTVStatusMessage(kOTVStatusOtherFailure));

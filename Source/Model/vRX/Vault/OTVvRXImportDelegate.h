@@ -46,6 +46,8 @@ public:
     const QMap<QString, int>& FailureReasons() const { return failureReasons_; }
     // Records added without their attachment, whose side file was missing or unreadable.
     int MissingAttachments() const { return missingAttachments_; }
+    // Records added without their attachment, whose side file is not as long as the line says.
+    int DamagedAttachments() const { return damagedAttachments_; }
     // Why the whole file was refused; empty when it was read.
     QString Refusal() const { return refusal_; }
     // For the message at the end: "n of m records imported." and the reasons, or the refusal.
@@ -60,12 +62,20 @@ public:
     void ErrorInImport(int code) override;
 
 private:
-    // The vault type for the records of the last type line: resolved at its first record.
-    std::shared_ptr<OTVType> ResolveType(QString& whyNot);
+    // The vault type for the records of the last type line: resolved at its first record. isNew:
+    // the vault has no such type yet, and it is to be stored with the record.
+    std::shared_ptr<OTVType> ResolveType(QString& whyNot, bool& isNew);
+    void TypeStored(const std::shared_ptr<OTVType>& type);
+    // The type's row was refused (status): its name's records fail with the reason from now on.
+    void TypeFailed(int status);
     void BuildRecord(OTVRecord& record, EFileType kind, const CStringArray& fields, const CStringArray& customNames,
                      unsigned short icon, unsigned short mask, unsigned short count) const;
-    // Deciphers the side file into the attachment folder; empty when it cannot be had.
-    QString ExtractSideFile(const QString& fileUID, const QString& passKey, const QString& recordUID) const;
+    enum class SideFileResult { Extracted, Missing, Damaged, TooLarge };
+    // Deciphers the side file into the attachment folder (path in deciphered): missing when it
+    // cannot be had, damaged when its size is not what the pass-key entry's length says, too
+    // large for an attachment over the vault's limit.
+    SideFileResult ExtractSideFile(const QString& fileUID, const QString& passKeyEntry, const QString& recordUID,
+                                   QString& deciphered) const;
     void AttachFromPackage(OTVRecord& record, const CStringArray& attachment);
     void RecordFailed(const QString& reason);
 
@@ -75,7 +85,7 @@ private:
     QString attachmentFolder_;
     std::function<QDateTime()> now_;
 
-    std::shared_ptr<OTVType> lineType_;        // made from the last type line, not resolved yet
+    std::shared_ptr<OTVType> lineType_;        // made from the last type line, not stored yet
     std::shared_ptr<OTVType> currentType_;     // the vault type its records are filed under
     QString typeFailure_;                      // why the last type line has no vault type
     QHash<QString, std::shared_ptr<OTVType>> resolvedByName_;
@@ -85,6 +95,7 @@ private:
     int imported_ = 0;
     int failed_ = 0;
     int missingAttachments_ = 0;
+    int damagedAttachments_ = 0;
     QMap<QString, int> failureReasons_;
     QString refusal_;
 };

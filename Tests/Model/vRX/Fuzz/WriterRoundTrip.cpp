@@ -1,5 +1,5 @@
-// Whatever texts a record holds, the line written for it reads back the same: vRX 3.0 and 4.0
-// with and without a key, the plain CSV export and user-account lines. The input is cut at NUL
+// Whatever texts a record holds, the line written for it reads back byte for byte: vRX 3.0 and
+// 4.0 with and without a key, the plain CSV export and user-account lines. The input is cut at NUL
 // bytes into the record's texts; its first byte chooses the format.
 #include "FuzzInput.h"
 
@@ -26,14 +26,6 @@ void Fill(CStringArray& list, const std::vector<std::string>& pieces, size_t fir
 {
     for (size_t i = first; i < first + count; ++i)
         list.Add(pieces[i].c_str());
-}
-
-// What a plain CSV field comes back as.
-std::string PlainForm(std::string text)
-{
-    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-    std::replace(text.begin(), text.end(), '\v', '\r');
-    return text;
 }
 
 void Expect(const CStringArray& list, const std::vector<std::string>& expected)
@@ -64,26 +56,18 @@ void VRXRecord(const std::vector<std::string>& pieces, EFileType kind, const BLO
     if (damaged || isType || mask != 0x3FF || icon != 65535)
         std::abort();
 
-    auto form = [&](const std::string& text) { return key ? text : PlainForm(text); };
-    std::vector<std::string> expected;
-    for (size_t i = 0; i < 11; ++i)
-        expected.push_back(form(pieces[i]));
+    std::vector<std::string> expected(pieces.begin(), pieces.begin() + 11);
     if (key && kind == kVRX3File) {
         // Version 3.0 drops LF from enciphered notes.
         expected[10].erase(std::remove(expected[10].begin(), expected[10].end(), '\n'), expected[10].end());
     }
     Expect(readFields, expected);
-    expected.clear();
-    for (size_t i = 11; i < 21; ++i)
-        expected.push_back(form(pieces[i]));
-    Expect(readNames, expected);
-    if (form(pieces[21]) != static_cast<const char*>(readCategory))
+    Expect(readNames, std::vector<std::string>(pieces.begin() + 11, pieces.begin() + 21));
+    if (pieces[21] != static_cast<const char*>(readCategory))
         std::abort();
     expected.clear();
-    if (kind == kVRX4File) {
-        for (size_t i = 22; i < 25; ++i)
-            expected.push_back(form(pieces[i]));
-    }
+    if (kind == kVRX4File)
+        expected.assign(pieces.begin() + 22, pieces.begin() + 25);
     Expect(readAttachment, expected);
 }
 
@@ -97,11 +81,8 @@ void PlainRecord(const std::vector<std::string>& pieces)
     CString readCategory;
     bool damaged = true;
     ProcessOstrevinRecord(line, readFields, readCategory, damaged);
-    std::vector<std::string> expected;
-    for (size_t i = 0; i < 12; ++i)
-        expected.push_back(PlainForm(pieces[i]));
-    Expect(readFields, expected);
-    if (damaged || PlainForm(pieces[12]) != static_cast<const char*>(readCategory))
+    Expect(readFields, std::vector<std::string>(pieces.begin(), pieces.begin() + 12));
+    if (damaged || pieces[12] != static_cast<const char*>(readCategory))
         std::abort();
 }
 
@@ -115,14 +96,8 @@ void UserLine(const std::vector<std::string>& pieces)
     CStringArray readText, readPermissions;
     bool damaged = true;
     GetCSVUserRecord(line, readText, readPermissions, damaged);
-    std::vector<std::string> expected;
-    for (size_t i = 0; i < 7; ++i)
-        expected.push_back(PlainForm(pieces[i]));
-    Expect(readText, expected);
-    expected.clear();
-    for (size_t i = 7; i < 11; ++i)
-        expected.push_back(PlainForm(pieces[i]));
-    Expect(readPermissions, expected);
+    Expect(readText, std::vector<std::string>(pieces.begin(), pieces.begin() + 7));
+    Expect(readPermissions, std::vector<std::string>(pieces.begin() + 7, pieces.begin() + 11));
     if (damaged)
         std::abort();
 }

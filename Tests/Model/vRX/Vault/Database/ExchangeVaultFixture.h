@@ -61,7 +61,9 @@ struct ImportResult {
     int failed = 0;
     QMap<QString, int> reasons;
     int missingAttachments = 0;
+    int damagedAttachments = 0;
     QString refusal;
+    QString summary;
 };
 
 class ExchangeVaultTest : public StoreTest {
@@ -187,7 +189,8 @@ protected:
                            &OTVDataBase::endDatabaseThread);
         EXPECT_TRUE(delegate.IsImportComplete());
         return {delegate.ImportedCount(), delegate.FailedCount(), delegate.FailureReasons(),
-                delegate.MissingAttachments(), delegate.Refusal()};
+                delegate.MissingAttachments(), delegate.DamagedAttachments(), delegate.Refusal(),
+                delegate.Summary()};
     }
 
     int rows(const char* table) const
@@ -230,6 +233,33 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A kind of file the exporter writes, with or without password, and its file's name.
+struct RoundTripCase {
+    EFileType kind;
+    const char* password;
+    const char* fileName;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const RoundTripCase& c)
+{
+    return out << "kind " << c.kind << " password \"" << c.password << "\"";
+}
+
+// Every kind of file the exporter writes, with and without password.
+inline const RoundTripCase kEveryWrittenKind[] = {
+    {kVRX3File, "", "Backup.vrx"}, {kVRX3File, "pw", "Backup.vrx"}, {kVRX4File, "", "Package.vrx"},
+    {kVRX4File, "a", "Package.vrx"}, {kPlainCSVFile, "", "Export.csv"},
+};
+
+// A type's ten labels, icon and mask.
+inline QStringList lookOf(const OTVType& type)
+{
+    QStringList look;
+    for (int field = 1; field <= kNoOfFields; ++field)
+        look << type.label(field);
+    return look << QString::number(type.mTypeIconID().value_or(-1)) << QString::number(type.mTypeMask().value_or(-1));
 }
 
 inline QString fixtureUID(int n)

@@ -145,22 +145,25 @@ TEST_F(VaultExport, VersionFourPackageWithEncipheredSideFiles)
     EXPECT_EQ(QDir(package + "/Files").entryList(QDir::Files),
               (QStringList{fixtureUID(1) + ".ofa", fixtureUID(3) + ".ofa"}));
 
-    // Each side file is enciphered with its record's pass key, whatever the file's password; it
-    // deciphers to the attachment and the zero padding of both ciphers.
+    // The line's pass-key entry is the record's 16 key characters and the attachment's length.
+    // Each side file is enciphered under that entry, whatever the file's password; it deciphers
+    // to the attachment as the vault gives it, padded with zeros to whole blocks.
+    const QByteArray stored = storedAttachment(*withScan);
+    const QString entry = withScan->mAttachmentPassKey().left(16) + QString::number(stored.size());
     QByteArray side = readFile(package + "/Files/" + fixtureUID(1) + ".ofa");
-    EXPECT_EQ(side.size() % 8, 0);
+    EXPECT_EQ(side.size(), (stored.size() + 7) / 8 * 8);
     EXPECT_FALSE(side.contains("%PDF"));
-    ASSERT_TRUE(OTVFileCrypter(withScan->mAttachmentPassKey()).decryptData(side));
-    EXPECT_EQ(side, storedAttachment(*withScan));
+    ASSERT_TRUE(OTVFileCrypter(entry).decryptData(side));
+    EXPECT_EQ(side.left(stored.size()), stored);
     EXPECT_TRUE(side.startsWith(scan));
-    EXPECT_EQ(side.mid(scan.size()), QByteArray(side.size() - scan.size(), '\0'));
+    EXPECT_EQ(side.mid(stored.size()), QByteArray(side.size() - stored.size(), '\0'));
     EXPECT_EQ(readFile(package + "/Files/" + fixtureUID(3) + ".ofa"), QByteArray());
 
     const std::vector<Line> lines = linesOf((package + "/Backup.vrx").toStdString(), "file password");
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[1].attachment,
-              (exchange_fakes::Texts{"scan.pdf", withScan->mAttachmentPassKey().toStdString(), fixtureUID(1).toStdString()}));
+    EXPECT_EQ(lines[1].attachment, (exchange_fakes::Texts{"scan.pdf", entry.toStdString(), fixtureUID(1).toStdString()}));
     EXPECT_EQ(lines[2].attachment[0], "");
+    EXPECT_EQ(lines[4].attachment[1], withEmpty->mAttachmentPassKey().left(16).toStdString() + "0");
 
     // An existing package folder is written into and keeps what else it holds.
     writeFile(files, QStringLiteral("Backup.vrx/Readme"), "kept");

@@ -4,6 +4,8 @@
 #include "ExchangeVaultFixture.h"
 
 #include "Model/vRX/ExchangeFormats.h"
+#include "Model/vRX/OTVFileCrypter.h"
+#include "Model/OTVStatusMessages.h"
 
 #include <QDir>
 
@@ -247,8 +249,8 @@ TEST_F(VaultImport, RefusedFilesChangeNothing)
     } cases[] = {
         {enciphered, "wrong", "That is not the correct password for this import file."},
         {enciphered, "", "That is not the correct password for this import file."},
-        {"Login,alice,secret\rBank,bob,1234\r", "", "Import failed. Invaild import file name."},
-        {"Ostrevin vRX File -v9.0\rF\rT,12,Login\r", "", "Import failed. Invaild import file name."},
+        {"Login,alice,secret\rBank,bob,1234\r", "", "Import failed. The file holds no records that can be imported."},
+        {"Ostrevin vRX File -v9.0\rF\rT,12,Login\r", "", "Import failed. The file holds no records that can be imported."},
     };
     const int typesBefore = rows("TYPETABLE");
     for (const auto& c : cases) {
@@ -297,7 +299,8 @@ TEST_F(VaultImport, BadLinesAreCountedAndTheGoodOnesImported)
     EXPECT_EQ(result.imported, 2);
     const QMap<QString, int> reasons{
         {"The record has no record type in the file.", 2},
-        {"A record line of the file cannot be read.", 2},
+        {"A record line of the file cannot be read.", 1},
+        {"The file is damaged or cut short: it ends inside a record, after 9 records.", 1},
         {"The value is too long or contains characters that cannot be stored.", 1},
         {"The record type line of the file cannot be read.", 1},
         {"The record type could not be added. The value is too long or contains characters that cannot be stored.", 2},
@@ -339,6 +342,134 @@ TEST_F(VaultImport, PackageAttachmentsThatCannotBeHad)
     }
     EXPECT_EQ(rows("ATTACHMENTTABLE"), 0);
     EXPECT_TRUE(QDir(attachments.path()).isEmpty());
+}
+
+// A damaged file: the records before the damage are imported, the damage is reported with how
+// many records were read before it, and nothing of the damaged record is stored.
+TEST_F(VaultImport, DamagedFilesReportWhereTheyEndAndStoreNothingOfTheDamage)
+{
+    const std::string notes(2000, 'n');
+    const QByteArray v3 = FileBuilder(kVRX3File)
+                              .type("Login", 12, 0)
+                              .record({"first"}, "", "", 12, 0)
+                              .record({"second"}, "", ("quoted, \"" + notes + "\"\rline 2").c_str(), 12, 0)
+                              .text();
+    const int notesStart = v3.indexOf("\"quoted");
+    const QByteArray plain = "Ostrevin Export File\r"
+                             "Login,first,,,,,,,,,\"May 01,2020\",,Work\r"
+                             "Login,second,,,,,,,,,\"May 01,2020\",\"" + QByteArray::fromStdString(notes) + "\r" +
+                             QByteArray::fromStdString(notes) + "\",Work\r";
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const QString cutAfterOne = QStringLiteral("The file is damaged or cut short: it ends inside a record, after 1 records.");
+    const struct {
+        const char* what;
+        QByteArray text;
+        int imported;
+        QString reason;   // empty: none
+    } cases[] = {
+        {"whole", v3, 2, {}},
+        {"cut inside quoted notes", v3.left(notesStart + 1000), 1, cutAfterOne},
+        {"cut just after a line break inside quoted notes", v3.left(v3.indexOf("\rline 2") + 1), 1, cutAfterOne},
+        {"cut inside a value", v3.left(v3.indexOf("second") + 3), 1, cutAfterOne},
+        {"cut before the record's line break", v3.left(v3.size() - 1), 1, cutAfterOne},
+        {"a quote that never closes", v3.left(v3.lastIndexOf('"')) + v3.mid(v3.lastIndexOf('"') + 1), 1, cutAfterOne},
+        {"plain export whole", plain, 2, {}},
+        {"plain export cut inside notes", plain.left(plain.indexOf("\r", plain.indexOf("second")) + 1), 1, cutAfterOne},
+        {"plain export cut at the category", plain.left(plain.size() - 3), 1, cutAfterOne},
+        {"byte-order mark", bom + v3, 2, {}},
+        {"byte-order mark, plain export", bom + plain, 2, {}},
+    };
+    for (const auto& c : cases) {
+        openEmptyVault();
+        work = addGroup(QStringLiteral("Work"));
+        const ImportResult result = importText(c.text);
+        EXPECT_EQ(result.refusal, QString()) << c.what;
+        EXPECT_EQ(result.imported, c.imported) << c.what;
+        EXPECT_EQ(result.failed, c.reason.isEmpty() ? 0 : 1) << c.what;
+        const QMap<QString, int> reasons = c.reason.isEmpty() ? QMap<QString, int>() : QMap<QString, int>{{c.reason, 1}};
+        EXPECT_EQ(result.reasons, reasons) << c.what;
+        EXPECT_EQ(rows("RECORDTABLE"), c.imported) << c.what;
+        EXPECT_TRUE(recordWithValue1(QStringLiteral("first"))) << c.what;
+        // Whole notes only: a quoted line break, a doubled quote and 2000 characters around them.
+        if (c.imported == 2)
+            EXPECT_TRUE(recordWithValue1(QStringLiteral("second"))->mNotes().contains(
+                QString::fromStdString(notes + (c.text.contains("line 2") ? "\"\nline 2" : "\n" + notes))))
+                << c.what;
+    }
+}
+
+// Files that hold no record say so; a header alone is no damage.
+TEST_F(VaultImport, FilesWithoutRecordsSaySo)
+{
+    for (const QByteArray& text : {QByteArray("Ostrevin vRX File -v3.0\rF\r"), QByteArray("Ostrevin Export File\r\r\r")}) {
+        const ImportResult result = importText(text);
+        EXPECT_EQ(result.refusal, QString());
+        EXPECT_EQ(result.imported + result.failed, 0);
+        EXPECT_EQ(result.summary, QStringLiteral("The file holds no records."));
+    }
+    EXPECT_EQ(importText("\x01\x02 binary").summary,
+              QStringLiteral("Import failed. The file holds no records that can be imported."));
+}
+
+// A type is stored with the first of its records that is stored, never alone: a record that
+// fails takes the type made for it with it, and the next record of that type tries again.
+TEST_F(VaultImport, ATypeIsStoredOnlyWithARecord)
+{
+    const std::string tooLong(300, 'x');
+    const ImportResult result = importText(FileBuilder(kVRX3File)
+                                               .type("Only failing", 12, 0)
+                                               .record({tooLong}, "", "", 12, 0)
+                                               .type("Later good", 5, 0)
+                                               .record({tooLong}, "", "", 5, 0)
+                                               .record({"good"}, "", "", 5, 0)
+                                               .text());
+    EXPECT_EQ(result.imported, 1);
+    EXPECT_EQ(result.reasons, (QMap<QString, int>{{OTVStatusMessage(kOTVStatusValueTooLong), 2}}));
+    EXPECT_EQ(rows("TYPETABLE"), 1);
+    EXPECT_EQ(rows("RECORDTABLE"), 1);
+    EXPECT_EQ(recordWithValue1(QStringLiteral("good"))->mType()->mTypeName(), QStringLiteral("Later good"));
+    EXPECT_EQ(store->logged(QStringLiteral("Add Type"), QStringLiteral("Type Added Successfully")), 1);
+    int inMap = 0;
+    for (const auto& type : store->mTypes())
+        inMap += type->mTypeName() == QStringLiteral("Only failing") ? 1 : 0;
+    EXPECT_EQ(inMap, 0);
+}
+
+// A side file whose size is not the one its record's line gives is reported, never padded or
+// cut silently; one over the vault's limit fails its record.
+TEST_F(VaultImport, SideFilesOfTheWrongLengthAreReported)
+{
+    QDir(files.path()).mkpath(QStringLiteral("P.vrx/Files"));
+    const QString key = QStringLiteral("ABCDEFGHIJKLMNOP");
+    const auto side = [&](const char* uid, QByteArray bytes, const QString& entry) {
+        OTVFileCrypter(entry).encryptData(bytes);
+        writeFile(files, QStringLiteral("P.vrx/Files/%1.ofa").arg(QLatin1String(uid)), bytes);
+    };
+    side("00000000000000C1", QByteArray(20, 'a'), key + "20");
+    side("00000000000000C2", QByteArray(20, 'b'), key + "30");            // shorter than it says
+    side("00000000000000C3", QByteArray(20, 'c'), key + "4");             // longer than it says
+    side("00000000000000C4", QByteArray(20, 'd'), key);                   // another copy's: no length
+    side("00000000000000C5", QByteArray(OTVDataBase::kAttacmentMaxSize + 8, 'e'), key);
+    const auto entry = [&](const QString& e) { return e.toStdString(); };
+    const QByteArray text = FileBuilder(kVRX4File)
+                                .type("Files", 12, 0)
+                                .record({"exact"}, "", "", 12, 0, {}, {"a", entry(key + "20"), "00000000000000C1"})
+                                .record({"short"}, "", "", 12, 0, {}, {"b", entry(key + "30"), "00000000000000C2"})
+                                .record({"long"}, "", "", 12, 0, {}, {"c", entry(key + "4"), "00000000000000C3"})
+                                .record({"old"}, "", "", 12, 0, {}, {"d", entry(key), "00000000000000C4"})
+                                .record({"huge"}, "", "", 12, 0, {}, {"e", entry(key), "00000000000000C5"})
+                                .text();
+    const ImportResult result = importText(text, {}, QStringLiteral("P.vrx/P.vrx"));
+    EXPECT_EQ(result.imported, 4);
+    EXPECT_EQ(result.reasons, (QMap<QString, int>{{OTVStatusMessage(kOTVStatusValueTooLong), 1}}))
+        << result.reasons.firstKey().toStdString();
+    EXPECT_EQ(result.damagedAttachments, 2);
+    EXPECT_EQ(storedAttachment(*recordWithValue1(QStringLiteral("exact"))).left(20), QByteArray(20, 'a'));
+    EXPECT_FALSE(recordWithValue1(QStringLiteral("short"))->mHasAttachment());
+    EXPECT_FALSE(recordWithValue1(QStringLiteral("long"))->mHasAttachment());
+    EXPECT_EQ(storedAttachment(*recordWithValue1(QStringLiteral("old"))).left(24), QByteArray(20, 'd') + QByteArray(4, '\0'));
+    EXPECT_FALSE(recordWithValue1(QStringLiteral("huge")));
+    EXPECT_TRUE(result.summary.contains(QStringLiteral("2 records were imported without their attachment, whose file is damaged")));
 }
 
 } // namespace

@@ -39,25 +39,6 @@ std::ostream& operator<<(std::ostream& out, const RecordContent& r)
                << r.attachmentName.toStdString() << " " << r.attachment.size() << " bytes";
 }
 
-QStringList lookOf(const OTVType& type)
-{
-    QStringList look;
-    for (int field = 1; field <= kNoOfFields; ++field)
-        look << type.label(field);
-    return look << QString::number(type.mTypeIconID().value_or(-1)) << QString::number(type.mTypeMask().value_or(-1));
-}
-
-struct RoundTripCase {
-    EFileType kind;
-    const char* password;
-    const char* fileName;
-};
-
-std::ostream& operator<<(std::ostream& out, const RoundTripCase& c)
-{
-    return out << "kind " << c.kind << " password \"" << c.password << "\"";
-}
-
 class VaultRoundTrip : public ExchangeVaultTest, public ::testing::WithParamInterface<RoundTripCase> {
 protected:
     // Two types whose records alternate, a third type; customised records (by look, and by
@@ -169,10 +150,6 @@ TEST_P(VaultRoundTrip, ImportedVaultEqualsTheExportedOne)
               OTVRecord::modificationDateText(QDateTime(QDate(2011, 3, 7), QTime(0, 0))));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWrittenKind, VaultRoundTrip,
-    ::testing::Values(RoundTripCase{kVRX3File, "", "Backup.vrx"}, RoundTripCase{kVRX3File, "pw", "Backup.vrx"},
-                      RoundTripCase{kVRX4File, "", "Package.vrx"}, RoundTripCase{kVRX4File, "a", "Package.vrx"},
-                      RoundTripCase{kPlainCSVFile, "", "Export.csv"}));
+INSTANTIATE_TEST_SUITE_P(EveryWrittenKind, VaultRoundTrip, ::testing::ValuesIn(kEveryWrittenKind));
 
 } // namespace

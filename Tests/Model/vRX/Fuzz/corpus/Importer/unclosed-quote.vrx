@@ -1,0 +1,1 @@
+Ostrevin vRX File -v3.0FT,31,Login,,,,,,,,,,,0,F,31,"open

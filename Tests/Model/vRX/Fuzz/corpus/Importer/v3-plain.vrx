@@ -1,0 +1,1 @@
+Ostrevin vRX File -v3.0FT,31,Login,User,Password,URL,,,,,,,Date,2,F,31,alice,secret,,,,,,,,"January 05,2009",0,,,,,,,,,,,Personal,noteF,31," x",,,,,,,,,"January 05,2009",0,,,,,,,,,,,Personal,"first linesecond"F,12,bob,"pa,ss""word",,,,,,,,"January 05,2009",2,Login,,,,,,,,,Changed,Work,
