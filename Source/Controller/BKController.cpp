@@ -268,6 +268,12 @@ void BKController::runWithWorkerGate(const std::function<void()>& work)
 
 void BKController::runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd)
 {
+    runStoreWorker(std::move(work), [this](const std::function<bool()>& done) { displayLoadingProgress(done); });
+}
+
+void BKController::runStoreWorker(std::function<void()> work,
+                                  const std::function<void(const std::function<bool()>& done)>& wait)
+{
     auto finished = std::make_shared<std::atomic<bool>>(false);
     runWithWorkerGate([&] {
         BKDetachNewThread(std::move(work), [finished, atThreadEnd = std::move(atThreadEnd)] {
@@ -276,7 +282,7 @@ void BKController::runStoreWorkerAndWait(std::function<void()> work, std::functi
             OTVDataBase::endDatabaseThread();
             finished->store(true);
         });
-        displayLoadingProgress([finished] { return finished->load(); });
+        wait([finished] { return finished->load(); });
     });
 }
 

@@ -8,9 +8,14 @@
 //   BKController_Services.cpp   what the vault store asks of the interface, alerts
 //   BKController_ViewsHook.cpp  where the main window's views are rebuilt after a (re)load
 //   BKController_Hooks.cpp      the views' layout at quit, the import of a file given at launch
+//   BKController_Exchange.cpp   the exchange prompts and the worker behind the progress panel
+//   BKController_Export.cpp     export, backup and the export for mail
+//   BKController_Import.cpp     import and restore
+//   BKController_Mail.cpp       the mail of an exported file
 // The connection dialog and the first-master-password panel are widgets of their own
 // (BKConnectionDialog, BKFirstMasterPasswordDialog) that only collect; the controller acts.
 
+#include "BKExchangePrompts.h"
 #include "Platform/BKApplicationServices.h"
 
 #include <QObject>
@@ -22,6 +27,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class BKConnectionDialog;
 class BKDetailsView;
@@ -250,6 +257,66 @@ private:
     QAction* mMaskAction_ = nullptr;
     QAbstractButton* mUnmaskButton_ = nullptr;
     bool mSubviewsReady_ = false;
+
+public:
+
+    // =========================================================================================
+    // File exchange (BKController_Exchange.cpp, _Export.cpp, _Import.cpp, _Mail.cpp)
+    // Menu entry points: exportSelectedFile(1070 | 1071 | 1072), exportItemsToVRX(),
+    // mailSelectedFile(), mailItems(), importSelectedFile(1060 | 1061 | 109); backupRecords()
+    // for the commands that delete; importFile() for files handed to the application.
+
+    // What the commands ask the user through: the desktop's panels unless set.
+    BKExchangePrompts& exchangePrompts();
+    void setExchangePrompts(std::unique_ptr<BKExchangePrompts> prompts);
+
+    // The save panel (vRX with the attachments box, vRX without it, or CSV), the password
+    // sheet for vRX, the export, then the mail question. A failed export is reported instead.
+    void exportSelectedFile(int tag);
+    void exportItemsToVRX();
+    // A backup of `records` before they are deleted: the save panel, the password sheet and a
+    // vRX 3.0 export (4.0 when any record has an attachment). True only when the file was
+    // written completely; a cancel or a failure (reported) is false, and nothing may be deleted.
+    bool backupRecords(const QList<std::shared_ptr<OTVRecord>>& records);
+    // Like exportSelectedFile(1070), then the mail question.
+    void mailSelectedFile();
+    // The selected records, without password, as "Attached_Records.vrx" (a package) in the
+    // private folder, then the mail question.
+    void mailItems();
+    // "Send Mail": on Yes the file (a package packed as "<name>.tar.gz") goes to the mail program.
+    void askForSendingMailWithAttachment(const QString& path);
+    // The rule of export passwords: empty, or at least 2 characters not all the same.
+    static bool isValidPassword(const QString& password);
+
+    // The open panel, then the import into the selected group: vRX (1060), CSV (1061), or a
+    // restore (109, a vRX import after a confirmation).
+    void importSelectedFile(int tag);
+    // Imports a vRX file, or the file inside a version 4.0 package folder, into the selected
+    // group; asks for the password of an enciphered file. True when every record came in.
+    bool importVRXFile(const QString& path, bool forRestore);
+    // The path of the private folder that exports for mail are written to (cleared first).
+    QString mailExportFolderPath() const;
+
+    // Runs `work` (an export or an import that uses the store) on a worker while the main
+    // thread waits behind the modal progress panel: `text` over a bar that `progress` moves
+    // (records done, total; a total of 0 is a busy bar). With `cancel` the panel has a Cancel
+    // button that calls it.
+    void runExchangeWorkerAndWait(const QString& text, std::function<void()> work,
+                                  std::function<std::pair<int, int>()> progress, std::function<void()> cancel = {});
+
+private:
+    // Runs `work` on a worker counted by the gate; `wait` runs the main thread's modal loop
+    // until `done` says the worker has ended.
+    void runStoreWorker(std::function<void()> work,
+                        const std::function<void(const std::function<bool()>& done)>& wait);
+    struct ExportJob;
+    bool exportToFile(const QString& path, const ExportJob& job, const QString& password);
+    bool exportWithPasswordSheet(const QString& path, const ExportJob& job);
+    ExportJob exportJobForScope(int scope, int kind, bool attachments) const;
+    bool importExchangeFile(const QString& filePath);
+    bool hasGroupToImportInto();
+    void refreshViewsAfterImport();
+    std::unique_ptr<BKExchangePrompts> mExchangePrompts_;
 
 public:
 

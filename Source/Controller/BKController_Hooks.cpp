@@ -20,12 +20,6 @@ void BKController::saveApplicationViewsLayout()
         saveTableColumnWidthToPreference();
 }
 
-// The import of an exchange file that the user agreed to at launch.
-void BKController::importFile(const QString& path)
-{
-    Q_UNUSED(path);
-}
-
 // Watches the clipboard for values the application put there.
 void BKController::checkClipBoard()
 {

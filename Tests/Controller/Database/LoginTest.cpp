@@ -8,6 +8,7 @@
 #include "Controller/BKFirstMasterPasswordDialog.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/BKGroup.h"
+#include "Model/OTVRecord.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKUserDefaults.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <deque>
@@ -267,16 +269,33 @@ private slots:
     }
 
     // Files named on the command line are offered for import once the main window shows.
+    // Each file given at launch is offered once the main window shows; the one accepted is
+    // imported into the selected group.
     void filesGivenAtLaunchAreOfferedAfterTheMainWindowShows()
     {
         makeVault(QStringLiteral("abcd"));
-        controller_->openFilesAtLaunch({QStringLiteral("/home/ann/a.vrx"), QStringLiteral("/home/ann/b.vrx")});
+        QTemporaryDir folder;
+        const QString refused = folder.filePath(QStringLiteral("a.vrx"));
+        const QString accepted = folder.filePath(QStringLiteral("b.vrx"));
+        for (const QString& path : {refused, accepted}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Ostrevin vRX File -v3.0\rF\rT,31,Login,User,Password,URL,,,,,,,Date,2,\r");
+            file.write(QStringLiteral("F,31,from %1,secret,,,,,,,,\"January 05,2009\",0,,,,,,,,,,,Work,note\r")
+                           .arg(QFileInfo(path).fileName())
+                           .toUtf8());
+        }
+        controller_->openFilesAtLaunch({refused, accepted});
         alerts_->answers = {kBKAlertAlternateReturn, kBKAlertDefaultReturn};
         startUp(server_.admin, QStringLiteral("abcd"));
         QCOMPARE(alertLines(*alerts_),
-                 (QStringList{"Ostrevin Darovazivu Alert! | Do you want to import the file /home/ann/a.vrx? | Yes",
-                              "Ostrevin Darovazivu Alert! | Do you want to import the file /home/ann/b.vrx? | Yes"}));
+                 (QStringList{"Ostrevin Darovazivu Alert! | Do you want to import the file " + refused + "? | Yes",
+                              "Ostrevin Darovazivu Alert! | Do you want to import the file " + accepted + "? | Yes"}));
         QCOMPARE(alerts_->alerts.first().alternateButton, QStringLiteral("No"));
+        QStringList values;
+        for (const auto& record : store_->mRecords())
+            values.append(record->value(1) + QStringLiteral(" in ") + record->mGroup()->mGroupName());
+        QCOMPARE(values, QStringList{"from b.vrx in " + controller_->mainWindowViews()->selectedGroup()->mGroupName()});
     }
 
     // A reload reads what another copy of the program wrote meanwhile, into the maps and into

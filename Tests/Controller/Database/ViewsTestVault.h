@@ -128,16 +128,22 @@ public:
         return values;
     }
 
-    // One value of the user's preference row, read as root.
-    static QString storedPreference(const TestServer& server, const QString& column, const QString& userID)
+    // The first value of a query's first row, read as root.
+    static QString rootValue(const TestServer& server, const QString& query)
     {
         std::unique_ptr<sql::Connection> connection = server.connect(server.root);
         if (!connection)
             return QString();
         std::unique_ptr<sql::Statement> statement(connection->createStatement());
-        std::unique_ptr<sql::ResultSet> result(statement->executeQuery(
-            QStringLiteral("SELECT %1 FROM vivododadi.APPPREFTABLE WHERE USERID='%2'").arg(column, userID).toStdString()));
+        std::unique_ptr<sql::ResultSet> result(statement->executeQuery(query.toStdString()));
         return result->next() ? QString::fromStdString(result->getString(1)) : QString();
+    }
+
+    // One value of the user's preference row, read as root.
+    static QString storedPreference(const TestServer& server, const QString& column, const QString& userID)
+    {
+        return rootValue(server,
+                         QStringLiteral("SELECT %1 FROM vivododadi.APPPREFTABLE WHERE USERID='%2'").arg(column, userID));
     }
 
     std::map<std::string, std::shared_ptr<BKGroup>> groups;

@@ -1,0 +1,72 @@
+#include "BKMailer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<BKMailer*> installedMailer{nullptr};
+
+} // namespace
+
+BKMailer& BKMailer::current()
+{
+    static BKDesktopMailer desktop;
+    BKMailer* mailer = installedMailer.load();
+    return mailer ? *mailer : desktop;
+}
+
+void BKMailer::install(BKMailer* mailer)
+{
+    installedMailer.store(mailer);
+}
+
+bool BKDesktopMailer::mailFileAsAttachment(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    // The mail program may keep running long after the message is sent: never wait for it.
+    return QProcess::startDetached(QStringLiteral("xdg-email"),
+                                   {QStringLiteral("--attach"), QFileInfo(path).absoluteFilePath()});
+}
+
+QString BKPackFolderAsTarGz(const QString& folder, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return QString();
+    };
+    const QFileInfo info(folder);
+    if (!info.isDir())
+        return fail(QStringLiteral("not a folder: %1").arg(folder));
+    const QString name = info.fileName();
+    const QString archive = info.absolutePath() + QLatin1Char('/') + name + QStringLiteral(".tar.gz");
+    // Written under a temporary name first: a failed run never leaves a cut archive under the
+    // name that is mailed.
+    const QString partial = archive + QStringLiteral(".part");
+    QFile::remove(partial);
+    QProcess tar;
+    tar.setProgram(QStringLiteral("tar"));
+    // "--" keeps a name that begins with "-" from being read as an option.
+    tar.setArguments({QStringLiteral("-czf"), partial, QStringLiteral("-C"), info.absolutePath(),
+                      QStringLiteral("--"), name});
+    tar.start();
+    if (!tar.waitForFinished(-1) || tar.exitStatus() != QProcess::NormalExit || tar.exitCode() != 0) {
+        const QString why = tar.error() == QProcess::FailedToStart
+                                ? QStringLiteral("tar could not be started")
+                                : QString::fromLocal8Bit(tar.readAllStandardError()).trimmed();
+        QFile::remove(partial);
+        return fail(why.isEmpty() ? QStringLiteral("tar failed") : why);
+    }
+    QFile::remove(archive);
+    if (!QFile::rename(partial, archive)) {
+        QFile::remove(partial);
+        return fail(QStringLiteral("cannot write %1").arg(archive));
+    }
+    return archive;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// Hands a file to the user's mail program as the attachment of a new message. The desktop
+// uses the freedesktop `xdg-email`; tests install a recording one.
+class BKMailer {
+public:
+    virtual ~BKMailer() = default;
+    // True when the mail program was started with the file attached. The file must stay where
+    // it is while the user writes the message.
+    virtual bool mailFileAsAttachment(const QString& path) = 0;
+
+    // The installed mailer, or the desktop's. Not owned.
+    static BKMailer& current();
+    static void install(BKMailer* mailer);
+};
+
+// Runs `xdg-email --attach <path>` (found on PATH) without waiting for the mail program.
+class BKDesktopMailer final : public BKMailer {
+public:
+    bool mailFileAsAttachment(const QString& path) override;
+};
+
+// Packs `folder` with the system `tar` into "<folder>.tar.gz" beside it (a mail can carry
+// files, not folders). Returns the archive's path, or a null string when it could not be
+// made (then `error` says why and no partial archive is left).
+QString BKPackFolderAsTarGz(const QString& folder, QString* error = nullptr);

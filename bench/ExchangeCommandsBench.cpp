@@ -1,0 +1,228 @@
+// Import and export of 10,000 records through the main window's commands (vRX 4.0 with a
+// password): the controller's import of a file into the selected group, with the progress panel
+// and the views refreshed at the end, then its export of every record (one with an attachment,
+// so the export is a package). Each iteration is one whole command.
+//
+// Needs a server with an empty vault: scripts/test-server start DIR, then
+//   scripts/test-server exec DIR -- build/bench/bench_ExchangeCommandsBench
+#include "Controller/BKController.h"
+#include "Model/BKGroup.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVRecord.h"
+#include "Model/OTVUser.h"
+#include "Model/vRX/CExporter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+constexpr int kRecords = 10000;
+const QString kPassword = QStringLiteral("correct horse battery staple");
+
+// Ten thousand records of three types in runs, for the file the import reads.
+class ManyRecords final : public CExportDataProviderDelegate {
+public:
+    void ExportComplete(EFileType, std::string) override {}
+    void ErrorInExport(int) override {}
+    bool GetTypeForLastRecord(CStringArray& typeFields, unsigned short& mask, unsigned short& icon) override
+    {
+        typeFields.Add(kTypeNames[type_]);
+        for (int label = 1; label <= 10; ++label)
+            typeFields.Add(("Label " + std::to_string(label)).c_str());
+        mask = 2;
+        icon = 12;
+        return true;
+    }
+    bool GetNextRecord(EFileType, CStringArray& fields, unsigned short& mask, CStringArray& customNames,
+                       CString& category, CStringArray& attachment, unsigned short& icon, bool& newType) override
+    {
+        if (next_ == kRecords)
+            return false;
+        const int type = (next_ / 7) % 3;
+        newType = next_ == 0 || type != type_;
+        type_ = type;
+        const std::string n = std::to_string(next_++);
+        fields.Add(("user" + n + "@example.org").c_str());
+        fields.Add(("p@ss,word-" + n).c_str());
+        fields.Add("https://example.org/login?next=%2Fhome");
+        for (int value = 4; value <= 9; ++value)
+            fields.Add(value % 2 ? "" : "some value");
+        fields.Add("March 07,2011");
+        fields.Add("Notes of a record,\rwith a second line and \"quotes\".");
+        for (int label = 0; label < 10; ++label)
+            customNames.Add("");
+        category = "Work";
+        attachment.Add("");
+        attachment.Add("");
+        attachment.Add("");
+        mask = 2;
+        icon = 12;
+        return true;
+    }
+    void CopyAttachmentToPath(const char*, const char*, const char*) override {}
+    bool AnyRecordHasAttachment() override { return false; }
+    void InitPathsForExportWithAttachments(std::string&, std::string&, std::string&) override {}
+
+private:
+    static constexpr const char* kTypeNames[] = {"Login", "Bank", "Note"};
+    int next_ = 0;
+    int type_ = 0;
+};
+
+// The panels answered at once: every record, the attachments box on, the password.
+class Answers final : public BKExchangePrompts {
+public:
+    QString path;
+    std::optional<BKExportPanelAnswer> runExportPanel(const BKExportPanelSetup&) override
+    {
+        BKExportPanelAnswer answer;
+        answer.path = path;
+        answer.scopeRow = 0;
+        answer.attachments = true;
+        return answer;
+    }
+    QString runOpenPanel(const QString&) override { return path; }
+    std::optional<QString> runExportPasswordSheet(const std::function<bool(const QString&, const QString&)>&) override
+    {
+        return kPassword;
+    }
+    std::optional<QString> runImportPasswordSheet(const std::function<bool(const QString&)>&) override
+    {
+        return kPassword;
+    }
+};
+
+// The mail question after each export is answered No.
+class NoToEveryAlert final : public BKAlertPresenter {
+public:
+    int runAlert(const BKAlert&) override { return kBKAlertDefaultReturn; }
+};
+
+struct Session {
+    NoToEveryAlert alerts;
+    OTVDataBase store;
+    std::unique_ptr<BKController> controller;
+    Answers* answers = nullptr;
+    QTemporaryDir files;
+    QString error;
+
+    bool open()
+    {
+        OTVConnectRequest request;
+        request.ipAddress = qEnvironmentVariable("OSTREVIN_TEST_DB_HOST");
+        request.portNumber = qEnvironmentVariable("OSTREVIN_TEST_DB_PORT");
+        request.userName = qEnvironmentVariable("OSTREVIN_TEST_DB_ADMIN_USER");
+        request.hostPassword = qEnvironmentVariable("OSTREVIN_TEST_DB_ADMIN_PASSWORD");
+        request.serverAddress = request.ipAddress;
+        if (request.ipAddress.isEmpty())
+            return fail("no server: run through scripts/test-server exec");
+        if (store.startConnectionToServer(request) != kOTVStatusOK
+            || store.initUserDetails(request.userName, request.hostPassword) != kOTVStatusOK
+            || store.loadDataBase(true) != kOTVStatusOK)
+            return fail("cannot open the vault");
+        auto group = BKGroup::newGroup();
+        group->setMGroupName(QStringLiteral("Bench %1").arg(QDateTime::currentMSecsSinceEpoch()));
+        group->setMRecordLevelPermissions(7);
+        group->setMUserMembersArray(QStringList{store.getCurrentUser()->mUserID()});
+        group->setMSubGroupsUID(QStringList{});
+        if (store.addGroup(group) != kOTVStatusOK)
+            return fail("cannot add the group");
+        store.getCurrentUser()->setMCurrentGroup(group->mGroupUID());
+        controller = std::make_unique<BKController>(store);
+        BKAlertPresenter::install(&alerts);
+        controller->applicationWillFinishLaunching();
+        controller->updateApplicationViews();
+        auto prompts = std::make_unique<Answers>();
+        answers = prompts.get();
+        controller->setExchangePrompts(std::move(prompts));
+        return true;
+    }
+
+    bool fail(const char* why)
+    {
+        error = QString::fromLatin1(why);
+        return false;
+    }
+};
+
+Session& session()
+{
+    // Kept to the end of the process: the controller must not outlive the application object
+    // in a static destructor.
+    static Session* shared = new Session;
+    static const bool opened = shared->open();
+    Q_UNUSED(opened);
+    return *shared;
+}
+
+} // namespace
+
+static void BM_ImportCommandTenThousandRecordsV4WithPassword(benchmark::State& state)
+{
+    Session& s = session();
+    if (!s.error.isEmpty()) {
+        state.SkipWithError(s.error.toUtf8().constData());
+        return;
+    }
+    const QString file = s.files.filePath(QStringLiteral("Import.vrx"));
+    ManyRecords provider;
+    CExporter exporter(file.toStdString(), &provider, kVRX4File, kPassword.toStdString());
+    if (!exporter.DoExport()) {
+        state.SkipWithError("the file could not be written");
+        return;
+    }
+    s.answers->path = file;
+    for (auto _ : state) {
+        const int before = int(s.store.mRecords().size());
+        if (!s.controller->importVRXFile(file, false) || int(s.store.mRecords().size()) != before + kRecords)
+            state.SkipWithError("the import did not bring every record");
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_ImportCommandTenThousandRecordsV4WithPassword)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+static void BM_ExportCommandTenThousandRecordsV4WithPassword(benchmark::State& state)
+{
+    Session& s = session();
+    if (!s.error.isEmpty() || s.store.mRecords().size() < kRecords) {
+        state.SkipWithError("the import benchmark fills the vault first");
+        return;
+    }
+    // One record with an attachment makes the export a package.
+    const QString attachment = s.files.filePath(QStringLiteral("attachment.bin"));
+    QFile file(attachment);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QByteArray(4096, 'a'));
+    file.close();
+    std::shared_ptr<OTVRecord> record = s.store.mRecords().first();
+    record->setMHasAttachment(true);
+    record->setMAttachmentName(QStringLiteral("attachment.bin"));
+    record->setMAttachmentPath(attachment);
+    record->setMAttachmentState(kAttachmentStoreFile);
+    s.store.replaceRecord(record);
+    int n = 0;
+    for (auto _ : state) {
+        s.answers->path = s.files.filePath(QStringLiteral("Export%1.vrx").arg(++n));
+        s.controller->exportSelectedFile(kExportVRXTag);
+        if (!QFileInfo(s.answers->path + QStringLiteral("/Files")).isDir())
+            state.SkipWithError("no package was written");
+    }
+    state.SetItemsProcessed(state.iterations() * int(s.store.mRecords().size()));
+}
+BENCHMARK(BM_ExportCommandTenThousandRecordsV4WithPassword)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
