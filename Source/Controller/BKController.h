@@ -8,6 +8,9 @@
 //   BKController_Services.cpp   what the vault store asks of the interface, alerts
 //   BKController_ViewsHook.cpp  where the main window's views are rebuilt after a (re)load
 //   BKController_Hooks.cpp      the views' layout at quit, the import of a file given at launch
+//   BKController_Printing.cpp   printing the list and the selected record
+//   BKController_Attachments.cpp  adding, removing, opening and saving attachments
+//   BKController_WebLogin.cpp   web login and mailing an exported file
 // The connection dialog and the first-master-password panel are widgets of their own
 // (BKConnectionDialog, BKFirstMasterPasswordDialog) that only collect; the controller acts.
 
@@ -37,6 +40,18 @@ class QDialog;
 class OTVDataBase;
 class QMainWindow;
 class QTimer;
+class QMenu;
+class QPrinter;
+class QWidget;
+
+// The print panel: shows it for `printer` over `parent` and calls `paint` for what is printed
+// (and previewed); true when the user printed.
+using BKPrintDialogRunner =
+    std::function<bool(QPrinter& printer, QWidget* parent, const std::function<void(QPrinter*)>& paint)>;
+// A file dialog: with `save` the file to write (starting in `directory` with `name`), else an
+// existing file to open; a null string when cancelled.
+using BKFileChooser =
+    std::function<QString(QWidget* parent, bool save, const QString& directory, const QString& name)>;
 
 // Results of the modal dialogs: OK, cancelled (callers act only on kBKModalStop).
 constexpr int kBKModalStop = -1000;
@@ -221,6 +236,56 @@ public:
     // The clipboard-clearing step; at quit (`atExit`) unless the connection was cancelled.
     void installClearClipBoardTimer(bool atExit);
 
+    // =========================================================================================
+    // Printing (BKController_Printing.cpp). The panel is the print preview; while it is up the
+    // menus offer only Help.
+
+    // The list view's records (in another view an alert says printing needs the list view).
+    void print();
+    // The selected record in the details pane's print layout; nothing without one.
+    void printRecord();
+    bool mPrintDialogON() const { return mPrintDialogON_; }
+    // Tests print to a file instead of showing the panel; an empty one restores the panel.
+    void setPrintDialogRunner(BKPrintDialogRunner runner);
+
+    // =========================================================================================
+    // Attachments of the selected record (BKController_Attachments.cpp)
+
+    // Adds a file to the selected record, or, when it has an attachment, asks and removes it.
+    void attachmentAction();
+    // Stores the file at `path` (at most 1 MB, links followed) as the record's attachment.
+    void addAttachmentFromFile(const std::shared_ptr<OTVRecord>& record, const QString& path);
+    // The details pane's attachment button (`button`): the attachment is extracted into the
+    // private folder and the menu "Open With" / "Save As" for that file pops up beside it.
+    void addExtractAttachmentMenu(QObject* button);
+    // The menu for an extracted file of `record`; owned by the controller until the next one.
+    QMenu* attachmentMenuForFile(const QString& path, const std::shared_ptr<OTVRecord>& record);
+    QMenu* attachmentMenu() const;
+    // Opens the file with the application of that desktop entry.
+    void launchFile(const QString& desktopEntryPath, const QString& path);
+    // Asks where to save the record's attachment, writes it there and shows it in the file
+    // manager; the extracted file at `extractedPath` is removed in every case.
+    void saveAsAttachment(const std::shared_ptr<OTVRecord>& record, const QString& extractedPath);
+    // The file dialogs of the attachment commands; tests answer with their own paths.
+    void setFileChooser(BKFileChooser chooser);
+
+    // =========================================================================================
+    // Web login and mail (BKController_WebLogin.cpp)
+
+    // Opens the selected record's address (field 4) and puts its password (field 3) on the
+    // clipboard.
+    void webLogin();
+    // After an export: offers to mail the file (a folder is packed first) and logs it.
+    void askForSendingMailWithAttachment(const QString& path);
+
+private:
+    void refreshAfterAttachmentChange();
+    bool mPrintDialogON_ = false;
+    BKPrintDialogRunner mPrintDialogRunner_;
+    BKFileChooser mFileChooser_;
+    QPointer<QMenu> mAttachmentMenu_;
+
+public:
 private:
     void buildMainWindowViews();
     void mainWindowResized();
@@ -277,3 +342,6 @@ private:
     bool mIsFirstLoadRunning_ = false;
     int mFirstLoadFailure_ = 0;
 };
+
+// The web login's address from field 4: "http://" goes before one that begins with "www.".
+QString BKWebLoginAddress(const QString& field4);
