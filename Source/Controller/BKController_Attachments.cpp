@@ -20,6 +20,7 @@
 
 namespace {
 
+constexpr int kMaxAttachmentNameBytes = 240;
 const QString kDownloadFailedMessage = QStringLiteral("Attachment could not be downloaded");
 
 QString runFileDialog(QWidget* parent, bool save, const QString& directory, const QString& name)
@@ -92,6 +93,11 @@ void BKController::addAttachmentFromFile(const std::shared_ptr<OTVRecord>& recor
     const QFileInfo file(path);
     if (!file.isFile() || !file.isReadable() || file.size() >= OTVDataBase::kAttacmentMaxSize) {
         BKRunAlertPanel(QString(), BKLocalizedString("The attachment size exceeds 1MB limit."));
+        return;
+    }
+    // The vault stores at most 240 UTF-8 bytes of a name (enciphered, it fills its column).
+    if (file.fileName().toUtf8().size() > kMaxAttachmentNameBytes) {
+        showStoreStatusAlert(kOTVStatusValueTooLong);
         return;
     }
     // The change reaches the shared record only once it is stored.

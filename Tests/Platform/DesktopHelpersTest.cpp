@@ -26,6 +26,16 @@ void writeText(const QString& path, const QByteArray& text)
     file.write(text);
 }
 
+// A data folder that holds only the system's MIME database, for the whole run (the database
+// reads its folders once).
+QString mimeOnlyDataDir()
+{
+    static QTemporaryDir dir;
+    static const bool linked = QFile::link("/usr/share/mime", dir.path() + "/mime");
+    Q_UNUSED(linked);
+    return dir.path();
+}
+
 // A private XDG tree: data home, one system data folder and config home of its own.
 class XdgTree : public ::testing::Test {
 protected:
@@ -36,7 +46,7 @@ protected:
                                  "XDG_CURRENT_DESKTOP"})
             saved_.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
         qputenv("XDG_DATA_HOME", (root_.path() + "/home-data").toUtf8());
-        qputenv("XDG_DATA_DIRS", (root_.path() + "/system-data").toUtf8());
+        qputenv("XDG_DATA_DIRS", (root_.path() + "/system-data:" + mimeOnlyDataDir()).toUtf8());
         qputenv("XDG_CONFIG_HOME", (root_.path() + "/config").toUtf8());
         qputenv("XDG_CONFIG_DIRS", (root_.path() + "/system-config").toUtf8());
         qunsetenv("XDG_CURRENT_DESKTOP");

@@ -74,7 +74,11 @@ private slots:
         QVERIFY(xdg_.isValid());
         // Desktop entries and helper programs of the tests' own.
         qputenv("XDG_DATA_HOME", (xdg_.path() + "/data").toUtf8());
-        qputenv("XDG_DATA_DIRS", (xdg_.path() + "/system").toUtf8());
+        // The MIME database stays the system's; the applications are the tests'.
+        QVERIFY(QFile::link(QStringLiteral("/usr/share/mime"), xdg_.path() + "/mime-only/mime") ||
+                (QDir().mkpath(xdg_.path() + "/mime-only") &&
+                 QFile::link(QStringLiteral("/usr/share/mime"), xdg_.path() + "/mime-only/mime")));
+        qputenv("XDG_DATA_DIRS", (xdg_.path() + "/system:" + xdg_.path() + "/mime-only").toUtf8());
         qputenv("XDG_CONFIG_HOME", (xdg_.path() + "/config").toUtf8());
         qputenv("XDG_CONFIG_DIRS", (xdg_.path() + "/system-config").toUtf8());
         qputenv("PATH", (xdg_.path() + "/bin:" + qgetenv("PATH")).toUtf8());
@@ -194,6 +198,20 @@ private slots:
         QVERIFY(!visa->mHasAttachment());
         QCOMPARE(visa->mAttachmentName(), QString());
         QVERIFY(!store_->recentlyModifiedTypes().contains(visa->mRecordUID()));
+    }
+
+    void aNameTooLongForTheVaultIsRefused()
+    {
+        // The stored name holds 240 UTF-8 bytes; a file name may have 255.
+        const QString path = files_.filePath(QString(250, QLatin1Char('l')));
+        writeFile(path, "x");
+        const std::shared_ptr<OTVRecord> visa = selectInList("Visa");
+        chooseFiles({path});
+        controller_->attachmentAction();
+        QCOMPARE(alerts_->messages(), QStringList{"The value is too long."});
+        QVERIFY(!visa->mHasAttachment());
+        QVERIFY(!store_->getRecordForUID(visa->mRecordUID())->mHasAttachment());
+        QCOMPARE(attachmentRows(visa->mRecordUID()), 0);
     }
 
     void removingAsksFirst()
