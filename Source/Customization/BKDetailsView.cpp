@@ -1,11 +1,14 @@
 #include "BKDetailsView.h"
 
+#include "Model/OTVStatusMessages.h"
+
 #include "BKDetailsViewDelegate.h"
 #include "BKImageView.h"
 
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
+#include "Model/OTVStatusMessages.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKApplicationServices.h"
@@ -434,16 +437,7 @@ void BKDetailsView::contextMenuEvent(QContextMenuEvent* event)
 
 void BKDetailsView::reportWriteFailure(int status) const
 {
-    QString message;
-    if (status == kOTVStatusNothingWritten)
-        message = BKLocalizedString("Operation failed. Please reload the database first.");
-    else if (status == kOTVStatusValueTooLong)
-        message = BKLocalizedString("The value is too long.");
-    else if (status == kOTVStatusOtherFailure)
-        message = BKLocalizedString("Operation failed.");
-    else
-        return;   // 0, or a database error that the store has reported itself
-    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), message, BKLocalizedString("OK"));
+    OTVShowStatusAlert(status);
 }
 
 void BKDetailsView::editSelectedRecord()
