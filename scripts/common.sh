@@ -9,7 +9,7 @@ OSTREVIN_PACKAGES=(
   qt6-base-dev libgl-dev libegl-dev fonts-dejavu-core
   libmysqlcppconn-dev mariadb-server mariadb-client
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-  xdg-utils
+  xdg-utils poppler-utils
 )
 
 ostrevin_install_packages() {

@@ -257,6 +257,11 @@ void BKController::registerObservers()
         if (self)
             QMetaObject::invokeMethod(self, [self] { if (self) self->dbUserDeletedError(); }, Qt::QueuedConnection);
     });
+    // The details pane's attachment button, on the main thread.
+    center.addObserver(kAddExtractAttachmentMenuNotification, this, [self](const BKNotification& notification) {
+        if (self)
+            self->addExtractAttachmentMenu(notification.object.value<QObject*>());
+    });
 }
 
 void BKController::runWithWorkerGate(const std::function<void()>& work)

@@ -12,6 +12,9 @@
 //   BKController_Export.cpp     export, backup and the export for mail
 //   BKController_Import.cpp     import and restore
 //   BKController_Mail.cpp       the mail of an exported file
+//   BKController_Printing.cpp   printing the list and the selected record
+//   BKController_Attachments.cpp  adding, removing, opening and saving attachments
+//   BKController_WebLogin.cpp   web login
 // The connection dialog and the first-master-password panel are widgets of their own
 // (BKConnectionDialog, BKFirstMasterPasswordDialog) that only collect; the controller acts.
 
@@ -46,6 +49,18 @@ class QDialog;
 class OTVDataBase;
 class QMainWindow;
 class QTimer;
+class QMenu;
+class QPrinter;
+class QWidget;
+
+// The print panel: shows it for `printer` over `parent` and calls `paint` for what is printed
+// (and previewed); true when the user printed.
+using BKPrintDialogRunner =
+    std::function<bool(QPrinter& printer, QWidget* parent, const std::function<void(QPrinter*)>& paint)>;
+// A file dialog: with `save` the file to write (starting in `directory` with `name`), else an
+// existing file to open; a null string when cancelled.
+using BKFileChooser =
+    std::function<QString(QWidget* parent, bool save, const QString& directory, const QString& name)>;
 
 // Results of the modal dialogs: OK, cancelled (callers act only on kBKModalStop).
 constexpr int kBKModalStop = -1000;
@@ -233,6 +248,57 @@ public:
     void installClearClipBoardTimer(bool atExit);
 
     // =========================================================================================
+    // Printing (BKController_Printing.cpp). The panel is the print preview; while it is up the
+    // menus offer only Help.
+
+    // The list view's records (in another view an alert says printing needs the list view).
+    void print();
+    // The selected record in the details pane's print layout; nothing without one.
+    void printRecord();
+    bool mPrintDialogON() const { return mPrintDialogON_; }
+    // Tests print to a file instead of showing the panel; an empty one restores the panel.
+    void setPrintDialogRunner(BKPrintDialogRunner runner);
+
+    // =========================================================================================
+    // Attachments of the selected record (BKController_Attachments.cpp)
+
+    // Adds a file to the selected record, or, when it has an attachment, asks and removes it.
+    void attachmentAction();
+    // Stores the file at `path` (at most 1 MB, links followed) as the record's attachment.
+    void addAttachmentFromFile(const std::shared_ptr<OTVRecord>& record, const QString& path);
+    // The details pane's attachment button (`button`): the attachment is extracted into the
+    // private folder and the menu "Open With" / "Save As" for that file pops up beside it.
+    void addExtractAttachmentMenu(QObject* button);
+    // The menu for an extracted file of `record`; owned by the controller until the next one.
+    QMenu* attachmentMenuForFile(const QString& path, const std::shared_ptr<OTVRecord>& record);
+    QMenu* attachmentMenu() const;
+    // Opens the file with the application of that desktop entry.
+    void launchFile(const QString& desktopEntryPath, const QString& path);
+    // Asks where to save the record's attachment, writes it there and shows it in the file
+    // manager; the extracted file at `extractedPath` is removed in every case.
+    void saveAsAttachment(const std::shared_ptr<OTVRecord>& record, const QString& extractedPath);
+    // The file dialogs of the attachment commands; tests answer with their own paths.
+    void setFileChooser(BKFileChooser chooser);
+
+    // =========================================================================================
+    // Web login and mail (BKController_WebLogin.cpp)
+
+    // Opens the selected record's address (field 4) and puts its password (field 3) on the
+    // clipboard.
+    void webLogin();
+    // After an export: "Send Mail"; on Yes the file (a package packed as "<name>.tar.gz") goes
+    // to the mail program, and the mail is logged.
+    void askForSendingMailWithAttachment(const QString& path);
+
+private:
+    void refreshAfterAttachmentChange();
+    bool mPrintDialogON_ = false;
+    BKPrintDialogRunner mPrintDialogRunner_;
+    BKFileChooser mFileChooser_;
+    QPointer<QMenu> mAttachmentMenu_;
+
+public:
+    // =========================================================================================
     // Group and type panels (BKController_Panels.cpp). The panels are made on first use and
     // kept; their owners (the groups and types editor, the record commands) run them through
     // BKStoreGroupFromPanel / BKStoreTypeFromPanel or directly.
@@ -283,8 +349,6 @@ public:
     // The selected records, without password, as "Attached_Records.vrx" (a package) in the
     // private folder, then the mail question.
     void mailItems();
-    // "Send Mail": on Yes the file (a package packed as "<name>.tar.gz") goes to the mail program.
-    void askForSendingMailWithAttachment(const QString& path);
     // The rule of export passwords: empty, or at least 2 characters not all the same.
     static bool isValidPassword(const QString& password);
 
@@ -372,3 +436,6 @@ private:
     void connectToAddress(const QString& address);
     bool mIsLookingUpHost_ = false;
 };
+
+// The web login's address from field 4: "http://" goes before one that begins with "www.".
+QString BKWebLoginAddress(const QString& field4);

@@ -1,5 +1,7 @@
 #include "BKMailer.h"
 
+#include "BKMailComposer.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,9 +31,8 @@ bool BKDesktopMailer::mailFileAsAttachment(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         return false;
-    // The mail program may keep running long after the message is sent: never wait for it.
-    return QProcess::startDetached(QStringLiteral("xdg-email"),
-                                   {QStringLiteral("--attach"), QFileInfo(path).absoluteFilePath()});
+    // The composer starts the mail program without waiting for it, one helper at a time.
+    return BKMailComposer::composeMailWithAttachment(QFileInfo(path).absoluteFilePath());
 }
 
 QString BKPackFolderAsTarGz(const QString& folder, QString* error)

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+class QPaintDevice;
+class QPainter;
+
+// One printed column of the record list: its identifier ("1" .. "14"), its width on screen and
+// its printed values, one per row.
+struct BKPrintColumn {
+    QString identifier;
+    int screenWidth = 0;
+    QStringList values;
+};
+
+// The record list laid out for print, without titles: each column as wide as its widest value
+// (a value too wide for its screen column wraps, notes at 200, field 10 at 130, others at the
+// screen width), each row as tall as its tallest value. Measured and drawn on one paint device,
+// in its units.
+class BKListPrintView {
+public:
+    static constexpr int kNotesWrapWidth = 200;
+    static constexpr int kDateWrapWidth = 130;
+    static constexpr int kColumnGap = 6;
+    static constexpr int kLeftInset = 3;
+
+    // `device` is where the list will be drawn (nullptr: the screen's metrics).
+    explicit BKListPrintView(const QFont& font, QPaintDevice* device = nullptr);
+
+    // The printed columns of a list shown with these column identifiers, in their order: all but
+    // the first (the icon column), and not the attachment column "14" when it is last.
+    static QStringList printedColumnIdentifiers(const QStringList& shownIdentifiers);
+
+    void setStrings(const QList<BKPrintColumn>& columns, int rowCount);
+    // The smallest size the layout takes (none by default).
+    void setPaperSize(const QSizeF& size) { mPaperSize_ = size; }
+
+    const QList<int>& columnWidths() const { return mColumnWidths_; }
+    const QList<int>& rowHeights() const { return mRowHeights_; }
+    QSizeF size() const;
+    void draw(QPainter& painter) const;
+
+private:
+    QFont mFont_;
+    QPaintDevice* mDevice_;
+    QList<QStringList> mStringArray_;
+    QList<int> mColumnWidths_;
+    QList<int> mRowHeights_;
+    QSizeF mPaperSize_;
+};

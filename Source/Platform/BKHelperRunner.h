@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Desktop helper programs (the mail composer, the file manager's reveal) run one at a time on a
+// detached worker thread, never through a shell: a value from the vault only ever reaches a
+// helper as one argument of its own. A request that comes while a helper still runs is dropped
+// without a message, and a helper's failure is not reported (the user sees the helper or not).
+class BKHelperRunner {
+public:
+    // Runs a program with its arguments and waits for it: its exit code, -1 when it could not
+    // start or crashed. Tests replace it (nullptr restores QProcess).
+    using Launcher = std::function<int(const QString& program, const QStringList& arguments)>;
+    static void setLauncher(Launcher launcher);
+
+    // Starts `job` on a worker unless one is running (the flag is shared by every window):
+    // true when it was started. The flag clears when the job returns.
+    static bool runDetached(std::function<void()> job);
+    static bool isBusy();
+
+    // Inside a job: runs one program through the launcher and waits for it.
+    static int runProgram(const QString& program, const QStringList& arguments);
+};

@@ -1,0 +1,557 @@
+// The attachment commands, the web login, the mail of an export and printing, as the controller
+// runs them against a real server, with the desktop's helpers replaced by recording programs.
+#include "../ControllerTestSupport.h"
+#include "ViewsTestVault.h"
+
+#include "Controller/BKController.h"
+#include "Controller/BKMainWindowViews.h"
+#include "Controller/BKRecordViewModels.h"
+#include "Customization/BKDetailsView.h"
+#include "Customization/BKTableView.h"
+#include "Platform/BKHelperRunner.h"
+#include "Support/TemporarySettings.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <mutex>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions = {})
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    if (permissions)
+        file.setPermissions(permissions);
+}
+
+QString pdfText(const QString& pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+const QFileDevice::Permissions kExecutable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+} // namespace
+
+// Receives the URLs the desktop would open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public slots:
+    void openUrl(const QUrl& url) { urls.append(url); }
+
+public:
+    QList<QUrl> urls;
+};
+
+class AttachmentCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(TestServer::fromEnvironment(&server_));
+        QVERIFY(xdg_.isValid());
+        // Desktop entries and helper programs of the tests' own.
+        qputenv("XDG_DATA_HOME", (xdg_.path() + "/data").toUtf8());
+        // The MIME database stays the system's; the applications are the tests'.
+        QVERIFY(QFile::link(QStringLiteral("/usr/share/mime"), xdg_.path() + "/mime-only/mime") ||
+                (QDir().mkpath(xdg_.path() + "/mime-only") &&
+                 QFile::link(QStringLiteral("/usr/share/mime"), xdg_.path() + "/mime-only/mime")));
+        qputenv("XDG_DATA_DIRS", (xdg_.path() + "/system:" + xdg_.path() + "/mime-only").toUtf8());
+        qputenv("XDG_CONFIG_HOME", (xdg_.path() + "/config").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (xdg_.path() + "/system-config").toUtf8());
+        qputenv("PATH", (xdg_.path() + "/bin:" + qgetenv("PATH")).toUtf8());
+        // Records its arguments, one per line, in <its name>.args beside the test's files.
+        const QByteArray recorder = "#!/bin/sh\nout=\"" + xdg_.path().toUtf8() +
+                                    "/$(basename \"$0\").args\"\n: > \"$out\"\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$out\"; done\n";
+        writeFile(xdg_.path() + "/bin/xdg-email", recorder, kExecutable);
+        writeFile(xdg_.path() + "/bin/record-open", recorder, kExecutable);
+        for (const auto& [id, name] : {std::pair{"recorder.desktop", "Recorder"}, {"other.desktop", "Other"}}) {
+            writeFile(xdg_.path() + "/system/applications/" + id,
+                      QByteArray("[Desktop Entry]\nType=Application\nName=") + name + "\nExec=record-open --from " +
+                          name + " %f\n");
+        }
+        writeFile(xdg_.path() + "/system/applications/mimeinfo.cache",
+                  "[MIME Cache]\ntext/plain=other.desktop;recorder.desktop;\n");
+        writeFile(xdg_.path() + "/config/mimeapps.list", "[Default Applications]\ntext/plain=recorder.desktop;\n");
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "openUrl");
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "openUrl");
+    }
+
+    void cleanupTestCase()
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    }
+
+    void init()
+    {
+        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
+        store_->getCurrentUser()->setMCurrentGroup(vault_->groups["Banking"]->mGroupUID());
+        store_->getCurrentUser()->setMLastView(BKMainWindowViews::kListViewTag);
+        controller_ = std::make_unique<BKController>(*store_);
+        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        controller_->applicationWillFinishLaunching();
+        controller_->updateApplicationViews();
+        QVERIFY(QDir().mkpath(files_.path()));
+        urls_.urls.clear();
+        QFile::remove(xdg_.path() + "/xdg-email.args");
+        QFile::remove(xdg_.path() + "/record-open.args");
+    }
+
+    void cleanup()
+    {
+        QTRY_VERIFY(!BKHelperRunner::isBusy());
+        BKHelperRunner::setLauncher(nullptr);
+        alerts_.reset();
+        controller_.reset();
+        vault_.reset();
+        store_.reset();
+        settings_.reset();
+    }
+
+    // --- Adding and removing
+
+    void theSizeLimitCountsTheFileThatIsRead_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("throughLink");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("one byte under 1 MB") << qint64(1048575) << false << true;
+        QTest::newRow("exactly 1 MB") << qint64(1048576) << false << false;
+        QTest::newRow("a link to 2 MB") << qint64(2 * 1048576) << true << false;
+        QTest::newRow("a link to a small file") << qint64(10) << true << true;
+        QTest::newRow("no file") << qint64(-1) << false << false;
+    }
+    void theSizeLimitCountsTheFileThatIsRead()
+    {
+        QFETCH(qint64, size);
+        QFETCH(bool, throughLink);
+        QFETCH(bool, stored);
+        QString path = files_.filePath(QStringLiteral("data.bin"));
+        QFile::remove(path);
+        QByteArray bytes;
+        if (size >= 0) {
+            bytes = QByteArray(int(size), 'a');
+            for (int i = 0; i < bytes.size(); i += 997)
+                bytes[i] = char(i % 251);
+            writeFile(path, bytes);
+        }
+        if (throughLink) {
+            const QString link = files_.filePath(QStringLiteral("link.bin"));
+            QFile::remove(link);
+            QVERIFY(QFile::link(path, link));
+            path = link;
+        }
+        const std::shared_ptr<OTVRecord> visa = selectInList("Visa");
+        chooseFiles({path});
+        controller_->attachmentAction();
+
+        const std::shared_ptr<OTVRecord> now = store_->getRecordForUID(visa->mRecordUID());
+        QCOMPARE(now->mHasAttachment(), stored);
+        QCOMPARE(attachmentRows(visa->mRecordUID()), stored ? 1 : 0);
+        if (!stored) {
+            QCOMPARE(alerts_->messages(), QStringList{"The attachment size exceeds 1MB limit."});
+            return;
+        }
+        QVERIFY(alerts_->alerts.isEmpty());
+        QCOMPARE(now->mAttachmentName(), QFileInfo(path).fileName());
+        QCOMPARE(now->mAttachmentState(), int(kAttachmentUnchanged));
+        QVERIFY(store_->recentlyModifiedTypes().contains(visa->mRecordUID()));
+        int code = -1;
+        const std::optional<QByteArray> extracted = store_->extractAttachmentDataForRecord(*now, &code);
+        QVERIFY(extracted);
+        QVERIFY(extracted->startsWith(bytes));
+    }
+
+    void aFailedAddLeavesTheRecordAsItWas()
+    {
+        const std::shared_ptr<OTVRecord> visa = selectInList("Visa");
+        writeFile(files_.filePath(QStringLiteral("a.txt")), "text");
+        // Another copy deleted the record meanwhile.
+        server_.execAsRoot(QStringLiteral("DELETE FROM vivododadi.RECORDTABLE WHERE RECORDID='%1'")
+                               .arg(visa->mRecordUID()));
+        chooseFiles({files_.filePath(QStringLiteral("a.txt"))});
+        controller_->attachmentAction();
+        QCOMPARE(alerts_->messages(), QStringList{"Operation failed. Please reload the database first."});
+        QVERIFY(!visa->mHasAttachment());
+        QCOMPARE(visa->mAttachmentName(), QString());
+        QVERIFY(!store_->recentlyModifiedTypes().contains(visa->mRecordUID()));
+    }
+
+    void aNameTooLongForTheVaultIsRefused()
+    {
+        // The stored name holds 240 UTF-8 bytes; a file name may have 255.
+        const QString path = files_.filePath(QString(250, QLatin1Char('l')));
+        writeFile(path, "x");
+        const std::shared_ptr<OTVRecord> visa = selectInList("Visa");
+        chooseFiles({path});
+        controller_->attachmentAction();
+        QCOMPARE(alerts_->messages(), QStringList{"The value is too long."});
+        QVERIFY(!visa->mHasAttachment());
+        QVERIFY(!store_->getRecordForUID(visa->mRecordUID())->mHasAttachment());
+        QCOMPARE(attachmentRows(visa->mRecordUID()), 0);
+    }
+
+    void removingAsksFirst()
+    {
+        const std::shared_ptr<OTVRecord> visa = addAttachment("Visa", "notes.txt", "hello");
+        alerts_->answers = {kBKAlertDefaultReturn};   // "No"
+        controller_->attachmentAction();
+        QCOMPARE(alertLines(*alerts_),
+                 QStringList{"Ostrevin Darovazivu Alert! | Are you sure you want to delete attachment? | No"});
+        QCOMPARE(alerts_->alerts.first().alternateButton, QStringLiteral("Yes"));
+        QCOMPARE(attachmentRows(visa->mRecordUID()), 1);
+
+        alerts_->answers = {kBKAlertAlternateReturn};   // "Yes"
+        controller_->attachmentAction();
+        QCOMPARE(attachmentRows(visa->mRecordUID()), 0);
+        QVERIFY(!store_->getRecordForUID(visa->mRecordUID())->mHasAttachment());
+        QVERIFY(controller_->detailsView()->detailInfo());
+        QVERIFY(!controller_->detailsView()->detailInfo()->mHasAttachment());
+    }
+
+    // --- The attachment menu
+
+    void theMenuOpensTheFileWithTheChosenApplication()
+    {
+        addAttachment("Visa", "notes.txt", "hello attachment");
+        controller_->addExtractAttachmentMenu(nullptr);
+        QMenu* menu = controller_->attachmentMenu();
+        QVERIFY(menu);
+        const QList<QAction*> items = menu->actions();
+        QCOMPARE(items.size(), 3);
+        QVERIFY(items[0]->text().isEmpty() && !items[0]->isVisible());
+        QCOMPARE(items[1]->text(), QStringLiteral("Open With"));
+        QCOMPARE(items[2]->text(), QStringLiteral("Save As"));
+        QStringList titles;
+        for (QAction* item : items[1]->menu()->actions())
+            titles.append(item->isSeparator() ? QStringLiteral("-") : item->text());
+        QCOMPARE(titles, (QStringList{"Recorder (default)", "-", "Other"}));
+        QCOMPARE(items[1]->menu()->actions()[0]->toolTip(), xdg_.path() + "/system/applications/recorder.desktop");
+
+        // The extracted file: in the private folder, the owner's only.
+        const QString extracted = items[2]->data().toString();
+        QCOMPARE(QFileInfo(extracted).absolutePath(), controller_->attachmentFolderPath());
+        QCOMPARE(QFileInfo(extracted).fileName(), QStringLiteral("notes.txt"));
+        QCOMPARE(QFileInfo(controller_->attachmentFolderPath()).permissions() & 0x7777,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser |
+                     QFileDevice::WriteUser | QFileDevice::ExeUser);
+        QCOMPARE(QFileInfo(extracted).permissions() & 0x7777,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
+        QVERIFY(fileBytes(extracted).startsWith("hello attachment"));
+
+        items[1]->menu()->actions()[2]->trigger();
+        QTRY_COMPARE(QString::fromUtf8(fileBytes(xdg_.path() + "/record-open.args")),
+                     "--from\nOther\n" + extracted + "\n");
+    }
+
+    void hostileNamesNeverLeaveThePrivateFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("parent") << "../x" << "x";
+        QTest::newRow("sub-folder") << "a/b" << "b";
+        QTest::newRow("hidden") << ".hidden" << "hidden";
+        QTest::newRow("300 bytes") << QString(300, QLatin1Char('n')) << QString(255, QLatin1Char('n'));
+        QTest::newRow("planted link") << "planted" << "planted";
+    }
+    void hostileNamesNeverLeaveThePrivateFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, written);
+        const std::shared_ptr<OTVRecord> visa = addAttachment("Visa", "plain.txt", "inside");
+        const QString folder = controller_->attachmentFolderPath();
+        const QString outside = files_.filePath(QStringLiteral("outside"));
+        writeFile(outside, "untouched");
+        QVERIFY(QFile::link(outside, folder + "/planted"));
+        const QStringList besideFolder = QDir(QFileInfo(folder).absolutePath()).entryList(QDir::AllEntries);
+        // The name as another copy or an import may have left it.
+        visa->setMAttachmentName(name);
+        controller_->addExtractAttachmentMenu(nullptr);
+        QVERIFY(controller_->attachmentMenu());
+        const QString extracted = controller_->attachmentMenu()->actions()[2]->data().toString();
+        QCOMPARE(extracted, folder + "/" + written);
+        QVERIFY(!QFileInfo(extracted).isSymLink());
+        QVERIFY(fileBytes(extracted).startsWith("inside"));
+        QCOMPARE(fileBytes(outside), QByteArray("untouched"));
+        QCOMPARE(QDir(QFileInfo(folder).absolutePath()).entryList(QDir::AllEntries), besideFolder);
+    }
+
+    void noMenuForAnAttachmentThatCannotBeRead()
+    {
+        const std::shared_ptr<OTVRecord> visa = selectInList("Visa");
+        // The pane says there is one; the server has none.
+        visa->setMHasAttachment(true);
+        visa->setMAttachmentName(QStringLiteral("ghost.txt"));
+        controller_->addExtractAttachmentMenu(nullptr);
+        QCOMPARE(alertLines(*alerts_),
+                 QStringList{"Ostrevin Darovazivu Alert! | Attachment could not be downloaded | OK"});
+        QVERIFY(!controller_->attachmentMenu());
+    }
+
+    void saveAsKeepsTheExtensionAndShowsTheFile_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("no extension") << "report" << "report.pdf";
+        QTest::newRow("another extension") << "report.txt" << "report.txt.pdf";
+        QTest::newRow("its extension") << "report.pdf" << "report.pdf";
+    }
+    void saveAsKeepsTheExtensionAndShowsTheFile()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QList<QStringList> runs;
+        std::mutex mutex;
+        BKHelperRunner::setLauncher([&](const QString& program, const QStringList& arguments) {
+            std::lock_guard<std::mutex> lock(mutex);
+            runs.append(QStringList{program} + arguments);
+            return 0;
+        });
+        addAttachment("Visa", "report.pdf", "%PDF-1.4 body");
+        controller_->addExtractAttachmentMenu(nullptr);
+        const QString extracted = controller_->attachmentMenu()->actions()[2]->data().toString();
+        QVERIFY(QFileInfo::exists(extracted));
+        QString askedName;
+        controller_->setFileChooser([&](QWidget*, bool save, const QString&, const QString& name) {
+            askedName = save ? name : QString();
+            return files_.filePath(typed);
+        });
+        controller_->attachmentMenu()->actions()[2]->trigger();
+        QCOMPARE(askedName, QStringLiteral("report.pdf"));
+        const QString target = files_.filePath(saved);
+        QVERIFY(fileBytes(target).startsWith("%PDF-1.4 body"));
+        QVERIFY(!QFileInfo::exists(extracted));
+        QTRY_VERIFY(!BKHelperRunner::isBusy());
+        std::lock_guard<std::mutex> lock(mutex);
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs[0][0], QStringLiteral("dbus-send"));
+        QCOMPARE(runs[0].value(7), "array:string:" + QUrl::fromLocalFile(target).toString(QUrl::FullyEncoded));
+        QFile::remove(target);
+    }
+
+    // --- Web login
+
+    void webLoginOpensTheAddressAndCopiesThePassword_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("www. gets http") << "www.x.com" << "http://www.x.com";
+        QTest::newRow("https stays") << "https://www.x.com/login" << "https://www.x.com/login";
+        QTest::newRow("WWW. is no www.") << "WWW.x.com" << "http://WWW.x.com";
+        QTest::newRow("no web address") << "file:///etc/passwd" << "";
+        QTest::newRow("nothing") << "" << "";
+    }
+    void webLoginOpensTheAddressAndCopiesThePassword()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, opened);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        const std::shared_ptr<OTVRecord> visa = selectInList("Visa");
+        visa->setValue(4, address);
+        controller_->webLogin();
+        QCOMPARE(urls_.urls, opened.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl(opened)});
+        QCOMPARE(QGuiApplication::clipboard()->text(), opened.isEmpty() ? QStringLiteral("before") : QStringLiteral("123"));
+    }
+
+    void webLoginTakesTheRecordShownInTheColumnView()
+    {
+        // Banking holds Login and Card records: the Card table's first row is Visa, the group's
+        // first record is not.
+        vault_->records["alpha bank"]->setValue(4, QStringLiteral("www.alpha.example"));
+        vault_->records["Visa"]->setValue(4, QStringLiteral("www.visa.example"));
+        controller_->changeView(BKMainWindowViews::kColumnViewTag);
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        int cardRow = -1;
+        for (int row = 0; row < views->typesModel()->rowCount(); ++row) {
+            if (views->typesModel()->type(row) && views->typesModel()->type(row)->mTypeName() == QStringLiteral("Card"))
+                cardRow = row;
+        }
+        QVERIFY(cardRow >= 0);
+        views->columnViewTypesTable()->selectRow(cardRow);
+        views->columnViewDescriptionTable()->selectRow(0);
+        controller_->webLogin();
+        QCOMPARE(urls_.urls, QList<QUrl>{QUrl(QStringLiteral("http://www.visa.example"))});
+
+        // A type item of the tree view is no record.
+        urls_.urls.clear();
+        controller_->changeView(BKMainWindowViews::kTreeViewTag);
+        QTreeView* outline = views->treeViewOutlineView();
+        outline->setCurrentIndex(outline->model()->index(0, 0));
+        controller_->webLogin();
+        QVERIFY(urls_.urls.isEmpty());
+    }
+
+    // --- Mail
+
+    void mailAttachesTheExportOnlyAfterYes()
+    {
+        const QString exported = files_.filePath(QStringLiteral("Records.csv"));
+        writeFile(exported, "a,b\n");
+        const int logged = store_->eventLogWindowList().count();
+        alerts_->answers = {kBKAlertDefaultReturn};
+        controller_->askForSendingMailWithAttachment(exported);
+        QCOMPARE(alertLines(*alerts_), QStringList{"Send Mail | Do you want to mail the exported file ? | No"});
+        QCOMPARE(alerts_->alerts.first().alternateButton, QStringLiteral("Yes"));
+        QTRY_VERIFY(!BKHelperRunner::isBusy());
+        QVERIFY(!QFileInfo::exists(xdg_.path() + "/xdg-email.args"));
+        QCOMPARE(store_->eventLogWindowList().count(), logged);
+
+        alerts_->answers = {kBKAlertAlternateReturn};
+        controller_->askForSendingMailWithAttachment(exported);
+        QTRY_COMPARE(QString::fromUtf8(fileBytes(xdg_.path() + "/xdg-email.args")), "--attach\n" + exported + "\n");
+        const QList<EventLogEntry> entries = store_->eventLogWindowList().entries();
+        QCOMPARE(entries.size(), logged + 1);
+        QCOMPARE(entries.last().value(kEvent), QStringLiteral("Email Record"));
+    }
+
+    // --- Printing
+
+    void printingTheListNeedsTheListView()
+    {
+        int shown = 0;
+        controller_->setPrintDialogRunner([&](QPrinter&, QWidget*, const std::function<void(QPrinter*)>&) {
+            ++shown;
+            return true;
+        });
+        controller_->changeView(BKMainWindowViews::kColumnViewTag);
+        controller_->print();
+        QCOMPARE(alertLines(*alerts_),
+                 QStringList{"Ostrevin Darovazivu Alert! | Printing is available in \"List View\"  | OK"});
+        QCOMPARE(shown, 0);
+    }
+
+    void theListPrintsUnmaskedWithTheUsersFooter()
+    {
+        controller_->setShouldMask(true);
+        const QString pdf = files_.filePath(QStringLiteral("list.pdf"));
+        bool onWhileShown = false;
+        controller_->setPrintDialogRunner(printTo(pdf, &onWhileShown));
+        controller_->print();
+        QVERIFY(onWhileShown);
+        QVERIFY(!controller_->mPrintDialogON());
+        const QString text = pdfText(pdf);
+        for (const char* value : {"alpha bank", "secret1", "Visa", "4111", "123", "zeta portal", "pin 9",
+                                  "March 05,2009", "branch code"})
+            QVERIFY2(text.contains(QLatin1String(value)), value);
+        QVERIFY(!text.contains(QStringLiteral("******")));
+        QCOMPARE(text.count(QStringLiteral("Ostrevin Darovazivu Print Report for: ") + server_.admin.user), 1);
+        // Another group's records are not in the list.
+        QVERIFY(!text.contains(QStringLiteral("Router")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/printData.pdf")));
+    }
+
+    void aRecordPrintsItsRows()
+    {
+        controller_->setShouldMask(true);
+        selectInList("alpha bank");
+        const QString pdf = files_.filePath(QStringLiteral("record.pdf"));
+        bool onWhileShown = false;
+        controller_->setPrintDialogRunner(printTo(pdf, &onWhileShown));
+        controller_->printRecord();
+        QVERIFY(onWhileShown);
+        QVERIFY(!controller_->mPrintDialogON());
+        const QString text = pdfText(pdf);
+        for (const char* value : {"alpha bank", "secret1", "Banking", "branch code"})
+            QVERIFY2(text.contains(QLatin1String(value)), value);
+        QCOMPARE(text.count(QStringLiteral("Print Report for: ")), 1);
+
+        // Nothing is selected: nothing is printed.
+        QFile::remove(pdf);
+        controller_->mainWindowViews()->listViewTypesTable()->clearSelection();
+        onWhileShown = false;
+        controller_->printRecord();
+        QVERIFY(!onWhileShown);
+        QVERIFY(!QFileInfo::exists(pdf));
+    }
+
+private:
+    BKPrintDialogRunner printTo(const QString& pdf, bool* onWhileShown)
+    {
+        return [this, pdf, onWhileShown](QPrinter& printer, QWidget*, const std::function<void(QPrinter*)>& paint) {
+            *onWhileShown = controller_->mPrintDialogON();
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            paint(&printer);
+            return true;
+        };
+    }
+
+    void chooseFiles(const QStringList& paths)
+    {
+        auto queue = std::make_shared<QStringList>(paths);
+        controller_->setFileChooser([queue](QWidget*, bool, const QString&, const QString&) {
+            return queue->isEmpty() ? QString() : queue->takeFirst();
+        });
+    }
+
+    std::shared_ptr<OTVRecord> selectInList(const char* title)
+    {
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        for (int row = 0; row < views->listModel()->rowCount(); ++row) {
+            if (views->listModel()->record(row)->value(1) == QLatin1String(title)) {
+                views->listViewTypesTable()->selectRow(row);
+                return views->listModel()->record(row);
+            }
+        }
+        return nullptr;
+    }
+
+    // Adds a file of that name and content to the record, selected in the list.
+    std::shared_ptr<OTVRecord> addAttachment(const char* title, const QString& name, const QByteArray& content)
+    {
+        const QString path = files_.filePath(name);
+        writeFile(path, content);
+        std::shared_ptr<OTVRecord> record = selectInList(title);
+        controller_->addAttachmentFromFile(record, path);
+        alerts_->alerts.clear();
+        return selectInList(title);
+    }
+
+    int attachmentRows(const QString& recordUID) const
+    {
+        std::unique_ptr<sql::Connection> connection = server_.connect(server_.root);
+        std::unique_ptr<sql::Statement> statement(connection->createStatement());
+        std::unique_ptr<sql::ResultSet> result(statement->executeQuery(
+            QStringLiteral("SELECT COUNT(*) FROM vivododadi.ATTACHMENTTABLE WHERE RECORDID='%1'")
+                .arg(recordUID)
+                .toStdString()));
+        return result->next() ? result->getInt(1) : -1;
+    }
+
+    TestServer server_;
+    QTemporaryDir xdg_;
+    QTemporaryDir files_;
+    UrlRecorder urls_;
+    std::unique_ptr<TemporarySettings> settings_;
+    std::unique_ptr<OTVDataBase> store_;
+    std::unique_ptr<ViewsTestVault> vault_;
+    std::unique_ptr<BKController> controller_;
+    std::unique_ptr<RecordingAlertPresenter> alerts_;
+};
+
+QTEST_MAIN(AttachmentCommandsTest)
+#include "AttachmentCommandsTest.moc"

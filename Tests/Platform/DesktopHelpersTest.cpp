@@ -1,0 +1,321 @@
+#include "Platform/BKAttachmentFiles.h"
+#include "Platform/BKDesktopEntries.h"
+#include "Platform/BKFileManager.h"
+#include "Platform/BKHelperRunner.h"
+#include "Platform/BKMailComposer.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <atomic>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace {
+
+void writeText(const QString& path, const QByteArray& text)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+// A data folder that holds only the system's MIME database, for the whole run (the database
+// reads its folders once).
+QString mimeOnlyDataDir()
+{
+    static QTemporaryDir dir;
+    static const bool linked = QFile::link("/usr/share/mime", dir.path() + "/mime");
+    Q_UNUSED(linked);
+    return dir.path();
+}
+
+// A private XDG tree: data home, one system data folder and config home of its own.
+class XdgTree : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(root_.isValid());
+        for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS",
+                                 "XDG_CURRENT_DESKTOP"})
+            saved_.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
+        qputenv("XDG_DATA_HOME", (root_.path() + "/home-data").toUtf8());
+        qputenv("XDG_DATA_DIRS", (root_.path() + "/system-data:" + mimeOnlyDataDir()).toUtf8());
+        qputenv("XDG_CONFIG_HOME", (root_.path() + "/config").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (root_.path() + "/system-config").toUtf8());
+        qunsetenv("XDG_CURRENT_DESKTOP");
+    }
+    void TearDown() override
+    {
+        for (const auto& [name, value, wasSet] : saved_) {
+            if (wasSet)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+    }
+
+    void entry(const QString& folder, const QString& id, const QString& name, const QString& extra = {})
+    {
+        writeText(root_.path() + "/" + folder + "/applications/" + id,
+                  ("[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + id.section('.', 0, 0) +
+                   " %f\n" + extra)
+                      .toUtf8());
+    }
+
+    QStringList titles(const QString& mimeType)
+    {
+        QStringList names;
+        for (const BKDesktopApplication& application : BKDesktopEntries::applicationsForMimeType(mimeType))
+            names.append(application.name);
+        return names;
+    }
+
+    QTemporaryDir root_;
+    std::vector<std::tuple<const char*, QByteArray, bool>> saved_;
+};
+
+TEST_F(XdgTree, theDefaultComesFirstThenTheOthersOnce)
+{
+    entry("system-data", "viewer.desktop", "Viewer");
+    entry("system-data", "editor.desktop", "Editor");
+    entry("home-data", "mine.desktop", "My Reader");
+    entry("system-data", "gone.desktop", "Hidden One", "Hidden=true\n");
+    entry("system-data", "unwanted.desktop", "Unwanted");
+    writeText(root_.path() + "/system-data/applications/mimeinfo.cache",
+              "[MIME Cache]\napplication/pdf=viewer.desktop;editor.desktop;gone.desktop;unwanted.desktop;"
+              "missing.desktop;\ntext/plain=editor.desktop;\n");
+    writeText(root_.path() + "/config/mimeapps.list",
+              "[Default Applications]\napplication/pdf=missing.desktop;editor.desktop;\n"
+              "[Added Associations]\napplication/pdf=mine.desktop;viewer.desktop;\n"
+              "[Removed Associations]\napplication/pdf=unwanted.desktop;\n");
+
+    EXPECT_EQ(titles("application/pdf"), (QStringList{"Editor", "My Reader", "Viewer"}));
+    const QList<BKDesktopApplication> apps = BKDesktopEntries::applicationsForMimeType("application/pdf");
+    EXPECT_EQ(apps.first().path, root_.path() + "/system-data/applications/editor.desktop");
+    EXPECT_EQ(BKDesktopEntries::defaultApplicationForMimeType("application/pdf").name, "Editor");
+    EXPECT_TRUE(BKDesktopEntries::defaultApplicationForMimeType("image/png").id.isEmpty());
+}
+
+TEST_F(XdgTree, aParentTypeLendsItsApplications)
+{
+    // text/x-csrc is a kind of text/plain.
+    entry("system-data", "editor.desktop", "Editor");
+    writeText(root_.path() + "/system-data/applications/mimeinfo.cache", "[MIME Cache]\ntext/plain=editor.desktop;\n");
+    EXPECT_EQ(titles("text/x-csrc"), QStringList{"Editor"});
+    EXPECT_TRUE(titles("image/png").isEmpty());
+}
+
+TEST(DesktopEntryExec, theCommandTakesTheFileAsOneArgument)
+{
+    const QString file = "/tmp/private/a b;$(rm -rf x).pdf";
+    const QString url = "file:///tmp/private/a%20b;$(rm%20-rf%20x).pdf";
+    struct Case {
+        QString exec;
+        QStringList command;
+    };
+    const Case cases[] = {
+        {"viewer %f", {"viewer", file}},
+        {"viewer --new %U", {"viewer", "--new", url}},
+        {"viewer", {"viewer", file}},
+        {"\"/opt/My App/run\" --name=%c %i %F", {"/opt/My App/run", "--name=Viewer", file}},
+        {"sh -c \"echo \\\"\\$1\\\" 100%%\" sh %f", {"sh", "-c", "echo \"$1\" 100%", "sh", file}},
+        {"viewer --file=%f", {"viewer", "--file=" + file}},
+        {"viewer \"unclosed %f", {}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        BKDesktopApplication application{"viewer.desktop", "Viewer", "/x/viewer.desktop", c.exec};
+        EXPECT_EQ(BKDesktopEntries::launchCommand(application, file), c.command) << c.exec.toStdString();
+    }
+}
+
+TEST(AttachmentNames, aNameFromTheVaultBecomesAPlainFileName)
+{
+    const QString longStem(300, QChar('n'));
+    const std::pair<QString, QString> cases[] = {
+        {"report.pdf", "report.pdf"},
+        {"../x", "x"},
+        {"../../evil", "evil"},
+        {"a/b", "b"},
+        {".hidden", "hidden"},
+        {"..", "attachment"},
+        {"/", "attachment"},
+        {"", "attachment"},
+        {QString("a") + QChar(0) + "b", "ab"},
+        {longStem + ".pdf", QString(251, QChar('n')) + ".pdf"},
+        {QString(200, QChar(0x00e9)), QString(127, QChar(0x00e9))},   // two bytes each, never cut in half
+    };
+    for (const auto& [name, expected] : cases) {
+        const QString sanitised = BKAttachmentFiles::sanitisedName(name);
+        EXPECT_EQ(sanitised, expected) << name.left(20).toStdString();
+        EXPECT_LE(sanitised.toUtf8().size(), 255);
+    }
+}
+
+TEST(AttachmentNames, saveAsKeepsTheAttachmentsExtension)
+{
+    struct Case {
+        QString typed;
+        QString required;
+        bool confirmed;
+        QString saved;
+    };
+    const Case cases[] = {
+        {"/d/report", "pdf", true, "/d/report.pdf"},
+        {"/d/report.txt", "pdf", true, "/d/report.txt.pdf"},
+        {"/d/report.pdf", "pdf", true, "/d/report.pdf"},
+        {"/d/report", "pdf", false, "/d/report"},
+        {"/d/report", "", true, "/d/report"},
+        {"/d/report.PDF", "pdf", true, "/d/report.PDF.pdf"},
+        {"/d.x/report", "pdf", true, "/d.x/report.pdf"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BKAttachmentFiles::saveAsFileName(c.typed, c.required, c.confirmed), c.saved) << c.typed.toStdString();
+    EXPECT_EQ(BKAttachmentFiles::extension("archive.tar.gz"), "gz");
+    EXPECT_EQ(BKAttachmentFiles::extension(".profile"), "");
+}
+
+TEST(AttachmentFiles, hostileNamesStayInsideThePrivateFolder)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString folder = root.path() + "/private";
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0700), 0);
+    // A link planted under the name that is written next must not be followed.
+    const QString outside = root.path() + "/outside.txt";
+    writeText(outside, "keep me");
+    ASSERT_TRUE(QFile::link(outside, folder + "/linked.txt"));
+
+    for (const QString& name : {QString("../x"), QString("a/b"), QString(".hidden"), QString(300, QChar('y')),
+                                QString("linked.txt"), QString("../../escape.txt")}) {
+        const QString path = BKAttachmentFiles::writeIntoPrivateFolder(folder, name, "secret");
+        ASSERT_FALSE(path.isEmpty()) << name.left(20).toStdString();
+        EXPECT_EQ(QFileInfo(path).absolutePath(), folder);
+        EXPECT_FALSE(QFileInfo(path).isSymLink());
+        EXPECT_EQ(QFileInfo(path).permissions() & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                             QFileDevice::ReadUser | QFileDevice::WriteUser);
+        QFile written(path);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.readAll(), "secret");
+    }
+    QFile kept(outside);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "keep me");
+    QStringList outsideEntries = QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    EXPECT_EQ(outsideEntries, (QStringList{"outside.txt", "private"}));
+
+    // A folder that others can enter is no private folder.
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    EXPECT_TRUE(BKAttachmentFiles::writeIntoPrivateFolder(folder, "x", "secret").isNull());
+}
+
+TEST(MailComposer, theTemplateFollowsTheHandlersExactName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Microsoft Entourage", "BKEntourageScript"},
+        {"Microsoft Entourage.app", "BKMialScript"},
+        {"microsoft entourage", "BKMialScript"},
+        {"thunderbird", "BKMialScript"},
+        {"", "BKMialScript"},
+    };
+    for (const auto& [handler, key] : cases)
+        EXPECT_EQ(BKMailComposer::templateKeyForMailHandler(handler), key) << handler;
+}
+
+TEST(MailComposer, aFolderIsPackedBeforeItIsAttached)
+{
+    QTemporaryDir root;
+    const QString file = root.path() + "/Records.csv";
+    writeText(file, "x");
+    EXPECT_EQ(BKMailComposer::commandsForAttachment(file),
+              (QList<QStringList>{{"xdg-email", "--attach", file}}));
+    const QString package = root.path() + "/Attached_Records.vrx";
+    ASSERT_TRUE(QDir().mkdir(package));
+    EXPECT_EQ(BKMailComposer::commandsForAttachment(package),
+              (QList<QStringList>{{"tar", "-czf", package + ".tar.gz", "-C", root.path(), "--", "Attached_Records.vrx"},
+                                  {"xdg-email", "--attach", package + ".tar.gz"}}));
+}
+
+// Records the programs a helper job runs; can hold the first one until released.
+class RecordingLauncher {
+public:
+    explicit RecordingLauncher(int exitCode = 0, bool block = false) : exitCode_(exitCode), blocked_(block)
+    {
+        BKHelperRunner::setLauncher([this](const QString& program, const QStringList& arguments) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                runs_.append(QStringList{program} + arguments);
+            }
+            while (blocked_.load())
+                QThread::msleep(1);
+            return exitCode_;
+        });
+    }
+    ~RecordingLauncher()
+    {
+        release();
+        waitUntilIdle();
+        BKHelperRunner::setLauncher(nullptr);
+    }
+    void release() { blocked_.store(false); }
+    static void waitUntilIdle()
+    {
+        for (int i = 0; i < 5000 && BKHelperRunner::isBusy(); ++i)
+            QThread::msleep(1);
+    }
+    QList<QStringList> runs()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return runs_;
+    }
+
+private:
+    int exitCode_;
+    std::atomic<bool> blocked_;
+    std::mutex mutex_;
+    QList<QStringList> runs_;
+};
+
+TEST(HelperRunner, aRequestWhileAHelperRunsIsDropped)
+{
+    RecordingLauncher launcher(0, true);
+    EXPECT_TRUE(BKMailComposer::composeMailWithAttachment("/tmp/a.csv"));
+    for (int i = 0; i < 5000 && launcher.runs().isEmpty(); ++i)
+        QThread::msleep(1);
+    EXPECT_TRUE(BKHelperRunner::isBusy());
+    EXPECT_FALSE(BKMailComposer::composeMailWithAttachment("/tmp/b.csv"));
+    EXPECT_FALSE(BKFileManager::revealFile("/tmp/b.csv"));
+    launcher.release();
+    RecordingLauncher::waitUntilIdle();
+    EXPECT_EQ(launcher.runs(), (QList<QStringList>{{"xdg-email", "--attach", "/tmp/a.csv"}}));
+    // Once it ended, the next one runs.
+    EXPECT_TRUE(BKMailComposer::composeMailWithAttachment("/tmp/c.csv"));
+    RecordingLauncher::waitUntilIdle();
+    EXPECT_EQ(launcher.runs().size(), 2);
+}
+
+TEST(FileManager, revealAsksTheFileManagerThenOpensTheFolder)
+{
+    for (const int exitCode : {0, 1}) {
+        RecordingLauncher launcher(exitCode);
+        ASSERT_TRUE(BKFileManager::revealFile("/tmp/some dir/a,b.pdf"));
+        RecordingLauncher::waitUntilIdle();
+        QList<QStringList> expected{{"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.FileManager1",
+                                     "--type=method_call", "/org/freedesktop/FileManager1",
+                                     "org.freedesktop.FileManager1.ShowItems",
+                                     "array:string:file:///tmp/some%20dir/a%2Cb.pdf", "string:"}};
+        if (exitCode != 0)
+            expected.append(QStringList{"xdg-open", "/tmp/some dir"});
+        EXPECT_EQ(launcher.runs(), expected) << exitCode;
+    }
+}
+
+} // namespace
