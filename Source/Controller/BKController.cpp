@@ -273,11 +273,14 @@ void BKController::runWithWorkerGate(const std::function<void()>& work)
 
 void BKController::runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd)
 {
-    runStoreWorker(std::move(work), [this](const std::function<bool()>& done) { displayLoadingProgress(done); });
+    runStoreWorker(
+        std::move(work), [this](const std::function<bool()>& done) { displayLoadingProgress(done); },
+        std::move(atThreadEnd));
 }
 
 void BKController::runStoreWorker(std::function<void()> work,
-                                  const std::function<void(const std::function<bool()>& done)>& wait)
+                                  const std::function<void(const std::function<bool()>& done)>& wait,
+                                  std::function<void()> atThreadEnd)
 {
     auto finished = std::make_shared<std::atomic<bool>>(false);
     runWithWorkerGate([&] {

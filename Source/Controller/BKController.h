@@ -370,9 +370,10 @@ public:
 
 private:
     // Runs `work` on a worker counted by the gate; `wait` runs the main thread's modal loop
-    // until `done` says the worker has ended.
+    // until `done` says the worker has ended. `atThreadEnd` runs on the worker after `work`.
     void runStoreWorker(std::function<void()> work,
-                        const std::function<void(const std::function<bool()>& done)>& wait);
+                        const std::function<void(const std::function<bool()>& done)>& wait,
+                        std::function<void()> atThreadEnd = {});
     struct ExportJob;
     bool exportToFile(const QString& path, const ExportJob& job, const QString& password);
     bool exportWithPasswordSheet(const QString& path, const ExportJob& job);

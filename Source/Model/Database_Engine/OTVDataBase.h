@@ -337,6 +337,11 @@ public:
     // the recently-added list, its attachment state becomes 0 and "Add Record" is logged; a
     // record whose UID is already stored changes nothing and is logged as "Failed".
     int addRecord(std::shared_ptr<OTVRecord> record);
+    // Adds the record together with its type, which is not stored yet: both rows in one
+    // transaction, so that neither stays without the other. Statuses as addRecord's; typeFailed
+    // tells whether the type's row was the one refused. Once stored, the type enters mTypes and
+    // "Add Type" is logged as addType does (as "Failed" when nothing was stored).
+    int addRecordWithItsType(std::shared_ptr<OTVRecord> record, bool* typeFailed = nullptr);
     // Rewrites the row of the record's UID (group, type, values, notes, flags; the view count
     // stays), its custom type when it is customised, and its attachment in state 1 (store the
     // file) or 4 (re-encipher the name and pass key). A row whose stored values already equal
@@ -434,6 +439,9 @@ private:
     int writeRecordRow(OTVRecord& record, const char* sql, unsigned groupPosition,
                        const std::function<void(OTVStatement&)>& bindOwn,
                        const std::function<int(int changedRows)>& afterRow, bool& rowStatementRan);
+    // addRecord, running `beforeRow` (when given) first in the same transaction: a status other
+    // than 0 from it stores nothing.
+    int addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow);
     // Hands `take` every record that the filters select (a null filter selects all).
     void selectRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
                        const QStringList* inUIDs,

@@ -108,6 +108,8 @@ bool writeAll(const QString& path, const QByteArray& bytes)
 
 const QString kMailQuestion = QStringLiteral("Do you want to mail the exported file ?");
 const QString kInvalidFile = QStringLiteral("Import failed. Invaild import file name.");
+// A file that is there but not a record file of a version this program reads.
+const QString kNoRecordsInFile = QStringLiteral("Import failed. The file holds no records that can be imported.");
 const QString kWrongPassword = QStringLiteral("That is not the correct password for this import file.");
 const QString kWeakPassword = QStringLiteral("Password must be atleast 2 characters and have atleast 2 unique characters.");
 const QString kMismatch = QStringLiteral("Your new password doesn't match the confirm password.");

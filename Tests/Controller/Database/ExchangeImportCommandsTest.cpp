@@ -124,11 +124,11 @@ private slots:
         QTest::newRow("wrong password") << QByteArray("<locked>") << kWrongPassword;
         QTest::newRow("no such file") << QByteArray("<missing>") << kInvalidFile;
         QTest::newRow("empty file") << QByteArray() << kInvalidFile;
-        QTest::newRow("not text") << QByteArray("\x00\x01\x02\xff\xfe binary\x00", 16) << kInvalidFile;
-        QTest::newRow("text without a header") << QByteArray("just,some,text\rmore,text\r") << kInvalidFile;
-        QTest::newRow("another vRX version") << QByteArray("Ostrevin vRX File -v9.0\rF\r") << kInvalidFile;
+        QTest::newRow("not text") << QByteArray("\x00\x01\x02\xff\xfe binary\x00", 16) << kNoRecordsInFile;
+        QTest::newRow("text without a header") << QByteArray("just,some,text\rmore,text\r") << kNoRecordsInFile;
+        QTest::newRow("another vRX version") << QByteArray("Ostrevin vRX File -v9.0\rF\r") << kNoRecordsInFile;
         QTest::newRow("a user list")
-            << QByteArray("Ostrevin User Export File\rUser Name,Password\rbob,secret\r") << kInvalidFile;
+            << QByteArray("Ostrevin User Export File\rUser Name,Password\rbob,secret\r") << kNoRecordsInFile;
     }
     void unreadableFilesAreReportedAndImportNothing()
     {
