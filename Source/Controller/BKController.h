@@ -8,9 +8,11 @@
 //   BKController_Services.cpp   what the vault store asks of the interface, alerts
 //   BKController_ViewsHook.cpp  where the main window's views are rebuilt after a (re)load
 //   BKController_Hooks.cpp      the views' layout at quit, the import of a file given at launch
+//   BKController_Details.cpp    the record details window, and what the details pane asks
 // The connection dialog and the first-master-password panel are widgets of their own
 // (BKConnectionDialog, BKFirstMasterPasswordDialog) that only collect; the controller acts.
 
+#include "Customization/BKDetailsViewDelegate.h"
 #include "Platform/BKApplicationServices.h"
 
 #include <QObject>
@@ -42,7 +44,7 @@ class QTimer;
 constexpr int kBKModalStop = -1000;
 constexpr int kBKModalAbort = -1001;
 
-class BKController : public QObject, public BKApplicationServices {
+class BKController : public QObject, public BKApplicationServices, public BKDetailsViewDelegate {
     Q_OBJECT
 
 public:
@@ -202,9 +204,9 @@ public:
     // Titles the ten field columns of the list: "Field 1" .. "Field 10".
     void updateTableColumnsWithSelectedItem();
     // The record the commands act on and the records they take (see BKMainWindowViews).
-    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const;
+    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const override;
     QList<std::shared_ptr<OTVRecord>> indexSetForExporting(bool whole) const;
-    void updateTables();
+    void updateTables() override;
     // The record details pane beside the views.
     BKDetailsView* detailsView() const;
     // The details pane's box is shown.
@@ -220,6 +222,20 @@ public:
     void checkClipBoard();
     // The clipboard-clearing step; at quit (`atExit`) unless the connection was cancelled.
     void installClearClipBoardTimer(bool atExit);
+
+    // =========================================================================================
+    // The record details window, and what the details pane asks (BKController_Details.cpp).
+    // The pane's selected record and its table refresh are the views' above.
+
+    // Permission `permission` (1 add, 2 edit, 4 delete) on records of the selected group.
+    bool checkForRecordPermissionForSelectedGroup(int permission) override;
+    // Runs the shared record details window (BKDetailsWindowController).
+    std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
+                                                               int* operation) override;
+    // The record commands' delete of the selection, and the record context menu
+    // (BKController_Hooks.cpp).
+    void deleteSelected() override;
+    QMenu* extendMenu(QContextMenuEvent* event, BKDetailsView* view) override;
 
 private:
     void buildMainWindowViews();

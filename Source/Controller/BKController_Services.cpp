@@ -92,7 +92,5 @@ int BKController::showAlertPanelWithTitle(const QString& title, const QString& m
 
 void BKController::showStoreStatusAlert(int status)
 {
-    const QString message = OTVStatusMessage(status);
-    if (!message.isEmpty())
-        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), message, BKLocalizedString("OK"));
+    OTVShowStatusAlert(status);
 }

@@ -1,6 +1,7 @@
 #include "OTVStatusMessages.h"
 
 #include "Model/Database_Engine/OTVStoreStatus.h"
+#include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
 
 QString OTVStatusMessage(int status)
@@ -10,6 +11,13 @@ QString OTVStatusMessage(int status)
     if (status == kOTVStatusNothingWritten)
         return BKLocalizedString("Operation failed. Please reload the database first.");
     if (status == kOTVStatusValueTooLong)
-        return BKLocalizedString("The value is too long.");
+        return BKLocalizedString("The value is too long or contains characters that cannot be stored.");
     return BKLocalizedString("Operation failed.");
+}
+
+void OTVShowStatusAlert(int status)
+{
+    const QString message = OTVStatusMessage(status);
+    if (!message.isEmpty())
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), message, BKLocalizedString("OK"));
 }

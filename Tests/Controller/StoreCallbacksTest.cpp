@@ -196,7 +196,7 @@ private slots:
         QTest::newRow("3 database error") << 3 << "Ostrevin Darovazivu Alert! | Operation failed. | OK";
         QTest::newRow("8 nothing written")
             << 8 << "Ostrevin Darovazivu Alert! | Operation failed. Please reload the database first. | OK";
-        QTest::newRow("12 too long") << 12 << "Ostrevin Darovazivu Alert! | The value is too long. | OK";
+        QTest::newRow("12 too long") << 12 << "Ostrevin Darovazivu Alert! | The value is too long or contains characters that cannot be stored. | OK";
     }
 
     // Every write status but 0 is told to the user.
