@@ -574,7 +574,7 @@ bool BKDetailsWindowController::eventFilter(QObject* watched, QEvent* event)
             if (watched == valueField(field))
                 mLastValueField_ = valueField(field);
     }
-    if (!mDatePicker_->isVisible())
+    if (!mDatePicker_ || !mDatePicker_->isVisible())
         return QDialog::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this)
