@@ -71,7 +71,35 @@ static void BM_TypeSearchTerm(benchmark::State& state)
     setLabel(state);
 }
 
+// A record changes (as an edit saved by this or another copy of the app changes it) and the shown
+// view is rebuilt: the sorted list of the group is brought up to date, not sorted anew.
+static void BM_RebuildAfterOneChange(benchmark::State& state)
+{
+    const std::unique_ptr<BKMainWindowViews> views = viewsFor(state);
+    views->columnViewTypesTable()->selectRow(0);
+    const OTVRecordList records = vault(int(state.range(1))).itemsOfGroup(nullptr, nullptr, QString());
+    int changed = 0;
+    for (auto _ : state) {
+        records[(changed * 7919) % records.size()]->setValue(1, QStringLiteral("changed %1").arg(changed));
+        ++changed;
+        views->updateTables();
+    }
+    setLabel(state);
+}
+
+// The same rebuild with nothing changed.
+static void BM_RebuildUnchanged(benchmark::State& state)
+{
+    const std::unique_ptr<BKMainWindowViews> views = viewsFor(state);
+    views->columnViewTypesTable()->selectRow(0);
+    for (auto _ : state)
+        views->updateTables();
+    setLabel(state);
+}
+
 // Arguments: view tag, number of groups.
+BENCHMARK(BM_RebuildAfterOneChange)->ArgsProduct({{1, 2}, {1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebuildUnchanged)->ArgsProduct({{1, 2}, {1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SwitchGroup)->ArgsProduct({{0, 1, 2}, {40, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeSearchTerm)->ArgsProduct({{0, 1, 2}, {40, 1}})->Unit(benchmark::kMillisecond);
 

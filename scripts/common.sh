@@ -30,7 +30,21 @@ ostrevin_install_packages() {
   fi
 }
 
+# Builds quietly: the compiler's progress goes to build/build.log, and only a failure is shown
+# (its error lines, or the end of the log when none is marked as such).
 ostrevin_build() {
-  cmake -S "$OSTREVIN_ROOT" -B "$OSTREVIN_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$OSTREVIN_BUILD" --parallel "$(nproc)"
+  local log=$OSTREVIN_BUILD/build.log
+  mkdir -p "$OSTREVIN_BUILD"
+  echo "Building in $OSTREVIN_BUILD ..."
+  if cmake -S "$OSTREVIN_ROOT" -B "$OSTREVIN_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$log" 2>&1 \
+    && cmake --build "$OSTREVIN_BUILD" --parallel "$(nproc)" >>"$log" 2>&1; then
+    return 0
+  fi
+  echo "The build failed (the whole log: $log):" >&2
+  if grep -qE 'error:|Error [0-9]+|CMake Error' "$log"; then
+    grep -E -A4 'error:|CMake Error' "$log" | head -80 >&2
+  else
+    tail -40 "$log" >&2
+  fi
+  return 1
 }

@@ -10,9 +10,9 @@
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
+#include "ToolConnection.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -40,9 +40,27 @@ const SampleRecord kRecords[] = {
     {"Marketing", "Web Login", {"Social media account", "brand-team", "Social-Pass-2", "https://social.example.org", "", ""}, ""},
 };
 
+// What a store status means, in words a person at the terminal can act on.
+const char* statusWords(int status)
+{
+    switch (status) {
+    case kOTVStatusMasterPasswordMismatch:
+        return "the vault has another master password (give it with --master-password)";
+    case kOTVStatusAccountDisabled: return "the account is disabled in the vault";
+    case kOTVStatusNoSuchUser: return "the account is no user of the vault";
+    case kOTVStatusClientError: return "the connection to the server was lost";
+    case kOTVStatusServerUnreachable: return "no server answers at that address and port";
+    case kOTVStatusAccessDenied: return "the server refused the account or its password";
+    case kOTVStatusValueTooLong: return "a value is too long for its column";
+    case kOTVStatusNothingWritten: return "nothing was written";
+    case kOTVStatusDatabaseError: return "the server reported an error";
+    default: return "an unexpected error";
+    }
+}
+
 int fail(const char* step, int status)
 {
-    std::fprintf(stderr, "ostrevin-sample-vault: %s failed with status %d\n", step, status);
+    std::fprintf(stderr, "ostrevin-sample-vault: %s failed: %s (status %d)\n", step, statusWords(status), status);
     return 1;
 }
 
@@ -56,31 +74,16 @@ int main(int argc, char* argv[])
     QGuiApplication application(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption server("server", "Server address.", "address", "127.0.0.1");
-    const QCommandLineOption port("port", "Server port.", "port", "33061");
-    const QCommandLineOption user("user", "Administrator account.", "name", "root");
-    const QCommandLineOption passwordFile("password-file", "File holding the account's password.", "file");
-    const QCommandLineOption masterPassword("master-password", "The vault's master password, when it has one.",
-                                            "password");
-    parser.addOptions({server, port, user, passwordFile, masterPassword});
+    const ToolConnectionOptions connection;
+    connection.addTo(parser);
     parser.process(application);
-
-    QString password;
-    if (parser.isSet(passwordFile)) {
-        QFile file(parser.value(passwordFile));
-        if (!file.open(QIODevice::ReadOnly))
-            return fail("reading the password file", 1);
-        password = QString::fromUtf8(file.readAll()).trimmed();
-    }
+    const std::optional<OTVConnectRequest> given = connection.request(parser);
+    if (!given)
+        return fail("reading the password file", 1);
+    const OTVConnectRequest& request = *given;
+    const QString& password = request.hostPassword;
 
     OTVDataBase& store = OTVDataBase::sharedOTVDataBase();
-    OTVConnectRequest request;
-    request.ipAddress = parser.value(server);
-    request.portNumber = parser.value(port);
-    request.userName = parser.value(user);
-    request.hostPassword = password;
-    request.masterPassword = parser.value(masterPassword);
-    request.serverAddress = request.ipAddress;
     if (const int status = store.startConnectionToServer(request))
         return fail("connecting", status);
     int status = 0;
@@ -126,6 +129,10 @@ int main(int argc, char* argv[])
         if ((status = store.addRecord(record)))
             return fail("adding a record", status);
     }
+    // The first window then opens on the sample records, not on the empty personal group.
+    me->setMCurrentGroup(groups.value(QString::fromUtf8(kRecords[0].group))->mGroupUID());
+    if ((status = store.saveCurrentGroupForUser(*me)))
+        return fail("choosing the group to open", status);
     std::printf("Added %d groups and %d records for %s.\n", int(groups.size()), int(std::size(kRecords)),
                 qPrintable(me->mUsername()));
     store.closeConnection();

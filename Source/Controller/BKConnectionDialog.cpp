@@ -12,6 +12,25 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// A TCP port, 1 to 65535. The plain integer validator lets a number above its top through as
+// "not finished yet"; no further digit can make such a number a port.
+class PortValidator final : public QIntValidator {
+public:
+    explicit PortValidator(QObject* parent) : QIntValidator(1, 65535, parent) {}
+
+    State validate(QString& input, int& position) const override
+    {
+        const State state = QIntValidator::validate(input, position);
+        bool number = false;
+        const int value = input.toInt(&number);
+        return state == Intermediate && number && value > top() ? Invalid : state;
+    }
+};
+
+} // namespace
+
 BKConnectionDialog::BKConnectionDialog(QWidget* parent)
     : QDialog(parent)
 {
@@ -22,7 +41,7 @@ BKConnectionDialog::BKConnectionDialog(QWidget* parent)
     mServerField_->setObjectName(QStringLiteral("serverField"));
     mPortField_ = new QLineEdit(this);
     mPortField_->setObjectName(QStringLiteral("portField"));
-    mPortField_->setValidator(new QIntValidator(0, 65535, mPortField_));
+    mPortField_->setValidator(new PortValidator(mPortField_));
     mUserField_ = new QLineEdit(this);
     mUserField_->setObjectName(QStringLiteral("userField"));
     mPasswordField_ = new QLineEdit(this);
@@ -63,9 +82,11 @@ BKConnectionDialog::BKConnectionDialog(QWidget* parent)
 void BKConnectionDialog::setConnecting(bool connecting)
 {
     mConnecting_ = connecting;
-    for (QLineEdit* field : {mServerField_, mPortField_, mPasswordField_, mMasterPasswordField_})
+    for (QLineEdit* field : {mPasswordField_, mMasterPasswordField_})
         field->setReadOnly(connecting);
     mUserField_->setReadOnly(connecting || !mUserNameEditable_);
+    mServerField_->setReadOnly(connecting || !mServerEditable_);
+    mPortField_->setReadOnly(connecting || !mServerEditable_);
     mConnectButton_->setEnabled(!connecting);
     mCancelButton_->setEnabled(!connecting);
     mSpinner_->setVisible(connecting);
@@ -76,6 +97,13 @@ void BKConnectionDialog::setUserNameEditable(bool editable)
     mUserNameEditable_ = editable;
     mUserField_->setReadOnly(mConnecting_ || !editable);
     mUserField_->setEnabled(true);
+}
+
+void BKConnectionDialog::setServerEditable(bool editable)
+{
+    mServerEditable_ = editable;
+    mServerField_->setReadOnly(mConnecting_ || !editable);
+    mPortField_->setReadOnly(mConnecting_ || !editable);
 }
 
 void BKConnectionDialog::finish(int result)

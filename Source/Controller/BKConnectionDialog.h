@@ -31,6 +31,9 @@ public:
     bool isConnecting() const { return mConnecting_; }
     // A reconnection keeps the account: the user field cannot be edited.
     void setUserNameEditable(bool editable);
+    // A reconnection keeps the server too (the vault in memory is that server's): the server
+    // and port fields cannot be edited.
+    void setServerEditable(bool editable);
 
     // Ends the dialog's modal run with `result` (kBKModalStop, kBKModalAbort).
     void finish(int result);
@@ -54,5 +57,6 @@ private:
     QProgressBar* mSpinner_;
     bool mConnecting_ = false;
     bool mUserNameEditable_ = true;
+    bool mServerEditable_ = true;
     bool mFinishing_ = false;
 };

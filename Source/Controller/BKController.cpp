@@ -2,7 +2,10 @@
 
 #include "BKConnectionDialog.h"
 #include "BKFirstMasterPasswordDialog.h"
+#include "BKMainWindowViews.h"
 #include "BKMessageBoxAlertPresenter.h"
+
+#include "Customization/BKWindow.h"
 
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVUID.h"
@@ -16,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QScreen>
 #include <QTimer>
@@ -113,7 +117,16 @@ void BKController::openFilesAtLaunch(const QStringList& paths)
 
 void BKController::buildMainWindow()
 {
-    mMainWindow_ = std::make_unique<QMainWindow>();
+    auto window = std::make_unique<BKWindow>();
+    // Ctrl+F: the search field, its text selected for typing over.
+    window->setFocusSearchField([this] {
+        if (!mViews_)
+            return;
+        QLineEdit* search = mViews_->searchField();
+        search->setFocus(Qt::ShortcutFocusReason);
+        search->selectAll();
+    });
+    mMainWindow_ = std::move(window);
     mMainWindow_->setObjectName(QStringLiteral("MainWindow"));
     mMainWindow_->setWindowTitle(QStringLiteral("Ostrevin Darovazivu"));
     // The main window's views replace this placeholder.
@@ -253,11 +266,13 @@ void BKController::runWithWorkerGate(const std::function<void()>& work)
     --mStoreWorkers_;
 }
 
-void BKController::runStoreWorkerAndWait(std::function<void()> work)
+void BKController::runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd)
 {
     auto finished = std::make_shared<std::atomic<bool>>(false);
     runWithWorkerGate([&] {
-        BKDetachNewThread(std::move(work), [finished] {
+        BKDetachNewThread(std::move(work), [finished, atThreadEnd = std::move(atThreadEnd)] {
+            if (atThreadEnd)
+                atThreadEnd();
             OTVDataBase::endDatabaseThread();
             finished->store(true);
         });

@@ -28,7 +28,9 @@
 class BKConnectionDialog;
 class BKDetailsView;
 class BKGroup;
+class BKGroupSettingsPanel;
 class BKMainWindowViews;
+class BKTypeSettingsPanel;
 class OTVRecord;
 class QAbstractButton;
 class QAction;
@@ -94,8 +96,8 @@ public:
     // runs. Not started.
     QTimer* createStoreTimer(int intervalMs, std::function<void()> tick);
     // Runs `work` (which uses the store) on a worker thread while the main thread waits behind
-    // the modal loading panel; counted by the gate above.
-    void runStoreWorkerAndWait(std::function<void()> work);
+    // the modal loading panel; counted by the gate above. `atThreadEnd` runs last on the worker.
+    void runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd = {}) override;
 
     // Set once the vault is loaded, before the main window's views are built: until then the
     // record views show no rows.
@@ -141,6 +143,8 @@ public:
     QString addressForHostName(const QString& hostName) const;
     // Blank: nothing but spaces and tabs (line breaks count as text).
     static bool isStringAnEmptySet(const QString& text);
+    // A TCP port: a whole number from 1 to 65535.
+    static bool isValidPort(const QString& text);
 
     // =========================================================================================
     // Reload, lost connection, deleted account (BKController_Reload.cpp)
@@ -237,6 +241,23 @@ public:
     void deleteSelected() override;
     QMenu* extendMenu(QContextMenuEvent* event, BKDetailsView* view) override;
 
+    // =========================================================================================
+    // Group and type panels (BKController_Panels.cpp). The panels are made on first use and
+    // kept; their owners (the groups and types editor, the record commands) run them through
+    // BKStoreGroupFromPanel / BKStoreTypeFromPanel or directly.
+
+    BKGroupSettingsPanel& groupSettingsPanel();
+    BKTypeSettingsPanel& typeSettingsPanel();
+    // A new group from the group panel, stored; the group pop-up shows it.
+    void addGroups();
+    // A new type from the type panel (no window, application-modal), stored; the views refresh.
+    void addTypes();
+
+private:
+    void connectEntryPanels();
+    QPointer<BKGroupSettingsPanel> mGroupSettingsPanel_;
+    QPointer<BKTypeSettingsPanel> mTypeSettingsPanel_;
+
 private:
     void buildMainWindowViews();
     void mainWindowResized();
@@ -292,4 +313,11 @@ private:
     bool mShouldCreateDatabase_ = false;
     bool mIsFirstLoadRunning_ = false;
     int mFirstLoadFailure_ = 0;
+
+    // A reconnection waits for the store worker that found the loss.
+    bool mReconnectionDeferred_ = false;
+    // The connection dialog's server name is looked up without blocking the interface.
+    void lookUpHostName(const QString& hostName, std::function<void(const QString& address)> found);
+    void connectToAddress(const QString& address);
+    bool mIsLookingUpHost_ = false;
 };

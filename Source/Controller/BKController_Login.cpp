@@ -26,11 +26,6 @@ namespace {
 
 constexpr int kMinimumMasterPasswordLength = 4;
 
-bool isLostConnection(int status)
-{
-    return status == kOTVStatusClientError || status == kOTVStatusServerUnreachable ||
-           status == kOTVStatusAccessDenied;
-}
 
 void centre(QWidget* window)
 {
@@ -66,7 +61,7 @@ int BKController::runStartUpSession()
         int status = kOTVStatusOK;
         const bool newVault = store_.isVirginLaunch(&status);
         if (status != kOTVStatusOK) {
-            if (isLostConnection(status))
+            if (OTVIsLostConnectionStatus(status))
                 showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");
             else
                 showConnectionAlert(status);
@@ -101,6 +96,7 @@ void BKController::fillConnectionDialog()
     // The master password is never kept between sessions.
     mConnectionDialog_->masterPasswordField()->clear();
     mConnectionDialog_->setUserNameEditable(true);
+    mConnectionDialog_->setServerEditable(true);
 }
 
 int BKController::runConnectionDialog()
@@ -112,10 +108,13 @@ int BKController::runConnectionDialog()
     centre(dialog);
     dialog->raise();
     dialog->activateWindow();
-    if (mConnectionDialog_->serverField()->text().isEmpty())
+    if (mConnectionDialog_->serverField()->text().isEmpty()) {
         dialog->serverField()->setFocus();
-    else
+    } else {
+        // After a refused attempt the password is typed again: its old text goes at the first key.
         dialog->passwordField()->setFocus();
+        dialog->passwordField()->selectAll();
+    }
     const int result = dialog->exec();
     return mTerminationRequested_ ? kBKModalAbort : result;
 }
@@ -137,15 +136,12 @@ void BKController::setHostResolver(HostResolver resolver)
     mHostResolver_ = std::move(resolver);
 }
 
-QString BKController::addressForHostName(const QString& hostName) const
+namespace {
+
+// The address to connect to among those found: an IPv4 one when there is one (the last), else
+// a bracketed IPv6 one; a null string when none was found.
+QString chooseAddress(const QStringList& addresses)
 {
-    QStringList addresses;
-    if (mHostResolver_) {
-        addresses = mHostResolver_(hostName);
-    } else {
-        for (const QHostAddress& address : QHostInfo::fromName(hostName).addresses())
-            addresses.append(address.toString());
-    }
     // The server often listens on IPv4 only, and an IPv6 address needs brackets in the URL.
     QString lastIPv6;
     for (auto it = addresses.crbegin(); it != addresses.crend(); ++it) {
@@ -157,31 +153,87 @@ QString BKController::addressForHostName(const QString& hostName) const
     return lastIPv6.isNull() ? QString() : QStringLiteral("[%1]").arg(lastIPv6);
 }
 
+QStringList addressTexts(const QHostInfo& info)
+{
+    QStringList addresses;
+    for (const QHostAddress& address : info.addresses())
+        addresses.append(address.toString());
+    return addresses;
+}
+
+} // namespace
+
+QString BKController::addressForHostName(const QString& hostName) const
+{
+    return chooseAddress(mHostResolver_ ? mHostResolver_(hostName) : addressTexts(QHostInfo::fromName(hostName)));
+}
+
+void BKController::lookUpHostName(const QString& hostName, std::function<void(const QString& address)> found)
+{
+    if (mHostResolver_) {
+        found(addressForHostName(hostName));
+        return;
+    }
+    // The system's resolver may take seconds: the dialog stays live (its spinner turns) meanwhile.
+    QHostInfo::lookupHost(hostName, this, [found = std::move(found)](const QHostInfo& info) {
+        found(chooseAddress(addressTexts(info)));
+    });
+}
+
 void BKController::connectToMySqlServer()
 {
     BKConnectionDialog* dialog = mConnectionDialog_;
-    if (!dialog || mIsConnecting_)
+    if (!dialog || mIsConnecting_ || mIsLookingUpHost_)
         return;
-    dialog->spinner()->setVisible(true);
+    const QString host = dialog->serverField()->text();
+    if (isStringAnEmptySet(host)) {
+        showAlertPanelWithTitle({}, "Server Host Name cannot be blank.", "OK");
+        return;
+    }
+    if (isvalidIPv4Address(host)) {
+        connectToAddress(host);
+        return;
+    }
+    dialog->setConnecting(true);
+    mIsLookingUpHost_ = true;
+    QPointer<BKController> self(this);
+    lookUpHostName(host, [self](const QString& address) {
+        if (!self)
+            return;
+        self->mIsLookingUpHost_ = false;
+        if (self->mConnectionDialog_)
+            self->mConnectionDialog_->setConnecting(false);
+        if (address.isNull()) {
+            self->showConnectionAlert(kOTVStatusServerUnreachable);
+            return;
+        }
+        self->connectToAddress(address);
+    });
+}
 
+bool BKController::isValidPort(const QString& text)
+{
+    bool number = false;
+    const int port = text.trimmed().toInt(&number);
+    return number && port >= 1 && port <= 65535;
+}
+
+void BKController::connectToAddress(const QString& address)
+{
+    BKConnectionDialog* dialog = mConnectionDialog_;
+    if (!dialog || mTerminationRequested_)
+        return;
     const QString host = dialog->serverField()->text();
     const QString user = dialog->userField()->text();
     const QString port = dialog->portField()->text();
-    QString address;
     const char* problem = nullptr;
-    if (isStringAnEmptySet(host)) {
-        problem = "Server Host Name cannot be blank.";
-    } else {
-        address = isvalidIPv4Address(host) ? host : addressForHostName(host);
-        if (address.isNull())
-            problem = "Invalid server detials.";
-        else if (isStringAnEmptySet(user))
-            problem = "Username cannot be blank.";
-        else if (isStringAnEmptySet(port))
-            problem = "Port field cannot be blank.";
-    }
+    if (isStringAnEmptySet(user))
+        problem = "Username cannot be blank.";
+    else if (isStringAnEmptySet(port))
+        problem = "Port field cannot be blank.";
+    else if (!isValidPort(port))
+        problem = "The port must be a number from 1 to 65535.";
     if (problem) {
-        dialog->spinner()->setVisible(false);
         showAlertPanelWithTitle({}, problem, "OK");
         return;
     }
@@ -194,7 +246,7 @@ void BKController::connectToMySqlServer()
 
     OTVConnectRequest request;
     request.ipAddress = address;
-    request.portNumber = port;
+    request.portNumber = port.trimmed();
     request.userName = user;
     request.hostPassword = dialog->passwordField()->text();
     request.masterPassword = dialog->masterPasswordField()->text();
@@ -254,12 +306,21 @@ int BKController::runFirstMasterPasswordPanel()
 void BKController::setMasterPasswordFromPanel()
 {
     BKFirstMasterPasswordDialog* panel = mFirstMasterPasswordDialog_;
-    if (panel->withoutPasswordOption()->isChecked()) {
-        panel->finish(kBKModalStop);
-        return;
-    }
     const QString password = panel->passwordField()->text();
     const QString title = BKLocalizedString("Ostrevin Darovazivu Alert");
+    if (panel->withoutPasswordOption()->isChecked()) {
+        if (!password.isEmpty() || !panel->confirmField()->text().isEmpty()) {
+            BKRunAlertPanel(title, BKLocalizedString("Either type a master password or go on without one, not both."));
+            return;
+        }
+        // Nothing the vault holds will be enciphered: the user says so once more.
+        if (BKRunAlertPanel(title,
+                            BKLocalizedString("Without a master password the records are stored unenciphered. Go "
+                                              "on without a master password?"),
+                            BKLocalizedString("Go On"), BKLocalizedString("Cancel")) == kBKAlertDefaultReturn)
+            panel->finish(kBKModalStop);
+        return;
+    }
     if (password.size() < kMinimumMasterPasswordLength) {
         BKRunAlertPanel(title, BKLocalizedString("Password must be at least 4 characters in length."));
         return;
@@ -283,11 +344,17 @@ void BKController::setMasterPasswordFromPanel()
 int BKController::loginStep()
 {
     const QString userName = mConnectionDialog_->userField()->text();
-    // An administrator's account that is no vault user yet becomes one; when that fails the
-    // store has told the user already.
-    const bool becomesAdministrator = store_.isAdministratorSession() && !store_.isUserExistsInOstrevin(userName);
+    const QString password = mConnectionDialog_->passwordField()->text();
+    bool becomesAdministrator = false;
+    int status = kOTVStatusOK;
     mIsLoginStepRunning_ = true;
-    const int status = store_.initUserDetails(userName, mConnectionDialog_->passwordField()->text());
+    // Its queries run on a worker behind the loading panel: the interface keeps painting.
+    runStoreWorkerAndWait([&] {
+        // An administrator's account that is no vault user yet becomes one; when that fails the
+        // store has told the user already.
+        becomesAdministrator = store_.isAdministratorSession() && !store_.isUserExistsInOstrevin(userName);
+        status = store_.initUserDetails(userName, password);
+    });
     mIsLoginStepRunning_ = false;
     if (status == kOTVStatusOK)
         return status;
@@ -318,7 +385,7 @@ int BKController::loadDataBase(bool firstLaunch)
         status = mFirstLoadFailure_;
     if (status == kOTVStatusOK)
         status = kOTVStatusDatabaseError;
-    if (isLostConnection(status))
+    if (OTVIsLostConnectionStatus(status))
         showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");
     else
         BKRunAlertPanel(BKLocalizedString("Reload Failed!"), BKLocalizedString("Data can't be reloaded."),

@@ -7,6 +7,13 @@
 #include "Platform/BKLocalization.h"
 
 #include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+constexpr int kReconnectionPollMs = 50;
+
+} // namespace
 
 void BKController::reloadDatabase()
 {
@@ -26,10 +33,23 @@ void BKController::dbCommunicationError()
     // the connection dialog comes back by the start-up's own steps.
     if (mReconnecting_ || mTerminationRequested_ || mInStartUpSession_ || mConnectionDialog_->isVisible())
         return;
+    // A worker still using the old connection ends first (it may report the same loss again
+    // meanwhile): a new connection must never meet it. One deferred call stands for them all.
+    if (isStoreWorkerRunning()) {
+        if (!mReconnectionDeferred_) {
+            mReconnectionDeferred_ = true;
+            QTimer::singleShot(kReconnectionPollMs, this, [this] {
+                mReconnectionDeferred_ = false;
+                dbCommunicationError();
+            });
+        }
+        return;
+    }
     mReconnecting_ = true;
     showAlertPanelWithTitle({}, "Connection to the server has been lost.Please connect again.", "OK");
-    // The same account must log in again.
+    // The same account on the same server must log in again: the vault in memory is theirs.
     mConnectionDialog_->setUserNameEditable(false);
+    mConnectionDialog_->setServerEditable(false);
     mConnectionDialog_->passwordField()->clear();
     runConnectionDialog();
     mReconnecting_ = false;

@@ -6,6 +6,7 @@
 #include "Model/OTVStatusMessages.h"
 #include "Platform/BKLocalization.h"
 
+#include <QLineEdit>
 #include <QMainWindow>
 
 // What the vault store asks of the interface. Every call arrives on the main thread.
@@ -29,6 +30,11 @@ void BKController::connectionISComplete()
         return;
     }
     showConnectionAlert(status);
+    // The text that was refused is selected, so that typing replaces it.
+    QLineEdit* retype = status == kOTVStatusMasterPasswordMismatch ? dialog->masterPasswordField()
+                                                                   : dialog->passwordField();
+    retype->setFocus();
+    retype->selectAll();
 }
 
 void BKController::finishReloadingData()
@@ -46,7 +52,7 @@ void BKController::reloadFailed(int status)
     }
     if (status == kOTVStatusOK)
         return;
-    if (status == kOTVStatusClientError || status == kOTVStatusServerUnreachable || status == kOTVStatusAccessDenied) {
+    if (OTVIsLostConnectionStatus(status)) {
         // After the reload worker has ended: the reconnection replaces the connection.
         QMetaObject::invokeMethod(this, &BKController::dbCommunicationError, Qt::QueuedConnection);
         return;

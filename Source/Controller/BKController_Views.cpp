@@ -69,11 +69,13 @@ void BKController::buildMainWindowViews()
                     details->resetDetailInfo();
                     return;
                 }
-                details->setHeaderTitle(BKFieldText(*record, 1, shouldMask()));
+                // The pane masks what it draws itself; its copy button copies the real value.
+                details->setHeaderTitle(BKFieldText(*record, 1, false));
                 details->setHeaderImage(BKViewImages::typeIcon(store_, BKDisplayType(*record)));
                 details->setDetailInfo(record);
             });
     connect(mViews_->mainSplitView(), &QSplitter::splitterMoved, details, [details] { details->update(); });
+    connectEntryPanels();
 
     connect(mViews_, &BKMainWindowViews::preferenceWriteFailed, this, [this](int status) {
         if (!isTerminationRequested())

@@ -27,6 +27,18 @@ BKFirstMasterPasswordDialog::BKFirstMasterPasswordDialog(QWidget* parent)
     mWithoutPasswordOption_ =
         new QCheckBox(BKLocalizedString("Go on without a master password (records are stored unenciphered)"), this);
 
+    // A vault goes on without a password only when no password is typed: the option empties
+    // and locks the fields, so that a typed password is never silently dropped.
+    connect(mWithoutPasswordOption_, &QCheckBox::toggled, this, [this](bool without) {
+        for (QLineEdit* field : {mPasswordField_, mConfirmField_}) {
+            if (without)
+                field->clear();
+            field->setEnabled(!without);
+        }
+        if (!without)
+            mPasswordField_->setFocus();
+    });
+
     auto* form = new QFormLayout;
     form->addRow(BKLocalizedString("Master password:"), mPasswordField_);
     form->addRow(BKLocalizedString("Confirm:"), mConfirmField_);

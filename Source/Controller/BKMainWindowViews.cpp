@@ -252,6 +252,7 @@ void BKMainWindowViews::connectSelections()
                 return;
             reaction();
             showSelectedRecord();
+            noteViewedRecord();
             emit validateUIControls();
         };
     };
@@ -713,6 +714,24 @@ void BKMainWindowViews::selectRow(QTableView* table, int row)
 {
     const QModelIndex index = table->model()->index(row, 0);
     table->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void BKMainWindowViews::noteViewedRecord()
+{
+    // A record the user chose is a record viewed: it enters his smart lists, each once in a
+    // row however often the selection around it is rebuilt.
+    const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow();
+    const QString uid = record ? record->mRecordUID() : QString();
+    if (uid.isEmpty() || uid == lastViewedRecordUID_)
+        return;
+    lastViewedRecordUID_ = uid;
+    store_.addMostViewedRecord(record, true);
+    store_.addRecentlyViewedRecord(record);
+    if (currentView() == kColumnViewTag) {
+        rebuilding_ = true;
+        reloadSmartTable();
+        rebuilding_ = false;
+    }
 }
 
 void BKMainWindowViews::showSelectedRecord()

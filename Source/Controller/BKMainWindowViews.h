@@ -173,6 +173,8 @@ private:
     OTVRecordList smartListRecords(const std::shared_ptr<BKGroup>& group, int row) const;
     void retitleChosenGroup();
     void showSelectedRecord();
+    void noteViewedRecord();
+    QString lastViewedRecordUID_;
     void applySortIndicator();
     void restorePopupSelection(QComboBox* popup, int previousIndex);
     void reportPreferenceWrite(int status);

@@ -2,8 +2,27 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
+
+namespace {
+
+// Room beside the title for the window manager's buttons and margins.
+constexpr int kTitleBarExtra = 140;
+
+// A message box is as narrow as its text; the window manager would then cut its title short.
+void widenForTitle(QMessageBox& box, const QString& title)
+{
+    const int wanted = QFontMetrics(QApplication::font()).horizontalAdvance(title) + kTitleBarExtra;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
+} // namespace
 
 int BKMessageBoxAlertPresenter::runAlert(const BKAlert& alert)
 {
@@ -17,6 +36,7 @@ int BKMessageBoxAlertPresenter::runAlert(const BKAlert& alert)
     QAbstractButton* otherButton =
         alert.otherButton.isEmpty() ? nullptr : box.addButton(alert.otherButton, QMessageBox::DestructiveRole);
     box.setDefaultButton(qobject_cast<QPushButton*>(defaultButton));
+    widenForTitle(box, alert.title);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == alternateButton)

@@ -6,6 +6,7 @@
 #include "Model/OTVType.h"
 
 #include <QHash>
+#include <QPair>
 #include <QPainter>
 
 
@@ -83,9 +84,20 @@ QImage namedImage(const QString& name)
 QImage typeIcon(const OTVDataBase& store, const OTVType* type)
 {
     const int iconID = type ? type->mTypeIconID().value_or(kDefaultIconID) : kDefaultIconID;
+    // A custom icon is read under the store's lock; once found it never changes (a new picture
+    // gets a new number), so painting keeps its own copy rather than wait for a worker.
+    static QHash<QPair<const OTVDataBase*, int>, QImage> customIcons;
+    const QPair<const OTVDataBase*, int> key(&store, iconID);
+    if (iconID > OTVDataBase::kCustomIcons) {
+        if (const auto cached = customIcons.constFind(key); cached != customIcons.cend())
+            return *cached;
+    }
     const QImage image = store.getImageFromIconIndex(iconID);
-    if (!image.isNull())
+    if (!image.isNull()) {
+        if (iconID > OTVDataBase::kCustomIcons)
+            customIcons.insert(key, image);
         return image;
+    }
     static QHash<int, QImage> standIns;
     auto found = standIns.find(iconID);
     if (found == standIns.end())

@@ -1,5 +1,7 @@
 #include "BKDetailsView.h"
 
+#include "Model/OTVStatusMessages.h"
+
 #include "BKDetailsViewDelegate.h"
 #include "BKImageView.h"
 #include "BKRecordWrites.h"
@@ -7,7 +9,6 @@
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
-#include "Model/OTVStatusMessages.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKApplicationServices.h"

@@ -19,6 +19,10 @@ struct OTVPasswordPolicy {
 constexpr int kPasswordPolicyLettersFlag = 1;
 constexpr int kPasswordPolicyDigitsFlag = 4;
 
+// The minimum length a policy may ask for.
+constexpr int kPasswordPolicyMinLengthLowest = 0;
+constexpr int kPasswordPolicyMinLengthHighest = 40;
+
 // A new vault's policy.
 constexpr int kDefaultPasswordPolicyMinLength = 4;
 constexpr int kDefaultPasswordPolicyCharsetFlag = 0;

@@ -4,8 +4,8 @@
 
 #include "Model/Database_Engine/OTVVaultLists.h"
 
-#include <QLocale>
-
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -124,12 +124,98 @@ void OTVRecord::setValue(int field, const QString& value)
     mValues_[field - 1] = value;
     if (field == kModificationDateField)
         mValue10ForDisaply_ = modificationDateDisplayText(value);
+    updateSearchText();
+}
+
+void OTVRecord::setValuesAndNotes(const std::array<QString, kNoOfFields>& values, const QString& notes)
+{
+    for (int field = 1; field < kModificationDateField; ++field)
+        mValues_[field - 1] = values[field - 1];
+    const QString& date = values[kModificationDateField - 1];
+    if (!date.isEmpty()) {
+        mValues_[kModificationDateField - 1] = date;
+        mValue10ForDisaply_ = modificationDateDisplayText(date);
+    }
+    mNotes_ = notes;
+    updateSearchText();
+}
+
+void OTVRecord::setMNotes(const QString& notes)
+{
+    mNotes_ = notes;
+    updateSearchText();
+}
+
+void OTVRecord::setMValue10ForDisaply(const QString& text)
+{
+    mValue10ForDisaply_ = text;
+    updateSearchText();
+}
+
+QString OTVRecord::searchFolded(QStringView text)
+{
+    // In place, unit by unit; a surrogate pair is folded as its code point. (Simple folding keeps
+    // a code point in its plane, so the length stays.)
+    QString folded = text.toString();
+    char16_t* units = reinterpret_cast<char16_t*>(folded.data());
+    const qsizetype n = folded.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = units[i];
+        if (c < 0x80) {
+            if (c >= u'A' && c <= u'Z')
+                units[i] = char16_t(c + (u'a' - u'A'));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(units[i + 1])) {
+            const char32_t f = QChar::toCaseFolded(QChar::surrogateToUcs4(c, units[i + 1]));
+            units[i] = QChar::highSurrogate(f);
+            units[++i] = QChar::lowSurrogate(f);
+        } else {
+            units[i] = char16_t(QChar::toCaseFolded(char32_t(c)));
+        }
+    }
+    return folded;
+}
+
+QString OTVRecord::initialSearchText()
+{
+    // Eleven empty texts, each with its separator.
+    return QString(kNoOfFields + 1, QChar(kSearchTextSeparator));
+}
+
+quint64 OTVRecord::nextRevision()
+{
+    static std::atomic<quint64> clock{0};
+    return clock.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+void OTVRecord::updateSearchText()
+{
+    touch();
+    qsizetype length = mValue10ForDisaply_.size() + mNotes_.size() + kNoOfFields + 1;
+    for (int field = 1; field < kModificationDateField; ++field)
+        length += mValues_[field - 1].size();
+    QString text;
+    text.reserve(length);
+    const auto add = [&](const QString& part) {
+        text.append(part);
+        text.append(QChar(kSearchTextSeparator));
+    };
+    for (int field = 1; field < kModificationDateField; ++field)
+        add(mValues_[field - 1]);
+    add(mValue10ForDisaply_);
+    add(mNotes_);
+    mSearchText_ = searchFolded(text);
 }
 
 QString OTVRecord::modificationDateDisplayText(const QString& stored)
 {
-    const QDateTime time = OTVModificationDateFromText(stored);
-    if (!time.isValid())
+    // The C locale's month names, from a table: a load makes this text for every record.
+    static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                          "July",    "August",   "September", "October", "November", "December"};
+    const std::optional<OTVStoredTime> time = OTVStoredTimeFromText(stored);
+    if (!time)
         return QStringLiteral("");
-    return QLocale::c().toString(time.date(), QStringLiteral("MMMM dd,yyyy"));
+    const QDate date = time->date;
+    char text[32];
+    const int length = std::snprintf(text, sizeof text, "%s %02d,%04d", kMonths[date.month() - 1], date.day(), date.year());
+    return QString::fromLatin1(text, length);
 }

@@ -52,10 +52,18 @@ public:
     void setMRecordUID(const QString& uid) { mRecordUID_ = uid; }
 
     const std::shared_ptr<BKGroup>& mGroup() const { return mGroup_; }
-    void setMGroup(std::shared_ptr<BKGroup> group) { mGroup_ = std::move(group); }
+    void setMGroup(std::shared_ptr<BKGroup> group)
+    {
+        mGroup_ = std::move(group);
+        touch();
+    }
 
     const std::shared_ptr<OTVType>& mType() const { return mType_; }
-    void setMType(std::shared_ptr<OTVType> type) { mType_ = std::move(type); }
+    void setMType(std::shared_ptr<OTVType> type)
+    {
+        mType_ = std::move(type);
+        touch();
+    }
 
     // The record's own labels, icon and mask; nullptr when it has none.
     const OTVType* mRecordCustomType() const { return mRecordCustomType_ ? &*mRecordCustomType_ : nullptr; }
@@ -67,15 +75,22 @@ public:
     // never blanked.
     QString value(int field) const;
     void setValue(int field, const QString& value);
+    // Values 1 .. kNoOfFields and the notes at once, each as setValue and setMNotes would set it
+    // (a load sets them all, and the search text is made once).
+    void setValuesAndNotes(const std::array<QString, kNoOfFields>& values, const QString& notes);
 
     QString mNotes() const { return mNotes_; }
-    void setMNotes(const QString& notes) { mNotes_ = notes; }
+    void setMNotes(const QString& notes);
 
     bool mIsCustomized() const { return mIsCustomized_; }
     void setMIsCustomized(bool customized) { mIsCustomized_ = customized; }
 
     bool mHasAttachment() const { return mHasAttachment_; }
-    void setMHasAttachment(bool hasAttachment) { mHasAttachment_ = hasAttachment; }
+    void setMHasAttachment(bool hasAttachment)
+    {
+        mHasAttachment_ = hasAttachment;
+        touch();
+    }
 
     int mViewCounter() const { return mViewCounter_; }
     void setMViewCounter(int count) { mViewCounter_ = count; }
@@ -83,10 +98,29 @@ public:
     // Value 10 as shown (modificationDateDisplayText); setting value 10 sets it too, so that a
     // search finds the date as the views show it. Copied with the record, never stored.
     QString mValue10ForDisaply() const { return mValue10ForDisaply_; }
-    void setMValue10ForDisaply(const QString& text) { mValue10ForDisaply_ = text; }
+    void setMValue10ForDisaply(const QString& text);
+
+    // What the record list's search looks in: values 1 to 9, value 10 as shown and the notes,
+    // case-folded (searchFolded), each followed by kSearchTextSeparator. Kept up to date by the
+    // setters, so that a search of many records folds no text but the term.
+    const QString& mSearchText() const { return mSearchText_; }
+    // U+FFFF, a noncharacter: a term that holds it cannot be looked for in mSearchText.
+    static constexpr char16_t kSearchTextSeparator = u'\uFFFF';
+    // Each code point case-folded, as the case-insensitive comparisons of QString fold them:
+    // folded texts compared exactly match as the originals do without regard to case.
+    static QString searchFolded(QStringView text);
+
+    // A number that changes whenever the group, type, a value, the notes or the attachment name
+    // or flag are set, unique among all records of the process: a sorted list of records can
+    // tell from it which of its rows are out of date.
+    quint64 mRevision() const { return mRevision_; }
 
     QString mAttachmentName() const { return mAttachmentName_; }
-    void setMAttachmentName(const QString& name) { mAttachmentName_ = name; }
+    void setMAttachmentName(const QString& name)
+    {
+        mAttachmentName_ = name;
+        touch();
+    }
 
     QString mAttachmentPassKey() const { return mAttachmentPassKey_; }
     void setMAttachmentPassKey(const QString& passKey) { mAttachmentPassKey_ = passKey; }
@@ -114,6 +148,12 @@ private:
     QString mAttachmentPassKey_ = QStringLiteral("");
     QString mAttachmentPath_;
     int mAttachmentState_ = kAttachmentUnchanged;
+    QString mSearchText_ = initialSearchText();
+    quint64 mRevision_ = nextRevision();
 
     static std::array<QString, kNoOfFields> emptyValues();
+    static QString initialSearchText();
+    void updateSearchText();
+    static quint64 nextRevision();
+    void touch() { mRevision_ = nextRevision(); }
 };

@@ -17,7 +17,7 @@ QString OTVStatusMessage(int status)
 
 void OTVShowStatusAlert(int status)
 {
-    const QString message = OTVStatusMessage(status);
-    if (!message.isEmpty())
-        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), message, BKLocalizedString("OK"));
+    if (status == kOTVStatusOK || OTVIsLostConnectionStatus(status))
+        return;
+    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(status), BKLocalizedString("OK"));
 }

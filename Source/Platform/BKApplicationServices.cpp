@@ -2,6 +2,7 @@
 
 #include "BKLocalization.h"
 #include "BKMainThread.h"
+#include "BKWorker.h"
 
 #include <QDebug>
 
@@ -50,6 +51,11 @@ void BKApplicationServices::install(BKApplicationServices* services)
 void BKAlertPresenter::install(BKAlertPresenter* presenter)
 {
     installedPresenter.store(presenter);
+}
+
+void BKApplicationServices::runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd)
+{
+    BKRunWorkerAndWait(std::move(work), std::move(atThreadEnd));
 }
 
 int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton,

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // What the vault store asks of the desktop interface. The desktop installs its implementation
 // at start-up; until then (and in store tests that install nothing) a silent default answers.
 // Every operation is called on the main thread: a store worker performs it there and waits
@@ -27,6 +29,10 @@ public:
     // The name that the account being edited in the user-account window had when its panel
     // opened; a null string when no account is being edited.
     virtual QString mCurrentUserName() = 0;
+    // Runs `work` (which uses the store) on a worker thread, `atThreadEnd` last on that thread,
+    // and returns when both have run. The desktop counts it as a store worker and shows its
+    // modal panel meanwhile; the default only waits in an event loop.
+    virtual void runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd = {});
 
     // The installed implementation, or the silent default. Not owned.
     static BKApplicationServices& current();

@@ -8,22 +8,20 @@
 #include "Platform/BKUserDefaults.h"
 #include "Support/TemporarySettings.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QtTest>
 
-class ConnectionDialogTest : public QObject {
+class ConnectionDialogTest : public ControllerSessionTest {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        settings_ = std::make_unique<TemporarySettings>();
-        store_ = std::make_unique<OTVDataBase>();
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        startSession();
         controller_->setHostResolver([this](const QString& name) {
             resolved_.append(name);
             return hosts_.value(name);
@@ -34,10 +32,7 @@ private slots:
 
     void cleanup()
     {
-        alerts_.reset();
-        controller_.reset();
-        store_.reset();
-        settings_.reset();
+        endSession();
     }
 
     void fieldChecks_data()
@@ -50,12 +45,18 @@ private slots:
         QTest::newRow("empty host") << "" << "root" << "3306" << "Server Host Name cannot be blank." << QStringList();
         QTest::newRow("spaces and tabs") << " \t  " << "root" << "3306" << "Server Host Name cannot be blank."
                                          << QStringList();
-        // A line break is text: the name is looked up and found nowhere.
-        QTest::newRow("line break") << "\n" << "root" << "3306" << "Invalid server detials." << QStringList{"\n"};
-        QTest::newRow("unknown name") << "nowhere.invalid" << "root" << "3306" << "Invalid server detials."
+        // A line break is text: the name is looked up and found nowhere. A name found nowhere
+        // is told as a server that does not answer is (the same title).
+        const QString unreachable = QStringLiteral("Connection Failed! | Invalid server detials. | OK");
+        QTest::newRow("line break") << "\n" << "root" << "3306" << unreachable << QStringList{"\n"};
+        QTest::newRow("unknown name") << "nowhere.invalid" << "root" << "3306" << unreachable
                                       << QStringList{"nowhere.invalid"};
-        QTest::newRow("not an address") << "10.0.0" << "root" << "3306" << "Invalid server detials."
-                                        << QStringList{"10.0.0"};
+        QTest::newRow("not an address") << "10.0.0" << "root" << "3306" << unreachable << QStringList{"10.0.0"};
+        const QString badPort = QStringLiteral("The port must be a number from 1 to 65535.");
+        QTest::newRow("port too big") << "10.0.0.5" << "root" << "99999" << badPort << QStringList();
+        QTest::newRow("port 0") << "10.0.0.5" << "root" << "0" << badPort << QStringList();
+        QTest::newRow("port not a number") << "db.example" << "root" << "33a" << badPort
+                                           << QStringList{"db.example"};
         QTest::newRow("blank user") << "10.0.0.5" << " \t" << "3306" << "Username cannot be blank." << QStringList();
         QTest::newRow("blank user, named host") << "db.example" << "" << "3306" << "Username cannot be blank."
                                                 << QStringList{"db.example"};
@@ -79,7 +80,9 @@ private slots:
 
         controller_->connectToMySqlServer();
 
-        QCOMPARE(alertLines(*alerts_), QStringList{"Ostrevin Darovazivu Alert! | " + message + " | OK"});
+        QCOMPARE(alertLines(*alerts_), QStringList{message.contains(QLatin1String(" | "))
+                                                       ? message
+                                                       : "Ostrevin Darovazivu Alert! | " + message + " | OK"});
         QCOMPARE(resolved_, lookedUp);
         QVERIFY(!dialog->isConnecting());
         QVERIFY(!controller_->isStoreWorkerRunning());
@@ -89,6 +92,72 @@ private slots:
         BKUserDefaults& defaults = BKUserDefaults::standardUserDefaults();
         for (const QString& key : {kServerHostName, kUsername, kPortNumber, kMasterPasswordDefaultsKey})
             QVERIFY2(!defaults.hasKey(key), qPrintable(key));
+    }
+
+    // A server name is looked up by the system without blocking: Connect returns at once with
+    // the dialog locked and its spinner on, and the attempt follows the answer.
+    void theSystemLookupDoesNotBlock()
+    {
+        controller_->setHostResolver({});
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const QString closedPort = QString::number(probe.serverPort());
+        probe.close();
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->show();
+        dialog->serverField()->setText(QStringLiteral("localhost"));
+        dialog->portField()->setText(closedPort);
+        dialog->userField()->setText(QStringLiteral("root"));
+
+        QTest::mouseClick(dialog->connectButton(), Qt::LeftButton);
+        QVERIFY(dialog->isConnecting());
+        QVERIFY(dialog->spinner()->isVisible());
+        QVERIFY(!dialog->connectButton()->isEnabled());
+        QVERIFY(dialog->serverField()->isReadOnly());
+        QTest::mouseClick(dialog->connectButton(), Qt::LeftButton);   // a second press is ignored
+        QTRY_VERIFY_WITH_TIMEOUT(!alerts_->alerts.isEmpty() && !dialog->isConnecting(), 20000);
+
+        QCOMPARE(alertLines(*alerts_), QStringList{"Connection Failed! | Invalid server detials. | OK"});
+        QCOMPARE(store_->connectionErrorCode(), int(kOTVStatusServerUnreachable));
+        QVERIFY(dialog->connectButton()->isEnabled());
+        QVERIFY(!controller_->isStoreWorkerRunning());
+    }
+
+    // Typing cannot make a port beyond 65535 (the field refuses the key).
+    void thePortFieldRefusesWhatNoPortIs()
+    {
+        QLineEdit* port = controller_->connectionDialog()->portField();
+        port->clear();
+        QTest::keyClicks(port, QStringLiteral("99999"));
+        QCOMPARE(port->text(), QStringLiteral("9999"));
+    }
+
+    void theRefusedTextIsSelectedForRetyping_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("11 refused") << 11 << "passwordField";
+        QTest::newRow("4 master password") << 4 << "masterPasswordField";
+    }
+
+    // After a refused attempt the refused text is selected and has the focus, so that typing
+    // replaces it.
+    void theRefusedTextIsSelectedForRetyping()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, field);
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->show();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->passwordField()->setText(QStringLiteral("wrong"));
+        dialog->masterPasswordField()->setText(QStringLiteral("wrong"));
+        dialog->setConnecting(true);
+        store_->setStatus(status);
+        controller_->connectionISComplete();
+        QLineEdit* retype = dialog->findChild<QLineEdit*>(field);
+        QTRY_VERIFY(retype->hasFocus());
+        QCOMPARE(retype->selectedText(), QStringLiteral("wrong"));
     }
 
     void addressForHostName_data()
@@ -171,10 +240,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
     QHash<QString, QStringList> hosts_;
     QStringList resolved_;
 };

@@ -36,7 +36,30 @@ private slots:
         QCOMPARE(shown, (QStringList{"Ostrevin Darovazivu Alert!", "Import?", "Yes", "Yes", "No", "Later"}));
     }
 
+    // The box is wide enough for its title beside the window's buttons, however short its text.
+    void theBoxIsWideEnoughForItsTitle()
+    {
+        const QString title = QStringLiteral("Ostrevin Darovazivu Alert! The connection failed for good");
+        int width = 0;
+        QTimer::singleShot(0, this, [&] { measure(width); });
+        BKMessageBoxAlertPresenter presenter;
+        presenter.runAlert({title, "No.", "OK", "", ""});
+        QVERIFY2(width > QFontMetrics(QApplication::font()).horizontalAdvance(title),
+                 qPrintable(QString::number(width)));
+    }
+
 private:
+    void measure(int& width)
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            QTimer::singleShot(5, this, [this, &width] { measure(width); });
+            return;
+        }
+        width = box->width();
+        box->defaultButton()->click();
+    }
+
     // Records the box (title, text, default button, its buttons) and presses.
     void answer(const QString& press, QStringList& shown)
     {

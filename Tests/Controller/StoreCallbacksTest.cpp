@@ -13,40 +13,18 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QThread>
 #include <QtTest>
 
 #include <chrono>
 #include <thread>
 
-namespace {
-
-// A store whose last connection status a test sets.
-class StatusStore final : public OTVDataBase {
-public:
-    void setStatus(int status) { mConnectionErrCode = status; }
-};
-
-} // namespace
-
-class StoreCallbacksTest : public QObject {
+class StoreCallbacksTest : public ControllerSessionTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        settings_ = std::make_unique<TemporarySettings>();
-        store_ = std::make_unique<StatusStore>();
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
-    }
-
-    void cleanup()
-    {
-        alerts_.reset();
-        controller_.reset();
-        store_.reset();
-        settings_.reset();
-    }
+    void init() { startSession(); }
+    void cleanup() { endSession(); }
 
     void connectionISComplete_data()
     {
@@ -149,6 +127,40 @@ private slots:
         QCOMPARE(alerts_->alerts.size(), 1);
     }
 
+    // A loss found by a worker (the notification, then the worker's own report) brings the
+    // dialog up once the worker has ended, never beside it, with the server, port and account
+    // fixed: the vault in memory belongs to them.
+    void theReconnectionWaitsForTheWorker()
+    {
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        dialog->serverField()->setText(QStringLiteral("db.example.org"));
+        int shown = 0;
+        bool workerRanWhenShown = true;
+        QStringList editable;
+        whenVisible(dialog, [&] {
+            ++shown;
+            workerRanWhenShown = controller_->isStoreWorkerRunning();
+            for (QLineEdit* field : {dialog->serverField(), dialog->portField(), dialog->userField(),
+                                     dialog->passwordField()}) {
+                if (!field->isReadOnly())
+                    editable.append(field->objectName());
+            }
+            QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+        });
+        QTimer::singleShot(20, this, [this] {
+            BKNotificationCenter::defaultCenter().postNotification(kDBCommunicationLostNotification);
+            controller_->reloadFailed(kOTVStatusClientError);
+        });
+        controller_->runStoreWorkerAndWait([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+        QTRY_VERIFY(controller_->isTerminationRequested());
+        QTest::qWait(100);
+
+        QCOMPARE(shown, 1);
+        QVERIFY(!workerRanWhenShown);
+        QCOMPARE(editable, QStringList{"passwordField"});
+        QCOMPARE(alerts_->alerts.size(), 1);
+    }
+
     void closingAWindowQuits_data()
     {
         QTest::addColumn<QString>("window");
@@ -197,9 +209,13 @@ private slots:
         QTest::newRow("8 nothing written")
             << 8 << "Ostrevin Darovazivu Alert! | Operation failed. Please reload the database first. | OK";
         QTest::newRow("12 too long") << 12 << "Ostrevin Darovazivu Alert! | The value is too long or contains characters that cannot be stored. | OK";
+        // A lost connection is told once, by the reconnection, never by the write that met it.
+        QTest::newRow("9 connection lost") << 9 << QString();
+        QTest::newRow("10 unreachable") << 10 << QString();
+        QTest::newRow("11 refused") << 11 << QString();
     }
 
-    // Every write status but 0 is told to the user.
+    // Every write status but 0 and a lost connection is told to the user.
     void showStoreStatusAlert()
     {
         QFETCH(int, status);
@@ -239,11 +255,36 @@ private slots:
         QTRY_VERIFY(ticks > ticksAfterWork);
     }
 
-private:
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<StatusStore> store_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
+    // The store's own workers (the custom-icon import) go through the controller: counted by
+    // its gate and behind its modal panel, with the store's end-of-thread step run last.
+    void storeWorkersRunThroughTheController()
+    {
+        bool gated = false;
+        bool modal = false;
+        bool endedOnWorker = false;
+        QTimer watch;
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (QApplication::activeModalWidget())
+                modal = true;
+        });
+        watch.start();
+        const Qt::HANDLE main = QThread::currentThreadId();
+        BKApplicationServices::current().runStoreWorkerAndWait(
+            [&] {
+                gated = controller_->isStoreWorkerRunning();
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            },
+            [&] { endedOnWorker = QThread::currentThreadId() != main; });
+        QVERIFY(gated);
+        QVERIFY(modal);
+        QVERIFY(endedOnWorker);
+        QVERIFY(!controller_->isStoreWorkerRunning());
+        // An import of nothing readable adds nothing and leaves the gate down.
+        QCOMPARE(store_->importCustomIcons({QStringLiteral("/nonexistent/icon.png")}), QList<int>());
+        QVERIFY(!controller_->isStoreWorkerRunning());
+    }
+
 };
 
 QTEST_MAIN(StoreCallbacksTest)

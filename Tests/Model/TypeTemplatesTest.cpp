@@ -1,7 +1,9 @@
+#include "Model/OTVBuiltInIcons.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUID.h"
 
 #include <QFile>
+#include <QMap>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -187,4 +189,29 @@ TEST_F(ShippedTemplatesTest, EveryTypeIsStorableAndMasksOnlyRealFields)
         // Field 10 holds the time of the last change: never hidden.
         EXPECT_EQ(*type->mTypeMask() & ~0x1FF, 0);
     }
+}
+
+// Each record type of a new vault shows a picture of what it holds: the icon number the template
+// gives it draws that picture (and not the default stand-in).
+TEST_F(ShippedTemplatesTest, EveryTypeDrawsItsOwnPicture)
+{
+    const QMap<QString, QString> pictures = {
+        {"Login", "Key"},
+        {"Web Login", "Lock"},
+        {"E-mail Account", "Mail"},
+        {"Server or SSH Login", "Server"},
+        {"Database", "Database"},
+        {"Bank Account", "Bank"},
+        {"Credit Card", "Credit Card"},
+        {"Software Licence", "Software"},
+        {"Wi-Fi Network", "Wi-Fi"},
+        {"Remote Access (VPN)", "Network"},
+        {"Secure Note", "Note"},
+    };
+    QMap<QString, QString> drawn;
+    for (const auto& type : types_) {
+        const int icon = type->mTypeIconID().value_or(0);
+        drawn.insert(type->mTypeName(), OTVHasBuiltInIcon(icon) ? OTVBuiltInIconName(icon) : QStringLiteral("none"));
+    }
+    EXPECT_EQ(drawn, pictures);
 }

@@ -11,8 +11,10 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <optional>
+#include <random>
 
 namespace {
 
@@ -54,6 +56,8 @@ public:
         mRecords_.insert(uid, record);
         return record;
     }
+
+    void removeRecord(const QString& uid) { mRecords_.remove(uid); }
 
     void user(const QString& uid, const QString& name)
     {
@@ -504,6 +508,186 @@ TEST(LargeVault, SelectionInPartsKeepsMapOrder)
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(uidsOf(vault.itemsOfGroup(work, nullptr, "NEEDLE")), expected);
     EXPECT_EQ(vault.itemsCountOfGroup(nullptr, nullptr, QString()), 20000);
+}
+
+// The search looks in one folded text per record: it must find exactly what a case-insensitive
+// look at each value finds, for any text, and follow every change of the record.
+TEST(RecordSearchText, MatchesWhatEachValueHoldsWithoutRegardToCase)
+{
+    const QString sigma = QString::fromUtf8("ΟΔΥΣΣΕΥΣ");
+    const QString deseret = QString::fromUcs4(U"\U00010400x");   // a letter outside the BMP
+    const std::pair<QString, QString> cases[] = {
+        {"MiXeD Case", "mixed case"}, {"Straße", "STRASSE"},    {"Straße", "straße"},  {"ẞ groß", "ß"},
+        {sigma, "οδυσσευσ"},          {sigma, "ΟΔΥΣ"},          {"ſ long s", "S"},      {"Kelvin \u212A", "k"},
+        {deseret, QString::fromUcs4(U"\U00010428")},           {"İstanbul", "i̇st"}, {"ǅ digraph", "ǆ"},
+        {"Ǆ", "ǅ"},                   {"café", "CAFÉ"},         {"cafe\u0301", "CAFÉ"}, {"tab\there", "B\tH"},
+        {"line\nbreak", "E\nB"},    {"", "a"},                {"abc", ""},
+    };
+    for (const auto& [text, term] : cases) {
+        for (int field : {1, 9}) {
+            OTVRecord record;
+            record.setValue(field, text);
+            VaultProbe vault;
+            const bool expected = term.isEmpty() ? false : text.contains(term, Qt::CaseInsensitive);
+            EXPECT_EQ(vault.containsString(term, record), expected)
+                << text.toStdString() << " / " << term.toStdString() << " in value " << field;
+        }
+        OTVRecord notes;
+        notes.setMNotes(text);
+        EXPECT_EQ(VaultProbe().containsString(term, notes), !term.isEmpty() && text.contains(term, Qt::CaseInsensitive))
+            << text.toStdString() << " / " << term.toStdString() << " in the notes";
+    }
+}
+
+TEST(RecordSearchText, NeverMatchesAcrossTwoValues)
+{
+    VaultProbe vault;
+    OTVRecord record;
+    record.setValue(1, "left");
+    record.setValue(2, "right");
+    record.setMNotes("notes");
+    EXPECT_FALSE(vault.containsString("leftright", record));
+    EXPECT_FALSE(vault.containsString("ftri", record));
+    EXPECT_TRUE(vault.containsString("LEFT", record));
+
+    // Values that hold the separator itself are still searched value by value.
+    const QString separator(QChar(OTVRecord::kSearchTextSeparator));
+    record.setValue(3, "a" + separator + "b");
+    EXPECT_TRUE(vault.containsString("A" + separator + "B", record));
+    EXPECT_FALSE(vault.containsString("t" + separator + "r", record)) << "the end of value 1 and the start of value 2";
+    EXPECT_FALSE(vault.containsString(separator, OTVRecord()));
+}
+
+TEST(RecordSearchText, FollowsEveryChangeOfTheRecord)
+{
+    struct Case {
+        const char* what;
+        std::function<void(OTVRecord&)> change;
+        QString found;
+        QString gone;
+    };
+    const Case cases[] = {
+        {"a value", [](OTVRecord& r) { r.setValue(4, "Changed"); }, "changed", "old four"},
+        {"the notes", [](OTVRecord& r) { r.setMNotes("New Notes"); }, "new notes", "old notes"},
+        {"value 10 and its display", [](OTVRecord& r) { r.setValue(10, "2030-07-01 10:00:00 +0000"); }, "july 01,2030",
+         "march"},
+        {"the display alone", [](OTVRecord& r) { r.setMValue10ForDisaply("someday"); }, "someday", "march"},
+        {"all at once",
+         [](OTVRecord& r) {
+             std::array<QString, kNoOfFields> values;
+             values[3] = "Fresh";
+             r.setValuesAndNotes(values, "other");
+         },
+         "fresh", "old four"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto record = std::make_shared<OTVRecord>();
+        record->setValue(4, "Old four");
+        record->setValue(10, "2009-03-05 14:22:10 +0100");
+        record->setMNotes("old notes");
+        VaultProbe vault;
+        ASSERT_TRUE(vault.containsString(c.gone, *record));
+        c.change(*record);
+        EXPECT_TRUE(vault.containsString(c.found, *record));
+        EXPECT_FALSE(vault.containsString(c.gone, *record));
+        EXPECT_TRUE(vault.containsString(c.found, *OTVRecord::copyRecord(*record))) << "a copy searches alike";
+    }
+}
+
+// The sorted lists are kept between calls and brought up to date after changes: after each
+// change they must equal a stable sort of the map's order (the order the lists are defined by).
+class KeptSortedLists : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        groups = {vault.group("00000000000000A1", "Work"), vault.group("00000000000000A2", "Home")};
+        types = {vault.type("00000000000000B1", "Login"), vault.type("00000000000000B2", "Bank")};
+        for (int i = 0; i < 600; ++i)
+            addRecord(QStringLiteral("%1").arg(quint32(random()), 8, 16, QLatin1Char('0')).toUpper());
+    }
+
+    QString word() { return words[int(random() % words.size())]; }
+
+    std::shared_ptr<OTVRecord> addRecord(const QString& uid)
+    {
+        auto record = vault.record(uid, groups[random() % 2], types[random() % 2], word());
+        for (int field = 2; field < kNoOfFields; ++field)
+            record->setValue(field, word());
+        record->setValue(10, QStringLiteral("2024-0%1-1%2 10:00:00 +0000").arg(1 + random() % 9).arg(random() % 10));
+        record->setMNotes(word() + ' ' + word());
+        record->setMAttachmentName(word());
+        record->setMHasAttachment(random() % 3 == 0);
+        return record;
+    }
+
+    // The stable sort of the selection in map order, as the lists are specified.
+    OTVRecordList expected(const std::shared_ptr<BKGroup>& group, const QString& search, int column, bool ascending)
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        std::vector<OTVRecordSortRow> rows;
+        for (const auto& record : vault.itemsOfGroup(group, nullptr, search))
+            rows.push_back(OTVMakeRecordSortRow(record, column, now));
+        std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return sortItemArray(a, b) < 0; });
+        OTVRecordList records;
+        for (const auto& row : rows)
+            records.append(row.recordItem);
+        if (!ascending)
+            std::reverse(records.begin(), records.end());
+        return records;
+    }
+
+    void expectAllListsRight(const char* after)
+    {
+        for (int column = kField1ColumnID; column <= kAttachmentColumnID; ++column) {
+            for (const auto& group : {std::shared_ptr<BKGroup>(), groups[0]}) {
+                for (const QString& search : {QString(), QStringLiteral("AL")}) {
+                    for (bool ascending : {true, false}) {
+                        ASSERT_EQ(uidsOf(vault.itemsOfGroup(group, nullptr, search, column, ascending)),
+                                  uidsOf(expected(group, search, column, ascending)))
+                            << "after " << after << ", column " << column << (group ? ", one group" : ", all groups")
+                            << ", search \"" << search.toStdString() << '"' << (ascending ? "" : ", descending");
+                    }
+                }
+            }
+        }
+    }
+
+    VaultProbe vault;
+    std::mt19937 random{5};
+    const QStringList words{"alpha", "Alpha", "beta", "", "Gamma", "delta", "ALPHA", "é", "e", "Zulu", "mail", "z"};
+    QList<std::shared_ptr<BKGroup>> groups;
+    QList<std::shared_ptr<OTVType>> types;
+};
+
+TEST_F(KeptSortedLists, StayRightThroughChangesAdditionsAndRemovals)
+{
+    expectAllListsRight("the first sort");
+    expectAllListsRight("nothing changed");
+
+    const OTVRecordList all = vault.itemsOfGroup(nullptr, nullptr, QString());
+    all[10]->setValue(1, "aaa first");
+    expectAllListsRight("value 1 of one record changed");
+    all[20]->setValue(5, "zzz");
+    all[20]->setMNotes("ZZZ");
+    all[21]->setMAttachmentName("0.txt");
+    expectAllListsRight("keys of two records changed");
+    all[30]->setMGroup(all[30]->mGroup() == groups[0] ? groups[1] : groups[0]);
+    expectAllListsRight("a record moved to the other group");
+    vault.removeRecord(all[40]->mRecordUID());
+    addRecord("00000000NEW");
+    expectAllListsRight("a record removed and one added");
+    const auto copy = OTVRecord::copyRecord(*all[50]);   // a new object with equal keys
+    vault.removeRecord(all[50]->mRecordUID());
+    copy->setMRecordUID(all[50]->mRecordUID());
+    vault.record(copy->mRecordUID(), copy->mGroup(), copy->mType(), copy->value(1));
+    expectAllListsRight("a record replaced by another object");
+    for (int i = 0; i < 400; ++i)
+        all[i]->setValue(2, word());
+    expectAllListsRight("most records changed");
+    all[60]->setValue(10, "2024-13-40 10:00:00 +0000");   // no time: keyed by the time of the sort
+    all[61]->setMValue10ForDisaply("ignored");
+    expectAllListsRight("a record without a time");
 }
 
 } // namespace

@@ -18,12 +18,16 @@
 #include <cppconn/driver.h>
 #include <cppconn/exception.h>
 #include <cppconn/prepared_statement.h>
+#include <cppconn/resultset.h>
 #include <cppconn/statement.h>
 #include <mysql_connection.h>
 #include <mysql_driver.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <stdexcept>
 
 const char kApplicationEncryptionKey[] = "Ostrevin Darovazivu vault key 7Q2mX9pL";
@@ -112,8 +116,11 @@ int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorS
     try {
         return body();
     } catch (const sql::SQLException& e) {
-        status = databaseErrorStatus == kStatusFromErrorNumber ? mapDBErrorCode(e.getErrorCode())
-                                                               : databaseErrorStatus;
+        // A lost connection keeps its own status whatever the operation's, so that the
+        // interface leaves the telling to the reconnection.
+        status = databaseErrorStatus == kStatusFromErrorNumber || OTVIsConnectionLostError(e.getErrorCode())
+                     ? mapDBErrorCode(e.getErrorCode())
+                     : databaseErrorStatus;
         reportDatabaseError(OTVDatabaseError::fromException(e));
     } catch (const OTVValueTooLong&) {
         status = kOTVStatusValueTooLong;
@@ -210,6 +217,15 @@ OTVStatement OTVDataBase::prepare(const char* sql)
                         &mStatementFaults);
 }
 
+OTVResultSet OTVDataBase::streamQuery(const char* sql)
+{
+    StoreLock lock(*this);
+    std::shared_ptr<sql::Statement> statement(connection().createStatement());
+    statement->setResultSetType(sql::ResultSet::TYPE_FORWARD_ONLY);
+    mStatementFaults.beforeExecution(sql);
+    return OTVResultSet(std::unique_ptr<sql::ResultSet>(statement->executeQuery(sql)), statement);
+}
+
 void OTVDataBase::executePlain(const char* sql)
 {
     StoreLock lock(*this);
@@ -234,16 +250,26 @@ QString OTVDataBase::quotedString(const QString& text)
 
 QByteArray OTVDataBase::encryptedValue(const QString& text, qint64 columnBytes)
 {
+    OTVCheckStorableText(text);
     QByteArray stored = encryptString(text);
-    OTVCheckBlobFits(stored, columnBytes);
+    OTVCheckBlobFits(stored, std::min(columnBytes, largestStatementValue()));
     return stored;
 }
 
 QByteArray OTVDataBase::encryptedDataValue(const QString& text, qint64 columnBytes)
 {
+    OTVCheckStorableText(text);
     QByteArray stored = encryptDataString(text);
-    OTVCheckBlobFits(stored, columnBytes);
+    OTVCheckBlobFits(stored, std::min(columnBytes, largestStatementValue()));
     return stored;
+}
+
+qint64 OTVDataBase::largestStatementValue() const
+{
+    // The rest of the packet carries the statement and its other values.
+    constexpr qint64 kStatementRoom = 64 * 1024;
+    const qint64 packet = mMaxAllowedPacket.load();
+    return packet > kStatementRoom ? packet - kStatementRoom : kLongBlobBytes;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -293,15 +319,61 @@ void OTVDataBase::openSession(const OTVConnectRequest& request)
     createUserEncrypter();
     if (administrator)
         createDataBaseTables();
-    if (checkMasterPassword(request.masterPassword) != kOTVStatusOK)
+    int masterPasswordStatus = kOTVStatusOK;
+    try {
+        masterPasswordStatus = checkMasterPassword(request.masterPassword);
+    } catch (const sql::SQLException& e) {
+        // A disabled vault account has lost its right to read the vault, but not its details.
+        if (e.getErrorCode() == kDBTABLEACCESS_DENIEDCode1 && hasOwnDetailsRow(request.userName)) {
+            mConnectionErrCode = kOTVStatusAccountDisabled;
+            return;
+        }
+        throw;
+    }
+    if (masterPasswordStatus != kOTVStatusOK)
         return;
     createEncrypter(request.masterPassword);
+}
+
+bool OTVDataBase::hasOwnDetailsRow(const QString& userName)
+{
+    try {
+        OTVStatement statement = prepare(kQueryOwnDetailsRowCount);
+        statement.setString(1, userName);
+        OTVResultSet rows = statement.executeQuery();
+        return rows.next() && rows.getInt(1) > 0;
+    } catch (const sql::SQLException&) {
+        return false;
+    }
+}
+
+int OTVDataBase::authenticateAccount(const QString& userName, const QString& password) const
+{
+    if (userName.isEmpty() || password.isEmpty())
+        return kOTVStatusAccessDenied;
+    QString url;
+    {
+        StoreLock lock(*this);
+        url = mSessionURL;
+    }
+    if (url.isEmpty())
+        return kOTVStatusDatabaseError;
+    try {
+        // A connection of its own: the session's connection stays as it is.
+        std::unique_ptr<sql::Connection> probe(
+            get_driver_instance()->connect(url.toStdString(), userName.toStdString(), password.toStdString()));
+        probe->close();
+    } catch (const sql::SQLException& e) {
+        return mapDBErrorCode(e.getErrorCode() == kDBConnectionErrorCode ? kDBCannotConnectCode : e.getErrorCode());
+    }
+    return kOTVStatusOK;
 }
 
 void OTVDataBase::connectToServer(const OTVConnectRequest& request)
 {
     closeConnection();
     const std::string url = "tcp://" + request.ipAddress.toStdString() + ":" + request.portNumber.toStdString();
+    mSessionURL = QString::fromStdString(url);
     try {
         mCPcon.reset(get_driver_instance()->connect(url, request.userName.toStdString(),
                                                     request.hostPassword.toStdString()));
@@ -312,6 +384,11 @@ void OTVDataBase::connectToServer(const OTVConnectRequest& request)
     }
     executePlain(kQuerySetNames);
     executePlain(kQuerySetStrictMode);
+    {
+        OTVStatement statement = prepare(kQueryMaxAllowedPacket);
+        OTVResultSet rows = statement.executeQuery();
+        mMaxAllowedPacket = rows.next() ? rows.getInt64(1u) : 0;
+    }
 }
 
 void OTVDataBase::closeConnection()
@@ -352,8 +429,20 @@ bool OTVDataBase::hasAdminUserPrivileges(const QString& userName)
 
 std::optional<QString> OTVDataBase::retriveMasterPassword()
 {
+    return readStoredMasterPassword(kQuerySelectDatabaseInfoTable);
+}
+
+int OTVDataBase::checkVaultKeyUnchanged()
+{
+    const QString stored = readStoredMasterPassword(kQueryShareLockDatabaseInfoTable).value_or(QStringLiteral(""));
+    // A null and an empty text compare equal: no master password either way.
+    return stored == mConnectionDetails.masterPassword ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+}
+
+std::optional<QString> OTVDataBase::readStoredMasterPassword(const char* query)
+{
     StoreLock lock(*this);
-    OTVStatement statement = prepare(kQuerySelectDatabaseInfoTable);
+    OTVStatement statement = prepare(query);
     OTVResultSet rows = statement.executeQuery();
     std::optional<QString> password;
     while (rows.next()) {
@@ -438,26 +527,46 @@ QByteArray OTVDataBase::encryptDataString(const QString& text)
 QString OTVDataBase::getDecryptedString(const QByteArray& stored)
 {
     StoreLock lock(*this);
-    return decryptWith(mEncrypter.get(), stored);
+    return decryptWith(mEncrypter.get(), stored.constData(), size_t(stored.size()));
 }
 
 QString OTVDataBase::getDecryptedStringInfo(const QByteArray& stored)
 {
     StoreLock lock(*this);
-    return decryptWith(mUserDataEncrypter.get(), stored);
+    return decryptWith(mUserDataEncrypter.get(), stored.constData(), size_t(stored.size()));
 }
 
-QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const QByteArray& stored)
+QString OTVDataBase::decryptedColumn(const OTVResultSet& row, uint32_t column)
 {
-    if (stored.isEmpty())
+    StoreLock lock(*this);
+    QString text;
+    row.readBytes(column, [&](const char* bytes, size_t size) { text = decryptWith(mEncrypter.get(), bytes, size); });
+    return text;
+}
+
+QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const char* stored, size_t size)
+{
+    if (size == 0)
         return QStringLiteral("");
-    CipherResult result;
+    // Values are short: they are deciphered on the stack, longer ones in a buffer of their own.
+    constexpr size_t kOnStack = 512;
+    char onStack[kOnStack];
+    std::unique_ptr<char[]> onHeap;
     QByteArrayView plain;
     if (cipher) {
-        result.reset(cipher->Decrypt(stored.constData(), int(stored.size())));
-        plain = QByteArrayView(result.get(), qsizetype(qstrlen(result.get())));   // the text ends at the zero padding
+        if (size > size_t(std::numeric_limits<int>::max()))
+            return QStringLiteral("");
+        char* out = onStack;
+        if (size > kOnStack) {
+            onHeap.reset(new char[size]);
+            out = onHeap.get();
+        }
+        // Bytes that are no whole number of blocks read as the empty text.
+        if (!cipher->decryptInto(stored, int(size), out))
+            return QStringLiteral("");
+        plain = QByteArrayView(out, qsizetype(qstrnlen(out, uint(size))));   // the text ends at the zero padding
     } else {
-        plain = QByteArrayView(stored.constData(), qsizetype(qstrnlen(stored.constData(), uint(stored.size()))));
+        plain = QByteArrayView(stored, qsizetype(qstrnlen(stored, uint(size))));
     }
     if (plain.isEmpty())
         return QStringLiteral("");
@@ -472,7 +581,8 @@ QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const QByteArray& stored)
 
 std::shared_ptr<OTVUser> OTVDataBase::mCurrentUser() const
 {
-    StoreLock lock(*this);
+    // The pointer is set once, at construction (the user changes in place): reading it needs no
+    // lock, so that painting and resizing never wait for a worker that holds the store.
     return mCurrentUser_;
 }
 
@@ -514,8 +624,7 @@ int OTVDataBase::mapDBErrorCode(int errorNumber)
 
 void OTVDataBase::handleDatabaseError(const OTVDatabaseError& error)
 {
-    const bool connectionLost =
-        error.code == kDBConnectionLastErrCode || (error.code >= 2000 && error.code <= 2050);
+    const bool connectionLost = OTVIsConnectionLostError(error.code);
     const bool accessRevoked = error.code == kDBTABLEACCESS_DENIEDCode1 || error.code == kDBTABLEACCESS_DENIEDCode2;
     if (!connectionLost && !accessRevoked)
         return;   // the operation's status tells its caller

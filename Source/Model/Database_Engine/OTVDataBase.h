@@ -44,6 +44,7 @@
 //   Tests/Model/Database_Engine/StoreTestSupport.h.
 
 #include "OTVEventLog.h"
+#include "OTVSortedRecords.h"
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
 #include "OTVValueLimits.h"
@@ -137,6 +138,15 @@ public:
     int checkMasterPassword(const QString& typed);
     // retriveMasterPassword for the interface: nullopt after a database error (reported).
     std::optional<QString> checkForMasterPasswordMatch();
+    // Inside an enciphering write's transaction: 0 when the vault's stored master password is
+    // still the session's (masterPassword(); none and empty are alike), else 8 (another client changed it; the
+    // write must not store values under the old key). Holds a shared lock on the stored
+    // password's row until the transaction ends. Throws on a database error.
+    int checkVaultKeyUnchanged();
+    // Whether `password` opens the account `userName` on the session's server, checked with a
+    // short connection of its own: 0 yes; 11 refused (a wrong password, or an empty one); 10
+    // the server cannot be reached; 3 no session; else the connection table's status.
+    int authenticateAccount(const QString& userName, const QString& password) const;
 
     // The record cipher keyed by the master password; none for an empty one.
     void createEncrypter(const QString& masterPassword);
@@ -150,6 +160,9 @@ public:
     // A stored value read back; a null QString when it is not valid UTF-8.
     QString getDecryptedString(const QByteArray& stored);
     QString getDecryptedStringInfo(const QByteArray& stored);
+    // A column of a row read back under the record cipher, as getDecryptedString, without the
+    // copies: the load's way.
+    QString decryptedColumn(const OTVResultSet& row, uint32_t column);
 
     QString connectedServerAddress() const;
     QString connectingPortAddress() const;
@@ -287,8 +300,12 @@ private:
     void readUserTableIfErrorReturnCode(VaultMaps& maps, const QString& loggedInName);
     // The vault as the logged-in user sees it, in the order both threads read it.
     void readVault(VaultMaps& maps, const OTVUser& user);
-    // A new vault's record types and password policy: 0, or the status of the failed step.
+    // A new vault's record types and password policy, in one transaction: the templates whose
+    // UID is not stored yet, then the policy. 0, or the status of the failed step (nothing is
+    // written then). A vault whose policy rows are missing did not finish this and gets it
+    // again at an administrator's next load.
     int initDefaults();
+    bool needsDefaults();
     // The logged-in user's preferences, list layout and recent lists (first load only): 0, or
     // the status of the failed read.
     int readUserPreferencesForLoad(OTVUser& user);
@@ -440,10 +457,11 @@ public:
     // 12 the name does not fit its column; 3 a database error (reported); 1 another failure.
 
     // Inserts the row, then its member and sub-group lists, all in one transaction. The sub-
-    // groups' members are merged into the group's own member list first (the caller's object
-    // changes).
+    // groups' members are merged into the stored member list; the caller's object takes the
+    // merged list once the write has committed.
     int addGroup(const std::shared_ptr<BKGroup>& group);
-    // 1 when the group is not in mGroups. Rewrites the row and both lists in one transaction.
+    // 1 when the group is not in mGroups; 8 when its row is gone (another client deleted it).
+    // Rewrites the row and both lists in one transaction.
     int updateGroup(const std::shared_ptr<BKGroup>& group);
     // 8 when the group is not in mGroups. The server deletes its records, member rows and
     // sub-group rows with it; in memory its records leave mRecords (also when the row was gone
@@ -452,9 +470,13 @@ public:
     // Whether a stored group has exactly this name (the check matches the stored bytes, so it
     // is case-sensitive and finds the edited group's own name). No after a database error.
     bool checkForGroupDuplicate(const QString& name);
-    // Rewrite the group's member list (with its direct sub-groups' members merged in) and its
-    // sub-group list; each in one transaction. 0, or the failure's status (3 for a database
-    // error); a failure leaves the stored list as it was.
+    // The same telling a failed check apart: *returnCode 0, or the failure's status (a database
+    // error is reported); the answer is then No.
+    bool checkForGroupDuplicate(const QString& name, int* returnCode);
+    // Rewrite the group's member list (with its direct sub-groups' members merged in; the group
+    // takes the merged list once it is stored) and its sub-group list; each in one transaction.
+    // 0, or the failure's status (3 for a database error); a failure leaves the stored list and
+    // the group as they were.
     int insertUserListForGroup(BKGroup& group);
     int insertSubgroupListForGroup(const BKGroup& group);
     // The loading readers: nullopt and code 3 after a failure (reported when a database error).
@@ -482,6 +504,10 @@ public:
     // .. "Field10".
     int updateCustomType(const OTVRecord& record, const OTVType& withCustomType);
     bool checkForTypeDuplicate(const QString& name);
+    bool checkForTypeDuplicate(const QString& name, int* returnCode);
+    // Inserts the type's row inside a transaction that checks the vault's key: 0, or 8 when
+    // nothing was written (a UID already stored, or another key). Throws on a database error.
+    int insertTypeRow(const OTVType& type);
 
     // --- Attachments: one file per record, its bytes under the attachment cipher keyed by a
     // pass key of 16 random characters; name and pass key under the record cipher.
@@ -499,14 +525,16 @@ public:
     // master password changed); the data keeps its pass key. 8 when nothing was written, and
     // when the record holds no pass key (the row would become unreadable).
     int reEncryptAttachmentforRecord(const OTVRecord& record);
-    // Deletes the row, clears the record's attachment (flag, name, pass key), stamps value 10
-    // and saves the record; a failed save is shown to the user. 0, 3 (database error) or 1.
+    // Deletes the row and saves the record without attachment (flag, name, pass key cleared,
+    // value 10 stamped) in one transaction; the record changes only after it committed. A
+    // failed save is shown to the user and returned (the row stays). 0, the save's status, 3
+    // (database error) or 1.
     int removeAttachment(const std::shared_ptr<OTVRecord>& record);
     // Copies the source's row to a record that was just added as its duplicate; the target then
     // holds the source's pass key. Code 0, 3 (database error, also a row already there) or 1.
     void copyAttachmentRow(const OTVRecord& source, OTVRecord& toRecord, int* returnCode = nullptr);
-    // The deciphered file, padding zeros included (the stored data keeps no length), or
-    // nullopt: no row (code untouched), an empty file (code 0), or a failure (code 3).
+    // The deciphered file, byte for byte (rows written without a length keep the cipher's zero
+    // padding), or nullopt: no row (code untouched), an empty file (code 0), or a failure (code 3).
     // Both decipher with the pass key stored in the row, which always matches its data.
     std::optional<QByteArray> extractAttachmentDataForRecord(const OTVRecord& record, int* returnCode);
     std::optional<QByteArray> extractAttachmentData(const QString& recordUID, int* returnCode = nullptr);
@@ -515,14 +543,17 @@ public:
     static std::optional<QByteArray> encryptFile(const QString& path, const QString& with);
     // nullopt for no bytes; throws when the length is not a multiple of 24.
     static std::optional<QByteArray> decrypt(const QByteArray& stored, const QString& with);
+    // The pass key of a stored key text (which may carry the file's length after the key).
+    static QString passKeyOfKeyText(const QString& keyText);
 
     // --- Custom icons: 48 x 48 PNG images numbered from 1001 (CUSTOMICONTABLE, mCustomIcons).
 
     static constexpr int kStandardIcons = 256;   // the application's own icons 1 .. 256
     static constexpr int kCustomIcons = 1000;    // custom icons are numbered above this
 
-    // Stores the PNG under the next free number (written to iconIndex): 0; 1 when the bytes
-    // are no image; 3 after a database error. Numbers stay distinct across clients.
+    // Stores the PNG under the next free number (written to iconIndex): 0; 3 when the bytes
+    // are no image (nothing stored) or after a database error. Numbers stay distinct across
+    // clients.
     int insertCustomIconWithIndex(int* iconIndex, const QByteArray& withdata);
     // The icon import's worker: each picture that can be read becomes a custom icon, and
     // "ExternalIconCreated" is posted with its number, on the main thread. Returns the numbers.
@@ -542,12 +573,15 @@ protected:
                                const QString& userName);
     // removeAttachment saves the record through record storage: replaceRecord.
     virtual int saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecord>& record);
+    // The key text to store again for the record's attachment: the stored one (with its length)
+    // while it holds the record's pass key. Throws on a database error.
+    QString storedKeyTextFor(const OTVRecord& record);
     // Runs `change` of the maps on the main thread: at once there, else (waiting) once the
     // outermost store lock ends.
     void changeMapsOnMainThread(std::function<void()> change);
     // Whether a row of the table in `queryFormat` (a format whose %s takes hexadecimal text)
     // holds exactly the stored form of `name`.
-    bool isNameStored(const char* queryFormat, const QString& name);
+    bool isNameStored(const char* queryFormat, const QString& name, int* returnCode = nullptr);
     // Runs the delete `sql` of the row `uid`: 0 when it deleted the row, else 8. Once it ran,
     // whatever it counted, the records that `belongs` picks leave mRecords (the server has
     // deleted them by cascade); `whenDeleted` changes the maps when the row was deleted.
@@ -559,6 +593,8 @@ protected:
     std::optional<QStringList> readTexts(const char* sql, const QString& key,
                                          const std::function<QByteArray(const OTVResultSet&)>& column,
                                          int* returnCode);
+    // The group's members with those of its direct sub-groups (of mGroups) merged in.
+    QStringList membersWithSubgroupMembers(const BKGroup& group);
     // The event of a group or type write, after it ended.
     void logWrite(const QString& event, const QString& name, int status, const QString& successAction);
 
@@ -568,8 +604,9 @@ protected:
 public:
     //
     // Every vault user exists twice: a USERTABLE row (with its preference row, group list and
-    // personal group) and a MySQL account of the same name and password, through which that
-    // user's copy of the program connects. Account names are at most 16 characters (the
+    // personal group) and a MySQL account of the same name, through which that user's copy of
+    // the program connects. Only the server holds the password: USERTABLE.PASSWORD stays empty
+    // (every account may read the table), and passwords are checked by authenticateAccount. Account names are at most 16 characters (the
     // `mysql.user_info` column), without control characters; names and passwords are escaped
     // into the account statements. Adding, saving and deleting a user either succeed as a whole
     // or report the failure and undo what they did: the rows in one transaction, the account
@@ -579,17 +616,18 @@ public:
     // The account statements end any open transaction: never call these inside
     // runInTransaction, nor (replaceUser asks the window on the main thread) holding the lock.
 
-    // A new user: the MySQL account (an existing plain account of that name is adopted and
-    // given the new password), its table grants (revoked again for a disabled account), the
-    // `mysql.user_info` details, the USERTABLE row, the preference row, the group list and
-    // the personal group; then the account joins mUsers. Refused with 3 when the name is a vault
-    // user already, the logged-in account, or a MySQL account with any global right.
+    // A new user: the MySQL account, created locked, its table grants (revoked again for a
+    // disabled account), the `mysql.user_info` details, the USERTABLE row, the preference row,
+    // the group list and the personal group; the account is unlocked last, and then joins
+    // mUsers. Refused with 3 when the password is empty, or when the name is a vault user or a
+    // server account already (no existing account is taken over).
     void addUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
     int addUser(const std::shared_ptr<OTVUser_Admin>& user);
     // Saves an edited account as a whole. The account is renamed from the name it had when the
     // user-account window opened it (its mCurrentUserName, asked on the main thread), or from
     // its stored name when the window edits nothing. 8 when its row is gone, 1 when mUsers does
-    // not know it. A disabled account keeps no table rights.
+    // not know it. A disabled account keeps no table rights. The account's password changes
+    // only when the user object holds one (an empty one means unchanged).
     void replaceUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
     int replaceUser(const std::shared_ptr<OTVUser_Admin>& user);
     // Removes the MySQL account (one that is gone already counts as removed), the details
@@ -597,10 +635,13 @@ public:
     // the row is gone. The caller updates the groups' member lists.
     void deleteUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
     int deleteUser(const std::shared_ptr<OTVUser_Admin>& user);
-    // A new password for both halves (the administrator's or the logged-in user's account):
-    // the MySQL password, then USERTABLE.PASSWORD; when the row cannot be written, the MySQL
-    // password is put back where the session may read its hash.
+    // A new MySQL password (the administrator's or the logged-in user's account); an empty one
+    // is refused with 3.
     void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
+    // At an administrator's login: empties the passwords that earlier versions kept in
+    // USERTABLE and brings every vault account's rights on USERTABLE and the event log to the
+    // current set. 0, or 3 after a database error (reported).
+    int bringAccountsToCurrentRules();
 
     // Whether USERTABLE has the user's ID (true after a database error, which is reported).
     bool isUserExists(const OTVUser_Admin* user);
@@ -632,7 +673,8 @@ public:
     QString getUserIDForName(const QString& userName);
 
     // The vault-wide password policy (two DATABASEINFOTABLE rows).
-    // 0, or 3 for no policy or a database error (reported).
+    // 0, or 3 for no policy, a minimum length outside 0-40 (nothing written) or a database
+    // error (reported).
     int setPasswordPolicy(const OTVPasswordPolicy* policy);
     // The policy of a new vault: at least 4 characters, no class required.
     int initpasswordPolicy();
@@ -646,7 +688,6 @@ private:
     int deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
     // The steps of the three operations above; each throws on failure.
     int checkAccountFits(const OTVUser_Admin& user);   // 0, 3 (name refused) or 12
-    bool mayTakeOverMySQLAccount(const QString& name);
     bool isAlreadyMySQLUser(const QString& name);
     void addDetailsToMySqlInfoTable(const OTVUser_Admin& user);
     void setPermissionsForUser(const QString& userName);
@@ -656,7 +697,9 @@ private:
     void revokeTablePrivileges(const char* table, const char* privileges, const QString& userName);
     bool writeUserRow(const OTVUser_Admin& user, bool insert);   // false: an insert was ignored
     void insertIntoGroupListForUser(const OTVUser_Admin& user);
-    void writeStoredPassword(const QString& userID, const QString& password);
+    // The USERTABLE row and what hangs on it, and the personal group, in one transaction: 0, or
+    // 8 when the row is gone.
+    int removeUserRows(const OTVUser_Admin& user);
     QString storedUserName(const QString& userID);
     bool storedAccountDisabled(const QString& userID);
     void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
@@ -667,9 +710,10 @@ private:
     std::function<void()> restorerOfPassword(const QString& userName);
     std::function<void()> restorerOfTableRights(const QString& userName);
 
-    // Steps that other categories of the store provide. Until they are wired here these do
-    // nothing and succeed: the preference row of a new user; the personal group of a new,
-    // renamed and deleted user (0 done; inside the operation's transaction).
+    // Steps that other categories of the store provide, inside the operation's transaction:
+    // the preference row of a new user (initUserPreferencesForUser); the personal group of a
+    // new, renamed and deleted user (addUserPersonalGroup, renameUserPersonalGroup,
+    // deleteUserPersonalGroup). Each returns that operation's status.
     int addPreferenceRowForNewUser(const QString& userID, const QString& userName);
     int addPersonalGroupForUser(const OTVUserBase& user);
     int renamePersonalGroupForUser(const OTVUserBase& user);
@@ -708,9 +752,12 @@ public:
     // Empties the window's list only: the table and mLogArray keep their entries.
     void clearLog();
 
-    // The monthly rotation, once per start after the vault is loaded, on the main thread:
-    // when the oldest stored entry is from another month than today, every stored row is
-    // written to "<Mon>-<yyyy> (Created_On_<dd-MM-yyyy>).csv" in the folder of the user default
+    // The monthly rotation, once per start after the vault is loaded, on the main thread, in an
+    // administrator's session only (other accounts may not delete entries; they get 0):
+    // when the oldest stored entry is from another month than today (year and month compared,
+    // so the same month of another year rotates too), every stored row is written to
+    // "<Mon>-<yyyy> (Created_On_<dd-MM-yyyy>).csv", month and year those of the oldest entry,
+    // in the folder of the user default
     // "EventLoggerDatabaseLocation" (created when missing), and exactly the rows written are
     // then deleted. Returns 0 (also when there is nothing to rotate), 3 after a database error
     // (reported), 1 when the backup file could not be written: the rows are then kept and the
@@ -764,7 +811,9 @@ public:
     int setPassword(const QString& password, const PasswordHint& hint);
 
     bool isPasswordEnableForUser(const OTVUser* user, int* returnCode) const;
-    // True only for the current user (same user ID) with a matching, non-empty password.
+    // True only for the current user (same user ID) with a non-empty password that the server
+    // accepts for the account (authenticateAccount). *returnCode: 0 when the server answered
+    // (yes or no), else authenticateAccount's status.
     bool validatePasswordForUser(const OTVUser* user, const QString& password, int* returnCode) const;
     static bool doesPasswordMatchForUser(const OTVUser* user, const QString& password);
 
@@ -984,6 +1033,9 @@ public:
     // calls this (or startReEncryption with its own wait) and nothing else: the new password is
     // stored as part of the change.
     int changeMasterPassword(const QString& newPassword);
+    // The statement with which the change rewrites a batch of rows of `table` ("RECORDTABLE",
+    // ...) under the new key; empty for a table without values under the record cipher.
+    static std::string reEncipheringStatement(const std::string& table);
 
 protected:
     // Names each user's personal group anew from USERTABLE under the current record cipher:
@@ -1038,6 +1090,10 @@ protected:
 
     // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
     OTVStatement prepare(const char* sql);
+    // The rows of a query without parameters, read as the server sends them instead of all at
+    // once first: a load deciphers while the rows arrive. Until the last row is read (or the
+    // result set is gone) nothing else may run on the connection.
+    OTVResultSet streamQuery(const char* sql);
     void executePlain(const char* sql);
     void executePlain(const QString& sql);
 
@@ -1045,9 +1101,12 @@ protected:
     // that cannot take "?" placeholders (account names and passwords in CREATE USER, GRANT, ...).
     QString quotedString(const QString& text);
 
-    // The stored form of a value, refused (OTVValueTooLong) when it does not fit the column.
+    // The stored form of a value, refused (OTVValueTooLong) when it does not fit the column or
+    // a statement of the server, or holds text that cannot be stored (OTVCheckStorableText).
     QByteArray encryptedValue(const QString& text, qint64 columnBytes);
     QByteArray encryptedDataValue(const QString& text, qint64 columnBytes);
+    // The most bytes one value may have in a statement of the session's server.
+    qint64 largestStatementValue() const;
 
     // Reports a database error through handleDatabaseError on the main thread, waiting, as soon
     // as the store lock is released.
@@ -1082,7 +1141,11 @@ protected:
 private:
     void connectToServer(const OTVConnectRequest& request);
     void openSession(const OTVConnectRequest& request);
-    QString decryptWith(CDBEncrypter* cipher, const QByteArray& stored);
+    bool hasOwnDetailsRow(const QString& userName);
+    std::optional<QString> readStoredMasterPassword(const char* query);
+    QString mSessionURL;   // the server the session connected to, for authenticateAccount
+    std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
+    QString decryptWith(CDBEncrypter* cipher, const char* stored, size_t size);
     void markRollbackOnly(int status);
     void endTransaction(bool commit);
 
@@ -1098,4 +1161,6 @@ private:
     std::atomic<bool> mIsAdministratorSession{false};
     std::atomic<bool> mConnectionLostHandlerIsOn{false};
     OTVStatementFaults mStatementFaults;
+    // The record lists of the views in order, kept between rebuilds; guarded by mStoreMutex.
+    mutable OTVSortedRecords mSortedRecords_;
 };

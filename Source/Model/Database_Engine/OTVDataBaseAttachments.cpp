@@ -1,8 +1,9 @@
 // Attachments: one file per record in ATTACHMENTTABLE. The file's bytes are enciphered with the
 // attachment cipher under a pass key of 16 random characters made for each write; the file's
-// name and the pass key are enciphered with the record cipher. The stored data keeps no length,
-// so an extracted file ends with the cipher's zero padding (other copies of the program read
-// the same rows, so the format stays).
+// name and the pass key are enciphered with the record cipher. The cipher pads the data with
+// zeros, so the stored key text carries the file's length after the 16 pass-key characters;
+// readers take the first 16 as the key (as rows written without a length have it) and cut the
+// deciphered bytes to the length when there is one.
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"
@@ -64,6 +65,27 @@ std::optional<QByteArray> readFile(const QString& path, qint64 limit, bool* tooL
     return bytes;
 }
 
+constexpr int kPassKeyCharacters = 16;
+
+// The stored key text: the pass key followed by the file's decimal length.
+QString keyTextWithLength(const QString& passKey, qsizetype length)
+{
+    return passKey + QString::number(length);
+}
+
+// The deciphered bytes cut to the length that the key text carries; bytes of a row without one
+// (or with a length that cannot be theirs) keep their padding.
+QByteArray cutToStoredLength(QByteArray bytes, const QString& keyText)
+{
+    if (keyText.size() <= kPassKeyCharacters)
+        return bytes;
+    bool isNumber = false;
+    const qlonglong length = keyText.mid(kPassKeyCharacters).toLongLong(&isNumber);
+    if (isNumber && length >= 0 && length <= bytes.size())
+        bytes.truncate(qsizetype(length));
+    return bytes;
+}
+
 QByteArray encipherBytes(const QByteArray& plain, const QString& passKey)
 {
     int length = int(plain.size());
@@ -109,7 +131,7 @@ int OTVDataBase::insertAttachmentforRecordID(OTVRecord& record)
     OTVStatement statement = prepare(kQueryInsertAttachmentTable);
     statement.setString(1, record.mRecordUID());
     statement.setBlob(2, encryptedValue(record.mAttachmentName(), kTinyBlobBytes));
-    statement.setBlob(3, encryptedValue(passKey, kTinyBlobBytes));
+    statement.setBlob(3, encryptedValue(keyTextWithLength(passKey, file->size()), kTinyBlobBytes));
     statement.setBlob(4, encipherBytes(*file, passKey));
     if (statement.executeUpdate() == 0)
         return kOTVStatusNothingWritten;
@@ -128,29 +150,63 @@ int OTVDataBase::reEncryptAttachmentforRecord(const OTVRecord& record)
         return kOTVStatusNothingWritten;
     OTVStatement statement = prepare(kQueryUpdateAttachmentTable);
     statement.setBlob(1, encryptedValue(record.mAttachmentName(), kTinyBlobBytes));
-    statement.setBlob(2, encryptedValue(record.mAttachmentPassKey(), kTinyBlobBytes));
+    statement.setBlob(2, encryptedValue(storedKeyTextFor(record), kTinyBlobBytes));
     statement.setString(3, record.mRecordUID());
     return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
 }
 
+QString OTVDataBase::storedKeyTextFor(const OTVRecord& record)
+{
+    // The length stays with the key it was written with; a row of another key (or none) keeps
+    // the record's key alone.
+    OTVStatement statement = prepare(kQueryAttachmentKeyText);
+    statement.setString(1, record.mRecordUID());
+    OTVResultSet rows = statement.executeQuery();
+    const QString passKey = record.mAttachmentPassKey();
+    if (!rows.next())
+        return passKey;
+    const QString stored = getDecryptedString(rows.getBlob(1u));
+    return !stored.isNull() && stored.left(kPassKeyCharacters) == passKey ? stored : passKey;
+}
+
+QString OTVDataBase::passKeyOfKeyText(const QString& keyText)
+{
+    return keyText.left(kPassKeyCharacters);
+}
+
 int OTVDataBase::removeAttachment(const std::shared_ptr<OTVRecord>& record)
 {
+    // The record changes only once the row is gone and the record saved, together.
+    auto edited = std::make_shared<OTVRecord>(*record);
+    edited->setValue(kNoOfFields, OTVRecord::modificationDateText(QDateTime::currentDateTime()));
+    edited->setMHasAttachment(false);
+    edited->setMAttachmentPassKey(QStringLiteral(""));
+    edited->setMAttachmentName(QStringLiteral(""));
+    int saved = kOTVStatusOK;
     const int status = runGuarded([&] {
-        OTVStatement statement = prepare(kQueryDeleteAttachmentTable);
-        statement.setString(1, record->mRecordUID());
-        statement.executeUpdate();   // a row already gone is no failure
-        return kOTVStatusOK;
+        return runInTransaction([&] {
+            OTVStatement statement = prepare(kQueryDeleteAttachmentTable);
+            statement.setString(1, record->mRecordUID());
+            statement.executeUpdate();   // a row already gone is no failure
+            saved = saveRecordAfterAttachmentRemoval(edited);
+            return saved;
+        });
     });
+    if (saved != kOTVStatusOK) {
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(saved), BKLocalizedString("OK"));
+        return saved;
+    }
     if (status != kOTVStatusOK)
         return status;
-    record->setValue(kNoOfFields, OTVRecord::modificationDateText(QDateTime::currentDateTime()));
+    record->setValue(kNoOfFields, edited->value(kNoOfFields));
     record->setMHasAttachment(false);
     record->setMAttachmentPassKey(QStringLiteral(""));
     record->setMAttachmentName(QStringLiteral(""));
-    const int saved = saveRecordAfterAttachmentRemoval(record);
-    if (saved != kOTVStatusOK)
-        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(saved),
-                        BKLocalizedString("OK"));
+    // The save put its copy into the record map: the caller's object stays the one listed.
+    changeMapsOnMainThread([this, record] {
+        if (mRecords_.contains(record->mRecordUID()))
+            mRecords_.insert(record->mRecordUID(), record);
+    });
     return kOTVStatusOK;
 }
 
@@ -192,10 +248,12 @@ std::optional<QByteArray> OTVDataBase::extractAttachmentData(const QString& reco
             if (!rows.next())
                 return kOTVStatusOK;
             found = true;
-            const QString passKey = getDecryptedString(rows.getBlob(3u));
-            if (passKey.isNull())
+            const QString keyText = getDecryptedString(rows.getBlob(3u));
+            if (keyText.isNull())
                 throw std::runtime_error("the attachment's pass key cannot be deciphered");
-            data = decrypt(rows.getBlob(4u), passKey);
+            data = decrypt(rows.getBlob(4u), keyText.left(kPassKeyCharacters));
+            if (data)
+                data = cutToStoredLength(*data, keyText);
             return kOTVStatusOK;
         },
         kOTVStatusDatabaseError, kOTVStatusDatabaseError);

@@ -8,6 +8,7 @@
 
 #include "Model/OTVBuiltInIcons.h"
 
+#include "Platform/BKApplicationServices.h"
 #include "Platform/BKMainThread.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKWorker.h"
@@ -72,7 +73,7 @@ int OTVDataBase::insertCustomIconWithIndex(int* iconIndex, const QByteArray& wit
     QImage image;
     if (!image.loadFromData(withdata)) {
         qWarning() << "custom icon: the data is no image";
-        return kOTVStatusOtherFailure;
+        return kOTVStatusDatabaseError;
     }
     int number = 0;
     const int status = runGuarded(
@@ -127,8 +128,9 @@ QList<int> OTVDataBase::addCustomIconsFromImages(const QStringList& paths)
 QList<int> OTVDataBase::importCustomIcons(const QStringList& paths)
 {
     QList<int> numbers;
-    BKRunWorkerAndWait([this, paths, &numbers] { numbers = addCustomIconsFromImages(paths); },
-                       &OTVDataBase::endDatabaseThread);
+    // Through the desktop, so that its timers keep off the store and the user sees the wait.
+    BKApplicationServices::current().runStoreWorkerAndWait(
+        [this, paths, &numbers] { numbers = addCustomIconsFromImages(paths); }, &OTVDataBase::endDatabaseThread);
     return numbers;
 }
 

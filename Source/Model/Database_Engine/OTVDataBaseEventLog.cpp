@@ -179,6 +179,9 @@ QString OTVDataBase::eventLogBackupFileName(const QDate& logMonth, const QDate& 
 
 int OTVDataBase::checkForMonthChangeInEventLoggerTable()
 {
+    // Other accounts may only read and add entries: an administrator's session rotates.
+    if (!isAdministratorSession())
+        return kOTVStatusOK;
     QString failure;
     const int status = runGuarded([&] {
         OTVStatement statement = prepare(kMinDateFromEventLoggerTable);

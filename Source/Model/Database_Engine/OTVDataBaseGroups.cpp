@@ -54,10 +54,10 @@ void OTVDataBase::changeMapsOnMainThread(std::function<void()> change)
         performOnMainThreadWhenUnlocked(locked);
 }
 
-bool OTVDataBase::isNameStored(const char* queryFormat, const QString& name)
+bool OTVDataBase::isNameStored(const char* queryFormat, const QString& name, int* returnCode)
 {
     bool stored = false;
-    runGuarded([&] {
+    const int status = runGuarded([&] {
         // The cipher is deterministic, so an equal name has equal stored bytes. They reach the
         // statement as a hexadecimal literal: no text of the user's is in the SQL.
         const QByteArray bytes = encryptString(name);
@@ -72,7 +72,9 @@ bool OTVDataBase::isNameStored(const char* queryFormat, const QString& name)
         stored = rows.next();
         return kOTVStatusOK;
     });
-    return stored;
+    if (returnCode)
+        *returnCode = status;
+    return status == kOTVStatusOK && stored;
 }
 
 void OTVDataBase::logWrite(const QString& event, const QString& name, int status, const QString& successAction)
@@ -124,6 +126,8 @@ int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
     bool inserted = false;
     int status = runGuarded([&] {
         return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
             OTVStatement statement = prepare(kQueryGroupInsert);
             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
             statement.setString(2, group->mGroupUID());
@@ -139,6 +143,8 @@ int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
     // A failure before or in the insert wrote nothing, which the interface answers with a reload.
     if (!inserted && status != kOTVStatusValueTooLong)
         status = kOTVStatusNothingWritten;
+    if (status == kOTVStatusOK)
+        group->setMUserMembersArray(membersWithSubgroupMembers(*group));
     if (status == kOTVStatusOK)
         changeMapsOnMainThread([this, group] { mGroups_.insert(group->mGroupUID(), group); });
     logWrite(QStringLiteral("Add Group"), name, status, kSuccessAction);
@@ -156,18 +162,28 @@ int OTVDataBase::updateGroup(const std::shared_ptr<BKGroup>& group)
     const QString name = group->mGroupName();
     const int status = runGuarded([&] {
         return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
             OTVStatement statement = prepare(kQueryGroupUpdate);
             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
             statement.setUInt(2, group->mRecordLevelPermissions());
             statement.setBoolean(3, group->mPreferencePermissions());
             statement.setString(4, uid);
-            statement.executeUpdate();   // unchanged values count 0: the count tells nothing
+            // Unchanged values count 0 too: only the row's absence tells that it is gone.
+            if (statement.executeUpdate() == 0) {
+                OTVStatement exists = prepare(kQueryGroupExists);
+                exists.setString(1, uid);
+                if (!exists.executeQuery().next())
+                    return int(kOTVStatusNothingWritten);   // another client deleted it
+            }
             const int members = insertUserListForGroup(*group);
             return members != kOTVStatusOK ? members : insertSubgroupListForGroup(*group);
         });
     });
-    if (status == kOTVStatusOK)
+    if (status == kOTVStatusOK) {
+        group->setMUserMembersArray(membersWithSubgroupMembers(*group));
         changeMapsOnMainThread([this, group, uid] { mGroups_.insert(uid, group); });
+    }
     logWrite(QStringLiteral("Edit Group"), name, status, kSuccessAction);
     return status;
 }
@@ -203,19 +219,30 @@ bool OTVDataBase::checkForGroupDuplicate(const QString& name)
     return isNameStored(kQueryGroupNameLike, name);
 }
 
+bool OTVDataBase::checkForGroupDuplicate(const QString& name, int* returnCode)
+{
+    return isNameStored(kQueryGroupNameLike, name, returnCode);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Member and sub-group lists. Each list is rewritten whole in one transaction (nested in the
 // caller's), so a failure halfway leaves the stored list as it was.
 
+QStringList OTVDataBase::membersWithSubgroupMembers(const BKGroup& group)
+{
+    StoreLock lock(*this);
+    return ::membersWithSubgroupMembers(group, mGroups_);
+}
+
 int OTVDataBase::insertUserListForGroup(BKGroup& group)
 {
-    {
-        StoreLock lock(*this);
-        group.setMUserMembersArray(membersWithSubgroupMembers(group, mGroups_));
-    }
-    const QStringList members = *group.mUserMembersArray();
+    const QStringList members = membersWithSubgroupMembers(group);
     const QString uid = group.mGroupUID();
-    return runGuarded([&] {
+    // The group takes the merged list once it is stored; inside a caller's transaction, the
+    // caller sets it after its commit.
+    bool standalone = false;
+    const int status = runGuarded([&] {
+        standalone = mTransactionDepth == 0;
         return runInTransaction([&] {
             OTVStatement removal = prepare(kQueryDeleteAllUsersForGroup);
             removal.setString(1, uid);
@@ -230,6 +257,9 @@ int OTVDataBase::insertUserListForGroup(BKGroup& group)
             return kOTVStatusOK;
         });
     });
+    if (status == kOTVStatusOK && standalone)
+        group.setMUserMembersArray(members);
+    return status;
 }
 
 int OTVDataBase::insertSubgroupListForGroup(const BKGroup& group)

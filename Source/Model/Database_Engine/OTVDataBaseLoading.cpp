@@ -104,19 +104,21 @@ void OTVDataBase::readTypesTable(VaultMaps& maps)
 
 void OTVDataBase::readRecordTable(VaultMaps& maps)
 {
+    // The three tables are streamed: each row is deciphered as it arrives, and no query runs
+    // while one of them is being read. The server sends the records in the order of their UIDs,
+    // so each goes in at the end of the map.
     {
-        OTVStatement statement = prepare(kQueryRecords);
-        OTVResultSet rows = statement.executeQuery();
+        OTVResultSet rows = streamQuery(kQueryRecords);
         while (rows.next()) {
             std::shared_ptr<OTVRecord> record = recordFromRow(rows, &maps.types, &maps.groups);
-            maps.records.insert(record->mRecordUID(), record);
+            const QString uid = record->mRecordUID();
+            maps.records.insert(maps.records.constEnd(), uid, std::move(record));
         }
     }
     // A custom type or attachment row counts only while its record's flag is set: a record
     // that lost its custom type or attachment may keep the row.
     {
-        OTVStatement statement = prepare(kQueryAllCustomTypes);
-        OTVResultSet rows = statement.executeQuery();
+        OTVResultSet rows = streamQuery(kQueryAllCustomTypes);
         while (rows.next()) {
             const std::shared_ptr<OTVRecord> record = maps.records.value(rows.getString(kRecordUIDColumnOfDependents));
             if (record && record->mIsCustomized())
@@ -124,8 +126,7 @@ void OTVDataBase::readRecordTable(VaultMaps& maps)
         }
     }
     {
-        OTVStatement statement = prepare(kQueryAllAttachmentNames);
-        OTVResultSet rows = statement.executeQuery();
+        OTVResultSet rows = streamQuery(kQueryAllAttachmentNames);
         while (rows.next()) {
             const std::shared_ptr<OTVRecord> record = maps.records.value(rows.getString(kRecordUIDColumnOfDependents));
             if (record && record->mHasAttachment())
@@ -186,12 +187,31 @@ int OTVDataBase::initDefaults()
         qWarning() << "the record types of a new vault cannot be read:" << problem;
         return kOTVStatusOtherFailure;
     }
-    // 8: the types are stored already (an earlier first load stored them); they are read back
-    // from the table like every other type.
-    const int added = addtypes(types);
-    if (added != kOTVStatusOK && added != kOTVStatusNothingWritten)
-        return added;
-    return initpasswordPolicy();
+    // All or nothing: a vault left with some of the types would stay so. Types stored by an
+    // earlier, interrupted load are kept; they are read back like every other type.
+    return runGuarded([&] {
+        return runInTransaction([&] {
+            for (const std::shared_ptr<OTVType>& type : types) {
+                OTVStatement exists = prepare(kQueryTypeExists);
+                exists.setString(1, type->mTypeUID());
+                if (exists.executeQuery().next())
+                    continue;
+                if (const int added = insertTypeRow(*type))
+                    return added;
+            }
+            return initpasswordPolicy();
+        });
+    });
+}
+
+bool OTVDataBase::needsDefaults()
+{
+    // Only an administrator may write the policy rows.
+    if (!isAdministratorSession())
+        return false;
+    OTVStatement statement = prepare(kQueryPasswordPolicyRowCount);
+    OTVResultSet rows = statement.executeQuery();
+    return rows.next() && rows.getInt(1) < 2;
 }
 
 int OTVDataBase::readUserPreferencesForLoad(OTVUser& user)
@@ -230,6 +250,7 @@ void OTVDataBase::installVaultMaps(VaultMaps& maps)
     mRecords_.swap(maps.records);
     mUsers_.swap(maps.users);
     mCustomIcons_.swap(maps.customIcons);
+    mSortedRecords_.clear();   // its rows would keep the records of the maps swapped out
 }
 
 bool OTVDataBase::isVaultLoaded() const
@@ -245,7 +266,14 @@ int OTVDataBase::loadDataBase(bool firstLaunch)
     if (!isVaultLoaded()) {
         VaultMaps maps;
         // The seeding's own operations report their database errors.
-        if (firstLaunch)
+        bool seed = firstLaunch;
+        if (!seed) {
+            runLoadStep([&] {
+                seed = needsDefaults();
+                return int(kOTVStatusOK);
+            });
+        }
+        if (seed)
             status = runLoadStep([this] { return initDefaults(); });
         if (status == kOTVStatusOK) {
             status = runLoadStep([&] {

@@ -42,6 +42,12 @@ int OTVDataBase::initUserDetails(const QString& userName, const QString& passwor
         kStatusFromErrorNumber, kOTVStatusDatabaseError);
     if (becomesAdministrator)
         status = createAdmin(userName, password);
+    if (status == kOTVStatusOK) {
+        // Only the server keeps the password; the session holds the typed one for its lock.
+        mCurrentUser_->setMPassword(password);
+        if (isAdministratorSession())
+            bringAccountsToCurrentRules();   // a failure is reported; the login goes on
+    }
 
     // The dialog reads the status when it is told, so it is set first.
     mConnectionErrCode = status;
@@ -113,7 +119,6 @@ int OTVDataBase::readAllSavedRecordsForUserWithUserPrimaryNameID(const QString& 
     OTVUser& user = *mCurrentUser_;
     user.setMUserID(row.getString("USERID"));
     user.setMUsername(row.getString("USERNAME"));
-    user.setMPassword(getDecryptedStringInfo(row.getBlob("PASSWORD")));
     user.setMPlatformName(row.getString("PLATFORMNAME"));
     user.setMGroupPermissionsBit(quint16(row.getInt("GROUPPERMISSION")));
     user.setMTypePermissionsBit(quint16(row.getInt("TYPEPERMISSION")));

@@ -260,11 +260,8 @@ int OTVDataBase::storeOwnPassword(const OTVUser& user)
         return status;
     }
     // No lock password: the MySQL account keeps its password, or anyone could connect as this
-    // user without one.
-    return runGuarded([&] {
-        writeStoredPassword(user.mUserID(), QString());
-        return int(kOTVStatusOK);
-    });
+    // user without one. The vault keeps no password of its own to clear.
+    return kOTVStatusOK;
 }
 
 bool OTVDataBase::isPasswordEnableForUser(const OTVUser* user, int* /*returnCode: untouched*/) const
@@ -279,7 +276,13 @@ bool OTVDataBase::validatePasswordForUser(const OTVUser* user, const QString& pa
     if (returnCode)
         *returnCode = kOTVStatusOK;
     const std::shared_ptr<OTVUser> current = mCurrentUser();
-    return current && user->mUserID() == current->mUserID() && doesPasswordMatchForUser(user, password);
+    if (!current || user->mUserID() != current->mUserID() || password.isEmpty())
+        return false;
+    // The server decides: the session's copy of the password may be out of date.
+    const int status = authenticateAccount(current->mUsername(), password);
+    if (status != kOTVStatusOK && status != kOTVStatusAccessDenied && returnCode)
+        *returnCode = status;
+    return status == kOTVStatusOK;
 }
 
 bool OTVDataBase::doesPasswordMatchForUser(const OTVUser* user, const QString& password)

@@ -16,7 +16,8 @@ int storedPolicyValue(OTVStatement& statement, int fallback)
 
 int OTVDataBase::setPasswordPolicy(const OTVPasswordPolicy* policy)
 {
-    if (!policy)
+    if (!policy || policy->minLength < kPasswordPolicyMinLengthLowest ||
+        policy->minLength > kPasswordPolicyMinLengthHighest)
         return kOTVStatusDatabaseError;
     return runGuarded([&] {
         // Both rows or neither.

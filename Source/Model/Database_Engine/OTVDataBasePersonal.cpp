@@ -21,20 +21,22 @@ namespace {
 
 constexpr quint16 kPersonalGroupRecordPermission = 7;   // add, edit and delete records
 
-// Column `column` of a row goes to parameter `parameter` of the statement that writes it back.
-struct ColumnToParameter {
+// An enciphered column (or the key) of a table: its position in the rows read and its name.
+struct EncipheredColumn {
     unsigned column;
-    unsigned parameter;
-    qint64 columnBytes = kTinyBlobBytes;   // for enciphered columns
+    const char* name;
+    qint64 columnBytes = kTinyBlobBytes;
 };
 
-// `count` consecutive columns to consecutive parameters.
-std::vector<ColumnToParameter> consecutive(unsigned firstColumn, unsigned firstParameter, int count)
+// `count` consecutive columns FIELD1, FIELD2, ...
+std::vector<EncipheredColumn> fields(unsigned firstColumn, int count)
 {
-    std::vector<ColumnToParameter> pairs;
+    static const char* const names[] = {"FIELD1", "FIELD2", "FIELD3", "FIELD4", "FIELD5",
+                                        "FIELD6", "FIELD7", "FIELD8", "FIELD9", "FIELD10"};
+    std::vector<EncipheredColumn> columns;
     for (int i = 0; i < count; ++i)
-        pairs.push_back({firstColumn + unsigned(i), firstParameter + unsigned(i)});
-    return pairs;
+        columns.push_back({firstColumn + unsigned(i), names[i]});
+    return columns;
 }
 
 template <class T>
@@ -42,6 +44,31 @@ std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// The rows rewritten by one statement: a vault of 10,000 records takes a few dozen round trips
+// instead of one per row. A batch of fewer rows leaves the rest of the statement's rows NULL,
+// which match no key, so that each table has one statement.
+constexpr int kRewriteBatchRows = 500;
+
+// UPDATE (SELECT ? AS K, ? AS V1, ... UNION ALL SELECT ?, ?, ... ) AS NEWVALUES STRAIGHT_JOIN
+// TABLE ON TABLE.KEY = NEWVALUES.K SET TABLE.COLUMN1 = NEWVALUES.V1, ...: rows that another
+// client deleted meanwhile stay deleted, as with one UPDATE per row.
+std::string rewriteStatement(const char* table, const EncipheredColumn& key, const std::vector<EncipheredColumn>& texts)
+{
+    std::string values = "SELECT ? AS K";
+    std::string more = "SELECT ?";
+    std::string set;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const std::string name = "V" + std::to_string(i + 1);
+        values += ", ? AS " + name;
+        more += ", ?";
+        set += std::string(i ? ", " : "") + table + "." + texts[i].name + " = NEWVALUES." + name;
+    }
+    for (int row = 1; row < kRewriteBatchRows; ++row)
+        values += " UNION ALL " + more;
+    return std::string("UPDATE (") + values + ") AS NEWVALUES STRAIGHT_JOIN " + table + " ON " + table + "." +
+           key.name + " = NEWVALUES.K SET " + set;
 }
 
 struct FreeDeleter {
@@ -53,20 +80,22 @@ struct FreeDeleter {
 // One row as the change carries it from the old cipher to the new one.
 struct OTVDataBase::PlainRow {
     QString key;
-    QStringList texts;     // the enciphered columns, deciphered
-    QList<int> integers;   // plain columns that the statement writes back unchanged
-    QList<bool> booleans;
+    QStringList texts;   // the enciphered columns, deciphered
 };
 
-// A table whose columns the record cipher protects: how its rows are read, and how the
-// statement that writes them back takes their columns.
+// A table whose columns the record cipher protects: how its rows are read, and the statement
+// that writes a batch of them back.
 struct OTVDataBase::EncipheredTable {
+    EncipheredTable(const char* select, const char* name, EncipheredColumn key, std::vector<EncipheredColumn> texts)
+        : select(select), name(name), key(key), texts(std::move(texts)), rewrite(rewriteStatement(name, key, this->texts))
+    {
+    }
+
     const char* select;
-    const char* update;
-    ColumnToParameter key;
-    std::vector<ColumnToParameter> texts;
-    std::vector<ColumnToParameter> integers = {};
-    std::vector<ColumnToParameter> booleans = {};
+    const char* name;
+    EncipheredColumn key;
+    std::vector<EncipheredColumn> texts;
+    std::string rewrite;
 };
 
 // By the columns of each table's reader. The personal groups are named anew from their owners'
@@ -76,23 +105,30 @@ const std::vector<OTVDataBase::EncipheredTable>& OTVDataBase::encipheredTables()
     using Table = EncipheredTable;
     static const std::vector<Table> tables = {
         // GROUPTABLE: 1 UID, 2 NAME.
-        Table{kQueryGroupNotPersonal, kQueryGroupUpdateName, {1, 2}, {{2, 1}}},
+        Table{kQueryGroupNotPersonal, "GROUPTABLE", {1, "UID"}, {{2, "NAME"}}},
         // TYPETABLE: 1 UID, 2 NAME, 3 ICONID, 4 MASKS, 5-14 FIELD1-10.
-        Table{kQueryTypes, kQueryUpdateType, {1, kNoOfFields + 4},
-              std::vector<ColumnToParameter>{{2, 1}} + consecutive(5, 4, kNoOfFields), {{3, 2}, {4, 3}}},
-        // RECORDTABLE: 1 RECORDID, 4-13 FIELD1-10, 14 NOTE, 15 HASATTACHMENT, 16 HASCUSTOMFIELD.
-        Table{kQueryRecords, kQueryUpdatePersonalRecord, {1, kNoOfFields + 4},
-              consecutive(4, 1, kNoOfFields) + std::vector<ColumnToParameter>{{14, kNoOfFields + 1, kLongBlobBytes}},
-              {}, {{15, kNoOfFields + 2}, {16, kNoOfFields + 3}}},
+        Table{kQueryTypes, "TYPETABLE", {1, "UID"}, std::vector<EncipheredColumn>{{2, "NAME"}} + fields(5, kNoOfFields)},
+        // RECORDTABLE: 1 RECORDID, 4-13 FIELD1-10, 14 NOTE.
+        Table{kQueryRecords, "RECORDTABLE", {1, "RECORDID"},
+              fields(4, kNoOfFields) + std::vector<EncipheredColumn>{{14, "NOTE", kLongBlobBytes}}},
         // CUSTOMTYPETABLE: 1 RECORDID, 2 ICONID, 3 MASKS, 4-13 FIELD1-10 (also the rows of
         // records that are no longer customised: they may be again).
-        Table{kQueryAllCustomTypes, kQueryReplaceCustomType, {1, 1}, consecutive(4, 4, kNoOfFields),
-              {{2, 2}, {3, 3}}},
+        Table{kQueryAllCustomTypes, "CUSTOMTYPETABLE", {1, "RECORDID"}, fields(4, kNoOfFields)},
         // ATTACHMENTTABLE: 1 RECORDID, 2 ATTACHMENTNAME, 3 ENCRYPTIONKEY. The data keeps its
         // pass key and cipher.
-        Table{kQueryAllAttachmentNames, kQueryUpdateAttachmentTable, {1, 3}, {{2, 1}, {3, 2}}},
+        Table{kQueryAllAttachmentNames, "ATTACHMENTTABLE", {1, "RECORDID"},
+              {{2, "ATTACHMENTNAME"}, {3, "ENCRYPTIONKEY"}}},
     };
     return tables;
+}
+
+std::string OTVDataBase::reEncipheringStatement(const std::string& table)
+{
+    for (const EncipheredTable& enciphered : encipheredTables()) {
+        if (table == enciphered.name)
+            return enciphered.rewrite;
+    }
+    return {};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -111,13 +147,17 @@ QString OTVDataBase::currentUserPersnaolGroupName() const
 int OTVDataBase::addUserPersonalGroup(const OTVUserBase& account)
 {
     const int status = runGuarded([&] {
-        OTVStatement statement = prepare(kQueryGroupInsert);
-        statement.setBlob(1, encryptedValue(personalGroupName(account.mUsername()), kTinyBlobBytes));
-        statement.setString(2, account.mUserID());
-        statement.setUInt(3, kPersonalGroupRecordPermission);
-        statement.setBoolean(4, true);
-        // An account that has its group already keeps it as it is.
-        return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+        return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
+            OTVStatement statement = prepare(kQueryGroupInsert);
+            statement.setBlob(1, encryptedValue(personalGroupName(account.mUsername()), kTinyBlobBytes));
+            statement.setString(2, account.mUserID());
+            statement.setUInt(3, kPersonalGroupRecordPermission);
+            statement.setBoolean(4, true);
+            // An account that has its group already keeps it as it is.
+            return statement.executeUpdate() > 0 ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+        });
     });
     // Nothing was written unless the row was; only a name that does not fit says more.
     return status == kOTVStatusOK || status == kOTVStatusValueTooLong ? status : int(kOTVStatusNothingWritten);
@@ -134,8 +174,12 @@ void OTVDataBase::writePersonalGroupName(const QString& userID, const QString& u
 int OTVDataBase::renameUserPersonalGroup(const OTVUserBase& account)
 {
     return runGuarded([&] {
-        writePersonalGroupName(account.mUserID(), account.mUsername());
-        return kOTVStatusOK;
+        return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
+            writePersonalGroupName(account.mUserID(), account.mUsername());
+            return int(kOTVStatusOK);
+        });
     });
 }
 
@@ -354,16 +398,12 @@ int OTVDataBase::readPlainRows(const EncipheredTable& table, QList<PlainRow>& ro
     while (result.next()) {
         PlainRow row;
         row.key = result.getString(table.key.column);
-        for (const ColumnToParameter& text : table.texts) {
+        for (const EncipheredColumn& text : table.texts) {
             row.texts.append(getDecryptedString(result.getBlob(text.column)));
             // Damaged, or written under another key: rewriting it would lose it for good.
             if (row.texts.last().isNull())
                 return kOTVStatusOtherFailure;
         }
-        for (const ColumnToParameter& integer : table.integers)
-            row.integers.append(result.getInt(integer.column));
-        for (const ColumnToParameter& flag : table.booleans)
-            row.booleans.append(result.getBoolean(flag.column));
         rows.append(row);
     }
     return kOTVStatusOK;
@@ -371,16 +411,24 @@ int OTVDataBase::readPlainRows(const EncipheredTable& table, QList<PlainRow>& ro
 
 void OTVDataBase::writePlainRows(const EncipheredTable& table, const QList<PlainRow>& rows)
 {
-    OTVStatement statement = prepare(table.update);
-    for (const PlainRow& row : rows) {
+    if (rows.isEmpty())
+        return;
+    OTVStatement statement = prepare(table.rewrite.c_str());
+    const unsigned perRow = unsigned(table.texts.size()) + 1;
+    for (qsizetype first = 0; first < rows.size(); first += kRewriteBatchRows) {
         statement.clearParameters();
-        statement.setString(table.key.parameter, row.key);
-        for (size_t i = 0; i < table.texts.size(); ++i)
-            statement.setBlob(table.texts[i].parameter, encryptedValue(row.texts[qsizetype(i)], table.texts[i].columnBytes));
-        for (size_t i = 0; i < table.integers.size(); ++i)
-            statement.setInt(table.integers[i].parameter, row.integers[qsizetype(i)]);
-        for (size_t i = 0; i < table.booleans.size(); ++i)
-            statement.setBoolean(table.booleans[i].parameter, row.booleans[qsizetype(i)]);
+        for (int slot = 0; slot < kRewriteBatchRows; ++slot) {
+            const unsigned parameter = unsigned(slot) * perRow + 1;
+            if (first + slot >= rows.size()) {
+                for (unsigned i = 0; i < perRow; ++i)
+                    statement.setNull(parameter + i);
+                continue;
+            }
+            const PlainRow& row = rows[first + slot];
+            statement.setString(parameter, row.key);
+            for (size_t i = 0; i < table.texts.size(); ++i)
+                statement.setBlob(parameter + 1 + unsigned(i), encryptedValue(row.texts[qsizetype(i)], table.texts[i].columnBytes));
+        }
         statement.executeUpdate();   // a value that stays the same counts no change
     }
 }

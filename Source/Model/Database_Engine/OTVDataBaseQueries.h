@@ -12,6 +12,8 @@
 // =============================================================================================
 // Schema (OTVDataBaseSchema.cpp)
 
+#include <string_view>
+
 #define OTV_DATABASE_NAME "vivododadi"
 
 inline constexpr char kDatabaseName[] = OTV_DATABASE_NAME;
@@ -151,7 +153,13 @@ inline constexpr char kDatabaseInfoPolicyCharsetFlag[] = "PASSWDPOLICYCHARSETFLA
 // Every session speaks utf8mb4, and the server refuses (never cuts short) a value that does
 // not fit its column, on every engine.
 inline constexpr char kQuerySetNames[] = "SET NAMES utf8mb4";
-inline constexpr char kQuerySetStrictMode[] = "SET SESSION sql_mode=CONCAT(@@sql_mode,',STRICT_ALL_TABLES')";
+// The largest packet the server takes: a longer value could never be written.
+inline constexpr char kQueryMaxAllowedPacket[] = "SELECT @@max_allowed_packet";
+// Double quotes delimit strings in the store's statements: a server default of ANSI_QUOTES (or
+// ANSI, which includes it) is taken out of the session's mode.
+inline constexpr char kQuerySetStrictMode[] =
+    "SET SESSION sql_mode=CONCAT(TRIM(BOTH ',' FROM REPLACE(REPLACE(CONCAT(',',@@sql_mode,','),"
+    "',ANSI_QUOTES,',','),',ANSI,',',')),',STRICT_ALL_TABLES')";
 
 inline constexpr char kQueryPrivLikeRoot[] =
     "SELECT COUNT(*) FROM mysql.user WHERE USER=? AND SELECT_PRIV = 'Y' AND INSERT_PRIV = 'Y' AND "
@@ -164,6 +172,12 @@ inline constexpr char kQueryPrivLikeRoot[] =
 
 inline constexpr char kQuerySelectDatabaseInfoTable[] =
     "SELECT * FROM DATABASEINFOTABLE WHERE NAME='DBPASSWORD'";
+// The same row under a shared lock: a write that enciphers holds it until it commits, so a
+// change of the master password waits for the write (and the write sees a change that won).
+inline constexpr char kQueryShareLockDatabaseInfoTable[] =
+    "SELECT * FROM DATABASEINFOTABLE WHERE NAME='DBPASSWORD' LOCK IN SHARE MODE";
+// Whether the session's account has its details row: a disabled vault account may still read it.
+inline constexpr char kQueryOwnDetailsRowCount[] = "SELECT COUNT(*) FROM mysql.user_info WHERE User=?";
 
 // =============================================================================================
 // Loading the vault (OTVDataBaseLoading.cpp, OTVDataBaseRowReading.cpp)
@@ -221,6 +235,7 @@ inline constexpr char kQueryGroupInsert[] =
 inline constexpr char kQueryGroupUpdate[] =
     "Update GROUPTABLE SET Name=?,RecordPermission=?,GroupPermissionprevails=? where UID=?";
 inline constexpr char kQueryGroupDelete[] = "DELETE FROM GROUPTABLE WHERE UID=?";
+inline constexpr char kQueryGroupExists[] = "SELECT 1 FROM GROUPTABLE WHERE UID=?";
 // A format: %s takes the stored name as hexadecimal text (only hexadecimal digits reach the SQL).
 inline constexpr char kQueryGroupNameLike[] = "SELECT * FROM GROUPTABLE WHERE name = CAST( x'%s' As Binary )";
 inline constexpr char kQueryDeleteAllUsersForGroup[] = "DELETE FROM  USERGROUPTABLE WHERE GROUPID=?";
@@ -241,6 +256,7 @@ inline constexpr char kQueryUpdateType[] =
     "Update TYPETABLE SET NAME=?,ICONID=?, MASKS=? , FIELD1=?, FIELD2=?, FIELD3=?, FIELD4=?, FIELD5=?, FIELD6=?, "
     "FIELD7=?, FIELD8=?, FIELD9=?, FIELD10=? where UID=?";
 inline constexpr char kQueryDeleteType[] = "Delete from TYPETABLE WHERE UID=?";
+inline constexpr char kQueryTypeExists[] = "SELECT 1 FROM TYPETABLE WHERE UID=?";
 inline constexpr char kQueryReplaceCustomType[] = "REPLACE INTO CUSTOMTYPETABLE VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 // A format, as kQueryGroupNameLike.
 inline constexpr char kQueryTypeNameLike[] = "SELECT * FROM TYPETABLE WHERE name = CAST( x'%s' As Binary )";
@@ -252,6 +268,7 @@ inline constexpr char kQueryUpdateAttachmentTable[] =
 inline constexpr char kQueryDeleteAttachmentTable[] = "Delete from ATTACHMENTTABLE WHERE RECORDID=?";
 // Columns: 1 RECORDID, 2 ATTACHMENTNAME, 3 ENCRYPTIONKEY, 4 DATA.
 inline constexpr char kQueryAttachments[] = "select * from ATTACHMENTTABLE WHERE RECORDID=?";
+inline constexpr char kQueryAttachmentKeyText[] = "SELECT ENCRYPTIONKEY FROM ATTACHMENTTABLE WHERE RECORDID=?";
 inline constexpr char kQueryCopyAttchmentRow[] =
     "INSERT INTO ATTACHMENTTABLE(RECORDID,ATTACHMENTNAME,ENCRYPTIONKEY,DATA) SELECT ?,ATTACHMENTNAME,"
     "ENCRYPTIONKEY,DATA FROM ATTACHMENTTABLE WHERE RECORDID= ?";
@@ -277,7 +294,6 @@ inline constexpr char kQueryReplaceUserTable[] =
     "Update USERTABLE SET USERNAME=?,PASSWORD=? ,PLATFORMNAME=? , GROUPPERMISSION=? , TYPEPERMISSION=? , "
     "RECORDPERMISSION=? , DATAPERMISSION=?,CANCHANGEPASSWORD=? ,ISACCOUNTDISABLED=? where USERID=?";
 inline constexpr char kQueryDeleteUserTable[] = "DELETE FROM USERTABLE WHERE USERID=?";
-inline constexpr char kQueryUpdateUserPassword[] = "UPDATE USERTABLE SET PASSWORD=? WHERE USERID=?";
 inline constexpr char UserExistTblVal[] = "SELECT COUNT(*) FROM USERTABLE WHERE USERID=?";
 inline constexpr char kQueryUserNameForID[] = "SELECT USERNAME FROM USERTABLE WHERE USERID=?";
 inline constexpr char kQueryUserDisabledForID[] = "SELECT ISACCOUNTDISABLED FROM USERTABLE WHERE USERID=?";
@@ -300,26 +316,18 @@ inline constexpr char kInsMySQLUserInfoTblVal[] = "REPLACE INTO mysql.user_info 
 inline constexpr char kQueryMySQLUserInfoRow[] =
     "SELECT Full_name, Description, Email, Contact_information, Icon FROM mysql.user_info WHERE User=?";
 inline constexpr char kusrExistInMySql[] = "select count(*) from mysql.user where user=?";
-// An account that an added user must never take over: one with any global right.
-inline constexpr char kQueryMySQLUserHasGlobalRights[] =
-    "SELECT COUNT(*) FROM mysql.user WHERE user=? AND 'Y' IN (Select_priv, Insert_priv, Update_priv, "
-    "Delete_priv, Create_priv, Drop_priv, Reload_priv, Shutdown_priv, Process_priv, File_priv, Grant_priv, "
-    "References_priv, Index_priv, Alter_priv, Show_db_priv, Super_priv, Create_tmp_table_priv, "
-    "Lock_tables_priv, Execute_priv, Repl_slave_priv, Repl_client_priv, Create_view_priv, Show_view_priv, "
-    "Create_routine_priv, Alter_routine_priv, Create_user_priv, Event_priv, Trigger_priv, "
-    "Create_tablespace_priv, Delete_history_priv)";
 // The stored password hash of the account the statements address (host '%'), to put it back.
 inline constexpr char kQueryMySQLPasswordHash[] =
     "SELECT authentication_string FROM mysql.user WHERE user=? AND host='%'";
 inline constexpr char kQueryMySQLTablesWithRights[] =
     "SELECT Db, Table_name FROM mysql.tables_priv WHERE User=? AND Host='%'";
-// "name@host" of the session's own account.
-inline constexpr char kQueryCurrentAccount[] = "SELECT CURRENT_USER()";
 inline constexpr char kFlushPriviliges[] = "FLUSH PRIVILEGES";
 
 // Account statements cannot take "?" placeholders. Each %n is filled with a quoted, escaped
 // SQL string literal (OTVDataBase::quotedString), so the quotes are not part of these texts.
 inline constexpr char kQueryCreateUser[] = "CREATE USER %1 IDENTIFIED BY %2";
+inline constexpr char kQueryCreateLockedUser[] = "CREATE USER %1 IDENTIFIED BY %2 ACCOUNT LOCK";
+inline constexpr char kQueryUnlockUser[] = "ALTER USER %1 ACCOUNT UNLOCK";
 inline constexpr char kQueryDeleteUser[] = "DROP USER  %1 ";
 inline constexpr char kQueryRenameUser[] = "RENAME USER %1 TO %2";
 inline constexpr char kQuerySetUserPassword[] = "SET PASSWORD FOR %1 = PASSWORD(%2)";
@@ -327,8 +335,12 @@ inline constexpr char kQuerySetUserPassword[] = "SET PASSWORD FOR %1 = PASSWORD(
 inline constexpr char kQueryRestoreUserPasswordHash[] = "SET PASSWORD FOR %1 = %2";
 
 // Table rights: every account gets the same; the permission words are enforced by the program.
+// Nobody but an administrator (global rights) may write the user rows and the account details,
+// nor change or delete event-log entries: a user could otherwise raise his own rights, disable
+// others or wipe the log with any MySQL client.
 inline constexpr char kPrivAll[] = "CREATE, SELECT, INSERT, DELETE, UPDATE,";
 inline constexpr char kPrivSelect[] = "SELECT,";
+inline constexpr char kPrivSelectInsert[] = "SELECT, INSERT,";
 
 // One statement per table: GrantCatPrivVal ("GRANT %@ on GROUPTABLE TO '%@'"), GrantTypePrivVal,
 // GrantRecPrivVal, ... with %1 the privilege list, %2 the table and %3 the account.
@@ -345,11 +357,30 @@ inline constexpr OTVTableGrant kTableGrants[] = {
     {"GROUPTABLE", kPrivAll},        {"TYPETABLE", kPrivAll},           {"RECORDTABLE", kPrivAll},
     {"CUSTOMTYPETABLE", kPrivAll},   {"ATTACHMENTTABLE", kPrivAll},     {"CUSTOMICONTABLE", kPrivAll},
     {"APPPREFTABLE", kPrivAll},      {"MOSTVIEWEDTABLE", kPrivAll},     {"RECENTLYADDEDTABLE", kPrivAll},
-    {"RECENTLYMODIFIEDTABLE", kPrivAll}, {"RECENTLYVIEWEDTABLE", kPrivAll}, {"USERTABLE", kPrivAll},
-    {"USERGROUPTABLE", kPrivAll},    {"EVENTLOGGERTABLE", kPrivAll},    {"COLUMNINFOTABLE", kPrivAll},
+    {"RECENTLYMODIFIEDTABLE", kPrivAll}, {"RECENTLYVIEWEDTABLE", kPrivAll}, {"USERTABLE", kPrivSelect},
+    {"USERGROUPTABLE", kPrivAll},    {"EVENTLOGGERTABLE", kPrivSelectInsert},    {"COLUMNINFOTABLE", kPrivAll},
     {"DATABASEINFOTABLE", kPrivSelect}, {"GROUPSUBGROUPTABLE", kPrivAll}, {kMySQLUserInfoTable, kPrivSelect},
 };
 inline constexpr char kQueryGrantRecordTable[] = "GRANT CREATE, SELECT, INSERT, DELETE, UPDATE ON RECORDTABLE TO %1";
+
+// The tables whose rights an administrator's login brings to the set above, and the accounts
+// that still hold rights of earlier versions on them.
+inline constexpr const char* kRulesUpkeepTables[] = {"USERTABLE", "EVENTLOGGERTABLE"};
+inline bool isRulesUpkeepTable(const char* table)
+{
+    for (const char* upkeep : kRulesUpkeepTables) {
+        if (std::string_view(upkeep) == table)
+            return true;
+    }
+    return false;
+}
+inline constexpr char kQueryAccountsWithFormerRights[] =
+    "SELECT DISTINCT User FROM mysql.tables_priv WHERE Host='%' AND Db='" OTV_DATABASE_NAME "' AND "
+    "((Table_name='USERTABLE' AND (FIND_IN_SET('Insert',Table_priv) OR FIND_IN_SET('Update',Table_priv) OR "
+    "FIND_IN_SET('Delete',Table_priv) OR FIND_IN_SET('Create',Table_priv))) OR (Table_name='EVENTLOGGERTABLE' "
+    "AND (FIND_IN_SET('Update',Table_priv) OR FIND_IN_SET('Delete',Table_priv) OR "
+    "FIND_IN_SET('Create',Table_priv))))";
+inline constexpr char kQueryEmptyStoredPasswords[] = "UPDATE USERTABLE SET PASSWORD='' WHERE PASSWORD<>''";
 
 // RevokCatPrivVal ("REVOKE %@ on GROUPTABLE FROM '%@'") with the table in place of GROUPTABLE.
 // A disabled account keeps only its rights on COLUMNINFOTABLE and mysql.user_info.
@@ -367,6 +398,9 @@ inline constexpr char kQueryReadPasswordPolicyAttrMinLength[] =
     "SELECT VALUE FROM DATABASEINFOTABLE WHERE NAME='PASSWDPOLICYMINLENGTH'";
 inline constexpr char kQueryReadPasswordPolicyAttrCharSetFlag[] =
     "SELECT VALUE FROM DATABASEINFOTABLE WHERE NAME='PASSWDPOLICYCHARSETFLAG'";
+// A new vault's defaults end with the policy: without both rows its first load did not finish.
+inline constexpr char kQueryPasswordPolicyRowCount[] =
+    "SELECT COUNT(*) FROM DATABASEINFOTABLE WHERE NAME IN ('PASSWDPOLICYMINLENGTH','PASSWDPOLICYCHARSETFLAG')";
 
 
 // =============================================================================================

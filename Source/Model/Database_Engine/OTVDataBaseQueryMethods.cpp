@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <future>
+#include <sched.h>
 #include <thread>
 
 namespace {
@@ -20,16 +21,44 @@ namespace {
 constexpr int kParallelSelectionRecords = 8192;
 constexpr int kMaxSelectionThreads = 8;
 
-// The search of the record list: a literal part of a value, without regard to case.
+// The cores this process may run on (fewer than the machine has when it is confined to some).
+int availableCores()
+{
+    cpu_set_t cores;
+    if (sched_getaffinity(0, sizeof cores, &cores) == 0)
+        return CPU_COUNT(&cores);
+    return int(std::thread::hardware_concurrency());
+}
+
+// The search of the record list: a literal part of a value, without regard to case. The term
+// is folded once and looked for in each record's folded search text.
 class RecordSearch {
 public:
     // The empty text is contained in every value; callers decide what it means.
-    explicit RecordSearch(const QString& text) : matcher_(text, Qt::CaseInsensitive) {}
+    explicit RecordSearch(const QString& text)
+        : folded_(OTVRecord::searchFolded(text))
+        , matcher_(folded_, Qt::CaseSensitive)
+        , spansValues_(text.contains(QChar(OTVRecord::kSearchTextSeparator)))
+    {
+    }
 
     // Values 1 to 9, value 10 as shown (its stored form is not searched) and the notes;
     // masked values too.
     bool isInRecord(const OTVRecord& record) const
     {
+        if (spansValues_)
+            return isInAValue(record);
+        if (folded_.size() == 1)
+            return record.mSearchText().indexOf(folded_.front()) >= 0;
+        return matcher_.indexIn(record.mSearchText()) >= 0;
+    }
+
+private:
+    // A term holding the separator could match across two values in the search text: it is
+    // looked for in each value on its own.
+    bool isInAValue(const OTVRecord& record) const
+    {
+        const auto isIn = [&](const QString& text) { return text.contains(folded_, Qt::CaseInsensitive); };
         for (int field = 1; field < kNoOfFields; ++field) {
             if (isIn(record.value(field)))
                 return true;
@@ -37,10 +66,9 @@ public:
         return isIn(record.mValue10ForDisaply()) || isIn(record.mNotes());
     }
 
-private:
-    bool isIn(const QString& text) const { return matcher_.indexIn(text) >= 0; }
-
+    QString folded_;
     QStringMatcher matcher_;
+    bool spansValues_;
 };
 
 template <class Object, class Compare>
@@ -48,6 +76,34 @@ QList<std::shared_ptr<Object>> sortedByName(QList<std::shared_ptr<Object>> list,
 {
     std::stable_sort(list.begin(), list.end(), [&](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
     return list;
+}
+
+// The records of `sorted` that hold the search term, in their order; a long list is searched
+// in parts on threads of their own.
+OTVRecordList matchingInOrder(const std::vector<std::shared_ptr<OTVRecord>>& sorted, const RecordSearch& search)
+{
+    const int parts = std::min(availableCores(), kMaxSelectionThreads);
+    const size_t count = sorted.size();
+    const auto matching = [&](size_t from, size_t to) {
+        OTVRecordList found;
+        found.reserve(qsizetype(to - from));
+        for (size_t i = from; i < to; ++i) {
+            if (search.isInRecord(*sorted[i]))
+                found.append(sorted[i]);
+        }
+        return found;
+    };
+    if (count < size_t(kParallelSelectionRecords) || parts < 2)
+        return matching(0, count);
+    std::vector<std::future<OTVRecordList>> found;
+    for (int part = 0; part < parts; ++part)
+        found.push_back(std::async(std::launch::async, matching, count * size_t(part) / size_t(parts),
+                                   count * size_t(part + 1) / size_t(parts)));
+    OTVRecordList records;
+    records.reserve(qsizetype(count));
+    for (std::future<OTVRecordList>& part : found)
+        records.append(part.get());
+    return records;
 }
 
 } // namespace
@@ -74,7 +130,7 @@ void OTVDataBase::selectRecords(const QString* groupUID, const QString* typeUID,
     };
 
     StoreLock lock(*this);
-    const int parts = std::min(int(std::thread::hardware_concurrency()), kMaxSelectionThreads);
+    const int parts = std::min(availableCores(), kMaxSelectionThreads);
     if (mRecords_.size() < kParallelSelectionRecords || parts < 2) {
         for (const std::shared_ptr<OTVRecord>& record : mRecords_) {
             if (selects(*record))
@@ -92,8 +148,9 @@ void OTVDataBase::selectRecords(const QString* groupUID, const QString* typeUID,
     bounds.push_back(mRecords_.constEnd());
     std::vector<std::future<OTVRecordList>> selected;
     for (int part = 0; part < parts; ++part) {
-        selected.push_back(std::async(std::launch::async, [&selects, from = bounds[part], to = bounds[part + 1]] {
+        selected.push_back(std::async(std::launch::async, [&, from = bounds[part], to = bounds[part + 1]] {
             OTVRecordList records;
+            records.reserve(mRecords_.size() / parts + 1);
             for (Iterator it = from; it != to; ++it) {
                 if (selects(**it))
                     records.append(*it);
@@ -119,7 +176,10 @@ void OTVDataBase::selectRecords(const std::shared_ptr<BKGroup>& group, const std
 OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
                                         const QString& searchString) const
 {
+    // Reserved whole: a list of shared pointers that grows copies every one of them.
     OTVRecordList records;
+    StoreLock lock(*this);
+    records.reserve(mRecords_.size());
     selectRecords(group, type, searchString, nullptr, [&](const auto& record) { records.append(record); });
     return records;
 }
@@ -139,17 +199,26 @@ OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, c
     // One time for every value 10 that holds none, so that such rows tie with each other.
     const QDateTime now = QDateTime::currentDateTime();
     StoreLock lock(*this);
-    std::vector<OTVRecordSortRow> rows;
-    rows.reserve(size_t(mRecords_.size()));
-    selectRecords(group, type, searchString, nullptr, [&](const std::shared_ptr<OTVRecord>& record) {
-        rows.push_back(OTVMakeRecordSortRow(record, withSortInColumnID, now));
-    });
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const OTVRecordSortRow& a, const OTVRecordSortRow& b) { return sortItemArray(a, b) < 0; });
+    // The group's (and type's) records in order, from the list kept for them; the search then
+    // keeps the matching ones in that order.
+    std::vector<std::shared_ptr<OTVRecord>> selected;
+    selected.reserve(size_t(mRecords_.size()));
+    selectRecords(group, type, QString(), nullptr,
+                  [&](const std::shared_ptr<OTVRecord>& record) { selected.push_back(record); });
+    const QString groupKey = group ? QLatin1Char('g') + group->mGroupUID() : QStringLiteral("*");
+    const QString typeKey = type ? QLatin1Char('t') + type->mTypeUID() : QStringLiteral("*");
+    const std::vector<std::shared_ptr<OTVRecord>> sorted =
+        mSortedRecords_.sorted(groupKey, typeKey, withSortInColumnID, selected, now);
+    selected.clear();
+
     OTVRecordList records;
-    records.reserve(qsizetype(rows.size()));
-    for (const OTVRecordSortRow& row : rows)
-        records.append(row.recordItem);
+    if (searchString.isEmpty()) {
+        records.reserve(qsizetype(sorted.size()));
+        for (const std::shared_ptr<OTVRecord>& record : sorted)
+            records.append(record);
+    } else {
+        records = matchingInOrder(sorted, RecordSearch(searchString));
+    }
     if (!orderAscending)
         std::reverse(records.begin(), records.end());
     return records;
@@ -164,6 +233,8 @@ OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, c
                                         const QStringList& inUIDs) const
 {
     OTVRecordList records;
+    StoreLock lock(*this);
+    records.reserve(mRecords_.size());
     selectRecords(group, nullptr, searchString, &inUIDs, [&](const auto& record) { records.append(record); });
     return records;
 }

@@ -74,7 +74,9 @@ int OTVDataBase::writeRecordRow(OTVRecord& record, const char* sql, unsigned gro
                                 const std::function<int(int changedRows)>& afterRow, bool& rowStatementRan)
 {
     rowStatementRan = false;
-    return runGuarded([&] {
+    // A new attachment's pass key is the record's only once the whole write has committed.
+    const QString passKeyBefore = record.mAttachmentPassKey();
+    const int status = runGuarded([&] {
         if (!canBeStored(record))
             return int(kOTVStatusNothingWritten);
         dropCustomisationWithoutCustomType(record);
@@ -83,11 +85,16 @@ int OTVDataBase::writeRecordRow(OTVRecord& record, const char* sql, unsigned gro
                           [this](const QString& text, qint64 columnBytes) { return encryptedValue(text, columnBytes); });
         bindOwn(statement);
         return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
             const int changed = statement.executeUpdate();
             rowStatementRan = true;
             return afterRow(changed);
         });
     });
+    if (status != kOTVStatusOK)
+        record.setMAttachmentPassKey(passKeyBefore);
+    return status;
 }
 
 int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
@@ -124,7 +131,7 @@ int OTVDataBase::addRecord(std::shared_ptr<OTVRecord> record)
         changeMapsOnMainThread([this, record] { mRecords_.insert(record->mRecordUID(), record); });
         addRecentlyAddedRecord(record);
         logStoreEvent(kEventAddRecord, description, kActionSuccess, mCurrentUser()->mUsername());
-    } else if (status != kOTVStatusDatabaseError) {
+    } else if (status != kOTVStatusDatabaseError && !OTVIsLostConnectionStatus(status)) {
         // A database error is reported already, and the log would meet the same server.
         logStoreEvent(kEventAddRecord, description, kActionFailed, mCurrentUser()->mUsername());
     }

@@ -65,7 +65,7 @@ std::shared_ptr<BKGroup> OTVDataBase::groupFromRow(const OTVResultSet& row)
 {
     auto group = std::make_shared<BKGroup>();
     group->setMGroupUID(row.getString(kGroupUIDColumn));
-    group->setMGroupName(getDecryptedString(row.getBlob(kGroupNameColumn)));
+    group->setMGroupName(decryptedColumn(row, kGroupNameColumn));
     group->setMRecordLevelPermissions(quint16(row.getUInt(kGroupRecordPermissionColumn) & 0xFFFF));
     group->setMPreferencePermissions(row.getBoolean(kGroupPermissionPrevailsColumn));
     return group;
@@ -75,11 +75,11 @@ std::shared_ptr<OTVType> OTVDataBase::typeFromRow(const OTVResultSet& row)
 {
     auto type = std::make_shared<OTVType>();
     type->setMTypeUID(row.getString(kTypeUIDColumn));
-    type->setMTypeName(getDecryptedString(row.getBlob(kTypeNameColumn)));
+    type->setMTypeName(decryptedColumn(row, kTypeNameColumn));
     type->setMTypeIconID(row.getInt(kTypeIconColumn));
     type->setMTypeMask(row.getInt(kTypeMaskColumn));
     for (int field = 1; field <= kNoOfFields; ++field)
-        type->setLabel(field, getDecryptedString(row.getBlob(kTypeFirstLabelColumn + uint32_t(field - 1))));
+        type->setLabel(field, decryptedColumn(row, kTypeFirstLabelColumn + uint32_t(field - 1)));
     return type;
 }
 
@@ -90,14 +90,15 @@ OTVType OTVDataBase::customTypeFromRow(const OTVResultSet& row, const QMap<QStri
     type.setMTypeIconID(hasIconImage(iconID, customIcons) ? iconID : kDefaultIconID);
     type.setMTypeMask(row.getInt(kCustomTypeMaskColumn));
     for (int field = 1; field <= kNoOfFields; ++field)
-        type.setLabel(field, getDecryptedString(row.getBlob(kCustomTypeFirstLabelColumn + uint32_t(field - 1))));
+        type.setLabel(field, decryptedColumn(row, kCustomTypeFirstLabelColumn + uint32_t(field - 1)));
     return type;
 }
 
 void OTVDataBase::setAttachmentFromRow(OTVRecord& record, const OTVResultSet& row)
 {
-    record.setMAttachmentName(getDecryptedString(row.getBlob(kAttachmentNameColumn)));
-    record.setMAttachmentPassKey(getDecryptedString(row.getBlob(kAttachmentPassKeyColumn)));
+    record.setMAttachmentName(decryptedColumn(row, kAttachmentNameColumn));
+    // The stored text may carry the file's length after the key.
+    record.setMAttachmentPassKey(passKeyOfKeyText(decryptedColumn(row, kAttachmentPassKeyColumn)));
 }
 
 std::shared_ptr<OTVRecord> OTVDataBase::recordFromRow(const OTVResultSet& row, const OTVTypeMap* types,
@@ -109,9 +110,10 @@ std::shared_ptr<OTVRecord> OTVDataBase::recordFromRow(const OTVResultSet& row, c
         record->setMType(types->value(row.getString(kRecordTypeColumn)));
     if (groups)
         record->setMGroup(groups->value(row.getString(kRecordGroupColumn)));
+    std::array<QString, kNoOfFields> values;
     for (int field = 1; field <= kNoOfFields; ++field)
-        record->setValue(field, getDecryptedString(row.getBlob(kRecordFirstValueColumn + uint32_t(field - 1))));
-    record->setMNotes(getDecryptedString(row.getBlob(kRecordNoteColumn)));
+        values[size_t(field - 1)] = decryptedColumn(row, kRecordFirstValueColumn + uint32_t(field - 1));
+    record->setValuesAndNotes(values, decryptedColumn(row, kRecordNoteColumn));
     record->setMHasAttachment(row.getBoolean(kRecordHasAttachmentColumn));
     record->setMIsCustomized(row.getBoolean(kRecordHasCustomFieldColumn));
     record->setMViewCounter(int(row.getInt64(kRecordViewCountColumn)));

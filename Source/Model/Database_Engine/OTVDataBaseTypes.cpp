@@ -33,20 +33,26 @@ void bindIconMaskAndLabels(OTVStatement& statement, unsigned first, const OTVTyp
 int OTVDataBase::addType(std::shared_ptr<OTVType> type)
 {
     const QString name = type->mTypeName();
-    const StoredForm stored = [this](const QString& text) { return encryptedValue(text, kTinyBlobBytes); };
-    const int status = runGuarded(
-        [&] {
-            OTVStatement statement = prepare(kQueryTypeInsert);
-            statement.setString(1, type->mTypeUID());
-            statement.setBlob(2, encryptedValue(name, kTinyBlobBytes));
-            bindIconMaskAndLabels(statement, 3, *type, false, stored);
-            return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
-        },
-        kOTVStatusNothingWritten, kOTVStatusNothingWritten);
+    const int status =
+        runGuarded([&] { return insertTypeRow(*type); }, kOTVStatusNothingWritten, kOTVStatusNothingWritten);
     if (status == kOTVStatusOK)
         changeMapsOnMainThread([this, type] { mTypes_.insert(type->mTypeUID(), type); });
     logWrite(QStringLiteral("Add Type"), name, status, QStringLiteral("Type Added Successfully"));
     return status;
+}
+
+int OTVDataBase::insertTypeRow(const OTVType& type)
+{
+    const StoredForm stored = [this](const QString& text) { return encryptedValue(text, kTinyBlobBytes); };
+    OTVStatement statement = prepare(kQueryTypeInsert);
+    statement.setString(1, type.mTypeUID());
+    statement.setBlob(2, encryptedValue(type.mTypeName(), kTinyBlobBytes));
+    bindIconMaskAndLabels(statement, 3, type, false, stored);
+    return runInTransaction([&] {
+        if (const int key = checkVaultKeyUnchanged())
+            return key;
+        return statement.executeUpdate() > 0 ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+    });
 }
 
 int OTVDataBase::updateType(const std::shared_ptr<OTVType>& type)
@@ -59,7 +65,11 @@ int OTVDataBase::updateType(const std::shared_ptr<OTVType>& type)
             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
             bindIconMaskAndLabels(statement, 2, *type, false, stored);
             statement.setString(14, type->mTypeUID());
-            return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+            return runInTransaction([&] {
+                if (const int key = checkVaultKeyUnchanged())
+                    return key;
+                return statement.executeUpdate() > 0 ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+            });
         },
         kOTVStatusNothingWritten, kOTVStatusNothingWritten);
     // Records keep the type object they hold; only the map's entry is replaced.
@@ -99,8 +109,12 @@ int OTVDataBase::updateCustomType(const OTVRecord& record, const OTVType& withCu
             OTVStatement statement = prepare(kQueryReplaceCustomType);
             statement.setString(1, record.mRecordUID());
             bindIconMaskAndLabels(statement, 2, withCustomType, true, stored);
-            // A new row counts 1, a replaced one 2.
-            return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
+            return runInTransaction([&] {
+                if (const int key = checkVaultKeyUnchanged())
+                    return key;
+                // A new row counts 1, a replaced one 2.
+                return statement.executeUpdate() > 0 ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+            });
         },
         kOTVStatusNothingWritten, kOTVStatusNothingWritten);
 }
@@ -108,4 +122,9 @@ int OTVDataBase::updateCustomType(const OTVRecord& record, const OTVType& withCu
 bool OTVDataBase::checkForTypeDuplicate(const QString& name)
 {
     return isNameStored(kQueryTypeNameLike, name);
+}
+
+bool OTVDataBase::checkForTypeDuplicate(const QString& name, int* returnCode)
+{
+    return isNameStored(kQueryTypeNameLike, name, returnCode);
 }

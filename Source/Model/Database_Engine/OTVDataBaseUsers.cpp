@@ -142,21 +142,19 @@ int OTVDataBase::addUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
     if (fits != kOTVStatusOK)
         return fits;
     const QString name = user->mUsername();
-    // Two vault users on one MySQL account would share its password; an administrator's
-    // account (or the session's own) must never be taken over.
-    if (isUserExistsInOstrevin(name) || !mayTakeOverMySQLAccount(name))
+    // An account without a password is one that anybody can use.
+    if (user->mPassword().isEmpty())
+        return kOTVStatusDatabaseError;
+    // An existing server account (another application's, an administrator's, the session's own)
+    // is never taken over: its rights and password would change, and deleting the vault user
+    // would drop it.
+    if (isUserExistsInOstrevin(name) || isAlreadyMySQLUser(name))
         return kOTVStatusDatabaseError;
 
     AccountUndo undo;
-    if (isAlreadyMySQLUser(name)) {
-        // An existing plain account keeps its rights and is given the new password.
-        undo.add(restorerOfPassword(name));
-        executeAccountStatement(kQuerySetUserPassword, name, user->mPassword());
-        undo.add(restorerOfTableRights(name));
-    } else {
-        executeAccountStatement(kQueryCreateUser, name, user->mPassword());
-        undo.add([this, name] { executeAccountStatement(kQueryDeleteUser, name); });
-    }
+    // Locked until everything is in place: an add cut short leaves no account that can log in.
+    executeAccountStatement(kQueryCreateLockedUser, name, user->mPassword());
+    undo.add([this, name] { executeAccountStatement(kQueryDeleteUser, name); });
     undo.add(restorerOfDetailsRow(name));
     addDetailsToMySqlInfoTable(*user);
     setPermissionsForUser(name);
@@ -175,6 +173,8 @@ int OTVDataBase::addUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
     });
     if (status != kOTVStatusOK)
         return status;
+    undo.add([this, user] { removeUserRows(*user); });
+    executeAccountStatement(kQueryUnlockUser, name);
     undo.dismiss();
     rememberUserInMap(user);
     return kOTVStatusOK;
@@ -211,8 +211,11 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
     }
     undo.add(restorerOfDetailsRow(name));
     addDetailsToMySqlInfoTable(*user);
-    undo.add(restorerOfPassword(name));
-    executeAccountStatement(kQuerySetUserPassword, name, user->mPassword());
+    // The vault keeps no password to show: an empty one in the window means "unchanged".
+    if (!user->mPassword().isEmpty()) {
+        undo.add(restorerOfPassword(name));
+        executeAccountStatement(kQuerySetUserPassword, name, user->mPassword());
+    }
     if (wasDisabled != user->mIsAccountDisabled())
         undo.add(restorerOfTableRights(name));
     setPermissionsForUser(name);
@@ -262,32 +265,34 @@ int OTVDataBase::deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
             throw;   // 1396: the account is gone already
     }
 
-    const int status = runInTransaction([&] {
-        // The foreign keys take the preference row, column settings, group list and recent lists.
-        OTVStatement statement = prepare(kQueryDeleteUserTable);
-        statement.setString(1, userID);
-        if (statement.executeUpdate() == 0)
-            return int(kOTVStatusNothingWritten);
-        deletePersonalGroupForUser(*user);   // a user without a personal group is fine
-        return int(kOTVStatusOK);
-    });
+    const int status = removeUserRows(*user);
     if (status != kOTVStatusOK)
         return status;
     changeMapsOnMainThread([this, userID] { mUsers_.remove(userID); });
     return kOTVStatusOK;
 }
 
+int OTVDataBase::removeUserRows(const OTVUser_Admin& user)
+{
+    return runInTransaction([&] {
+        // The foreign keys take the preference row, column settings, group list and recent lists.
+        OTVStatement statement = prepare(kQueryDeleteUserTable);
+        statement.setString(1, user.mUserID());
+        if (statement.executeUpdate() == 0)
+            return int(kOTVStatusNothingWritten);
+        deletePersonalGroupForUser(user);   // a user without a personal group is fine
+        return int(kOTVStatusOK);
+    });
+}
+
 void OTVDataBase::resetPasswordForUser(const OTVUserBase* user, int* returnCode)
 {
     const int status = runGuarded([&] {
-        if (!user)
+        if (!user || user->mPassword().isEmpty())
             return int(kOTVStatusDatabaseError);
         encryptedDataValue(user->mPassword(), kBlobBytes);   // refused before anything changes
-        AccountUndo undo;
-        undo.add(restorerOfPassword(user->mUsername()));
+        // Only the server holds the password (USERTABLE keeps its column empty).
         executeAccountStatement(kQuerySetUserPassword, user->mUsername(), user->mPassword());
-        writeStoredPassword(user->mUserID(), user->mPassword());
-        undo.dismiss();
         // A user changing the own password may not reload the grant tables (and need not).
         if (isAdministratorSession())
             executePlain(kFlushPriviliges);
@@ -335,24 +340,6 @@ int OTVDataBase::checkAccountFits(const OTVUser_Admin& user)
         return kOTVStatusValueTooLong;
     }
     return kOTVStatusOK;
-}
-
-bool OTVDataBase::mayTakeOverMySQLAccount(const QString& name)
-{
-    OTVStatement statement = prepare(kQueryMySQLUserHasGlobalRights);
-    statement.setString(1, name);
-    OTVResultSet rows = statement.executeQuery();
-    if (rows.next() && rows.getInt(1) > 0)
-        return false;
-    if (name == kRootAccount)
-        return false;
-    // CURRENT_USER() is "name@host"; host names hold no "@".
-    OTVStatement current = prepare(kQueryCurrentAccount);
-    OTVResultSet account = current.executeQuery();
-    if (!account.next())
-        return true;
-    const QString session = account.getString(1);
-    return session.left(session.lastIndexOf(QLatin1Char('@'))) != name;
 }
 
 bool OTVDataBase::isAlreadyMySQLUser(const QString& name)
@@ -411,7 +398,9 @@ bool OTVDataBase::writeUserRow(const OTVUser_Admin& user, bool insert)
 {
     OTVCheckVarcharFits(user.mUsername(), kUserNameCharacters);
     OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
-    const QByteArray password = encryptedDataValue(user.mPassword(), kBlobBytes);
+    // Every vault account may read USERTABLE: a password kept here (under the program's own key)
+    // would be every user's to read. The server checks passwords; the column stays empty.
+    const QByteArray password("");
 
     OTVStatement statement = prepare(insert ? kQueryInsertUserTable : kQueryReplaceUserTable);
     unsigned column = 1;
@@ -443,14 +432,6 @@ void OTVDataBase::insertIntoGroupListForUser(const OTVUser_Admin& user)
         insert.setString(2, groupUID);
         insert.executeUpdate();
     }
-}
-
-void OTVDataBase::writeStoredPassword(const QString& userID, const QString& password)
-{
-    OTVStatement statement = prepare(kQueryUpdateUserPassword);
-    statement.setBlob(1, encryptedDataValue(password, kBlobBytes));
-    statement.setString(2, userID);
-    statement.executeUpdate();
 }
 
 QString OTVDataBase::storedUserName(const QString& userID)
@@ -572,4 +553,39 @@ int OTVDataBase::renamePersonalGroupForUser(const OTVUserBase& user)
 int OTVDataBase::deletePersonalGroupForUser(const OTVUserBase& user)
 {
     return deleteUserPersonalGroup(user);
+}
+
+// ---------------------------------------------------------------------------------------------
+// An administrator's login brings the accounts to the current rules
+
+int OTVDataBase::bringAccountsToCurrentRules()
+{
+    return runGuarded([&] {
+        // Passwords that earlier versions kept in USERTABLE.
+        executePlain(kQueryEmptyStoredPasswords);
+
+        // Accounts that still hold the write rights earlier versions granted on USERTABLE and
+        // the event log: their rights on both tables become the current set (a disabled
+        // account gets none back).
+        QStringList names;
+        {
+            OTVStatement statement = prepare(kQueryAccountsWithFormerRights);
+            OTVResultSet rows = statement.executeQuery();
+            while (rows.next())
+                names.append(rows.getString(1));
+        }
+        for (const QString& name : names) {
+            const QString userID = getUserIDForName(name);
+            if (userID.isNull() || hasAdminUserPrivileges(name))
+                continue;   // not a vault user's account, or an administrator's
+            for (const OTVTableGrant& grant : kTableGrants) {
+                if (!isRulesUpkeepTable(grant.table))
+                    continue;
+                revokeTablePrivileges(grant.table, kPrivAll, name);
+                if (!storedAccountDisabled(userID))
+                    assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
+            }
+        }
+        return int(kOTVStatusOK);
+    });
 }

@@ -3,6 +3,7 @@
 #include "Model/Ciphers/BinaryStream.h"
 #include "Model/Ciphers/DataBuf.h"
 
+#include <cppconn/datatype.h>
 #include <cppconn/exception.h>
 #include <cppconn/prepared_statement.h>
 #include <cppconn/resultset.h>
@@ -111,6 +112,13 @@ QByteArray bytesOf(const sql::SQLString& text)
 QByteArray OTVResultSet::getBlob(uint32_t column) const { return bytesOf(result_->getString(column)); }
 QByteArray OTVResultSet::getBlob(const char* label) const { return bytesOf(result_->getString(label)); }
 
+void OTVResultSet::readBytes(uint32_t column, const std::function<void(const char*, size_t)>& take) const
+{
+    const sql::SQLString text = result_->getString(column);
+    const std::string& bytes = text.asStdString();
+    take(bytes.data(), bytes.size());
+}
+
 // ---------------------------------------------------------------------------------------------
 // OTVStatement
 
@@ -162,6 +170,7 @@ void OTVStatement::setUInt(unsigned index, uint32_t value) { statement_->setUInt
 void OTVStatement::setInt64(unsigned index, int64_t value) { statement_->setInt64(index, value); }
 void OTVStatement::setBoolean(unsigned index, bool value) { statement_->setBoolean(index, value); }
 void OTVStatement::setDateTime(unsigned index, const QString& value) { statement_->setDateTime(index, value.toStdString()); }
+void OTVStatement::setNull(unsigned index) { statement_->setNull(index, sql::DataType::VARCHAR); }
 
 void OTVStatement::setBlob(unsigned index, const QByteArray& bytes)
 {

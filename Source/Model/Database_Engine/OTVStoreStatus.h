@@ -25,6 +25,14 @@ enum OTVStatus : int {
     kOTVStatusError100 = 13,
 };
 
+// A lost connection (9 to 11): the reconnection tells the user, once; the operation that met
+// it tells nothing of its own.
+constexpr bool OTVIsLostConnectionStatus(int status)
+{
+    return status == kOTVStatusClientError || status == kOTVStatusServerUnreachable ||
+           status == kOTVStatusAccessDenied;
+}
+
 // MySQL error numbers that the store acts on.
 constexpr int kDBConnectionLastErrCode = 2013;     // connection lost during a query
 constexpr int kDBTABLEACCESS_DENIEDCode1 = 1142;   // table access denied
@@ -32,6 +40,12 @@ constexpr int kDBTABLEACCESS_DENIEDCode2 = 1143;   // column access denied
 constexpr int kDBAccessDeniedCode = 1045;
 constexpr int kDBCannotConnectCode = 2003;
 constexpr int kDBUnknownHostCode = 2005;
+
+// A client-side error or a connection dropped during a query: the connection is gone.
+constexpr bool OTVIsConnectionLostError(int errorNumber)
+{
+    return errorNumber == kDBConnectionLastErrCode || (errorNumber >= 2000 && errorNumber <= 2050);
+}
 
 // A database error as the store reports it: the connector's message and MySQL error number.
 // It is the object of the "DB_COMM_LOST" and "DB_USR_DEL" notifications.

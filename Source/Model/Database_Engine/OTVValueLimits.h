@@ -11,8 +11,11 @@
 constexpr qint64 kTinyBlobBytes = 255;
 constexpr qint64 kBlobBytes = 65535;
 constexpr qint64 kLongBlobBytes = 4294967295LL;
+// The longest text, in UTF-8 bytes, that an enciphered TINYBLOB column holds (names, labels).
+constexpr qint64 kEncipheredTinyBlobTextBytes = 240;
 
-// Thrown before a write when a value does not fit its column. The guarded operation turns it
+// Thrown before a write when a value does not fit its column, or cannot be stored at all (a
+// NUL character, text without a UTF-8 form, more than the server takes in one statement). The guarded operation turns it
 // into status 12 (kOTVStatusValueTooLong); since it is raised before the statement runs (or
 // inside a transaction that is then rolled back), nothing is written.
 class OTVValueTooLong : public std::runtime_error {
@@ -23,3 +26,6 @@ public:
 // Throw OTVValueTooLong when the value does not fit.
 void OTVCheckBlobFits(const QByteArray& stored, qint64 columnBytes);
 void OTVCheckVarcharFits(const QString& text, int columnCharacters);
+// Throw OTVValueTooLong for text that the stored format cannot hold: a NUL character (readers
+// stop at it) or a lone surrogate (it has no UTF-8 form and would be stored as "?").
+void OTVCheckStorableText(const QString& text);

@@ -38,12 +38,12 @@ int sortUsersArray(const OTVUserBase& a, const OTVUserBase& b)
     return compareNames(a.mUsername(), b.mUsername());
 }
 
-QDateTime OTVModificationDateFromText(const QString& text)
+std::optional<OTVStoredTime> OTVStoredTimeFromText(const QString& text)
 {
     // "2026-01-05 09:00:00 +0530", read by hand: Qt's own offset parsing wants a colon.
     static const QLatin1String pattern("0000-00-00 00:00:00 +0000");
     if (text.size() != pattern.size())
-        return {};
+        return std::nullopt;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         const char expected = pattern.at(i).toLatin1();
@@ -51,16 +51,25 @@ QDateTime OTVModificationDateFromText(const QString& text)
                           : expected == '+' ? c == QLatin1Char('+') || c == QLatin1Char('-')
                                             : c == QLatin1Char(expected);
         if (!fits)
-            return {};
+            return std::nullopt;
     }
-    const QDate date(digitsAt(text, 0, 4), digitsAt(text, 5, 2), digitsAt(text, 8, 2));
-    const QTime time(digitsAt(text, 11, 2), digitsAt(text, 14, 2), digitsAt(text, 17, 2));
+    OTVStoredTime stored;
+    stored.date = QDate(digitsAt(text, 0, 4), digitsAt(text, 5, 2), digitsAt(text, 8, 2));
+    stored.time = QTime(digitsAt(text, 11, 2), digitsAt(text, 14, 2), digitsAt(text, 17, 2));
     const int offsetHours = digitsAt(text, 21, 2);
     const int offsetMinutes = digitsAt(text, 23, 2);
-    if (!date.isValid() || !time.isValid() || offsetHours > 23 || offsetMinutes > 59)
+    if (!stored.date.isValid() || !stored.time.isValid() || offsetHours > 23 || offsetMinutes > 59)
+        return std::nullopt;
+    stored.offsetSeconds = (text.at(20) == QLatin1Char('-') ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
+    return stored;
+}
+
+QDateTime OTVModificationDateFromText(const QString& text)
+{
+    const std::optional<OTVStoredTime> stored = OTVStoredTimeFromText(text);
+    if (!stored)
         return {};
-    const int offset = (text.at(20) == QLatin1Char('-') ? -1 : 1) * (offsetHours * 3600 + offsetMinutes * 60);
-    return QDateTime(date, time, Qt::OffsetFromUTC, offset);
+    return QDateTime(stored->date, stored->time, Qt::OffsetFromUTC, stored->offsetSeconds);
 }
 
 OTVRecordSortRow OTVMakeRecordSortRow(const std::shared_ptr<OTVRecord>& record, int columnID, const QDateTime& now)

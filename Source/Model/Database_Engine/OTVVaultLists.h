@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <variant>
 
 class BKGroup;
@@ -78,3 +79,12 @@ int sortItemArray(const OTVRecordSortRow& a, const OTVRecordSortRow& b);
 // The time that value 10 holds ("yyyy-MM-dd HH:mm:ss +HHMM"); an invalid QDateTime when the
 // text is not of that form.
 QDateTime OTVModificationDateFromText(const QString& text);
+
+// The same read into its parts, for callers that need no QDateTime; nullopt where
+// OTVModificationDateFromText gives an invalid time.
+struct OTVStoredTime {
+    QDate date;
+    QTime time;
+    int offsetSeconds = 0;
+};
+std::optional<OTVStoredTime> OTVStoredTimeFromText(const QString& text);

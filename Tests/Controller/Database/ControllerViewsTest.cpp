@@ -7,6 +7,7 @@
 #include "Controller/BKController.h"
 #include "Controller/BKMainWindowViews.h"
 #include "Customization/BKDetailsView.h"
+#include "Customization/BKImageView.h"
 #include "Customization/BKTableView.h"
 #include "Model/Database_Engine/OTVPreferenceCodecs.h"
 #include "Platform/BKNotificationCenter.h"
@@ -14,6 +15,9 @@
 #include "Support/TemporarySettings.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QAction>
 #include <QButtonGroup>
 #include <QMainWindow>
@@ -160,6 +164,49 @@ private slots:
         QCOMPARE(controller_->itemPropertiesForTableViewSelectedRow(), vault_->records["Visa"]);
         views->listViewTypesTable()->clearSelection();
         QVERIFY(!controller_->detailsView()->detailInfo());
+    }
+
+    void theHeaderCopyButtonCopiesTheRealValue_data()
+    {
+        QTest::addColumn<bool>("masking");
+        QTest::newRow("masked") << true;
+        QTest::newRow("unmasked") << false;
+    }
+
+    // The card type masks its first field: the pane may hide it, its copy button never copies
+    // the mask.
+    void theHeaderCopyButtonCopiesTheRealValue()
+    {
+        QFETCH(bool, masking);
+        store_->getCurrentUser()->setMLastView(1);
+        controller_->updateApplicationViews();
+        controller_->setShouldMask(masking);
+        controller_->mainWindowViews()->listViewTypesTable()->selectRow(1);
+        BKDetailsView* details = controller_->detailsView();
+        QCOMPARE(details->detailInfo(), vault_->records["Visa"]);
+        QGuiApplication::clipboard()->clear();
+        details->resize(400, 300);
+        QVERIFY(details->copyImageButton()->isVisibleTo(details));
+        QTest::mouseClick(details->copyImageButton(), Qt::LeftButton, {}, QPoint(4, 4));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Visa"));
+    }
+
+    // Ctrl+F in the main window goes to the search field with its text selected.
+    void ctrlFSelectsTheSearchField()
+    {
+        controller_->updateApplicationViews();
+        QMainWindow* window = controller_->mainWindow();
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QLineEdit* search = controller_->mainWindowViews()->searchField();
+        search->setText(QStringLiteral("bank"));
+        QWidget* table = controller_->mainWindowViews()->listViewTypesTable();
+        table->setFocus();
+        QTRY_VERIFY(!search->hasFocus());
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(search->hasFocus());
+        QCOMPARE(search->selectedText(), QStringLiteral("bank"));
     }
 
     void savedColumnWidthsAreApplied_data()

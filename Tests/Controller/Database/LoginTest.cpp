@@ -4,6 +4,7 @@
 
 #include "Controller/BKConnectionDialog.h"
 #include "Controller/BKController.h"
+#include "Controller/BKMainWindowViews.h"
 #include "Controller/BKFirstMasterPasswordDialog.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/BKGroup.h"
@@ -154,8 +155,8 @@ private slots:
         QTest::newRow("close the panel") << true;
     }
 
-    // Going on without a master password loads the vault with none; closing the panel quits
-    // without loading or saving.
+    // Going on without a master password (once confirmed) loads the vault with none; closing
+    // the panel quits without loading or saving.
     void firstMasterPasswordPanelChoices()
     {
         QFETCH(bool, closed);
@@ -165,7 +166,7 @@ private slots:
         BKFirstMasterPasswordDialog* panel = controller_->firstMasterPasswordDialog();
         DialogScript panelScript(panel, [] { return false; });
         panelScript.then([panel, closed] {
-            panel->passwordField()->setText(QStringLiteral("ab"));   // not checked when the option is on
+            panel->passwordField()->setText(QStringLiteral("ab"));   // emptied when the option is ticked
             if (closed) {
                 QTest::mouseClick(panel->closeButton(), Qt::LeftButton);
             } else {
@@ -176,7 +177,10 @@ private slots:
 
         QCOMPARE(controller_->applicationDidFinishLaunching(), !closed);
 
-        QCOMPARE(alertLines(*alerts_), QStringList());
+        QCOMPARE(alertLines(*alerts_),
+                 closed ? QStringList()
+                        : QStringList{"Ostrevin Darovazivu Alert | Without a master password the records are stored "
+                                      "unenciphered. Go on without a master password? | Go On"});
         QCOMPARE(store_->isVaultLoaded(), !closed);
         QCOMPARE(controller_->mainWindow()->isVisible(), !closed);
         QCOMPARE(controller_->isTerminationRequested(), closed);
@@ -346,6 +350,28 @@ private slots:
         controller_->reloadDatabase();
         QCOMPARE(alerts_->alerts.size(), 1);
         QCOMPARE(store_->connectionErrorCode(), int(kOTVStatusOK));
+    }
+
+    // A view switch whose preference write meets a dropped connection: the write says "lost"
+    // (never a plain database error), so the user is told once, by the reconnection, and not
+    // "Operation failed." around it.
+    void aWriteOnADroppedConnectionIsToldOnlyByTheReconnection()
+    {
+        makeVault(QStringLiteral("abcd"));
+        startUp(server_.admin, QStringLiteral("abcd"));
+        alerts_->alerts.clear();
+        BKConnectionDialog* dialog = controller_->connectionDialog();
+        whenVisible(dialog, [dialog] { QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton); });
+
+        killSessionsOf(server_.admin.user);
+        const int status = store_->saveLastViewForUser(*store_->getCurrentUser());
+        QVERIFY2(OTVIsLostConnectionStatus(status), qPrintable(QString::number(status)));
+        controller_->changeView(controller_->mainWindowViews()->currentView() == 1 ? 2 : 1);
+        QTRY_VERIFY_WITH_TIMEOUT(controller_->isTerminationRequested(), 20000);
+
+        QCOMPARE(alertLines(*alerts_),
+                 QStringList{"Ostrevin Darovazivu Alert! | Connection to the server has been lost.Please connect "
+                             "again. | OK"});
     }
 
     // Quitting a session writes the window's frame and the last view; the attachment folder goes.

@@ -203,6 +203,26 @@ private slots:
         QVERIFY(!views_->typeUIDForTableViewSelectedRow());
     }
 
+    // A record the user chooses is a record viewed: it enters "Most Viewed" and "Recently
+    // Viewed" once, and the column view counts it.
+    void viewingARecordEntersTheSmartLists()
+    {
+        const QString visa = vault_->records["Visa"]->mRecordUID();
+        views_->changeView(BKMainWindowViews::kListViewTag);
+        views_->listViewTypesTable()->selectRow(1);
+        QCOMPARE(views_->itemPropertiesForTableViewSelectedRow(), vault_->records["Visa"]);
+        views_->listViewTypesTable()->selectRow(1);
+        QCOMPARE(store_->recentlyViewedTypes(), QStringList{visa});
+        QCOMPARE(store_->mostViewedRecordsUIDs(), QStringList{visa});
+        QCOMPARE(store_->getViewCountofRecord(visa), 1);
+
+        views_->changeView(BKMainWindowViews::kColumnViewTag);
+        QList<int> counts;
+        for (int row = 0; row < 3; ++row)
+            counts.append(views_->smartModel()->index(row, 0).data(BKCountRole).toInt());
+        QCOMPARE(counts, (QList<int>{1, 0, 1}));
+    }
+
     void groupPopUpTitlesCountTheMatchingRecords()
     {
         // Sorted by name without regard to case; a count only where something matches. The
@@ -521,7 +541,8 @@ private slots:
 
     void recordsForCommandsAndExport()
     {
-        store_->addRecentlyViewedRecord(vault_->records["zeta portal"]);
+        // Choosing records below makes them viewed: the modified list stays as seeded.
+        store_->addRecentlyModifiedRecord(vault_->records["zeta portal"]);
         const auto titles = [this](bool whole) { return ViewsTestVault::titles(views_->indexSetForExporting(whole)); };
         const QStringList banking{"alpha bank", "Visa", "zeta portal"};
 
@@ -547,7 +568,7 @@ private slots:
         QCOMPARE(titles(true), banking);
 
         // Column view with a smart list: the smart list's records, or its chosen one.
-        views_->smartTypesTable()->selectRow(2);
+        views_->smartTypesTable()->selectRow(1);
         QCOMPARE(titles(false), QStringList{});
         QCOMPARE(titles(true), QStringList{"zeta portal"});
         views_->columnViewDescriptionTable()->selectRow(0);

@@ -140,3 +140,56 @@ TEST(DBEncrypter, FailuresReadAsTheEmptyText)
     EXPECT_EQ(QByteArray(result.get(), 17), QByteArray(17, '\0'));
     EXPECT_EQ(unkeyed.Init("now keyed"), 1);
 }
+
+// The cipher is computed by libcrypto; the table-driven Rijndael is the reference its output
+// must equal byte for byte, for every length, key and content the vault may hold.
+TEST(DBEncrypter, EqualsTheTableDrivenRijndaelForEveryLengthAndKey)
+{
+    const char* const keys[] = {"", "k", "master password", "0123456789abcdef", "0123456789abcdefXYZ",
+                                "Grüße €", "\t tabs and blanks \t"};
+    for (const char* keyText : keys) {
+        CDBEncrypter cipher(keyText);
+        char key[17] = {};
+        std::strncpy(key, keyText, 16);
+        for (std::size_t i = std::strlen(key); i < 16; ++i)
+            key[i] = ' ';
+        CRijndael reference;
+        reference.MakeKey(key, CRijndael::sm_chain0, 16, 16);
+        for (int n = 0; n <= 80; ++n) {
+            QByteArray plain(n, '\0');
+            for (int i = 0; i < n; ++i)
+                plain[i] = char((i * 37 + n * 11 + 1) & 0xFF);
+            const int padded = (n + 15) / 16 * 16;
+            QByteArray work = plain;
+            work.append(QByteArray(padded - n, '\0'));
+            QByteArray expected(padded, '\0');
+            if (padded > 0)
+                reference.Encrypt(work.constData(), expected.data(), std::size_t(padded), CRijndael::ECB);
+            const QByteArray stored = encrypt(cipher, plain);
+            ASSERT_EQ(stored, expected) << "key \"" << keyText << "\", " << n << " bytes";
+
+            Owned back(cipher.Decrypt(stored.constData(), stored.size()));
+            EXPECT_EQ(QByteArray(back.get(), padded), work) << n;
+            if (padded > 0) {
+                QByteArray into(padded, 'x');
+                ASSERT_TRUE(cipher.decryptInto(stored.constData(), padded, into.data()));
+                EXPECT_EQ(into, work) << n;
+            }
+        }
+    }
+}
+
+TEST(DBEncrypter, DecipheringIntoABufferRefusesWhatIsNoWholeBlock)
+{
+    CDBEncrypter cipher("key");
+    const QByteArray stored = encrypt(cipher, "thirty-two bytes of text, nearly");
+    char out[64];
+    for (int n : {0, -16, 15, 17, 31})
+        EXPECT_FALSE(cipher.decryptInto(stored.constData(), n, out)) << n;
+    CDBEncrypter unkeyed;
+    EXPECT_FALSE(unkeyed.decryptInto(stored.constData(), 16, out));
+    // Keyed again, the cipher takes the new key.
+    CDBEncrypter rekeyed("other");
+    ASSERT_EQ(rekeyed.Init("key"), 1);
+    EXPECT_EQ(encrypt(rekeyed, "same text"), encrypt(cipher, "same text"));
+}

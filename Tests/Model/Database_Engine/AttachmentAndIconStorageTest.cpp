@@ -117,43 +117,89 @@ public:
     QTemporaryDir folder;
 };
 
-// Sizes around the 24-byte block and the largest file the interface lets through: the stored
-// data is the file rounded up to 24 bytes, and extraction gives the file followed only by the
-// padding zeros (an empty file is an empty value and extracts as nothing).
-TEST_F(AttachmentStorage, FilesRoundTripWithTheirPaddingAtEverySize)
+// Every size across the first blocks of the 24-byte cipher and up to the largest file the
+// interface lets through: the stored data is the file rounded up to 24 bytes, the stored key
+// text carries the file's length after the pass key, and extraction gives the file byte for
+// byte, zero bytes at its end included (an empty file is an empty value and extracts as nothing).
+TEST_F(AttachmentStorage, FilesComeBackByteForByteAtEverySize)
 {
-    struct Case {
-        qsizetype size;
-        qsizetype storedSize;
-    };
-    const Case cases[] = {{0, 0}, {1, 24}, {24, 24}, {25, 48}, {OTVDataBase::kAttacmentMaxSize - 1, 1048584}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.size);
-        const QByteArray original = patternBytes(c.size);
+    QList<qsizetype> sizes;
+    for (qsizetype size = 0; size <= 73; ++size)
+        sizes.append(size);
+    sizes << 4095 << 65536 << 500001 << OTVDataBase::kAttacmentMaxSize - 24 << OTVDataBase::kAttacmentMaxSize - 1;
+    for (const qsizetype size : sizes) {
+        SCOPED_TRACE(size);
+        // Odd sizes end in zero bytes, which the cipher's padding must not swallow nor extend.
+        QByteArray original = patternBytes(size);
+        for (qsizetype i = size / 2; size % 2 == 1 && i < size; ++i)
+            original[i] = '\0';
         auto record = storedRecord();
-        ASSERT_EQ(attach(*record, writeFile(QString::number(c.size), original), QStringLiteral("Report ü.pdf")),
+        ASSERT_EQ(attach(*record, writeFile(QString::number(size), original), QStringLiteral("Report ü.pdf")),
                   kOTVStatusOK);
         EXPECT_EQ(record->mAttachmentPassKey().size(), 16);
 
+        const qsizetype storedSize = (size + 23) / 24 * 24;
         EXPECT_EQ(rootValue(QStringLiteral("SELECT LENGTH(DATA) FROM vivododadi.ATTACHMENTTABLE WHERE RECORDID='%1'")
                                 .arg(record->mRecordUID())),
-                  QString::number(c.storedSize));   // never NULL
+                  QString::number(storedSize));   // never NULL
         EXPECT_EQ(store.getDecryptedString(storedColumn(record->mRecordUID(), "ATTACHMENTNAME")), "Report ü.pdf");
         EXPECT_EQ(store.getDecryptedString(storedColumn(record->mRecordUID(), "ENCRYPTIONKEY")),
-                  record->mAttachmentPassKey());
+                  record->mAttachmentPassKey() + QString::number(size));
 
         int code = 42;
         const std::optional<QByteArray> extracted = store.extractAttachmentDataForRecord(*record, &code);
         EXPECT_EQ(code, kOTVStatusOK);
-        if (c.size == 0) {
+        if (size == 0) {
             EXPECT_FALSE(extracted.has_value());
             continue;
         }
         ASSERT_TRUE(extracted.has_value());
-        EXPECT_EQ(*extracted, original + QByteArray(c.storedSize - c.size, '\0'));
+        EXPECT_TRUE(*extracted == original) << "extracted " << extracted->size() << " bytes";
         EXPECT_EQ(store.extractAttachmentData(record->mRecordUID()), extracted);
+
+        // A copy carries the length with the key.
+        auto copy = storedRecord();
+        store.copyAttachmentRow(*record, *copy, &code);
+        ASSERT_EQ(code, kOTVStatusOK);
+        EXPECT_TRUE(store.extractAttachmentDataForRecord(*copy, &code) == original);
     }
     EXPECT_TRUE(notifications.posts().isEmpty());
+}
+
+// Rows written without a length (the pass key alone) still open, with the cipher's padding;
+// so do rows whose text after the key is no length that fits the data.
+TEST_F(AttachmentStorage, KeyTextsWithoutAUsableLengthKeepThePadding)
+{
+    const QByteArray original = patternBytes(30);
+    const QString passKey = QStringLiteral("AbCdEfGhIjKlMnOp");
+    const QByteArray data = *OTVDataBase::encryptFile(writeFile("old", original), passKey);
+    struct Case {
+        QString keyText;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {passKey, original + QByteArray(18, '\0')},
+        {passKey + "30", original},
+        {passKey + "49", original + QByteArray(18, '\0')},    // longer than the data
+        {passKey + "x7", original + QByteArray(18, '\0')},
+        {passKey + "-1", original + QByteArray(18, '\0')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keyText.toStdString());
+        auto record = storedRecord();
+        store.runGuarded([&] {
+            OTVStatement statement = store.prepare("INSERT INTO ATTACHMENTTABLE VALUES(?, ?, ?, ?)");
+            statement.setString(1, record->mRecordUID());
+            statement.setBlob(2, store.encryptString(QStringLiteral("old.bin")));
+            statement.setBlob(3, store.encryptString(c.keyText));
+            statement.setBlob(4, data);
+            statement.executeUpdate();
+            return kOTVStatusOK;
+        });
+        int code = 42;
+        EXPECT_EQ(store.extractAttachmentData(record->mRecordUID(), &code), c.expected);
+        EXPECT_EQ(code, kOTVStatusOK);
+    }
 }
 
 // Each write makes a new pass key; the record takes it only once the row is written, so the
@@ -177,7 +223,7 @@ TEST_F(AttachmentStorage, ARecordsPassKeyAlwaysOpensItsStoredData)
     // interface's limit, a name that does not fit its column.
     const QString secondKey = record->mAttachmentPassKey();
     store.statementFaults().failExecution(kQueryInsertAttachmentTable, 1, 2013);
-    EXPECT_EQ(attach(*record, writeFile("third", patternBytes(30))), kOTVStatusDatabaseError);
+    EXPECT_EQ(attach(*record, writeFile("third", patternBytes(30))), kOTVStatusClientError);
     EXPECT_EQ(attach(*record, folder.filePath("missing")), kOTVStatusNothingWritten);
     EXPECT_EQ(attach(*record, writeFile("large", patternBytes(OTVDataBase::kAttacmentMaxSize))),
               kOTVStatusValueTooLong);
@@ -226,6 +272,17 @@ TEST_F(AttachmentStorage, ReencipheringKeepsTheDataReadable)
     ASSERT_EQ(attach(*record, writeFile("data", bytes), QStringLiteral("notes.txt")), kOTVStatusOK);
     const QByteArray storedData = storedColumn(record->mRecordUID(), "DATA");
 
+    // Rewritten under the cipher it is stored with (the whole vault was re-enciphered, and the
+    // name changed): the file's length stays with the key.
+    record->setMAttachmentName(QStringLiteral("renamed.txt"));
+    EXPECT_EQ(store.runGuarded([&] { return store.reEncryptAttachmentforRecord(*record); }), kOTVStatusOK);
+    EXPECT_EQ(store.getDecryptedString(storedColumn(record->mRecordUID(), "ENCRYPTIONKEY")),
+              record->mAttachmentPassKey() + "50");
+    EXPECT_EQ(store.extractAttachmentData(record->mRecordUID()), bytes);
+    record->setMAttachmentName(QStringLiteral("notes.txt"));
+
+    // Only the session's cipher changed: the stored key text cannot be read any more, so the
+    // record's pass key is written alone and the file opens with its padding.
     store.createEncrypter(QStringLiteral("new master"));
     EXPECT_EQ(store.runGuarded([&] { return store.reEncryptAttachmentforRecord(*record); }), kOTVStatusOK);
     EXPECT_EQ(store.getDecryptedString(storedColumn(record->mRecordUID(), "ATTACHMENTNAME")), "notes.txt");
@@ -244,7 +301,8 @@ TEST_F(AttachmentStorage, ReencipheringKeepsTheDataReadable)
 }
 
 // Removing deletes the row and leaves the record without attachment and with a fresh date,
-// also when the row was gone already; a failed save of the record is shown to the user.
+// also when the row was gone already; a failed save of the record is shown to the user and
+// leaves the row and the record as they were.
 TEST_F(AttachmentStorage, RemovingClearsTheRecordAndSavesIt)
 {
     RecordingAlertPresenter alerts;
@@ -267,16 +325,25 @@ TEST_F(AttachmentStorage, RemovingClearsTheRecordAndSavesIt)
     EXPECT_EQ(store.savedRecords, QStringList(2, record->mRecordUID()));
     EXPECT_TRUE(alerts.alerts.isEmpty());
 
+    ASSERT_EQ(attach(*record, writeFile("again", patternBytes(12)), QStringLiteral("again.bin")), kOTVStatusOK);
+    record->setMHasAttachment(true);
+    const QString passKey = record->mAttachmentPassKey();
+    const QString date = record->value(kNoOfFields);
     store.saveStatus = kOTVStatusNothingWritten;
-    EXPECT_EQ(store.removeAttachment(record), kOTVStatusOK);
+    EXPECT_EQ(store.removeAttachment(record), kOTVStatusNothingWritten);
+    EXPECT_EQ(attachmentRows(), 1);
+    EXPECT_TRUE(record->mHasAttachment());
+    EXPECT_EQ(record->mAttachmentName(), "again.bin");
+    EXPECT_EQ(record->mAttachmentPassKey(), passKey);
+    EXPECT_EQ(record->value(kNoOfFields), date);
     ASSERT_EQ(alerts.alerts.size(), 1);
     EXPECT_EQ(alerts.alerts[0].title, "Ostrevin Darovazivu Alert!");
     EXPECT_EQ(alerts.alerts[0].message, "Operation failed. Please reload the database first.");
     EXPECT_EQ(alerts.alerts[0].defaultButton, "OK");
 
+    store.saveStatus = kOTVStatusOK;
     store.statementFaults().failExecution(kQueryDeleteAttachmentTable, 1, 2013);
-    record->setMHasAttachment(true);
-    EXPECT_EQ(store.removeAttachment(record), kOTVStatusDatabaseError);
+    EXPECT_EQ(store.removeAttachment(record), kOTVStatusClientError);
     EXPECT_TRUE(record->mHasAttachment());
     EXPECT_EQ(store.savedRecords.size(), 3);
 }
@@ -306,7 +373,7 @@ TEST_F(AttachmentStorage, ExtractionFailuresAreReportedByCode)
 
     store.statementFaults().failExecution(kQueryAttachments, 1, 2013);
     EXPECT_FALSE(store.extractAttachmentData(record->mRecordUID(), &code).has_value());
-    EXPECT_EQ(code, kOTVStatusDatabaseError);
+    EXPECT_EQ(code, kOTVStatusClientError);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -353,7 +420,7 @@ TEST_F(CustomIconStorage, IconsAreNumberedFrom1001AndShownAt24Pixels)
     store.mCustomIcons_.insert("Icon999", filledImage(48, 48, Qt::red));
     EXPECT_TRUE(store.getImageFromIconIndex(999).isNull());
 
-    EXPECT_EQ(store.insertCustomIconWithIndex(&number, QByteArray("no picture here")), kOTVStatusOtherFailure);
+    EXPECT_EQ(store.insertCustomIconWithIndex(&number, QByteArray("no picture here")), kOTVStatusDatabaseError);
     EXPECT_EQ(number, 1002);
     // A stray low number in the table never makes a custom icon take a built-in number.
     root("DELETE FROM vivododadi.CUSTOMICONTABLE");

@@ -88,8 +88,8 @@ TEST_F(ErrorPath, ALostConnectionIsPostedOnceAndEachOperationFails)
     int status = -1;
     EXPECT_FALSE(store.isVirginLaunch(&status));
     EXPECT_EQ(status, kOTVStatusClientError);
-    EXPECT_EQ(store.insertDataBaseInfoVersionNumber(), kOTVStatusDatabaseError);
-    EXPECT_EQ(store.createDataBaseTables(), kOTVStatusDatabaseError);
+    EXPECT_EQ(store.insertDataBaseInfoVersionNumber(), kOTVStatusClientError);
+    EXPECT_EQ(store.createDataBaseTables(), kOTVStatusClientError);
     EXPECT_EQ(store.checkForMasterPasswordMatch(), std::nullopt);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
 
@@ -97,7 +97,7 @@ TEST_F(ErrorPath, ALostConnectionIsPostedOnceAndEachOperationFails)
     ASSERT_EQ(connect(store, server.admin), kOTVStatusOK);
     EXPECT_EQ(countUsers(), kOTVStatusOK);
     root(QStringLiteral("KILL %1").arg(sessionId()));
-    EXPECT_EQ(countUsers(), kOTVStatusDatabaseError);
+    EXPECT_EQ(countUsers(), kOTVStatusClientError);
     EXPECT_EQ(notifications.posts(), (QStringList{"DB_COMM_LOST(2013)", "DB_COMM_LOST(2013)"}));
 }
 
@@ -125,7 +125,7 @@ TEST_F(ErrorPath, TheSeamFailsTheNthExecutionOfOneStatementOnce)
     store.statementFaults().failExecution(CountUserTblVal, 2, kDBConnectionLastErrCode, "Lost connection");
     EXPECT_EQ(countUsers(), kOTVStatusOK);
     EXPECT_EQ(store.insertDataBaseInfoVersionNumber(), kOTVStatusOK) << "other statements run";
-    EXPECT_EQ(countUsers(), kOTVStatusDatabaseError);
+    EXPECT_EQ(countUsers(), kOTVStatusClientError);
     EXPECT_EQ(countUsers(), kOTVStatusOK) << "one shot";
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
 
@@ -159,7 +159,7 @@ TEST_F(ErrorPath, ReportsReachTheMainThreadAfterTheLockIsReleased)
     BKRunWorkerAndWait([&] { workerStatus = countUsers(); });
     BKNotificationCenter::defaultCenter().removeObserversOf(this);
 
-    EXPECT_EQ(workerStatus, kOTVStatusDatabaseError);
+    EXPECT_EQ(workerStatus, kOTVStatusClientError);
     EXPECT_EQ(statusInObserver, kOTVStatusOK);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2006)"});
     EXPECT_EQ(notifications.onMainThread(), QList<bool>{true});
@@ -175,7 +175,7 @@ TEST_F(ErrorPath, NestedOperationsReportWhenTheOutermostEnds)
         postsInside = notifications.posts();
         return inner;
     });
-    EXPECT_EQ(outer, kOTVStatusDatabaseError);
+    EXPECT_EQ(outer, kOTVStatusClientError);
     EXPECT_TRUE(postsInside.isEmpty());
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
 }

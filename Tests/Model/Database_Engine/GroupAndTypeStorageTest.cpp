@@ -204,10 +204,17 @@ TEST_F(GroupAndTypeStorage, GroupWritesChangeTheMapOnlyWhenTheySucceed)
     EXPECT_EQ(store.log, QStringList({"Edit Group|Team|Success|alice", "Edit Group|Team renamed|Success|alice"}));
     store.log.clear();
 
-    // In the map but gone from the table: its records (deleted with the row) leave the map,
-    // the group stays for the reload that the interface asks for.
+    // In the map but gone from the table: an edit writes nothing (no member rows for a group
+    // that is gone) and asks for the reload; so does a delete, whose records (deleted with the
+    // row) leave the map, while the group stays for the reload that the interface asks for.
     auto record = storedRecord(renamed, nullptr);
     root(QStringLiteral("DELETE FROM vivododadi.GROUPTABLE WHERE UID='%1'").arg(uid(1)));
+    auto editedAfterDelete = makeGroup(1, "Team renamed", {"U2"});
+    EXPECT_EQ(store.updateGroup(editedAfterDelete), kOTVStatusNothingWritten);
+    EXPECT_TRUE(members(uid(1)).isEmpty());
+    EXPECT_EQ(store.mGroups().value(uid(1)), renamed);
+    EXPECT_EQ(store.log, QStringList{"Edit Group|Team renamed|Failed|alice"});
+    store.log.clear();
     EXPECT_EQ(store.deleteGroup(renamed), kOTVStatusNothingWritten);
     EXPECT_FALSE(store.mRecords().contains(record->mRecordUID()));
     EXPECT_TRUE(store.mGroups().contains(uid(1)));
@@ -265,7 +272,7 @@ TEST_F(GroupAndTypeStorage, AFailedListLeavesTheStoredGroupAsItWas)
 
     auto edited = makeGroup(1, "After", {"U4", "U5"}, {});
     store.statementFaults().failExecution(kQueryInsertIntoUserGroupList, 2, 2013);
-    EXPECT_EQ(store.updateGroup(edited), kOTVStatusDatabaseError);
+    EXPECT_EQ(store.updateGroup(edited), kOTVStatusClientError);
     EXPECT_EQ(members(uid(1)), QStringList({"U1", "U2", "U3"}));
     EXPECT_EQ(subgroups(uid(1)), QStringList{uid(2)});
     EXPECT_EQ(storedHex("GROUPTABLE", "NAME", uid(1)), hexOf("Before"));
@@ -273,13 +280,24 @@ TEST_F(GroupAndTypeStorage, AFailedListLeavesTheStoredGroupAsItWas)
     EXPECT_EQ(store.log, QStringList{"Edit Group|After|Failed|alice"});
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
 
-    // The same in an add: no group is left without its members.
-    auto added = makeGroup(3, "New", {"U1", "U2"});
+    // The same in an add: no group is left without its members, and the caller's object keeps
+    // its own list (the sub-group's members are merged in only once stored).
+    auto withSub = makeGroup(4, "Members", {"U5"});
+    ASSERT_EQ(store.addGroup(withSub), kOTVStatusOK);
+    auto added = makeGroup(3, "New", {"U1", "U2"}, {uid(4)});
     store.statementFaults().failExecution(kQueryInsertIntoUserGroupList, 2, 1205);
     EXPECT_EQ(store.addGroup(added), kOTVStatusDatabaseError);
-    EXPECT_EQ(count("GROUPTABLE"), 2);
+    EXPECT_EQ(count("GROUPTABLE"), 3);
     EXPECT_TRUE(members(uid(3)).isEmpty());
     EXPECT_FALSE(store.mGroups().contains(uid(3)));
+    EXPECT_EQ(added->mUserMembersArray(), QStringList({"U1", "U2"}));
+
+    // A member list rewritten on its own: likewise.
+    store.statementFaults().failExecution(kQueryInsertIntoUserGroupList, 1, 1205);
+    EXPECT_EQ(store.insertUserListForGroup(*added), kOTVStatusDatabaseError);
+    EXPECT_EQ(added->mUserMembersArray(), QStringList({"U1", "U2"}));
+    ASSERT_EQ(store.addGroup(added), kOTVStatusOK);
+    EXPECT_EQ(added->mUserMembersArray(), QStringList({"U1", "U2", "U5"}));
 }
 
 // A worker (the record import) adds groups and types while the interface draws from the maps:

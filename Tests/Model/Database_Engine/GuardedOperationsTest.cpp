@@ -266,7 +266,7 @@ TEST_F(Transactions, AFailureAtAnyLevelRollsEverythingBack)
                  });
              });
          },
-         kOTVStatusDatabaseError, {"DB_COMM_LOST(2013)"}},
+         kOTVStatusClientError, {"DB_COMM_LOST(2013)"}},
         {"a value too long after a row was written",
          [](Transactions& t) {
              return t.store.runGuarded([&] {
@@ -286,7 +286,7 @@ TEST_F(Transactions, AFailureAtAnyLevelRollsEverythingBack)
              t.store.statementFaults().failExecution(kOTVCommitStatement, 1, 2006);
              return t.addGroupsInTransaction({"A", "B"});
          },
-         kOTVStatusDatabaseError, {"DB_COMM_LOST(2006)"}},
+         kOTVStatusClientError, {"DB_COMM_LOST(2006)"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

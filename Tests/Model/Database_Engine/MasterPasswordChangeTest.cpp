@@ -296,28 +296,29 @@ TEST_F(MasterPasswordChange, RemovingAndSettingTheFirstPassword)
 TEST_F(MasterPasswordChange, AFailureAnywhereLeavesTheVaultAsItWas)
 {
     struct Case {
-        const char* sql;
+        std::string sql;
         int nth;
         int errorNumber;   // 0: an exception that is not a database error
         int status;
     };
+    const auto rewrite = [](const char* table) { return OTVDataBase::reEncipheringStatement(table); };
     const Case cases[] = {
-        {kQueryLockDatabaseInfoMasterPassword, 1, kDBConnectionLastErrCode, kOTVStatusDatabaseError},
+        {kQueryLockDatabaseInfoMasterPassword, 1, kDBConnectionLastErrCode, kOTVStatusClientError},
         {kQueryRecords, 1, 1205, kOTVStatusDatabaseError},
         {kQueryAllAttachmentNames, 1, 1205, kOTVStatusDatabaseError},
         {kQueryReplaceDatabaseInfoTable, 1, 1205, kOTVStatusDatabaseError},
-        {kQueryGroupUpdateName, 2, 1205, kOTVStatusDatabaseError},   // the second shared group
-        {kQueryGroupUpdateName, 3, 1205, kOTVStatusDatabaseError},   // the first personal group
+        {rewrite("GROUPTABLE"), 1, 1205, kOTVStatusDatabaseError},        // the shared groups
+        {kQueryGroupUpdateName, 1, 1205, kOTVStatusDatabaseError},        // the first personal group
         {kQueryGetUserName, 2, 1205, kOTVStatusDatabaseError},
-        {kQueryUpdateType, 2, 1205, kOTVStatusDatabaseError},
-        {kQueryUpdatePersonalRecord, 4, 1205, kOTVStatusDatabaseError},
-        {kQueryUpdatePersonalRecord, 5, 0, kOTVStatusOtherFailure},
-        {kQueryReplaceCustomType, 2, 1205, kOTVStatusDatabaseError},
-        {kQueryUpdateAttachmentTable, 3, 1205, kOTVStatusDatabaseError},
-        {kOTVCommitStatement, 1, kDBConnectionLastErrCode, kOTVStatusDatabaseError},
+        {rewrite("TYPETABLE"), 1, 1205, kOTVStatusDatabaseError},
+        {rewrite("RECORDTABLE"), 1, 1205, kOTVStatusDatabaseError},
+        {rewrite("RECORDTABLE"), 1, 0, kOTVStatusOtherFailure},
+        {rewrite("CUSTOMTYPETABLE"), 1, 1205, kOTVStatusDatabaseError},
+        {rewrite("ATTACHMENTTABLE"), 1, 1205, kOTVStatusDatabaseError},
+        {kOTVCommitStatement, 1, kDBConnectionLastErrCode, kOTVStatusClientError},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(QStringLiteral("%1 #%2").arg(c.sql).arg(c.nth).toStdString());
+        SCOPED_TRACE(c.sql.substr(0, 120) + " #" + std::to_string(c.nth));
         if (c.errorNumber)
             changer.statementFaults().failExecution(c.sql, c.nth, c.errorNumber);
         else
@@ -337,6 +338,33 @@ TEST_F(MasterPasswordChange, AFailureAnywhereLeavesTheVaultAsItWas)
     EXPECT_EQ(snapshotUnder("at last"), before);
 }
 
+// A vault of more rows than one statement rewrites: every batch is written, and a failure in a
+// later batch takes the earlier ones back with the rest of the change.
+TEST_F(MasterPasswordChange, ManyRowsAreRewrittenInBatchesOfOneTransaction)
+{
+    const auto sealed = [&](const QString& text) {
+        return "x'" + QString::fromLatin1(owner.encryptString(text).toHex()) + "'";
+    };
+    QStringList rows;
+    for (int i = 0; i < 1150; ++i) {
+        QString row = QStringLiteral("('D%1','00000000000000B1','00000000000000A1'").arg(i, 15, 10, QLatin1Char('0'));
+        for (int field = 1; field <= kNoOfFields; ++field)
+            row += ',' + sealed(QStringLiteral("batch %1 välue %2").arg(i).arg(field));
+        rows << row + ',' + sealed(QStringLiteral("note %1").arg(i)) + ",0,0,0)";
+    }
+    root("INSERT INTO vivododadi.RECORDTABLE VALUES " + rows.join(','));
+    const QStringList many = snapshot(owner);
+    ASSERT_GT(many.size(), 1150);
+
+    changer.statementFaults().failExecution(OTVDataBase::reEncipheringStatement("RECORDTABLE"), 3, 1205);
+    EXPECT_EQ(changer.changeMasterPassword("never stored"), kOTVStatusDatabaseError);
+    changer.statementFaults().clear();
+    EXPECT_EQ(snapshotUnder(kOldPassword), many);
+
+    EXPECT_EQ(changer.changeMasterPassword("batched"), kOTVStatusOK);
+    EXPECT_EQ(snapshotUnder("batched"), many);
+}
+
 // The server rolls back the transaction of a connection that is killed while a row is being
 // rewritten (after the groups, the types and 'DBPASSWORD' were).
 TEST_F(MasterPasswordChange, AConnectionKilledInTheMiddleLeavesTheVaultAsItWas)
@@ -353,7 +381,7 @@ TEST_F(MasterPasswordChange, AConnectionKilledInTheMiddleLeavesTheVaultAsItWas)
     BKRunModalUntil([&] { return changer.isLoadingComplete(); });
     root("DROP TRIGGER vivododadi.PAUSE_REWRITE");
 
-    EXPECT_EQ(changer.reEncryptionStatus(), kOTVStatusDatabaseError);
+    EXPECT_EQ(changer.reEncryptionStatus(), kOTVStatusClientError);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
     EXPECT_EQ(changer.masterPassword(), kOldPassword);
     EXPECT_TRUE(keyedBy(changer, kOldPassword));
@@ -368,6 +396,59 @@ TEST_F(MasterPasswordChange, AClientKeyedByAnOutdatedPasswordChangesNothing)
     EXPECT_EQ(owner.changeMasterPassword("newest"), kOTVStatusNothingWritten);
     EXPECT_EQ(owner.masterPassword(), kOldPassword);
     EXPECT_EQ(snapshotUnder("newer"), before);
+}
+
+// A client that logged in before another changed the master password must not store values
+// under the old key (nobody could read them, and the next change would stop at them): every
+// write that enciphers is refused with 8 and writes nothing; the vault stays readable and can
+// be changed again.
+TEST_F(MasterPasswordChange, AClientKeyedByAnOutdatedPasswordWritesNothing)
+{
+    ASSERT_EQ(changer.changeMasterPassword("newer"), kOTVStatusOK);
+    const QStringList afterChange = snapshotUnder("newer");
+
+    auto group = makeGroup("00000000000000A9", "Late", {}, {});
+    auto type = makeType("00000000000000B9", "Late type");
+    auto record = std::make_shared<OTVRecord>();
+    record->setMRecordUID("00000000000000C9");
+    record->setMGroup(makeGroup("00000000000000A1", "Wörk ✓", {kAdminID}, {"00000000000000A2"}));
+    record->setMType(makeType("00000000000000B1", "Login"));
+    record->setValue(1, "written under the old key");
+    auto existing = std::make_shared<OTVRecord>(*record);
+    existing->setMRecordUID("00000000000000C1");
+    auto bank = makeType("00000000000000B2", "Bänk renamed");
+    OTVUser_Admin carl;
+    carl.setMUserID("0000000000000077");
+    carl.setMUsername("carl");
+    OTVUser_Admin bob;
+    bob.setMUserID(kBobID);
+    bob.setMUsername("bobby");
+    OTVType custom = *makeType(QString(), "custom");
+
+    struct Case {
+        const char* what;
+        std::function<int()> write;
+    };
+    const Case cases[] = {
+        {"add a record", [&] { return owner.addRecord(record); }},
+        {"replace a record", [&] { return owner.replaceRecord(existing); }},
+        {"store a custom type", [&] { return owner.updateCustomType(*existing, custom); }},
+        {"add a group", [&] { return owner.addGroup(group); }},
+        {"add a type", [&] { return owner.addType(type); }},
+        {"edit a type", [&] { return owner.updateType(bank); }},
+        {"add a personal group", [&] { return owner.addUserPersonalGroup(carl); }},
+        {"rename a personal group", [&] { return owner.renameUserPersonalGroup(bob); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.write(), kOTVStatusNothingWritten);
+        EXPECT_EQ(snapshotUnder("newer"), afterChange);
+    }
+    EXPECT_EQ(changer.changeMasterPassword("newest"), kOTVStatusOK);
+    EXPECT_EQ(snapshotUnder("newest"), afterChange);
+
+    // The client that holds the vault's key writes as before.
+    EXPECT_EQ(changer.addGroup(group), kOTVStatusOK);
 }
 
 // A value that does not decipher under the old key (damaged, or written under another one)

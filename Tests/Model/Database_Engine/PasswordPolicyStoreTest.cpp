@@ -37,6 +37,21 @@ TEST_F(PasswordPolicyStore, NewVaultPolicyAndChanges)
     EXPECT_EQ(store.setPasswordPolicy(nullptr), kOTVStatusDatabaseError);
     EXPECT_EQ(store.passwordPolicyDetails(), changed);
 
+    // Minimum lengths range over 0-40.
+    struct Case {
+        int minLength;
+        int status;
+    };
+    for (const Case& c : {Case{-1, kOTVStatusDatabaseError}, Case{41, kOTVStatusDatabaseError},
+                          Case{1000, kOTVStatusDatabaseError}, Case{0, kOTVStatusOK}, Case{40, kOTVStatusOK}}) {
+        SCOPED_TRACE(c.minLength);
+        const OTVPasswordPolicy policy{c.minLength, 1};
+        EXPECT_EQ(store.setPasswordPolicy(&policy), c.status);
+        EXPECT_EQ(store.passwordPolicyDetails(), c.status == kOTVStatusOK ? policy : changed);
+        if (c.status == kOTVStatusOK)
+            ASSERT_EQ(store.setPasswordPolicy(&changed), kOTVStatusOK);
+    }
+
     BKPasswordPolicyController controller;
     controller.refreshPasswordPolicyFrom(store);
     EXPECT_EQ(controller.policy(), changed);

@@ -208,5 +208,5 @@ TEST_F(PersonalGroups, TheRecordsOfAPersonalGroupAreReadForTheLoadOrForRewriting
 
     store.statementFaults().failExecution(kQueryUserPersonalRecords, 1, kDBConnectionLastErrCode);
     EXPECT_TRUE(store.readUserPersonalRecords(kAnnID, false, nullptr, &status).isEmpty());
-    EXPECT_EQ(status, kOTVStatusDatabaseError);
+    EXPECT_EQ(status, kOTVStatusClientError);
 }

@@ -182,10 +182,10 @@ TEST_F(Preferences, ARowThatCannotBeMadeIsRefused)
     EXPECT_EQ(rootValue("SELECT USERNAME FROM vivododadi.APPPREFTABLE"), QString(40, 'n'));
 }
 
-TEST_F(Preferences, ADatabaseErrorIsReportedAndGivesThree)
+TEST_F(Preferences, ALostConnectionIsReportedAndGivesItsOwnStatus)
 {
     store.statementFaults().failExecution(kQueryInsertAppPreferences, 1, 2013);
-    EXPECT_EQ(createRow(kUserA, "alice"), kOTVStatusDatabaseError);
+    EXPECT_EQ(createRow(kUserA, "alice"), kOTVStatusClientError);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
     EXPECT_TRUE(preferenceRows(kUserA).isEmpty());
 }
@@ -399,7 +399,7 @@ TEST_F(Preferences, AFailedReadLeavesTheUserAsItWas)
     const std::shared_ptr<OTVUser> user = store.logIn(kUserA);
     const QStringList before = describe(*user);
     store.statementFaults().failExecution(kQuerySelectAppPreferences, 1, 2013);
-    EXPECT_EQ(store.readPreferences(*user), kOTVStatusDatabaseError);
+    EXPECT_EQ(store.readPreferences(*user), kOTVStatusClientError);
     EXPECT_EQ(describe(*user), before);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
 
@@ -455,7 +455,7 @@ TEST_F(Preferences, FailedSavesReportAndWriteNothing)
 
     store.statementFaults().failExecution(UpdLastViewVal, 1, 2013);
     user->setMLastView(2);
-    EXPECT_EQ(store.saveLastViewForUser(*user), kOTVStatusDatabaseError);
+    EXPECT_EQ(store.saveLastViewForUser(*user), kOTVStatusClientError);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
 
     // UPDATE IGNORE would cut the group short; the store refuses it.

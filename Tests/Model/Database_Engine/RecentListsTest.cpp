@@ -199,7 +199,7 @@ TEST_F(RecentLists, FailuresLeaveTheListsAsTheServerHasThem)
     // A reader that fails keeps the list it had.
     store.statementFaults().failExecution(kQueryRecentlyViewedTable, 1, 2013);
     store.readRecentlyViewedRecordIDForUser(kAlice, &rc);
-    EXPECT_EQ(rc, kOTVStatusDatabaseError);
+    EXPECT_EQ(rc, kOTVStatusClientError);
     EXPECT_EQ(store.recentlyViewedRecords(), recordUIDs(3, 11));
     store.statementFaults().failExecutionWithOtherException(kQueryMostViewedTable, 1);
     EXPECT_EQ(store.readMostViewedRecordIDForUser(kAlice), kOTVStatusOtherFailure);

@@ -131,7 +131,8 @@ protected:
         record.setMAttachmentState(state);
     }
 
-    // The attachment's name and pass key as the store deciphers them from the row.
+    // The attachment's name and pass key as the store deciphers them from the row (the file's
+    // length after the key is the attachment tests' concern).
     QStringList storedAttachment(const QString& uid)
     {
         const QStringList row = rootRows("SELECT HEX(ATTACHMENTNAME),HEX(ENCRYPTIONKEY) FROM vivododadi.ATTACHMENTTABLE "
@@ -139,6 +140,8 @@ protected:
         QStringList texts;
         for (const QString& hex : row.value(0).split('|', Qt::SkipEmptyParts))
             texts << store.getDecryptedString(QByteArray::fromHex(hex.toLatin1()));
+        if (texts.size() == 2)
+            texts[1] = OTVDataBase::passKeyOfKeyText(texts[1]);
         return texts;
     }
 
@@ -266,6 +269,58 @@ TEST_F(RecordStorage, OverlongValuesAreRefusedAndNothingIsWritten)
         EXPECT_EQ(storedValues(store, id), stored);
     }
     EXPECT_TRUE(notifications.posts().isEmpty());
+}
+
+// Text that the stored format cannot hold is refused like a value too long, with nothing
+// written: a NUL (everything after it would be lost on reading), a lone surrogate (no UTF-8
+// form: the server would store "?"), a note larger than the server takes in one statement.
+TEST_F(RecordStorage, ValuesThatCannotBeStoredAreRefused)
+{
+    struct Case {
+        const char* what;
+        std::function<void(OTVRecord&)> set;
+        int status;
+    };
+    const QString nul = QStringLiteral("before") + QChar(0) + QStringLiteral("after");
+    const Case cases[] = {
+        {"a NUL in a value", [&](OTVRecord& r) { r.setValue(2, nul); }, kOTVStatusValueTooLong},
+        {"a NUL in the notes", [&](OTVRecord& r) { r.setMNotes(nul); }, kOTVStatusValueTooLong},
+        {"a lone high surrogate", [](OTVRecord& r) { r.setValue(3, QString(QChar(0xD83D)) + "x"); },
+         kOTVStatusValueTooLong},
+        {"a lone low surrogate", [](OTVRecord& r) { r.setValue(3, "x" + QString(QChar(0xDE00))); },
+         kOTVStatusValueTooLong},
+        {"a surrogate pair", [](OTVRecord& r) { r.setValue(3, QStringLiteral("smile \U0001F600")); }, kOTVStatusOK},
+        {"a note of 17 MB", [](OTVRecord& r) { r.setMNotes(QString(17 * 1024 * 1024, 'n')); },
+         kOTVStatusValueTooLong},
+        {"a note of 1 MB", [](OTVRecord& r) { r.setMNotes(QString(1024 * 1024, 'n')); }, kOTVStatusOK},
+    };
+    int uid = 100;
+    for (const QString& masterPassword : {kMasterPassword, QString()}) {
+        store.createEncrypter(masterPassword);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (masterPassword.isEmpty() ? " plain" : " enciphered"));
+            const QString id = QStringLiteral("%1").arg(++uid, 16, 10, QLatin1Char('0'));
+            auto record = newRecord(id);
+            c.set(*record);
+            const int rowsBefore = count("RECORDTABLE");
+            EXPECT_EQ(store.addRecord(record), c.status);
+            EXPECT_EQ(count("RECORDTABLE"), rowsBefore + (c.status == kOTVStatusOK ? 1 : 0));
+            if (c.status == kOTVStatusOK) {
+                const QStringList stored = storedValues(store, id);   // values 1 to 10, the notes
+                EXPECT_EQ(stored.value(2), record->value(3));
+                EXPECT_TRUE(stored.value(10) == record->mNotes());
+                continue;
+            }
+            // Nor may an edit bring such a value into a stored record.
+            auto plain = newRecord(id);
+            ASSERT_EQ(store.addRecord(plain), kOTVStatusOK);
+            const QStringList stored = storedValues(store, id);
+            auto edited = std::make_shared<OTVRecord>(*plain);
+            c.set(*edited);
+            EXPECT_EQ(store.replaceRecord(edited), c.status);
+            EXPECT_EQ(storedValues(store, id), stored);
+        }
+    }
 }
 
 // The row, its custom type and its attachment are stored together or not at all; the map,
@@ -573,7 +628,7 @@ TEST_F(RecordStorage, ARowStatementThatFailsOnAWorkerIsReportedOnTheMainThread)
     });
     BKNotificationCenter::defaultCenter().removeObserversOf(this);
 
-    EXPECT_EQ(failed, kOTVStatusNothingWritten) << "the row statement had not run";
+    EXPECT_EQ(failed, kOTVStatusClientError) << "the connection was lost before the row statement";
     EXPECT_EQ(added, kOTVStatusOK);
     EXPECT_TRUE(inMapWhenAddReturned);
     EXPECT_EQ(notifications.posts(), QStringList{"DB_COMM_LOST(2013)"});
@@ -612,7 +667,7 @@ TEST_F(RecordStorage, ViewCountIsRaisedOnTheServerOnly)
 }
 
 // Removing an attachment saves the record through record storage; a record that is gone from
-// the server cannot be saved, and the user is told.
+// the server cannot be saved, and the user is told (and the caller gets the status).
 TEST_F(RecordStorage, RemovingAnAttachmentSavesTheRecord)
 {
     RecordingAlertPresenter alerts;
@@ -631,7 +686,7 @@ TEST_F(RecordStorage, RemovingAnAttachmentSavesTheRecord)
     EXPECT_TRUE(alerts.alerts.isEmpty());
 
     root("DELETE FROM vivododadi.RECORDTABLE");
-    EXPECT_EQ(store.removeAttachment(record), kOTVStatusOK);
+    EXPECT_EQ(store.removeAttachment(record), kOTVStatusNothingWritten);
     EXPECT_EQ(alerts.messages(), QStringList{"Operation failed. Please reload the database first."});
 }
 

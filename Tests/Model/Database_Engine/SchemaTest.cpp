@@ -315,7 +315,7 @@ TEST_F(Schema, WithoutAConnectionTheOperationsFailWithInvalidConnection)
     int status = -1;
     EXPECT_FALSE(store.isVirginLaunch(&status));
     EXPECT_EQ(status, kOTVStatusClientError);
-    EXPECT_EQ(store.createDataBaseTables(), kOTVStatusDatabaseError);
+    EXPECT_EQ(store.createDataBaseTables(), kOTVStatusClientError);
 }
 
 // Table names are case-sensitive on the servers the project runs: every SQL text must spell

@@ -1,6 +1,6 @@
 // User accounts against a real server: each vault user is a USERTABLE row and a MySQL account
-// of the same name and password, with the vault's table rights. Checked by connecting as the
-// account, by SHOW GRANTS and by the rows.
+// of the same name, with the vault's table rights; only the server holds the password. Checked
+// by connecting as the account, by SHOW GRANTS and by the rows.
 #include "StoreTestSupport.h"
 
 #include "Model/OTVUser.h"
@@ -13,6 +13,9 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
+
+#include <atomic>
+#include <thread>
 
 // Readable failure messages.
 void PrintTo(const QString& text, std::ostream* out)
@@ -46,10 +49,12 @@ Rights vaultUserRights(bool disabled)
         return rights;
     for (const char* table : {"GROUPTABLE", "TYPETABLE", "RECORDTABLE", "CUSTOMTYPETABLE", "ATTACHMENTTABLE",
                               "CUSTOMICONTABLE", "APPPREFTABLE", "MOSTVIEWEDTABLE", "RECENTLYADDEDTABLE",
-                              "RECENTLYMODIFIEDTABLE", "RECENTLYVIEWEDTABLE", "USERTABLE", "USERGROUPTABLE",
-                              "EVENTLOGGERTABLE", "GROUPSUBGROUPTABLE"})
+                              "RECENTLYMODIFIEDTABLE", "RECENTLYVIEWEDTABLE", "USERGROUPTABLE", "GROUPSUBGROUPTABLE"})
         rights.insert(QStringLiteral("`vivododadi`.`%1`").arg(QLatin1String(table)), all);
     rights.insert(QStringLiteral("`vivododadi`.`DATABASEINFOTABLE`"), QStringLiteral("SELECT"));
+    // Users may not change the user rows (their own rights) nor remove log entries.
+    rights.insert(QStringLiteral("`vivododadi`.`USERTABLE`"), QStringLiteral("SELECT"));
+    rights.insert(QStringLiteral("`vivododadi`.`EVENTLOGGERTABLE`"), QStringLiteral("INSERT, SELECT"));
     return rights;
 }
 
@@ -194,6 +199,19 @@ protected:
         return name;
     }
 
+    // The session's connection ID, for KILL.
+    QString connectionID(StoreProbe& store) const
+    {
+        QString id;
+        store.runGuarded([&] {
+            OTVResultSet rows = store.prepare("SELECT CONNECTION_ID()").executeQuery();
+            if (rows.next())
+                id = rows.getString(1u);
+            return kOTVStatusOK;
+        });
+        return id;
+    }
+
     mutable StoreProbe administrator;
     RecordingAlertPresenter alerts;
     int accountsBefore = 0;
@@ -213,7 +231,7 @@ TEST_F(UserAccounts, LifeOfAnAccountEnabledOrDisabled)
         EXPECT_EQ(rightsOf(name), vaultUserRights(disabled));
         EXPECT_EQ(readsVault(name, "bob's pw"), !disabled);
         EXPECT_EQ(userRow(user->mUserID()), name + "|Mac-Standalone|1|2|4|9|0|" + (disabled ? "1" : "0"));
-        EXPECT_EQ(storedPassword(user->mUserID()), "bob's pw");
+        EXPECT_EQ(storedPassword(user->mUserID()), "");   // only the server holds it
         EXPECT_EQ(groupRows(user->mUserID()), (QStringList{kGroupA, kGroupB}));
         EXPECT_EQ(details(name), "Full " + name + "|made by a test|" + name + "@example.org|+41 0");
         EXPECT_EQ(rowsOf("APPPREFTABLE", user->mUserID()), 1);
@@ -222,10 +240,11 @@ TEST_F(UserAccounts, LifeOfAnAccountEnabledOrDisabled)
         EXPECT_EQ(administrator.mUsers().value(user->mUserID()), user);
 
         // The account opens a session of its own and passes the login step; a disabled one
-        // cannot even read the master password.
+        // cannot even read the master password, and is told that it is disabled.
         StoreProbe own;
         if (disabled) {
-            EXPECT_EQ(connect(own, {name, "bob's pw"}), kOTVStatusDatabaseError);
+            EXPECT_EQ(connect(own, {name, "bob's pw"}), kOTVStatusAccountDisabled);
+            EXPECT_EQ(own.connectionErrorCode(), kOTVStatusAccountDisabled);
         } else {
             EXPECT_EQ(connect(own, {name, "bob's pw"}), kOTVStatusOK);
             EXPECT_EQ(own.initUserDetails(name, "bob's pw"), kOTVStatusOK);
@@ -343,18 +362,59 @@ TEST_F(UserAccounts, AccountsThatMustNotBeTakenOverAreRefused)
     EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.USERTABLE").toInt(), vaultUsers + 1);
 }
 
-TEST_F(UserAccounts, AnExistingPlainAccountIsAdoptedWithTheNewPassword)
+// A server account that is not a vault user (another application's, or one made by hand) is
+// never taken over: no new password, no rights, no details, and no vault user whose deletion
+// would drop it. An enabled or a disabled vault user alike.
+TEST_F(UserAccounts, AnExistingServerAccountIsRefusedAndKeptAsItWas)
 {
-    const Rights before = rightsOf(server.plain.user);
-    auto plain = account(server.plain.user, "new password");
-    ASSERT_EQ(administrator.addUser(plain), kOTVStatusOK);
-    EXPECT_EQ(accountCount(), accountsBefore);
-    EXPECT_TRUE(authenticates(server.plain.user, "new password"));
-    EXPECT_FALSE(authenticates(server.plain.user, server.plain.password));
-    EXPECT_EQ(rightsOf(server.plain.user), vaultUserRights(false));
-    EXPECT_EQ(details(server.plain.user), "Full " + server.plain.user + "|made by a test|" + server.plain.user +
-                                              "@example.org|+41 0");
-    EXPECT_TRUE(before.isEmpty());   // it had rights on the whole database, none on single tables
+    root("CREATE USER 'billing'@'%' IDENTIFIED BY 'their own'");
+    root("GRANT SELECT ON vivododadi.* TO 'billing'@'%'");
+    struct Case {
+        QString name;
+        QString password;
+    };
+    const Case cases[] = {{server.plain.user, server.plain.password}, {"billing", "their own"}};
+    for (const Case& c : cases) {
+        for (const bool disabled : {false, true}) {
+            SCOPED_TRACE(c.name.toStdString() + (disabled ? " disabled" : " enabled"));
+            const QStringList grantsBefore = rootRows("SHOW GRANTS FOR " + literal(c.name) + "@'%'");
+            auto user = account(c.name, "new password", disabled);
+            EXPECT_EQ(administrator.addUser(user), kOTVStatusDatabaseError);
+
+            EXPECT_EQ(accountCount(), accountsBefore + 1);   // billing, made above
+            EXPECT_TRUE(authenticates(c.name, c.password));
+            EXPECT_FALSE(authenticates(c.name, "new password"));
+            EXPECT_EQ(rootRows("SHOW GRANTS FOR " + literal(c.name) + "@'%'"), grantsBefore);
+            EXPECT_TRUE(details(c.name).isNull());
+            EXPECT_TRUE(userRow(user->mUserID()).isNull());
+            EXPECT_FALSE(administrator.isUserExistsInOstrevin(c.name));
+            EXPECT_FALSE(administrator.mUsers().contains(user->mUserID()));
+        }
+    }
+}
+
+// An account anyone could use is never made.
+TEST_F(UserAccounts, AnEmptyPasswordIsRefused)
+{
+    auto user = account("nopass", "");
+    EXPECT_EQ(administrator.addUser(user), kOTVStatusDatabaseError);
+    EXPECT_FALSE(accountExists("nopass"));
+    EXPECT_TRUE(userRow(user->mUserID()).isNull());
+
+    // Saving with no password typed keeps the account's password.
+    user->setMPassword("set");
+    ASSERT_EQ(administrator.addUser(user), kOTVStatusOK);
+    user->setMPassword("");
+    user->setMDescription("edited");
+    services.currentUserName = "nopass";
+    EXPECT_EQ(administrator.replaceUser(user), kOTVStatusOK);
+    EXPECT_TRUE(authenticates("nopass", "set"));
+    EXPECT_EQ(details("nopass").section('|', 1, 1), "edited");
+
+    int code = -1;
+    administrator.resetPasswordForUser(user.get(), &code);
+    EXPECT_EQ(code, kOTVStatusDatabaseError);
+    EXPECT_TRUE(authenticates("nopass", "set"));
 }
 
 // Every step that fails leaves nothing behind: neither the rows, nor the account, nor its
@@ -363,52 +423,49 @@ TEST_F(UserAccounts, AFailedAddUndoesEverything)
 {
     struct Case {
         const char* what;
-        bool adopt;
         std::function<void(StoreProbe&)> arm;
         QStringList groups;
     };
     const Case cases[] = {
-        {"the row is refused", false,
+        {"the row is refused",
          [this](StoreProbe&) {
              root("CREATE TRIGGER vivododadi.NO_USERS BEFORE INSERT ON vivododadi.USERTABLE FOR EACH ROW "
                   "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no users'");
          },
          {}},
-        {"the group list is refused", false,
+        {"the group list is refused",
          [this](StoreProbe&) {
              root("CREATE TRIGGER vivododadi.NO_MEMBERS BEFORE INSERT ON vivododadi.USERGROUPTABLE FOR EACH ROW "
                   "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no members'");
          },
          {kGroupA}},
-        {"the preference row is refused", false,
+        {"the preference row is refused",
          [this](StoreProbe&) {
              root("CREATE TRIGGER vivododadi.NO_PREFERENCES BEFORE INSERT ON vivododadi.APPPREFTABLE FOR EACH ROW "
                   "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no preferences'");
          },
          {kGroupA}},
-        {"the personal group is refused", false,
+        {"the personal group is refused",
          [this](StoreProbe&) {
              root("CREATE TRIGGER vivododadi.NO_GROUPS BEFORE INSERT ON vivododadi.GROUPTABLE FOR EACH ROW "
                   "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no groups'");
          },
          {kGroupA}},
-        {"a grant fails", false,
+        {"a grant fails",
          [](StoreProbe& store) {
-             store.statementFaults().failExecution("GRANT CREATE, SELECT, INSERT, DELETE, UPDATE on USERTABLE TO "
+             store.statementFaults().failExecution("GRANT CREATE, SELECT, INSERT, DELETE, UPDATE on GROUPTABLE TO "
                                                    "'carl'",
                                                    1, 1205);
          },
          {}},
-        {"the row of an adopted account is refused", true,
-         [this](StoreProbe&) {
-             root("CREATE TRIGGER vivododadi.NO_USERS BEFORE INSERT ON vivododadi.USERTABLE FOR EACH ROW "
-                  "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'no users'");
-         },
-         {}},
+        // The rows are committed by then: they go again with the account.
+        {"the account cannot be unlocked",
+         [](StoreProbe& store) { store.statementFaults().failExecution("ALTER USER 'carl' ACCOUNT UNLOCK", 1, 1205); },
+         {kGroupA}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const QString name = c.adopt ? server.plain.user : QStringLiteral("carl");
+        const QString name = QStringLiteral("carl");
         auto user = account(name, "pw", false, c.groups);
         c.arm(administrator);
         EXPECT_EQ(administrator.addUser(user), kOTVStatusDatabaseError);
@@ -417,11 +474,7 @@ TEST_F(UserAccounts, AFailedAddUndoesEverything)
         administrator.statementFaults().clear();
 
         EXPECT_EQ(accountCount(), accountsBefore);
-        EXPECT_EQ(accountExists(name), c.adopt);
-        if (c.adopt) {
-            EXPECT_TRUE(authenticates(name, server.plain.password));
-            EXPECT_TRUE(rightsOf(name).isEmpty());
-        }
+        EXPECT_FALSE(accountExists(name));
         EXPECT_TRUE(details(name).isNull());
         EXPECT_TRUE(userRow(user->mUserID()).isNull());
         EXPECT_TRUE(groupRows(user->mUserID()).isEmpty());
@@ -520,7 +573,7 @@ TEST_F(UserAccounts, SavingFailsWithoutChangingAnything)
     root("DROP TRIGGER vivododadi.NO_MEMBERS");
 
     EXPECT_EQ(userRow(erin->mUserID()), rowBefore);
-    EXPECT_EQ(storedPassword(erin->mUserID()), "pw");
+    EXPECT_EQ(storedPassword(erin->mUserID()), "");
     EXPECT_EQ(groupRows(erin->mUserID()), QStringList{kGroupA});
     EXPECT_EQ(details("erin"), detailsBefore);
     EXPECT_TRUE(details("erina").isNull());
@@ -591,7 +644,7 @@ TEST_F(UserAccounts, DeletingFailsWithoutForgettingTheUser)
     EXPECT_TRUE(userRow(kim->mUserID()).isNull());
 }
 
-TEST_F(UserAccounts, PasswordChangesReachBothHalves)
+TEST_F(UserAccounts, PasswordChangesReachTheServerOnly)
 {
     auto liv = account("liv", "first");
     ASSERT_EQ(administrator.addUser(liv), kOTVStatusOK);
@@ -602,15 +655,8 @@ TEST_F(UserAccounts, PasswordChangesReachBothHalves)
     administrator.resetPasswordForUser(liv.get(), &code);
     EXPECT_EQ(code, kOTVStatusOK);
     EXPECT_TRUE(authenticates("liv", "second"));
-    EXPECT_EQ(storedPassword(liv->mUserID()), "second");
-
-    // The row cannot be written: the MySQL password goes back.
-    liv->setMPassword("third");
-    administrator.statementFaults().failExecution(kQueryUpdateUserPassword, 1, 1205, "Lock wait timeout");
-    administrator.resetPasswordForUser(liv.get(), &code);
-    EXPECT_EQ(code, kOTVStatusDatabaseError);
-    EXPECT_TRUE(authenticates("liv", "second"));
-    EXPECT_EQ(storedPassword(liv->mUserID()), "second");
+    EXPECT_FALSE(authenticates("liv", "first"));
+    EXPECT_EQ(storedPassword(liv->mUserID()), "");
 
     // The user sets her own, in her own session.
     StoreProbe own;
@@ -620,7 +666,7 @@ TEST_F(UserAccounts, PasswordChangesReachBothHalves)
     own.resetPasswordForUser(own.mCurrentUser().get(), &code);
     EXPECT_EQ(code, kOTVStatusOK);
     EXPECT_TRUE(authenticates("liv", "fourth"));
-    EXPECT_EQ(storedPassword(liv->mUserID()), "fourth");
+    EXPECT_EQ(storedPassword(liv->mUserID()), "");
 }
 
 // The user import adds accounts on a worker while the interface draws the map of accounts: the
@@ -637,4 +683,170 @@ TEST_F(UserAccounts, AnImportOnAWorkerChangesTheMapOnTheMainThread)
     EXPECT_EQ(code, kOTVStatusOK);
     EXPECT_EQ(administrator.mUsers().value(imported->mUserID()), imported);
     EXPECT_TRUE(authenticates("imported", "pw"));
+}
+
+// The server or the connection dies in the middle of an add (here: while the USERTABLE row
+// waits for a lock): the account made so far stays locked, so nobody can log in with it.
+TEST_F(UserAccounts, AnAddKilledInTheMiddleLeavesNoAccountThatCanLogIn)
+{
+    auto user = account("killed", "pw", false, {kGroupA});
+    const QString storeConnection = connectionID(administrator);
+    ASSERT_FALSE(storeConnection.isEmpty());
+
+    // Another session holds the row's key, so the store's insert waits.
+    std::unique_ptr<sql::Connection> blocker = server.connect(server.root);
+    ASSERT_TRUE(blocker);
+    blocker->setAutoCommit(false);
+    std::unique_ptr<sql::Statement>(blocker->createStatement())
+        ->execute(("INSERT INTO vivododadi.USERTABLE (USERID) VALUES (" + literal(user->mUserID()) + ")").toStdString());
+
+    std::atomic<bool> couldLogInWhileWaiting{false};
+    std::atomic<bool> sawTheWait{false};
+    std::thread killer([&] {
+        for (int attempt = 0; attempt < 200 && !sawTheWait; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            sawTheWait = rootValue("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID = " +
+                                   storeConnection + " AND INFO LIKE '%INTO USERTABLE%'") == "1";
+        }
+        couldLogInWhileWaiting = authenticates("killed", "pw");
+        root("KILL CONNECTION " + storeConnection);
+    });
+    EXPECT_NE(administrator.addUser(user), kOTVStatusOK);
+    killer.join();
+    blocker->rollback();
+
+    EXPECT_TRUE(sawTheWait);
+    EXPECT_FALSE(couldLogInWhileWaiting);
+    EXPECT_FALSE(authenticates("killed", "pw"));
+    EXPECT_TRUE(userRow(user->mUserID()).isNull());
+    EXPECT_FALSE(administrator.mUsers().contains(user->mUserID()));
+}
+
+// What a plain vault user can do with any MySQL client, outside the program: read no usable
+// password, change no user row (his own rights, another's disabled flag), write no account
+// details, and only add to the event log.
+TEST_F(UserAccounts, AVaultUserCannotUseTheServerToRaiseHisRights)
+{
+    auto bob = account("bob", "bob's pw");
+    ASSERT_EQ(administrator.addUser(bob), kOTVStatusOK);
+    const QString admin = literal(server.admin.user);
+    const QString adminRowBefore = rootValue("SELECT CONCAT_WS('|', GROUPPERMISSION, ISACCOUNTDISABLED) FROM "
+                                             "vivododadi.USERTABLE WHERE USERNAME = " + admin);
+    root("INSERT INTO vivododadi.EVENTLOGGERTABLE (NAME) VALUES ('kept')");
+
+    std::unique_ptr<sql::Connection> direct = connectAs("bob", "bob's pw");
+    ASSERT_TRUE(direct);
+    std::unique_ptr<sql::Statement> statement(direct->createStatement());
+    {
+        std::unique_ptr<sql::ResultSet> rows(statement->executeQuery("SELECT USERNAME, LENGTH(PASSWORD) FROM "
+                                                                     "vivododadi.USERTABLE"));
+        int users = 0;
+        while (rows->next()) {
+            ++users;
+            EXPECT_EQ(rows->getInt(2), 0) << rows->getString(1);
+        }
+        EXPECT_GE(users, 2);
+    }
+    const QString refused[] = {
+        "UPDATE vivododadi.USERTABLE SET GROUPPERMISSION = 7, DATAPERMISSION = 63 WHERE USERNAME = 'bob'",
+        "UPDATE vivododadi.USERTABLE SET ISACCOUNTDISABLED = 1 WHERE USERNAME = " + admin,
+        "DELETE FROM vivododadi.USERTABLE WHERE USERNAME = " + admin,
+        "INSERT INTO vivododadi.USERTABLE (USERID, USERNAME) VALUES ('0000000000000099', 'mallory')",
+        "DELETE FROM vivododadi.EVENTLOGGERTABLE",
+        "UPDATE vivododadi.EVENTLOGGERTABLE SET NAME = 'forged'",
+        "REPLACE INTO mysql.user_info VALUES ('bob', 'x', 'x', 'x', 'x', '')",
+        "DELETE FROM mysql.user_info",
+    };
+    for (const QString& sql : refused) {
+        SCOPED_TRACE(sql.toStdString());
+        try {
+            statement->execute(sql.toStdString());
+            ADD_FAILURE() << "the server accepted it";
+        } catch (const sql::SQLException& e) {
+            EXPECT_EQ(e.getErrorCode(), 1142) << e.what();
+        }
+    }
+    EXPECT_NO_THROW(statement->execute("INSERT INTO vivododadi.EVENTLOGGERTABLE (NAME) VALUES ('added')"));
+
+    EXPECT_EQ(rootValue("SELECT CONCAT_WS('|', GROUPPERMISSION, ISACCOUNTDISABLED) FROM vivododadi.USERTABLE "
+                        "WHERE USERNAME = " + admin),
+              adminRowBefore);
+    EXPECT_EQ(rootValue("SELECT GROUPPERMISSION FROM vivododadi.USERTABLE WHERE USERNAME = 'bob'"), "1");
+    EXPECT_EQ(rootRows("SELECT NAME FROM vivododadi.EVENTLOGGERTABLE ORDER BY NAME"), (QStringList{"added", "kept"}));
+}
+
+// A vault of an earlier version: passwords kept in USERTABLE (under the program's key, which
+// every user holds) and the former rights. An administrator's login empties the one and brings
+// the other to the current set; a disabled account gets no rights back.
+TEST_F(UserAccounts, AnAdministratorsLoginBringsFormerAccountsToTheCurrentRules)
+{
+    auto bob = account("bob", "bob's pw");
+    auto dora = account("dora", "dora's pw", true);
+    ASSERT_EQ(administrator.addUser(bob), kOTVStatusOK);
+    ASSERT_EQ(administrator.addUser(dora), kOTVStatusOK);
+    for (const char* name : {"bob", "dora"}) {
+        for (const char* table : {"USERTABLE", "EVENTLOGGERTABLE"})
+            root(QStringLiteral("GRANT CREATE, SELECT, INSERT, DELETE, UPDATE ON vivododadi.%1 TO '%2'@'%'")
+                     .arg(table, name));
+    }
+    const QString readable = QString::fromLatin1(administrator.encryptDataString("bob's pw").toHex());
+    root("UPDATE vivododadi.USERTABLE SET PASSWORD = x'" + readable + "'");
+    // An account that is no vault user keeps whatever it was given.
+    root("GRANT CREATE, SELECT, INSERT, DELETE, UPDATE ON vivododadi.USERTABLE TO 'ostrevin_plain'@'%'");
+
+    StoreProbe next;
+    ASSERT_EQ(connect(next, server.admin), kOTVStatusOK);
+    ASSERT_EQ(next.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
+
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.USERTABLE WHERE LENGTH(PASSWORD) > 0"), "0");
+    EXPECT_EQ(rightsOf("bob"), vaultUserRights(false));
+    EXPECT_EQ(rightsOf("dora"), vaultUserRights(true));
+    EXPECT_EQ(rightsOf(server.plain.user).value("`vivododadi`.`USERTABLE`"), "CREATE, DELETE, INSERT, SELECT, UPDATE");
+
+    // A plain session's login changes nothing of it.
+    root("UPDATE vivododadi.USERTABLE SET PASSWORD = x'" + readable + "' WHERE USERNAME = 'dora'");
+    StoreProbe own;
+    ASSERT_EQ(connect(own, {"bob", "bob's pw"}), kOTVStatusOK);
+    EXPECT_EQ(own.initUserDetails("bob", "bob's pw"), kOTVStatusOK);
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.USERTABLE WHERE LENGTH(PASSWORD) > 0"), "1");
+}
+
+// The lock panel's check: the server decides, with a connection of its own.
+TEST_F(UserAccounts, PasswordsAreCheckedByTheServer)
+{
+    auto bob = account("bob", "bob's pw");
+    ASSERT_EQ(administrator.addUser(bob), kOTVStatusOK);
+    StoreProbe own;
+    ASSERT_EQ(connect(own, {"bob", "bob's pw"}), kOTVStatusOK);
+    ASSERT_EQ(own.initUserDetails("bob", "bob's pw"), kOTVStatusOK);
+
+    struct Case {
+        QString password;
+        int status;
+    };
+    const Case cases[] = {{"bob's pw", kOTVStatusOK},
+                          {"bob's PW", kOTVStatusAccessDenied},
+                          {"", kOTVStatusAccessDenied},
+                          {"bob's pw ", kOTVStatusAccessDenied}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.password.toStdString());
+        EXPECT_EQ(own.authenticateAccount("bob", c.password), c.status);
+        int code = -1;
+        EXPECT_EQ(own.validatePasswordForUser(own.mCurrentUser().get(), c.password, &code), c.status == kOTVStatusOK);
+        EXPECT_EQ(code, kOTVStatusOK);
+    }
+    // Changed by the administrator meanwhile: the new one opens the lock.
+    bob->setMPassword("changed");
+    int code = -1;
+    administrator.resetPasswordForUser(bob.get(), &code);
+    ASSERT_EQ(code, kOTVStatusOK);
+    EXPECT_FALSE(own.validatePasswordForUser(own.mCurrentUser().get(), "bob's pw", &code));
+    EXPECT_TRUE(own.validatePasswordForUser(own.mCurrentUser().get(), "changed", &code));
+    // Another user's record is never checked.
+    EXPECT_FALSE(own.validatePasswordForUser(administrator.mCurrentUser().get(), server.admin.password, &code));
+    EXPECT_TRUE(own.isConnected());   // the session's own connection stays
+
+    // Without a server to ask.
+    StoreProbe unconnected;
+    EXPECT_EQ(unconnected.authenticateAccount("bob", "changed"), kOTVStatusDatabaseError);
 }

@@ -4,13 +4,16 @@
 #include "StoreTestSupport.h"
 #include "VaultTestSupport.h"
 
+#include "Model/Ciphers/CDBEncrypter.h"
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKWorker.h"
 
 #include <QImage>
 
+#include <cstdlib>
 #include <functional>
+#include <memory>
 
 void PrintTo(const QString& text, std::ostream* out)
 {
@@ -72,6 +75,8 @@ protected:
         ASSERT_EQ(connect(store, server.admin, kMasterPassword), kOTVStatusOK);
         ASSERT_EQ(store.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
         ASSERT_EQ(store.mCurrentUser()->mUserID(), kMe);
+        // Every vault past its first load has its policy (the defaults are complete).
+        ASSERT_EQ(store.initpasswordPolicy(), kOTVStatusOK);
         services.clear();
     }
 
@@ -228,6 +233,42 @@ TEST_F(VaultLoading, AFirstLaunchStoresTheTemplateTypesAndThePolicy)
               "2");
 }
 
+// The defaults of a new vault are stored all or nothing: a failure in the middle of the types
+// is reported and leaves no type and no policy; the next load (not a first launch any more)
+// stores them all. Types stored by an interrupted load of an earlier version are kept, and a
+// complete vault whose user deleted a template type does not get it back.
+TEST_F(VaultLoading, AFailedSeedingIsReportedAndRepairedByTheNextLoad)
+{
+    const QList<std::shared_ptr<OTVType>> templates = OTVType::readtypesFromFile(kTypeTemplatesPath);
+    ASSERT_GT(templates.size(), 4);
+    root("DELETE FROM vivododadi.DATABASEINFOTABLE WHERE NAME LIKE 'PASSWDPOLICY%'");
+
+    store.statementFaults().failExecution(kQueryTypeInsert, 4, 1205, "Lock wait timeout");
+    EXPECT_NE(store.loadDataBase(true), kOTVStatusOK);
+    EXPECT_FALSE(store.isVaultLoaded());
+    EXPECT_EQ(services.calls().filter(QStringLiteral("reloadFailed")).size(), 1);
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.TYPETABLE"), "0");
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.DATABASEINFOTABLE WHERE NAME LIKE 'PASSWDPOLICY%'"), "0");
+
+    // An earlier version left three of the types.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(store.addType(std::make_shared<OTVType>(*templates.at(i))), kOTVStatusOK);
+    }
+    EXPECT_EQ(store.loadDataBase(false), kOTVStatusOK);
+    EXPECT_EQ(store.mTypes().size(), templates.size());
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.TYPETABLE").toInt(), templates.size());
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.DATABASEINFOTABLE WHERE NAME LIKE 'PASSWDPOLICY%'"), "2");
+
+    // Complete now: a deleted template type stays deleted.
+    const std::shared_ptr<OTVType> deleted = store.mTypes().first();   // the map lets go of it
+    ASSERT_EQ(store.deleteType(deleted), kOTVStatusOK);
+    StoreProbe next;
+    ASSERT_EQ(connect(next, server.admin, kMasterPassword), kOTVStatusOK);
+    ASSERT_EQ(next.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
+    EXPECT_EQ(next.loadDataBase(false), kOTVStatusOK);
+    EXPECT_EQ(next.mTypes().size(), templates.size() - 1);
+}
+
 // One row of each kind that the readers treat specially, and what the maps make of it.
 TEST_F(VaultLoading, TheMapsHoldWhatTheTablesHold)
 {
@@ -305,6 +346,47 @@ TEST_F(VaultLoading, TheMapsHoldWhatTheTablesHold)
     addGroup(QStringLiteral("1000000000000009"), QStringLiteral("Later"));
     EXPECT_EQ(store.loadDataBase(false), kOTVStatusOK);
     EXPECT_FALSE(store.mGroups().contains("1000000000000009"));
+}
+
+// The records are read as the server sends them and deciphered on the way: many rows, long
+// notes and damaged values come through whole and each in its own record.
+TEST_F(VaultLoading, StreamedRecordsKeepLongNotesAndDamagedValues)
+{
+    addGroup(kShared, QStringLiteral("Shared"));
+    addType(kLogin, QStringLiteral("Login"), 12, 4, QStringLiteral("Label "));
+    const QString longNote = QStringLiteral("Grüße € 漢字 ").repeated(3000);
+    addRecord({"3000000000000000", kLogin, kShared, {"first"}, longNote, false, false, 0});
+    constexpr int kRecords = 1200;
+    for (int i = 1; i < kRecords; ++i)
+        addRecord({QStringLiteral("3%1").arg(i, 15, 10, QLatin1Char('0')), kLogin, kShared,
+                   {QStringLiteral("value %1").arg(i), QStringLiteral("second %1").arg(i)},
+                   QStringLiteral("note %1").arg(i), false, false, i});
+    // Bytes that are no whole number of blocks read as the empty text, bytes that decipher to no
+    // UTF-8 as a null text.
+    CDBEncrypter cipher(kMasterPassword.toUtf8().constData());
+    int length = 2;
+    const std::unique_ptr<char, void (*)(void*)> notUtf8(cipher.Encrypt("\xff\xfe", &length), std::free);
+    write("UPDATE RECORDTABLE SET FIELD2=?, FIELD3=? WHERE RECORDID='3000000000000007'", [&](OTVStatement& s) {
+        s.setBlob(1, QByteArray(20, 'x'));
+        s.setBlob(2, QByteArray(notUtf8.get(), length));
+    });
+
+    ASSERT_EQ(store.loadDataBase(false), kOTVStatusOK);
+    ASSERT_EQ(store.mRecords().size(), kRecords);
+    EXPECT_EQ(store.mRecords().value("3000000000000000")->mNotes(), longNote);
+    for (int i = 1; i < kRecords; ++i) {
+        const std::shared_ptr<OTVRecord> record = store.mRecords().value(QStringLiteral("3%1").arg(i, 15, 10, QLatin1Char('0')));
+        ASSERT_TRUE(record) << i;
+        EXPECT_EQ(record->value(1), QStringLiteral("value %1").arg(i));
+        EXPECT_EQ(record->mNotes(), QStringLiteral("note %1").arg(i));
+        EXPECT_EQ(record->mViewCounter(), i);
+        if (i != 7)
+            EXPECT_EQ(record->value(2), QStringLiteral("second %1").arg(i));
+    }
+    const std::shared_ptr<OTVRecord> damaged = store.mRecords().value("3000000000000007");
+    EXPECT_EQ(damaged->value(2), QStringLiteral(""));
+    EXPECT_FALSE(damaged->value(2).isNull());
+    EXPECT_TRUE(damaged->value(3).isNull());
 }
 
 // The accounts' list leaves out the logged-in user and every well-known (administrator) ID;

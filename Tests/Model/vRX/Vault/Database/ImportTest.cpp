@@ -298,9 +298,9 @@ TEST_F(VaultImport, BadLinesAreCountedAndTheGoodOnesImported)
     const QMap<QString, int> reasons{
         {"The record has no record type in the file.", 2},
         {"A record line of the file cannot be read.", 2},
-        {"The value is too long.", 1},
+        {"The value is too long or contains characters that cannot be stored.", 1},
         {"The record type line of the file cannot be read.", 1},
-        {"The record type could not be added. The value is too long.", 2},
+        {"The record type could not be added. The value is too long or contains characters that cannot be stored.", 2},
     };
     EXPECT_EQ(result.reasons, reasons);
     EXPECT_EQ(result.failed, 8);

@@ -1,0 +1,56 @@
+#include "BKController.h"
+
+#include "BKGroupSettingsPanel.h"
+#include "BKMainWindowViews.h"
+#include "BKTypeSettingsPanel.h"
+
+#include "Model/BKGroup.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVType.h"
+
+#include <QMainWindow>
+
+// The group and type panels, reached from the main window until their editor takes them over.
+
+BKGroupSettingsPanel& BKController::groupSettingsPanel()
+{
+    if (!mGroupSettingsPanel_)
+        mGroupSettingsPanel_ = new BKGroupSettingsPanel(store_, mainWindow());
+    return *mGroupSettingsPanel_;
+}
+
+BKTypeSettingsPanel& BKController::typeSettingsPanel()
+{
+    if (!mTypeSettingsPanel_)
+        mTypeSettingsPanel_ = new BKTypeSettingsPanel(store_, mainWindow());
+    return *mTypeSettingsPanel_;
+}
+
+void BKController::connectEntryPanels()
+{
+    connect(mViews_, &BKMainWindowViews::editGroupsRequested, this, [this] { addGroups(); });
+    connect(mViews_, &BKMainWindowViews::editTypesRequested, this, [this] { addTypes(); });
+}
+
+void BKController::addGroups()
+{
+    const std::shared_ptr<BKGroup> group =
+        BKStoreGroupFromPanel(groupSettingsPanel(), mainWindow(), nullptr, BKGroupSettingsPanel::kAddOperation);
+    if (group && mViews_)
+        mViews_->initGroupUIControl();
+}
+
+void BKController::addTypes()
+{
+    BKTypeSettingsPanel& panel = typeSettingsPanel();
+    panel.setCustomizing(false);
+    panel.setShouldHideControls(false);
+    int status = 0;
+    BKStoreTypeFromPanel(panel, nullptr, nullptr, BKTypeSettingsPanel::kAddOperation, &status);
+    panel.setCustomizing(false);
+    // Also after a cancel, as the views expect; a refused write leaves them as they are.
+    if (status == 0 && mViews_) {
+        mViews_->initTypesUIControl();
+        mViews_->updateTables();
+    }
+}

@@ -1,0 +1,20 @@
+#include "BKDialogButtons.h"
+
+#include "Platform/BKLocalization.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+QDialogButtonBox* BKMakeOkCancelButtons(QDialog* dialog, std::function<void()> ok, std::function<void()> cancel)
+{
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* okButton = buttons->addButton(BKLocalizedString("OK"), QDialogButtonBox::AcceptRole);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    QPushButton* cancelButton = buttons->addButton(BKLocalizedString("Cancel"), QDialogButtonBox::RejectRole);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    QObject::connect(okButton, &QPushButton::clicked, dialog, std::move(ok));
+    QObject::connect(cancelButton, &QPushButton::clicked, dialog, std::move(cancel));
+    return buttons;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// The OK (default) and Cancel buttons of the application's panels, named "okButton" and
+// "cancelButton", each calling its action. Neither closes the dialog by itself: the panel's
+// action checks first and ends the modal run.
+
+#include <functional>
+
+class QDialog;
+class QDialogButtonBox;
+
+QDialogButtonBox* BKMakeOkCancelButtons(QDialog* dialog, std::function<void()> ok, std::function<void()> cancel);
