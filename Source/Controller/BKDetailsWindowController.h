@@ -28,6 +28,7 @@
 class BKDetailsView;
 class BKImageMatrix;
 class BKPopUpButton;
+class BKTypeSettingsPanel;
 class OTVDataBase;
 class QCalendarWidget;
 class QLabel;
@@ -169,6 +170,7 @@ private:
     void storeDuplicateNow();
     void runStoreWorker(std::function<void()> work);
     QLineEdit* generatorTarget() const;
+    std::optional<OTVType> runTypePanel(const OTVType& info, const OTVType& resetInfo);
 
     OTVDataBase* mStore_ = nullptr;
 
@@ -196,6 +198,7 @@ private:
     QDialog* mIconSelectionPanel_ = nullptr;
     BKImageMatrix* mImageMatrix_ = nullptr;
     QPointer<QLineEdit> mLastValueField_;
+    BKTypeSettingsPanel* mTypeSettingsPanel_ = nullptr;   // without a controller to lend its own
 
     // The opening's state
     std::shared_ptr<OTVRecord> mCurrentRecord_;

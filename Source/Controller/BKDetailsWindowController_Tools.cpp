@@ -4,6 +4,8 @@
 #include "BKDetailsWindowController.h"
 
 #include "BKController.h"
+#include "BKPasswordWindowController.h"
+#include "BKTypeSettingsPanel.h"
 #include "BKViewImages.h"
 
 #include "Customization/BKDetailsView.h"
@@ -257,7 +259,9 @@ void BKDetailsWindowController::displayPasswordSelectionPanel()
 {
     QLineEdit* target = generatorTarget();
     mIsPanelDisplayed_ = true;
-    const QString password = mPasswordGenerator_ ? mPasswordGenerator_(this) : QString();
+    const QString password = mPasswordGenerator_
+                                 ? mPasswordGenerator_(this)
+                                 : BKPasswordWindowController::sharedPasswordController().displayPasswordGenerationPanel(this);
     mIsPanelDisplayed_ = false;
     // Cancel answers "": the field keeps its text.
     if (!password.isEmpty())
@@ -274,9 +278,9 @@ void BKDetailsWindowController::displayCustomSettingsPanel()
     const OTVType toEdit = mRecordCustomType_ ? *mRecordCustomType_ : *OTVType::createCopyforType(*selected);
     const bool again = mCustom_.customizing && mIsTypeCustomizedOnce_ && mCustom_.typeCustomFields;
     mIsPanelDisplayed_ = true;
+    const OTVType& info = again ? *mCustom_.typeCustomFields : toEdit;
     const std::optional<OTVType> answer =
-        mCustomSettingsPanel_ ? mCustomSettingsPanel_(this, again ? *mCustom_.typeCustomFields : toEdit, *selected)
-                              : std::nullopt;
+        mCustomSettingsPanel_ ? mCustomSettingsPanel_(this, info, *selected) : runTypePanel(info, *selected);
     mIsPanelDisplayed_ = false;
     if (answer) {
         mCustom_.typeCustomFields = answer;
@@ -288,6 +292,28 @@ void BKDetailsWindowController::displayCustomSettingsPanel()
         updateUIWithMaskInfo(&*mCustom_.typeCustomFields);
     else
         updateUIWithMaskInfo(mRecordCustomType_ ? &toEdit : selected.get());
+}
+
+// The type panel in its customise mode: name, icon and group hidden.
+std::optional<OTVType> BKDetailsWindowController::runTypePanel(const OTVType& info, const OTVType& resetInfo)
+{
+    BKTypeSettingsPanel* panel = nullptr;
+    if (BKController* controller = BKController::sharedApplicationController())
+        panel = &controller->typeSettingsPanel();
+    if (!panel) {
+        if (!mTypeSettingsPanel_)
+            mTypeSettingsPanel_ = new BKTypeSettingsPanel(store(), this);
+        panel = mTypeSettingsPanel_;
+    }
+    panel->setShouldHideControls(true);
+    panel->setCustomizing(true);
+    panel->setResetInfo(OTVType::createCopyforType(resetInfo));
+    int operation = BKTypeSettingsPanel::kCustomiseOperation;
+    const std::shared_ptr<OTVType> answer =
+        panel->runCustomSettingsPanelForWindow(this, OTVType::createCopyforType(info), &operation);
+    panel->setShouldHideControls(false);
+    panel->setCustomizing(false);
+    return answer ? std::optional<OTVType>(*answer) : std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------
