@@ -89,7 +89,7 @@ public:
         ++menus;
         return nullptr;
     }
-    int edits = 0;
+    mutable int edits = 0;
     int menus = 0;
 };
 
