@@ -15,10 +15,12 @@
 //   BKController_Printing.cpp   printing the list and the selected record
 //   BKController_Attachments.cpp  adding, removing, opening and saving attachments
 //   BKController_WebLogin.cpp   web login
+//   BKController_Details.cpp    the record details window, and what the details pane asks
 // The connection dialog and the first-master-password panel are widgets of their own
 // (BKConnectionDialog, BKFirstMasterPasswordDialog) that only collect; the controller acts.
 
 #include "BKExchangePrompts.h"
+#include "Customization/BKDetailsViewDelegate.h"
 #include "Platform/BKApplicationServices.h"
 
 #include <QObject>
@@ -66,7 +68,7 @@ using BKFileChooser =
 constexpr int kBKModalStop = -1000;
 constexpr int kBKModalAbort = -1001;
 
-class BKController : public QObject, public BKApplicationServices {
+class BKController : public QObject, public BKApplicationServices, public BKDetailsViewDelegate {
     Q_OBJECT
 
 public:
@@ -228,9 +230,9 @@ public:
     // Titles the ten field columns of the list: "Field 1" .. "Field 10".
     void updateTableColumnsWithSelectedItem();
     // The record the commands act on and the records they take (see BKMainWindowViews).
-    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const;
+    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const override;
     QList<std::shared_ptr<OTVRecord>> indexSetForExporting(bool whole) const;
-    void updateTables();
+    void updateTables() override;
     // The record details pane beside the views.
     BKDetailsView* detailsView() const;
     // The details pane's box is shown.
@@ -259,7 +261,6 @@ public:
     // Tests print to a file instead of showing the panel; an empty one restores the panel.
     void setPrintDialogRunner(BKPrintDialogRunner runner);
 
-    // =========================================================================================
     // Attachments of the selected record (BKController_Attachments.cpp)
 
     // Adds a file to the selected record, or, when it has an attachment, asks and removes it.
@@ -298,6 +299,20 @@ private:
     QPointer<QMenu> mAttachmentMenu_;
 
 public:
+    // =========================================================================================
+    // The record details window, and what the details pane asks (BKController_Details.cpp).
+    // The pane's selected record and its table refresh are the views' above.
+
+    // Permission `permission` (1 add, 2 edit, 4 delete) on records of the selected group.
+    bool checkForRecordPermissionForSelectedGroup(int permission) override;
+    // Runs the shared record details window (BKDetailsWindowController).
+    std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
+                                                               int* operation) override;
+    // The record commands' delete of the selection, and the record context menu
+    // (BKController_Hooks.cpp).
+    void deleteSelected() override;
+    QMenu* extendMenu(QContextMenuEvent* event, BKDetailsView* view) override;
+
     // =========================================================================================
     // Group and type panels (BKController_Panels.cpp). The panels are made on first use and
     // kept; their owners (the groups and types editor, the record commands) run them through

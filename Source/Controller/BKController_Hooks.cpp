@@ -30,3 +30,16 @@ void BKController::installClearClipBoardTimer(bool atExit)
 {
     Q_UNUSED(atExit);
 }
+
+// The record commands: the delete of the selected records (with its confirmation).
+void BKController::deleteSelected()
+{
+}
+
+// The record context menu of the details pane; none yet.
+QMenu* BKController::extendMenu(QContextMenuEvent* event, BKDetailsView* view)
+{
+    Q_UNUSED(event);
+    Q_UNUSED(view);
+    return nullptr;
+}

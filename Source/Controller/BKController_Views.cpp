@@ -124,6 +124,8 @@ void BKController::initSubviews()
     setShouldMask(BKUserDefaults::standardUserDefaults().boolForKey(kMaskingStatus));
     updateTableColumnWidth();
     setDetailsPaneShown(user->mShowDetailOnPane());
+    if (BKDetailsView* details = detailsView())
+        details->setDelegate(this);
     BKNotificationCenter::defaultCenter().postNotification(kPreferenceChangedNotification);
 }
 

@@ -4,11 +4,11 @@
 
 #include "BKDetailsViewDelegate.h"
 #include "BKImageView.h"
+#include "BKRecordWrites.h"
 
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
-#include "Model/OTVStatusMessages.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKApplicationServices.h"
@@ -435,11 +435,6 @@ void BKDetailsView::contextMenuEvent(QContextMenuEvent* event)
     event->accept();
 }
 
-void BKDetailsView::reportWriteFailure(int status) const
-{
-    OTVShowStatusAlert(status);
-}
-
 void BKDetailsView::editSelectedRecord()
 {
     if (!mDelegate_)
@@ -454,25 +449,15 @@ void BKDetailsView::editSelectedRecord()
     } else {
         if (!edited)
             return;
-        int status = kOTVStatusOK;
         if (operation == 2) {
-            const int state = edited->mAttachmentState();
-            const bool copyAttachment = edited->mHasAttachment() && state != kAttachmentStoreFile &&
-                                        state != kAttachmentRemoved;
-            if (copyAttachment)
+            const BKAddAsNewResult added = BKAddRecordAsNew(dataBase(), *selected, edited);
+            if (added.copiesRow && added.addStatus == kOTVStatusOK)
                 edited->setMAttachmentState(kAttachmentCopyRow);
-            status = dataBase().addRecord(edited);
-            // The row can only be copied to a record that was stored.
-            if (copyAttachment && status == kOTVStatusOK) {
-                int copied = kOTVStatusOK;
-                dataBase().copyAttachmentRow(*selected, *edited, &copied);
-                edited->setMAttachmentState(kAttachmentCopyRow);
-                reportWriteFailure(copied);
-            }
+            OTVShowStatusAlert(added.addStatus);
+            OTVShowStatusAlert(added.copyStatus);
         } else {
-            status = dataBase().replaceRecord(edited);
+            OTVShowStatusAlert(dataBase().replaceRecord(edited));
         }
-        reportWriteFailure(status);
     }
     update();
     mDelegate_->updateTables();

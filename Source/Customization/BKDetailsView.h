@@ -114,7 +114,6 @@ private:
     void drawDetailInfo();
     void fitTable();
     void paintPane(QPainter& painter, bool onScreen);
-    void reportWriteFailure(int status) const;
 
     QColor mBackgroundColor_ = Qt::white;
     QImage mHeaderImage_;

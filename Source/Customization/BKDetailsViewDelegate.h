@@ -13,7 +13,7 @@ public:
     virtual ~BKDetailsViewDelegate() = default;
 
     // The record selected in the main window's current view; nullptr when there is none.
-    virtual std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() = 0;
+    virtual std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const = 0;
     // Whether the user holds `permission` (2: edit) on records of the selected group.
     virtual bool checkForRecordPermissionForSelectedGroup(int permission) = 0;
     // Runs the record details window on `info` with `*operation` (1: edit); returns the

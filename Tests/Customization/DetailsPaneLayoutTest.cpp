@@ -72,7 +72,7 @@ void compareRows(const std::array<BKDetailRow, BKTextTable::kRowCount>& rows, co
 // Answers a selected record whose edit is cancelled, and a context menu; counts the calls.
 class CountingDelegate final : public BKDetailsViewDelegate {
 public:
-    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() override
+    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const override
     {
         ++edits;
         return nullptr;   // nothing selected: the edit stops here
@@ -89,7 +89,7 @@ public:
         ++menus;
         return nullptr;
     }
-    int edits = 0;
+    mutable int edits = 0;
     int menus = 0;
 };
 

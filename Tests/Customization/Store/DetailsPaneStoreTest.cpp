@@ -49,7 +49,7 @@ struct Shown {
 // A details window and controller that answer as scripted and remember what was asked.
 class ScriptedController final : public BKDetailsViewDelegate {
 public:
-    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() override { return selected; }
+    std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const override { return selected; }
     bool checkForRecordPermissionForSelectedGroup(int permission) override
     {
         calls.append(QStringLiteral("permission(%1)").arg(permission));

@@ -1,0 +1,15 @@
+#include "BKController.h"
+
+#include "BKDetailsWindowController.h"
+#include "BKMainWindowViews.h"
+
+bool BKController::checkForRecordPermissionForSelectedGroup(int permission)
+{
+    return checkForRecordPermissionFor(permission, mViews_ ? mViews_->selectedGroup() : nullptr);
+}
+
+std::shared_ptr<OTVRecord> BKController::orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
+                                                                         int* operation)
+{
+    return BKDetailsWindowController::sharedDetailsController().orderFrontDetailsWindowWithInfo(info, operation);
+}

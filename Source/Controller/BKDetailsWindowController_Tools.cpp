@@ -1,0 +1,341 @@
+// The record details window's tools: the icon panel and the custom-icon import, the attachment
+// button, the date picker, the password generator, Customize and printing one record.
+
+#include "BKDetailsWindowController.h"
+
+#include "BKController.h"
+#include "BKPasswordWindowController.h"
+#include "BKTypeSettingsPanel.h"
+#include "BKViewImages.h"
+
+#include "Customization/BKDetailsView.h"
+#include "Customization/BKImageMatrix.h"
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVUser.h"
+#include "Platform/BKApplicationServices.h"
+#include "Platform/BKLocalization.h"
+#include "Platform/BKWorker.h"
+
+#include <QCalendarWidget>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+QStringList runOpenPanel(QWidget* window, BKDetailsWindowController::OpenPanel panel)
+{
+    QFileDialog dialog(window);
+    if (panel == BKDetailsWindowController::OpenPanel::Attachment) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setLabelText(QFileDialog::Accept, BKLocalizedString("Add"));
+        dialog.setDirectory(QDir::homePath());
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setOption(QFileDialog::DontResolveSymlinks);
+        QStringList patterns;
+        for (const QByteArray& format : QImageReader::supportedImageFormats())
+            patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
+        dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(BKLocalizedString("Images"), patterns.join(QLatin1Char(' '))));
+        QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        dialog.setDirectory(QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+// Prints the laid-out record one page wide (never scaled up), in as many pages as it needs,
+// with the report footer on each.
+void printRecordView(QWidget* window, BKDetailsView& view)
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, window);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QRectF page = printer.pageLayout().paintRect(QPageLayout::Point);
+    constexpr qreal kFooterHeight = 18;
+    view.resize(int(page.width()), 100);
+    view.setFrames();
+    const qreal pageHeight = page.height() - kFooterHeight;
+    const qreal scale = std::min<qreal>(1, page.width() / std::max(1, view.width()));
+    const int pages = std::max(1, int(std::ceil(view.height() * scale / pageHeight)));
+    const std::shared_ptr<OTVUser> user = OTVDataBase::sharedOTVDataBase().mCurrentUser();
+    const QString footer = QStringLiteral("%1 %2").arg(BKLocalizedString("Ostrevin Darovazivu Print Report for:"),
+                                                      user ? user->mUsername() : QString());
+    QPainter painter(&printer);
+    const qreal toDevice = printer.resolution() / 72.0;
+    for (int number = 0; number < pages; ++number) {
+        if (number > 0)
+            printer.newPage();
+        painter.save();
+        painter.scale(toDevice, toDevice);
+        painter.save();
+        painter.setClipRect(QRectF(0, 0, page.width(), pageHeight));
+        painter.translate(0, -number * pageHeight);
+        painter.scale(scale, scale);
+        view.paintForPrint(painter);
+        painter.restore();
+        painter.drawText(QRectF(0, pageHeight, page.width(), kFooterHeight), Qt::AlignCenter, footer);
+        painter.restore();
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Icon panel
+
+void BKDetailsWindowController::buildIconPanel()
+{
+    mIconSelectionPanel_ = new QDialog(this, Qt::Sheet | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    mIconSelectionPanel_->setObjectName(QStringLiteral("mIconSelectionPanel"));
+    mIconSelectionPanel_->setWindowTitle(BKLocalizedString("Choose Icon"));
+    mIconSelectionPanel_->setWindowModality(Qt::WindowModal);
+    auto* layout = new QVBoxLayout(mIconSelectionPanel_);
+    mImageMatrix_ = new BKImageMatrix(&store(), mIconSelectionPanel_);
+    auto* scroller = new QScrollArea(mIconSelectionPanel_);
+    scroller->setWidget(mImageMatrix_);
+    scroller->setWidgetResizable(false);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setMinimumSize(mImageMatrix_->sizeHint().width() + 20, 6 * BKImageMatrix::kCellSide);
+    layout->addWidget(scroller, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* add = new QPushButton(BKLocalizedString("Add Custom Icons..."), mIconSelectionPanel_);
+    add->setAutoDefault(false);
+    auto* cancel = new QPushButton(BKLocalizedString("Cancel"), mIconSelectionPanel_);
+    cancel->setAutoDefault(false);
+    auto* ok = new QPushButton(BKLocalizedString("OK"), mIconSelectionPanel_);
+    ok->setDefault(true);
+    buttons->addWidget(add);
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addWidget(ok);
+    layout->addLayout(buttons);
+    connect(add, &QPushButton::clicked, this, &BKDetailsWindowController::addCustomIcons);
+    connect(cancel, &QPushButton::clicked, mIconSelectionPanel_, [this] { mIconSelectionPanel_->done(kBKModalAbort); });
+    connect(ok, &QPushButton::clicked, this, &BKDetailsWindowController::customIconPanelOk);
+}
+
+void BKDetailsWindowController::renewImageMatrix()
+{
+    mImageMatrix_->renewIconMatrix();
+}
+
+void BKDetailsWindowController::displayIconSelectionPanel()
+{
+    renewImageMatrix();
+    mImageMatrix_->setSelectedImage(shownIconNumber());
+    if (mIconSelectionPanel_->exec() != kBKModalStop)
+        return;
+    const int number = mImageMatrix_->selectedIconNumber();
+    if (number <= 0)
+        return;
+    setIconNumber(number);
+    mSelectedImageID_ = number;
+}
+
+void BKDetailsWindowController::customIconPanelOk()
+{
+    if (mIconSelectionPanel_->isVisible())
+        mIconSelectionPanel_->done(kBKModalStop);
+}
+
+void BKDetailsWindowController::addCustomIcons()
+{
+    const QStringList paths = mFilePicker_ ? mFilePicker_(mIconSelectionPanel_, OpenPanel::Icons)
+                                           : runOpenPanel(mIconSelectionPanel_, OpenPanel::Icons);
+    if (paths.isEmpty())
+        return;
+    // Each stored icon reaches the grid through "ExternalIconCreated", on the main thread.
+    OTVDataBase* vault = &store();
+    runStoreWorker([vault, paths] { vault->addCustomIconsFromImages(paths); });
+}
+
+void BKDetailsWindowController::runStoreWorker(std::function<void()> work)
+{
+    if (mStoreWorkerRunner_)
+        mStoreWorkerRunner_(std::move(work));
+    else if (BKController* controller = BKController::sharedApplicationController())
+        controller->runStoreWorkerAndWait(std::move(work));
+    else
+        BKRunWorkerAndWait(std::move(work), &OTVDataBase::endDatabaseThread);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Attachment
+
+void BKDetailsWindowController::attachdetachFile()
+{
+    if (mHasAttachmentState_) {
+        const int answer = BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
+                                           BKLocalizedString("Are you sure you want to delete attachment?"),
+                                           BKLocalizedString("No"), BKLocalizedString("Yes"));
+        if (answer != kBKAlertAlternateReturn)
+            return;
+        mAttachmentPath_.clear();
+        mAttachmentName_->clear();
+        mAttachmentModified_ = true;
+        setAlternateInfoToAttachmentButton(false);
+        return;
+    }
+    const QStringList chosen = mFilePicker_ ? mFilePicker_(this, OpenPanel::Attachment)
+                                            : runOpenPanel(this, OpenPanel::Attachment);
+    if (chosen.isEmpty())
+        return;
+    // The check is made on the file that will be read: links resolved, a regular file.
+    const QString resolved = BKAcceptableAttachmentPath(chosen.first());
+    if (resolved.isNull()) {
+        alert("The attachment size exceeds 1MB limit.");
+        return;
+    }
+    mAttachmentPath_ = resolved;
+    mAttachmentName_->setText(QFileInfo(chosen.first()).fileName());
+    mAttachmentModified_ = true;
+    setAlternateInfoToAttachmentButton(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Date picker
+
+void BKDetailsWindowController::displayDatePickerWindow(int field)
+{
+    if (field < 1 || field > kNoOfFields)
+        return;
+    mEditedDateButton_ = dateButton(field);
+    mDatePicker_->setSelectedDate(BKDateFromPickerText(valueField(field)->text(), QDate::currentDate()));
+    // Left of the button, reaching from 22 points above its bottom edge downwards.
+    const QRect button(mEditedDateButton_->mapTo(this, QPoint(0, 0)), mEditedDateButton_->size());
+    const QSize size = mDatePicker_->sizeHint().expandedTo(QSize(140, 150));
+    QRect frame(button.x() - 125, button.bottom() + 1 - 22, size.width(), size.height());
+    frame.moveRight(std::min(frame.right(), width() - 1));
+    frame.moveLeft(std::max(frame.left(), 0));
+    frame.moveBottom(std::min(frame.bottom(), height() - 1));
+    frame.moveTop(std::max(frame.top(), 0));
+    mDatePicker_->setGeometry(frame);
+    mDatePicker_->raise();
+    mDatePicker_->show();
+    mDatePicker_->setFocus();
+}
+
+void BKDetailsWindowController::disposeDatePicker()
+{
+    if (mEditedDateButton_) {
+        const int field = mEditedDateButton_->property("tag").toInt();
+        valueField(field)->setText(BKPickerTextFromDate(mDatePicker_->selectedDate()));
+    }
+    mDatePicker_->hide();
+}
+
+void BKDetailsWindowController::removeDatePicker(const QPoint& point)
+{
+    if (mDatePicker_->isVisible() && !mDatePicker_->geometry().contains(point))
+        mDatePicker_->hide();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Password generator and Customize
+
+QLineEdit* BKDetailsWindowController::generatorTarget() const
+{
+    if (mLastValueField_ && !mLastValueField_->isReadOnly())
+        return mLastValueField_;
+    return valueField(1);
+}
+
+void BKDetailsWindowController::displayPasswordSelectionPanel()
+{
+    QLineEdit* target = generatorTarget();
+    mIsPanelDisplayed_ = true;
+    const QString password = mPasswordGenerator_
+                                 ? mPasswordGenerator_(this)
+                                 : BKPasswordWindowController::sharedPasswordController().displayPasswordGenerationPanel(this);
+    mIsPanelDisplayed_ = false;
+    // Cancel answers "": the field keeps its text.
+    if (!password.isEmpty())
+        target->setText(password);
+}
+
+void BKDetailsWindowController::displayCustomSettingsPanel()
+{
+    const std::shared_ptr<OTVType> selected = selectedType();
+    if (noTypeExists() || !selected) {
+        alert("You need to set the group and type first");
+        return;
+    }
+    const OTVType toEdit = mRecordCustomType_ ? *mRecordCustomType_ : *OTVType::createCopyforType(*selected);
+    const bool again = mCustom_.customizing && mIsTypeCustomizedOnce_ && mCustom_.typeCustomFields;
+    mIsPanelDisplayed_ = true;
+    const OTVType& info = again ? *mCustom_.typeCustomFields : toEdit;
+    const std::optional<OTVType> answer =
+        mCustomSettingsPanel_ ? mCustomSettingsPanel_(this, info, *selected) : runTypePanel(info, *selected);
+    mIsPanelDisplayed_ = false;
+    if (answer) {
+        mCustom_.typeCustomFields = answer;
+        mCustom_.isCustomFromDetailPanel = true;
+        mCustom_.customizing = true;
+        mIsTypeCustomizedOnce_ = true;
+    }
+    if (mCustom_.typeCustomFields)
+        updateUIWithMaskInfo(&*mCustom_.typeCustomFields);
+    else
+        updateUIWithMaskInfo(mRecordCustomType_ ? &toEdit : selected.get());
+}
+
+// The type panel in its customise mode: name, icon and group hidden.
+std::optional<OTVType> BKDetailsWindowController::runTypePanel(const OTVType& info, const OTVType& resetInfo)
+{
+    BKTypeSettingsPanel* panel = nullptr;
+    if (BKController* controller = BKController::sharedApplicationController())
+        panel = &controller->typeSettingsPanel();
+    if (!panel) {
+        if (!mTypeSettingsPanel_)
+            mTypeSettingsPanel_ = new BKTypeSettingsPanel(store(), this);
+        panel = mTypeSettingsPanel_;
+    }
+    panel->setShouldHideControls(true);
+    panel->setCustomizing(true);
+    panel->setResetInfo(OTVType::createCopyforType(resetInfo));
+    int operation = BKTypeSettingsPanel::kCustomiseOperation;
+    const std::shared_ptr<OTVType> answer =
+        panel->runCustomSettingsPanelForWindow(this, OTVType::createCopyforType(info), &operation);
+    panel->setShouldHideControls(false);
+    panel->setCustomizing(false);
+    return answer ? std::optional<OTVType>(*answer) : std::nullopt;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Printing one record
+
+void BKDetailsWindowController::printRecord()
+{
+    if (noTypeExists() || !selectedGroup()) {
+        alert("You need to set the group and type first");
+        return;
+    }
+    // Printed as OK would answer; nothing is stored, and nothing is written to a file.
+    const std::shared_ptr<OTVRecord> record =
+        itemRecordFromUIWithCustomInfo(mRecordCustomType_ ? &*mRecordCustomType_ : nullptr);
+    BKDetailsView view(nullptr, false);
+    view.setDataBase(&store());
+    view.setHeaderTitle(record->value(1));
+    view.setDetailInfo(record);
+    const OTVType* type = record->mRecordCustomType() ? record->mRecordCustomType() : record->mType().get();
+    view.setHeaderImage(BKViewImages::typeIcon(store(), type));
+    if (mRecordPrinter_)
+        mRecordPrinter_(this, view);
+    else
+        printRecordView(this, view);
+}

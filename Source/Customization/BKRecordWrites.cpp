@@ -1,0 +1,18 @@
+#include "BKRecordWrites.h"
+
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVRecord.h"
+
+BKAddAsNewResult BKAddRecordAsNew(OTVDataBase& store, const OTVRecord& source,
+                                  const std::shared_ptr<OTVRecord>& record)
+{
+    BKAddAsNewResult result;
+    const int state = record->mAttachmentState();
+    result.copiesRow = record->mHasAttachment() && state != kAttachmentStoreFile && state != kAttachmentRemoved;
+    if (result.copiesRow)
+        record->setMAttachmentState(kAttachmentCopyRow);
+    result.addStatus = store.addRecord(record);
+    if (result.copiesRow && result.addStatus == kOTVStatusOK)
+        store.copyAttachmentRow(source, *record, &result.copyStatus);
+    return result;
+}
