@@ -2,6 +2,7 @@
 // button, the date picker, the password generator, Customize and printing one record.
 
 #include "BKDetailsWindowController.h"
+#include "BKPrintJob.h"
 
 #include "BKController.h"
 #include "BKPasswordWindowController.h"
@@ -55,42 +56,6 @@ QStringList runOpenPanel(QWidget* window, BKDetailsWindowController::OpenPanel p
         dialog.setDirectory(QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
     }
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
-}
-
-// Prints the laid-out record one page wide (never scaled up), in as many pages as it needs,
-// with the report footer on each.
-void printRecordView(QWidget* window, BKDetailsView& view)
-{
-    QPrinter printer;
-    QPrintDialog dialog(&printer, window);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const QRectF page = printer.pageLayout().paintRect(QPageLayout::Point);
-    constexpr qreal kFooterHeight = 18;
-    view.resize(int(page.width()), 100);
-    view.setFrames();
-    const qreal pageHeight = page.height() - kFooterHeight;
-    const qreal scale = std::min<qreal>(1, page.width() / std::max(1, view.width()));
-    const int pages = std::max(1, int(std::ceil(view.height() * scale / pageHeight)));
-    const std::shared_ptr<OTVUser> user = OTVDataBase::sharedOTVDataBase().mCurrentUser();
-    const QString footer = QStringLiteral("%1 %2").arg(BKLocalizedString("Ostrevin Darovazivu Print Report for:"),
-                                                      user ? user->mUsername() : QString());
-    QPainter painter(&printer);
-    const qreal toDevice = printer.resolution() / 72.0;
-    for (int number = 0; number < pages; ++number) {
-        if (number > 0)
-            printer.newPage();
-        painter.save();
-        painter.scale(toDevice, toDevice);
-        painter.save();
-        painter.setClipRect(QRectF(0, 0, page.width(), pageHeight));
-        painter.translate(0, -number * pageHeight);
-        painter.scale(scale, scale);
-        view.paintForPrint(painter);
-        painter.restore();
-        painter.drawText(QRectF(0, pageHeight, page.width(), kFooterHeight), Qt::AlignCenter, footer);
-        painter.restore();
-    }
 }
 
 } // namespace
@@ -337,5 +302,5 @@ void BKDetailsWindowController::printRecord()
     if (mRecordPrinter_)
         mRecordPrinter_(this, view);
     else
-        printRecordView(this, view);
+        BKPrintJob::printRecord(record, store(), this);
 }
