@@ -24,6 +24,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The widths of the account's columns on the server.
@@ -117,8 +119,11 @@ void BKUserAccountSheet::fill(const OTVUser_Admin& user, OTVUserFormMode mode, c
     originalName_ = user.mUsername();
     tabs_->setCurrentIndex(0);
     const bool editing = mode == OTVUserFormMode::Edit;
-    nameField_->setText(mode == OTVUserFormMode::Duplicate ? user.mUsername() + QStringLiteral("copy")
-                                                           : user.mUsername());
+    const QString name =
+        mode == OTVUserFormMode::Duplicate ? user.mUsername() + QStringLiteral("copy") : user.mUsername();
+    // The limit holds for typing; an offered name over it stays whole, for the OK check to name.
+    nameField_->setMaxLength(std::max<int>(kMaxUserNameLength, int(name.length())));
+    nameField_->setText(name);
     descriptionField_->setText(user.mDescription());
     // Typed in the clear for a new account (the administrator hands it on); hidden when editing.
     for (QLineEdit* edit : {passwordField_, confirmationField_}) {
