@@ -45,6 +45,7 @@ class OTVRecord;
 class QAbstractButton;
 class QAction;
 class QToolBar;
+class UserAccountController;
 class BKFirstMasterPasswordDialog;
 class BKMessageBoxAlertPresenter;
 class QDialog;
@@ -329,6 +330,17 @@ private:
     void connectEntryPanels();
     QPointer<BKGroupSettingsPanel> mGroupSettingsPanel_;
     QPointer<BKTypeSettingsPanel> mTypeSettingsPanel_;
+
+    // =========================================================================================
+    // User administration (BKController_Users.cpp): the user-account window, for vault
+    // administrators only; other sessions get an alert.
+public:
+    void displayUserList();
+    // The user-account window, made on first use and kept (null before).
+    UserAccountController* userAccountController() const;
+
+private:
+    QPointer<UserAccountController> mUserAccountController_;
 
 private:
     void buildMainWindowViews();

@@ -1,5 +1,7 @@
 #include "BKController.h"
 
+#include "UserAccountController.h"
+
 #include "BKConnectionDialog.h"
 
 #include "Model/Database_Engine/OTVDataBase.h"
@@ -83,8 +85,8 @@ void BKController::terminateApplication()
 
 QString BKController::mCurrentUserName()
 {
-    // No user-account window is editing an account.
-    return QString();
+    // Null while no user-account window is editing an account.
+    return mUserAccountController_ ? mUserAccountController_->mCurrentUserName() : QString();
 }
 
 int BKController::showAlertPanelWithTitle(const QString& title, const QString& message, const QString& defaultButton,

@@ -53,6 +53,17 @@ QImage drawPadlock()
     });
 }
 
+// A head and shoulders: a user account.
+QImage drawUser()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(60, 90, 130), 1));
+        p.setBrush(QColor(130, 170, 220));
+        p.drawEllipse(QRectF(5, 1.5, 6, 6));
+        p.drawRoundedRect(QRectF(2.5, 8.5, 11, 6), 3, 3);
+    });
+}
+
 // A type whose icon number has no image: a tile in a colour of its number.
 QImage drawTypeStandIn(int iconID)
 {
@@ -77,6 +88,7 @@ QImage namedImage(const QString& name)
         {kAttachmentImageName, BKImageView::attachmentImage().scaled(kSmallSide, kSmallSide, Qt::KeepAspectRatio,
                                                                      Qt::SmoothTransformation)},
         {kEncryptImageName, drawPadlock()},
+        {kUserImageName, drawUser()},
     };
     return images.value(name);
 }

@@ -14,6 +14,7 @@ inline const QString kSmartListImageName = QStringLiteral("24_folder");
 inline const QString kNotesImageName = QStringLiteral("16x16_Paste");
 inline const QString kAttachmentImageName = QStringLiteral("PaperClip");
 inline const QString kEncryptImageName = QStringLiteral("16x16_Encrypt");
+inline const QString kUserImageName = QStringLiteral("User");
 
 namespace BKViewImages {
 

@@ -656,6 +656,9 @@ public:
     // Whether the name is taken by a vault user or a preference row, compared exactly (true
     // after a database error).
     bool isUserExistsInOstrevin(const QString& name);
+    // Whether the server has an account of exactly this name (a vault user's, or one that is no
+    // vault user); true when the check fails.
+    bool isServerAccountName(const QString& name);
 
     // The login step, on the main thread after a successful connection and before the load:
     // binds the session to the vault user of `userName` (fills mCurrentUser), or makes an

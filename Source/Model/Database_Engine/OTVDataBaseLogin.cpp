@@ -156,3 +156,13 @@ bool OTVDataBase::isUserExistsInOstrevin(const QString& name)
         return true;   // a name that cannot be checked counts as taken
     }
 }
+
+bool OTVDataBase::isServerAccountName(const QString& name)
+{
+    StoreLock lock(*this);
+    try {
+        return isAlreadyMySQLUser(name);
+    } catch (const sql::SQLException&) {
+        return true;
+    }
+}

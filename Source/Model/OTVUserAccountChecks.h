@@ -1,0 +1,62 @@
+#pragma once
+
+// The checks of the user-account form, in the order the form runs them when the administrator
+// presses OK, and the e-mail address check shared with the mail of account details. Pure
+// functions: what the checks need to know about the vault and the server comes in as callbacks.
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// How the form was opened.
+enum class OTVUserFormMode { New = -1, Edit = 0, Duplicate = 1 };
+
+// What the form holds when OK is pressed.
+struct OTVUserFormInput {
+    OTVUserFormMode mode = OTVUserFormMode::New;
+    QString name;           // as typed; trimmed before every check
+    QString password;       // the pair the form shows: plain for a new account or a duplicate,
+    QString confirmation;   // the secure fields while editing
+    QString email;
+    QString description;
+    QString originalName;   // the edited account's name when the form opened
+};
+
+// What the checks ask of the vault and the server.
+struct OTVUserFormContext {
+    std::function<bool(const QString&)> isVaultUserName;      // a vault user of exactly this name
+    std::function<bool(const QString&)> isServerAccountName;  // a server account of exactly this name
+    std::function<bool(const QString&)> conformsToPolicy;     // the password policy in force
+};
+
+struct OTVUserFormAlert {
+    QString title;
+    QString message;
+
+    friend bool operator==(const OTVUserFormAlert& a, const OTVUserFormAlert& b)
+    {
+        return a.title == b.title && a.message == b.message;
+    }
+};
+
+inline const QString kUserFormAlertTitle = QStringLiteral("Ostrevin Darovazivu Alert!");
+inline const QString kUserFormPlainTitle = QStringLiteral("Ostrevin Darovazivu");
+inline const QString kUserNameSpacesMessage = QStringLiteral("Username should not contain spaces.");
+inline const QString kServerAccountNameMessage = QStringLiteral("The user name is already in use on the server.");
+
+inline constexpr int kMaxAccountDescriptionLength = 255;
+inline constexpr int kMaxAccountPasswordLength = 40;
+
+// Leading and trailing blanks are never part of a user name.
+QString OTVTrimmedUserName(const QString& name);
+
+// The first check the form fails, or nullopt when the account may be stored. Lengths count
+// UTF-16 units, as the form's fields do.
+std::optional<OTVUserFormAlert> OTVFirstUserFormProblem(const OTVUserFormInput& input,
+                                                        const OTVUserFormContext& context);
+
+// Whether text looks like an e-mail address: no punctuation of the refused set, exactly one
+// "@" that neither begins nor ends it, no "..", no final ".", and after the "@" a "." that is
+// followed by a letter. Spaces, hyphens and underscores pass.
+bool OTVCheckForEmailValidity(const QString& email);
