@@ -25,14 +25,3 @@ void BKController::importFile(const QString& path)
 {
     Q_UNUSED(path);
 }
-
-// Watches the clipboard for values the application put there.
-void BKController::checkClipBoard()
-{
-}
-
-// Clears the application's values from the clipboard when the user's options say so.
-void BKController::installClearClipBoardTimer(bool atExit)
-{
-    Q_UNUSED(atExit);
-}
