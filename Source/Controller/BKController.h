@@ -30,6 +30,8 @@ class BKGroupSettingsPanel;
 class BKHintChallengePanel;
 class BKIdleWatcher;
 class BKLockPanel;
+class BKMasterPasswordPanel;
+class BKUserPasswordSheet;
 class OTVUser;
 class BKMainWindowViews;
 class BKTypeSettingsPanel;
@@ -278,7 +280,19 @@ public:
     // has a password and the lock switched on.
     void startIdleAndClipboardWatch();
 
+    // The user's own password sheet with its hint, and the master password panels (the set
+    // panel for a vault without one, else the change panel, whose change re-enciphers the vault).
+    void setPassword();
+    void setMasterPassword();
+    BKUserPasswordSheet* userPasswordSheet();
+    BKMasterPasswordPanel* masterPasswordPanel();
+
 private:
+    void passwordPanelOK();
+    void masterPasswordPanelOK();
+    QPointer<BKUserPasswordSheet> mUserPasswordSheet_;
+    QPointer<BKMasterPasswordPanel> mMasterPasswordPanel_;
+    QString mStoredMasterPassword_;
     bool showLockPanel();
     void showAttemptsOnLockPanel();
     bool isUserKeptAfterFailedUnlocks() const;
