@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QToolBar>
 
 namespace {
 
@@ -70,6 +71,10 @@ void BKController::displayLockPanel()
     // window hides until the unlock.
     if (mViews_)
         mViews_->setShouldLockInfoDisplay(true);
+    // The toolbar shows the current group's name and the search text.
+    const bool toolbarShown = mMainToolBar_ && !mMainToolBar_->isHidden();
+    if (toolbarShown)
+        mMainToolBar_->hide();
     QList<QPointer<QWidget>> hidden;
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible() && window != mainWindow() && window != panel) {
@@ -82,6 +87,8 @@ void BKController::displayLockPanel()
     const bool unlocked = showLockPanel();
     if (mViews_)
         mViews_->setShouldLockInfoDisplay(false);
+    if (toolbarShown && mMainToolBar_)
+        mMainToolBar_->show();
     if (!unlocked) {
         mIsConnectionCancelled_ = true;
         terminate();

@@ -51,6 +51,7 @@ BKLockPanel::BKLockPanel(QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(mAttemptsLine_);
     layout->addWidget(buttons);
+    setMinimumWidth(380);
 }
 
 void BKLockPanel::setUserName(const QString& name)

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolBar>
 #include <QtTest>
 
 #include <thread>
@@ -67,11 +68,13 @@ private slots:
     void theRightPasswordUnlocksAndResetsTheCount()
     {
         user()->setMLoginAttemptCount(2);
+        controller_->updateApplicationViews();
         BKLockPanel* panel = controller_->lockPanel();
         bool viewsEmptyWhileLocked = false;
         whenVisible(panel, [&] {
-            viewsEmptyWhileLocked = !controller_->mainWindowViews()
-                                    || controller_->mainWindowViews()->shouldLockInfoDisplay();
+            // The toolbar shows the group's name and the search text: it hides too.
+            viewsEmptyWhileLocked = controller_->mainWindowViews()->shouldLockInfoDisplay()
+                                    && controller_->mainToolBar()->isHidden();
             QVERIFY(panel->attemptsLine()->isHidden());
             typeAndClickOK(panel, QStringLiteral("not it"));
             QVERIFY(panel->isVisible());
@@ -80,6 +83,7 @@ private slots:
         controller_->displayLockPanel();
 
         QVERIFY(viewsEmptyWhileLocked);
+        QVERIFY(!controller_->mainToolBar()->isHidden());
         QVERIFY(!panel->isVisible());
         QVERIFY(!controller_->isConnectionCancelled());
         QCOMPARE(alerts_->messages(), QStringList{"That is not a correct password."});
