@@ -213,10 +213,7 @@ bool BKController::applicationDidFinishLaunching()
     mStartUpFinished_ = true;
     offerFilesForImport();
     store_.checkForMonthChangeInEventLoggerTable();
-    if (!mClipboardWatchTimer_) {
-        mClipboardWatchTimer_ = createStoreTimer(1000, [this] { checkClipBoard(); });
-        mClipboardWatchTimer_->start();
-    }
+    startIdleAndClipboardWatch();
     return !mTerminationRequested_;
 }
 

@@ -39,6 +39,12 @@ class BKConnectionDialog;
 class BKDetailsView;
 class BKGroup;
 class BKGroupSettingsPanel;
+class BKHintChallengePanel;
+class BKIdleWatcher;
+class BKLockPanel;
+class BKMasterPasswordPanel;
+class BKUserPasswordSheet;
+class OTVUser;
 class BKMainWindowViews;
 class BKTypeSettingsPanel;
 class OTVRecord;
@@ -325,6 +331,75 @@ public:
     void addGroups();
     // A new type from the type panel (no window, application-modal), stored; the views refresh.
     void addTypes();
+
+    // =========================================================================================
+    // Lock, idle lock, clipboard clearing, the user's and the master password
+    // (BKController_Lock.cpp, BKController_Clipboard.cpp, BKController_Passwords.cpp)
+
+    // The lock sheet over the main window; the views go empty and other windows hide until the
+    // unlock. "You need to set password first." for a user without a password. Quit ends the
+    // session without saving.
+    void displayLockPanel();
+    bool isLocked() const;
+    BKLockPanel* lockPanel();
+    // The lock sheet's buttons.
+    void lockPanelOK();
+    void lockPanelQuit();
+    void lockPanelHint();
+
+    // The automatic lock after `minutes` of no input in this application (0 or less: none).
+    void installInactiveTimerWithTime(int minutes);
+    // The options window's settings: the minutes of the automatic lock and of the clipboard
+    // clearing, applied to the logged-in user and to the running timers.
+    void applyAutoLockMinutes(int minutes);
+    void applyClipboardClearMinutes(int minutes);
+    // The idle timer fired: closes the modal windows (as Cancel), then locks.
+    void doIdle();
+    // The length of a minute for the idle and clipboard timers; tests shorten it.
+    void setTimerMinuteLength(int milliseconds) { mMinuteMs_ = milliseconds; }
+    // Whether the application is the active one (the clipboard watch counts only its own
+    // copies); tests replace it.
+    void setApplicationActiveCheck(std::function<bool()> isActive) { mIsApplicationActive_ = std::move(isActive); }
+    // Empties the clipboard if it still holds what the application put there.
+    void clearClipBoard();
+    bool isClipboardClearPending() const;
+    BKIdleWatcher* idleWatcher() const { return mIdleWatcher_; }
+
+    // Once the main window shows: the clipboard watch, and the automatic lock of a user who
+    // has a password and the lock switched on.
+    void startIdleAndClipboardWatch();
+
+    // The user's own password sheet with its hint, and the master password panels (the set
+    // panel for a vault without one, else the change panel, whose change re-enciphers the vault).
+    void setPassword();
+    void setMasterPassword();
+    BKUserPasswordSheet* userPasswordSheet();
+    BKMasterPasswordPanel* masterPasswordPanel();
+
+private:
+    void passwordPanelOK();
+    void masterPasswordPanelOK();
+    QPointer<BKUserPasswordSheet> mUserPasswordSheet_;
+    QPointer<BKMasterPasswordPanel> mMasterPasswordPanel_;
+    QString mStoredMasterPassword_;
+    bool showLockPanel();
+    void showAttemptsOnLockPanel();
+    bool isUserKeptAfterFailedUnlocks() const;
+    void deleteUserAfterFailedUnlocks(const OTVUser& user);
+    void showHintStatusAlert(int status);
+    void runHintChallenge(const OTVUser& user);
+    void closeModalsForLock();
+    void lockAfterIdle();
+    QPointer<BKLockPanel> mLockPanel_;
+    QPointer<BKHintChallengePanel> mHintChallengePanel_;
+    BKIdleWatcher* mIdleWatcher_ = nullptr;
+    QPointer<QTimer> mClearClipboardTimer_;
+    std::function<bool()> mIsApplicationActive_;
+    int mNumberOfAttempts_ = 0;
+    int mMinuteMs_ = 60 * 1000;
+    bool mAlertIsOn_ = true;
+    quint64 mClipboardChangeCount_ = 0;
+    quint64 mLastPasteBoardChangeCount_ = 0;
 
 private:
     void connectEntryPanels();

@@ -20,17 +20,6 @@ void BKController::saveApplicationViewsLayout()
         saveTableColumnWidthToPreference();
 }
 
-// Watches the clipboard for values the application put there.
-void BKController::checkClipBoard()
-{
-}
-
-// Clears the application's values from the clipboard when the user's options say so.
-void BKController::installClearClipBoardTimer(bool atExit)
-{
-    Q_UNUSED(atExit);
-}
-
 // The record commands: the delete of the selected records (with its confirmation).
 void BKController::deleteSelected()
 {

@@ -92,6 +92,8 @@ void BKController::setupToolbarForWindow(QMainWindow* window)
         optionsLayout->addWidget(button);
     }
     toolbar->addWidget(item(kToolbarOptions, options, QString()));
+    connect(options->findChild<QToolButton*>(QStringLiteral("mToolbarLockButton")), &QToolButton::clicked, this,
+            &BKController::displayLockPanel);
 
     auto* space = new QWidget;
     space->setObjectName(QStringLiteral("FlexibleSpace"));

@@ -1,0 +1,111 @@
+#include "BKLockPanel.h"
+
+#include "BKController.h"
+#include "BKDialogButtons.h"
+
+#include "Platform/BKLocalization.h"
+
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+BKLockPanel::BKLockPanel(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("mLockPanel"));
+    setWindowTitle(BKLocalizedString("Ostrevin Darovazivu is locked"));
+    setWindowModality(Qt::ApplicationModal);
+
+    mUserNameField_ = new QLineEdit(this);
+    mUserNameField_->setObjectName(QStringLiteral("mLockUserNameField"));
+    mUserNameField_->setEnabled(false);
+    mPasswordField_ = new QLineEdit(this);
+    mPasswordField_->setObjectName(QStringLiteral("mLockPasswordField"));
+    mPasswordField_->setEchoMode(QLineEdit::Password);
+    mAttemptsLine_ = new QLabel(this);
+    mAttemptsLine_->setObjectName(QStringLiteral("mAttemptsLine"));
+    mAttemptsLine_->setTextFormat(Qt::PlainText);
+    mAttemptsLine_->hide();
+
+    auto* form = new QFormLayout;
+    form->addRow(BKLocalizedString("User Name:"), mUserNameField_);
+    form->addRow(BKLocalizedString("Password:"), mPasswordField_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    mHintButton_ = buttons->addButton(BKLocalizedString("Hint"), QDialogButtonBox::HelpRole);
+    mHintButton_->setObjectName(QStringLiteral("hintButton"));
+    mQuitButton_ = buttons->addButton(BKLocalizedString("Quit"), QDialogButtonBox::RejectRole);
+    mQuitButton_->setObjectName(QStringLiteral("quitButton"));
+    mOkButton_ = buttons->addButton(BKLocalizedString("OK"), QDialogButtonBox::AcceptRole);
+    mOkButton_->setObjectName(QStringLiteral("okButton"));
+    mOkButton_->setDefault(true);
+    connect(mOkButton_, &QPushButton::clicked, this, &BKLockPanel::okRequested);
+    connect(mHintButton_, &QPushButton::clicked, this, &BKLockPanel::hintRequested);
+    connect(mQuitButton_, &QPushButton::clicked, this, &BKLockPanel::quitRequested);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(mAttemptsLine_);
+    layout->addWidget(buttons);
+    setMinimumWidth(380);
+}
+
+void BKLockPanel::setUserName(const QString& name)
+{
+    mUserNameField_->setText(name);
+}
+
+QString BKLockPanel::password() const
+{
+    return mPasswordField_->text();
+}
+
+void BKLockPanel::showAttemptsLeft(int left)
+{
+    mAttemptsLine_->setVisible(left >= 0);
+    if (left >= 0)
+        mAttemptsLine_->setText(QStringLiteral("%1 %2").arg(left).arg(BKLocalizedString("attempts left")));
+}
+
+void BKLockPanel::reject()
+{
+}
+
+void BKLockPanel::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
+BKHintChallengePanel::BKHintChallengePanel(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("mHintChallengePanel"));
+    setWindowTitle(BKLocalizedString("Hint Question"));
+    setWindowModality(Qt::ApplicationModal);
+    mQuestion_ = new QLabel(this);
+    mQuestion_->setTextFormat(Qt::PlainText);
+    mQuestion_->setWordWrap(true);
+    mAnswerField_ = new QLineEdit(this);
+    mAnswerField_->setObjectName(QStringLiteral("mHintAnswerField"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(mQuestion_);
+    layout->addWidget(mAnswerField_);
+    layout->addWidget(BKMakeOkCancelButtons(
+        this, [this] { done(kBKModalStop); }, [this] { done(kBKModalAbort); }));
+}
+
+void BKHintChallengePanel::setQuestion(const QString& question)
+{
+    mQuestion_->setText(question);
+    mAnswerField_->clear();
+    mAnswerField_->setFocus();
+}
+
+QString BKHintChallengePanel::answer() const
+{
+    return mAnswerField_->text();
+}
