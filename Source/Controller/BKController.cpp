@@ -257,6 +257,10 @@ void BKController::registerObservers()
         if (self)
             QMetaObject::invokeMethod(self, [self] { if (self) self->dbUserDeletedError(); }, Qt::QueuedConnection);
     });
+    center.addObserver(kPreferenceChangedNotification, this, [self](const BKNotification&) {
+        if (self)
+            self->optionsDidChange();
+    });
 }
 
 void BKController::runWithWorkerGate(const std::function<void()>& work)

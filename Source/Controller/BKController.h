@@ -28,6 +28,10 @@ class BKDetailsView;
 class BKGroup;
 class BKGroupSettingsPanel;
 class BKMainWindowViews;
+class BKOptionsWindowController;
+class QAbstractItemView;
+class QColor;
+class QFont;
 class BKTypeSettingsPanel;
 class OTVRecord;
 class QAbstractButton;
@@ -236,6 +240,36 @@ public:
     void addGroups();
     // A new type from the type panel (no window, application-modal), stored; the views refresh.
     void addTypes();
+
+    // =========================================================================================
+    // The options window and applying the options (BKController_Options.cpp)
+
+    // The Options command: hands the list's first sort order to the store, then runs the
+    // options window (made on first use and kept).
+    void displayOptionsPanel();
+    BKOptionsWindowController& optionsWindowController();
+    // Applies the user's options to the main window: row colour, list columns, fonts, then the
+    // auto-lock and clipboard-clearing minutes. Runs on "Ostrel Preference Changed Notification".
+    void optionsDidChange();
+    // Every column's font and the row height (the height of "Font", at least 20).
+    static void updateFontForTable(QAbstractItemView* table, const QFont& font);
+    // Shows or hides the list's columns "1".."14" by the user's column mask, then puts them in
+    // identifier order.
+    void listViewColumnsVisiblityChanged();
+    void rearrangeTableColumns();
+    // The idle lock's minutes (0: off) and the clipboard-clearing delay (0: no timed clearing)
+    // as the options set them; the timers take them from here.
+    void applyAutoLockMinutes(int minutes);
+    void applyClipboardClearMinutes(int minutes);
+    int appliedAutoLockMinutes() const { return mAppliedAutoLockMinutes_; }
+    int appliedClipboardClearMinutes() const { return mAppliedClipboardClearMinutes_; }
+    // `color` blended `fraction` of the way toward white.
+    static QColor blendedTowardWhite(const QColor& color, double fraction);
+
+private:
+    QPointer<BKOptionsWindowController> mOptionsWindowController_;
+    int mAppliedAutoLockMinutes_ = 0;
+    int mAppliedClipboardClearMinutes_ = 0;
 
 private:
     void connectEntryPanels();

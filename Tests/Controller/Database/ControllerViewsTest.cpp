@@ -368,13 +368,7 @@ private:
         alerts_ = std::make_unique<RecordingAlertPresenter>();
     }
 
-    QString rootValue(const QString& query) const
-    {
-        std::unique_ptr<sql::Connection> connection = server_.connect(server_.root);
-        std::unique_ptr<sql::Statement> statement(connection->createStatement());
-        std::unique_ptr<sql::ResultSet> result(statement->executeQuery(query.toStdString()));
-        return result->next() ? QString::fromStdString(result->getString(1)) : QString();
-    }
+    QString rootValue(const QString& query) const { return ViewsTestVault::rootValue(server_, query); }
 
     TestServer server_;
     std::unique_ptr<TemporarySettings> settings_;
