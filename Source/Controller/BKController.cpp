@@ -259,6 +259,10 @@ void BKController::registerObservers()
         if (self)
             self->addExtractAttachmentMenu(notification.object.value<QObject*>());
     });
+    center.addObserver(kPreferenceChangedNotification, this, [self](const BKNotification&) {
+        if (self)
+            self->optionsDidChange();
+    });
 }
 
 void BKController::runWithWorkerGate(const std::function<void()>& work)

@@ -46,6 +46,10 @@ class BKMasterPasswordPanel;
 class BKUserPasswordSheet;
 class OTVUser;
 class BKMainWindowViews;
+class BKOptionsWindowController;
+class QAbstractItemView;
+class QColor;
+class QFont;
 class BKTypeSettingsPanel;
 class OTVRecord;
 class QAbstractButton;
@@ -400,6 +404,36 @@ private:
     bool mAlertIsOn_ = true;
     quint64 mClipboardChangeCount_ = 0;
     quint64 mLastPasteBoardChangeCount_ = 0;
+public:
+    // =========================================================================================
+    // The options window and applying the options (BKController_Options.cpp)
+
+    // The Options command: hands the list's first sort order to the store, then runs the
+    // options window (made on first use and kept).
+    void displayOptionsPanel();
+    BKOptionsWindowController& optionsWindowController();
+    // Applies the user's options to the main window: row colour, list columns, fonts, then the
+    // auto-lock and clipboard-clearing minutes. Runs on "Ostrel Preference Changed Notification".
+    void optionsDidChange();
+    // Every column's font and the row height (the height of "Font", at least 20).
+    static void updateFontForTable(QAbstractItemView* table, const QFont& font);
+    // Shows or hides the list's columns "1".."14" by the user's column mask, then puts them in
+    // identifier order.
+    void listViewColumnsVisiblityChanged();
+    void rearrangeTableColumns();
+    // The idle lock's minutes (0: off) and the clipboard-clearing delay (0: no timed clearing)
+    // as the options last set them.
+    int appliedAutoLockMinutes() const { return mAppliedAutoLockMinutes_; }
+    int appliedClipboardClearMinutes() const { return mAppliedClipboardClearMinutes_; }
+    // `color` blended `fraction` of the way toward white.
+    static QColor blendedTowardWhite(const QColor& color, double fraction);
+
+private:
+    // Restarts the idle lock with the options' minutes and re-arms a pending clipboard clear.
+    void applyOptionTimers(int lockMinutes, int clearMinutes);
+    QPointer<BKOptionsWindowController> mOptionsWindowController_;
+    int mAppliedAutoLockMinutes_ = 0;
+    int mAppliedClipboardClearMinutes_ = 0;
 
 private:
     void connectEntryPanels();

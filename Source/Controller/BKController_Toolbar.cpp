@@ -91,6 +91,8 @@ void BKController::setupToolbarForWindow(QMainWindow* window)
         button->setToolTip(BKLocalizedString(tip));
         optionsLayout->addWidget(button);
     }
+    connect(options->findChild<QToolButton*>(QStringLiteral("mToolbarOptionButton")), &QToolButton::clicked, this,
+            &BKController::displayOptionsPanel);
     toolbar->addWidget(item(kToolbarOptions, options, QString()));
     connect(options->findChild<QToolButton*>(QStringLiteral("mToolbarLockButton")), &QToolButton::clicked, this,
             &BKController::displayLockPanel);

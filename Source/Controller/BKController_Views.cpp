@@ -83,6 +83,8 @@ void BKController::buildMainWindowViews()
     });
     connect(mViews_, &BKMainWindowViews::viewChanged, this, [this](int tag, int previousTag) {
         if (tag == BKMainWindowViews::kListViewTag) {
+            // The type's own column layout was just read: show its columns.
+            listViewColumnsVisiblityChanged();
             updateTableColumnsWithSelectedItem();
             updateTableColumnWidth();
         } else if (previousTag == BKMainWindowViews::kListViewTag) {

@@ -184,6 +184,8 @@ void OTVDataBase::readPreferenceRow(OTVUser& user, bool* found)
     read.setMAutoSubmit(rows.getBoolean(34u));
     read.setMClipBoardOnExit(rows.getBoolean(36u));
     read.setMClearClipBoardTimer(qint16(rows.getInt(37u)));
+    // Clearing switched off is stored as neither at exit nor after some minutes.
+    read.setMClearClipboardState(read.mClipBoardOnExit() || read.mClearClipBoardTimer() != 0);
     read.setMLoginAttemptCount(qint16(rows.getInt(39u)));
 
     QFont font = OTVFontFromStoredName(rows.getString(23u)).value_or(QFont(kFallbackFontName));

@@ -226,6 +226,8 @@ private slots:
     {
         QFETCH(QList<int>, saved);
         QFETCH(QList<int>, applied);
+        // Every column shown: a hidden one has no width on screen.
+        store_->getCurrentUser()->setMColoumInfo(0x3FFF);
         store_->getCurrentUser()->setMLastView(1);
         controller_->updateApplicationViews();
         store_->getCurrentUser()->setMColoumWidthArray(saved);
@@ -275,6 +277,7 @@ private slots:
             saved.append(40 + column);
         const std::shared_ptr<OTVUser> user = store_->getCurrentUser();
         user->setMColoumWidthArray(saved);
+        user->setMColoumInfo(0x3FFF);   // every column shown
         QCOMPARE(store_->setColumnWidthDetails(saved, 0), int(kOTVStatusOK));
         user->setMLastView(0);
         controller_->updateApplicationViews();

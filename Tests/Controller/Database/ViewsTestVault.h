@@ -47,6 +47,15 @@ public:
         return store.loadDataBase(newVault) == kOTVStatusOK;
     }
 
+    // The first column of the first row of a query run as root; empty without a row.
+    static QString rootValue(const TestServer& server, const QString& query)
+    {
+        std::unique_ptr<sql::Connection> connection = server.connect(server.root);
+        std::unique_ptr<sql::Statement> statement(connection->createStatement());
+        std::unique_ptr<sql::ResultSet> result(statement->executeQuery(query.toStdString()));
+        return result->next() ? QString::fromStdString(result->getString(1)) : QString();
+    }
+
     // Each test's start: an empty server, settings of its own, and a new store with the vault
     // above loaded.
     static bool startSession(const TestServer& server, std::unique_ptr<TemporarySettings>& settings,
