@@ -451,6 +451,9 @@ private slots:
 
     void theListPrintsUnmaskedWithTheUsersFooter()
     {
+        // Every column shown: the list prints the columns the user shows.
+        store_->getCurrentUser()->setMColoumInfo(0x3FFF);
+        controller_->listViewColumnsVisiblityChanged();
         controller_->setShouldMask(true);
         const QString pdf = files_.filePath(QStringLiteral("list.pdf"));
         bool onWhileShown = false;

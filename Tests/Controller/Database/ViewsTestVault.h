@@ -51,6 +51,8 @@ public:
     static QString rootValue(const TestServer& server, const QString& query)
     {
         std::unique_ptr<sql::Connection> connection = server.connect(server.root);
+        if (!connection)
+            return QString();
         std::unique_ptr<sql::Statement> statement(connection->createStatement());
         std::unique_ptr<sql::ResultSet> result(statement->executeQuery(query.toStdString()));
         return result->next() ? QString::fromStdString(result->getString(1)) : QString();
@@ -138,16 +140,6 @@ public:
     }
 
     // The first value of a query's first row, read as root.
-    static QString rootValue(const TestServer& server, const QString& query)
-    {
-        std::unique_ptr<sql::Connection> connection = server.connect(server.root);
-        if (!connection)
-            return QString();
-        std::unique_ptr<sql::Statement> statement(connection->createStatement());
-        std::unique_ptr<sql::ResultSet> result(statement->executeQuery(query.toStdString()));
-        return result->next() ? QString::fromStdString(result->getString(1)) : QString();
-    }
-
     // One value of the user's preference row, read as root.
     static QString storedPreference(const TestServer& server, const QString& column, const QString& userID)
     {
