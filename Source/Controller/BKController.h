@@ -485,8 +485,6 @@ public:
     // The selected records, without password, as "Attached_Records.vrx" (a package) in the
     // private folder, then the mail question.
     void mailItems();
-    // The rule of export passwords: empty, or at least 2 characters not all the same.
-    static bool isValidPassword(const QString& password);
 
     // The open panel, then the import into the selected group: vRX (1060), CSV (1061), or a
     // restore (109, a vRX import after a confirmation).

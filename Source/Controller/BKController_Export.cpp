@@ -4,6 +4,7 @@
 
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
+#include "Model/PasswordStrength.h"
 #include "Model/vRX/CExporter.h"
 #include "Model/vRX/Vault/CExportDelegate.h"
 #include "Platform/BKLocalization.h"
@@ -18,20 +19,6 @@ struct BKController::ExportJob {
     QList<std::shared_ptr<OTVRecord>> records;
     EFileType kind = kVRX3File;
 };
-
-bool BKController::isValidPassword(const QString& password)
-{
-    if (password.isEmpty())
-        return true;
-    const QList<uint> characters = password.toUcs4();
-    if (characters.size() < 2)
-        return false;
-    for (uint character : characters) {
-        if (character != characters.constFirst())
-            return true;
-    }
-    return false;
-}
 
 BKController::ExportJob BKController::exportJobForScope(int scope, int kind, bool attachments) const
 {
@@ -89,7 +76,7 @@ bool BKController::exportWithPasswordSheet(const QString& path, const ExportJob&
                                         BKLocalizedString("OK"));
                 return false;
             }
-            if (!isValidPassword(typed)) {
+            if (!PasswordStrength::isValidPassword(typed)) {
                 showAlertPanelWithTitle(
                     {}, "Password must be atleast 2 characters and have atleast 2 unique characters.",
                     BKLocalizedString("OK"));
