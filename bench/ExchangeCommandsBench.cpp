@@ -5,6 +5,8 @@
 //
 // Needs a server with an empty vault: scripts/test-server start DIR, then
 //   scripts/test-server exec DIR -- build/bench/bench_ExchangeCommandsBench
+#include "ManyExportRecords.h"
+
 #include "Controller/BKController.h"
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
@@ -23,56 +25,6 @@ namespace {
 
 constexpr int kRecords = 10000;
 const QString kPassword = QStringLiteral("correct horse battery staple");
-
-// Ten thousand records of three types in runs, for the file the import reads.
-class ManyRecords final : public CExportDataProviderDelegate {
-public:
-    void ExportComplete(EFileType, std::string) override {}
-    void ErrorInExport(int) override {}
-    bool GetTypeForLastRecord(CStringArray& typeFields, unsigned short& mask, unsigned short& icon) override
-    {
-        typeFields.Add(kTypeNames[type_]);
-        for (int label = 1; label <= 10; ++label)
-            typeFields.Add(("Label " + std::to_string(label)).c_str());
-        mask = 2;
-        icon = 12;
-        return true;
-    }
-    bool GetNextRecord(EFileType, CStringArray& fields, unsigned short& mask, CStringArray& customNames,
-                       CString& category, CStringArray& attachment, unsigned short& icon, bool& newType) override
-    {
-        if (next_ == kRecords)
-            return false;
-        const int type = (next_ / 7) % 3;
-        newType = next_ == 0 || type != type_;
-        type_ = type;
-        const std::string n = std::to_string(next_++);
-        fields.Add(("user" + n + "@example.org").c_str());
-        fields.Add(("p@ss,word-" + n).c_str());
-        fields.Add("https://example.org/login?next=%2Fhome");
-        for (int value = 4; value <= 9; ++value)
-            fields.Add(value % 2 ? "" : "some value");
-        fields.Add("March 07,2011");
-        fields.Add("Notes of a record,\rwith a second line and \"quotes\".");
-        for (int label = 0; label < 10; ++label)
-            customNames.Add("");
-        category = "Work";
-        attachment.Add("");
-        attachment.Add("");
-        attachment.Add("");
-        mask = 2;
-        icon = 12;
-        return true;
-    }
-    void CopyAttachmentToPath(const char*, const char*, const char*) override {}
-    bool AnyRecordHasAttachment() override { return false; }
-    void InitPathsForExportWithAttachments(std::string&, std::string&, std::string&) override {}
-
-private:
-    static constexpr const char* kTypeNames[] = {"Login", "Bank", "Note"};
-    int next_ = 0;
-    int type_ = 0;
-};
 
 // The panels answered at once: every record, the attachments box on, the password.
 class Answers final : public BKExchangePrompts {
@@ -170,7 +122,7 @@ static void BM_ImportCommandTenThousandRecordsV4WithPassword(benchmark::State& s
         return;
     }
     const QString file = s.files.filePath(QStringLiteral("Import.vrx"));
-    ManyRecords provider;
+    ManyRecords provider(kRecords, false);
     CExporter exporter(file.toStdString(), &provider, kVRX4File, kPassword.toStdString());
     if (!exporter.DoExport()) {
         state.SkipWithError("the file could not be written");
