@@ -325,6 +325,33 @@ public:
     QMenu* extendMenu(QContextMenuEvent* event, BKDetailsView* view) override;
 
     // =========================================================================================
+    // Record commands (BKController_Records.cpp) and the groups and types editor
+    // (BKController_Editor.cpp). Each acts on the current view's selection and re-checks its
+    // own rule, so a shortcut fired without its menu open cannot act where the menu would not.
+
+    void addItemsToDetail();
+    // Double click in a view (or the edit command): the details window on the selected record.
+    void editItemDoubleAction();
+    void duplicateItem();
+    void deDupe();
+    // Tags 206 (group), 207-216 (fields 1-10, the date as display text) and 217 (notes).
+    void copyFieldValue(int tag);
+    void unmask(bool masked);
+    void unmaskFromMenu();
+    void toggleInfoView(bool shown);
+    void toggleInfoViewFromMenu();
+    void updateDetailInfoViewWithRecord(const std::shared_ptr<OTVRecord>& record);
+    void displayFieldCustomizePanel();
+    void displayEditGroupPanel();
+    // `senderTag` 101 (the Edit Types menu item) starts the editor without restoring the type
+    // pop-up's previous selection.
+    void displayEditTypesPanel(int senderTag = 0);
+    void selectAll();
+    void showHelp();
+    void focusSearchField();
+    void clearClipBoardAction();
+
+    // =========================================================================================
     // Group and type panels (BKController_Panels.cpp). The panels are made on first use and
     // kept; their owners (the groups and types editor, the record commands) run them through
     // BKStoreGroupFromPanel / BKStoreTypeFromPanel or directly.
