@@ -13,14 +13,21 @@ std::string ReadWholeFile(const std::string& path)
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("Invalid arguments");
-    const QByteArray bytes = file.readAll();
+    // Read straight into the text the readers use: the file is held in memory once.
+    std::string text;
+    if (file.isSequential()) {
+        text = file.readAll().toStdString();
+    } else {
+        text.resize(static_cast<size_t>(file.size()));
+        const qint64 read = file.read(text.data(), static_cast<qint64>(text.size()));
+        text.resize(static_cast<size_t>(std::max<qint64>(read, 0)));
+    }
     if (file.error() != QFileDevice::NoError)
         throw std::runtime_error("Invalid arguments");
-    if (bytes.isEmpty())
+    if (text.empty())
         throw std::runtime_error("Empty file");
     // Editors put the mark before text saved as UTF-8; the headers follow it.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    std::string text = bytes.toStdString();
     if (HasHeader(text, kByteOrderMark))
         text.erase(0, kByteOrderMark.size());
     return text;

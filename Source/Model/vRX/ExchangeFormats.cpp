@@ -1,6 +1,7 @@
 #include "Model/vRX/ExchangeFormats.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -14,6 +15,11 @@ constexpr short kVRXRecordValues = 10;     // values 1 to 9 and the date
 constexpr short kVRXTypeFields = 11;       // the name and ten labels
 constexpr short kVRXCustomLabels = 10;
 constexpr short kVRXAttachmentFields = 3;
+// Every value but the notes goes into a column of at most 255 bytes: a longer one is kept only
+// far enough to stay longer than that (the store then refuses it as too long), so an oversized
+// line is never copied whole. The notes' limit is the server's.
+constexpr size_t kShortValueKept = 4096;
+constexpr size_t kUnbounded = std::string::npos;
 
 constexpr std::string_view kVRXHeaders[] = {kOstrevinvRXHeader, kOstrevinvRX2Header, kOstrevinvRX3Header,
                                             kOstrevinvRX4Header};
@@ -91,7 +97,8 @@ bool IsUpperHex(std::string_view text)
 }
 
 // Turns an enciphered field into its text; false when it is not what the writer makes of a text.
-bool DecipherField(const BLOWFISH_CTX* key, std::string& field)
+// A field cut at its limit (a whole number of blocks) deciphers to the start of its text.
+bool DecipherField(const BLOWFISH_CTX* key, std::string& field, bool cut)
 {
     const bool wellFormed = field.size() % 2 == 0 && IsUpperHex(field);
     std::string bytes;
@@ -99,27 +106,35 @@ bool DecipherField(const BLOWFISH_CTX* key, std::string& field)
     Blowfish(key, bytes.data(), bytes.size() - bytes.size() % kBlockSize, false);
     const size_t nul = bytes.find('\0');
     field.assign(bytes, 0, nul);
-    return wellFormed && !bytes.empty() && bytes.size() % kBlockSize == 0 && nul != std::string::npos;
+    return wellFormed && !bytes.empty() && bytes.size() % kBlockSize == 0 && (nul != std::string::npos || cut);
 }
 
 // One text field of a vRX line, deciphered when there is a key.
 // A field whose quotes never close ran to the end of the text: what it holds is not the value.
-TextCursor ReadFieldString(TextCursor cursor, const BLOWFISH_CTX* key, std::string& value, bool& damaged)
+// At most keep bytes of its text are read.
+TextCursor ReadFieldString(TextCursor cursor, const BLOWFISH_CTX* key, std::string& value, bool& damaged,
+                           size_t keep = kShortValueKept)
 {
+    // Two hexadecimal digits per enciphered byte, cut at a whole block.
+    const size_t stored = key != nullptr && keep != kUnbounded ? 2 * (keep + kBlockSize) : keep;
     bool unclosed = false;
-    cursor = GetNextField(cursor, value, &unclosed);
-    if (unclosed || (key != nullptr && !DecipherField(key, value)))
+    cursor = GetNextField(cursor, value, &unclosed, stored);
+    const bool cut = stored != kUnbounded && value.size() == stored;
+    if (unclosed || (key != nullptr && !DecipherField(key, value, cut)))
         damaged = true;
     return cursor;
 }
 
 // Reads fields into list while the line goes on, at most limit; returns how many were read.
-short ReadFieldRun(TextCursor& cursor, const BLOWFISH_CTX* key, CStringArray& list, short limit, bool& damaged)
+// Fields from index firstWhole on (the notes, or kUnboundedRun for all) are read whole.
+constexpr short kUnboundedRun = 0;
+short ReadFieldRun(TextCursor& cursor, const BLOWFISH_CTX* key, CStringArray& list, short limit, bool& damaged,
+                   short firstWhole = SHRT_MAX)
 {
     std::string value;
     short read = 0;
     for (; read < limit && !IsLineEmpty(cursor); ++read) {
-        cursor = ReadFieldString(cursor, key, value, damaged);
+        cursor = ReadFieldString(cursor, key, value, damaged, read >= firstWhole ? kUnbounded : kShortValueKept);
         list.Add(value.c_str());
     }
     return read;
@@ -140,7 +155,7 @@ TextCursor SkipRestOfLine(TextCursor cursor, bool surplusIsDamage, bool& damaged
         if (surplusIsDamage)
             damaged = true;
         bool unclosed = false;
-        cursor = GetNextField(cursor, ignored, &unclosed);
+        cursor = GetNextField(cursor, ignored, &unclosed, 0);
         damaged = damaged || unclosed;
     }
     return cursor;
@@ -180,7 +195,7 @@ TextCursor ReadVRXLine(const VRXLayout& layout, TextCursor cursor, const BLOWFIS
         if (isType)
             return SkipRestOfLine(cursor, false, damaged);
         AddEmptyEntries(fields, 4);
-        cursor = ReadFieldString(cursor, key, value, damaged);
+        cursor = ReadFieldString(cursor, key, value, damaged, kUnbounded);
         fields.Add(value.c_str());
         return SkipRestOfLine(cursor, false, damaged);
     }
@@ -206,7 +221,7 @@ TextCursor ReadVRXLine(const VRXLayout& layout, TextCursor cursor, const BLOWFIS
         fields.Add("");
         return cursor;
     }
-    cursor = ReadFieldString(cursor, key, value, damaged);
+    cursor = ReadFieldString(cursor, key, value, damaged, kUnbounded);
     if (layout.dropLineFeedsInNotes && key != nullptr)
         value.erase(std::remove(value.begin(), value.end(), '\n'), value.end());
     fields.Add(value.c_str());
@@ -396,7 +411,7 @@ TextCursor ProcessOstrevinRecord(TextCursor cursor, CStringArray& fields, CStrin
     else if (HasHeader(cursor, kOstrevinvRXHeader))
         cursor = SkipLine(SkipLine(cursor));
     cursor = SkipReturns(cursor);
-    const short read = ReadFieldRun(cursor, nullptr, fields, kPlainFields, damaged);
+    const short read = ReadFieldRun(cursor, nullptr, fields, kPlainFields, damaged, kPlainFields - 1);
     if (read == kPlainFields && !IsLineEmpty(cursor)) {
         std::string value;
         cursor = ReadFieldString(cursor, nullptr, value, damaged);
@@ -412,7 +427,8 @@ TextCursor GetCSVUserRecord(TextCursor cursor, CStringArray& textFields, CString
     if (HasHeader(cursor, kOstrelUserCSVHeader))
         cursor = SkipLine(cursor);
     cursor = SkipReturns(cursor);
-    ReadFieldRun(cursor, nullptr, textFields, kUserTextFields, damaged);
-    ReadFieldRun(cursor, nullptr, permissionFields, kUserPermissionFields, damaged);
+    // Users' details have columns of their own sizes, up to a text: read whole.
+    ReadFieldRun(cursor, nullptr, textFields, kUserTextFields, damaged, kUnboundedRun);
+    ReadFieldRun(cursor, nullptr, permissionFields, kUserPermissionFields, damaged, kUnboundedRun);
     return SkipRestOfLine(cursor, true, damaged);
 }

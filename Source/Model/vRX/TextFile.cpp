@@ -75,15 +75,6 @@ void AppendCSVField(std::string_view field, std::string& out, bool exact)
         out += '"';
 }
 
-// Copies one character of a field as the reader stores it.
-void StoreFieldChar(char c, std::string& out)
-{
-    if (c == kVT)
-        out += kCR;
-    else if (c != kLF)
-        out += c;
-}
-
 } // namespace
 
 // ---- writers ----
@@ -152,9 +143,15 @@ bool IsLineEmpty(TextCursor cursor)
     return IsTextEnd(cursor) || IsLineBreak(cursor.front());
 }
 
-TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed)
+TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed, size_t keep)
 {
     out.clear();
+    // Past `keep` bytes the field is only passed over, so an oversized value never costs more
+    // memory than its limit.
+    const auto store = [&out, keep](char c) {
+        if (out.size() < keep)
+            out += c;
+    };
     cursor = SkipWhiteSp(cursor, false);
     bool inQuotes = false;
     if (!IsTextEnd(cursor) && cursor.front() == '"') {
@@ -164,7 +161,7 @@ TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed)
     while (!IsTextEnd(cursor)) {
         const char c = cursor.front();
         if (c == '"' && PeekSecond(cursor) == '"') {
-            out += '"';
+            store('"');
             cursor.remove_prefix(2);
             continue;
         }
@@ -177,11 +174,14 @@ TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed)
         if (!inQuotes && (c == ',' || IsLineBreak(c)))
             break;
         if (c == kFieldEscape && Unescaped(PeekSecond(cursor)) != '\0') {
-            out += Unescaped(cursor[1]);
+            store(Unescaped(cursor[1]));
             cursor.remove_prefix(2);
             continue;
         }
-        StoreFieldChar(c, out);
+        if (c == kVT)
+            store(kCR);
+        else if (c != kLF)
+            store(c);
         cursor.remove_prefix(1);
     }
     if (unclosed != nullptr)

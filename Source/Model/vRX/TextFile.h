@@ -46,8 +46,10 @@ bool IsLineEmpty(TextCursor cursor);                // at CR, LF or the end of t
 // one double quote. VT is stored as CR; LF is never stored; DLE and a byte from '@' to '_' stand
 // for that byte minus 0x40 (FormatExactCSVField). A comma ending the field and the blanks after
 // it are consumed. unclosed, when given, tells whether the text ended inside the field's quotes:
-// then the field is not whole.
-TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed = nullptr);
+// then the field is not whole. At most keep bytes of the field are stored; the rest is passed
+// over, so a field longer than its limit stays longer than the limit without being copied whole.
+TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed = nullptr,
+                        size_t keep = std::string::npos);
 TextCursor ReadBool(TextCursor cursor, bool& value);        // true when the field starts with 'T'
 TextCursor ReadNumber(TextCursor cursor, long& value);      // sign and leading digits; none give 0;
                                                             // too large saturates

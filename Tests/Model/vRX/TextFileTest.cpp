@@ -155,6 +155,31 @@ TEST(GetNextField, ReadsOneFieldAndLeavesTheCursorAtTheNext)
     }
 }
 
+// A bounded read keeps the start of the field and still passes over all of it, quotes, escapes
+// and quoted line breaks included, so the next field is read as if nothing had been left out.
+TEST(GetNextField, KeepsAtMostItsBoundAndStillPassesTheWholeField)
+{
+    const struct {
+        std::string text;
+        size_t keep;
+        std::string field;
+        std::string rest;
+    } cases[] = {
+        {"abcdef,next", 3, "abc", "next"},
+        {"\"ab,\r\"\"cd\",next", 4, "ab,\r", "next"},
+        {"ab\x10Jcd,next", 3, "ab\n", "next"},
+        {"abc,next", 3, "abc", "next"},
+        {"abc,next", 0, "", "next"},
+        {"ab,next", 10, "ab", "next"},
+    };
+    for (const auto& c : cases) {
+        std::string field;
+        const TextCursor rest = GetNextField(c.text, field, nullptr, c.keep);
+        EXPECT_EQ(field, c.field) << "text: " << c.text;
+        EXPECT_EQ(std::string(rest), c.rest) << "text: " << c.text;
+    }
+}
+
 // The record files keep every byte of a value: each byte from 0x01 to 0xFF, alone, between
 // letters, at either end and repeated, comes back whole, as the only field and as one of a line,
 // and the file stays text.

@@ -398,6 +398,53 @@ TEST_F(VaultImport, DamagedFilesReportWhereTheyEndAndStoreNothingOfTheDamage)
     }
 }
 
+// A value far past its column is read only up to a bound and refused as too long, in plain and in
+// enciphered files alike (an enciphered one cut at the bound is not taken for damage); long
+// notes, whose limit is the server's, come through whole.
+TEST_F(VaultImport, OversizedValuesAreRefusedAsTooLongAndLongNotesKept)
+{
+    const std::string huge(100000, 'x');
+    const std::string notes(200000, 'n');
+    const QString tooLong = OTVStatusMessage(kOTVStatusValueTooLong);
+    struct Case {
+        const char* name;
+        QByteArray text;
+        std::string password;
+        QMap<QString, int> reasons;
+    };
+    const std::vector<Case> cases{
+        {"plain value",
+         // type name, nine values, date, notes, group
+         QByteArray("Ostrevin Export File\rLogin,") + QByteArray::fromStdString(huge) + ",,,,,,,,,," +
+             QByteArray::fromStdString(notes) + ",Work\rLogin,kept,,,,,,,,,," + QByteArray::fromStdString(notes) +
+             ",Work\r",
+         "",
+         {{tooLong, 1}}},
+        {"enciphered value",
+         FileBuilder(kVRX3File, "pw").type("Login", 12, 0).record({huge}, "", "", 12, 0)
+             .record({"kept"}, "", notes.c_str(), 12, 0).text(),
+         "pw",
+         {{tooLong, 1}}},
+        {"enciphered type name",
+         FileBuilder(kVRX3File, "pw").type(huge.c_str(), 12, 0).record({"lost"}, "", "", 12, 0)
+             .type("Login", 12, 0).record({"kept"}, "", notes.c_str(), 12, 0).text(),
+         "pw",
+         {{QStringLiteral("The record type could not be added. ") + tooLong, 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        openEmptyVault();
+        work = addGroup(QStringLiteral("Work"));
+        const ImportResult result = importText(c.text, c.password);
+        EXPECT_EQ(result.imported, 1);
+        EXPECT_EQ(result.reasons, c.reasons);
+        const auto kept = recordWithValue1(QStringLiteral("kept"));
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->mNotes().size(), qsizetype(notes.size()));
+        EXPECT_EQ(rows("RECORDTABLE"), 1);
+    }
+}
+
 // Files that hold no record say so; a header alone is no damage.
 TEST_F(VaultImport, FilesWithoutRecordsSaySo)
 {
