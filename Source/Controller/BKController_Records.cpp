@@ -108,6 +108,23 @@ QString attachmentFilePath(const QString& folder, const QString& attachmentName)
     return QDir(folder).filePath(name);
 }
 
+// Whether the panel's answer gives the record the labels, icon and mask of its type: then it is
+// no customisation. The answer carries the name of the custom type it was opened on, so names
+// are not compared; an empty label is the default one the panel writes for it.
+bool looksLikeType(const OTVType& answer, const OTVType& type)
+{
+    if (answer.mTypeIconID() != type.mTypeIconID() || answer.mTypeMask().value_or(0) != type.mTypeMask().value_or(0))
+        return false;
+    const auto shown = [](const OTVType& t, int field) {
+        const QString label = t.label(field);
+        return label.isEmpty() || field == kNoOfFields ? BKTypeSettingsPanel::defaultLabel(field) : label;
+    };
+    for (int field = 1; field <= kNoOfFields; ++field)
+        if (shown(answer, field) != shown(type, field))
+            return false;
+    return true;
+}
+
 } // namespace
 
 std::shared_ptr<OTVRecord> BKController::runDetailsWindow(const std::shared_ptr<OTVRecord>& record, int* operation)
@@ -421,7 +438,7 @@ void BKController::displayFieldCustomizePanel()
     const std::optional<OTVType> previousType =
         record->mRecordCustomType() ? std::optional<OTVType>(*record->mRecordCustomType()) : std::nullopt;
     const bool previousCustomized = record->mIsCustomized();
-    if (answer->isEqualToType(*record->mType())) {
+    if (looksLikeType(*answer, *record->mType())) {
         record->setMRecordCustomType(std::nullopt);
         record->setMIsCustomized(false);
     } else {
