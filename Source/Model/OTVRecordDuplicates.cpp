@@ -7,38 +7,34 @@
 
 namespace {
 
-// Everything isEqualToRecord compares except the custom type's labels, icon and mask: records
-// that are equal have equal keys (the few that differ only in the custom type are told apart
-// by the comparison). Each part is preceded by its length so that no two part lists join into
-// the same key.
-QString duplicateKey(const OTVRecord& record)
+// A hash of everything isEqualToRecord compares except the custom type's labels, icon and mask:
+// records that are equal have equal hashes. Records that share a hash without being equal (the
+// custom type, or a collision) are told apart by the comparison itself.
+size_t duplicateHash(const OTVRecord& record)
 {
-    QString key;
-    const auto add = [&key](const QString& part) {
-        key += QString::number(part.size());
-        key += QLatin1Char(':');
-        key += part;
-    };
-    add(record.mGroup() ? QLatin1Char('g') + record.mGroup()->mGroupUID() : QString());
-    add(record.mType() ? QLatin1Char('t') + record.mType()->mTypeUID() : QString());
-    add(record.mIsCustomized() ? QStringLiteral("c") : QString());
-    add(record.mHasAttachment() ? QLatin1Char('a') + record.mAttachmentName() : QString());
+    size_t seed = 0;
+    const auto add = [&seed](const QString& part) { seed = qHashMulti(seed, part.size(), part); };
+    add(record.mGroup() ? record.mGroup()->mGroupUID() : QString());
+    seed = qHashMulti(seed, bool(record.mGroup()), bool(record.mType()), record.mIsCustomized(),
+                      record.mHasAttachment());
+    add(record.mType() ? record.mType()->mTypeUID() : QString());
+    add(record.mHasAttachment() ? record.mAttachmentName() : QString());
     add(record.mNotes());
     for (int field = 1; field < kNoOfFields; ++field)   // value 10, the time of the change, is not compared
         add(record.value(field));
-    return key;
+    return seed;
 }
 
 } // namespace
 
 QList<std::shared_ptr<OTVRecord>> OTVFindDuplicateRecords(const QList<std::shared_ptr<OTVRecord>>& records)
 {
-    QHash<QString, std::vector<qsizetype>> buckets;
+    QHash<size_t, std::vector<qsizetype>> buckets;
     buckets.reserve(records.size());
     for (qsizetype i = 0; i < records.size(); ++i)
-        buckets[duplicateKey(*records[i])].push_back(i);
+        buckets[duplicateHash(*records[i])].push_back(i);
 
-    // Only records that share their key with another can be or have duplicates.
+    // Only records that share their hash with another can be or have duplicates.
     QHash<qsizetype, const std::vector<qsizetype>*> bucketOfIndex;
     std::vector<qsizetype> candidates;
     for (auto it = buckets.cbegin(); it != buckets.cend(); ++it) {
