@@ -5,6 +5,7 @@
 #include "BKTypeSettingsPanel.h"
 
 #include "Model/BKGroup.h"
+#include "Model/OTVRecord.h"
 #include "Model/OTVStatusMessages.h"
 #include "Model/OTVType.h"
 #include "Platform/BKApplicationServices.h"
@@ -16,11 +17,14 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace {
 
 const QString kNoRowSelected = QStringLiteral(" No row is selected");
+const char* const kTypeUsedElsewhere =
+    "This type can not be deleted: records of it are in groups you can not see.";
 
 } // namespace
 
@@ -311,6 +315,8 @@ void BKCategoryEditWindowController::deleteSelectedTableEntry()
         return;
     }
     const OTVRecordList records = recordsToExportForBackUP();
+    if (!groups && !typeRecordsAreAllVisible(records))
+        return;
     if (!records.isEmpty()) {
         const QString message =
             QStringLiteral("%1\n%2\n%3")
@@ -345,6 +351,28 @@ void BKCategoryEditWindowController::deleteSelectedTableEntry()
                                        message, BKLocalizedString("No"), BKLocalizedString("Yes"));
     if (answer == kBKAlertAlternateReturn)
         deleteSelectedGroup();
+}
+
+// The server deletes every record of a type with it, also in groups the user cannot see, which
+// no backup of his could hold: such a type is not deleted.
+bool BKCategoryEditWindowController::typeRecordsAreAllVisible(const OTVRecordList& visible)
+{
+    int status = kOTVStatusOK;
+    const QStringList stored = store_.recordUIDsOfType(selectedType()->mTypeUID(), &status);
+    if (status != kOTVStatusOK) {
+        OTVShowStatusAlert(status);
+        return false;
+    }
+    QSet<QString> seen;
+    for (const auto& record : visible)
+        seen.insert(record->mRecordUID());
+    for (const QString& uid : stored) {
+        if (!seen.contains(uid)) {
+            BKRunAlertPanel(QString(), BKLocalizedString(kTypeUsedElsewhere));
+            return false;
+        }
+    }
+    return true;
 }
 
 void BKCategoryEditWindowController::deleteSelectedGroup()

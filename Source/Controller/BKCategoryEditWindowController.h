@@ -70,6 +70,7 @@ private:
     bool isPersonalGroup(const BKGroup& group) const;
     void validateButtons();
     void selectAfterDelete(int deletedRow, int rowsBefore);
+    bool typeRecordsAreAllVisible(const OTVRecordList& visible);
 
     BKController& controller_;
     OTVDataBase& store_;

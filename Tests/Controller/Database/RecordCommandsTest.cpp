@@ -631,6 +631,25 @@ private slots:
         QCOMPARE(store_->typesForEditing().size(), types.size() - 1);
     }
 
+    // The server would delete the type's records in groups the user cannot see, which no
+    // backup of his holds: the type stays, and so do they.
+    void aTypeWithRecordsTheUserCannotSeeIsNotDeleted()
+    {
+        const auto server = vault_->types["Server"];
+        server_.execAsRoot(QStringLiteral("INSERT INTO vivododadi.RECORDTABLE (RECORDID, TYPEUID) "
+                                          "VALUES ('0000HIDDEN000001', '%1')")
+                               .arg(server->mTypeUID()));
+        BKCategoryEditWindowController& editor = controller_->categoryEditWindowController();
+        editor.setModeForSender(QStringLiteral("Edit Types..."), 0);
+        editor.selectRow(int(store_->typesForEditing().indexOf(server)));
+        alerts_->answers = {kBKAlertAlternateReturn, kBKAlertAlternateReturn};
+        editor.deleteSelectedTableEntry();
+        QCOMPARE(alerts_->messages(),
+                 QStringList{"This type can not be deleted: records of it are in groups you can not see."});
+        QVERIFY(store_->typesForEditing().contains(server));
+        QCOMPARE(stored(QStringLiteral("WHERE TYPEUID='%1'").arg(server->mTypeUID())), 2);
+    }
+
     void deletingAGroupWithBackup_data()
     {
         QTest::addColumn<bool>("writable");
