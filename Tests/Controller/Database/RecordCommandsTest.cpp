@@ -520,6 +520,25 @@ private slots:
                  customised ? QStringLiteral("1") : QStringLiteral("0"));
     }
 
+    // A record another client deleted: the store refuses, and the record keeps its own labels.
+    void aRefusedCustomisationLeavesTheRecordAsItWas()
+    {
+        const auto record = vault_->records["zeta portal"];
+        const OTVType before = *record->mRecordCustomType();
+        server_.execAsRoot(
+            QStringLiteral("DELETE FROM vivododadi.RECORDTABLE WHERE RECORDID='%1'").arg(record->mRecordUID()));
+        selectInList({QStringLiteral("zeta portal")});
+        BKTypeSettingsPanel& panel = controller_->typeSettingsPanel();
+        whenVisible(&panel, [&] {
+            panel.customSettingsReset();
+            panel.customSettingsOK();
+        });
+        controller_->displayFieldCustomizePanel();
+        QCOMPARE(alerts_->messages(), QStringList{kReload});
+        QVERIFY(record->mIsCustomized());
+        QVERIFY(record->mRecordCustomType() && !record->mRecordCustomType()->isNotEqualToCustomType(before));
+    }
+
     // --- The groups and types editor
 
     void editorModeFollowsTheSender_data()
