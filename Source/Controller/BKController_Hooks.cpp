@@ -20,11 +20,6 @@ void BKController::saveApplicationViewsLayout()
         saveTableColumnWidthToPreference();
 }
 
-// The record commands: the delete of the selected records (with its confirmation).
-void BKController::deleteSelected()
-{
-}
-
 // The record context menu of the details pane; none yet.
 QMenu* BKController::extendMenu(QContextMenuEvent* event, BKDetailsView* view)
 {
