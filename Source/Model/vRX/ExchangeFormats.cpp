@@ -18,7 +18,7 @@ constexpr short kVRXAttachmentFields = 3;
 // Every value but the notes goes into a column of at most 255 bytes: a longer one is kept only
 // far enough to stay longer than that (the store then refuses it as too long), so an oversized
 // line is never copied whole. The notes' limit is the server's.
-constexpr size_t kShortValueKept = 4096;
+constexpr size_t kShortValueKept = 65536;
 constexpr size_t kUnbounded = std::string::npos;
 
 constexpr std::string_view kVRXHeaders[] = {kOstrevinvRXHeader, kOstrevinvRX2Header, kOstrevinvRX3Header,

@@ -403,7 +403,7 @@ TEST_F(VaultImport, DamagedFilesReportWhereTheyEndAndStoreNothingOfTheDamage)
 // notes, whose limit is the server's, come through whole.
 TEST_F(VaultImport, OversizedValuesAreRefusedAsTooLongAndLongNotesKept)
 {
-    const std::string huge(100000, 'x');
+    const std::string huge(1000000, 'x');
     const std::string notes(200000, 'n');
     const QString tooLong = OTVStatusMessage(kOTVStatusValueTooLong);
     struct Case {
