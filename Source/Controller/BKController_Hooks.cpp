@@ -24,11 +24,3 @@ void BKController::saveApplicationViewsLayout()
 void BKController::deleteSelected()
 {
 }
-
-// The record context menu of the details pane; none yet.
-QMenu* BKController::extendMenu(QContextMenuEvent* event, BKDetailsView* view)
-{
-    Q_UNUSED(event);
-    Q_UNUSED(view);
-    return nullptr;
-}
