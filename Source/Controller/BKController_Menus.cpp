@@ -284,6 +284,27 @@ void BKController::connectRecordViewsForMenus()
     connect(mViews_, &BKMainWindowViews::viewChanged, this, &BKController::refreshCommandStates);
     connect(mViews_, &BKMainWindowViews::recordViewed, this, &BKController::recordViewed);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &BKController::refreshCommandStates);
+    // Records are dragged from the record views onto a type of the column view or the tree.
+    for (QAbstractItemView* source : {static_cast<QAbstractItemView*>(mViews_->columnViewDescriptionTable()),
+                                      static_cast<QAbstractItemView*>(mViews_->listViewTypesTable()),
+                                      static_cast<QAbstractItemView*>(mViews_->treeViewOutlineView())}) {
+        source->setDragEnabled(true);
+        source->setDragDropMode(source == mViews_->treeViewOutlineView() ? QAbstractItemView::DragDrop
+                                                                           : QAbstractItemView::DragOnly);
+    }
+    QTableView* types = mViews_->columnViewTypesTable();
+    types->setAcceptDrops(true);
+    types->setDragDropMode(QAbstractItemView::DropOnly);
+    types->setDragDropOverwriteMode(true);
+    types->setDropIndicatorShown(true);
+    mViews_->treeViewOutlineView()->setDragDropOverwriteMode(true);
+    const auto dropped = [this](const QStringList& uids, const std::shared_ptr<OTVType>& type) {
+        // After the drag has ended: the move rebuilds the views the drag came from.
+        QMetaObject::invokeMethod(this, [this, uids, type] { dropRecordsOnType(uids, type); }, Qt::QueuedConnection);
+    };
+    connect(mViews_->typesModel(), &BKTypesTableModel::recordsDroppedOnType, this, dropped);
+    connect(mViews_->outlineModel(), &BKRecordOutlineModel::recordsDroppedOnType, this, dropped);
+
     const QList<QAbstractItemView*> recordViews{mViews_->columnViewDescriptionTable(), mViews_->listViewTypesTable(),
                                                 mViews_->treeViewOutlineView()};
     for (QAbstractItemView* view : recordViews) {

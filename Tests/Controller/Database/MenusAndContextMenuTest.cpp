@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QTreeView>
 
 class MenusAndContextMenuTest : public QObject {
@@ -182,6 +183,47 @@ private slots:
         QVERIFY(controller_->dropRecordsOnGroup({a}, vault_->groups["email"]));
         QCOMPARE(rootValue(QStringLiteral("SELECT GROUPUID FROM vivododadi.RECORDTABLE WHERE RECORDID='%1'").arg(a)),
                  vault_->groups["email"]->mGroupUID());
+    }
+
+    void dropsLandOnATypeRowOnly()
+    {
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        select(1, {"alpha bank", "Visa"});
+        auto* list = views_->listViewTypesTable();
+        std::unique_ptr<QMimeData> dragged(list->model()->mimeData(list->selectionModel()->selectedIndexes()));
+        QVERIFY(dragged);
+        QCOMPARE(BKRecordUIDsFromMimeData(dragged.get()).size(), 2);
+
+        controller_->changeView(BKMainWindowViews::kColumnViewTag);
+        BKTypesTableModel* types = views_->typesModel();
+        const int server = int(types->types().indexOf(vault_->types["Card"]));
+        QVERIFY(server >= 0);
+        const auto drop = Qt::CopyAction;
+        // Between rows, past the end and without a row: refused.
+        QVERIFY(!types->canDropMimeData(dragged.get(), drop, 0, 0, QModelIndex()));
+        QVERIFY(!types->canDropMimeData(dragged.get(), drop, types->rowCount(), 0, QModelIndex()));
+        QVERIFY(!types->canDropMimeData(dragged.get(), drop, -1, 0, QModelIndex()));
+        // The record table is a source, never a target.
+        QVERIFY(!(views_->descriptionModel()->flags(views_->descriptionModel()->index(0, 0)) & Qt::ItemIsDropEnabled));
+        QVERIFY(types->dropMimeData(dragged.get(), drop, -1, 0, types->index(server, 0)));
+        QCoreApplication::processEvents();
+        QCOMPARE(store_->getRecordForUID(vault_->records["alpha bank"]->mRecordUID())->mType()->mTypeName(),
+                 QStringLiteral("Card"));
+        QCOMPARE(rootValue(QStringLiteral("SELECT COUNT(*) FROM vivododadi.RECORDTABLE WHERE TYPEUID='%1'")
+                               .arg(vault_->types["Card"]->mTypeUID())),
+                 QStringLiteral("2"));
+
+        // The tree takes drops on a type only, not between rows nor onto a record.
+        controller_->changeView(BKMainWindowViews::kTreeViewTag);
+        BKRecordOutlineModel* outline = views_->outlineModel();
+        const QModelIndex type = outline->index(0, 0);
+        QVERIFY(outline->canDropMimeData(dragged.get(), drop, -1, 0, type));
+        QVERIFY(!outline->canDropMimeData(dragged.get(), drop, 0, 0, type));
+        QVERIFY(!outline->canDropMimeData(dragged.get(), drop, -1, 0, outline->index(0, 0, type)));
+        QVERIFY(!outline->canDropMimeData(dragged.get(), drop, 0, 0, QModelIndex()));
+        std::unique_ptr<QMimeData> one(outline->mimeData({outline->index(0, 0, type)}));
+        QCOMPARE(BKRecordUIDsFromMimeData(one.get()).size(), 1);
+        QVERIFY(!outline->mimeData({type}));
     }
 
     void eachSelectionCountsOneViewAndLogsIt()
