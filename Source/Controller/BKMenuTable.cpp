@@ -46,7 +46,8 @@ QList<BKMenuEntry> buildTable()
         {kBKCopyMenuTag, "&Edit", "Copy", QKeySequence(QKeySequence::Copy), "16x16_Copy", call(&C::copy)},
         {kBKPasteMenuTag, "&Edit", "Paste", QKeySequence(QKeySequence::Paste), "16x16_Paste", call(&C::paste)},
         {kBKSelectAllMenuTag, "&Edit", "Select All", QKeySequence(QKeySequence::SelectAll), "", call(&C::selectAll)},
-        {kBKFindMenuTag, "&Edit", "Find", QKeySequence(QKeySequence::Find), "", call(&C::focusSearchField), true},
+        // Ctrl+F is the main window's own key (it reaches the search field from any child).
+        {kBKFindMenuTag, "&Edit", "Find", {}, "", call(&C::focusSearchField), true},
         {kBKClearClipboardMenuTag, "&Edit", "Clear Clipboard", {}, "", call(&C::clearClipBoardAction)},
         {kBKCopyGroupMenuTag, "&Edit", "Copy Group", {}, "", callTag(&C::copyFieldValue, kBKCopyGroupMenuTag), true},
     };
