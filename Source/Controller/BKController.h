@@ -36,6 +36,7 @@
 #include <optional>
 #include <utility>
 
+class BKCategoryEditWindowController;
 class BKConnectionDialog;
 class BKDetailsView;
 class BKGroup;
@@ -323,8 +324,8 @@ public:
     // Runs the shared record details window (BKDetailsWindowController).
     std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
                                                                int* operation) override;
-    // The record commands' delete of the selection, and the details pane's record context menu
-    // (BKController_ContextMenu.cpp).
+    // The record commands' delete of the selection (BKController_Records.cpp), and the details
+    // pane's record context menu (BKController_ContextMenu.cpp).
     void deleteSelected() override;
     QMenu* extendMenu(QContextMenuEvent* event, BKDetailsView* view) override;
 
@@ -354,6 +355,39 @@ public:
     void showHelp();
     void focusSearchField();
     void clearClipBoardAction();
+
+    // The details window as the record commands run it; tests answer in its place.
+    using DetailsWindowRunner =
+        std::function<std::shared_ptr<OTVRecord>(const std::shared_ptr<OTVRecord>& info, int* operation)>;
+    void setDetailsWindowRunner(DetailsWindowRunner runner);
+    // The de-duplicate question (made on first use): Yes ends it with kBKModalStop.
+    QDialog* dedupeSheet();
+    // Data permissions (1 print, 2 de-duplicate): every request is allowed.
+    bool checkForDataPermissionFor(int permission) const;
+    // The groups and types editor (made on first use and kept).
+    BKCategoryEditWindowController& categoryEditWindowController();
+    // After groups or types were added, changed or deleted: the pop-ups and the views follow.
+    void groupsAndTypesChanged();
+
+signals:
+    // For the View menu's titles: "Unmask"/"Mask" and "Hide Details"/"Show Details" follow these.
+    void maskingChanged(bool masked);
+    void detailsPaneShownChanged(bool shown);
+
+private:
+    std::shared_ptr<OTVRecord> runDetailsWindow(const std::shared_ptr<OTVRecord>& record, int* operation);
+    // The pane shows the selected record (or nothing) once the views are rebuilt.
+    void refreshAfterRecordCommand();
+    // The record's attachment written into the private folder under its base name; a null
+    // string when it could not be (a store failure is reported).
+    QString extractAttachmentToPrivateFolder(const OTVRecord& record);
+    DetailsWindowRunner mDetailsWindowRunner_;
+    QPointer<QDialog> mDedupeSheet_;
+    QStringList mDedupeItemsNames_;
+    QList<int> mDetailsPaneSizes_;
+    QPointer<BKCategoryEditWindowController> mCategoryEditWindowController_;
+
+public:
 
 
 public:

@@ -19,8 +19,3 @@ void BKController::saveApplicationViewsLayout()
     if (mViews_->currentView() == BKMainWindowViews::kListViewTag)
         saveTableColumnWidthToPreference();
 }
-
-// The record commands: the delete of the selected records (with its confirmation).
-void BKController::deleteSelected()
-{
-}

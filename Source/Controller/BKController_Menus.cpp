@@ -283,6 +283,8 @@ void BKController::connectRecordViewsForMenus()
     connect(mViews_, &BKMainWindowViews::validateUIControls, this, &BKController::refreshCommandStates);
     connect(mViews_, &BKMainWindowViews::viewChanged, this, &BKController::refreshCommandStates);
     connect(mViews_, &BKMainWindowViews::recordViewed, this, &BKController::recordViewed);
+    connect(this, &BKController::maskingChanged, this, &BKController::refreshCommandStates);
+    connect(this, &BKController::detailsPaneShownChanged, this, &BKController::refreshCommandStates);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &BKController::refreshCommandStates);
     // Records are dragged from the record views onto a type of the column view or the tree.
     for (QAbstractItemView* source : {static_cast<QAbstractItemView*>(mViews_->columnViewDescriptionTable()),

@@ -10,7 +10,7 @@
 
 #include <QMainWindow>
 
-// The group and type panels, reached from the main window until their editor takes them over.
+// The group and type panels; the pop-ups' editor items open the groups and types editor.
 
 BKGroupSettingsPanel& BKController::groupSettingsPanel()
 {
@@ -28,8 +28,8 @@ BKTypeSettingsPanel& BKController::typeSettingsPanel()
 
 void BKController::connectEntryPanels()
 {
-    connect(mViews_, &BKMainWindowViews::editGroupsRequested, this, [this] { addGroups(); });
-    connect(mViews_, &BKMainWindowViews::editTypesRequested, this, [this] { addTypes(); });
+    connect(mViews_, &BKMainWindowViews::editGroupsRequested, this, [this] { displayEditGroupPanel(); });
+    connect(mViews_, &BKMainWindowViews::editTypesRequested, this, [this] { displayEditTypesPanel(); });
 }
 
 void BKController::addGroups()

@@ -1,20 +1,483 @@
 #include "BKController.h"
 
-// The record commands: add, edit, duplicate, de-duplicate, copy a field, masking, the details
-// pane toggle, customising a record's labels and the small commands of the main window.
+#include "BKDetailsWindowRules.h"
+#include "BKMainWindowViews.h"
+#include "BKRecordCells.h"
+#include "BKTypeSettingsPanel.h"
+#include "BKViewImages.h"
 
-void BKController::addItemsToDetail() {}
-void BKController::editItemDoubleAction() {}
-void BKController::duplicateItem() {}
-void BKController::deDupe() {}
-void BKController::copyFieldValue(int tag) { Q_UNUSED(tag); }
-void BKController::unmask(bool masked) { Q_UNUSED(masked); }
-void BKController::unmaskFromMenu() {}
-void BKController::toggleInfoView(bool shown) { Q_UNUSED(shown); }
-void BKController::toggleInfoViewFromMenu() {}
-void BKController::updateDetailInfoViewWithRecord(const std::shared_ptr<OTVRecord>& record) { Q_UNUSED(record); }
-void BKController::displayFieldCustomizePanel() {}
-void BKController::selectAll() {}
-void BKController::showHelp() {}
-void BKController::focusSearchField() {}
-void BKController::clearClipBoardAction() {}
+#include "Customization/BKDetailsView.h"
+#include "Customization/BKRecordWrites.h"
+#include "Customization/BKTableView.h"
+
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVRecord.h"
+#include "Model/OTVRecordDuplicates.h"
+#include "Model/OTVUser.h"
+#include "Platform/BKLocalization.h"
+#include "Platform/BKUserDefaults.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStringListModel>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+// The record commands: add, edit, duplicate, delete, de-duplicate, copy a field, masking, the
+// details pane toggle, customising a record's labels and the small commands of the main window.
+
+namespace {
+
+const char* const kNeedGroupAndType = "Before adding record you need to have atleast one group and a type.";
+const char* const kDeleteQuestion = "Are you realy sure you want to delete the selected item(s)?";
+const QString kHelpAddress = QStringLiteral("https://www.ostrevin.example/enterprise/userguide");
+
+constexpr int kCopyCategoryMenuItemTag = 206;
+constexpr int kCopyField1MenuItemTag = 207;
+constexpr int kCopyField10MenuItemTag = 216;
+constexpr int kCopyNotesMenuItemTag = 217;
+constexpr int kEditTypesMenuItemTag = 101;
+
+// The de-duplicate sheet's question, over the list of the duplicates' first values.
+class DedupeSheet : public QDialog {
+public:
+    explicit DedupeSheet(QWidget* parent) : QDialog(parent)
+    {
+        setObjectName(QStringLiteral("mDedupeItems"));
+        setWindowModality(Qt::WindowModal);
+        auto* layout = new QVBoxLayout(this);
+        mMessage_ = new QLabel(this);
+        mMessage_->setObjectName(QStringLiteral("mDedupeMessage"));
+        mMessage_->setTextFormat(Qt::PlainText);
+        mMessage_->setWordWrap(true);
+        layout->addWidget(mMessage_);
+        mList_ = new QListView(this);
+        mList_->setObjectName(QStringLiteral("mDedupeItemsList"));
+        mList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        mList_->setModel(&mNames_);
+        layout->addWidget(mList_);
+        auto* buttons = new QDialogButtonBox(this);
+        QPushButton* yes = buttons->addButton(BKLocalizedString("Yes"), QDialogButtonBox::YesRole);
+        yes->setObjectName(QStringLiteral("yesButton"));
+        QPushButton* no = buttons->addButton(BKLocalizedString("No"), QDialogButtonBox::NoRole);
+        no->setObjectName(QStringLiteral("noButton"));
+        no->setDefault(true);
+        connect(yes, &QPushButton::clicked, this, [this] { done(kBKModalStop); });
+        connect(no, &QPushButton::clicked, this, [this] { done(kBKModalAbort); });
+        layout->addWidget(buttons);
+    }
+
+    int run(int count, const QStringList& names)
+    {
+        mMessage_->setText(
+            BKLocalizedString("%1 duplicate item(s) found. Do you want to delete these item(s)?").arg(count));
+        // Plain text: the values are the user's own (a list view does not interpret markup).
+        mNames_.setStringList(names);
+        mList_->scrollToTop();
+        return exec();
+    }
+
+    void reject() override { done(kBKModalAbort); }
+
+private:
+    QLabel* mMessage_ = nullptr;
+    QListView* mList_ = nullptr;
+    QStringListModel mNames_;
+};
+
+// The path of a file named after an attachment inside `folder`: only the name's last component,
+// never "", "." or ".." nor a hidden name; a null string when nothing usable is left.
+QString attachmentFilePath(const QString& folder, const QString& attachmentName)
+{
+    QString name = QFileInfo(QString(attachmentName).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName();
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    if (name.isEmpty() || folder.isEmpty())
+        return QString();
+    return QDir(folder).filePath(name);
+}
+
+// Whether the panel's answer gives the record the labels, icon and mask of its type: then it is
+// no customisation. The answer carries the name of the custom type it was opened on, so names
+// are not compared; an empty label is the default one the panel writes for it.
+bool looksLikeType(const OTVType& answer, const OTVType& type)
+{
+    if (answer.mTypeIconID() != type.mTypeIconID() || answer.mTypeMask().value_or(0) != type.mTypeMask().value_or(0))
+        return false;
+    const auto shown = [](const OTVType& t, int field) {
+        const QString label = t.label(field);
+        return label.isEmpty() || field == kNoOfFields ? BKTypeSettingsPanel::defaultLabel(field) : label;
+    };
+    for (int field = 1; field <= kNoOfFields; ++field)
+        if (shown(answer, field) != shown(type, field))
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::shared_ptr<OTVRecord> BKController::runDetailsWindow(const std::shared_ptr<OTVRecord>& record, int* operation)
+{
+    return mDetailsWindowRunner_ ? mDetailsWindowRunner_(record, operation)
+                                 : orderFrontDetailsWindowWithInfo(record, operation);
+}
+
+void BKController::setDetailsWindowRunner(DetailsWindowRunner runner)
+{
+    mDetailsWindowRunner_ = std::move(runner);
+}
+
+void BKController::refreshAfterRecordCommand()
+{
+    if (!mViews_)
+        return;
+    mViews_->updateTables();
+    emit mViews_->validateUIControls();
+    updateDetailInfoViewWithRecord(itemPropertiesForTableViewSelectedRow());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Add, edit, duplicate, delete
+
+void BKController::addItemsToDetail()
+{
+    if (!mViews_ || !checkForRecordPermissionForSelectedGroup(1))
+        return;
+    if (!store_.isGroupExistsInDatabase() || !store_.isTypeExistsInDatabase()) {
+        BKRunAlertPanel(QString(), BKLocalizedString(kNeedGroupAndType));
+        return;
+    }
+    const std::shared_ptr<OTVRecord> record = OTVRecord::createRecord();
+    record->setMGroup(mViews_->selectedGroup());
+    int operation = kDetailsAdd;
+    const std::shared_ptr<OTVRecord> answer = runDetailsWindow(record, &operation);
+    if (!answer || (operation != kDetailsAdd && operation != kDetailsDuplicate))
+        return;
+    const int status = store_.addRecord(answer);
+    showStoreStatusAlert(status);
+    // A record that was not stored is not logged as added.
+    if (status == kOTVStatusOK)
+        store_.addLogEvent(QStringLiteral("Add Record"), answer->value(1));
+    refreshAfterRecordCommand();
+}
+
+void BKController::editItemDoubleAction()
+{
+    if (!mViews_)
+        return;
+    const std::shared_ptr<OTVRecord> selected = itemPropertiesForTableViewSelectedRow();
+    if (!selected) {
+        // A double click on a type row of the tree expands or collapses it (the tree does that
+        // itself); with nothing selected the pane and the views are brought up to date.
+        refreshAfterRecordCommand();
+        return;
+    }
+    if (!checkForRecordPermissionForSelectedGroup(2))
+        return;
+    int operation = kDetailsEdit;
+    const std::shared_ptr<OTVRecord> answer = runDetailsWindow(selected, &operation);
+    if (operation == kDetailsDelete) {
+        deleteSelected();
+        return;
+    }
+    if (answer) {
+        if (operation == kDetailsDuplicate) {
+            const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
+            showStoreStatusAlert(added.addStatus);
+            showStoreStatusAlert(added.copyStatus);
+        } else {
+            showStoreStatusAlert(store_.replaceRecord(answer));
+        }
+    }
+    refreshAfterRecordCommand();
+}
+
+void BKController::duplicateItem()
+{
+    if (!mViews_)
+        return;
+    const std::shared_ptr<OTVRecord> selected = itemPropertiesForTableViewSelectedRow();
+    if (!selected || !checkForRecordPermissionForSelectedGroup(1))
+        return;
+    const std::shared_ptr<OTVRecord> copy = OTVRecord::copyRecord(*selected);
+    copy->setValue(1, selected->value(1) + BKLocalizedString(" Copy"));
+    QString extracted;
+    if (selected->mHasAttachment()) {
+        extracted = extractAttachmentToPrivateFolder(*selected);
+        if (extracted.isEmpty())
+            return;   // the failure was reported
+        copy->setMAttachmentPath(extracted);
+    }
+    int operation = kDetailsDuplicate;
+    const std::shared_ptr<OTVRecord> answer = runDetailsWindow(copy, &operation);
+    if (answer) {
+        const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
+        showStoreStatusAlert(added.addStatus);
+        showStoreStatusAlert(added.copyStatus);
+        if (added.addStatus == kOTVStatusOK) {
+            const std::shared_ptr<OTVUser> user = store_.mCurrentUser();
+            store_.addLogEvent(QStringLiteral("Duplicate Record"), answer->value(1), QString(),
+                               user ? user->mUsername() : QString());
+        }
+    }
+    // The plain copy of the attachment is not kept once the window has stored or dropped it.
+    if (!extracted.isEmpty())
+        QFile::remove(extracted);
+    mViews_->initTypesUIControl();
+    refreshAfterRecordCommand();
+}
+
+QString BKController::extractAttachmentToPrivateFolder(const OTVRecord& record)
+{
+    int status = kOTVStatusOK;
+    const std::optional<QByteArray> bytes = store_.extractAttachmentDataForRecord(record, &status);
+    if (!bytes || status != kOTVStatusOK) {
+        showStoreStatusAlert(status != kOTVStatusOK ? status : kOTVStatusDatabaseError);
+        return QString();
+    }
+    const QString path = attachmentFilePath(attachmentFolderPath(), record.mAttachmentName());
+    // Never written through a link someone left in the folder.
+    if (path.isEmpty() || QFileInfo(path).isSymLink())
+        return QString();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
+        return QString();
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return path;
+}
+
+void BKController::deleteSelected()
+{
+    if (!mViews_ || !checkForRecordPermissionForSelectedGroup(4))
+        return;
+    const int answer = BKRunAlertPanel(kDefaultAlertTitle, BKLocalizedString(kDeleteQuestion),
+                                       BKLocalizedString("No"), BKLocalizedString("Yes"));
+    if (answer == kBKAlertAlternateReturn) {
+        int status = kOTVStatusOK;
+        switch (mViews_->currentView()) {
+        case BKMainWindowViews::kListViewTag: {
+            const OTVRecordList records = indexSetForExporting(false);
+            if (records.isEmpty())
+                break;
+            // The row before the first deleted one becomes the selection (none before row 0).
+            BKTableView* table = mViews_->listViewTypesTable();
+            QList<int> rows;
+            for (const QModelIndex& index : table->selectionModel()->selectedRows())
+                rows.append(index.row());
+            const int first = rows.isEmpty() ? 0 : *std::min_element(rows.begin(), rows.end());
+            if (first > 0)
+                table->selectionModel()->setCurrentIndex(table->model()->index(first - 1, 0),
+                                                         QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
+            else
+                table->selectionModel()->clearSelection();
+            for (auto it = records.crbegin(); it != records.crend() && status == kOTVStatusOK; ++it)
+                status = store_.deleteRecord(*it);
+            break;
+        }
+        default:
+            // The column view lists records only under a type or a smart list; the tree selects one.
+            if (const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow())
+                status = store_.deleteRecord(record);
+            break;
+        }
+        showStoreStatusAlert(status);
+    }
+    mViews_->initTypesUIControl();
+    refreshAfterRecordCommand();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Find and delete duplicates
+
+QDialog* BKController::dedupeSheet()
+{
+    if (!mDedupeSheet_)
+        mDedupeSheet_ = new DedupeSheet(mainWindow());
+    return mDedupeSheet_;
+}
+
+void BKController::deDupe()
+{
+    if (!mViews_ || !checkForDataPermissionFor(2))
+        return;
+    const OTVRecordList duplicates = OTVFindDuplicateRecords(store_.itemsOfGroup(nullptr, QString()));
+    if (duplicates.isEmpty()) {
+        BKRunAlertPanel(QString(), BKLocalizedString("No duplicate item(s) found."), BKLocalizedString("OK"));
+        return;
+    }
+    mDedupeItemsNames_.clear();
+    for (const auto& record : duplicates)
+        mDedupeItemsNames_.append(record->value(1));
+    auto* sheet = static_cast<DedupeSheet*>(dedupeSheet());
+    if (sheet->run(int(duplicates.size()), mDedupeItemsNames_) == kBKModalStop) {
+        int status = kOTVStatusOK;
+        for (auto it = duplicates.crbegin(); it != duplicates.crend() && status == kOTVStatusOK; ++it)
+            status = store_.deleteRecord(*it);
+        showStoreStatusAlert(status);
+        mViews_->initTypesUIControl();
+        refreshAfterRecordCommand();
+    }
+    mDedupeItemsNames_.clear();
+}
+
+bool BKController::checkForDataPermissionFor(int permission) const
+{
+    Q_UNUSED(permission);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Copy a field, masking, the details pane
+
+void BKController::copyFieldValue(int tag)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear(QClipboard::Clipboard);
+    const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow();
+    if (!record)
+        return;
+    QString text;
+    if (tag == kCopyCategoryMenuItemTag)
+        text = record->mGroup() ? record->mGroup()->mGroupName() : QString();
+    else if (tag >= kCopyField1MenuItemTag && tag < kCopyField10MenuItemTag)
+        text = record->value(tag - kCopyField1MenuItemTag + 1);
+    else if (tag == kCopyField10MenuItemTag)
+        text = OTVRecord::modificationDateDisplayText(record->value(kNoOfFields));
+    else if (tag == kCopyNotesMenuItemTag)
+        text = record->mNotes();
+    else
+        return;
+    clipboard->setText(text, QClipboard::Clipboard);
+}
+
+void BKController::unmask(bool masked)
+{
+    BKUserDefaults::standardUserDefaults().setObject(masked, kMaskingStatus);
+    setShouldMask(masked);
+    emit maskingChanged(masked);
+}
+
+void BKController::unmaskFromMenu()
+{
+    unmask(!shouldMask());
+}
+
+void BKController::toggleInfoView(bool shown)
+{
+    buildMainWindowViews();
+    BKSplitter* split = mViews_->mainSplitView();
+    QWidget* pane = mViews_->detailsViewContainer();
+    if (!shown && !pane->isHidden()) {
+        mDetailsPaneSizes_ = split->sizes();
+        pane->hide();
+    } else if (shown && pane->isHidden()) {
+        pane->show();
+        if (!mDetailsPaneSizes_.isEmpty())
+            split->setSizes(mDetailsPaneSizes_);
+    }
+    if (store_.mCurrentUser()) {
+        const int status = store_.setToggleInfo(shown);
+        showStoreStatusAlert(status);
+    }
+    emit detailsPaneShownChanged(shown);
+}
+
+void BKController::toggleInfoViewFromMenu()
+{
+    toggleInfoView(!isDetailsPaneShown());
+}
+
+void BKController::updateDetailInfoViewWithRecord(const std::shared_ptr<OTVRecord>& record)
+{
+    BKDetailsView* details = detailsView();
+    if (!details)
+        return;
+    if (!record) {
+        details->resetDetailInfo();
+    } else {
+        // The pane masks what it draws itself; its copy button copies the real value.
+        details->setHeaderTitle(BKFieldText(*record, 1, false));
+        details->setHeaderImage(BKViewImages::typeIcon(store_, BKDisplayType(*record)));
+        details->setDetailInfo(record);
+    }
+    details->update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Customising a record's labels
+
+void BKController::displayFieldCustomizePanel()
+{
+    const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow();
+    if (!record || !record->mType() || !checkForRecordPermissionForSelectedGroup(2))
+        return;
+    BKTypeSettingsPanel& panel = typeSettingsPanel();
+    panel.setCustomizing(true);
+    panel.setShouldHideControls(true);
+    panel.setResetInfo(record->mType());
+    const OTVType& shown = record->mRecordCustomType() ? *record->mRecordCustomType() : *record->mType();
+    int operation = BKTypeSettingsPanel::kCustomiseOperation;
+    const std::shared_ptr<OTVType> answer =
+        panel.runCustomSettingsPanelForWindow(mainWindow(), std::make_shared<OTVType>(shown), &operation);
+    panel.setCustomizing(false);
+    if (!answer)
+        return;
+    // The record changes only once the store took it: a refused write leaves it as it was.
+    const std::optional<OTVType> previousType =
+        record->mRecordCustomType() ? std::optional<OTVType>(*record->mRecordCustomType()) : std::nullopt;
+    const bool previousCustomized = record->mIsCustomized();
+    if (looksLikeType(*answer, *record->mType())) {
+        record->setMRecordCustomType(std::nullopt);
+        record->setMIsCustomized(false);
+    } else {
+        record->setMRecordCustomType(*answer);
+        record->setMIsCustomized(true);
+    }
+    const int status = store_.replaceRecord(record);
+    if (status != kOTVStatusOK) {
+        record->setMRecordCustomType(previousType);
+        record->setMIsCustomized(previousCustomized);
+    }
+    showStoreStatusAlert(status);
+    refreshAfterRecordCommand();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Small commands
+
+void BKController::selectAll()
+{
+    if (mViews_ && mViews_->currentView() == BKMainWindowViews::kListViewTag)
+        mViews_->listViewTypesTable()->selectAll();
+}
+
+void BKController::showHelp()
+{
+    QDesktopServices::openUrl(QUrl(kHelpAddress));
+}
+
+void BKController::focusSearchField()
+{
+    if (!mViews_)
+        return;
+    QLineEdit* field = mViews_->searchField();
+    field->setFocus(Qt::ShortcutFocusReason);
+    field->selectAll();
+}
+
+void BKController::clearClipBoardAction()
+{
+    clearClipBoard();
+}

@@ -63,17 +63,9 @@ void BKController::buildMainWindowViews()
     details->setObjectName(QStringLiteral("mDetailInfoView"));
     details->setDataBase(&store_);
     mViews_->detailsViewContainer()->layout()->addWidget(details);
-    connect(mViews_, &BKMainWindowViews::selectedRecordChanged, details,
-            [this, details](const std::shared_ptr<OTVRecord>& record) {
-                if (!record) {
-                    details->resetDetailInfo();
-                    return;
-                }
-                // The pane masks what it draws itself; its copy button copies the real value.
-                details->setHeaderTitle(BKFieldText(*record, 1, false));
-                details->setHeaderImage(BKViewImages::typeIcon(store_, BKDisplayType(*record)));
-                details->setDetailInfo(record);
-            });
+    connect(mViews_, &BKMainWindowViews::selectedRecordChanged, this,
+            [this](const std::shared_ptr<OTVRecord>& record) { updateDetailInfoViewWithRecord(record); });
+    connect(mViews_, &BKMainWindowViews::recordActivated, this, [this] { editItemDoubleAction(); });
     connect(mViews_->mainSplitView(), &QSplitter::splitterMoved, details, [details] { details->update(); });
     connectEntryPanels();
 
@@ -106,10 +98,7 @@ void BKController::buildMainWindowViews()
     unmask->setToolButtonStyle(Qt::ToolButtonTextOnly);
     mUnmaskButton_ = unmask;
     window->statusBar()->addPermanentWidget(unmask);
-    connect(mMaskAction_, &QAction::triggered, this, [this](bool on) {
-        BKUserDefaults::standardUserDefaults().setObject(on, kMaskingStatus);
-        setShouldMask(on);
-    });
+    connect(mMaskAction_, &QAction::triggered, this, [this](bool on) { this->unmask(on); });
 
     window->installEventFilter(new ResizeWatcher(this, [this] { mainWindowResized(); }));
 }

@@ -506,6 +506,9 @@ public:
     // The server deletes the type's records with it; in memory they leave mRecords (also those
     // with a custom type, which keep their base type), also when the row was gone already.
     int deleteType(const std::shared_ptr<OTVType>& type);
+    // The UIDs of every stored record of the type, in every group (also those the user cannot
+    // see, which a delete of the type takes with it). *returnCode 0, or the failure's status.
+    QStringList recordUIDsOfType(const QString& typeUID, int* returnCode = nullptr);
     // Adds the types in order until one is not added, whose status is returned; 0 for none.
     int addtypes(const QList<std::shared_ptr<OTVType>>& types);
     // Stores the record's own labels, icon and mask. A label that is null is stored as "Field1"

@@ -225,6 +225,7 @@ inline constexpr char kQueryUpdateRecordViewCount[] =
 // An update whose values equal the stored ones counts no changed row; this tells it from a
 // row that is gone.
 inline constexpr char kQueryRecordExists[] = "SELECT 1 FROM RECORDTABLE WHERE RECORDID=?";
+inline constexpr char kQueryRecordsOfType[] = "SELECT RECORDID FROM RECORDTABLE WHERE TYPEUID=?";
 
 // =============================================================================================
 // Groups, record types and custom types, attachments and custom icons

@@ -91,6 +91,22 @@ int OTVDataBase::deleteType(const std::shared_ptr<OTVType>& type)
     return status;
 }
 
+QStringList OTVDataBase::recordUIDsOfType(const QString& typeUID, int* returnCode)
+{
+    QStringList uids;
+    const int status = runGuarded([&] {
+        OTVStatement statement = prepare(kQueryRecordsOfType);
+        statement.setString(1, typeUID);
+        OTVResultSet rows = statement.executeQuery();
+        while (rows.next())
+            uids.append(rows.getString(1));
+        return int(kOTVStatusOK);
+    });
+    if (returnCode)
+        *returnCode = status;
+    return status == kOTVStatusOK ? uids : QStringList();
+}
+
 int OTVDataBase::addtypes(const QList<std::shared_ptr<OTVType>>& types)
 {
     for (const std::shared_ptr<OTVType>& type : types) {
