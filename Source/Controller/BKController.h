@@ -23,6 +23,7 @@
 #include "Customization/BKDetailsViewDelegate.h"
 #include "Platform/BKApplicationServices.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -64,6 +65,9 @@ class OTVDataBase;
 class QMainWindow;
 class QTimer;
 class QMenu;
+class QMenuBar;
+class OTVType;
+class QPoint;
 class QPrinter;
 class QWidget;
 
@@ -320,8 +324,8 @@ public:
     // Runs the shared record details window (BKDetailsWindowController).
     std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
                                                                int* operation) override;
-    // The record commands' delete of the selection (BKController_Records.cpp), and the record
-    // context menu (BKController_Hooks.cpp).
+    // The record commands' delete of the selection (BKController_Records.cpp), and the details
+    // pane's record context menu (BKController_ContextMenu.cpp).
     void deleteSelected() override;
     QMenu* extendMenu(QContextMenuEvent* event, BKDetailsView* view) override;
 
@@ -385,6 +389,69 @@ private:
 
 public:
 
+
+public:
+    // =========================================================================================
+    // The main menu and command enabling (BKController_Menus.cpp, the table in BKMenuTable.cpp),
+    // the record context menu and record moves (BKController_ContextMenu.cpp), view counting and
+    // drag and drop of records (BKController_DragDrop.cpp).
+
+    // The window's menu bar, built once from the table.
+    void buildMainMenu();
+    // The menu-bar command of `tag` (nullptr for none).
+    QAction* menuAction(int tag) const;
+    // Every command's enabled state and the titles that follow the controller's state. Runs when
+    // a menu opens, after each selection or view change and after each command.
+    void refreshCommandStates();
+    // The rule of the command of `tag` as it stands now; handlers check it again, since
+    // shortcuts fire without their menu being opened.
+    bool isCommandEnabled(int tag) const;
+    // Exactly one record is selected (the tree: a row is selected).
+    bool isItemNotSelected() const;
+    bool validateAttachmentButton() const;
+    bool validateWebLogin() const;
+    // Cut, Copy and Paste act on the focused text field.
+    void cut();
+    void copy();
+    void paste();
+
+    // The record context menu (tags 700-709; 701 the Type sub-menu, 702 the Group sub-menu).
+    QMenu* itemContextualMenu();
+    void initContextualTypeSubMenu();
+    void initContextualCategorySubMenu();
+    // A right-click at `pos` in one of the record views: selects the row under it and returns
+    // the ticked context menu, or nullptr outside the rows.
+    QMenu* extendMenuForEvent(QAbstractItemView* view, const QPoint& pos);
+    // The edit bit (2) of the word that governs the selected record's group.
+    bool canMoveRecords() const;
+    // Moves the selected records to the type or group of that UID (nothing for a vanished one).
+    // A refused record keeps its place and is reported; the others still move.
+    void contextTypeMenuChanged(const QString& typeUID);
+    void contextCategoryMenuChanged(const QString& groupUID);
+
+    // A dropped list of record UIDs onto a type or a group; true when every record is stored.
+    // A record already there is left alone.
+    bool dropRecordsOnType(const QStringList& recordUIDs, const std::shared_ptr<OTVType>& type);
+    bool dropRecordsOnGroup(const QStringList& recordUIDs, const std::shared_ptr<BKGroup>& group);
+
+private:
+    void runMenuCommand(int tag, const std::function<void(BKController&)>& action);
+    void updateEditMenu();
+    void connectRecordViewsForMenus();
+    void recordViewed(const std::shared_ptr<OTVRecord>& record);
+    QMenu* tickedContextMenu();
+    QList<std::shared_ptr<OTVRecord>> recordsToMove() const;
+    bool moveRecords(const QList<std::shared_ptr<OTVRecord>>& records, const std::function<bool(OTVRecord&)>& change);
+    QMenuBar* mMenuBar_ = nullptr;
+    QHash<int, QAction*> mMenuActions_;
+    QPointer<QMenu> mItemContextualMenu_;
+    QMenu* mContextTypeMenu_ = nullptr;
+    QMenu* mContextGroupMenu_ = nullptr;
+    int mPriviousContextualType_ = -1;
+    int mPriviousContextualCategory_ = -1;
+    bool mRunningMenuCommand_ = false;
+
+public:
     // =========================================================================================
     // Group and type panels (BKController_Panels.cpp). The panels are made on first use and
     // kept; their owners (the groups and types editor, the record commands) run them through

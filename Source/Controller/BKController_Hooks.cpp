@@ -19,11 +19,3 @@ void BKController::saveApplicationViewsLayout()
     if (mViews_->currentView() == BKMainWindowViews::kListViewTag)
         saveTableColumnWidthToPreference();
 }
-
-// The record context menu of the details pane; none yet.
-QMenu* BKController::extendMenu(QContextMenuEvent* event, BKDetailsView* view)
-{
-    Q_UNUSED(event);
-    Q_UNUSED(view);
-    return nullptr;
-}

@@ -8,7 +8,9 @@
 #include "Model/OTVStatusMessages.h"
 #include "Platform/BKLocalization.h"
 
+#include <QAction>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMainWindow>
 
 // What the vault store asks of the interface. Every call arrives on the main thread.
@@ -65,7 +67,12 @@ void BKController::reloadFailed(int status)
 
 void BKController::updateApplicationUIForCurrectPermissions()
 {
-    // The record commands that depend on permissions belong to the menus and views.
+    // Moving records between types and groups needs the edit permission.
+    if (mItemContextualMenu_) {
+        const bool movable = canMoveRecords();
+        mContextTypeMenu_->menuAction()->setEnabled(movable);
+        mContextGroupMenu_->menuAction()->setEnabled(movable);
+    }
 }
 
 void BKController::dontSavePreference()

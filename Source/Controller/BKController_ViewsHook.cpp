@@ -24,6 +24,7 @@ void BKController::updateApplicationViews()
     if (!mSubviewsReady_) {
         mSubviewsReady_ = true;
         setupToolbarForWindow(mainWindow());
+        buildMainMenu();
         mViews_->selectGroupWithUID(user->mCurrentGroup());
         mViews_->initTypesUIControl();
         mViews_->setShouldCreateDatabase(true);
@@ -40,4 +41,8 @@ void BKController::updateApplicationViews()
     // A reload may have added or removed groups: the pop-up is built again, keeping its group.
     mViews_->initGroupUIControl();
     mViews_->setShouldCreateDatabase(true);
+    // A reload may have brought other types and groups.
+    initContextualTypeSubMenu();
+    initContextualCategorySubMenu();
+    refreshCommandStates();
 }

@@ -727,6 +727,7 @@ void BKMainWindowViews::noteViewedRecord()
     lastViewedRecordUID_ = uid;
     store_.addMostViewedRecord(record, true);
     store_.addRecentlyViewedRecord(record);
+    emit recordViewed(record);
     if (currentView() == kColumnViewTag) {
         rebuilding_ = true;
         reloadSmartTable();

@@ -140,6 +140,8 @@ public:
 signals:
     // The record the details pane shows; nullptr resets the pane.
     void selectedRecordChanged(const std::shared_ptr<OTVRecord>& record);
+    // The user chose a record in one of the views (counted once per choice).
+    void recordViewed(const std::shared_ptr<OTVRecord>& record);
     // The record commands' state may have changed.
     void validateUIControls();
     void editGroupsRequested();

@@ -404,3 +404,79 @@ QVariant BKRecordOutlineModel::data(const QModelIndex& index, int role) const
     }
     return QVariant();
 }
+
+QMimeData* BKRecordMimeData(const QModelIndexList& indexes)
+{
+    QStringList uids;
+    for (const QModelIndex& index : indexes) {
+        const auto record = index.data(BKRecordRole).value<std::shared_ptr<OTVRecord>>();
+        if (record && !uids.contains(record->mRecordUID()))
+            uids.append(record->mRecordUID());
+    }
+    if (uids.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(kBKRecordPboardType, uids.join(QLatin1Char('\n')).toUtf8());
+    return data;
+}
+
+QStringList BKRecordUIDsFromMimeData(const QMimeData* data)
+{
+    if (!data || !data->hasFormat(kBKRecordPboardType))
+        return {};
+    return QString::fromUtf8(data->data(kBKRecordPboardType)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+Qt::ItemFlags BKRecordListModel::flags(const QModelIndex& index) const
+{
+    return QAbstractTableModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
+Qt::ItemFlags BKDescriptionTableModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
+Qt::ItemFlags BKTypesTableModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | (index.isValid() ? Qt::ItemIsDropEnabled : Qt::NoItemFlags);
+}
+
+bool BKTypesTableModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
+                                        const QModelIndex& parent) const
+{
+    // Onto a row only: between rows or past the last one names no type.
+    return row == -1 && parent.isValid() && type(parent.row()) && !BKRecordUIDsFromMimeData(data).isEmpty();
+}
+
+bool BKTypesTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                     const QModelIndex& parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    emit recordsDroppedOnType(BKRecordUIDsFromMimeData(data), type(parent.row()));
+    return true;
+}
+
+Qt::ItemFlags BKRecordOutlineModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return QAbstractItemModel::flags(index);
+    return QAbstractItemModel::flags(index) | (index.parent().isValid() ? Qt::ItemIsDragEnabled : Qt::ItemIsDropEnabled);
+}
+
+bool BKRecordOutlineModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
+                                           const QModelIndex& parent) const
+{
+    return row == -1 && parent.isValid() && !parent.parent().isValid() && typeAt(parent)
+           && !BKRecordUIDsFromMimeData(data).isEmpty();
+}
+
+bool BKRecordOutlineModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                        const QModelIndex& parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    emit recordsDroppedOnType(BKRecordUIDsFromMimeData(data), typeAt(parent));
+    return true;
+}

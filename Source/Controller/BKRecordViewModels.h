@@ -15,6 +15,7 @@
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QMimeData>
 #include <QStringList>
 
 #include <array>
@@ -30,6 +31,13 @@ enum BKRecordViewRole {
     // Header: the column identifier ("0" .. "14").
     BKColumnIdentifierRole = BKTableView::kColumnIdentifierRole,
 };
+
+// Records dragged between the views travel as their UIDs (UTF-8, one a line) in this format of
+// ours; the drag never leaves the application.
+inline const QString kBKRecordPboardType = QStringLiteral("application/x-bkrecord-uid");
+// The records of `indexes` (by BKRecordRole, each once); nullptr when none is a record.
+QMimeData* BKRecordMimeData(const QModelIndexList& indexes);
+QStringList BKRecordUIDsFromMimeData(const QMimeData* data);
 
 // The list view: one row per record, the fifteen columns "0" .. "14".
 class BKRecordListModel : public QAbstractTableModel {
@@ -54,6 +62,10 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override { return {kBKRecordPboardType}; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override { return BKRecordMimeData(indexes); }
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
 private:
     const OTVDataBase& store_;
@@ -77,6 +89,10 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override { return {kBKRecordPboardType}; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override { return BKRecordMimeData(indexes); }
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
 private:
     OTVRecordList records_;
@@ -97,6 +113,17 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // Drops land on a type's row, never between rows; the controller stores the move.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override { return {kBKRecordPboardType}; }
+    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+
+signals:
+    void recordsDroppedOnType(const QStringList& recordUIDs, const std::shared_ptr<OTVType>& type);
 
 private:
     const OTVDataBase& store_;
@@ -147,6 +174,20 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // Records (level 1) are dragged; types (level 0) take drops.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override { return BKRecordMimeData(indexes); }
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+    // Drops land on a type's row, never between rows; the controller stores the move.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override { return {kBKRecordPboardType}; }
+    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+
+signals:
+    void recordsDroppedOnType(const QStringList& recordUIDs, const std::shared_ptr<OTVType>& type);
 
 private:
     // A record's internal id is its type's row + 1; a type's is 0.
