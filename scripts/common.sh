@@ -7,7 +7,7 @@ OSTREVIN_BUILD=${OSTREVIN_BUILD:-$OSTREVIN_ROOT/build}
 OSTREVIN_PACKAGES=(
   build-essential cmake pkg-config python3
   qt6-base-dev libgl-dev libegl-dev fonts-dejavu-core
-  libmysqlcppconn-dev mariadb-server mariadb-client
+  libmysqlcppconn-dev mariadb-server mariadb-client galera-4 mariadb-backup socat
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   xdg-utils poppler-utils
 )

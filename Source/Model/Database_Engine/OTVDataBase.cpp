@@ -24,6 +24,8 @@
 #include <mysql_driver.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -112,26 +114,47 @@ void OTVDataBase::reportDatabaseError(const OTVDatabaseError& error)
 int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorStatus, int otherFailureStatus)
 {
     StoreLock lock(*this);
+    // A deadlock or a lost certification rolls back the whole transaction: only the operation
+    // that opened it can run it again, so one inside a transaction hands the error up.
+    const bool ownsItsWrites = mTransactionDepth == 0;
     int status = kOTVStatusOK;
-    try {
-        return body();
-    } catch (const sql::SQLException& e) {
-        // A lost connection keeps its own status whatever the operation's, so that the
-        // interface leaves the telling to the reconnection.
-        status = databaseErrorStatus == kStatusFromErrorNumber || OTVIsConnectionLostError(e.getErrorCode())
-                     ? mapDBErrorCode(e.getErrorCode())
-                     : databaseErrorStatus;
-        reportDatabaseError(OTVDatabaseError::fromException(e));
-    } catch (const OTVValueTooLong&) {
-        status = kOTVStatusValueTooLong;
-    } catch (const std::exception& e) {
-        qWarning() << "store operation failed:" << e.what();
-        status = otherFailureStatus;
-    } catch (...) {
-        status = otherFailureStatus;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return body();
+        } catch (const sql::SQLException& e) {
+            if (e.getErrorCode() == kDBDeadlockCode) {
+                if (!ownsItsWrites)
+                    throw;
+                if (attempt < kDeadlockAttempts) {
+                    waitBeforeRetry(attempt);
+                    continue;
+                }
+            }
+            // A lost connection keeps its own status whatever the operation's, so that the
+            // interface leaves the telling to the reconnection.
+            status = databaseErrorStatus == kStatusFromErrorNumber || OTVIsConnectionLostError(e.getErrorCode())
+                         ? mapDBErrorCode(e.getErrorCode())
+                         : databaseErrorStatus;
+            reportDatabaseError(OTVDatabaseError::fromException(e));
+        } catch (const OTVValueTooLong&) {
+            status = kOTVStatusValueTooLong;
+        } catch (const std::exception& e) {
+            qWarning() << "store operation failed:" << e.what();
+            status = otherFailureStatus;
+        } catch (...) {
+            status = otherFailureStatus;
+        }
+        break;
     }
     markRollbackOnly(status);
     return status;
+}
+
+void OTVDataBase::waitBeforeRetry(int attempt)
+{
+    // Two clients that collided would collide again if both came back at once.
+    const int milliseconds = attempt * (5 + std::rand() % 20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 void OTVDataBase::markRollbackOnly(int status)
@@ -617,7 +640,7 @@ int OTVDataBase::mapDBErrorCode(int errorNumber)
         return kOTVStatusError100;
     if (errorNumber == kDBCannotConnectCode || errorNumber == kDBUnknownHostCode)
         return kOTVStatusServerUnreachable;
-    if (errorNumber >= 2000 && errorNumber <= 2050)
+    if ((errorNumber >= 2000 && errorNumber <= 2050) || errorNumber == kDBNodeNotReadyCode)
         return kOTVStatusClientError;
     return kOTVStatusDatabaseError;
 }

@@ -203,8 +203,12 @@ public:
     void createDefaultSchema();
     // Makes `name` the session's default database. Throws on a database error.
     void selectSchema(const QString& name);
-    // Creates the tables that are missing: 0, or 3 after the first failure (reported).
+    // Creates the tables that are missing and brings those of earlier versions to the current
+    // schema: 0, or 3 after the first failure (reported).
     int createDataBaseTables();
+    // Row keys for the tables that had none, a unique icon number, and account details in
+    // InnoDB. Throws on a database error.
+    void upgradeTables();
     // True when the vault has no users yet. A database error is reported, `returnCode` gets
     // its status (from mapDBErrorCode) and the result is false.
     bool isVirginLaunch(int* returnCode = nullptr);
@@ -1098,8 +1102,11 @@ protected:
     // follows the connection table).
     static constexpr int kStatusFromErrorNumber = -1;
 
+    // A body refused by a deadlock or a cluster's certification (1213) runs again, up to
+    // kDeadlockAttempts times in all, when no transaction was open when it started.
     int runGuarded(const std::function<int()>& body, int databaseErrorStatus = kOTVStatusDatabaseError,
                    int otherFailureStatus = kOTVStatusOtherFailure);
+    static constexpr int kDeadlockAttempts = 8;
     int runInTransaction(const std::function<int()>& body);
 
     // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
@@ -1162,6 +1169,7 @@ private:
     QString decryptWith(CDBEncrypter* cipher, const char* stored, size_t size);
     void markRollbackOnly(int status);
     void endTransaction(bool commit);
+    static void waitBeforeRetry(int attempt);
 
     // The lock's own state changes under const accessors too.
     mutable std::recursive_mutex mStoreMutex;

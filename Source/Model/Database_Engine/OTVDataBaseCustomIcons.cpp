@@ -14,6 +14,8 @@
 #include "Platform/BKWorker.h"
 
 #include <QDebug>
+
+#include <cppconn/exception.h>
 #include <QHash>
 
 #include <algorithm>
@@ -47,24 +49,9 @@ QImage displaySized(const QImage& image)
     return image.scaled(kIconDisplaySide, kIconDisplaySide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-// Runs `release` when the scope ends, whatever happens; its own failure is of no consequence
-// (the server frees the lock with the session).
-class ScopeExit {
-public:
-    explicit ScopeExit(std::function<void()> release) : release_(std::move(release)) {}
-    ~ScopeExit()
-    {
-        try {
-            release_();
-        } catch (...) {
-        }
-    }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    std::function<void()> release_;
-};
+// Numbers taken by other clients between reading the largest and inserting are skipped; this
+// many in a row means something else is wrong.
+constexpr int kIconNumberAttempts = 20;
 
 } // namespace
 
@@ -78,23 +65,25 @@ int OTVDataBase::insertCustomIconWithIndex(int* iconIndex, const QByteArray& wit
     int number = 0;
     const int status = runGuarded(
         [&] {
-            // The next number is the largest stored one plus 1; the table has no key, so a named
-            // server lock keeps another client from taking the same number meanwhile.
-            OTVStatement lockStatement = prepare(kQueryGetCustomIconLock);
-            OTVResultSet locked = lockStatement.executeQuery();
-            if (!locked.next() || locked.isNull(1u) || locked.getInt(1u) != 1)
-                throw std::runtime_error("custom icon: another client holds the icon numbers");
-            ScopeExit unlock([this] { prepare(kQueryReleaseCustomIconLock).executeQuery(); });
-
-            OTVStatement largestStatement = prepare(SelMaxIconTblval);
-            OTVResultSet largest = largestStatement.executeQuery();
-            const int stored = largest.next() && !largest.isNull(1u) ? largest.getInt(1u) : 0;
-            number = std::max(stored, int(kCustomIcons)) + 1;
-
-            OTVStatement insertion = prepare(kUpdateCustomIconTable);
-            insertion.setInt(1, number);
-            insertion.setBlob(2, withdata);
-            insertion.executeUpdate();
+            // The next number is the largest stored one plus 1. Another client (through any
+            // node of a cluster) may take it first: the unique number refuses the second row,
+            // and the next largest is read again.
+            for (int attempt = 1;; ++attempt) {
+                OTVStatement largestStatement = prepare(SelMaxIconTblval);
+                OTVResultSet largest = largestStatement.executeQuery();
+                const int stored = largest.next() && !largest.isNull(1u) ? largest.getInt(1u) : 0;
+                number = std::max(stored, int(kCustomIcons)) + 1;
+                try {
+                    OTVStatement insertion = prepare(kInsertCustomIconTable);
+                    insertion.setInt(1, number);
+                    insertion.setBlob(2, withdata);
+                    insertion.executeUpdate();
+                    break;
+                } catch (const sql::SQLException& e) {
+                    if (e.getErrorCode() != kDBDuplicateKeyCode || attempt == kIconNumberAttempts)
+                        throw;
+                }
+            }
             return kOTVStatusOK;
         },
         kOTVStatusDatabaseError, kOTVStatusDatabaseError);

@@ -39,7 +39,8 @@ inline constexpr char kQueryCreateRecordsTable[] =
     "VIEWCOUNT BIGINT)  ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateCustomIconTable[] =
-    "CREATE TABLE IF NOT EXISTS CUSTOMICONTABLE(ICONINDEX INT, DATA LONGBLOB)  ENGINE=InnoDB";
+    "CREATE TABLE IF NOT EXISTS CUSTOMICONTABLE(ICONINDEX INT, DATA LONGBLOB,"
+    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY,UNIQUE KEY ICONINDEX (ICONINDEX))  ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateCustomTypeTable[] =
     "CREATE TABLE IF NOT EXISTS CUSTOMTYPETABLE(RECORDID VARCHAR(16) PRIMARY KEY,FOREIGN KEY (RECORDID) "
@@ -78,7 +79,8 @@ inline constexpr char KQueryCreateColumnInfoTable[] =
 
 inline constexpr char KQueryCreateEventLoggerTable[] =
     "CREATE TABLE IF NOT EXISTS EVENTLOGGERTABLE(NAME VARCHAR(100), ACTION VARCHAR(100), "
-    "DESCRIPTION VARCHAR(4096), DATE DATETIME, USERNAME VARCHAR(100), SYSTEMNAME VARCHAR(100)) ENGINE=InnoDB";
+    "DESCRIPTION VARCHAR(4096), DATE DATETIME, USERNAME VARCHAR(100), SYSTEMNAME VARCHAR(100),"
+    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY) ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateDatabaseInfoTable[] =
     "CREATE TABLE IF NOT EXISTS DATABASEINFOTABLE(NAME VARCHAR(200) PRIMARY KEY,VALUE TINYBLOB) ENGINE=InnoDB";
@@ -93,33 +95,38 @@ inline constexpr char kQueryCreateAppPreferenceTable[] =
     "ROWCOLOR BIGINT,SLEEPMINUTES INT,MAXSLEEPMINUTES INT,PWDGENFLAG BIGINT,CSAESENSITIVESEARCH BOOL,"
     "WHOLEWORDSEARCH BOOL,HINTQNO INT,HINTQANSWER BLOB,HINTQUESTION BLOB,LASTVIEW INT,AUTOSUBMIT BOOL,"
     "SEARCHCOLUMN BOOL,CLEARCLIPBOARDONEXIT BOOL,CLEARCLIPBOARDTIMER INT,MINIMISETOSYSTRAY BOOL,"
-    "LOGINATTEMPTCOUNT INT,EXPORTIMPORTTIP BIGINT,BACKUPRESTORETIP BIGINT )  ENGINE=InnoDB";
+    "LOGINATTEMPTCOUNT INT,EXPORTIMPORTTIP BIGINT,BACKUPRESTORETIP BIGINT,"
+    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY)  ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateMostViewedTable[] =
     "CREATE TABLE IF NOT EXISTS MOSTVIEWEDTABLE(USERID VARCHAR(30) ,FOREIGN KEY (USERID) REFERENCES USERTABLE "
     "(USERID) ON DELETE CASCADE ON UPDATE CASCADE,RECORDID VARCHAR(16),FOREIGN KEY (RECORDID) REFERENCES "
-    "RECORDTABLE (RECORDID) ON DELETE CASCADE ON UPDATE CASCADE)  ENGINE=InnoDB";
+    "RECORDTABLE (RECORDID) ON DELETE CASCADE ON UPDATE CASCADE,"
+    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY)  ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateRecentlyViewedTable[] =
     "CREATE TABLE IF NOT EXISTS RECENTLYVIEWEDTABLE(USERID VARCHAR(30),FOREIGN KEY (USERID) REFERENCES "
     "USERTABLE (USERID) ON DELETE CASCADE ON UPDATE CASCADE,RECORDID VARCHAR(16), FOREIGN KEY (RECORDID) "
-    "REFERENCES RECORDTABLE (RECORDID) ON DELETE CASCADE ON UPDATE CASCADE)  ENGINE=InnoDB";
+    "REFERENCES RECORDTABLE (RECORDID) ON DELETE CASCADE ON UPDATE CASCADE,"
+    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY)  ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateRecentlyModifiedTable[] =
     "CREATE TABLE IF NOT EXISTS RECENTLYMODIFIEDTABLE(USERID VARCHAR(30) ,FOREIGN KEY (USERID) REFERENCES "
     "USERTABLE (USERID) ON DELETE CASCADE ON UPDATE CASCADE,RECORDID VARCHAR(16),FOREIGN KEY (RECORDID) "
-    "REFERENCES RECORDTABLE (RECORDID) ON DELETE CASCADE ON UPDATE CASCADE)  ENGINE=InnoDB";
+    "REFERENCES RECORDTABLE (RECORDID) ON DELETE CASCADE ON UPDATE CASCADE,"
+    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY)  ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateRecentlyAddedTable[] =
     "CREATE TABLE IF NOT EXISTS RECENTLYADDEDTABLE(USERID VARCHAR(30) ,FOREIGN KEY (USERID) REFERENCES "
     "USERTABLE (USERID) ON DELETE CASCADE ON UPDATE CASCADE,RECORDID VARCHAR(16),FOREIGN KEY (RECORDID) "
-    "REFERENCES RECORDTABLE (RECORDID) ON DELETE CASCADE ON UPDATE CASCADE)  ENGINE=InnoDB";
+    "REFERENCES RECORDTABLE (RECORDID) ON DELETE CASCADE ON UPDATE CASCADE,"
+    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY)  ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateMySQLUserInfoTable[] =
     "CREATE TABLE IF NOT EXISTS mysql.user_info (`User` varchar(16) COLLATE utf8_bin NOT NULL,"
     "`Full_name` varchar(60) COLLATE utf8_bin DEFAULT NULL,`Description` varchar(255) COLLATE utf8_bin "
     "DEFAULT NULL,`Email` varchar(80) COLLATE utf8_bin DEFAULT NULL,`Contact_information` text COLLATE "
-    "utf8_bin,`Icon` blob,PRIMARY KEY (`User`),KEY `user_info_Full_name` (`Full_name`)) ENGINE=MyISAM "
+    "utf8_bin,`Icon` blob,PRIMARY KEY (`User`),KEY `user_info_Full_name` (`Full_name`)) ENGINE=InnoDB "
     "DEFAULT CHARSET=utf8 COLLATE=utf8_bin COMMENT='Stores additional user information'";
 
 // The tables in the order in which they are created (foreign keys point backwards only).
@@ -131,6 +138,35 @@ inline constexpr const char* kCreateTableQueries[] = {
     kQueryCreateAppPreferenceTable,  kQueryCreateMostViewedTable,     kQueryCreateRecentlyViewedTable,
     kQueryCreateRecentlyModifiedTable, kQueryCreateRecentlyAddedTable, kQueryCreateMySQLUserInfoTable,
 };
+
+// Vaults made before the tables had keys get them at an administrator's login. The key column
+// is invisible: SELECT * and INSERT ... VALUES without a column list see the columns as before,
+// and the trims that delete a user's first row still delete the oldest. A cluster applies a
+// change of a keyed table by the key instead of scanning the table for each row.
+inline constexpr const char* kTablesWithRowKey[] = {
+    "CUSTOMICONTABLE",   "EVENTLOGGERTABLE",      "APPPREFTABLE",       "MOSTVIEWEDTABLE",
+    "RECENTLYVIEWEDTABLE", "RECENTLYMODIFIEDTABLE", "RECENTLYADDEDTABLE",
+};
+inline constexpr char kQueryTableHasRowKey[] =
+    "SELECT COUNT(*) FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME=? AND "
+    "COLUMN_NAME='ROWKEY'";
+inline constexpr char kQueryAddRowKey[] =
+    "ALTER TABLE %1 ADD COLUMN ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY";
+inline constexpr char kQueryIconIndexIsUnique[] =
+    "SELECT COUNT(*) FROM INFORMATION_SCHEMA.STATISTICS WHERE TABLE_SCHEMA=DATABASE() AND "
+    "TABLE_NAME='CUSTOMICONTABLE' AND COLUMN_NAME='ICONINDEX' AND NON_UNIQUE=0";
+// Icons that share a number with an earlier row (two clients took the same one): each gets a
+// number of its own, so that the unique key can be added and no picture is lost.
+inline constexpr char kQueryDuplicateIconRows[] =
+    "SELECT T.ROWKEY FROM CUSTOMICONTABLE T WHERE EXISTS (SELECT 1 FROM CUSTOMICONTABLE E WHERE "
+    "E.ICONINDEX=T.ICONINDEX AND E.ROWKEY<T.ROWKEY) ORDER BY T.ROWKEY";
+inline constexpr char kQueryRenumberIconRow[] = "UPDATE CUSTOMICONTABLE SET ICONINDEX=? WHERE ROWKEY=?";
+inline constexpr char kQueryAddUniqueIconIndex[] = "ALTER TABLE CUSTOMICONTABLE ADD UNIQUE KEY ICONINDEX (ICONINDEX)";
+// The account details take part in transactions and replicate to every node of a cluster only
+// in InnoDB.
+inline constexpr char kQueryUserInfoEngine[] =
+    "SELECT ENGINE FROM INFORMATION_SCHEMA.TABLES WHERE TABLE_SCHEMA='mysql' AND TABLE_NAME='user_info'";
+inline constexpr char kQueryUserInfoToInnoDB[] = "ALTER TABLE mysql.user_info ENGINE=InnoDB";
 
 inline constexpr char CountUserTblVal[] = "SELECT COUNT(*) FROM USERTABLE";
 
@@ -274,12 +310,10 @@ inline constexpr char kQueryCopyAttchmentRow[] =
     "INSERT INTO ATTACHMENTTABLE(RECORDID,ATTACHMENTNAME,ENCRYPTIONKEY,DATA) SELECT ?,ATTACHMENTNAME,"
     "ENCRYPTIONKEY,DATA FROM ATTACHMENTTABLE WHERE RECORDID= ?";
 
-// Custom icons (OTVDataBaseCustomIcons.cpp). CUSTOMICONTABLE has no key: a named server lock
-// keeps two clients from taking the same number.
+// Custom icons (OTVDataBaseCustomIcons.cpp). ICONINDEX is unique: a number that another client
+// took meanwhile (on any node of a cluster) refuses the INSERT, and the next number is tried.
 inline constexpr char SelMaxIconTblval[] = "SELECT MAX(ICONINDEX) FROM CUSTOMICONTABLE";
-inline constexpr char kUpdateCustomIconTable[] = "REPLACE INTO CUSTOMICONTABLE VALUES(?, ?)";
-inline constexpr char kQueryGetCustomIconLock[] = "SELECT GET_LOCK('" OTV_DATABASE_NAME ".customicon', 10)";
-inline constexpr char kQueryReleaseCustomIconLock[] = "SELECT RELEASE_LOCK('" OTV_DATABASE_NAME ".customicon')";
+inline constexpr char kInsertCustomIconTable[] = "INSERT INTO CUSTOMICONTABLE VALUES(?, ?)";
 
 // =============================================================================================
 // User accounts, MySQL accounts and grants, the login step, password policy

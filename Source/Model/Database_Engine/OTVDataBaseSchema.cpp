@@ -5,6 +5,8 @@
 
 #include <cppconn/connection.h>
 
+#include <algorithm>
+
 void OTVDataBase::createDefaultSchema()
 {
     executePlain(kQueryCreateDatabase);
@@ -24,9 +26,54 @@ int OTVDataBase::createDataBaseTables()
         [&] {
             for (const char* query : kCreateTableQueries)
                 executePlain(query);
+            upgradeTables();
             return kOTVStatusOK;
         },
         kOTVStatusDatabaseError, kOTVStatusDatabaseError);
+}
+
+void OTVDataBase::upgradeTables()
+{
+    auto count = [this](const char* query, const char* parameter) {
+        OTVStatement statement = prepare(query);
+        if (parameter)
+            statement.setString(1, QString::fromLatin1(parameter));
+        OTVResultSet rows = statement.executeQuery();
+        return rows.next() ? rows.getInt(1u) : 0;
+    };
+    for (const char* table : kTablesWithRowKey) {
+        if (count(kQueryTableHasRowKey, table) == 0)
+            executePlain(QString::fromLatin1(kQueryAddRowKey).arg(QString::fromLatin1(table)));
+    }
+    if (count(kQueryIconIndexIsUnique, nullptr) == 0) {
+        QList<qint64> duplicates;
+        {
+            OTVStatement statement = prepare(kQueryDuplicateIconRows);
+            OTVResultSet rows = statement.executeQuery();
+            while (rows.next())
+                duplicates.append(rows.getInt64(1u));
+        }
+        int number = 0;
+        {
+            OTVStatement statement = prepare(SelMaxIconTblval);
+            OTVResultSet rows = statement.executeQuery();
+            number = rows.next() && !rows.isNull(1u) ? rows.getInt(1u) : 0;
+        }
+        number = std::max(number, int(kCustomIcons));
+        for (qint64 rowKey : duplicates) {
+            OTVStatement statement = prepare(kQueryRenumberIconRow);
+            statement.setInt(1, ++number);
+            statement.setInt64(2, rowKey);
+            statement.executeUpdate();
+        }
+        executePlain(kQueryAddUniqueIconIndex);
+    }
+    {
+        OTVStatement statement = prepare(kQueryUserInfoEngine);
+        OTVResultSet rows = statement.executeQuery();
+        if (rows.next() && rows.getString(1u).compare(QLatin1String("InnoDB"), Qt::CaseInsensitive) != 0)
+            executePlain(kQueryUserInfoToInnoDB);
+    }
 }
 
 bool OTVDataBase::isVirginLaunch(int* returnCode)

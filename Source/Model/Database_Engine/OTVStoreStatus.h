@@ -40,11 +40,20 @@ constexpr int kDBTABLEACCESS_DENIEDCode2 = 1143;   // column access denied
 constexpr int kDBAccessDeniedCode = 1045;
 constexpr int kDBCannotConnectCode = 2003;
 constexpr int kDBUnknownHostCode = 2005;
+constexpr int kDBDuplicateKeyCode = 1062;
+// A deadlock, or on a cluster a transaction that lost certification against another node's:
+// nothing of it was written, and running it again may succeed.
+constexpr int kDBDeadlockCode = 1213;
+// A cluster node outside the primary component (cut off, or still joining) takes no statements:
+// the session must reconnect, through a node that does.
+constexpr int kDBNodeNotReadyCode = 1047;
 
-// A client-side error or a connection dropped during a query: the connection is gone.
+// A client-side error, a connection dropped during a query or a cluster node that takes no more
+// statements: the connection is of no more use.
 constexpr bool OTVIsConnectionLostError(int errorNumber)
 {
-    return errorNumber == kDBConnectionLastErrCode || (errorNumber >= 2000 && errorNumber <= 2050);
+    return errorNumber == kDBConnectionLastErrCode || errorNumber == kDBNodeNotReadyCode ||
+           (errorNumber >= 2000 && errorNumber <= 2050);
 }
 
 // A database error as the store reports it: the connector's message and MySQL error number.

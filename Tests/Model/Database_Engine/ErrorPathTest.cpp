@@ -9,6 +9,7 @@ TEST(MapDBErrorCode, MapsErrorNumbersToConnectionStatuses)
     const std::pair<int, int> cases[] = {
         {1045, 11}, {100, 13}, {2003, 10}, {2005, 10}, {2000, 9}, {2002, 9}, {2013, 9},
         {2050, 9},  {2051, 3}, {1999, 3},  {1142, 3},  {1049, 3}, {0, 3},
+        {1047, 9},  {1213, 3},
     };
     for (const auto& [errorNumber, status] : cases)
         EXPECT_EQ(OTVDataBase::mapDBErrorCode(errorNumber), status) << errorNumber;
@@ -25,6 +26,8 @@ TEST(HandleDatabaseError, PostsOnceUntilTheNextConnectionAttempt)
         {{2000}, {"DB_COMM_LOST(2000)"}},
         {{2050}, {"DB_COMM_LOST(2050)"}},
         {{1999}, {}},
+        {{1047}, {"DB_COMM_LOST(1047)"}},
+        {{1213}, {}},
         {{2051}, {}},
         {{1146}, {}},
         {{2013, 2013}, {"DB_COMM_LOST(2013)"}},

@@ -287,6 +287,13 @@ TEST_F(Transactions, AFailureAtAnyLevelRollsEverythingBack)
              return t.addGroupsInTransaction({"A", "B"});
          },
          kOTVStatusClientError, {"DB_COMM_LOST(2006)"}},
+        {"every attempt ends in a deadlock",
+         [](Transactions& t) {
+             for (int attempt = 1; attempt <= OTVDataBase::kDeadlockAttempts; ++attempt)
+                 t.store.statementFaults().failExecution(kOTVCommitStatement, attempt, kDBDeadlockCode);
+             return t.addGroupsInTransaction({"A", "B"});
+         },
+         kOTVStatusDatabaseError, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -301,6 +308,59 @@ TEST_F(Transactions, AFailureAtAnyLevelRollsEverythingBack)
         // Back to autocommit: a later write stands on its own.
         EXPECT_EQ(addGroup("Z", "z"), kOTVStatusOK);
         EXPECT_EQ(groupUids(), QStringList{"Z"});
+    }
+}
+
+// A deadlock, or a transaction that lost certification on a cluster, was rolled back whole by the
+// server: the operation that opened the transaction runs it again from its start, so that every
+// write lands exactly once.
+TEST_F(Transactions, ADeadlockedTransactionRunsAgainFromItsStart)
+{
+    struct Case {
+        const char* name;
+        std::function<int(Transactions&)> run;
+    };
+    const Case cases[] = {
+        {"the commit is refused",
+         [](Transactions& t) {
+             t.store.statementFaults().failExecution(kOTVCommitStatement, 1, kDBDeadlockCode);
+             return t.addGroupsInTransaction({"A", "B"});
+         }},
+        {"a statement of a nested guarded operation is refused",
+         [](Transactions& t) {
+             t.store.statementFaults().failExecution(kInsertGroup, 2, kDBDeadlockCode);
+             return t.store.runGuarded([&] {
+                 return t.store.runInTransaction([&] {
+                     t.addGroup("A", "a");
+                     t.addGroup("B", "b");
+                     return kOTVStatusOK;
+                 });
+             });
+         }},
+        {"twice in a row, in an inner transaction",
+         [](Transactions& t) {
+             t.store.statementFaults().failExecution(kInsertGroup, 1, kDBDeadlockCode);
+             t.store.statementFaults().failExecution(kInsertGroup, 3, kDBDeadlockCode);
+             return t.store.runGuarded([&] {
+                 return t.store.runInTransaction([&] { return t.addGroupsInTransaction({"A", "B"}); });
+             });
+         }},
+        {"a statement without a transaction",
+         [](Transactions& t) {
+             t.store.statementFaults().failExecution(kInsertGroup, 1, kDBDeadlockCode);
+             t.addGroup("A", "a");
+             return t.addGroup("B", "b");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        root("DELETE FROM vivododadi.GROUPTABLE");
+        notifications.clear();
+        store.statementFaults().clear();
+
+        EXPECT_EQ(c.run(*this), kOTVStatusOK);
+        EXPECT_EQ(groupUids(), (QStringList{"A", "B"}));
+        EXPECT_TRUE(notifications.posts().isEmpty()) << notifications.posts().join(' ').toStdString();
     }
 }
 

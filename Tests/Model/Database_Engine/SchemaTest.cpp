@@ -37,7 +37,7 @@ QList<TableLayout> expectedLayouts()
          "RECORDID varchar(16), TYPEUID varchar(16), GROUPUID varchar(16), " + fields +
              ", NOTE longblob, HASATTACHMENT tinyint(1), HASCUSTOMFIELD tinyint(1), VIEWCOUNT bigint(20)",
          "RECORDID", {"GROUPUID->GROUPTABLE.UID", "TYPEUID->TYPETABLE.UID"}},
-        {"CUSTOMICONTABLE", "ICONINDEX int(11), DATA longblob", "", {}},
+        {"CUSTOMICONTABLE", "ICONINDEX int(11), DATA longblob, ROWKEY bigint(20) unsigned", "ROWKEY", {}},
         {"CUSTOMTYPETABLE", "RECORDID varchar(16), ICONID int(11), MASKS int(11), " + fields, "RECORDID",
          {"RECORDID->RECORDTABLE.RECORDID"}},
         {"ATTACHMENTTABLE", "RECORDID varchar(16), ATTACHMENTNAME tinyblob, ENCRYPTIONKEY tinyblob, DATA longblob",
@@ -56,8 +56,8 @@ QList<TableLayout> expectedLayouts()
          "USERID,TYPEID", {"USERID->USERTABLE.USERID"}},
         {"EVENTLOGGERTABLE",
          "NAME varchar(100), ACTION varchar(100), DESCRIPTION varchar(4096), DATE datetime, USERNAME varchar(100), "
-         "SYSTEMNAME varchar(100)",
-         "", {}},
+         "SYSTEMNAME varchar(100)' + rk + '",
+         "ROWKEY", {}},
         {"DATABASEINFOTABLE", "NAME varchar(200), VALUE tinyblob", "NAME", {}},
         {"APPPREFTABLE",
          "USERID varchar(16), USERNAME varchar(40), CURRENTTYPE varchar(16), CURRENTCATEGORY varchar(16), "
@@ -70,12 +70,12 @@ QList<TableLayout> expectedLayouts()
          "HINTQNO int(11), HINTQANSWER blob, HINTQUESTION blob, LASTVIEW int(11), AUTOSUBMIT tinyint(1), "
          "SEARCHCOLUMN tinyint(1), CLEARCLIPBOARDONEXIT tinyint(1), CLEARCLIPBOARDTIMER int(11), "
          "MINIMISETOSYSTRAY tinyint(1), LOGINATTEMPTCOUNT int(11), EXPORTIMPORTTIP bigint(20), "
-         "BACKUPRESTORETIP bigint(20)",
-         "", {"USERID->USERTABLE.USERID"}},
-        {"MOSTVIEWEDTABLE", "USERID varchar(30), RECORDID varchar(16)", "", recentList},
-        {"RECENTLYVIEWEDTABLE", "USERID varchar(30), RECORDID varchar(16)", "", recentList},
-        {"RECENTLYMODIFIEDTABLE", "USERID varchar(30), RECORDID varchar(16)", "", recentList},
-        {"RECENTLYADDEDTABLE", "USERID varchar(30), RECORDID varchar(16)", "", recentList},
+         "BACKUPRESTORETIP bigint(20)' + rk + '",
+         "ROWKEY", {"USERID->USERTABLE.USERID"}},
+        {"MOSTVIEWEDTABLE", "USERID varchar(30), RECORDID varchar(16), ROWKEY bigint(20) unsigned", "ROWKEY", recentList},
+        {"RECENTLYVIEWEDTABLE", "USERID varchar(30), RECORDID varchar(16), ROWKEY bigint(20) unsigned", "ROWKEY", recentList},
+        {"RECENTLYMODIFIEDTABLE", "USERID varchar(30), RECORDID varchar(16), ROWKEY bigint(20) unsigned", "ROWKEY", recentList},
+        {"RECENTLYADDEDTABLE", "USERID varchar(30), RECORDID varchar(16), ROWKEY bigint(20) unsigned", "ROWKEY", recentList},
     };
 }
 
@@ -151,7 +151,55 @@ TEST_F(Schema, AnAdministratorCreatesEveryTableWithTheSpecifiedLayout)
               QStringList{"InnoDB"});
     EXPECT_EQ(rootValue("SELECT CONCAT(ENGINE, '|', TABLE_COLLATION, '|', TABLE_COMMENT) FROM "
                         "information_schema.TABLES WHERE TABLE_SCHEMA = 'mysql' AND TABLE_NAME = 'user_info'"),
-              "MyISAM|utf8mb3_bin|Stores additional user information");
+              "InnoDB|utf8mb3_bin|Stores additional user information");
+    // The keys that tables without one of their own got stay out of every SELECT * and of
+    // INSERT ... VALUES without a column list; icon numbers are unique.
+    EXPECT_EQ(rootRows("SELECT CONCAT(TABLE_NAME, ' ', EXTRA) FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = "
+                       "'vivododadi' AND COLUMN_NAME = 'ROWKEY' ORDER BY TABLE_NAME"),
+              (QStringList{"APPPREFTABLE auto_increment, INVISIBLE", "CUSTOMICONTABLE auto_increment, INVISIBLE",
+                           "EVENTLOGGERTABLE auto_increment, INVISIBLE", "MOSTVIEWEDTABLE auto_increment, INVISIBLE",
+                           "RECENTLYADDEDTABLE auto_increment, INVISIBLE",
+                           "RECENTLYMODIFIEDTABLE auto_increment, INVISIBLE",
+                           "RECENTLYVIEWEDTABLE auto_increment, INVISIBLE"}));
+    EXPECT_EQ(rootValue("SELECT NON_UNIQUE FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = 'vivododadi' "
+                        "AND TABLE_NAME = 'CUSTOMICONTABLE' AND COLUMN_NAME = 'ICONINDEX'"),
+              "0");
+}
+
+// A vault of an earlier version: its key-less tables get their keys at an administrator's login,
+// icons that two clients numbered alike get numbers of their own, the account details move to
+// InnoDB, and no row is lost.
+TEST_F(Schema, AnAdministratorsLoginBringsAnEarlierVaultsTablesToTheCurrentSchema)
+{
+    root("CREATE DATABASE vivododadi DEFAULT CHARACTER SET utf8mb4");
+    root("CREATE TABLE vivododadi.CUSTOMICONTABLE(ICONINDEX INT, DATA LONGBLOB) ENGINE=InnoDB");
+    root("CREATE TABLE vivododadi.EVENTLOGGERTABLE(NAME VARCHAR(100), ACTION VARCHAR(100), DESCRIPTION "
+         "VARCHAR(4096), DATE DATETIME, USERNAME VARCHAR(100), SYSTEMNAME VARCHAR(100)) ENGINE=InnoDB");
+    root("INSERT INTO vivododadi.CUSTOMICONTABLE VALUES (1001,'a'),(1002,'b'),(1001,'c'),(1002,'d'),(1001,'e')");
+    root("INSERT INTO vivododadi.EVENTLOGGERTABLE (NAME) VALUES ('first'),('second')");
+    root("DROP TABLE IF EXISTS mysql.user_info");
+    root("CREATE TABLE mysql.user_info (`User` varchar(16) COLLATE utf8_bin NOT NULL, `Full_name` varchar(60) "
+         "COLLATE utf8_bin DEFAULT NULL, `Description` varchar(255) COLLATE utf8_bin DEFAULT NULL, `Email` "
+         "varchar(80) COLLATE utf8_bin DEFAULT NULL, `Contact_information` text COLLATE utf8_bin, `Icon` blob, "
+         "PRIMARY KEY (`User`)) ENGINE=MyISAM DEFAULT CHARSET=utf8 COLLATE=utf8_bin");
+    root("INSERT INTO mysql.user_info (User, Full_name) VALUES ('kept', 'Kept Details')");
+
+    OTVDataBase store;
+    ASSERT_EQ(connect(store, server.admin), kOTVStatusOK);
+
+    EXPECT_EQ(rootRows("SELECT TABLE_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = 'vivododadi' AND "
+                       "COLUMN_NAME = 'ROWKEY' AND COLUMN_KEY = 'PRI' AND EXTRA LIKE '%INVISIBLE%' ORDER BY TABLE_NAME"),
+              (QStringList{"APPPREFTABLE", "CUSTOMICONTABLE", "EVENTLOGGERTABLE", "MOSTVIEWEDTABLE",
+                           "RECENTLYADDEDTABLE", "RECENTLYMODIFIEDTABLE", "RECENTLYVIEWEDTABLE"}));
+    // The first row of a number keeps it; the others take the next free ones in row order.
+    EXPECT_EQ(rootRows("SELECT CONCAT(ICONINDEX, '=', DATA) FROM vivododadi.CUSTOMICONTABLE ORDER BY ICONINDEX"),
+              (QStringList{"1001=a", "1002=b", "1003=c", "1004=d", "1005=e"}));
+    EXPECT_EQ(rootRows("SELECT * FROM vivododadi.EVENTLOGGERTABLE ORDER BY ROWKEY").size(), 2);
+    EXPECT_EQ(rootValue("SELECT ENGINE FROM information_schema.TABLES WHERE TABLE_SCHEMA = 'mysql' AND "
+                        "TABLE_NAME = 'user_info'"),
+              "InnoDB");
+    EXPECT_EQ(rootValue("SELECT Full_name FROM mysql.user_info WHERE User = 'kept'"), "Kept Details");
+    EXPECT_TRUE(notifications.posts().isEmpty());
 }
 
 TEST_F(Schema, LaterConnectionsLeaveTablesAndDataAsTheyAre)
