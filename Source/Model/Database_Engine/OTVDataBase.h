@@ -71,6 +71,10 @@ namespace sql {
 class Connection;
 }
 
+// The server's native hash of an account password ("*" and 40 hexadecimal digits), as
+// statements carry it instead of the password.
+QString OTVNativePasswordHash(const QString& password);
+
 class BKGroup;
 class CDBEncrypter;
 class OTVRecord;

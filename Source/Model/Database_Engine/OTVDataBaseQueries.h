@@ -360,14 +360,14 @@ inline constexpr char kFlushPriviliges[] = "FLUSH PRIVILEGES";
 
 // Account statements cannot take "?" placeholders. Each %n is filled with a quoted, escaped
 // SQL string literal (OTVDataBase::quotedString), so the quotes are not part of these texts.
-inline constexpr char kQueryCreateUser[] = "CREATE USER %1 IDENTIFIED BY %2";
-inline constexpr char kQueryCreateLockedUser[] = "CREATE USER %1 IDENTIFIED BY %2 ACCOUNT LOCK";
+// Passwords reach the server only as their hash (OTVNativePasswordHash): statements are kept in
+// the server's logs and in every node's replication cache.
+inline constexpr char kQueryCreateLockedUser[] = "CREATE USER %1 IDENTIFIED BY PASSWORD %2 ACCOUNT LOCK";
 inline constexpr char kQueryUnlockUser[] = "ALTER USER %1 ACCOUNT UNLOCK";
 inline constexpr char kQueryDeleteUser[] = "DROP USER  %1 ";
 inline constexpr char kQueryRenameUser[] = "RENAME USER %1 TO %2";
-inline constexpr char kQuerySetUserPassword[] = "SET PASSWORD FOR %1 = PASSWORD(%2)";
-// Puts back a password hash read from mysql.user.
-inline constexpr char kQueryRestoreUserPasswordHash[] = "SET PASSWORD FOR %1 = %2";
+// Sets a hash: a new password's, or one read from mysql.user to put back.
+inline constexpr char kQuerySetUserPassword[] = "SET PASSWORD FOR %1 = %2";
 
 // Table rights: every account gets the same; the permission words are enforced by the program.
 // Nobody but an administrator (global rights) may write the user rows and the account details,

@@ -15,6 +15,7 @@
 #include "Platform/BKApplicationServices.h"
 #include "Platform/BKMainThread.h"
 
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QSet>
 
@@ -153,7 +154,7 @@ int OTVDataBase::addUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
 
     AccountUndo undo;
     // Locked until everything is in place: an add cut short leaves no account that can log in.
-    executeAccountStatement(kQueryCreateLockedUser, name, user->mPassword());
+    executeAccountStatement(kQueryCreateLockedUser, name, OTVNativePasswordHash(user->mPassword()));
     undo.add([this, name] { executeAccountStatement(kQueryDeleteUser, name); });
     undo.add(restorerOfDetailsRow(name));
     addDetailsToMySqlInfoTable(*user);
@@ -214,7 +215,7 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
     // The vault keeps no password to show: an empty one in the window means "unchanged".
     if (!user->mPassword().isEmpty()) {
         undo.add(restorerOfPassword(name));
-        executeAccountStatement(kQuerySetUserPassword, name, user->mPassword());
+        executeAccountStatement(kQuerySetUserPassword, name, OTVNativePasswordHash(user->mPassword()));
     }
     if (wasDisabled != user->mIsAccountDisabled())
         undo.add(restorerOfTableRights(name));
@@ -292,7 +293,7 @@ void OTVDataBase::resetPasswordForUser(const OTVUserBase* user, int* returnCode)
             return int(kOTVStatusDatabaseError);
         encryptedDataValue(user->mPassword(), kBlobBytes);   // refused before anything changes
         // Only the server holds the password (USERTABLE keeps its column empty).
-        executeAccountStatement(kQuerySetUserPassword, user->mUsername(), user->mPassword());
+        executeAccountStatement(kQuerySetUserPassword, user->mUsername(), OTVNativePasswordHash(user->mPassword()));
         // A user changing the own password may not reload the grant tables (and need not).
         if (isAdministratorSession())
             executePlain(kFlushPriviliges);
@@ -458,6 +459,13 @@ void OTVDataBase::rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user)
     changeMapsOnMainThread([this, user] { mUsers_.insert(user->mUserID(), user); });
 }
 
+QString OTVNativePasswordHash(const QString& password)
+{
+    const QByteArray once = QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha1);
+    return QLatin1Char('*') +
+           QString::fromLatin1(QCryptographicHash::hash(once, QCryptographicHash::Sha1).toHex().toUpper());
+}
+
 void OTVDataBase::executeAccountStatement(const char* format, const QString& first, const QString& second)
 {
     QString statement = QString::fromLatin1(format);
@@ -508,7 +516,7 @@ std::function<void()> OTVDataBase::restorerOfPassword(const QString& userName)
     }
     if (!hash)
         return {};
-    return [this, userName, hash] { executeAccountStatement(kQueryRestoreUserPasswordHash, userName, *hash); };
+    return [this, userName, hash] { executeAccountStatement(kQuerySetUserPassword, userName, *hash); };
 }
 
 std::function<void()> OTVDataBase::restorerOfTableRights(const QString& userName)

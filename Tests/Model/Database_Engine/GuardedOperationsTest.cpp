@@ -289,8 +289,9 @@ TEST_F(Transactions, AFailureAtAnyLevelRollsEverythingBack)
          kOTVStatusClientError, {"DB_COMM_LOST(2006)"}},
         {"every attempt ends in a deadlock",
          [](Transactions& t) {
-             for (int attempt = 1; attempt <= OTVDataBase::kDeadlockAttempts; ++attempt)
-                 t.store.statementFaults().failExecution(kOTVCommitStatement, attempt, kDBDeadlockCode);
+             // Armed faults count only the executions that none before them failed.
+             for (int attempt = 1; attempt <= StoreProbe::kDeadlockAttempts; ++attempt)
+                 t.store.statementFaults().failExecution(kOTVCommitStatement, 1, kDBDeadlockCode);
              return t.addGroupsInTransaction({"A", "B"});
          },
          kOTVStatusDatabaseError, {}},
@@ -339,8 +340,9 @@ TEST_F(Transactions, ADeadlockedTransactionRunsAgainFromItsStart)
          }},
         {"twice in a row, in an inner transaction",
          [](Transactions& t) {
+             // The first insert of the first run, the second of the second run.
              t.store.statementFaults().failExecution(kInsertGroup, 1, kDBDeadlockCode);
-             t.store.statementFaults().failExecution(kInsertGroup, 3, kDBDeadlockCode);
+             t.store.statementFaults().failExecution(kInsertGroup, 2, kDBDeadlockCode);
              return t.store.runGuarded([&] {
                  return t.store.runInTransaction([&] { return t.addGroupsInTransaction({"A", "B"}); });
              });

@@ -33,6 +33,7 @@ public:
     using OTVDataBase::encryptedDataValue;
     using OTVDataBase::encryptedValue;
     using OTVDataBase::executePlain;
+    using OTVDataBase::kDeadlockAttempts;
     using OTVDataBase::kStatusFromErrorNumber;
     using OTVDataBase::performOnMainThreadWhenUnlocked;
     using OTVDataBase::prepare;

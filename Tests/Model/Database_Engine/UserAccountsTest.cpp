@@ -394,6 +394,39 @@ TEST_F(UserAccounts, AnExistingServerAccountIsRefusedAndKeptAsItWas)
 }
 
 // An account anyone could use is never made.
+// The server logs every statement (and a cluster keeps each in every node's cache): passwords
+// reach it only as their hash, and the accounts still take them.
+TEST_F(UserAccounts, PasswordsNeverAppearInTheStatementsTheServerReceives)
+{
+    const QString first = "first secret 7Yq";
+    const QString second = "second secret 9Wz";
+    root("SET GLOBAL log_output = 'TABLE'");
+    root("TRUNCATE TABLE mysql.general_log");
+    root("SET GLOBAL general_log = ON");
+    auto user = account("hashed", first);
+    const int added = administrator.addUser(user);
+    user->setMPassword(second);
+    const int replaced = administrator.replaceUser(user);
+    services.currentUserName = "hashed";
+    int reset = -1;
+    user->setMPassword(first);
+    administrator.resetPasswordForUser(user.get(), &reset);
+    root("SET GLOBAL general_log = OFF");
+
+    EXPECT_EQ(added, kOTVStatusOK);
+    EXPECT_EQ(replaced, kOTVStatusOK);
+    EXPECT_EQ(reset, kOTVStatusOK);
+    EXPECT_TRUE(authenticates("hashed", first));
+    EXPECT_FALSE(authenticates("hashed", second));
+    EXPECT_GT(rootValue("SELECT COUNT(*) FROM mysql.general_log WHERE argument LIKE '%PASSWORD%hashed%' OR "
+                        "argument LIKE '%hashed%PASSWORD%'")
+                  .toInt(),
+              0)
+        << "the log saw the account statements";
+    EXPECT_EQ(rootRows("SELECT argument FROM mysql.general_log WHERE argument LIKE '%secret%'"), QStringList{});
+    root("TRUNCATE TABLE mysql.general_log");
+}
+
 TEST_F(UserAccounts, AnEmptyPasswordIsRefused)
 {
     auto user = account("nopass", "");

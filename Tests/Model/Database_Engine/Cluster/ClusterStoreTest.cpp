@@ -124,6 +124,9 @@ TEST_F(ClusterStore, AUserMadeThroughOneNodeIsSeenAndLogsInThroughTheOthers)
     ASSERT_EQ(connectTo(second, 2, server.admin), kOTVStatusOK);
     ASSERT_EQ(second.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
     // Value for value, the details included.
+    ASSERT_EQ(first.loadDataBase(false), kOTVStatusOK);
+    ASSERT_EQ(second.loadDataBase(false), kOTVStatusOK);
+    ASSERT_EQ(first.mUsers().size(), 1);
     EXPECT_EQ(vault_maps::describeAll(second.mUsers()), vault_maps::describeAll(first.mUsers()));
 
     // The new vault user logs in through the third node.
@@ -187,7 +190,7 @@ TEST_F(ClusterStore, DeletingTwentyThousandLogRowsDoesNotStallTheOtherNodes)
         ASSERT_EQ(connectTo(creator, 1, server.admin), kOTVStatusOK);
     }
     root("INSERT INTO vivododadi.EVENTLOGGERTABLE (NAME, DATE) SELECT CONCAT('row ', seq), '2020-01-01' FROM "
-         "seq_1_to_20000");
+         "mysql.seq_1_to_20000");
     std::unique_ptr<sql::Connection> onOne = node(1).connect(server.root);
     std::unique_ptr<sql::Connection> onTwo = node(2).connect(server.root);
     ASSERT_TRUE(onOne && onTwo);
