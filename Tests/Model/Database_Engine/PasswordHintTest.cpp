@@ -232,7 +232,8 @@ TEST_F(PasswordHint, TheOwnPasswordChangesTheAccountExactly)
     EXPECT_EQ(storedPassword(), "");   // only the server holds it
 
     // The server refuses the change (as for an account that exists only for localhost).
-    store.statementFaults().failExecution("SET PASSWORD FOR 'alice' = PASSWORD('second')", 1, 1133,
+    const std::string change = "SET PASSWORD FOR 'alice' = '" + OTVNativePasswordHash("second").toStdString() + "'";
+    store.statementFaults().failExecution(change, 1, 1133,
                                           "Can't find any matching row in the user table");
     EXPECT_EQ(store.setPassword(QStringLiteral("second"), OTVDataBase::PasswordHint{1, "Oslo", "north"}),
               kOTVStatusDatabaseError);
