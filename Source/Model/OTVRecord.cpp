@@ -19,7 +19,7 @@ bool isFieldNumber(int field)
 
 // Two references are the same when both are missing or both name the same UID.
 template <class Object>
-bool sameUID(const Object* a, const Object* b, QString (Object::*uid)() const)
+bool sameUID(const Object* a, const Object* b, const QString& (Object::*uid)() const)
 {
     if (!a || !b)
         return !a && !b;
