@@ -584,9 +584,12 @@ bool BKDetailsWindowController::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton)
             removeDatePicker(mapFromGlobal(mouse->globalPosition().toPoint()));
     } else if (event->type() == QEvent::KeyPress) {
-        // Key presses carry no position: they close the picker unless it has the focus.
-        QWidget* focus = QApplication::focusWidget();
-        if (!focus || !mDatePicker_->isAncestorOf(focus))
+        // Key presses carry no position: they close the picker unless they are typed into it. The
+        // receiver says where they were typed (the focus widget is unknown while the window is not
+        // active); the window's own widgets above the picker only see keys passed up from below.
+        const bool intoPicker = widget == mDatePicker_ || mDatePicker_->isAncestorOf(widget);
+        const bool passedUp = widget->isAncestorOf(mDatePicker_);
+        if (!intoPicker && !passedUp)
             mDatePicker_->hide();
     }
     return QDialog::eventFilter(watched, event);
