@@ -5,6 +5,7 @@
 //
 // Needs a server with an empty vault: scripts/test-server start DIR, then
 //   scripts/test-server exec DIR -- build/bench/bench_ExchangeCommandsBench
+#include "BenchServer.h"
 #include "ManyExportRecords.h"
 
 #include "Controller/BKController.h"
@@ -65,18 +66,8 @@ struct Session {
 
     bool open()
     {
-        OTVConnectRequest request;
-        request.ipAddress = qEnvironmentVariable("OSTREVIN_TEST_DB_HOST");
-        request.portNumber = qEnvironmentVariable("OSTREVIN_TEST_DB_PORT");
-        request.userName = qEnvironmentVariable("OSTREVIN_TEST_DB_ADMIN_USER");
-        request.hostPassword = qEnvironmentVariable("OSTREVIN_TEST_DB_ADMIN_PASSWORD");
-        request.serverAddress = request.ipAddress;
-        if (request.ipAddress.isEmpty())
-            return fail("no server: run through scripts/test-server exec");
-        if (store.startConnectionToServer(request) != kOTVStatusOK
-            || store.initUserDetails(request.userName, request.hostPassword) != kOTVStatusOK
-            || store.loadDataBase(true) != kOTVStatusOK)
-            return fail("cannot open the vault");
+        if (const char* why = BenchOpenVault(store))
+            return fail(why);
         auto group = BKGroup::newGroup();
         group->setMGroupName(QStringLiteral("Bench %1").arg(QDateTime::currentMSecsSinceEpoch()));
         group->setMRecordLevelPermissions(7);

@@ -5,6 +5,7 @@
 //
 // Needs a server: scripts/test-server start DIR, then
 //   scripts/test-server exec DIR -- build/bench/bench_MasterPasswordChangeBench
+#include "BenchServer.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/Database_Engine/OTVDataBaseQueries.h"
 #include "Model/OTVType.h"
@@ -32,14 +33,9 @@ public:
     // Connects to the server of the environment and fills an empty vault under `password`.
     bool open(const QString& password, int records, std::string* error)
     {
-        OTVConnectRequest request;
-        request.ipAddress = qEnvironmentVariable("OSTREVIN_TEST_DB_HOST");
-        request.portNumber = qEnvironmentVariable("OSTREVIN_TEST_DB_PORT");
-        request.userName = qEnvironmentVariable("OSTREVIN_TEST_DB_ADMIN_USER");
-        request.hostPassword = qEnvironmentVariable("OSTREVIN_TEST_DB_ADMIN_PASSWORD");
-        request.serverAddress = request.ipAddress;
+        const OTVConnectRequest request = BenchServerRequest();
         if (request.ipAddress.isEmpty()) {
-            *error = "no server: run through scripts/test-server exec";
+            *error = kBenchNoServer;
             return false;
         }
         // A vault of an earlier run (under another master password) is dropped.

@@ -279,6 +279,11 @@ void BKController::runStoreWorkerAndWait(std::function<void()> work, std::functi
         std::move(atThreadEnd));
 }
 
+void BKController::runStoreWorkerBehindPanel(std::function<void()> work, std::function<void()> atThreadEnd)
+{
+    runStoreWorker(std::move(work), &BKRunModalUntil, std::move(atThreadEnd));
+}
+
 void BKController::runStoreWorker(std::function<void()> work,
                                   const std::function<void(const std::function<bool()>& done)>& wait,
                                   std::function<void()> atThreadEnd)

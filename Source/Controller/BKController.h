@@ -136,6 +136,7 @@ public:
     // Runs `work` (which uses the store) on a worker thread while the main thread waits behind
     // the modal loading panel; counted by the gate above. `atThreadEnd` runs last on the worker.
     void runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd = {}) override;
+    void runStoreWorkerBehindPanel(std::function<void()> work, std::function<void()> atThreadEnd = {}) override;
 
     // Set once the vault is loaded, before the main window's views are built: until then the
     // record views show no rows.

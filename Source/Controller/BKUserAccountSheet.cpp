@@ -1,5 +1,6 @@
 #include "BKUserAccountSheet.h"
 
+#include "AccountMailSender.h"
 #include "BKCheckListModel.h"
 #include "BKDialogButtons.h"
 #include "Model/BKGroup.h"
@@ -28,11 +29,6 @@
 
 namespace {
 
-// The widths of the account's columns on the server.
-constexpr int kFullNameLength = 60;
-constexpr int kEmailLength = 80;
-constexpr int kPhoneLength = 25;
-
 const quint16 kFullWords[4] = {kFullGroupRights, kFullTypeRights, kFullRecordRights, kFullDataRights};
 
 QLineEdit* field(int maxLength, const char* objectName, QWidget* parent)
@@ -58,9 +54,9 @@ BKUserAccountSheet::BKUserAccountSheet(OTVUserFormContext context, const OTVData
     descriptionField_ = field(kMaxAccountDescriptionLength, "descriptionField", account);
     passwordField_ = field(kMaxAccountPasswordLength + 1, "passwordField", account);
     confirmationField_ = field(kMaxAccountPasswordLength + 1, "confirmationField", account);
-    fullNameField_ = field(kFullNameLength, "fullNameField", account);
-    emailField_ = field(kEmailLength, "emailField", account);
-    phoneField_ = field(kPhoneLength, "phoneField", account);
+    fullNameField_ = field(kMaxAccountFullNameLength, "fullNameField", account);
+    emailField_ = field(kMaxAccountEmailLength, "emailField", account);
+    phoneField_ = field(kMaxAccountPhoneLength, "phoneField", account);
     auto* generate = new QPushButton(BKLocalizedString("Generate"), account);
     generate->setObjectName(QStringLiteral("generatePasswordButton"));
     connect(generate, &QPushButton::clicked, this, &BKUserAccountSheet::generatePassword);
@@ -76,6 +72,9 @@ BKUserAccountSheet::BKUserAccountSheet(OTVUserFormContext context, const OTVData
     notAllowedBox_ = new QCheckBox(BKLocalizedString("User may NOT change password"), account);
     form->addRow(QString(), disabledBox_);
     form->addRow(QString(), notAllowedBox_);
+    sendMailBox_ = new QCheckBox(BKLocalizedString("Send the account details by e-mail"), account);
+    sendMailBox_->setObjectName(QStringLiteral("mSendEmailToUserButton"));
+    form->addRow(QString(), sendMailBox_);
     tabs_->addTab(account, BKLocalizedString("Account"));
 
     auto* permissions = new QWidget;
@@ -137,6 +136,10 @@ void BKUserAccountSheet::fill(const OTVUser_Admin& user, OTVUserFormMode mode, c
     phoneField_->setText(user.mPhoneNo());
     disabledBox_->setChecked(user.mIsAccountDisabled());
     notAllowedBox_->setChecked(user.mIsNotAllowedToChangePassword());
+    const bool mailConfigured = AccountMailSender::isConfigured();
+    sendMailBox_->setEnabled(mailConfigured);
+    sendMailBox_->setChecked(mailConfigured);
+    sendMailBox_->setToolTip(mailConfigured ? QString() : BKLocalizedString("Mail is not configured."));
     const quint16 userWords[4] = {user.mGroupPermissionsBit(), user.mTypePermissionsBit(),
                                   user.mRecordPermissionsBit(), user.mDataPermissionsBit()};
     selectedGroups_ = user.mUsersGroupArray();

@@ -55,6 +55,9 @@ public:
     QCheckBox* disabledBox() const { return disabledBox_; }
     QCheckBox* notAllowedToChangePasswordBox() const { return notAllowedBox_; }
     QCheckBox* selectAllBox() const { return selectAllBox_; }
+    // Mail the account's details once the store accepted it. On whenever the sheet opens, and
+    // disabled (off) while no mail service is configured.
+    QCheckBox* sendMailBox() const { return sendMailBox_; }
     // 0 group, 1 type, 2 record, 3 data.
     BKPermissionGrid* grid(int index) const { return grids_[index]; }
     QTabWidget* tabs() const { return tabs_; }
@@ -87,5 +90,6 @@ private:
     QCheckBox* disabledBox_ = nullptr;
     QCheckBox* notAllowedBox_ = nullptr;
     QCheckBox* selectAllBox_ = nullptr;
+    QCheckBox* sendMailBox_ = nullptr;
     BKPermissionGrid* grids_[4] = {};
 };

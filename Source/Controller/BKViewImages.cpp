@@ -64,6 +64,36 @@ QImage drawUser()
     });
 }
 
+// A key over a star: the password rules.
+QImage drawPasswordPolicy()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(120, 90, 20), 1.5));
+        p.setBrush(QColor(235, 195, 70));
+        p.drawEllipse(QRectF(1.5, 1.5, 6, 6));
+        p.drawLine(QPointF(6.5, 6.5), QPointF(14, 14));
+        p.drawLine(QPointF(11, 11), QPointF(13, 9));
+    });
+}
+
+// The user's head with an arrow towards it (import) or away from it (export).
+QImage drawUserArrow(bool inward)
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(60, 90, 130), 1));
+        p.setBrush(QColor(130, 170, 220));
+        p.drawEllipse(QRectF(7.5, 1.5, 5, 5));
+        p.drawRoundedRect(QRectF(5.5, 7.5, 9, 6), 3, 3);
+        p.setPen(QPen(inward ? QColor(40, 140, 60) : QColor(190, 90, 30), 1.5));
+        const qreal tip = inward ? 5 : 0.5;
+        const qreal tail = inward ? 0.5 : 5;
+        p.drawLine(QPointF(tail, 11), QPointF(tip, 11));
+        const qreal back = inward ? tip - 2 : tip + 2;
+        p.drawLine(QPointF(tip, 11), QPointF(back, 9));
+        p.drawLine(QPointF(tip, 11), QPointF(back, 13));
+    });
+}
+
 // A type whose icon number has no image: a tile in a colour of its number.
 QImage drawTypeStandIn(int iconID)
 {
@@ -89,6 +119,9 @@ QImage namedImage(const QString& name)
                                                                      Qt::SmoothTransformation)},
         {kEncryptImageName, drawPadlock()},
         {kUserImageName, drawUser()},
+        {kPasswordPolicyImageName, drawPasswordPolicy()},
+        {kImportUsersImageName, drawUserArrow(true)},
+        {kExportUsersImageName, drawUserArrow(false)},
     };
     return images.value(name);
 }

@@ -15,6 +15,10 @@ inline const QString kNotesImageName = QStringLiteral("16x16_Paste");
 inline const QString kAttachmentImageName = QStringLiteral("PaperClip");
 inline const QString kEncryptImageName = QStringLiteral("16x16_Encrypt");
 inline const QString kUserImageName = QStringLiteral("User");
+// The user-account window's toolbar.
+inline const QString kPasswordPolicyImageName = QStringLiteral("password-policy");
+inline const QString kImportUsersImageName = QStringLiteral("import-users");
+inline const QString kExportUsersImageName = QStringLiteral("export-users");
 
 namespace BKViewImages {
 

@@ -13,12 +13,14 @@
 #include "Platform/BKLocalization.h"
 #include "Platform/BKUserDefaults.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -92,13 +94,10 @@ UserAccountController::UserAccountController(OTVDataBase& store, QWidget* parent
         row->addWidget(buttons_[i]);
     }
     row->addStretch();
-    auto* policy = new QPushButton(BKLocalizedString("Password Policy..."), this);
-    policy->setObjectName(QStringLiteral("passwordPolicyButton"));
-    connect(policy, &QPushButton::clicked, this, &UserAccountController::showSetPasswordPanel);
-    row->addWidget(policy);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(searchField_);
+    setupToolbar();
+    layout->setMenuBar(toolbar_);
     layout->addWidget(table_);
     layout->addLayout(row);
     resize(620, 420);
@@ -189,6 +188,8 @@ void UserAccountController::storeNewAccount(const std::shared_ptr<OTVUser_Admin>
     if (status == kOTVStatusOK) {
         // The groups list their new member only once the account is stored, under its own ID.
         updateGroupMembers(account->mUserID(), account->mUsersGroupArray());
+        if (sheet_->sendMailBox()->isChecked())
+            sendEmailToUser(*account);
         storeUserPermissionsToDefaults(*account);
     }
     else
@@ -228,8 +229,12 @@ void UserAccountController::editUser()
     mCurrentUserName_ = user->mUsername();
     if (const auto account = runSheet(*user, int(OTVUserFormMode::Edit))) {
         const int status = store_.replaceUser(account);
-        if (status == kOTVStatusOK)
+        if (status == kOTVStatusOK) {
             updateGroupMembers(account->mUserID(), account->mUsersGroupArray());
+            // Only details the server holds now are mailed.
+            if (sheet_->sendMailBox()->isChecked())
+                sendEmailToUser(*account);
+        }
         showAccountStatus(status, false);
     }
     mCurrentUserName_ = QString();

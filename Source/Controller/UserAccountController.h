@@ -3,19 +3,24 @@
 // The user-account window of a vault administrator: the list of vault users with a prefix
 // search (never the session's own account, so an administrator cannot disable or delete
 // himself here), and the commands that add, edit, duplicate and delete accounts (each account with its
-// server account, grants and rows, written by the store) and set the password policy.
+// server account, grants and rows, written by the store) and set the password policy. Its toolbar
+// also imports users from a user list file and exports the ordinary users to one; a new or
+// changed account's details can be mailed to its user.
 
 #include "Model/Database_Engine/OTVDataBase.h"
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class BKUserAccountSheet;
 class BKUserListModel;
+class OEImportUserStatisticsController;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class QToolBar;
 
 class UserAccountController : public QDialog {
     Q_OBJECT
@@ -24,6 +29,16 @@ public:
     static constexpr int kDeleteTag = 1;
     static constexpr int kEditTag = 2;
     static constexpr int kDuplicateTag = 3;
+
+    // Identifiers of the toolbar's items, in the order of their tags.
+    static inline const QString kToolbarIdentifier = QStringLiteral("UserToolBar");
+    static inline const QString kToolbarSetPasswordPolicy = QStringLiteral("Set Password Policy");
+    static inline const QString kToolbarImportUsers = QStringLiteral("Import Users");
+    static inline const QString kToolbarExportUsers = QStringLiteral("Export Users");
+    static inline const QString kToolbarUserSearch = QStringLiteral("Search bar");
+
+    // Asks for the file of an import (`save` false) or an export; a null string when cancelled.
+    using FileChooser = std::function<QString(bool save)>;
 
     explicit UserAccountController(OTVDataBase& store, QWidget* parent = nullptr);
     ~UserAccountController() override;
@@ -40,6 +55,29 @@ public:
     // The list again from the store, filtered by the search field.
     void reloadTable();
 
+    // --- Toolbar
+    // Runs the command of the item with this identifier; other identifiers do nothing.
+    void toolBarItemClicked(const QString& identifier);
+    // Asks for a user list file and imports it.
+    void showImportPanel();
+    // Asks for a file and exports every user that is not an administrator to it.
+    void showExportPanel();
+    // The import of the file: parsed behind a progress panel, then each row tested and added
+    // on a store worker; the result sheet follows, and the list is reloaded after it.
+    void importUsersFromFile(const QString& path);
+    // The export to the file (mode 0600, replaced whole or not at all) with a new password for
+    // every user.
+    void exportUsersToFile(const QString& path);
+    // Replaces the file dialogs (the tests script them).
+    void setFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+
+    // --- Account-details mail
+    // The message for `user`: the session's server, port and master password and the user's
+    // name and password.
+    static QString mailBodyForUser(const OTVDataBase& store, const OTVUser_Admin& user);
+    // Hands the mail to the sender; nothing for a user without an e-mail address.
+    void sendEmailToUser(const OTVUser_Admin& user);
+
     // The words a new account starts with: the ones stored after the last new account, or
     // full rights (group, type, record, data).
     static void newAccountWords(quint16 words[4]);
@@ -51,12 +89,19 @@ public:
     BKUserListModel* userModel() const { return model_; }
     QPushButton* actionButton(int tag) const;
     BKUserAccountSheet* accountSheet() const { return sheet_; }
+    QToolBar* toolbar() const { return toolbar_; }
 
 private:
     // Runs the sheet for `user`; the account to store, or nullptr when cancelled.
     std::shared_ptr<OTVUser_Admin> runSheet(const OTVUser_Admin& user, int mode);
-    // Stores a new account (new or duplicate) and tells the user of a failure.
+    // Stores a new account (new or duplicate), mails it when the sheet says so, and tells the
+    // user of a failure.
     void storeNewAccount(const std::shared_ptr<OTVUser_Admin>& account);
+    void setupToolbar();
+    QString chooseFile(bool save);
+    // Runs `work` on a worker behind a modal panel showing `text`; `usesStore` counts it as a
+    // store worker.
+    void runBehindProgressPanel(const QString& text, bool usesStore, std::function<void()> work);
     QList<int> selectedRows() const;
     // The one selected user; none (after an alert) when no or several rows are selected.
     std::shared_ptr<OTVUser_Admin> selectedUser() const;
@@ -71,5 +116,7 @@ private:
     BKUserListModel* model_ = nullptr;
     QPushButton* buttons_[3] = {};
     BKUserAccountSheet* sheet_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    FileChooser fileChooser_;
     QString mCurrentUserName_;
 };

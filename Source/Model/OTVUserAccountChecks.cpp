@@ -76,6 +76,28 @@ std::optional<OTVUserFormAlert> OTVFirstUserFormProblem(const OTVUserFormInput& 
     return std::nullopt;
 }
 
+bool OTVImportedUserDetailsAreValid(const OTVImportedUserDetails& details)
+{
+    const QString& name = details.name;
+    if (isInvalidName(name) || name.length() > kMaxUserNameLength)
+        return false;
+    for (const QChar c : name) {
+        if (c.isSpace())
+            return false;
+    }
+    const std::pair<const QString*, int> limits[] = {{&details.password, kMaxAccountPasswordLength},
+                                                     {&details.fullName, kMaxAccountFullNameLength},
+                                                     {&details.description, kMaxAccountDescriptionLength},
+                                                     {&details.email, kMaxAccountEmailLength},
+                                                     {&details.phone, kMaxAccountPhoneLength}};
+    for (const auto& [text, limit] : limits) {
+        if (text->length() > limit)
+            return false;
+    }
+    // The server would hold an account that anybody may use.
+    return !details.password.isEmpty();
+}
+
 bool OTVCheckForEmailValidity(const QString& email)
 {
     for (const QChar c : email) {

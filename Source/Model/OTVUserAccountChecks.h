@@ -47,6 +47,20 @@ inline const QString kServerAccountNameMessage = QStringLiteral("The user name i
 
 inline constexpr int kMaxAccountDescriptionLength = 255;
 inline constexpr int kMaxAccountPasswordLength = 40;
+// The widths of the account's contact columns on the server.
+inline constexpr int kMaxAccountFullNameLength = 60;
+inline constexpr int kMaxAccountEmailLength = 80;
+inline constexpr int kMaxAccountPhoneLength = 25;
+
+// An account's details as a user list file gives them (the name already trimmed).
+struct OTVImportedUserDetails {
+    QString name;
+    QString password;
+    QString fullName;
+    QString description;
+    QString email;
+    QString phone;
+};
 
 // Leading and trailing blanks are never part of a user name.
 QString OTVTrimmedUserName(const QString& name);
@@ -55,6 +69,12 @@ QString OTVTrimmedUserName(const QString& name);
 // UTF-16 units, as the form's fields do.
 std::optional<OTVUserFormAlert> OTVFirstUserFormProblem(const OTVUserFormInput& input,
                                                         const OTVUserFormContext& context);
+
+// Whether details that no form has checked may become an account: the form's rules for the
+// name (non-empty, no blanks, not "root", no quotes, backslashes or control characters, at most
+// 16 characters) and for every length, and a non-empty password. The e-mail may be empty: a
+// user list need not give one.
+bool OTVImportedUserDetailsAreValid(const OTVImportedUserDetails& details);
 
 // Whether text looks like an e-mail address: no punctuation of the refused set, exactly one
 // "@" that neither begins nor ends it, no "..", no final ".", and after the "@" a "." that is

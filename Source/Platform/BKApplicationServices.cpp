@@ -58,6 +58,11 @@ void BKApplicationServices::runStoreWorkerAndWait(std::function<void()> work, st
     BKRunWorkerAndWait(std::move(work), std::move(atThreadEnd));
 }
 
+void BKApplicationServices::runStoreWorkerBehindPanel(std::function<void()> work, std::function<void()> atThreadEnd)
+{
+    BKRunWorkerAndWait(std::move(work), std::move(atThreadEnd));
+}
+
 int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton,
                     const QString& alternateButton, const QString& otherButton)
 {

@@ -33,6 +33,9 @@ public:
     // and returns when both have run. The desktop counts it as a store worker and shows its
     // modal panel meanwhile; the default only waits in an event loop.
     virtual void runStoreWorkerAndWait(std::function<void()> work, std::function<void()> atThreadEnd = {});
+    // The same for a caller that shows a modal panel of its own meanwhile: the desktop counts the
+    // worker as a store worker (its timers leave the store alone) but shows no panel.
+    virtual void runStoreWorkerBehindPanel(std::function<void()> work, std::function<void()> atThreadEnd = {});
 
     // The installed implementation, or the silent default. Not owned.
     static BKApplicationServices& current();

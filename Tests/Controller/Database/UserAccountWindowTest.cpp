@@ -15,6 +15,7 @@
 #include "Support/TemporarySettings.h"
 
 #include "../ControllerTestSupport.h"
+#include "ServerAccounts.h"
 #include "ViewsTestVault.h"
 
 #include <QCheckBox>
@@ -192,38 +193,17 @@ std::shared_ptr<OTVUser_Admin> UserAccountWindowTest::user(const QString& name) 
 
 QStringList UserAccountWindowTest::grantsOf(const QString& name) const
 {
-    QStringList grants;
-    std::unique_ptr<sql::Connection> root = server_.connect(server_.root);
-    try {
-        // SHOW GRANTS takes no parameters: the name is quoted here.
-        const QString quoted = QString(name).replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("''"));
-        std::unique_ptr<sql::Statement> show(root->createStatement());
-        std::unique_ptr<sql::ResultSet> rows(
-            show->executeQuery(QStringLiteral("SHOW GRANTS FOR '%1'@'%'").arg(quoted).toStdString()));
-        while (rows->next())
-            grants.append(QString::fromStdString(rows->getString(1)));
-    } catch (const sql::SQLException&) {
-    }
-    return grants;
+    return ServerAccounts::grants(server_, name);
 }
 
 bool UserAccountWindowTest::serverAccountExists(const QString& name) const
 {
-    std::unique_ptr<sql::Connection> root = server_.connect(server_.root);
-    std::unique_ptr<sql::PreparedStatement> query(root->prepareStatement("SELECT COUNT(*) FROM mysql.user WHERE user=?"));
-    query->setString(1, name.toStdString());
-    std::unique_ptr<sql::ResultSet> rows(query->executeQuery());
-    return rows->next() && rows->getInt(1) > 0;
+    return ServerAccounts::exists(server_, name);
 }
 
 std::unique_ptr<sql::Connection> UserAccountWindowTest::login(const QString& name, const QString& password) const
 {
-    try {
-        return std::unique_ptr<sql::Connection>(
-            get_driver_instance()->connect(server_.url().toStdString(), name.toStdString(), password.toStdString()));
-    } catch (const sql::SQLException&) {
-        return nullptr;
-    }
+    return ServerAccounts::login(server_, name, password);
 }
 
 void UserAccountWindowTest::addsAccountsWithTheirWords_data()

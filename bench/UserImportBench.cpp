@@ -1,0 +1,81 @@
+// The import of a user list of 1,000 users into a vault: the file parsed, every row tested and
+// each user added with its server account, grants and rows, as the user-account window's import
+// does on its worker. The goal is a few minutes at most for 1,000 users (the work is the
+// server's account statements).
+//
+// Needs a server: scripts/test-server start DIR, then
+//   scripts/test-server exec DIR -- build/bench/bench_UserImportBench
+#include "BenchServer.h"
+
+#include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/vRX/CStringArray.h"
+#include "Model/vRX/ExchangeFormats.h"
+#include "Model/vRX/Vault/CBKUserParser.h"
+#include "Model/vRX/Vault/OTVUserImport.h"
+#include "Model/vRX/Vault/OTVUserParserDelegate.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QString>
+
+namespace {
+
+constexpr int kUsers = 1000;
+
+// A user list of `count` users whose names begin with `prefix`.
+std::string userList(const QString& prefix, int count)
+{
+    std::string text;
+    WriteHeader(kUserCSVFile, text, nullptr);
+    for (int i = 0; i < count; ++i) {
+        const std::string name = (prefix + QString::number(i)).toStdString();
+        const std::string password = "Bench-pw-" + std::to_string(i);
+        CStringArray texts;
+        for (const std::string& field : {name, password, password, std::string("Bench User"),
+                                         std::string("imported"), name + "@example.org", std::string("555")})
+            texts.Add(field.c_str());
+        CStringArray words;
+        for (const char* word : {"1", "101", "1", "110011"})
+            words.Add(word);
+        WriteNextCSVUserRecord(text, texts, words);
+    }
+    return text;
+}
+
+
+void BM_ImportUsers(benchmark::State& state)
+{
+    OTVDataBase vault;
+    if (const char* why = BenchOpenVault(vault)) {
+        state.SkipWithError(why);
+        return;
+    }
+    int run = 0;
+    for (auto _ : state) {
+        // Names no earlier run took: the accounts of a run stay on the server.
+        const QString prefix = QStringLiteral("b%1_%2_").arg(QCoreApplication::applicationPid() % 1000).arg(run++);
+        OTVUserParserDelegate delegate;
+        CBKUserParser::fromText(userList(prefix, kUsers), &delegate).StartParsing();
+        const int added = OTVAddImportedUsers(delegate.ImportedUsers(), vault, [](const QString&) { return true; },
+                                              [](const OEUserRecord&, int) {});
+        if (added != kUsers) {
+            state.SkipWithError("not every user was added");
+            return;
+        }
+    }
+    state.counters["users"] = kUsers;
+}
+
+BENCHMARK(BM_ImportUsers)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
