@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QCryptographicHash>
 #include <QString>
 
 #include <cstdlib>
@@ -53,6 +54,28 @@ public:
             return false;
         }
         return true;
+    }
+
+    // A hash over every record's values and notes, deciphered under the session's cipher, in the
+    // order of the UIDs; empty when they cannot be read.
+    QByteArray valuesHash()
+    {
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        const int status = runGuarded([&] {
+            OTVStatement statement = prepare("SELECT * FROM RECORDTABLE ORDER BY RECORDID");
+            OTVResultSet rows = statement.executeQuery();
+            while (rows.next()) {
+                hash.addData(rows.getString(1u).toUtf8());
+                for (unsigned column = 4; column <= 14; ++column) {
+                    const QString text = getDecryptedString(rows.getBlob(column));
+                    if (text.isNull())
+                        return int(kOTVStatusOtherFailure);
+                    hash.addData(QByteArray("\0", 1) + text.toUtf8());
+                }
+            }
+            return int(kOTVStatusOK);
+        });
+        return status == kOTVStatusOK ? hash.result().toHex() : QByteArray();
     }
 
 private:
@@ -142,6 +165,7 @@ void BM_ChangeMasterPassword(benchmark::State& state)
         state.SkipWithError(error.c_str());
         return;
     }
+    const QByteArray before = vault.valuesHash();
     int n = 0;
     for (auto _ : state) {
         const int status = vault.reEncyptAllDatabaseInformation(QStringLiteral("master %1").arg(++n));
@@ -150,6 +174,9 @@ void BM_ChangeMasterPassword(benchmark::State& state)
             return;
         }
     }
+    // Every value reads back the same under the last password.
+    if (before.isEmpty() || vault.valuesHash() != before)
+        state.SkipWithError("the values read back differ from those written");
     state.counters["records"] = records;
 }
 

@@ -23,7 +23,7 @@ public:
     void setMGroupName(const QString& name) { mGroupName_ = name; }
 
     // A personal group's UID is its owner's user ID.
-    QString mGroupUID() const { return mGroupUID_; }
+    const QString& mGroupUID() const { return mGroupUID_; }
     void setMGroupUID(const QString& uid) { mGroupUID_ = uid; }
 
     // The group's record word (1 add, 2 edit, 4 delete).

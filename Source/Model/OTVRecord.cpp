@@ -19,7 +19,7 @@ bool isFieldNumber(int field)
 
 // Two references are the same when both are missing or both name the same UID.
 template <class Object>
-bool sameUID(const Object* a, const Object* b, QString (Object::*uid)() const)
+bool sameUID(const Object* a, const Object* b, const QString& (Object::*uid)() const)
 {
     if (!a || !b)
         return !a && !b;
@@ -154,9 +154,15 @@ void OTVRecord::setMValue10ForDisaply(const QString& text)
 
 QString OTVRecord::searchFolded(QStringView text)
 {
-    // In place, unit by unit; a surrogate pair is folded as its code point. (Simple folding keeps
-    // a code point in its plane, so the length stays.)
     QString folded = text.toString();
+    foldInPlace(folded);
+    return folded;
+}
+
+void OTVRecord::foldInPlace(QString& folded)
+{
+    // Unit by unit; a surrogate pair is folded as its code point. (Simple folding keeps a code
+    // point in its plane, so the length stays.)
     char16_t* units = reinterpret_cast<char16_t*>(folded.data());
     const qsizetype n = folded.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -172,13 +178,13 @@ QString OTVRecord::searchFolded(QStringView text)
             units[i] = char16_t(QChar::toCaseFolded(char32_t(c)));
         }
     }
-    return folded;
 }
 
 QString OTVRecord::initialSearchText()
 {
-    // Eleven empty texts, each with its separator.
-    return QString(kNoOfFields + 1, QChar(kSearchTextSeparator));
+    // Eleven empty texts, each with its separator; one copy shared by all.
+    static const QString empty(kNoOfFields + 1, QChar(kSearchTextSeparator));
+    return empty;
 }
 
 quint64 OTVRecord::nextRevision()
@@ -203,7 +209,8 @@ void OTVRecord::updateSearchText()
         add(mValues_[field - 1]);
     add(mValue10ForDisaply_);
     add(mNotes_);
-    mSearchText_ = searchFolded(text);
+    foldInPlace(text);
+    mSearchText_ = std::move(text);
 }
 
 QString OTVRecord::modificationDateDisplayText(const QString& stored)

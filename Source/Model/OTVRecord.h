@@ -66,9 +66,9 @@ public:
     }
 
     // The record's own labels, icon and mask; nullptr when it has none.
-    const OTVType* mRecordCustomType() const { return mRecordCustomType_ ? &*mRecordCustomType_ : nullptr; }
-    OTVType* mRecordCustomType() { return mRecordCustomType_ ? &*mRecordCustomType_ : nullptr; }
-    void setMRecordCustomType(std::optional<OTVType> type) { mRecordCustomType_ = std::move(type); }
+    const OTVType* mRecordCustomType() const { return mRecordCustomType_.get(); }
+    OTVType* mRecordCustomType() { return mRecordCustomType_.get(); }
+    void setMRecordCustomType(std::optional<OTVType> type) { mRecordCustomType_.set(std::move(type)); }
 
     // Value 1 .. kNoOfFields; a null text for any other number, whose setting is ignored.
     // Setting value 10 to the empty text keeps the old value: the time of the last change is
@@ -109,6 +109,7 @@ public:
     // Each code point case-folded, as the case-insensitive comparisons of QString fold them:
     // folded texts compared exactly match as the originals do without regard to case.
     static QString searchFolded(QStringView text);
+    static void foldInPlace(QString& text);
 
     // A number that changes whenever the group, type, a value, the notes or the attachment name
     // or flag are set, unique among all records of the process: a sorted list of records can
@@ -137,7 +138,26 @@ private:
     QString mRecordUID_;
     std::shared_ptr<BKGroup> mGroup_;
     std::shared_ptr<OTVType> mType_;
-    std::optional<OTVType> mRecordCustomType_;
+    // Out of line: few records have one, and a vault's records are loaded by the 100,000.
+    class OwnType {
+    public:
+        OwnType() = default;
+        OwnType(const OwnType& other) : type_(other.type_ ? std::make_unique<OTVType>(*other.type_) : nullptr) {}
+        OwnType& operator=(const OwnType& other)
+        {
+            if (this != &other)
+                type_ = other.type_ ? std::make_unique<OTVType>(*other.type_) : nullptr;
+            return *this;
+        }
+        OwnType(OwnType&&) noexcept = default;
+        OwnType& operator=(OwnType&&) noexcept = default;
+        OTVType* get() const { return type_.get(); }
+        void set(std::optional<OTVType> type) { type_ = type ? std::make_unique<OTVType>(std::move(*type)) : nullptr; }
+
+    private:
+        std::unique_ptr<OTVType> type_;
+    };
+    OwnType mRecordCustomType_;
     std::array<QString, kNoOfFields> mValues_ = emptyValues();
     QString mNotes_ = QStringLiteral("");
     bool mIsCustomized_ = false;
@@ -148,7 +168,7 @@ private:
     QString mAttachmentPassKey_ = QStringLiteral("");
     QString mAttachmentPath_;
     int mAttachmentState_ = kAttachmentUnchanged;
-    QString mSearchText_ = initialSearchText();
+    QString mSearchText_ = initialSearchText();   // shared by every new record
     quint64 mRevision_ = nextRevision();
 
     static std::array<QString, kNoOfFields> emptyValues();

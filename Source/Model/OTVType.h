@@ -52,7 +52,7 @@ public:
     // True when the icons, the masks or any label differ; the name is not compared.
     bool isNotEqualToCustomType(const OTVType& other) const;
 
-    QString mTypeUID() const { return mTypeUID_; }
+    const QString& mTypeUID() const { return mTypeUID_; }
     void setMTypeUID(const QString& uid) { mTypeUID_ = uid; }
 
     QString mTypeName() const { return mTypeName_; }

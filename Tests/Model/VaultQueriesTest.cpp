@@ -682,6 +682,9 @@ TEST_F(KeptSortedLists, StayRightThroughChangesAdditionsAndRemovals)
     copy->setMRecordUID(all[50]->mRecordUID());
     vault.record(copy->mRecordUID(), copy->mGroup(), copy->mType(), copy->value(1));
     expectAllListsRight("a record replaced by another object");
+    for (int i = 100; i < 150; ++i)   // more than are put in one by one, fewer than a sort takes
+        all[i]->setMNotes(word() + ' ' + word());
+    expectAllListsRight("fifty records changed");
     for (int i = 0; i < 400; ++i)
         all[i]->setValue(2, word());
     expectAllListsRight("most records changed");

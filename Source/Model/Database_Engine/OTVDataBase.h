@@ -44,6 +44,7 @@
 //   Tests/Model/Database_Engine/StoreTestSupport.h.
 
 #include "OTVEventLog.h"
+#include "OTVRecordMap.h"
 #include "OTVSortedRecords.h"
 #include "OTVStatement.h"
 #include "OTVStoreStatus.h"
@@ -107,7 +108,6 @@ struct OTVConnectionDetails {
 
 using OTVGroupMap = QMap<QString, std::shared_ptr<BKGroup>>;
 using OTVTypeMap = QMap<QString, std::shared_ptr<OTVType>>;
-using OTVRecordMap = QMap<QString, std::shared_ptr<OTVRecord>>;
 using OTVUserMap = QMap<QString, std::shared_ptr<OTVUser_Admin>>;
 
 class OTVDataBase {
@@ -450,6 +450,15 @@ private:
     // addRecord, running `beforeRow` (when given) first in the same transaction: a status other
     // than 0 from it stores nothing.
     int addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow);
+    // The records that the filters select (a null filter selects all), in the map's order.
+    OTVSelectedRecords selectedRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
+                                       const QStringList* inUIDs) const;
+    OTVSelectedRecords selectedRecords(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
+                                       const QString& searchString, const QStringList* inUIDs) const;
+    // Hands take(record, its revision) every record that the filters select, in the map's order.
+    template <class Take>
+    void walkRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
+                     const QStringList* inUIDs, const Take& take) const;
     // Hands `take` every record that the filters select (a null filter selects all).
     void selectRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
                        const QStringList* inUIDs,

@@ -51,9 +51,11 @@ std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
 // which match no key, so that each table has one statement.
 constexpr int kRewriteBatchRows = 500;
 
-// UPDATE (SELECT ? AS K, ? AS V1, ... UNION ALL SELECT ?, ?, ... ) AS NEWVALUES STRAIGHT_JOIN
-// TABLE ON TABLE.KEY = NEWVALUES.K SET TABLE.COLUMN1 = NEWVALUES.V1, ...: rows that another
-// client deleted meanwhile stay deleted, as with one UPDATE per row.
+// UPDATE (SELECT ? AS K, CAST(? AS BINARY) AS V1, ... UNION ALL SELECT ?, CAST(? AS BINARY), ...)
+// AS NEWVALUES STRAIGHT_JOIN TABLE ON TABLE.KEY = NEWVALUES.K SET TABLE.COLUMN1 = NEWVALUES.V1,
+// ...: rows that another client deleted meanwhile stay deleted, as with one UPDATE per row. The
+// enciphered bytes travel inside the statement's packet (each BLOB parameter in a packet of its
+// own made the write-back cost a send per value); the casts keep them bytes, not text.
 std::string rewriteStatement(const char* table, const EncipheredColumn& key, const std::vector<EncipheredColumn>& texts)
 {
     std::string values = "SELECT ? AS K";
@@ -61,8 +63,8 @@ std::string rewriteStatement(const char* table, const EncipheredColumn& key, con
     std::string set;
     for (size_t i = 0; i < texts.size(); ++i) {
         const std::string name = "V" + std::to_string(i + 1);
-        values += ", ? AS " + name;
-        more += ", ?";
+        values += ", CAST(? AS BINARY) AS " + name;
+        more += ", CAST(? AS BINARY)";
         set += std::string(i ? ", " : "") + table + "." + texts[i].name + " = NEWVALUES." + name;
     }
     for (int row = 1; row < kRewriteBatchRows; ++row)
@@ -427,7 +429,8 @@ void OTVDataBase::writePlainRows(const EncipheredTable& table, const QList<Plain
             const PlainRow& row = rows[first + slot];
             statement.setString(parameter, row.key);
             for (size_t i = 0; i < table.texts.size(); ++i)
-                statement.setBlob(parameter + 1 + unsigned(i), encryptedValue(row.texts[qsizetype(i)], table.texts[i].columnBytes));
+                statement.setBytes(parameter + 1 + unsigned(i),
+                                   encryptedValue(row.texts[qsizetype(i)], table.texts[i].columnBytes));
         }
         statement.executeUpdate();   // a value that stays the same counts no change
     }

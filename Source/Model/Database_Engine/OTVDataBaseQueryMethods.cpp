@@ -80,16 +80,16 @@ QList<std::shared_ptr<Object>> sortedByName(QList<std::shared_ptr<Object>> list,
 
 // The records of `sorted` that hold the search term, in their order; a long list is searched
 // in parts on threads of their own.
-OTVRecordList matchingInOrder(const std::vector<std::shared_ptr<OTVRecord>>& sorted, const RecordSearch& search)
+OTVRecordList matchingInOrder(const OTVRecordList& sorted, const RecordSearch& search)
 {
     const int parts = std::min(availableCores(), kMaxSelectionThreads);
-    const size_t count = sorted.size();
+    const size_t count = size_t(sorted.size());
     const auto matching = [&](size_t from, size_t to) {
         OTVRecordList found;
         found.reserve(qsizetype(to - from));
         for (size_t i = from; i < to; ++i) {
-            if (search.isInRecord(*sorted[i]))
-                found.append(sorted[i]);
+            if (search.isInRecord(*sorted[qsizetype(i)]))
+                found.append(sorted[qsizetype(i)]);
         }
         return found;
     };
@@ -111,9 +111,9 @@ OTVRecordList matchingInOrder(const std::vector<std::shared_ptr<OTVRecord>>& sor
 // ---------------------------------------------------------------------------------------------
 // Records
 
-void OTVDataBase::selectRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
-                                const QStringList* inUIDs,
-                                const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const
+template <class Take>
+void OTVDataBase::walkRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
+                              const QStringList* inUIDs, const Take& take) const
 {
     const bool searching = !searchString.isEmpty();
     const RecordSearch search(searchString);
@@ -128,49 +128,75 @@ void OTVDataBase::selectRecords(const QString* groupUID, const QString* typeUID,
             return false;
         return !searching || search.isInRecord(record);
     };
-
     StoreLock lock(*this);
+    const std::vector<std::shared_ptr<OTVRecord>>& records = mRecords_.inOrder();
+    const size_t count = records.size();
     const int parts = std::min(availableCores(), kMaxSelectionThreads);
-    if (mRecords_.size() < kParallelSelectionRecords || parts < 2) {
-        for (const std::shared_ptr<OTVRecord>& record : mRecords_) {
+    if (count < size_t(kParallelSelectionRecords) || parts < 2) {
+        for (const std::shared_ptr<OTVRecord>& record : records) {
             if (selects(*record))
-                take(record);
+                take(record, record->mRevision());
         }
         return;
     }
-    // A large vault is walked in parts on threads of their own, split by the first character
-    // of the UIDs (random hexadecimal digits); the lock keeps writers out meanwhile. The parts
-    // are joined in map order.
-    using Iterator = OTVRecordMap::const_iterator;
-    std::vector<Iterator> bounds{mRecords_.constBegin()};
-    for (int part = 1; part < parts; ++part)
-        bounds.push_back(mRecords_.lowerBound(QString(QLatin1Char("0123456789ABCDEF"[16 * part / parts]))));
-    bounds.push_back(mRecords_.constEnd());
-    std::vector<std::future<OTVRecordList>> selected;
+    // A large vault is walked in parts on threads of their own (no reference counts change on
+    // them); the lock keeps writers out meanwhile. The parts are handed over in map order. The
+    // revision is read with the rest of the record, while it is at hand.
+    std::vector<std::future<OTVSelectedRecords>> parted;
     for (int part = 0; part < parts; ++part) {
-        selected.push_back(std::async(std::launch::async, [&, from = bounds[part], to = bounds[part + 1]] {
-            OTVRecordList records;
-            records.reserve(mRecords_.size() / parts + 1);
-            for (Iterator it = from; it != to; ++it) {
-                if (selects(**it))
-                    records.append(*it);
+        const size_t from = count * size_t(part) / size_t(parts);
+        const size_t to = count * size_t(part + 1) / size_t(parts);
+        parted.push_back(std::async(std::launch::async, [&, from, to] {
+            OTVSelectedRecords selected;
+            selected.reserve(to - from);
+            for (size_t i = from; i < to; ++i) {
+                const OTVRecord& record = *records[i];
+                if (selects(record))
+                    selected.push_back({&records[i], record.mRevision()});
             }
-            return records;
+            return selected;
         }));
     }
-    for (std::future<OTVRecordList>& part : selected) {
-        for (const std::shared_ptr<OTVRecord>& record : part.get())
-            take(record);
+    for (std::future<OTVSelectedRecords>& part : parted) {
+        for (const OTVSelectedRecord& selected : part.get())
+            take(*selected.record, selected.revision);
     }
+}
+
+OTVSelectedRecords OTVDataBase::selectedRecords(const QString* groupUID, const QString* typeUID,
+                                                const QString& searchString, const QStringList* inUIDs) const
+{
+    StoreLock lock(*this);
+    OTVSelectedRecords selected;
+    selected.reserve(size_t(mRecords_.size()));
+    walkRecords(groupUID, typeUID, searchString, inUIDs, [&](const std::shared_ptr<OTVRecord>& record, quint64 revision) {
+        selected.push_back({&record, revision});
+    });
+    return selected;
+}
+
+OTVSelectedRecords OTVDataBase::selectedRecords(const std::shared_ptr<BKGroup>& group,
+                                                const std::shared_ptr<OTVType>& type, const QString& searchString,
+                                                const QStringList* inUIDs) const
+{
+    return selectedRecords(group ? &group->mGroupUID() : nullptr, type ? &type->mTypeUID() : nullptr, searchString,
+                           inUIDs);
+}
+
+void OTVDataBase::selectRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
+                                const QStringList* inUIDs,
+                                const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const
+{
+    walkRecords(groupUID, typeUID, searchString, inUIDs,
+                [&](const std::shared_ptr<OTVRecord>& record, quint64) { take(record); });
 }
 
 void OTVDataBase::selectRecords(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
                                 const QString& searchString, const QStringList* inUIDs,
                                 const std::function<void(const std::shared_ptr<OTVRecord>&)>& take) const
 {
-    const QString groupUID = group ? group->mGroupUID() : QString();
-    const QString typeUID = type ? type->mTypeUID() : QString();
-    selectRecords(group ? &groupUID : nullptr, type ? &typeUID : nullptr, searchString, inUIDs, take);
+    selectRecords(group ? &group->mGroupUID() : nullptr, type ? &type->mTypeUID() : nullptr, searchString, inUIDs,
+                  take);
 }
 
 OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, const std::shared_ptr<OTVType>& type,
@@ -180,7 +206,8 @@ OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, c
     OTVRecordList records;
     StoreLock lock(*this);
     records.reserve(mRecords_.size());
-    selectRecords(group, type, searchString, nullptr, [&](const auto& record) { records.append(record); });
+    walkRecords(group ? &group->mGroupUID() : nullptr, type ? &type->mTypeUID() : nullptr, searchString, nullptr,
+                [&](const std::shared_ptr<OTVRecord>& record, quint64) { records.append(record); });
     return records;
 }
 
@@ -188,7 +215,8 @@ int OTVDataBase::itemsCountOfGroup(const std::shared_ptr<BKGroup>& group, const 
                                    const QString& searchString) const
 {
     int count = 0;
-    selectRecords(group, type, searchString, nullptr, [&](const auto&) { ++count; });
+    walkRecords(group ? &group->mGroupUID() : nullptr, type ? &type->mTypeUID() : nullptr, searchString, nullptr,
+                [&](const std::shared_ptr<OTVRecord>&, quint64) { ++count; });
     return count;
 }
 
@@ -201,24 +229,13 @@ OTVRecordList OTVDataBase::itemsOfGroup(const std::shared_ptr<BKGroup>& group, c
     StoreLock lock(*this);
     // The group's (and type's) records in order, from the list kept for them; the search then
     // keeps the matching ones in that order.
-    std::vector<std::shared_ptr<OTVRecord>> selected;
-    selected.reserve(size_t(mRecords_.size()));
-    selectRecords(group, type, QString(), nullptr,
-                  [&](const std::shared_ptr<OTVRecord>& record) { selected.push_back(record); });
+    OTVSelectedRecords selected = selectedRecords(group, type, QString(), nullptr);
     const QString groupKey = group ? QLatin1Char('g') + group->mGroupUID() : QStringLiteral("*");
     const QString typeKey = type ? QLatin1Char('t') + type->mTypeUID() : QStringLiteral("*");
-    const std::vector<std::shared_ptr<OTVRecord>> sorted =
-        mSortedRecords_.sorted(groupKey, typeKey, withSortInColumnID, selected, now);
-    selected.clear();
-
-    OTVRecordList records;
-    if (searchString.isEmpty()) {
-        records.reserve(qsizetype(sorted.size()));
-        for (const std::shared_ptr<OTVRecord>& record : sorted)
-            records.append(record);
-    } else {
-        records = matchingInOrder(sorted, RecordSearch(searchString));
-    }
+    OTVRecordList records = mSortedRecords_.sorted(groupKey, typeKey, withSortInColumnID, selected, now);
+    selected = {};
+    if (!searchString.isEmpty())
+        records = matchingInOrder(records, RecordSearch(searchString));
     if (!orderAscending)
         std::reverse(records.begin(), records.end());
     return records;

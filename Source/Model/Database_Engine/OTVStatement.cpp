@@ -178,6 +178,11 @@ void OTVStatement::setBlob(unsigned index, const QByteArray& bytes)
     statement_->setBlob(index, &blobs_.back()->stream);
 }
 
+void OTVStatement::setBytes(unsigned index, const QByteArray& bytes)
+{
+    statement_->setString(index, std::string(bytes.constData(), size_t(bytes.size())));
+}
+
 void OTVStatement::clearParameters()
 {
     statement_->clearParameters();

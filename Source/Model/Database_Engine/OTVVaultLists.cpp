@@ -100,8 +100,11 @@ OTVRecordSortRow OTVMakeRecordSortRow(const std::shared_ptr<OTVRecord>& record, 
     case kAttachmentColumnID:
         row.sortString = record->mHasAttachment() ? record->mAttachmentName().toLower() : QString();
         break;
+    case kField1ColumnID:
+        row.sortString = row.secondarySorting;   // the same text: see sortItemArray
+        break;
     default:
-        row.sortString = columnID >= kField1ColumnID && columnID <= kField9ColumnID
+        row.sortString = columnID > kField1ColumnID && columnID <= kField9ColumnID
                              ? record->value(columnID - kField1ColumnID + 1).toLower()
                              : QString();
         break;
@@ -115,7 +118,13 @@ int sortItemArray(const OTVRecordSortRow& a, const OTVRecordSortRow& b)
     if (a.sortString.index() != b.sortString.index()) {
         order = int(a.sortString.index()) - int(b.sortString.index());
     } else if (const QString* text = std::get_if<QString>(&a.sortString)) {
-        order = QString::compare(*text, std::get<QString>(b.sortString), Qt::CaseSensitive);
+        const QString& other = std::get<QString>(b.sortString);
+        order = QString::compare(*text, other, Qt::CaseSensitive);
+        // Keys that are the secondary texts themselves (value 1's column) leave the second
+        // comparison nothing to tell apart: equal keys are equal secondary texts.
+        if (order == 0 && text->constData() == a.secondarySorting.constData() &&
+            other.constData() == b.secondarySorting.constData())
+            return 0;
     } else {
         const QDateTime& x = std::get<QDateTime>(a.sortString);
         const QDateTime& y = std::get<QDateTime>(b.sortString);
