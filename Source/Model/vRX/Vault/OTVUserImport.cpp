@@ -38,7 +38,8 @@ int OTVUserImportProblem(const OEUserRecord& record, const OTVUserImportChecks& 
         return kUserImportUserExists;
     if (!record.hasVaildPermissions())
         return kUserImportInvalidPermission;
-    if (!details.password.isEmpty() && checks.conformsToPolicy && !checks.conformsToPolicy(details.password))
+    // The details' check refused an empty password already.
+    if (checks.conformsToPolicy && !checks.conformsToPolicy(details.password))
         return kUserImportPolicyMismatch;
     return kUserImportAdded;
 }
