@@ -1,7 +1,8 @@
 // The vault store through the nodes of a 3-node MariaDB Galera cluster (scripts/test-galera):
 // what one node writes, the others read; concurrent writes through two nodes lose nothing and
 // duplicate nothing; every table ends the same on every node.
-#include "../StoreTestSupport.h"
+#include "ClusterStoreSupport.h"
+
 #include "../VaultTestSupport.h"
 
 #include "Model/OTVUser_Admin.h"
@@ -34,71 +35,6 @@ void runConcurrently(const std::vector<std::function<void()>>& work)
 }
 
 } // namespace
-
-class ClusterStore : public StoreTest {
-protected:
-    void SetUp() override
-    {
-        StoreTest::SetUp();
-        for (const QString& port : qEnvironmentVariable("OSTREVIN_TEST_DB_NODE_PORTS").split(',', Qt::SkipEmptyParts))
-            nodes.append(port.toInt());
-        ASSERT_EQ(nodes.size(), 3) << "the cluster fixture names three nodes";
-    }
-
-    TestServer node(int n) const
-    {
-        TestServer copy = server;
-        copy.port = nodes[n - 1];
-        return copy;
-    }
-
-    int connectTo(OTVDataBase& store, int n, const TestAccount& account, const QString& master = {}) const
-    {
-        return store.startConnectionToServer(StoreConnectRequest(node(n), account, master));
-    }
-
-    // Rows of a query on node n, read once that node has applied what the cluster committed.
-    QStringList rowsOn(int n, const QString& query) const
-    {
-        QStringList rows;
-        std::unique_ptr<sql::Connection> connection = node(n).connect(server.root);
-        if (!connection)
-            return rows;
-        try {
-            std::unique_ptr<sql::Statement> statement(connection->createStatement());
-            statement->execute("SET SESSION wsrep_sync_wait=1");
-            std::unique_ptr<sql::ResultSet> result(statement->executeQuery(query.toStdString()));
-            const unsigned columns = result->getMetaData()->getColumnCount();
-            while (result->next()) {
-                QStringList values;
-                for (unsigned c = 1; c <= columns; ++c)
-                    values.append(result->isNull(c) ? QStringLiteral("NULL") : QString::fromStdString(result->getString(c)));
-                rows.append(values.join('|'));
-            }
-        } catch (const sql::SQLException& e) {
-            ADD_FAILURE() << query.toStdString() << " on node " << n << ": " << e.what();
-        }
-        return rows;
-    }
-
-    // Every table's checksum is the same on every node.
-    void expectNodesAgree() const
-    {
-        const QStringList tables = rowsOn(1, "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
-                                             "'vivododadi' ORDER BY TABLE_NAME");
-        ASSERT_FALSE(tables.isEmpty());
-        QStringList all;
-        for (const QString& table : tables)
-            all.append("vivododadi." + table);
-        all.append("mysql.user_info");
-        const QString checksum = "CHECKSUM TABLE " + all.join(", ");
-        const QStringList first = rowsOn(1, checksum);
-        EXPECT_EQ(rowsOn(2, checksum), first);
-        EXPECT_EQ(rowsOn(3, checksum), first);
-    }
-
-    QList<int> nodes;
-};
 
 TEST_F(ClusterStore, AUserMadeThroughOneNodeIsSeenAndLogsInThroughTheOthers)
 {
