@@ -41,6 +41,8 @@ const std::string kRootAccount = "root";
 // libmariadb reports a refused or unreachable TCP connection as 2002, which MySQL's own client
 // library numbers 2003; the store only ever connects over TCP.
 constexpr int kDBConnectionErrorCode = 2002;
+// Asks the server for nothing: whether the connection still answers.
+constexpr char kConnectionProbe[] = "DO 0";
 
 // A malloc buffer from the ciphers, freed on every path.
 struct FreeDeleter {
@@ -114,6 +116,29 @@ void OTVDataBase::reportDatabaseError(const OTVDatabaseError& error)
 int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorStatus, int otherFailureStatus)
 {
     StoreLock lock(*this);
+    const bool outermost = mGuardDepth == 0;
+    int status = kOTVStatusOK;
+    {
+        ++mGuardDepth;
+        struct Leave {
+            int& depth;
+            ~Leave() { --depth; }
+        } leave{mGuardDepth};
+        status = runGuardedBody(body, databaseErrorStatus, otherFailureStatus);
+    }
+    // A failure on a connection that no longer answers is a lost connection, whatever failed
+    // first: a step may have caught the error that told it, or the status folded it away.
+    if (outermost && status != kOTVStatusOK && !OTVIsLostConnectionStatus(status)) {
+        if (const std::optional<OTVDatabaseError> lost = lostConnection()) {
+            status = mapDBErrorCode(lost->code);
+            reportDatabaseError(*lost);
+        }
+    }
+    return status;
+}
+
+int OTVDataBase::runGuardedBody(const std::function<int()>& body, int databaseErrorStatus, int otherFailureStatus)
+{
     // A deadlock or a lost certification rolls back the whole transaction: only the operation
     // that opened it can run it again, so one inside a transaction hands the error up.
     const bool ownsItsWrites = mTransactionDepth == 0;
@@ -130,11 +155,7 @@ int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorS
                     continue;
                 }
             }
-            // A lost connection keeps its own status whatever the operation's, so that the
-            // interface leaves the telling to the reconnection.
-            status = databaseErrorStatus == kStatusFromErrorNumber || OTVIsConnectionLostError(e.getErrorCode())
-                         ? mapDBErrorCode(e.getErrorCode())
-                         : databaseErrorStatus;
+            status = statusOfDatabaseError(e.getErrorCode(), databaseErrorStatus);
             reportDatabaseError(OTVDatabaseError::fromException(e));
         } catch (const OTVValueTooLong&) {
             status = kOTVStatusValueTooLong;
@@ -148,6 +169,19 @@ int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorS
     }
     markRollbackOnly(status);
     return status;
+}
+
+std::optional<OTVDatabaseError> OTVDataBase::lostConnection()
+{
+    StoreLock lock(*this);
+    try {
+        executePlain(kConnectionProbe);
+    } catch (const sql::SQLException& e) {
+        if (OTVIsConnectionLostError(e.getErrorCode()))
+            return OTVDatabaseError::fromException(e);
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
 }
 
 void OTVDataBase::waitBeforeRetry(int attempt)
@@ -643,6 +677,15 @@ int OTVDataBase::mapDBErrorCode(int errorNumber)
     if ((errorNumber >= 2000 && errorNumber <= 2050) || errorNumber == kDBNodeNotReadyCode)
         return kOTVStatusClientError;
     return kOTVStatusDatabaseError;
+}
+
+int OTVDataBase::statusOfDatabaseError(int errorNumber, int databaseErrorStatus)
+{
+    // A lost connection keeps its own status whatever the operation's, so that the interface
+    // leaves the telling to the reconnection.
+    return databaseErrorStatus == kStatusFromErrorNumber || OTVIsConnectionLostError(errorNumber)
+               ? mapDBErrorCode(errorNumber)
+               : databaseErrorStatus;
 }
 
 void OTVDataBase::handleDatabaseError(const OTVDatabaseError& error)

@@ -22,7 +22,9 @@
 //   operation's status: a database error into 3 (or the status given), reported through
 //   handleDatabaseError on the main thread once the lock is released; OTVValueTooLong into 12;
 //   anything else into 1 (or the status given). Operations that are part of a larger one nest
-//   freely (the lock is recursive).
+//   freely (the lock is recursive). Whatever an operation returns, on a connection that no
+//   longer answers it ends with the lost connection's status (9): keep that status when
+//   folding a failure into another (OTVNothingWrittenStatus).
 // - prepare() gives a statement that deletes itself; executeQuery() a result set that deletes
 //   itself and reads BLOB columns whole. Bound BLOB bytes live as long as the statement.
 // - Values are enciphered and checked against their column before anything runs:
@@ -1114,9 +1116,15 @@ protected:
     // Status for a database error taken from mapDBErrorCode (for operations whose status
     // follows the connection table).
     static constexpr int kStatusFromErrorNumber = -1;
+    // The status of an operation that met database error `errorNumber`: the operation's own
+    // `databaseErrorStatus`, or mapDBErrorCode's for a lost connection.
+    static int statusOfDatabaseError(int errorNumber, int databaseErrorStatus);
 
     // A body refused by a deadlock or a cluster's certification (1213) runs again, up to
-    // kDeadlockAttempts times in all, when no transaction was open when it started.
+    // kDeadlockAttempts times in all, when no transaction was open when it started. An
+    // outermost operation that fails asks the connection whether it still answers: one that
+    // does not (its server or cluster node died) makes the status a lost connection's, reported
+    // like any other, whichever step failed and however.
     int runGuarded(const std::function<int()>& body, int databaseErrorStatus = kOTVStatusDatabaseError,
                    int otherFailureStatus = kOTVStatusOtherFailure);
     static constexpr int kDeadlockAttempts = 8;
@@ -1180,6 +1188,10 @@ private:
     QString mSessionURL;   // the server the session connected to, for authenticateAccount
     std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
     QString decryptWith(CDBEncrypter* cipher, const char* stored, size_t size);
+    int runGuardedBody(const std::function<int()>& body, int databaseErrorStatus, int otherFailureStatus);
+    // The error that tells the session's connection lost, when it no longer answers; nothing
+    // when it does.
+    std::optional<OTVDatabaseError> lostConnection();
     void markRollbackOnly(int status);
     void endTransaction(bool commit);
     static void waitBeforeRetry(int attempt);
@@ -1189,6 +1201,7 @@ private:
     mutable int mLockDepth = 0;                                          // guarded by mStoreMutex
     mutable std::vector<std::function<void()>> mMainThreadWorkAfterUnlock;   // guarded by mStoreMutex
     int mTransactionDepth = 0;                                   // guarded by mStoreMutex
+    int mGuardDepth = 0;                                         // guarded by mStoreMutex
     bool mTransactionRollbackOnly = false;
     int mTransactionFailureStatus = kOTVStatusOK;
 

@@ -115,6 +115,7 @@ int OTVDataBase::runEventLogWrite(const std::function<int()>& body)
         return body();
     } catch (const sql::SQLException& e) {
         reportDatabaseError(OTVDatabaseError::fromException(e));
+        return statusOfDatabaseError(e.getErrorCode(), kOTVStatusDatabaseError);
     } catch (const OTVValueTooLong&) {
         return kOTVStatusValueTooLong;
     } catch (const std::exception& e) {

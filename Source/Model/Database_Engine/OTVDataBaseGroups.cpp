@@ -95,7 +95,7 @@ int OTVDataBase::deleteCascadingToRecords(const char* sql, const QString& uid,
 {
     bool ran = false;
     bool deleted = false;
-    runGuarded([&] {
+    const int status = runGuarded([&] {
         OTVStatement statement = prepare(sql);
         statement.setString(1, uid);
         deleted = statement.executeUpdate() > 0;
@@ -114,7 +114,7 @@ int OTVDataBase::deleteCascadingToRecords(const char* sql, const QString& uid,
                 whenDeleted();
         });
     }
-    return deleted ? kOTVStatusOK : kOTVStatusNothingWritten;
+    return deleted ? int(kOTVStatusOK) : OTVNothingWrittenStatus(status);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -141,8 +141,8 @@ int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
         });
     });
     // A failure before or in the insert wrote nothing, which the interface answers with a reload.
-    if (!inserted && status != kOTVStatusValueTooLong)
-        status = kOTVStatusNothingWritten;
+    if (!inserted)
+        status = OTVNothingWrittenStatus(status);
     if (status == kOTVStatusOK)
         group->setMUserMembersArray(membersWithSubgroupMembers(*group));
     if (status == kOTVStatusOK)

@@ -138,10 +138,8 @@ int OTVDataBase::readCurrentUserHintRow(const std::function<void(const OTVResult
         const int number = e.getErrorCode();
         if (number == kDBTABLEACCESS_DENIEDCode1 || number == kDBTABLEACCESS_DENIEDCode2)
             status = kOTVStatusNoSuchUser;
-        else if (number == kDBConnectionLastErrCode)
-            status = kOTVStatusClientError;
         else
-            status = kOTVStatusDatabaseError;
+            status = statusOfDatabaseError(number, kOTVStatusDatabaseError);
     } catch (...) {
         status = kOTVStatusDatabaseError;
     }

@@ -161,8 +161,8 @@ int OTVDataBase::addUserPersonalGroup(const OTVUserBase& account)
             return statement.executeUpdate() > 0 ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
         });
     });
-    // Nothing was written unless the row was; only a name that does not fit says more.
-    return status == kOTVStatusOK || status == kOTVStatusValueTooLong ? status : int(kOTVStatusNothingWritten);
+    // Nothing was written unless the row was.
+    return status == kOTVStatusOK ? status : OTVNothingWrittenStatus(status);
 }
 
 void OTVDataBase::writePersonalGroupName(const QString& userID, const QString& userName)
@@ -213,7 +213,7 @@ int OTVDataBase::deleteUserPersonalGroup(const OTVUserBase& account)
         statement.setString(1, account.mUserID());
         return statement.executeUpdate() > 0 ? kOTVStatusOK : kOTVStatusNothingWritten;
     });
-    return status == kOTVStatusOK ? status : int(kOTVStatusNothingWritten);
+    return status == kOTVStatusOK ? status : OTVNothingWrittenStatus(status);
 }
 
 QStringList OTVDataBase::readUserIDs()

@@ -95,7 +95,7 @@ int OTVDataBase::addToRecentList(const char* insertQuery, const char* trimQuery,
             return int(kOTVStatusOK);
         },
         kOTVStatusDatabaseError, kOTVStatusDatabaseError);
-    return trimmed == kOTVStatusOK && inserted == kOTVStatusOK ? kOTVStatusOK : kOTVStatusDatabaseError;
+    return trimmed != kOTVStatusOK ? trimmed : inserted;
 }
 
 int OTVDataBase::addMostViewedRecordID(const QString& recordUID, const QString& userID)

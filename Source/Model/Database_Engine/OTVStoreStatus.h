@@ -33,6 +33,14 @@ constexpr bool OTVIsLostConnectionStatus(int status)
            status == kOTVStatusAccessDenied;
 }
 
+// The status of a write that failed and stored nothing: 8, which asks the user to reload,
+// except that a lost connection and a value too long for its column keep their own.
+constexpr int OTVNothingWrittenStatus(int failure)
+{
+    return OTVIsLostConnectionStatus(failure) || failure == kOTVStatusValueTooLong ? failure
+                                                                                  : int(kOTVStatusNothingWritten);
+}
+
 // MySQL error numbers that the store acts on.
 constexpr int kDBConnectionLastErrCode = 2013;     // connection lost during a query
 constexpr int kDBTABLEACCESS_DENIEDCode1 = 1142;   // table access denied

@@ -1,5 +1,6 @@
 // The error path: status mapping, the two notifications and when they are posted, a lost
 // connection and revoked rights on a real server, and the seam that injects failures.
+#include "LostConnectionOperations.h"
 #include "StoreTestSupport.h"
 
 #include "Platform/BKWorker.h"
@@ -102,6 +103,22 @@ TEST_F(ErrorPath, ALostConnectionIsPostedOnceAndEachOperationFails)
     root(QStringLiteral("KILL %1").arg(sessionId()));
     EXPECT_EQ(countUsers(), kOTVStatusClientError);
     EXPECT_EQ(notifications.posts(), (QStringList{"DB_COMM_LOST(2013)", "DB_COMM_LOST(2013)"}));
+}
+
+// Every operation on a killed session ends in the reconnection (9 and the notification),
+// whichever step met the loss and whatever the operation answers for its other failures.
+TEST_F(ErrorPath, EveryOperationOnAKilledSessionEndsInTheReconnection)
+{
+    root("DROP USER IF EXISTS 'erin'@'%'");
+    root("DROP USER IF EXISTS 'lost_new'@'%'");
+    const std::optional<lost_connection::StoredVault> vault =
+        lost_connection::storeVault(store, server, QStringLiteral("erin"));
+    ASSERT_TRUE(vault);
+    root(QStringLiteral("KILL CONNECTION %1").arg(sessionId()));
+
+    const lost_connection::Outcomes outcomes = lost_connection::runEachOperation(store, *vault, notifications, services);
+    EXPECT_EQ(outcomes.answered, outcomes.lostConnection);
+    root("DROP USER IF EXISTS 'erin'@'%'");
 }
 
 // Vault users hold table grants, which the server checks at every statement.

@@ -133,8 +133,8 @@ TEST_F(EventLog, AnEntryTooLongForItsColumnIsListedButNotStored)
     EXPECT_EQ(store.eventLogWindowList().count(), 3);
 }
 
-// A failed write is reported, answers 3, and leaves an enclosing transaction free to commit:
-// logging an action never undoes it.
+// A failed write is reported, answers as any operation (a lost connection's status here), and
+// leaves an enclosing transaction free to commit: logging an action never undoes it.
 TEST_F(EventLog, AFailedWriteIsReportedAndDoesNotUndoTheActionItRecords)
 {
     store.statementFaults().failExecution(KQueryInsertEventLoggerTable, 1, kDBConnectionLastErrCode);
@@ -142,7 +142,7 @@ TEST_F(EventLog, AFailedWriteIsReportedAndDoesNotUndoTheActionItRecords)
         return store.runInTransaction([&] {
             store.executePlain("INSERT INTO GROUPTABLE(UID) VALUES ('00000000000000AA')");
             EXPECT_EQ(store.addLogEvent(QStringLiteral("Add Group"), QStringLiteral("Bank")),
-                      kOTVStatusDatabaseError);
+                      kOTVStatusClientError);
             return int(kOTVStatusOK);
         });
     });
