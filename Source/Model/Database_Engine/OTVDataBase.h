@@ -145,8 +145,13 @@ public:
     // Inside an enciphering write's transaction: 0 when the vault's stored master password is
     // still the session's (masterPassword(); none and empty are alike), else 8 (another client changed it; the
     // write must not store values under the old key). Holds a shared lock on the stored
-    // password's row until the transaction ends. Throws on a database error.
+    // password's row until the transaction ends; on a cluster it also updates the key stamp
+    // (see KEYSTAMPTABLE), which a change through another node updates too. Throws on a
+    // database error.
     int checkVaultKeyUnchanged();
+    // Updates the key stamp when the session's server is a cluster node (nothing on one server,
+    // where the row locks suffice).
+    void stampVaultKeyOnCluster();
     // Whether `password` opens the account `userName` on the session's server, checked with a
     // short connection of its own: 0 yes; 11 refused (a wrong password, or an empty one); 10
     // the server cannot be reached; 3 no session; else the connection table's status.
@@ -297,6 +302,7 @@ protected:
     void setAttachmentFromRow(OTVRecord& record, const OTVResultSet& row);
 
 private:
+    bool readIsClusterNode();   // whether the new connection's server is a cluster node
     // The readers of the load. Each fills its part of `maps` and throws on a failure.
     void getExternalIcons(VaultMaps& maps);
     void readCatagoryTable(VaultMaps& maps);
@@ -667,8 +673,8 @@ public:
     // is refused with 3.
     void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
     // At an administrator's login: empties the passwords that earlier versions kept in
-    // USERTABLE and brings every vault account's rights on USERTABLE and the event log to the
-    // current set. 0, or 3 after a database error (reported).
+    // USERTABLE and brings every vault account's rights on USERTABLE, the event log and the key
+    // stamp to the current set. 0, or 3 after a database error (reported).
     int bringAccountsToCurrentRules();
 
     // Whether USERTABLE has the user's ID (true after a database error, which is reported).
@@ -733,6 +739,9 @@ private:
     int removeUserRows(const OTVUser_Admin& user);
     QString storedUserName(const QString& userID);
     bool storedAccountDisabled(const QString& userID);
+    // Vault accounts made before the key stamp existed get their right on it (enabled,
+    // non-administrator accounts only).
+    void grantKeyStampToEarlierAccounts();
     void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
     void executeAccountStatement(const char* format, const QString& first, const QString& second = {});
     // Each returns the step that puts back what it is about to change (nothing to do when the
@@ -1179,6 +1188,7 @@ private:
     std::optional<QString> readStoredMasterPassword(const char* query);
     QString mSessionURL;   // the server the session connected to, for authenticateAccount
     std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
+    std::atomic<bool> mOnCluster{false};        // the session's server is a cluster node
     QString decryptWith(CDBEncrypter* cipher, const char* stored, size_t size);
     void markRollbackOnly(int status);
     void endTransaction(bool commit);
