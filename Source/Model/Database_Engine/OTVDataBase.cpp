@@ -11,6 +11,7 @@
 #include "Platform/BKNotificationCenter.h"
 
 #include <QDebug>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QVariant>
 
@@ -152,8 +153,9 @@ int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorS
 
 void OTVDataBase::waitBeforeRetry(int attempt)
 {
-    // Two clients that collided would collide again if both came back at once.
-    const int milliseconds = attempt * (5 + std::rand() % 20);
+    // Two clients that collided would collide again if both came back at once; the wait grows
+    // with the attempts, up to a fifth of a second.
+    const int milliseconds = std::min(attempt, 8) * (5 + int(QRandomGenerator::global()->bounded(20)));
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
