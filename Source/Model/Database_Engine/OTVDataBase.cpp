@@ -11,6 +11,7 @@
 #include "Platform/BKNotificationCenter.h"
 
 #include <QDebug>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QVariant>
 
@@ -186,8 +187,9 @@ std::optional<OTVDatabaseError> OTVDataBase::lostConnection()
 
 void OTVDataBase::waitBeforeRetry(int attempt)
 {
-    // Two clients that collided would collide again if both came back at once.
-    const int milliseconds = attempt * (5 + std::rand() % 20);
+    // Two clients that collided would collide again if both came back at once; the wait grows
+    // with the attempts, up to a fifth of a second.
+    const int milliseconds = std::min(attempt, 8) * (5 + int(QRandomGenerator::global()->bounded(20)));
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
@@ -247,8 +249,9 @@ void OTVDataBase::endTransaction(bool commit)
     };
     if (commit) {
         try {
-            mStatementFaults.beforeExecution(kOTVCommitStatement);
-            mCPcon->commit();
+            // As a statement: the connector's commit() drops the server's answer, and a commit
+            // that a cluster refused (1213) would read as stored when nothing was.
+            executePlain(kOTVCommitStatement);
         } catch (...) {
             quietly([this] { mCPcon->rollback(); });
             quietly([this] { mCPcon->setAutoCommit(true); });
@@ -446,6 +449,20 @@ void OTVDataBase::connectToServer(const OTVConnectRequest& request)
         OTVResultSet rows = statement.executeQuery();
         mMaxAllowedPacket = rows.next() ? rows.getInt64(1u) : 0;
     }
+    mOnCluster = readIsClusterNode();
+}
+
+bool OTVDataBase::readIsClusterNode()
+{
+    try {
+        OTVStatement statement = prepare(kQueryIsClusterNode);
+        OTVResultSet rows = statement.executeQuery();
+        return rows.next() && rows.getInt(1u) != 0;
+    } catch (const sql::SQLException& e) {
+        if (e.getErrorCode() == kDBUnknownSystemVariableCode)
+            return false;   // a server built without cluster support
+        throw;
+    }
 }
 
 void OTVDataBase::closeConnection()
@@ -493,7 +510,19 @@ int OTVDataBase::checkVaultKeyUnchanged()
 {
     const QString stored = readStoredMasterPassword(kQueryShareLockDatabaseInfoTable).value_or(QStringLiteral(""));
     // A null and an empty text compare equal: no master password either way.
-    return stored == mConnectionDetails.masterPassword ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
+    if (stored != mConnectionDetails.masterPassword)
+        return kOTVStatusNothingWritten;
+    stampVaultKeyOnCluster();
+    return kOTVStatusOK;
+}
+
+void OTVDataBase::stampVaultKeyOnCluster()
+{
+    // The shared lock above holds on this node only. A change committed through another node
+    // while this write was on its way would not wait for it: both update the stamp, so the
+    // cluster refuses the later of the two (1213), and its rerun sees the other's outcome.
+    if (mOnCluster)
+        executePlain(kQueryBumpKeyStamp);
 }
 
 std::optional<QString> OTVDataBase::readStoredMasterPassword(const char* query)

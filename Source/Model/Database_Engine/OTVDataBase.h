@@ -147,8 +147,13 @@ public:
     // Inside an enciphering write's transaction: 0 when the vault's stored master password is
     // still the session's (masterPassword(); none and empty are alike), else 8 (another client changed it; the
     // write must not store values under the old key). Holds a shared lock on the stored
-    // password's row until the transaction ends. Throws on a database error.
+    // password's row until the transaction ends; on a cluster it also updates the key stamp
+    // (see KEYSTAMPTABLE), which a change through another node updates too. Throws on a
+    // database error.
     int checkVaultKeyUnchanged();
+    // Updates the key stamp when the session's server is a cluster node (nothing on one server,
+    // where the row locks suffice).
+    void stampVaultKeyOnCluster();
     // Whether `password` opens the account `userName` on the session's server, checked with a
     // short connection of its own: 0 yes; 11 refused (a wrong password, or an empty one); 10
     // the server cannot be reached; 3 no session; else the connection table's status.
@@ -299,6 +304,7 @@ protected:
     void setAttachmentFromRow(OTVRecord& record, const OTVResultSet& row);
 
 private:
+    bool readIsClusterNode();   // whether the new connection's server is a cluster node
     // The readers of the load. Each fills its part of `maps` and throws on a failure.
     void getExternalIcons(VaultMaps& maps);
     void readCatagoryTable(VaultMaps& maps);
@@ -669,8 +675,8 @@ public:
     // is refused with 3.
     void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
     // At an administrator's login: empties the passwords that earlier versions kept in
-    // USERTABLE and brings every vault account's rights on USERTABLE and the event log to the
-    // current set. 0, or 3 after a database error (reported).
+    // USERTABLE and brings every vault account's rights on USERTABLE, the event log and the key
+    // stamp to the current set. 0, or 3 after a database error (reported).
     int bringAccountsToCurrentRules();
 
     // Whether USERTABLE has the user's ID (true after a database error, which is reported).
@@ -735,6 +741,9 @@ private:
     int removeUserRows(const OTVUser_Admin& user);
     QString storedUserName(const QString& userID);
     bool storedAccountDisabled(const QString& userID);
+    // Vault accounts made before the key stamp existed get their right on it (enabled,
+    // non-administrator accounts only).
+    void grantKeyStampToEarlierAccounts();
     void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
     void executeAccountStatement(const char* format, const QString& first, const QString& second = {});
     // Each returns the step that puts back what it is about to change (nothing to do when the
@@ -1121,13 +1130,15 @@ protected:
     static int statusOfDatabaseError(int errorNumber, int databaseErrorStatus);
 
     // A body refused by a deadlock or a cluster's certification (1213) runs again, up to
-    // kDeadlockAttempts times in all, when no transaction was open when it started. An
+    // kDeadlockAttempts times in all, when no transaction was open when it started. Two clients
+    // that write one row through two nodes in a loop refuse each other ten times in a row and
+    // more: the limit is for a writer that never gets through, not for contention. An
     // outermost operation that fails asks the connection whether it still answers: one that
     // does not (its server or cluster node died) makes the status a lost connection's, reported
     // like any other, whichever step failed and however.
     int runGuarded(const std::function<int()>& body, int databaseErrorStatus = kOTVStatusDatabaseError,
                    int otherFailureStatus = kOTVStatusOtherFailure);
-    static constexpr int kDeadlockAttempts = 8;
+    static constexpr int kDeadlockAttempts = 32;
     int runInTransaction(const std::function<int()>& body);
 
     // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
@@ -1187,6 +1198,7 @@ private:
     std::optional<QString> readStoredMasterPassword(const char* query);
     QString mSessionURL;   // the server the session connected to, for authenticateAccount
     std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
+    std::atomic<bool> mOnCluster{false};        // the session's server is a cluster node
     QString decryptWith(CDBEncrypter* cipher, const char* stored, size_t size);
     int runGuardedBody(const std::function<int()>& body, int databaseErrorStatus, int otherFailureStatus);
     // The error that tells the session's connection lost, when it no longer answers; nothing

@@ -354,11 +354,20 @@ int OTVDataBase::rekeyVault(const QString& newPassword, bool onlyFirstPassword)
     std::unique_ptr<CDBEncrypter> oldCipher;
     bool cipherReplaced = false;
     const int status = runGuarded([&] {
+        // A run that the server refused (a deadlock, or on a cluster a conflict with another
+        // node's write) starts again from the values under the session's key.
+        if (cipherReplaced) {
+            mEncrypter = std::move(oldCipher);
+            cipherReplaced = false;
+        }
         return runInTransaction([&] {
             // The lock first: a change by another client waits until this one has ended, and
             // this one reads what the other stored. (A stored password that does not decipher
             // is a database error, never "no master password".)
             prepare(kQueryLockDatabaseInfoMasterPassword).executeQuery();
+            // Before anything is read: a write through another node that commits from now on
+            // conflicts with this change, which then reads again and re-enciphers it too.
+            stampVaultKeyOnCluster();
             const QString storedPassword = retriveMasterPassword().value_or(QStringLiteral(""));
             if (onlyFirstPassword && !storedPassword.isEmpty())
                 return int(kOTVStatusNothingWritten);   // a vault keeps the key its values are under

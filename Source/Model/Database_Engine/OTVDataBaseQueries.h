@@ -85,6 +85,20 @@ inline constexpr char KQueryCreateEventLoggerTable[] =
 inline constexpr char kQueryCreateDatabaseInfoTable[] =
     "CREATE TABLE IF NOT EXISTS DATABASEINFOTABLE(NAME VARCHAR(200) PRIMARY KEY,VALUE TINYBLOB) ENGINE=InnoDB";
 
+// One row that every enciphering write and every change of the master password update inside
+// their transactions. Row locks hold only on one server: on a cluster, a write through one
+// node and a change through another each update this row, so that the cluster's certification
+// refuses whichever of them comes second instead of letting a value under the old key in.
+inline constexpr char kQueryCreateKeyStampTable[] =
+    "CREATE TABLE IF NOT EXISTS KEYSTAMPTABLE(NAME VARCHAR(200) PRIMARY KEY,STAMP BIGINT UNSIGNED NOT NULL) "
+    "ENGINE=InnoDB";
+inline constexpr char kKeyStampTable[] = "KEYSTAMPTABLE";
+// An upsert, so that a vault whose row is missing still gets one conflicting key per writer.
+inline constexpr char kQueryBumpKeyStamp[] =
+    "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORD',1) ON DUPLICATE KEY UPDATE STAMP=STAMP+1";
+// Whether the session's server is a node of a cluster; a server without the variable is not.
+inline constexpr char kQueryIsClusterNode[] = "SELECT @@wsrep_on";
+
 inline constexpr char kQueryCreateAppPreferenceTable[] =
     "CREATE TABLE IF NOT EXISTS APPPREFTABLE( USERID VARCHAR(16),FOREIGN KEY (USERID) REFERENCES USERTABLE "
     "(USERID) ON DELETE CASCADE ON UPDATE CASCADE,USERNAME VARCHAR(40),CURRENTTYPE VARCHAR(16),"
@@ -137,6 +151,7 @@ inline constexpr const char* kCreateTableQueries[] = {
     KQueryCreateColumnInfoTable,     KQueryCreateEventLoggerTable,    kQueryCreateDatabaseInfoTable,
     kQueryCreateAppPreferenceTable,  kQueryCreateMostViewedTable,     kQueryCreateRecentlyViewedTable,
     kQueryCreateRecentlyModifiedTable, kQueryCreateRecentlyAddedTable, kQueryCreateMySQLUserInfoTable,
+    kQueryCreateKeyStampTable,
 };
 
 // Vaults made before the tables had keys get them at an administrator's login. The key column
@@ -376,6 +391,7 @@ inline constexpr char kQuerySetUserPassword[] = "SET PASSWORD FOR %1 = %2";
 inline constexpr char kPrivAll[] = "CREATE, SELECT, INSERT, DELETE, UPDATE,";
 inline constexpr char kPrivSelect[] = "SELECT,";
 inline constexpr char kPrivSelectInsert[] = "SELECT, INSERT,";
+inline constexpr char kPrivSelectInsertUpdate[] = "SELECT, INSERT, UPDATE,";
 
 // One statement per table: GrantCatPrivVal ("GRANT %@ on GROUPTABLE TO '%@'"), GrantTypePrivVal,
 // GrantRecPrivVal, ... with %1 the privilege list, %2 the table and %3 the account.
@@ -395,6 +411,7 @@ inline constexpr OTVTableGrant kTableGrants[] = {
     {"RECENTLYMODIFIEDTABLE", kPrivAll}, {"RECENTLYVIEWEDTABLE", kPrivAll}, {"USERTABLE", kPrivSelect},
     {"USERGROUPTABLE", kPrivAll},    {"EVENTLOGGERTABLE", kPrivSelectInsert},    {"COLUMNINFOTABLE", kPrivAll},
     {"DATABASEINFOTABLE", kPrivSelect}, {"GROUPSUBGROUPTABLE", kPrivAll}, {kMySQLUserInfoTable, kPrivSelect},
+    {kKeyStampTable, kPrivSelectInsertUpdate},
 };
 inline constexpr char kQueryGrantRecordTable[] = "GRANT CREATE, SELECT, INSERT, DELETE, UPDATE ON RECORDTABLE TO %1";
 
@@ -415,6 +432,11 @@ inline constexpr char kQueryAccountsWithFormerRights[] =
     "FIND_IN_SET('Delete',Table_priv) OR FIND_IN_SET('Create',Table_priv))) OR (Table_name='EVENTLOGGERTABLE' "
     "AND (FIND_IN_SET('Update',Table_priv) OR FIND_IN_SET('Delete',Table_priv) OR "
     "FIND_IN_SET('Create',Table_priv))))";
+// Vault accounts made before the key stamp existed: they hold no right on it yet.
+inline constexpr char kQueryAccountsWithoutKeyStampRights[] =
+    "SELECT U.USERNAME, U.USERID FROM USERTABLE U JOIN mysql.user M ON M.User=U.USERNAME AND M.Host='%' "
+    "WHERE NOT EXISTS (SELECT 1 FROM mysql.tables_priv P WHERE P.User=U.USERNAME AND P.Host='%' AND P.Db='"
+    OTV_DATABASE_NAME "' AND P.Table_name='KEYSTAMPTABLE')";
 inline constexpr char kQueryEmptyStoredPasswords[] = "UPDATE USERTABLE SET PASSWORD='' WHERE PASSWORD<>''";
 
 // RevokCatPrivVal ("REVOKE %@ on GROUPTABLE FROM '%@'") with the table in place of GROUPTABLE.
@@ -425,6 +447,7 @@ inline constexpr const char* kRevokedTables[] = {
     "MOSTVIEWEDTABLE",   "RECENTLYADDEDTABLE", "RECENTLYMODIFIEDTABLE", "RECENTLYVIEWEDTABLE",
     "USERTABLE",         "DATABASEINFOTABLE",  "USERGROUPTABLE",        "GROUPSUBGROUPTABLE",
     "EVENTLOGGERTABLE",  "GROUPTABLE",         "TYPETABLE",             "RECORDTABLE",
+    "KEYSTAMPTABLE",
 };
 
 // Password policy: two DATABASEINFOTABLE rows.

@@ -1,4 +1,4 @@
-// The vault database and its eighteen tables.
+// The vault database and its tables.
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"

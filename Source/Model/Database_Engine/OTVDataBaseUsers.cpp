@@ -594,6 +594,26 @@ int OTVDataBase::bringAccountsToCurrentRules()
                     assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
             }
         }
+        grantKeyStampToEarlierAccounts();
         return int(kOTVStatusOK);
     });
+}
+
+void OTVDataBase::grantKeyStampToEarlierAccounts()
+{
+    QList<std::pair<QString, QString>> accounts;   // name, user ID
+    {
+        OTVStatement statement = prepare(kQueryAccountsWithoutKeyStampRights);
+        OTVResultSet rows = statement.executeQuery();
+        while (rows.next())
+            accounts.append({rows.getString(1), rows.getString(2)});
+    }
+    for (const auto& [name, userID] : accounts) {
+        if (storedAccountDisabled(userID) || hasAdminUserPrivileges(name))
+            continue;
+        for (const OTVTableGrant& grant : kTableGrants) {
+            if (std::string_view(grant.table) == kKeyStampTable)
+                assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
+        }
+    }
 }

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 QString OTVStringFromSQL(const sql::SQLString& text)
@@ -26,12 +27,17 @@ QString OTVStringFromSQL(const sql::SQLString& text)
 void OTVStatementFaults::failExecution(const std::string& sql, int nth, int errorNumber,
                                        const std::string& message)
 {
-    arm({sql, nth, true, errorNumber, message});
+    arm({sql, nth, true, errorNumber, message, {}});
 }
 
 void OTVStatementFaults::failExecutionWithOtherException(const std::string& sql, int nth)
 {
-    arm({sql, nth, false, 0, "Injected failure"});
+    arm({sql, nth, false, 0, "Injected failure", {}});
+}
+
+void OTVStatementFaults::interruptExecution(const std::string& sql, int nth, std::function<void()> action)
+{
+    arm({sql, nth, false, 0, {}, std::move(action)});
 }
 
 void OTVStatementFaults::arm(Fault fault)
@@ -52,17 +58,27 @@ void OTVStatementFaults::beforeExecution(const std::string& sql)
 {
     if (!armed_.load())
         return;
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (auto it = faults_.begin(); it != faults_.end(); ++it) {
-        if (it->sql != sql || --it->remaining > 0)
-            continue;
-        const Fault due = *it;
-        faults_.erase(it);
-        armed_.store(!faults_.empty());
-        if (due.databaseError)
-            throw sql::SQLException(due.message, "HY000", due.errorNumber);
-        throw std::runtime_error(due.message);
+    std::optional<Fault> due;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+            if (it->sql != sql || --it->remaining > 0)
+                continue;
+            due = std::move(*it);
+            faults_.erase(it);
+            armed_.store(!faults_.empty());
+            break;
+        }
     }
+    if (!due)
+        return;
+    // Unlocked: the action may run statements of its own.
+    if (due->action)
+        due->action();
+    else if (due->databaseError)
+        throw sql::SQLException(due->message, "HY000", due->errorNumber);
+    else
+        throw std::runtime_error(due->message);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -37,6 +37,9 @@ public:
                        const std::string& message = "Injected database error");
     // The same with an exception that is not a database error (std::runtime_error).
     void failExecutionWithOtherException(const std::string& sql, int nth);
+    // Runs `action` before the n-th execution of `sql`, which then runs normally: a test does
+    // another client's work at that point of an operation.
+    void interruptExecution(const std::string& sql, int nth, std::function<void()> action);
     void clear();
 
     // Called before each execution of `sql`; throws when an armed fault is due.
@@ -49,6 +52,7 @@ private:
         bool databaseError;
         int errorNumber;
         std::string message;
+        std::function<void()> action;   // set: runs instead of throwing
     };
     void arm(Fault fault);
 

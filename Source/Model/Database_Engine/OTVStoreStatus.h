@@ -49,6 +49,7 @@ constexpr int kDBAccessDeniedCode = 1045;
 constexpr int kDBCannotConnectCode = 2003;
 constexpr int kDBUnknownHostCode = 2005;
 constexpr int kDBDuplicateKeyCode = 1062;
+constexpr int kDBUnknownSystemVariableCode = 1193;
 // A deadlock, or on a cluster a transaction that lost certification against another node's:
 // nothing of it was written, and running it again may succeed.
 constexpr int kDBDeadlockCode = 1213;

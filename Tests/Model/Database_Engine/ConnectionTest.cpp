@@ -60,19 +60,19 @@ TEST_F(Connection, OutcomesByAccountAndMasterPassword)
     };
     const TestAccount wrongPassword{server.admin.user, server.admin.password + "x"};
     const Case cases[] = {
-        {"root creates the vault", server.root, NoVault, "", kOTVStatusOK, true, false, 17},
-        {"a non-root administrator creates the vault", server.admin, NoVault, "", kOTVStatusOK, true, false, 17},
-        {"table grants only: a session, nothing created", server.plain, EmptyVault, "", kOTVStatusOK, false, false, 17},
+        {"root creates the vault", server.root, NoVault, "", kOTVStatusOK, true, false, 18},
+        {"a non-root administrator creates the vault", server.admin, NoVault, "", kOTVStatusOK, true, false, 18},
+        {"table grants only: a session, nothing created", server.plain, EmptyVault, "", kOTVStatusOK, false, false, 18},
         {"table grants only, no vault yet", server.plain, NoVault, "", kOTVStatusDatabaseError, false, false, -1},
         {"wrong account password", wrongPassword, NoVault, "", kOTVStatusAccessDenied, false, false, -1},
-        {"empty master password, vault without one", server.admin, EmptyVault, "", kOTVStatusOK, true, false, 17},
+        {"empty master password, vault without one", server.admin, EmptyVault, "", kOTVStatusOK, true, false, 18},
         {"a master password for a vault without one", server.admin, EmptyVault, "s3cret",
-         kOTVStatusMasterPasswordMismatch, true, false, 17},
-        {"the right master password", server.plain, VaultWithMasterPassword, "s3cret", kOTVStatusOK, false, true, 17},
+         kOTVStatusMasterPasswordMismatch, true, false, 18},
+        {"the right master password", server.plain, VaultWithMasterPassword, "s3cret", kOTVStatusOK, false, true, 18},
         {"a wrong master password", server.admin, VaultWithMasterPassword, "S3cret", kOTVStatusMasterPasswordMismatch,
-         true, false, 17},
+         true, false, 18},
         {"an empty master password for a vault with one", server.plain, VaultWithMasterPassword, "",
-         kOTVStatusMasterPasswordMismatch, false, false, 17},
+         kOTVStatusMasterPasswordMismatch, false, false, 18},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

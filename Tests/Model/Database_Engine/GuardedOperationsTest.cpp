@@ -312,6 +312,25 @@ TEST_F(Transactions, AFailureAtAnyLevelRollsEverythingBack)
     }
 }
 
+// The server's answer to the commit decides: a connection lost just before it has written
+// nothing, and the operation says so instead of reporting the transaction as stored.
+TEST_F(Transactions, ACommitThatTheServerNeverTookIsNoSuccess)
+{
+    QString id;
+    ASSERT_EQ(store.runGuarded([&] {
+        OTVResultSet rows = store.prepare("SELECT CONNECTION_ID()").executeQuery();
+        if (rows.next())
+            id = rows.getString(1u);
+        return kOTVStatusOK;
+    }),
+              kOTVStatusOK);
+    store.statementFaults().interruptExecution(kOTVCommitStatement, 1, [&] { root("KILL CONNECTION " + id); });
+    const int status = addGroupsInTransaction({"A", "B"});
+    EXPECT_TRUE(OTVIsLostConnectionStatus(status)) << status;
+    EXPECT_TRUE(groupUids().isEmpty()) << groupUids().join(' ').toStdString();
+    EXPECT_EQ(notifications.posts().size(), 1) << notifications.posts().join(' ').toStdString();
+}
+
 // A deadlock, or a transaction that lost certification on a cluster, was rolled back whole by the
 // server: the operation that opened the transaction runs it again from its start, so that every
 // write lands exactly once.

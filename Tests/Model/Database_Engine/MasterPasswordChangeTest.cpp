@@ -3,6 +3,7 @@
 // groups and records), its removal, and that a failure anywhere in a change, or a connection
 // killed in the middle of it, leaves the vault exactly as it was under the old password.
 #include "StoreTestSupport.h"
+#include "VaultTestSupport.h"
 
 #include "Model/BKGroup.h"
 #include "Model/OTVRecord.h"
@@ -81,29 +82,8 @@ QStringList snapshot(StoreProbe& store)
     return lines;
 }
 
-std::shared_ptr<BKGroup> makeGroup(const QString& uid, const QString& name, const QStringList& members,
-                                   const QStringList& subgroups)
-{
-    auto group = std::make_shared<BKGroup>();
-    group->setMGroupUID(uid);
-    group->setMGroupName(name);
-    group->setMRecordLevelPermissions(3);
-    group->setMUserMembersArray(members);
-    group->setMSubGroupsUID(subgroups);
-    return group;
-}
-
-std::shared_ptr<OTVType> makeType(const QString& uid, const QString& name)
-{
-    auto type = std::make_shared<OTVType>();
-    type->setMTypeUID(uid);
-    type->setMTypeName(name);
-    type->setMTypeIconID(12);
-    type->setMTypeMask(5);
-    for (int field = 1; field <= kNoOfFields; ++field)
-        type->setLabel(field, QStringLiteral("%1 %2").arg(name).arg(field));
-    return type;
-}
+using vault_build::makeGroup;
+using vault_build::makeType;
 
 // A master password whose user-data ciphertext holds a zero byte, so that it is stored and read
 // back only if every byte of it is.
@@ -390,6 +370,17 @@ TEST_F(MasterPasswordChange, AConnectionKilledInTheMiddleLeavesTheVaultAsItWas)
 
 // A client whose key is no longer the vault's (another changed the password) would read every
 // value as garbage: it changes nothing and is told to reload.
+// A change that the server refused at its commit (a deadlock; on a cluster, a write through
+// another node) runs again from the values under the old key, and ends as one that went through.
+TEST_F(MasterPasswordChange, AChangeRefusedAtItsCommitRunsAgainWhole)
+{
+    changer.statementFaults().failExecution(kOTVCommitStatement, 1, kDBDeadlockCode);
+    EXPECT_EQ(changer.changeMasterPassword("newer"), kOTVStatusOK);
+    EXPECT_EQ(changer.masterPassword(), "newer");
+    EXPECT_TRUE(keyedBy(changer, "newer"));
+    EXPECT_EQ(snapshotUnder("newer"), before);
+}
+
 TEST_F(MasterPasswordChange, AClientKeyedByAnOutdatedPasswordChangesNothing)
 {
     ASSERT_EQ(changer.changeMasterPassword("newer"), kOTVStatusOK);

@@ -59,6 +59,7 @@ QList<TableLayout> expectedLayouts()
          "SYSTEMNAME varchar(100), ROWKEY bigint(20) unsigned",
          "ROWKEY", {}},
         {"DATABASEINFOTABLE", "NAME varchar(200), VALUE tinyblob", "NAME", {}},
+        {"KEYSTAMPTABLE", "NAME varchar(200), STAMP bigint(20) unsigned", "NAME", {}},
         {"APPPREFTABLE",
          "USERID varchar(16), USERNAME varchar(40), CURRENTTYPE varchar(16), CURRENTCATEGORY varchar(16), "
          "WINDOWPOS varchar(260), SORTINFO bigint(20), SHOWDETAILPANE tinyint(1), DETAILPANEWIDTH int(11), "

@@ -55,6 +55,8 @@ Rights vaultUserRights(bool disabled)
     // Users may not change the user rows (their own rights) nor remove log entries.
     rights.insert(QStringLiteral("`vivododadi`.`USERTABLE`"), QStringLiteral("SELECT"));
     rights.insert(QStringLiteral("`vivododadi`.`EVENTLOGGERTABLE`"), QStringLiteral("INSERT, SELECT"));
+    // Every enciphering write stamps the key it wrote under.
+    rights.insert(QStringLiteral("`vivododadi`.`KEYSTAMPTABLE`"), QStringLiteral("INSERT, SELECT, UPDATE"));
     return rights;
 }
 
@@ -809,8 +811,9 @@ TEST_F(UserAccounts, AVaultUserCannotUseTheServerToRaiseHisRights)
 }
 
 // A vault of an earlier version: passwords kept in USERTABLE (under the program's key, which
-// every user holds) and the former rights. An administrator's login empties the one and brings
-// the other to the current set; a disabled account gets no rights back.
+// every user holds), the former rights and no right on the key stamp. An administrator's login
+// empties the one and brings the others to the current set; a disabled account gets no rights
+// back.
 TEST_F(UserAccounts, AnAdministratorsLoginBringsFormerAccountsToTheCurrentRules)
 {
     auto bob = account("bob", "bob's pw");
@@ -822,6 +825,8 @@ TEST_F(UserAccounts, AnAdministratorsLoginBringsFormerAccountsToTheCurrentRules)
             root(QStringLiteral("GRANT CREATE, SELECT, INSERT, DELETE, UPDATE ON vivododadi.%1 TO '%2'@'%'")
                      .arg(table, name));
     }
+    // Made before the key stamp existed: no right on it.
+    root("REVOKE ALL ON vivododadi.KEYSTAMPTABLE FROM 'bob'@'%'");
     const QString readable = QString::fromLatin1(administrator.encryptDataString("bob's pw").toHex());
     root("UPDATE vivododadi.USERTABLE SET PASSWORD = x'" + readable + "'");
     // An account that is no vault user keeps whatever it was given.

@@ -2,7 +2,7 @@
 
 // Shared by the tests of loading the vault: the store's maps written out value by value, one
 // line per entry in key order, so that two loads can be compared and a difference shows which
-// value differs; and a picture as PNG bytes, for custom icons.
+// value differs; a picture as PNG bytes, for custom icons; and groups and types to store.
 
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
@@ -127,3 +127,32 @@ inline QByteArray png(QColor color, int side = 48)
 }
 
 } // namespace vault_maps
+
+namespace vault_build {
+
+inline std::shared_ptr<BKGroup> makeGroup(const QString& uid, const QString& name, const QStringList& members,
+                                          const QStringList& subgroups)
+{
+    auto group = std::make_shared<BKGroup>();
+    group->setMGroupUID(uid);
+    group->setMGroupName(name);
+    group->setMRecordLevelPermissions(3);
+    group->setMUserMembersArray(members);
+    group->setMSubGroupsUID(subgroups);
+    return group;
+}
+
+// A type whose ten labels name it and their field.
+inline std::shared_ptr<OTVType> makeType(const QString& uid, const QString& name)
+{
+    auto type = std::make_shared<OTVType>();
+    type->setMTypeUID(uid);
+    type->setMTypeName(name);
+    type->setMTypeIconID(12);
+    type->setMTypeMask(5);
+    for (int field = 1; field <= kNoOfFields; ++field)
+        type->setLabel(field, QStringLiteral("%1 %2").arg(name).arg(field));
+    return type;
+}
+
+} // namespace vault_build

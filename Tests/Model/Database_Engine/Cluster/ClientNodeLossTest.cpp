@@ -29,14 +29,14 @@ bool processEnded(qint64 pid)
 
 } // namespace
 
-class ClientNodeLoss : public ClusterStore {
+class ClientNodeLoss : public ClusterTest {
 protected:
     void TearDown() override
     {
         // The cluster stays whole for whatever runs after, even when the test stopped early.
         for (int n : killed)
             EXPECT_TRUE(restartNode(n)) << "node " << n << " did not rejoin";
-        ClusterStore::TearDown();
+        ClusterTest::TearDown();
     }
 
     // Ends node n's server at once, as a crash or a power cut would, and waits until it is gone.

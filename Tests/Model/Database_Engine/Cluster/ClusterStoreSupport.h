@@ -5,7 +5,7 @@
 // have applied what the cluster committed.
 #include "../StoreTestSupport.h"
 
-class ClusterStore : public StoreTest {
+class ClusterTest : public StoreTest {
 protected:
     void SetUp() override
     {

@@ -1,10 +1,12 @@
 // The vault store through the nodes of a 3-node MariaDB Galera cluster (scripts/test-galera):
 // what one node writes, the others read; concurrent writes through two nodes lose nothing and
-// duplicate nothing; every table ends the same on every node.
+// duplicate nothing; a write under the old key never lands beside a change of the master
+// password through another node; every table ends the same on every node.
 #include "ClusterStoreSupport.h"
 
 #include "../VaultTestSupport.h"
 
+#include "Model/OTVRecord.h"
 #include "Model/OTVUser_Admin.h"
 
 #include <QCoreApplication>
@@ -13,6 +15,7 @@
 #include <atomic>
 #include <functional>
 #include <iostream>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -34,7 +37,220 @@ void runConcurrently(const std::vector<std::function<void()>>& work)
         thread.join();
 }
 
+const QString kMaster = QStringLiteral("old master");
+const QString kWorkGroup = QStringLiteral("00000000000000A1");
+const QString kLoginType = QStringLiteral("00000000000000B1");
+
+std::shared_ptr<OTVRecord> makeRecord(const OTVDataBase& store, const QString& uid, const QString& text)
+{
+    auto record = std::make_shared<OTVRecord>();
+    record->setMRecordUID(uid);
+    record->setMGroup(store.mGroups().value(kWorkGroup));
+    record->setMType(store.mTypes().value(kLoginType));
+    for (int field = 1; field <= kNoOfFields; ++field)
+        record->setValue(field, QStringLiteral("%1 %2").arg(text).arg(field));
+    record->setMNotes(text + QStringLiteral(" notes ✓"));
+    return record;
+}
+
 } // namespace
+
+class ClusterStore : public ClusterTest {
+protected:
+    // A vault under kMaster written through node 1: a group, a type, a custom icon and three
+    // records (one with a type of its own); `owner` stays connected and loaded.
+    void buildVault(OTVDataBase& owner) const
+    {
+        ASSERT_EQ(connectTo(owner, 1, server.admin), kOTVStatusOK);
+        ASSERT_EQ(owner.setMasterPassword(kMaster), kOTVStatusOK);
+        int icon = 0;
+        ASSERT_EQ(owner.insertCustomIconWithIndex(&icon, vault_maps::png(Qt::darkGreen)), kOTVStatusOK);
+        ASSERT_EQ(owner.addGroup(vault_build::makeGroup(kWorkGroup, "Wörk", {}, {})), kOTVStatusOK);
+        auto login = vault_build::makeType(kLoginType, "Lögin");
+        login->setMTypeIconID(icon);
+        ASSERT_EQ(owner.addType(login), kOTVStatusOK);
+        ASSERT_EQ(owner.loadDataBase(false), kOTVStatusOK);
+        for (int n = 1; n <= 3; ++n) {
+            auto record = makeRecord(owner, QStringLiteral("00000000000000C%1").arg(n), QStringLiteral("välue %1").arg(n));
+            if (n == 2) {
+                OTVType custom = *vault_build::makeType(QString(), "own labels");
+                record->setMIsCustomized(true);
+                record->setMRecordCustomType(custom);
+            }
+            ASSERT_EQ(owner.addRecord(record), kOTVStatusOK);
+        }
+        ASSERT_EQ(owner.loadDataBase(false), kOTVStatusOK);
+    }
+
+    // The vault as a session keyed by `master` loads it through node n, one line per entry.
+    QStringList loadedThrough(int n, const QString& master) const
+    {
+        OTVDataBase reader;
+        if (connectTo(reader, n, server.admin, master) != kOTVStatusOK || reader.loadDataBase(false) != kOTVStatusOK) {
+            ADD_FAILURE() << "node " << n << " did not open the vault";
+            return {};
+        }
+        return described(reader);
+    }
+
+    static QStringList described(const OTVDataBase& store)
+    {
+        return vault_maps::describeAll(store.mGroups()) + vault_maps::describeAll(store.mTypes()) +
+               vault_maps::describeAll(store.mRecords()) + vault_maps::describeAll(store.mCustomIcons());
+    }
+
+    // Lists compare as text, so that a failure shows the lines.
+    static std::string text(const QStringList& lines) { return lines.join('\n').toStdString(); }
+};
+
+TEST_F(ClusterStore, AVaultWrittenThroughOneNodeLoadsValueForValueThroughTheOthers)
+{
+    OTVDataBase owner;
+    ASSERT_NO_FATAL_FAILURE(buildVault(owner));
+    const std::string written = text(described(owner));
+    ASSERT_EQ(owner.mRecords().size(), 3);
+    EXPECT_EQ(text(loadedThrough(2, kMaster)), written);
+    EXPECT_EQ(text(loadedThrough(3, kMaster)), written);
+    EXPECT_TRUE(notifications.posts().isEmpty()) << notifications.posts().join(' ').toStdString();
+    expectNodesAgree();
+}
+
+// A write through node 2 that is still open when a change through node 1 commits: the change's
+// arrival on node 2 ends it, and its rerun finds the new key and writes nothing (8).
+TEST_F(ClusterStore, AWriteUnderTheOldKeyThroughAnotherNodeIsRefused)
+{
+    OTVDataBase owner;
+    ASSERT_NO_FATAL_FAILURE(buildVault(owner));
+    StoreProbe changer;
+    ASSERT_EQ(connectTo(changer, 1, server.admin, kMaster), kOTVStatusOK);
+    StoreProbe writer;
+    ASSERT_EQ(connectTo(writer, 2, server.admin, kMaster), kOTVStatusOK);
+    ASSERT_EQ(writer.loadDataBase(false), kOTVStatusOK);
+
+    int changed = -1;
+    writer.statementFaults().interruptExecution(kOTVCommitStatement, 1, [&] {
+        changed = changer.reEncyptAllDatabaseInformation("new master");
+    });
+    EXPECT_EQ(writer.addRecord(makeRecord(writer, "00000000000000D1", "under the old key")),
+              kOTVStatusNothingWritten);
+    EXPECT_EQ(changed, kOTVStatusOK);
+    EXPECT_EQ(text(loadedThrough(3, "new master")), text(described(owner)));
+    expectNodesAgree();
+}
+
+// The other order: a change through node 1 has read the vault but not yet committed when a
+// vault user's write through node 2 commits under the old key. Row locks do not reach node 2,
+// and a new group or type shares no row with the change: only the cluster can tell, and it
+// refuses the change, which runs again and re-enciphers the new row with the rest. Nothing
+// stays under the old key.
+TEST_F(ClusterStore, AWriteThroughAnotherNodeBeforeAChangeCommitsIsReencipheredByIt)
+{
+    root("DROP USER IF EXISTS 'dora'@'%'");
+    root("DELETE FROM mysql.user_info WHERE User = 'dora'");
+    OTVDataBase owner;
+    ASSERT_NO_FATAL_FAILURE(buildVault(owner));
+    auto dora = OTVUser_Admin::createUser();
+    dora->setMUsername("dora");
+    dora->setMPassword("dora's pw");
+    ASSERT_EQ(owner.addUser(dora), kOTVStatusOK);
+
+    struct Case {
+        const char* what;
+        std::function<int(OTVDataBase&)> write;
+        const char* uid;        // of the new row
+        const char* readable;   // a value of it that a load under the new key shows
+    };
+    const Case cases[] = {
+        {"a type", [](OTVDataBase& s) { return s.addType(vault_build::makeType("00000000000000B7", "Late type")); },
+         "00000000000000B7", "Late type 10"},
+        {"a group", [](OTVDataBase& s) { return s.addGroup(vault_build::makeGroup("00000000000000A7", "Late group", {}, {})); },
+         "00000000000000A7", "Late group"},
+        {"a record", [](OTVDataBase& s) { return s.addRecord(makeRecord(s, "00000000000000D7", "late record")); },
+         "00000000000000D7", "late record 1"},
+    };
+    QString master = kMaster;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString next = master + "+";
+        StoreProbe writer;
+        ASSERT_EQ(connectTo(writer, 2, {"dora", "dora's pw"}, master), kOTVStatusOK);
+        ASSERT_EQ(writer.loadDataBase(false), kOTVStatusOK);
+        StoreProbe changer;
+        ASSERT_EQ(connectTo(changer, 1, server.admin, master), kOTVStatusOK);
+        int written = -1;
+        changer.statementFaults().interruptExecution(kOTVCommitStatement, 1, [&] { written = c.write(writer); });
+        EXPECT_EQ(changer.reEncyptAllDatabaseInformation(next), kOTVStatusOK);
+        EXPECT_EQ(written, kOTVStatusOK);
+        master = next;
+        const QStringList late = loadedThrough(3, master).filter(c.uid);
+        ASSERT_FALSE(late.isEmpty());
+        EXPECT_TRUE(late.first().contains(c.readable)) << late.first().toStdString();
+    }
+    EXPECT_TRUE(notifications.posts().isEmpty()) << notifications.posts().join(' ').toStdString();
+    root("DROP USER IF EXISTS 'dora'@'%'");
+    root("DELETE FROM mysql.user_info WHERE User = 'dora'");
+    expectNodesAgree();
+}
+
+// Two changes at once through two nodes: one wins, the other is told that the key changed
+// under it (8), and the whole vault reads under the winner's password.
+TEST_F(ClusterStore, OfTwoSimultaneousChangesThroughTwoNodesOneWinsWhole)
+{
+    OTVDataBase owner;
+    ASSERT_NO_FATAL_FAILURE(buildVault(owner));
+    const std::string before = text(loadedThrough(1, kMaster));
+    StoreProbe one;
+    StoreProbe two;
+    ASSERT_EQ(connectTo(one, 1, server.admin, kMaster), kOTVStatusOK);
+    ASSERT_EQ(connectTo(two, 2, server.admin, kMaster), kOTVStatusOK);
+    int statusOne = -1;
+    int statusTwo = -1;
+    runConcurrently({[&] { statusOne = one.reEncyptAllDatabaseInformation("first's"); },
+                     [&] { statusTwo = two.reEncyptAllDatabaseInformation("second's"); }});
+    const QList<int> statuses{statusOne, statusTwo};
+    ASSERT_EQ(statuses.count(kOTVStatusOK), 1) << statusOne << " " << statusTwo;
+    EXPECT_EQ(statuses.count(kOTVStatusNothingWritten), 1) << statusOne << " " << statusTwo;
+    const QString winner = statusOne == kOTVStatusOK ? "first's" : "second's";
+    EXPECT_EQ(text(loadedThrough(3, winner)), before);
+    expectNodesAgree();
+}
+
+// Edits of one record through two nodes at once: each is stored (a refused one runs again),
+// and the record ends as the last of them left it.
+TEST_F(ClusterStore, ConcurrentEditsOfOneRecordThroughTwoNodesAreAllStored)
+{
+    OTVDataBase owner;
+    ASSERT_NO_FATAL_FAILURE(buildVault(owner));
+    constexpr int kEdits = 60;
+    StoreProbe one;
+    StoreProbe two;
+    ASSERT_EQ(connectTo(one, 1, server.admin, kMaster), kOTVStatusOK);
+    ASSERT_EQ(connectTo(two, 2, server.admin, kMaster), kOTVStatusOK);
+    ASSERT_EQ(one.loadDataBase(false), kOTVStatusOK);
+    ASSERT_EQ(two.loadDataBase(false), kOTVStatusOK);
+    QList<int> failures;
+    std::mutex failuresMutex;
+    auto edits = [&](OTVDataBase& store, const QString& who) {
+        return [&store, &failures, &failuresMutex, who] {
+            for (int i = 1; i <= kEdits; ++i) {
+                const int status = store.replaceRecord(makeRecord(store, "00000000000000C1", QStringLiteral("%1 %2").arg(who).arg(i)));
+                if (status != kOTVStatusOK) {
+                    std::lock_guard<std::mutex> lock(failuresMutex);
+                    failures.append(status);
+                }
+            }
+        };
+    };
+    runConcurrently({edits(one, "one"), edits(two, "two")});
+    EXPECT_TRUE(failures.isEmpty()) << failures.size() << " edits failed, the first with " << failures.value(0);
+    const QStringList record = loadedThrough(3, kMaster).filter("00000000000000C1");
+    ASSERT_EQ(record.size(), 1);
+    EXPECT_TRUE(record.first().contains(QStringLiteral("one %1 1").arg(kEdits)) ||
+                record.first().contains(QStringLiteral("two %1 1").arg(kEdits)))
+        << record.first().toStdString();
+    EXPECT_TRUE(notifications.posts().isEmpty()) << notifications.posts().join(' ').toStdString();
+    expectNodesAgree();
+}
 
 TEST_F(ClusterStore, AUserMadeThroughOneNodeIsSeenAndLogsInThroughTheOthers)
 {
