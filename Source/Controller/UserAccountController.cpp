@@ -40,7 +40,8 @@ void alert(const QString& message, const QString& title = kDefaultAlertTitle)
 // The store's refusals in the window's own words; the rest as every store write tells them.
 void showAccountStatus(int status, bool adding)
 {
-    if (status == kOTVStatusOK)
+    // A lost connection is told by the reconnection dialog, not by a second alert.
+    if (status == kOTVStatusOK || OTVIsLostConnectionStatus(status))
         return;
     if (status == kOTVStatusNothingWritten) {
         alert(QStringLiteral("Operation failed. Please reload the database first."));

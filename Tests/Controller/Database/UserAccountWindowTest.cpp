@@ -10,6 +10,7 @@
 #include "Customization/BKPermissionGrid.h"
 #include "Model/BKPasswordPolicyController.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/Database_Engine/OTVDataBaseQueries.h"
 #include "Model/OTVUser_Admin.h"
 #include "Support/RecordingApplicationServices.h"
 #include "Support/TemporarySettings.h"
@@ -30,6 +31,8 @@
 #include <cppconn/driver.h>
 #include <cppconn/exception.h>
 #include <cppconn/prepared_statement.h>
+#include <cppconn/resultset.h>
+#include <cppconn/statement.h>
 
 namespace {
 
@@ -95,6 +98,7 @@ private slots:
     void addsAccountsWithTheirWords();
     void refusedNamesCreateNothing_data();
     void refusedNamesCreateNothing();
+    void aConnectionLostWhileAddingIsLeftToTheReconnection();
     void editRenamesDisablesAndSetsThePassword();
     void duplicateIsAnAccountOfItsOwn();
     void deleteRemovesTheSelectedFilteredRows();
@@ -304,6 +308,30 @@ void UserAccountWindowTest::refusedNamesCreateNothing()
         QVERIFY(!serverAccountExists(name.trimmed()));
     // The other program's account keeps its password.
     QVERIFY(login(QStringLiteral("i34server"), QStringLiteral("keep-me-1")));
+}
+
+void UserAccountWindowTest::aConnectionLostWhileAddingIsLeftToTheReconnection()
+{
+    // The sheet's checks pass; the session dies as the store begins the account.
+    store_->statementFaults().interruptExecution(kQueryUserExistInVivododaDI, 2, [this] {
+        std::unique_ptr<sql::Connection> root = server_.connect(server_.root);
+        QVERIFY(root);
+        std::unique_ptr<sql::Statement> statement(root->createStatement());
+        std::unique_ptr<sql::ResultSet> sessions(statement->executeQuery(
+            QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE USER = '%1'")
+                .arg(server_.admin.user)
+                .toStdString()));
+        std::vector<std::string> ids;
+        while (sessions->next())
+            ids.push_back(sessions->getString(1));
+        for (const std::string& id : ids)
+            statement->execute("KILL " + id);
+    });
+    const qsizetype usersBefore = store_->mUsers().size();
+    addThroughWindow(Typed{QStringLiteral("i34lost"), QStringLiteral("Good-pass-1")});
+    QVERIFY2(alerts_->alerts.isEmpty(), qPrintable(alertLines(*alerts_).join('\n')));
+    QCOMPARE(store_->mUsers().size(), usersBefore);
+    QVERIFY(!serverAccountExists(QStringLiteral("i34lost")));
 }
 
 void UserAccountWindowTest::editRenamesDisablesAndSetsThePassword()
