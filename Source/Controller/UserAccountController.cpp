@@ -103,8 +103,12 @@ UserAccountController::UserAccountController(OTVDataBase& store, QWidget* parent
     layout->addLayout(row);
     resize(620, 420);
 
-    OTVUserFormContext context{[this](const QString& name) { return store_.isUserExistsInOstrevin(name); },
-                               [this](const QString& name) { return store_.isServerAccountName(name); },
+    // A name the server could not be asked about counts as taken, unless the connection is gone:
+    // the store then refuses the account itself, and the reconnection dialog tells why, instead
+    // of an alert that the name is in use.
+    auto taken = [this](bool answer) { return answer && !store_.hasLostConnection(); };
+    OTVUserFormContext context{[this, taken](const QString& name) { return taken(store_.isUserExistsInOstrevin(name)); },
+                               [this, taken](const QString& name) { return taken(store_.isServerAccountName(name)); },
                                [](const QString& password) {
                                    return BKPasswordPolicyController::sharedBKPasswordPolicyController()
                                        .stringConformsPassowrdPolicy(password);

@@ -172,6 +172,11 @@ int OTVDataBase::runGuardedBody(const std::function<int()>& body, int databaseEr
     return status;
 }
 
+bool OTVDataBase::hasLostConnection()
+{
+    return lostConnection().has_value();
+}
+
 std::optional<OTVDatabaseError> OTVDataBase::lostConnection()
 {
     StoreLock lock(*this);

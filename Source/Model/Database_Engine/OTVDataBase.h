@@ -136,6 +136,9 @@ public:
     bool isAdministratorSession() const { return mIsAdministratorSession.load(); }
     void closeConnection();
     bool isConnected() const;
+    // Whether the session's connection has stopped answering (asks the server; nothing is
+    // reported here).
+    bool hasLostConnection();
 
     // The stored master password; nullopt when there is none. Throws sql::SQLException on a
     // database error and when the stored value cannot be deciphered.

@@ -98,6 +98,7 @@ private slots:
     void addsAccountsWithTheirWords();
     void refusedNamesCreateNothing_data();
     void refusedNamesCreateNothing();
+    void aConnectionLostWhileAddingIsLeftToTheReconnection_data();
     void aConnectionLostWhileAddingIsLeftToTheReconnection();
     void editRenamesDisablesAndSetsThePassword();
     void duplicateIsAnAccountOfItsOwn();
@@ -310,10 +311,17 @@ void UserAccountWindowTest::refusedNamesCreateNothing()
     QVERIFY(login(QStringLiteral("i34server"), QStringLiteral("keep-me-1")));
 }
 
+void UserAccountWindowTest::aConnectionLostWhileAddingIsLeftToTheReconnection_data()
+{
+    QTest::addColumn<int>("nthNameCheck");
+    QTest::newRow("while the sheet checks the name") << 1;
+    QTest::newRow("as the store begins the account") << 2;
+}
+
 void UserAccountWindowTest::aConnectionLostWhileAddingIsLeftToTheReconnection()
 {
-    // The sheet's checks pass; the session dies as the store begins the account.
-    store_->statementFaults().interruptExecution(kQueryUserExistInVivododaDI, 2, [this] {
+    QFETCH(int, nthNameCheck);
+    store_->statementFaults().interruptExecution(kQueryUserExistInVivododaDI, nthNameCheck, [this] {
         std::unique_ptr<sql::Connection> root = server_.connect(server_.root);
         QVERIFY(root);
         std::unique_ptr<sql::Statement> statement(root->createStatement());
