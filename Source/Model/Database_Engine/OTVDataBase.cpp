@@ -455,6 +455,8 @@ void OTVDataBase::connectToServer(const OTVConnectRequest& request)
         mMaxAllowedPacket = rows.next() ? rows.getInt64(1u) : 0;
     }
     mOnCluster = readIsClusterNode();
+    if (mOnCluster)
+        executePlain(kQueryCausalReads);
 }
 
 bool OTVDataBase::readIsClusterNode()

@@ -98,6 +98,11 @@ inline constexpr char kQueryBumpKeyStamp[] =
     "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORD',1) ON DUPLICATE KEY UPDATE STAMP=STAMP+1";
 // Whether the session's server is a node of a cluster; a server without the variable is not.
 inline constexpr char kQueryIsClusterNode[] = "SELECT @@wsrep_on";
+// A node applies what the others committed a little later. With this, each read of the session
+// first waits until the node has applied everything committed anywhere before it, so that a
+// session sees what another client stored through another node (and never seeds an empty-looking
+// vault that another node has filled).
+inline constexpr char kQueryCausalReads[] = "SET SESSION wsrep_sync_wait=1";
 
 inline constexpr char kQueryCreateAppPreferenceTable[] =
     "CREATE TABLE IF NOT EXISTS APPPREFTABLE( USERID VARCHAR(16),FOREIGN KEY (USERID) REFERENCES USERTABLE "

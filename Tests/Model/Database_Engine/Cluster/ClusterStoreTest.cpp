@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <iostream>
 #include <mutex>
@@ -112,6 +113,32 @@ TEST_F(ClusterStore, AVaultWrittenThroughOneNodeLoadsValueForValueThroughTheOthe
     EXPECT_EQ(text(loadedThrough(2, kMaster)), written);
     EXPECT_EQ(text(loadedThrough(3, kMaster)), written);
     EXPECT_TRUE(notifications.posts().isEmpty()) << notifications.posts().join(' ').toStdString();
+    expectNodesAgree();
+}
+
+// A node applies what the others committed a little later; a session reads only once its node
+// has caught up, so a client sees what another stored through another node a moment before.
+// Node 2 is held behind here by a global read lock, which pauses its applier.
+TEST_F(ClusterStore, AReadThroughALaggingNodeWaitsForWhatOthersCommitted)
+{
+    OTVDataBase owner;
+    ASSERT_NO_FATAL_FAILURE(buildVault(owner));
+    OTVDataBase reader;
+    ASSERT_EQ(connectTo(reader, 2, server.admin, kMaster), kOTVStatusOK);
+
+    std::unique_ptr<sql::Connection> holder = node(2).connect(server.root);
+    ASSERT_TRUE(holder);
+    std::unique_ptr<sql::Statement> holding(holder->createStatement());
+    holding->execute("FLUSH TABLES WITH READ LOCK");
+    ASSERT_EQ(owner.addGroup(vault_build::makeGroup("00000000000000A8", "Fresh group", {}, {})), kOTVStatusOK);
+    std::thread release([&holding] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        holding->execute("UNLOCK TABLES");
+    });
+    const int loaded = reader.loadDataBase(false);
+    release.join();
+    EXPECT_EQ(loaded, kOTVStatusOK);
+    EXPECT_TRUE(reader.mGroups().contains("00000000000000A8")) << text(described(reader));
     expectNodesAgree();
 }
 
