@@ -1,6 +1,7 @@
 // The controller against a real server: the start-up through the connection dialog, the first
 // master password and the load; failed attempts; a lost connection; quitting.
 #include "../ControllerTestSupport.h"
+#include "ServerAccounts.h"
 
 #include "Controller/BKConnectionDialog.h"
 #include "Controller/BKController.h"
@@ -351,7 +352,7 @@ private slots:
             QTest::mouseClick(dialog->connectButton(), Qt::LeftButton);
         });
 
-        killSessionsOf(server_.admin.user);
+        ServerAccounts::killSessions(server_, server_.admin.user);
         controller_->reloadDatabase();   // finds the connection gone
         QTRY_VERIFY_WITH_TIMEOUT(script.done() && !dialog->isVisible(), 20000);
         QTest::qWait(50);   // a second report of the same loss would show up here
@@ -382,7 +383,7 @@ private slots:
         BKConnectionDialog* dialog = controller_->connectionDialog();
         whenVisible(dialog, [dialog] { QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton); });
 
-        killSessionsOf(server_.admin.user);
+        ServerAccounts::killSessions(server_, server_.admin.user);
         const int status = store_->saveLastViewForUser(*store_->getCurrentUser());
         QVERIFY2(OTVIsLostConnectionStatus(status), qPrintable(QString::number(status)));
         controller_->changeView(controller_->mainWindowViews()->currentView() == 1 ? 2 : 1);
@@ -557,13 +558,6 @@ private:
             rootColumn(QStringLiteral("SELECT %1 FROM vivododadi.APPPREFTABLE WHERE USERNAME = '%2'")
                            .arg(QLatin1String(column), server_.admin.user));
         return rows.value(0);
-    }
-
-    void killSessionsOf(const QString& user)
-    {
-        for (const QString& id :
-             rootColumn(QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE USER = '%1'").arg(user)))
-            server_.execAsRoot(QStringLiteral("KILL %1").arg(id));
     }
 
     QStringList rootColumn(const QString& query)

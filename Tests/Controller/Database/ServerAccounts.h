@@ -1,7 +1,8 @@
 #pragma once
 
 // What the fixture's server holds of an account, read as root, for the tests of user
-// administration: whether it exists, its grants, counts of its rows, and a login as it.
+// administration: whether it exists, its grants, counts of its rows, a login as it, and the
+// end of its sessions.
 
 #include "Support/TestServer.h"
 
@@ -15,6 +16,8 @@
 #include <cppconn/statement.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace ServerAccounts {
 
@@ -62,6 +65,22 @@ inline std::unique_ptr<sql::Connection> login(const TestServer& server, const QS
     } catch (const sql::SQLException&) {
         return nullptr;
     }
+}
+
+// Ends every session of the account, as a server restart or a dropped network would.
+inline void killSessions(const TestServer& server, const QString& name)
+{
+    std::unique_ptr<sql::Connection> root = server.connect(server.root);
+    std::unique_ptr<sql::PreparedStatement> find(
+        root->prepareStatement("SELECT ID FROM information_schema.PROCESSLIST WHERE USER = ?"));
+    find->setString(1, name.toStdString());
+    std::unique_ptr<sql::ResultSet> sessions(find->executeQuery());
+    std::vector<std::string> ids;
+    while (sessions->next())
+        ids.push_back(sessions->getString(1));
+    std::unique_ptr<sql::Statement> kill(root->createStatement());
+    for (const std::string& id : ids)
+        kill->execute("KILL " + id);
 }
 
 } // namespace ServerAccounts

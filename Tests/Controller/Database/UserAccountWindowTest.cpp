@@ -31,8 +31,6 @@
 #include <cppconn/driver.h>
 #include <cppconn/exception.h>
 #include <cppconn/prepared_statement.h>
-#include <cppconn/resultset.h>
-#include <cppconn/statement.h>
 
 namespace {
 
@@ -322,18 +320,7 @@ void UserAccountWindowTest::aConnectionLostWhileAddingIsLeftToTheReconnection()
 {
     QFETCH(int, nthNameCheck);
     store_->statementFaults().interruptExecution(kQueryUserExistInVivododaDI, nthNameCheck, [this] {
-        std::unique_ptr<sql::Connection> root = server_.connect(server_.root);
-        QVERIFY(root);
-        std::unique_ptr<sql::Statement> statement(root->createStatement());
-        std::unique_ptr<sql::ResultSet> sessions(statement->executeQuery(
-            QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE USER = '%1'")
-                .arg(server_.admin.user)
-                .toStdString()));
-        std::vector<std::string> ids;
-        while (sessions->next())
-            ids.push_back(sessions->getString(1));
-        for (const std::string& id : ids)
-            statement->execute("KILL " + id);
+        ServerAccounts::killSessions(server_, server_.admin.user);
     });
     const qsizetype usersBefore = store_->mUsers().size();
     addThroughWindow(Typed{QStringLiteral("i34lost"), QStringLiteral("Good-pass-1")});

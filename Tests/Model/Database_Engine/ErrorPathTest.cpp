@@ -60,19 +60,6 @@ protected:
         ASSERT_EQ(connect(store, server.admin), kOTVStatusOK);
     }
 
-    int sessionId()
-    {
-        int id = 0;
-        store.runGuarded([&] {
-            OTVStatement statement = store.prepare("SELECT CONNECTION_ID()");
-            OTVResultSet rows = statement.executeQuery();
-            rows.next();
-            id = rows.getInt(1u);
-            return kOTVStatusOK;
-        });
-        return id;
-    }
-
     int countUsers()
     {
         return store.runGuarded([&] {
@@ -87,7 +74,7 @@ protected:
 
 TEST_F(ErrorPath, ALostConnectionIsPostedOnceAndEachOperationFails)
 {
-    root(QStringLiteral("KILL %1").arg(sessionId()));
+    root("KILL " + sessionIDOf(store));
 
     int status = -1;
     EXPECT_FALSE(store.isVirginLaunch(&status));
@@ -100,7 +87,7 @@ TEST_F(ErrorPath, ALostConnectionIsPostedOnceAndEachOperationFails)
     // The dialog connects again: the next loss is posted again.
     ASSERT_EQ(connect(store, server.admin), kOTVStatusOK);
     EXPECT_EQ(countUsers(), kOTVStatusOK);
-    root(QStringLiteral("KILL %1").arg(sessionId()));
+    root("KILL " + sessionIDOf(store));
     EXPECT_EQ(countUsers(), kOTVStatusClientError);
     EXPECT_EQ(notifications.posts(), (QStringList{"DB_COMM_LOST(2013)", "DB_COMM_LOST(2013)"}));
 }
@@ -114,7 +101,7 @@ TEST_F(ErrorPath, EveryOperationOnAKilledSessionEndsInTheReconnection)
     const std::optional<lost_connection::StoredVault> vault =
         lost_connection::storeVault(store, server, QStringLiteral("erin"));
     ASSERT_TRUE(vault);
-    root(QStringLiteral("KILL CONNECTION %1").arg(sessionId()));
+    root("KILL CONNECTION " + sessionIDOf(store));
 
     const lost_connection::Outcomes outcomes = lost_connection::runEachOperation(store, *vault, notifications, services);
     EXPECT_EQ(outcomes.answered, outcomes.lostConnection);

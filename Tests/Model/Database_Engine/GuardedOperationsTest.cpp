@@ -316,14 +316,8 @@ TEST_F(Transactions, AFailureAtAnyLevelRollsEverythingBack)
 // nothing, and the operation says so instead of reporting the transaction as stored.
 TEST_F(Transactions, ACommitThatTheServerNeverTookIsNoSuccess)
 {
-    QString id;
-    ASSERT_EQ(store.runGuarded([&] {
-        OTVResultSet rows = store.prepare("SELECT CONNECTION_ID()").executeQuery();
-        if (rows.next())
-            id = rows.getString(1u);
-        return kOTVStatusOK;
-    }),
-              kOTVStatusOK);
+    const QString id = sessionIDOf(store);
+    ASSERT_FALSE(id.isEmpty());
     store.statementFaults().interruptExecution(kOTVCommitStatement, 1, [&] { root("KILL CONNECTION " + id); });
     const int status = addGroupsInTransaction({"A", "B"});
     EXPECT_TRUE(OTVIsLostConnectionStatus(status)) << status;

@@ -108,13 +108,7 @@ TEST_F(LoginStep, AServerWithAnsiQuotesByDefaultWorksAsAnother)
         StoreProbe first;
         const int connected = connect(first, server.admin);
         const int login = first.initUserDetails(server.admin.user, server.admin.password);
-        QString sessionMode;
-        first.runGuarded([&] {
-            OTVResultSet rows = first.prepare("SELECT @@SESSION.sql_mode").executeQuery();
-            if (rows.next())
-                sessionMode = rows.getString(1u);
-            return kOTVStatusOK;
-        });
+        const QString sessionMode = valueInSessionOf(first, "SELECT @@SESSION.sql_mode");
         root("SET GLOBAL sql_mode = '" + before + "'");
         EXPECT_EQ(connected, kOTVStatusOK);
         EXPECT_EQ(login, kOTVStatusOK);

@@ -201,19 +201,6 @@ protected:
         return store.encryptString(probe) == reference.encryptString(probe);
     }
 
-    int sessionID(StoreProbe& store)
-    {
-        int id = 0;
-        store.runGuarded([&] {
-            OTVStatement statement = store.prepare("SELECT CONNECTION_ID()");
-            OTVResultSet rows = statement.executeQuery();
-            rows.next();
-            id = rows.getInt(1u);
-            return kOTVStatusOK;
-        });
-        return id;
-    }
-
     TemporarySettings settings;
     QTemporaryDir files;
     StoreProbe owner;
@@ -351,13 +338,13 @@ TEST_F(MasterPasswordChange, AConnectionKilledInTheMiddleLeavesTheVaultAsItWas)
 {
     root("CREATE TRIGGER vivododadi.PAUSE_REWRITE BEFORE UPDATE ON vivododadi.RECORDTABLE FOR EACH ROW "
          "BEGIN IF NEW.RECORDID = '00000000000000C3' THEN SET @pause = SLEEP(60); END IF; END");
-    const int session = sessionID(changer);
+    const QString session = sessionIDOf(changer);
     changer.startReEncryption("never stored");
     const QString sleeping = QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID=%1 AND "
                                             "STATE='User sleep'")
                                  .arg(session);
     EXPECT_EQ(rootValueEventually(sleeping, "1"), "1");
-    root(QStringLiteral("KILL %1").arg(session));
+    root("KILL " + session);
     BKRunModalUntil([&] { return changer.isLoadingComplete(); });
     root("DROP TRIGGER vivododadi.PAUSE_REWRITE");
 

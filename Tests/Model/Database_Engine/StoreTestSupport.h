@@ -43,6 +43,25 @@ public:
     using OTVDataBase::StoreLock;
 };
 
+// The first value of `query` run in the store's own session; empty when it cannot be read.
+inline QString valueInSessionOf(StoreProbe& store, const char* query)
+{
+    QString value;
+    store.runGuarded([&] {
+        OTVResultSet rows = store.prepare(query).executeQuery();
+        if (rows.next())
+            value = rows.getString(1u);
+        return kOTVStatusOK;
+    });
+    return value;
+}
+
+// The server's ID of the store's session, for KILL.
+inline QString sessionIDOf(StoreProbe& store)
+{
+    return valueInSessionOf(store, "SELECT CONNECTION_ID()");
+}
+
 // Records the notifications "DB_COMM_LOST" and "DB_USR_DEL": name, error number, and whether
 // each was posted on the main thread.
 class StoreNotificationRecorder {

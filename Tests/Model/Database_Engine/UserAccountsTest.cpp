@@ -201,19 +201,6 @@ protected:
         return name;
     }
 
-    // The session's connection ID, for KILL.
-    QString connectionID(StoreProbe& store) const
-    {
-        QString id;
-        store.runGuarded([&] {
-            OTVResultSet rows = store.prepare("SELECT CONNECTION_ID()").executeQuery();
-            if (rows.next())
-                id = rows.getString(1u);
-            return kOTVStatusOK;
-        });
-        return id;
-    }
-
     mutable StoreProbe administrator;
     RecordingAlertPresenter alerts;
     int accountsBefore = 0;
@@ -725,7 +712,7 @@ TEST_F(UserAccounts, AnImportOnAWorkerChangesTheMapOnTheMainThread)
 TEST_F(UserAccounts, AnAddKilledInTheMiddleLeavesNoAccountThatCanLogIn)
 {
     auto user = account("killed", "pw", false, {kGroupA});
-    const QString storeConnection = connectionID(administrator);
+    const QString storeConnection = sessionIDOf(administrator);
     ASSERT_FALSE(storeConnection.isEmpty());
 
     // Another session holds the row's key, so the store's insert waits.

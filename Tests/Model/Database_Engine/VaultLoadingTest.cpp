@@ -186,20 +186,7 @@ protected:
         });
     }
 
-    QString valueOfTheStoreSession(const char* query)
-    {
-        QString value;
-        store.runGuarded([&] {
-            OTVStatement statement = store.prepare(query);
-            OTVResultSet rows = statement.executeQuery();
-            if (rows.next())
-                value = rows.getString(1u);
-            return kOTVStatusOK;
-        });
-        return value;
-    }
-
-    int questionsOfTheStoreSession() { return valueOfTheStoreSession(kQuestions).toInt(); }
+    int questionsOfTheStoreSession() { return valueInSessionOf(store, kQuestions).toInt(); }
 
     StoreProbe store;
     RecordingAlertPresenter alerts;
@@ -480,7 +467,7 @@ TEST_F(VaultLoading, AFailedLoadIsReportedAndTheNextLoadReadsAgain)
 TEST_F(VaultLoading, AKilledSessionOrARevokedGrantEndsTheLoadWithItsStatus)
 {
     addGroup(kBank, "Bank");
-    root("KILL " + valueOfTheStoreSession("SELECT CONNECTION_ID()"));
+    root("KILL " + sessionIDOf(store));
     EXPECT_EQ(store.loadDataBase(false), kOTVStatusClientError);
     EXPECT_EQ(services.calls(), QStringList({"reloadFailed(9)"}));
     EXPECT_FALSE(store.isVaultLoaded());
