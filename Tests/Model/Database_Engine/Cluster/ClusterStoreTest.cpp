@@ -100,6 +100,14 @@ protected:
                vault_maps::describeAll(store.mRecords()) + vault_maps::describeAll(store.mCustomIcons());
     }
 
+    // Another node applies a new account's rights and its unlock a moment after they were made:
+    // whether node n has (a synchronised read waits until it has applied what was committed).
+    bool accountIsOpenOn(int n, const QString& name) const
+    {
+        return rowsOn(n, "SELECT COUNT(*) FROM mysql.global_priv WHERE User = '" + name +
+                             "' AND IFNULL(JSON_VALUE(Priv, '$.account_locked'), 0) = 0") == QStringList{"1"};
+    }
+
     // Lists compare as text, so that a failure shows the lines.
     static std::string text(const QStringList& lines) { return lines.join('\n').toStdString(); }
 };
@@ -180,6 +188,7 @@ TEST_F(ClusterStore, AWriteThroughAnotherNodeBeforeAChangeCommitsIsReencipheredB
     dora->setMUsername("dora");
     dora->setMPassword("dora's pw");
     ASSERT_EQ(owner.addUser(dora), kOTVStatusOK);
+    ASSERT_TRUE(accountIsOpenOn(2, "dora"));
 
     struct Case {
         const char* what;
@@ -309,6 +318,7 @@ TEST_F(ClusterStore, AUserMadeThroughOneNodeIsSeenAndLogsInThroughTheOthers)
     EXPECT_EQ(vault_maps::describeAll(second.mUsers()), vault_maps::describeAll(first.mUsers()));
 
     // The new vault user logs in through the third node.
+    ASSERT_TRUE(accountIsOpenOn(3, "carla"));
     OTVDataBase third;
     EXPECT_EQ(connectTo(third, 3, {"carla", "carla's pw"}), kOTVStatusOK);
     EXPECT_TRUE(notifications.posts().isEmpty()) << notifications.posts().join(' ').toStdString();
