@@ -302,8 +302,9 @@ public:
     // Web login and mail (BKController_WebLogin.cpp)
 
     // Opens the selected record's address (field 4) and puts its password (field 3) on the
-    // clipboard.
+    // clipboard; webLoginForRecord does so for a record not yet stored (the details window's).
     void webLogin();
+    void webLoginForRecord(const OTVRecord& record);
     // After an export: "Send Mail"; on Yes the file (a package packed as "<name>.tar.gz") goes
     // to the mail program, and the mail is logged.
     void askForSendingMailWithAttachment(const QString& path);

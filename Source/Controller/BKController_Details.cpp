@@ -11,5 +11,7 @@ bool BKController::checkForRecordPermissionForSelectedGroup(int permission)
 std::shared_ptr<OTVRecord> BKController::orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
                                                                          int* operation)
 {
-    return BKDetailsWindowController::sharedDetailsController().orderFrontDetailsWindowWithInfo(info, operation);
+    BKDetailsWindowController& window = BKDetailsWindowController::sharedDetailsController();
+    window.setWebLogin([this](const OTVRecord& record) { webLoginForRecord(record); });
+    return window.orderFrontDetailsWindowWithInfo(info, operation);
 }

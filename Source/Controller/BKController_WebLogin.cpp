@@ -36,13 +36,17 @@ void BKController::webLogin()
         return;
     // The record shown at the selected row, in every view.
     const std::shared_ptr<OTVRecord> record = mViews_->itemPropertiesForTableViewSelectedRow();
-    if (!record)
-        return;
-    const QUrl url = webAddressUrl(BKWebLoginAddress(record->value(4)));
+    if (record)
+        webLoginForRecord(*record);
+}
+
+void BKController::webLoginForRecord(const OTVRecord& record)
+{
+    const QUrl url = webAddressUrl(BKWebLoginAddress(record.value(4)));
     if (url.isEmpty())
         return;
     // A browser form cannot be filled in from here: the password goes to the clipboard.
-    if (!record->value(3).isEmpty())
-        QGuiApplication::clipboard()->setText(record->value(3));
+    if (!record.value(3).isEmpty())
+        QGuiApplication::clipboard()->setText(record.value(3));
     QDesktopServices::openUrl(url);
 }

@@ -31,6 +31,7 @@ namespace {
 const QString kAddAttachmentImage = QStringLiteral("AddAttachment");
 const QString kDeleteAttachmentImage = QStringLiteral("DeleteAttachment");
 const char* const kIconNumberProperty = "iconNumber";
+constexpr int kFieldLabelWidth = 130;
 const char* const kImageNameProperty = "imageName";
 
 // A round badge with a plus (add) or a minus (remove): the attachment button's two states.
@@ -122,6 +123,9 @@ void BKDetailsWindowController::buildWindow()
         const int column = field <= kDetailsMatrixControlCount ? 0 : 5;
         auto* label = new QLabel(BKGenericFieldLabel(field), this);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // Labels of one width, a long one wrapped: the window keeps its width when the type changes.
+        label->setFixedWidth(kFieldLabelWidth);
+        label->setWordWrap(true);
         auto* value = new QLineEdit(this);
         value->setObjectName(QStringLiteral("mValue%1").arg(field));
         value->setMinimumWidth(170);
@@ -147,6 +151,9 @@ void BKDetailsWindowController::buildWindow()
     mValueFields_[kNoOfFields - 1]->setReadOnly(true);
     mLabelCells_[kNoOfFields - 1]->setText(BKLocalizedString("Date Modified"));
     fields->setColumnMinimumWidth(4, 16);
+    // The date buttons come and go with the labels; their columns keep their room.
+    for (int column : {3, 8})
+        fields->setColumnMinimumWidth(column, mDateButtons_[0]->sizeHint().width());
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(6, 1);
     layout->addLayout(fields);
@@ -424,7 +431,7 @@ void BKDetailsWindowController::changeTypeSelection(bool byUser)
         mRecordCustomType_.reset();
         mCustom_ = BKCustomTypeState();
     }
-    mAutoFillButton_->setVisible(type && type->mTypeUID() == kWebLoginUID);
+    mAutoFillButton_->setVisible(type && type->mTypeUID() == kWebLoginUID && mWebLogin_);
     if (!type)
         return;
     const OTVType* shown = byUser ? type.get() : effectiveType();
@@ -458,6 +465,20 @@ void BKDetailsWindowController::alert(const char* message)
     BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), BKLocalizedString(message), BKLocalizedString("OK"));
 }
 
+// A value that the store would refuse is named before the window closes: what was typed stays.
+bool BKDetailsWindowController::valuesCanBeStored()
+{
+    const int field = BKFirstUnstorableField(formFromUI());
+    if (field == 0)
+        return true;
+    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
+                    QStringLiteral("%1: %2").arg(labelCell(field)->text(), OTVStatusMessage(kOTVStatusValueTooLong)),
+                    BKLocalizedString("OK"));
+    valueField(field)->setFocus();
+    valueField(field)->selectAll();
+    return false;
+}
+
 // ---------------------------------------------------------------------------------------------
 // OK, Cancel, Delete, close
 
@@ -475,6 +496,8 @@ void BKDetailsWindowController::detailPanelOK()
         alert("You need to set the group and type first");
         return;
     }
+    if (!valuesCanBeStored())
+        return;
     const QString notes = mNotesTextView_->toPlainText();
     if (notes.size() > kDetailsNotesLimit) {
         mNotesTextView_->setPlainText(BKTruncatedNotes(notes));
@@ -519,6 +542,8 @@ void BKDetailsWindowController::duplicateItem()
         alert("You need to set the group and type first");
         return;
     }
+    if (mStateForDuplicate_ && !valuesCanBeStored())
+        return;
     mDeleteButton_->setEnabled(false);
     mShouldDuplicateItem_ = true;
     if (mStateForDuplicate_)
@@ -550,6 +575,17 @@ void BKDetailsWindowController::storeDuplicateNow()
     const std::shared_ptr<OTVUser> user = store().mCurrentUser();
     store().addLogEvent(QStringLiteral("Duplicate Record"), record->value(1), QString(),
                         user ? user->mUsername() : QString());
+}
+
+void BKDetailsWindowController::webLogin()
+{
+    if (!mWebLogin_ || mAutoFillButton_->isHidden())
+        return;
+    // Built as OK would build it, on a copy of the customising state: nothing of it is kept.
+    BKCustomTypeState state = mCustom_;
+    const std::shared_ptr<OTVRecord> shown = BKRecordFromForm(
+        formFromUI(), mRecordCustomType_ ? &*mRecordCustomType_ : nullptr, state, QDateTime::currentDateTime());
+    mWebLogin_(*shown);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -81,8 +81,8 @@ public:
     // The type chosen in the pop-up: labels, marks, date buttons and icon follow it; the values
     // stay. `byUser` drops the record's own labels (its custom type).
     void changeTypeSelection(bool byUser);
-    // The web login belongs to the main window's command; this button does nothing.
-    void webLogin() {}
+    // AutoFill: the web login of the record as the window shows it (nothing is stored).
+    void webLogin();
 
     // -----------------------------------------------------------------------------------------
     // What the window asks of others. Each has a working default; tests replace them.
@@ -102,6 +102,9 @@ public:
     // Prints the record laid out in `view` (asks for the printer first).
     using RecordPrinter = std::function<void(QWidget* window, BKDetailsView& view)>;
     void setRecordPrinter(RecordPrinter printer) { mRecordPrinter_ = std::move(printer); }
+    // The main window's web login, run on a record; without one the AutoFill button stays hidden.
+    using WebLogin = std::function<void(const OTVRecord& record)>;
+    void setWebLogin(WebLogin webLogin) { mWebLogin_ = std::move(webLogin); }
     // Runs store work on a worker while the interface waits in a modal panel (the controller's
     // store-worker gate when there is a controller).
     using StoreWorkerRunner = std::function<void(std::function<void()> work)>;
@@ -167,6 +170,7 @@ private:
     BKDetailsForm formFromUI() const;
     std::shared_ptr<OTVRecord> itemRecordFromUIWithCustomInfo(const OTVType* customType);
     void alert(const char* message);
+    bool valuesCanBeStored();
     void storeDuplicateNow();
     void runStoreWorker(std::function<void()> work);
     QLineEdit* generatorTarget() const;
@@ -223,4 +227,5 @@ private:
     FilePicker mFilePicker_;
     RecordPrinter mRecordPrinter_;
     StoreWorkerRunner mStoreWorkerRunner_;
+    WebLogin mWebLogin_;
 };

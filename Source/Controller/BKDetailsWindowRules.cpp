@@ -1,5 +1,6 @@
 #include "BKDetailsWindowRules.h"
 
+#include "Model/Database_Engine/OTVTextFits.h"
 #include "Platform/BKLocalization.h"
 
 #include <QFileInfo>
@@ -133,4 +134,12 @@ void BKTakeIdentityForReplace(OTVRecord& result, const OTVRecord& given, bool at
         if (result.mHasAttachment())
             result.setMAttachmentPassKey(given.mAttachmentPassKey());
     }
+}
+
+int BKFirstUnstorableField(const BKDetailsForm& form)
+{
+    for (int field = 1; field < kNoOfFields; ++field)
+        if (!OTVFitsEncipheredTinyBlob(form.values[size_t(field - 1)]))
+            return field;
+    return 0;
 }

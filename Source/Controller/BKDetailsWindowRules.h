@@ -84,6 +84,10 @@ struct BKCustomTypeState {
     bool customizing = false;
 };
 
+// The first of fields 1-9 whose value the store would refuse (too long for its column, or text
+// that cannot be stored), or 0 when all of them can be stored.
+int BKFirstUnstorableField(const BKDetailsForm& form);
+
 // A new record (new UID) built from the form, stamped `now`. `givenCustomType` is the custom
 // type of the record the window was opened on (or of its copy), nullptr for none. An icon other
 // than the type's makes the record customised with a copy of the type carrying that icon. A

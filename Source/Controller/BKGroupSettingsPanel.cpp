@@ -5,6 +5,7 @@
 #include "BKDialogButtons.h"
 
 #include "Model/BKGroup.h"
+#include "Model/Database_Engine/OTVTextFits.h"
 #include "Model/OTVStatusMessages.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKApplicationServices.h"
@@ -222,7 +223,7 @@ bool BKGroupSettingsPanel::nameIsAccepted()
     if (mShouldEditGroup_ && name == mOldGroupName_)
         return true;
     // A name the group table cannot hold is refused here, before anything is written.
-    if (name.toUtf8().size() > kEncipheredTinyBlobTextBytes) {
+    if (!OTVFitsEncipheredTinyBlob(name)) {
         BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(kOTVStatusValueTooLong),
                         BKLocalizedString("OK"));
         return false;

@@ -5,6 +5,7 @@
 
 #include "Customization/BKImageMatrix.h"
 #include "Model/BKGroup.h"
+#include "Model/Database_Engine/OTVTextFits.h"
 #include "Model/OTVStatusMessages.h"
 #include "Model/OTVType.h"
 #include "Platform/BKApplicationServices.h"
@@ -278,7 +279,7 @@ bool BKTypeSettingsPanel::textsFit()
     if (!mShouldHideControls_)
         texts.prepend(mTypeNameField_);
     for (QLineEdit* text : texts) {
-        if (text->text().toUtf8().size() > kEncipheredTinyBlobTextBytes) {
+        if (!OTVFitsEncipheredTinyBlob(text->text())) {
             showAlert(OTVStatusMessage(kOTVStatusValueTooLong));
             text->setFocus();
             text->selectAll();

@@ -1,5 +1,7 @@
 #include "OTVValueLimits.h"
 
+#include "OTVTextFits.h"
+
 void OTVCheckBlobFits(const QByteArray& stored, qint64 columnBytes)
 {
     if (stored.size() > columnBytes)
@@ -32,4 +34,14 @@ void OTVCheckVarcharFits(const QString& text, int columnCharacters)
     }
     if (characters > columnCharacters)
         throw OTVValueTooLong();
+}
+
+bool OTVFitsEncipheredTinyBlob(const QString& text)
+{
+    try {
+        OTVCheckStorableText(text);
+    } catch (const OTVValueTooLong&) {
+        return false;
+    }
+    return text.toUtf8().size() <= kEncipheredTinyBlobTextBytes;
 }

@@ -90,7 +90,8 @@ private slots:
     void addEditDuplicateDeleteEachKind();
     void cancellingChangesNothing_data();
     void cancellingChangesNothing();
-    void valueTooLongIsRefusedWithItsAlert();
+    void valueTooLongKeepsWhatWasTyped_data();
+    void valueTooLongKeepsWhatWasTyped();
     void attachmentOverTheLimitIsRefused_data();
     void attachmentOverTheLimitIsRefused();
     void attachmentRemovalAsksFirst();
@@ -102,6 +103,8 @@ private slots:
     void iconOfItsOwnCustomisesTheRecord();
     void generatorAndCustomizeReachTheirCells();
     void printingStoresNothing();
+    void autoFillRunsTheWebLoginOfWhatIsShown();
+    void theWindowKeepsItsWidthAcrossTypes();
     void importedIconsReachGridAndStoreBehindThePanel();
 
 private:
@@ -516,28 +519,137 @@ void DetailsWindowTest::cancellingChangesNothing()
 
 // ---------------------------------------------------------------------------------------------
 
-void DetailsWindowTest::valueTooLongIsRefusedWithItsAlert()
+void DetailsWindowTest::valueTooLongKeepsWhatWasTyped_data()
 {
-    const std::shared_ptr<OTVRecord> record = addThroughWindow(QStringLiteral("Too long"), QStringLiteral("Test Memo"));
-    QVERIFY(record);
-    BKDetailsView pane;
-    pane.setDataBase(store.get());
-    PaneCaller caller(*window, *store);
-    pane.setDelegate(&caller);
-    caller.selected = record;
-    whenVisible(window.get(), [&] {
-        window->valueField(2)->setText(QString(300, QLatin1Char('L')));
-        window->detailPanelOK();
-    });
-    pane.editSelectedRecord();
+    QTest::addColumn<bool>("editing");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("a new record's 300-character title") << false << 1 << QString(300, QLatin1Char('L')) << "Title";
+    QTest::newRow("an edited record's 242 UTF-8 bytes") << true << 2 << QString(121, QChar(0xE9)) << "Field 2";
+    QTest::newRow("a new record's 241 bytes in field 9") << false << 9 << QString(241, QLatin1Char('n')) << "Field 9";
+}
 
+// OK names the field the store would refuse and keeps the window open with everything typed;
+// once the value is mended, OK stores all of it.
+void DetailsWindowTest::valueTooLongKeepsWhatWasTyped()
+{
+    QFETCH(bool, editing);
+    QFETCH(int, field);
+    QFETCH(QString, value);
+    QFETCH(QString, label);
+    const QString title = QStringLiteral("Kept %1").arg(QTest::currentDataTag());
+    const std::shared_ptr<OTVRecord> edited = editing ? addThroughWindow(title, QStringLiteral("Test Memo")) : nullptr;
+    QVERIFY(!editing || edited);
+    const int records = rowCount(QStringLiteral("RECORDTABLE"));
+
+    bool stayedOpen = false;
+    const auto script = [&] {
+        if (!editing) {
+            chooseType(QStringLiteral("Test Memo"));
+            window->valueField(1)->setText(title);
+        }
+        window->valueField(3)->setText(QStringLiteral("typed third"));
+        window->notesView()->setPlainText(QStringLiteral("typed notes"));
+        window->valueField(field)->setText(value);
+        window->detailPanelOK();
+        stayedOpen = window->isVisible();
+        QCOMPARE(window->valueField(field)->text(), value);
+        QCOMPARE(window->valueField(3)->text(), QStringLiteral("typed third"));
+        QCOMPARE(window->notesView()->toPlainText(), QStringLiteral("typed notes"));
+        QCOMPARE(window->focusWidget(), window->valueField(field));
+        QCOMPARE(rowCount(QStringLiteral("RECORDTABLE")), records);
+        window->valueField(field)->setText(field == 1 ? title : QStringLiteral("mended"));
+        window->detailPanelOK();
+    };
+    const auto guarded = [&] {
+        script();
+        if (window->isVisible() && QTest::currentTestFailed())
+            window->detailPanelCancel();
+    };
+
+    if (editing) {
+        BKDetailsView pane;
+        pane.setDataBase(store.get());
+        PaneCaller caller(*window, *store);
+        pane.setDelegate(&caller);
+        caller.selected = edited;
+        whenVisible(window.get(), guarded);
+        pane.editSelectedRecord();
+    } else {
+        auto fresh = OTVRecord::createRecord();
+        fresh->setMGroup(banking);
+        int operation = kDetailsAdd;
+        const std::shared_ptr<OTVRecord> answer = run(fresh, &operation, script);
+        QVERIFY(answer);
+        QCOMPARE(store->addRecord(answer), kOTVStatusOK);
+    }
+
+    QVERIFY(stayedOpen);
     QCOMPARE(alerts.messages(),
-             QStringList({"The value is too long or contains characters that cannot be stored."}));
+             QStringList{label + QStringLiteral(": The value is too long or contains characters that cannot be stored.")});
     QCOMPARE(alerts.alerts.first().title, QStringLiteral("Ostrevin Darovazivu Alert!"));
     std::unique_ptr<OTVDataBase> reader = readBack();
     QVERIFY(reader);
-    QCOMPARE(reader->getRecordForUID(record->mRecordUID())->value(2), QStringLiteral("second of Too long"));
-    QCOMPARE(store->getRecordForUID(record->mRecordUID())->value(2), QStringLiteral("second of Too long"));
+    std::shared_ptr<OTVRecord> stored;
+    for (const auto& record : reader->mRecords())
+        if (record->value(1) == title)
+            stored = record;
+    QVERIFY(stored);
+    QCOMPARE(stored->value(3), QStringLiteral("typed third"));
+    QCOMPARE(stored->mNotes(), QStringLiteral("typed notes"));
+    if (field != 1)
+        QCOMPARE(stored->value(field), QStringLiteral("mended"));
+}
+
+// AutoFill runs the main window's web login on the record as the window shows it, typed values
+// included, and stores nothing; without a web login to run, and for other types, it is hidden.
+void DetailsWindowTest::autoFillRunsTheWebLoginOfWhatIsShown()
+{
+    const int records = rowCount(QStringLiteral("RECORDTABLE"));
+    auto fresh = OTVRecord::createRecord();
+    fresh->setMGroup(banking);
+    int operation = kDetailsAdd;
+    run(fresh, &operation, [&] {
+        chooseType(QStringLiteral("Web Login"));
+        QVERIFY(window->autoFillButton()->isHidden());
+        window->detailPanelCancel();
+    });
+
+    QStringList loggedIn;
+    window->setWebLogin([&](const OTVRecord& record) { loggedIn << record.value(3) << record.value(4); });
+    const std::shared_ptr<OTVRecord> answer = run(fresh, &operation, [&] {
+        chooseType(QStringLiteral("Test Memo"));
+        QVERIFY(window->autoFillButton()->isHidden());
+        chooseType(QStringLiteral("Web Login"));
+        QVERIFY(!window->autoFillButton()->isHidden());
+        window->valueField(3)->setText(QStringLiteral("typed secret"));
+        window->valueField(4)->setText(QStringLiteral("www.example.org"));
+        QTest::mouseClick(window->autoFillButton(), Qt::LeftButton);
+        QVERIFY(window->isVisible());
+        window->detailPanelCancel();
+    });
+    QVERIFY(!answer);
+    QCOMPARE(loggedIn, (QStringList{"typed secret", "www.example.org"}));
+    QCOMPARE(rowCount(QStringLiteral("RECORDTABLE")), records);
+}
+
+// Labels and date buttons change with the type; the window's width does not.
+void DetailsWindowTest::theWindowKeepsItsWidthAcrossTypes()
+{
+    auto fresh = OTVRecord::createRecord();
+    fresh->setMGroup(banking);
+    int operation = kDetailsAdd;
+    QList<int> widths;
+    run(fresh, &operation, [&] {
+        for (const char* type : {"Test Memo", "Test Card", "Web Login", "Test Memo"}) {
+            chooseType(QLatin1String(type));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            widths.append(window->sizeHint().width());
+        }
+        window->detailPanelCancel();
+    });
+    QCOMPARE(widths, QList<int>(4, widths.first()));
 }
 
 void DetailsWindowTest::attachmentOverTheLimitIsRefused_data()
