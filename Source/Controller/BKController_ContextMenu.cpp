@@ -78,7 +78,7 @@ QMenu* BKController::itemContextualMenu()
     const QStringList icons{"16x16_Edit",   "",          "",         "16x16_Preferences", "16x16_Delete",
                             "16x16_Copy",   "vrx_16x16", "print_16", "16x16_Globe",       "AddAttachment"};
     for (const ContextItem& item : kContextItems) {
-        if (item.tag == kBKContextCustomizeTag)
+        if (item.tag == kBKContextDeleteTag)
             menu->addSeparator();
         QAction* action = nullptr;
         if (!item.action) {

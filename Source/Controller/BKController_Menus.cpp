@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKEventWatcher.h"
 #include "BKMainWindowViews.h"
 #include "BKMenuTable.h"
 #include "BKRecordCells.h"
@@ -87,6 +88,9 @@ void BKController::buildMainMenu()
     }
     connectRecordViewsForMenus();
     refreshCommandStates();
+    // Built before the window shows, when nothing may be offered: the shortcuts work from the
+    // moment it shows (at login, after the lock).
+    window->installEventFilter(new BKEventWatcher(this, {QEvent::Show}, [this] { refreshCommandStates(); }));
 }
 
 QAction* BKController::menuAction(int tag) const
@@ -229,7 +233,7 @@ void BKController::refreshCommandStates()
         for (QAction* action : mItemContextualMenu_->actions()) {
             if (action->data().toInt() == kBKContextAttachmentTag)
                 attachmentItems.append(action);
-            else if (!action->menu())
+            if (!action->menu() && !action->isSeparator())
                 action->setEnabled(isCommandEnabled(action->data().toInt()));
         }
     }

@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKEventWatcher.h"
 #include "BKMainWindowViews.h"
 #include "BKRecordCells.h"
 #include "BKViewImages.h"
@@ -29,23 +30,6 @@ namespace {
 
 constexpr int kMaskMenuItemTag = 401;
 constexpr int kDefaultColumnWidth = 70;
-
-// Tells the controller of every resize of the main window.
-class ResizeWatcher : public QObject {
-public:
-    ResizeWatcher(QObject* parent, std::function<void()> resized) : QObject(parent), resized_(std::move(resized)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Resize || event->type() == QEvent::Move)
-            resized_();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> resized_;
-};
 
 } // namespace
 
@@ -100,7 +84,7 @@ void BKController::buildMainWindowViews()
     window->statusBar()->addPermanentWidget(unmask);
     connect(mMaskAction_, &QAction::triggered, this, [this](bool on) { this->unmask(on); });
 
-    window->installEventFilter(new ResizeWatcher(this, [this] { mainWindowResized(); }));
+    window->installEventFilter(new BKEventWatcher(this, {QEvent::Resize, QEvent::Move}, [this] { mainWindowResized(); }));
 }
 
 void BKController::initSubviews()

@@ -722,7 +722,12 @@ void BKMainWindowViews::noteViewedRecord()
     // row however often the selection around it is rebuilt.
     const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow();
     const QString uid = record ? record->mRecordUID() : QString();
-    if (uid.isEmpty() || uid == lastViewedRecordUID_)
+    if (uid.isEmpty()) {
+        // The user left the record: choosing it again is another view.
+        lastViewedRecordUID_.clear();
+        return;
+    }
+    if (uid == lastViewedRecordUID_)
         return;
     lastViewedRecordUID_ = uid;
     store_.addMostViewedRecord(record, true);

@@ -4,6 +4,17 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+bool leavesSelectionToContextMenu(const QAbstractItemView& view, const QMouseEvent& event)
+{
+    return event.button() == Qt::RightButton && (view.selectionMode() == QAbstractItemView::ExtendedSelection ||
+                                                  view.selectionMode() == QAbstractItemView::MultiSelection);
+}
+
+} // namespace
 
 BKTableView::BKTableView(QWidget* parent) : QTableView(parent)
 {
@@ -94,6 +105,24 @@ int BKTableView::columnWithIdentifier(const QString& identifier) const
         if (identifierOfColumn(column) == identifier)
             return column;
     return -1;
+}
+
+void BKTableView::mousePressEvent(QMouseEvent* event)
+{
+    if (!leavesSelectionToContextMenu(*this, *event)) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    event->accept();
+}
+
+void BKTableView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (leavesSelectionToContextMenu(*this, *event))
+        event->accept();
+    else
+        QTableView::mouseReleaseEvent(event);
 }
 
 void BKTableView::keyboardSearch(const QString&)

@@ -52,6 +52,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A right click leaves a multiple selection to the context menu, which adds the row to it.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void selectTypedRow();

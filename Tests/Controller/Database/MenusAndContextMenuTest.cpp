@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QItemSelectionModel>
 #include <QMainWindow>
 #include <QMenu>
@@ -137,6 +138,85 @@ private slots:
         QCOMPARE(checked(kBKContextTypeTag), QStringList{});
     }
 
+    // The context menu's order, with its one separator after Customize Fields; Add Attachment
+    // only for a single record, as in the Item menu.
+    void theContextMenuOffersTheAttachmentForOneRecordOnly_data()
+    {
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("one record") << QStringList{"Visa"} << true;
+        QTest::newRow("three records") << QStringList{"alpha bank", "Visa", "zeta portal"} << false;
+        QTest::newRow("none") << QStringList{} << false;
+    }
+    void theContextMenuOffersTheAttachmentForOneRecordOnly()
+    {
+        QFETCH(QStringList, selected);
+        QFETCH(bool, offered);
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        select(1, selected);
+        QMenu* menu = controller_->itemContextualMenu();
+        controller_->refreshCommandStates();
+        QStringList titles;
+        for (QAction* action : menu->actions())
+            titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(titles, (QStringList{"Edit Item", "Type", "Group", "Customize Fields", "-", "Delete", "Duplicate",
+                                      "Export/Email vRX", "Print...", "AutoFill", "Add Attachment"}));
+        QAction* attachment = menu->actions().last();
+        QCOMPARE(attachment->isEnabled(), offered);
+        QCOMPARE(attachment->isEnabled(), controller_->menuAction(kBKAttachmentMenuTag)->isEnabled());
+    }
+
+    // A right click on a row outside a multiple selection adds the row to it.
+    void aRightClickAddsTheRowToTheSelection()
+    {
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        QApplication::setActiveWindow(controller_->mainWindow());
+        QVERIFY(QTest::qWaitForWindowActive(controller_->mainWindow()));
+        select(1, {"alpha bank", "Visa"});
+        auto* list = views_->listViewTypesTable();
+        QMenu* menu = controller_->itemContextualMenu();
+        bool menuShown = false;
+        whenVisible(menu, [&] {
+            menuShown = true;
+            menu->close();
+        });
+        const QPoint row = list->visualRect(list->model()->index(rowOf("zeta portal"), 1)).center();
+        // What the platform sends for a right click: the press, then the context menu event.
+        QTest::mousePress(list->viewport(), Qt::RightButton, {}, row);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, row, list->viewport()->mapToGlobal(row));
+        QApplication::sendEvent(list->viewport(), &request);
+        QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, row);
+        QTRY_VERIFY(menuShown);
+        QStringList selected;
+        for (const QModelIndex& index : list->selectionModel()->selectedRows())
+            selected.append(views_->listModel()->record(index.row())->value(1));
+        selected.sort();
+        QCOMPARE(selected, (QStringList{"Visa", "alpha bank", "zeta portal"}));
+    }
+
+    // Every command of the menu table is offered from the moment the window shows (at login,
+    // after the lock hid it), so that its shortcut works before any menu has been opened.
+    void theShortcutsWorkFromTheFirstMoment()
+    {
+        QMainWindow* window = controller_->mainWindow();
+        window->hide();
+        controller_->refreshCommandStates();
+        QVERIFY(!controller_->menuAction(kBKLockMenuTag)->isEnabled());
+        window->show();
+        for (const BKMenuEntry& entry : BKMainMenuTable()) {
+            QVERIFY2(controller_->menuAction(entry.tag)->isEnabled() ==
+                         (entry.action && controller_->isCommandEnabled(entry.tag)),
+                     qPrintable(QString::number(entry.tag)));
+        }
+        QVERIFY(controller_->menuAction(kBKLockMenuTag)->isEnabled());
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        const bool inList = views_->currentView() == BKMainWindowViews::kListViewTag;
+        QTest::keyClick(window, inList ? Qt::Key_3 : Qt::Key_2, Qt::ControlModifier);
+        QCOMPARE(views_->currentView(),
+                 int(inList ? BKMainWindowViews::kTreeViewTag : BKMainWindowViews::kListViewTag));
+    }
+
     void aMoveStoresTheRecordAndARefusedOneChangesNothing()
     {
         controller_->changeView(BKMainWindowViews::kListViewTag);
@@ -239,10 +319,14 @@ private slots:
         select(1, {"alpha bank"});
         select(1, {"Visa"});
         QCOMPARE(stored().toInt(), start.toInt() + 2);
+        // Left and chosen again: another view.
+        select(1, {});
+        select(1, {"Visa"});
+        QCOMPARE(stored().toInt(), start.toInt() + 3);
         QVERIFY(store_->mostViewedRecordsUIDs().contains(uid));
         QCOMPARE(rootValue(QStringLiteral("SELECT COUNT(*) FROM vivododadi.EVENTLOGGERTABLE WHERE NAME='View Record'"))
                      .toInt(),
-                 3);
+                 4);
     }
 
 private:
