@@ -384,8 +384,9 @@ void BKController::toggleInfoView(bool shown)
         pane->hide();
     } else if (shown && pane->isHidden()) {
         pane->show();
-        if (!mDetailsPaneSizes_.isEmpty())
-            split->setSizes(mDetailsPaneSizes_);
+        // A stored layout may have left the pane collapsed: it comes back at a width it can show.
+        split->setCollapsible(split->indexOf(pane), false);
+        split->setSizes(BKSizesShowingDetailsPane(mDetailsPaneSizes_, split->width(), split->handleWidth()));
     }
     if (store_.mCurrentUser()) {
         const int status = store_.setToggleInfo(shown);

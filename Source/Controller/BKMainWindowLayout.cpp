@@ -39,6 +39,16 @@ QList<int> BKSizesKeepingSmartList(const QList<int>& sizes)
     return kept;
 }
 
+QList<int> BKSizesShowingDetailsPane(const QList<int>& kept, int extent, int handle)
+{
+    const int panes = std::max(0, extent - handle);
+    const int keptWidth = kept.size() == 2 ? kept[1] : 0;
+    const int width = keptWidth > 0 ? keptWidth : int(std::lround(panes * kDetailsPaneDefaultShare));
+    const auto [low, high] = BKConstrainDivider(BKSplitKind::Main, extent, handle, 0, panes);
+    const int divider = low > high ? panes - width : std::clamp(panes - width, low, high);
+    return {divider, panes - divider};
+}
+
 namespace {
 
 class BKSplitterHandle : public QSplitterHandle {

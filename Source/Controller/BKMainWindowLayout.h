@@ -33,6 +33,15 @@ std::pair<int, int> BKConstrainDivider(BKSplitKind kind, int extent, int divider
 // are.
 QList<int> BKSizesKeepingSmartList(const QList<int>& sizes);
 
+// The record views' share of the main split view when the details pane has no width of its own.
+constexpr double kDetailsPaneDefaultShare = 0.35;
+
+// Sizes of the main split view (record views, details pane) that bring the pane back: at its
+// kept width (the pane's entry of `kept`) when it had one, else at the default share; either way
+// within the divider's limits, so that a pane collapsed or squeezed by a stored layout shows.
+// `extent` is the split view's width, `handle` its divider's.
+QList<int> BKSizesShowingDetailsPane(const QList<int>& kept, int extent, int handle);
+
 // A splitter whose divider drags keep to the limits of its kind.
 class BKSplitter : public QSplitter {
     Q_OBJECT

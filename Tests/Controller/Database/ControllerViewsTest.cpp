@@ -5,6 +5,7 @@
 #include "ViewsTestVault.h"
 
 #include "Controller/BKController.h"
+#include "Controller/BKMainWindowLayout.h"
 #include "Controller/BKMainWindowViews.h"
 #include "Customization/BKDetailsView.h"
 #include "Customization/BKImageView.h"
@@ -189,6 +190,46 @@ private slots:
         QVERIFY(details->copyImageButton()->isVisibleTo(details));
         QTest::mouseClick(details->copyImageButton(), Qt::LeftButton, {}, QPoint(4, 4));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Visa"));
+    }
+
+    void showDetailsBringsThePaneBack_data()
+    {
+        const auto rect = [](int x, int width) { return OTVStringFromRect(QRectF(x, 0, width, 500)); };
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("pane stored collapsed") << QStringList{rect(0, 794), OTVStringFromRect(QRectF())};
+        QTest::newRow("pane stored 2 pixels wide") << QStringList{rect(0, 794), rect(796, 2)};
+        QTest::newRow("no layout stored") << QStringList{};
+    }
+
+    // The pane was hidden at the last quit: Show Details brings it back at a width it can show,
+    // whatever layout was stored; hidden and shown again, it keeps the width it had.
+    void showDetailsBringsThePaneBack()
+    {
+        QFETCH(QStringList, stored);
+        if (!stored.isEmpty())
+            BKUserDefaults::standardUserDefaults().setObject(stored, kMainSplitViewAutosaveKey);
+        store_->getCurrentUser()->setMShowDetailOnPane(false);
+        QMainWindow* window = controller_->mainWindow();
+        window->setGeometry(100, 100, 800, 600);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        controller_->updateApplicationViews();
+        QVERIFY(!controller_->isDetailsPaneShown());
+
+        controller_->toggleInfoViewFromMenu();
+        QVERIFY(controller_->isDetailsPaneShown());
+        BKSplitter* split = controller_->mainWindowViews()->mainSplitView();
+        const int pane = split->sizes().at(1);
+        QVERIFY2(pane >= int(0.3 * split->width()) - split->handleWidth() && pane <= int(0.7 * split->width()),
+                 qPrintable(QStringLiteral("pane %1 of %2").arg(pane).arg(split->width())));
+        QCOMPARE(controller_->detailsView()->isVisible(), true);
+
+        split->setSizes({430, split->width() - split->handleWidth() - 430});
+        const QList<int> kept = split->sizes();
+        controller_->toggleInfoViewFromMenu();
+        QVERIFY(!controller_->isDetailsPaneShown());
+        controller_->toggleInfoViewFromMenu();
+        QCOMPARE(split->sizes(), kept);
     }
 
     // Ctrl+F in the main window goes to the search field with its text selected.
