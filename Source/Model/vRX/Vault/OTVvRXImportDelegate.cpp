@@ -97,6 +97,12 @@ private:
     QString path_;
 };
 
+// "1 record", "2 records".
+QString recordCount(int count)
+{
+    return count == 1 ? BKLocalizedString("1 record") : BKLocalizedString("%1 records").arg(count);
+}
+
 } // namespace
 
 OTVvRXImportDelegate::OTVvRXImportDelegate(const std::string& path, std::shared_ptr<BKGroup> targetGroup,
@@ -122,16 +128,21 @@ QString OTVvRXImportDelegate::Summary() const
         return refusal_;
     if (imported_ + failed_ == 0)
         return BKLocalizedString("The file holds no records.");
-    QStringList lines{BKLocalizedString("%1 of %2 records imported.").arg(imported_).arg(imported_ + failed_)};
-    for (auto reason = failureReasons_.cbegin(); reason != failureReasons_.cend(); ++reason)
-        lines.append(BKLocalizedString("%1 (%2 records)").arg(reason.key()).arg(reason.value()));
-    if (missingAttachments_ > 0)
-        lines.append(BKLocalizedString("%1 records were imported without their attachment, whose file is missing.")
-                         .arg(missingAttachments_));
-    if (damagedAttachments_ > 0)
-        lines.append(BKLocalizedString("%1 records were imported without their attachment, whose file is damaged "
-                                       "or cut short.")
-                         .arg(damagedAttachments_));
+    QStringList lines{BKLocalizedString("%1 of %2 imported.").arg(imported_).arg(recordCount(imported_ + failed_))};
+    for (auto reason = failureReasons_.cbegin(); reason != failureReasons_.cend(); ++reason) {
+        // The cut names its own count.
+        lines.append(reason.key() == fileCutReason_
+                         ? reason.key()
+                         : BKLocalizedString("%1 (%2)").arg(reason.key(), recordCount(reason.value())));
+    }
+    const auto withoutAttachment = [&](int count, const char* because) {
+        if (count > 0)
+            lines.append(BKLocalizedString(count == 1 ? "%1 was imported without its attachment, whose file is %2."
+                                                      : "%1 were imported without their attachment, whose file is %2.")
+                             .arg(recordCount(count), BKLocalizedString(because)));
+    };
+    withoutAttachment(missingAttachments_, "missing");
+    withoutAttachment(damagedAttachments_, "damaged or cut short");
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -366,8 +377,9 @@ void OTVvRXImportDelegate::ErrorInImport(int code)
         RecordFailed(BKLocalizedString("A record line of the file cannot be read."));
         break;
     case kImportErrorFileCut:
-        RecordFailed(BKLocalizedString("The file is damaged or cut short: it ends inside a record, after %1 records.")
-                         .arg(imported_ + failed_));
+        fileCutReason_ = BKLocalizedString("The file is damaged or cut short: it ends inside a record, after %1.")
+                             .arg(recordCount(imported_ + failed_));
+        RecordFailed(fileCutReason_);
         break;
     default:
         RecordFailed(OTVStatusMessage(kOTVStatusOtherFailure));

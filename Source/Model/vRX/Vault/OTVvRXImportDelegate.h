@@ -97,5 +97,6 @@ private:
     int missingAttachments_ = 0;
     int damagedAttachments_ = 0;
     QMap<QString, int> failureReasons_;
+    QString fileCutReason_;   // the reason of a file that ends inside a record: it happens once
     QString refusal_;
 };

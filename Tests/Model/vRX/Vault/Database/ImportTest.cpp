@@ -307,6 +307,11 @@ TEST_F(VaultImport, BadLinesAreCountedAndTheGoodOnesImported)
     };
     EXPECT_EQ(result.reasons, reasons);
     EXPECT_EQ(result.failed, 8);
+    EXPECT_TRUE(result.summary.startsWith(QStringLiteral("2 of 10 records imported.\n"))) << result.summary.toStdString();
+    EXPECT_TRUE(result.summary.contains(QStringLiteral("The record has no record type in the file. (2 records)\n")));
+    EXPECT_TRUE(result.summary.contains(QStringLiteral("A record line of the file cannot be read. (1 record)\n")));
+    EXPECT_TRUE(result.summary.contains(
+        QStringLiteral("The file is damaged or cut short: it ends inside a record, after 9 records.\n")));
     EXPECT_TRUE(recordWithValue1(QStringLiteral("good 1")));
     EXPECT_TRUE(recordWithValue1(QStringLiteral("good 2")));
     EXPECT_EQ(rows("RECORDTABLE"), 2);
@@ -360,7 +365,7 @@ TEST_F(VaultImport, DamagedFilesReportWhereTheyEndAndStoreNothingOfTheDamage)
                              "Login,second,,,,,,,,,\"May 01,2020\",\"" + QByteArray::fromStdString(notes) + "\r" +
                              QByteArray::fromStdString(notes) + "\",Work\r";
     const QByteArray bom = "\xEF\xBB\xBF";
-    const QString cutAfterOne = QStringLiteral("The file is damaged or cut short: it ends inside a record, after 1 records.");
+    const QString cutAfterOne = QStringLiteral("The file is damaged or cut short: it ends inside a record, after 1 record.");
     const struct {
         const char* what;
         QByteArray text;
@@ -388,6 +393,9 @@ TEST_F(VaultImport, DamagedFilesReportWhereTheyEndAndStoreNothingOfTheDamage)
         EXPECT_EQ(result.failed, c.reason.isEmpty() ? 0 : 1) << c.what;
         const QMap<QString, int> reasons = c.reason.isEmpty() ? QMap<QString, int>() : QMap<QString, int>{{c.reason, 1}};
         EXPECT_EQ(result.reasons, reasons) << c.what;
+        // The count of the cut is said once.
+        if (!c.reason.isEmpty())
+            EXPECT_EQ(result.summary, QStringLiteral("1 of 2 records imported.\n") + c.reason) << c.what;
         EXPECT_EQ(rows("RECORDTABLE"), c.imported) << c.what;
         EXPECT_TRUE(recordWithValue1(QStringLiteral("first"))) << c.what;
         // Whole notes only: a quoted line break, a doubled quote and 2000 characters around them.
