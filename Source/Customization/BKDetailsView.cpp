@@ -70,15 +70,18 @@ std::array<BKDetailRow, BKTextTable::kRowCount> BKDetailRowsForRecord(const OTVR
         if (value.isEmpty())
             continue;
         const QString label = (type ? type->label(field) : OTVType::defaultLabel(field)).trimmed();
-        rows[size_t(row)] = {label + QLatin1Char(':'), masked(field) ? kMaskedText : value, value};
+        // A masked row copies nothing: what the pane hides does not leave it by its buttons.
+        rows[size_t(row)] = masked(field) ? BKDetailRow{label + QLatin1Char(':'), kMaskedText, QStringLiteral("")}
+                                          : BKDetailRow{label + QLatin1Char(':'), value, value};
         ++row;
     }
 
     const QString modified = record.value(kNoOfFields);
     if (!modified.isNull()) {
         const QString date = OTVRecord::modificationDateDisplayText(modified);
-        rows[BKTextTable::kDateRow] = {BKLocalizedString("Date Mod") + QLatin1Char(':'),
-                                       masked(kNoOfFields) && !date.isEmpty() ? kMaskedText : date, date};
+        const bool hidden = masked(kNoOfFields) && !date.isEmpty();
+        rows[BKTextTable::kDateRow] = {BKLocalizedString("Date Mod") + QLatin1Char(':'), hidden ? kMaskedText : date,
+                                       hidden ? QStringLiteral("") : date};
     }
 
     if (record.mHasAttachment() || !record.mAttachmentName().isEmpty()) {

@@ -162,8 +162,9 @@ void DetailsPaneLayoutTest::rowsOfRecords()
     for (int field = 2; field <= 9; ++field)
         full.insert(field - 1, fieldRow(field, QStringLiteral("value %1").arg(field)));
     Expected fullMasked = full;
-    fullMasked[2] = fieldRow(3, "value 3", "******");
-    fullMasked[8] = fieldRow(9, "value 9", "******");
+    // A masked row copies nothing.
+    fullMasked[2] = {QStringLiteral("Label 3:"), QStringLiteral("******"), QStringLiteral("")};
+    fullMasked[8] = {QStringLiteral("Label 9:"), QStringLiteral("******"), QStringLiteral("")};
 
     auto withGroup = recordWith(plain, {{2, "x"}});
     auto group = BKGroup::newGroup();
@@ -204,8 +205,8 @@ void DetailsPaneLayoutTest::rowsOfRecords()
     }
 }
 
-// The record's own type gives labels (trimmed) and mask; a masked field 10 hides the date but
-// its button still copies it, and never becomes a row of its own.
+// The record's own type gives labels (trimmed) and mask; a masked field 10 hides the date, copies
+// nothing and never becomes a row of its own.
 void DetailsPaneLayoutTest::customTypeLabelsAndMask()
 {
     auto record = recordWith(typeWithMask(0), {{2, "admin"}, {3, "s3cret"}});
@@ -216,8 +217,8 @@ void DetailsPaneLayoutTest::customTypeLabelsAndMask()
     record->setMIsCustomized(true);
     compareRows(BKDetailRowsForRecord(*record, {}, true),
                 {{1, {"User name:", "admin", "admin"}},
-                 {2, {"Password:", "******", "s3cret"}},
-                 {9, {"Date Mod:", "******", kModifiedShown}}},
+                 {2, {"Password:", "******", ""}},
+                 {9, {"Date Mod:", "******", ""}}},
                 "custom type, masked");
     compareRows(BKDetailRowsForRecord(*record, {}, false),
                 {{1, {"User name:", "admin", "admin"}}, {2, {"Password:", "s3cret", "s3cret"}}, {9, dateRow()}},

@@ -236,20 +236,23 @@ QMap<int, Shown> DetailsPaneStoreTest::expectedRows(const QString& title, bool m
     const std::shared_ptr<OTVRecord> record = loaded(title);
     const QString date = OTVRecord::modificationDateDisplayText(record->value(kNoOfFields));
     const auto hidden = [&](const QString& value) { return mask ? QStringLiteral("******") : value; };
+    // A masked row copies nothing.
+    const auto copied = [&](const QString& value) { return mask ? QStringLiteral("") : value; };
     QMap<int, Shown> rows{{0, {"Group:", groupName, groupName}}, {9, {"Date Mod:", date, date}}};
     if (title == "Full") {
         for (int field = 2; field <= 9; ++field) {
             const QString value = QStringLiteral("full %1 – é").arg(field);
-            rows.insert(field - 1, {QStringLiteral("Server %1:").arg(field), field == 3 ? hidden(value) : value, value});
+            rows.insert(field - 1, {QStringLiteral("Server %1:").arg(field), field == 3 ? hidden(value) : value,
+                                                                 field == 3 ? copied(value) : value});
         }
         rows.insert(11, {"Notes:", "short notes", "short notes"});
     } else if (title == "www.gaps.example") {
-        rows.insert(1, {"Server 3:", hidden("gap secret"), "gap secret"});
+        rows.insert(1, {"Server 3:", hidden("gap secret"), copied("gap secret")});
         rows.insert(2, {"Server 7:", "https://portal.example", "https://portal.example"});
     } else if (title == "Custom") {
-        rows.insert(1, {"Own 2:", hidden("own secret"), "own secret"});
+        rows.insert(1, {"Own 2:", hidden("own secret"), copied("own secret")});
         rows.insert(2, {"Own 4:", "own plain", "own plain"});
-        rows.insert(9, {"Date Mod:", hidden(date), date});
+        rows.insert(9, {"Date Mod:", hidden(date), copied(date)});
     } else if (title == "Attached") {
         rows.insert(1, {"Server 2:", "attached user", "attached user"});
         rows.insert(10, {"Attachment:", "contract.pdf", ""});
@@ -296,7 +299,7 @@ void DetailsPaneStoreTest::copyButtonsCopyTheShownRecordsValues()
     std::unique_ptr<BKDetailsView> pane = paneShowing(loaded("Full"), true);
     QClipboard* clipboard = QGuiApplication::clipboard();
     // Record after record in the same pane: every visible button copies the shown record's
-    // real value (masked rows included), the header button its title.
+    // real value, a masked row nothing, the header button its title.
     for (const QString& title : uids.keys()) {
         const std::shared_ptr<OTVRecord> record = loaded(title);
         pane->setHeaderTitle(record->value(1));
