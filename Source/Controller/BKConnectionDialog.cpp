@@ -1,5 +1,6 @@
 #include "BKConnectionDialog.h"
 
+#include "BKDialogButtons.h"
 #include "Platform/BKLocalization.h"
 
 #include <QCloseEvent>
@@ -77,6 +78,7 @@ BKConnectionDialog::BKConnectionDialog(QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(mSpinner_);
     layout->addWidget(buttons);
+    BKFitDialogToContents(this);
 }
 
 void BKConnectionDialog::setConnecting(bool connecting)

@@ -183,7 +183,7 @@ void BKController::lockPanelHint()
     const bool exists = store_.isHintExist(user.get(), &status);
     if (!exists) {
         if (status == kOTVStatusOK)
-            BKRunAlertPanel(BKLocalizedString("The Hint"), BKLocalizedString("You have not set any hint."));
+            BKRunInformationalPanel(BKLocalizedString("The Hint"), BKLocalizedString("You have not set any hint."));
         else
             showHintStatusAlert(status);
         return;
@@ -191,7 +191,7 @@ void BKController::lockPanelHint()
     if (status == kOTVStatusOK) {
         const QString hint = store_.passwordHintForUser(user.get(), &status);
         if (status == kOTVStatusOK) {
-            BKRunAlertPanel(BKLocalizedString("The Hint"), hint);
+            BKRunInformationalPanel(BKLocalizedString("The Hint"), hint);
             return;
         }
     }
@@ -244,5 +244,5 @@ void BKController::runHintChallenge(const OTVUser& user)
     if (status != kOTVStatusOK)
         showHintStatusAlert(status);
     else
-        BKRunAlertPanel(BKLocalizedString("The Hint"), hint);
+        BKRunInformationalPanel(BKLocalizedString("The Hint"), hint);
 }

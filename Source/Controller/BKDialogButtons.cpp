@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QLayout>
 #include <QPushButton>
 
 QDialogButtonBox* BKMakeOkCancelButtons(QDialog* dialog, std::function<void()> ok, std::function<void()> cancel)
@@ -17,4 +18,10 @@ QDialogButtonBox* BKMakeOkCancelButtons(QDialog* dialog, std::function<void()> o
     QObject::connect(okButton, &QPushButton::clicked, dialog, std::move(ok));
     QObject::connect(cancelButton, &QPushButton::clicked, dialog, std::move(cancel));
     return buttons;
+}
+
+void BKFitDialogToContents(QDialog* dialog)
+{
+    if (QLayout* layout = dialog->layout())
+        layout->setSizeConstraint(QLayout::SetFixedSize);
 }

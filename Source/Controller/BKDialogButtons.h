@@ -10,3 +10,7 @@ class QDialog;
 class QDialogButtonBox;
 
 QDialogButtonBox* BKMakeOkCancelButtons(QDialog* dialog, std::function<void()> ok, std::function<void()> cancel);
+
+// Gives a dialog the size of its contents, fixed: the window manager then offers no resize
+// handle (a stray strip along the bottom edge) for a window that has nothing to gain from it.
+void BKFitDialogToContents(QDialog* dialog);

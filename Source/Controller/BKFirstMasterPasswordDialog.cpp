@@ -1,5 +1,6 @@
 #include "BKFirstMasterPasswordDialog.h"
 
+#include "BKDialogButtons.h"
 #include "Platform/BKLocalization.h"
 
 #include <QCheckBox>
@@ -55,6 +56,7 @@ BKFirstMasterPasswordDialog::BKFirstMasterPasswordDialog(QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(mWithoutPasswordOption_);
     layout->addWidget(buttons);
+    BKFitDialogToContents(this);
 }
 
 void BKFirstMasterPasswordDialog::clear()

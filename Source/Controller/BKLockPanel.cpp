@@ -52,6 +52,7 @@ BKLockPanel::BKLockPanel(QWidget* parent)
     layout->addWidget(mAttemptsLine_);
     layout->addWidget(buttons);
     setMinimumWidth(380);
+    BKFitDialogToContents(this);
 }
 
 void BKLockPanel::setUserName(const QString& name)
@@ -96,6 +97,7 @@ BKHintChallengePanel::BKHintChallengePanel(QWidget* parent)
     layout->addWidget(mAnswerField_);
     layout->addWidget(BKMakeOkCancelButtons(
         this, [this] { done(kBKModalStop); }, [this] { done(kBKModalAbort); }));
+    BKFitDialogToContents(this);
 }
 
 void BKHintChallengePanel::setQuestion(const QString& question)

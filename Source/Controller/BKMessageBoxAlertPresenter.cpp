@@ -28,7 +28,8 @@ int BKMessageBoxAlertPresenter::runAlert(const BKAlert& alert)
 {
     // Over the dialog that is running, if any, so that the alert is centred on it.
     QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
-    QMessageBox box(QMessageBox::Warning, alert.title, alert.message, QMessageBox::NoButton, over);
+    QMessageBox box(alert.informational ? QMessageBox::Information : QMessageBox::Warning, alert.title, alert.message,
+                    QMessageBox::NoButton, over);
     // Alerts carry user text (hints, names, values): never read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);

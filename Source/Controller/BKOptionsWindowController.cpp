@@ -108,6 +108,7 @@ BKOptionsWindowController::BKOptionsWindowController(OTVDataBase& store, QWidget
     layout->setMenuBar(mToolBar_);
     layout->addWidget(mActiveContentView_);
     layout->addWidget(BKMakeOkCancelButtons(this, [this] { ok(); }, [this] { cancel(); }));
+    BKFitDialogToContents(this);
 
     BKUserDefaults& defaults = BKUserDefaults::standardUserDefaults();
     if (!defaults.hasKey(kEventLoggerDatabaseLocation))
@@ -289,10 +290,12 @@ void BKOptionsWindowController::setActivePane(const QString& identifier)
     for (QAction* action : mPaneActions_->actions())
         action->setChecked(action->data().toInt() == index);
     mActiveContentView_->setCurrentIndex(index);
-    // The window takes the size of the pane shown, keeping its top-left corner.
+    // The window takes the size of the pane shown, keeping its top-left corner once it shows;
+    // before, it is left unplaced, to open over the main window.
     const QPoint topLeft = pos();
     adjustSize();
-    move(topLeft);
+    if (isVisible())
+        move(topLeft);
 }
 
 QString BKOptionsWindowController::activePane() const

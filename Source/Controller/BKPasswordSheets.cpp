@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The first question's item carries this number plus one.
@@ -56,6 +58,11 @@ BKUserPasswordSheet::BKUserPasswordSheet(QWidget* parent)
     mStrengthMeter_ = new BKPasswordStrengthMeter(this);
     mStrengthLabel_ = new QLabel(this);
     mStrengthLabel_->setObjectName(QStringLiteral("mStrengthLabel"));
+    // As wide as its widest text from the start: the sheet keeps its width while one types.
+    int widest = 0;
+    for (double strength : {0.0, 0.5, 0.75, 1.0})
+        widest = std::max(widest, mStrengthLabel_->fontMetrics().horizontalAdvance(PasswordStrength::labelFor(strength)));
+    mStrengthLabel_->setMinimumWidth(widest);
     connect(mNewField_, &QLineEdit::textChanged, this, &BKUserPasswordSheet::showStrength);
 
     auto* form = new QFormLayout;
@@ -71,6 +78,7 @@ BKUserPasswordSheet::BKUserPasswordSheet(QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(BKMakeOkCancelButtons(
         this, [this] { emit okRequested(); }, [this] { done(kBKModalAbort); }));
+    BKFitDialogToContents(this);
 }
 
 void BKUserPasswordSheet::prepare(bool hasPassword)
@@ -114,6 +122,7 @@ BKMasterPasswordPanel::BKMasterPasswordPanel(QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(BKMakeOkCancelButtons(
         this, [this] { emit okRequested(); }, [this] { done(kBKModalAbort); }));
+    BKFitDialogToContents(this);
 }
 
 void BKMasterPasswordPanel::prepare(bool change)

@@ -317,12 +317,25 @@ void BKDetailsView::drawDetailInfo()
 
 void BKDetailsView::fitTable()
 {
-    const int needed = mInfoView_->totalHeight();
+    // Rows are measured at the width they are drawn at: once all labels are known, and again
+    // when the scroller's room goes to them.
+    mInfoView_->remeasureRows();
     const int scrollHeight = mInfoViewScroller_->height();
+    const int baseWidth = mInfoView_->width();
+    bool fits = scrollHeight > mInfoView_->totalHeight();
+    if (fits && !mPrinting_) {
+        mInfoView_->resize(baseWidth + 20, mInfoView_->height());
+        mInfoView_->remeasureRows();
+        fits = scrollHeight > mInfoView_->totalHeight();
+        if (!fits) {
+            mInfoView_->resize(baseWidth, mInfoView_->height());
+            mInfoView_->remeasureRows();
+        }
+    }
+    const int needed = mInfoView_->totalHeight();
     QSize size(mInfoView_->width(), needed);
-    const bool fits = scrollHeight > needed;
     if (fits && !mPrinting_)
-        size = QSize(mInfoView_->width() + 20, scrollHeight - 5);
+        size = QSize(mInfoView_->width(), scrollHeight - 5);
     if (mInfoView_->size() != size) {
         mInfoView_->resize(size);
         mInfoViewScroller_->verticalScrollBar()->setValue(0);

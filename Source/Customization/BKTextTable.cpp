@@ -9,8 +9,10 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,6 +32,55 @@ bool validRow(int row)
 QString notesLabel()
 {
     return QStringLiteral("%1:").arg(BKLocalizedString("Notes"));
+}
+
+// Values break at word boundaries, and inside a word only when it is longer than a line (a
+// card number keeps its groups whole). The same lines are measured and drawn.
+QTextOption wrapOption()
+{
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+}
+
+// Lays out `text` in lines of `width`; the height the lines take.
+qreal layOutLines(QTextLayout& layout, qreal width)
+{
+    // Lines are spaced as the painter's own text drawing spaces them: the font's leading between.
+    const qreal leading = QFontMetricsF(layout.font()).leading();
+    layout.setTextOption(wrapOption());
+    layout.beginLayout();
+    qreal height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        if (line.lineNumber() > 0)
+            height += leading;
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    return height;
+}
+
+QString withLineSeparators(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+}
+
+qreal wrappedHeight(const QFont& font, const QString& text, qreal width)
+{
+    QTextLayout layout(withLineSeparators(text), font);
+    return layOutLines(layout, width);
+}
+
+void drawWrapped(QPainter& painter, const QRect& rect, const QString& text, const QFont& font)
+{
+    QTextLayout layout(withLineSeparators(text), font);
+    layOutLines(layout, rect.width());
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    layout.draw(&painter, rect.topLeft());
+    painter.restore();
 }
 
 } // namespace
@@ -81,29 +132,52 @@ void BKTextTable::setPasteboardString(const QString& text, int row)
         mPasteboardStrings_[size_t(row)] = text.isNull() ? QStringLiteral("Null") : text;
 }
 
+int BKTextTable::labelColumnWidth() const
+{
+    const int frameWidth = width();
+    const QFontMetrics metrics(mAttributes_);
+    int widest = 0;
+    for (int row = 0; row < kNotesRow; ++row)
+        if (!mColumn2Details_[size_t(row)].isEmpty())
+            widest = std::max(widest, metrics.horizontalAdvance(mColumn1Details_[size_t(row)]) + 4);
+    return std::clamp(widest, frameWidth * 30 / 100, frameWidth * 45 / 100);
+}
+
 int BKTextTable::measuringWidth(int row) const
 {
     const int frameWidth = width();
     if (row == kNotesRow)
         return frameWidth;
-    return mIsPrintingView_ ? int(frameWidth * 0.7) : int(frameWidth * 0.7 - 20 - 10);
+    // The value column: what the labels leave, less the copy button's room on screen.
+    const int valueColumn = frameWidth - labelColumnWidth();
+    return mIsPrintingView_ ? valueColumn : valueColumn - 20 - 10;
+}
+
+void BKTextTable::measureRow(int row)
+{
+    const QString& text = mColumn2Details_[size_t(row)];
+    if (text.isEmpty())
+        return;
+    const qreal measured = wrappedHeight(mNoteAttributes_, text, std::max(1, measuringWidth(row)));
+    int& height = mRowHeights_[size_t(row)];
+    if (measured > height)
+        height = int(std::ceil(std::max<qreal>(kMinimumRowHeight, measured)));
 }
 
 void BKTextTable::setValue(const QString& value, int row)
 {
     if (!validRow(row))
         return;
-    const QString text = value.isNull() ? QStringLiteral("") : value;
-    mColumn2Details_[size_t(row)] = text;
-    if (text.isEmpty())
-        return;
-    const int measureWidth = std::max(1, measuringWidth(row));
-    const QFontMetricsF metrics(mNoteAttributes_);
-    const qreal measured =
-        metrics.boundingRect(QRectF(0, 0, measureWidth, 0), Qt::AlignLeft | Qt::TextWrapAnywhere, text).height();
-    int& height = mRowHeights_[size_t(row)];
-    if (measured > height)
-        height = int(std::max<qreal>(kMinimumRowHeight, measured));
+    mColumn2Details_[size_t(row)] = value.isNull() ? QStringLiteral("") : value;
+    measureRow(row);
+}
+
+void BKTextTable::remeasureRows()
+{
+    for (int row = 0; row < kRowCount; ++row) {
+        mRowHeights_[size_t(row)] = 0;
+        measureRow(row);
+    }
 }
 
 QString BKTextTable::key(int row) const
@@ -188,8 +262,8 @@ void BKTextTable::measureLine()
 void BKTextTable::layoutRows()
 {
     const int tableWidth = width();
-    mRowWidth_ = tableWidth * 30 / 100;
-    const qreal valueColumn = tableWidth * 70 / 100.0;
+    mRowWidth_ = labelColumnWidth();
+    const qreal valueColumn = tableWidth - mRowWidth_;
     measureLine();
     mTrackingRectIDs_.clear();
     mLabelRects_.fill(QRect());
@@ -197,7 +271,7 @@ void BKTextTable::layoutRows()
     if (mIsPrintingView_)
         return;
 
-    const int buttonX = int(tableWidth * 30 / 100.0 + valueColumn - kButtonSide);
+    const int buttonX = tableWidth - kButtonSide;
     const int buttonOffset = (mRowHeight_ - kButtonSide) / 2;
     int y = 0;
     for (int row = 0; row <= kAttachmentRow; ++row) {
@@ -246,8 +320,7 @@ void BKTextTable::drawValue(QPainter& painter, const QRect& rect, const QString&
     } else {
         painter.setPen(Qt::black);
     }
-    painter.setFont(font);
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, value);
+    drawWrapped(painter, rect, value, font);
 }
 
 void BKTextTable::paintEvent(QPaintEvent*)
@@ -275,9 +348,8 @@ void BKTextTable::paintEvent(QPaintEvent*)
         }
         const QRect valueRect = mValueRects_[size_t(row)];
         if (row == kNotesRow) {
-            painter.setFont(mNoteAttributes_);
             painter.setPen(Qt::black);
-            painter.drawText(valueRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, mColumn2Details_[kNotesRow]);
+            drawWrapped(painter, valueRect, mColumn2Details_[kNotesRow], mNoteAttributes_);
         } else {
             drawValue(painter, valueRect, mColumn2Details_[size_t(row)]);
         }
@@ -287,8 +359,8 @@ void BKTextTable::paintEvent(QPaintEvent*)
 void BKTextTable::drawForRecordPrint(QPainter& painter)
 {
     const int tableWidth = width();
-    mRowWidth_ = tableWidth * 30 / 100;
-    const int valueColumn = int(tableWidth * 70 / 100.0);
+    mRowWidth_ = labelColumnWidth();
+    const int valueColumn = tableWidth - mRowWidth_;
     measureLine();
     const QFontMetrics labelMetrics(mAttributes_);
 
@@ -314,8 +386,7 @@ void BKTextTable::drawForRecordPrint(QPainter& painter)
         painter.setFont(mNoteAttributes_);
         painter.setPen(Qt::black);
         painter.drawText(QRect(0, y, mRowWidth_, mRowHeight_), Qt::AlignLeft | Qt::AlignTop, notesLabel());
-        painter.drawText(QRect(0, y + mRowHeight_, tableWidth, mRowHeights_[kNotesRow]),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, notes);
+        drawWrapped(painter, QRect(0, y + mRowHeight_, tableWidth, mRowHeights_[kNotesRow]), notes, mNoteAttributes_);
     }
 }
 

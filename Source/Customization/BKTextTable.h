@@ -22,7 +22,9 @@ struct BKTrackingRect {
 
 // The rows of the record details pane: 12 rows with fixed meanings (0 group, 1.. the fields
 // that have a value, 9 date modified, 10 attachment, 11 notes), each with a label, a value, a
-// copy text and a copy button. Values wrap at any character; rows are never lower than 20.
+// copy text and a copy button. Values wrap at word boundaries, inside a word only when it does
+// not fit a line; rows are never lower than 20. The label column takes 30 % of the width, more
+// (up to 45 %) when a label needs it.
 // Layout (row heights, button frames, link rectangles) is computed outside painting.
 class BKTextTable : public QWidget {
     Q_OBJECT
@@ -48,6 +50,11 @@ public:
     void setPasteboardString(const QString& text, int row);
     // Stores the value (null as "") and grows the row's height to fit it.
     void setValue(const QString& value, int row);
+    // Measures every row again at the current width and labels (heights may shrink): the
+    // owner calls it once the table has its final width.
+    void remeasureRows();
+    // The width of the label column at the current width and labels.
+    int labelColumnWidth() const;
     QString key(int row) const;
     QString value(int row) const;
     QString pasteboardString(int row) const;
@@ -99,6 +106,7 @@ protected:
 private:
     void measureLine();
     int measuringWidth(int row) const;
+    void measureRow(int row);
     void drawValue(QPainter& painter, const QRect& rect, const QString& value) const;
 
     int mRowWidth_ = 0;

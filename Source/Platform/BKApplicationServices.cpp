@@ -63,17 +63,31 @@ void BKApplicationServices::runStoreWorkerBehindPanel(std::function<void()> work
     BKRunWorkerAndWait(std::move(work), std::move(atThreadEnd));
 }
 
-int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton,
-                    const QString& alternateButton, const QString& otherButton)
+namespace {
+
+int runAlert(const BKAlert& alert)
 {
     static LoggingAlertPresenter logging;
-    const BKAlert alert{title.isEmpty() ? BKLocalizedString(kDefaultAlertTitle) : title, message,
-                        defaultButton.isEmpty() ? BKLocalizedString("OK") : defaultButton,
-                        alternateButton, otherButton};
     int pressed = kBKAlertDefaultReturn;
     BKPerformOnMainThreadAndWait([&] {
         BKAlertPresenter* presenter = installedPresenter.load();
         pressed = (presenter ? presenter : &logging)->runAlert(alert);
     });
     return pressed;
+}
+
+} // namespace
+
+int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton,
+                    const QString& alternateButton, const QString& otherButton)
+{
+    return runAlert({title.isEmpty() ? BKLocalizedString(kDefaultAlertTitle) : title, message,
+                     defaultButton.isEmpty() ? BKLocalizedString("OK") : defaultButton, alternateButton, otherButton});
+}
+
+void BKRunInformationalPanel(const QString& title, const QString& message)
+{
+    BKAlert alert{title, message, BKLocalizedString("OK"), {}, {}};
+    alert.informational = true;
+    runAlert(alert);
 }

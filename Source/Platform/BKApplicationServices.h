@@ -55,6 +55,8 @@ struct BKAlert {
     QString defaultButton;
     QString alternateButton;
     QString otherButton;
+    // Tells something the user asked for (a hint): no warning sign.
+    bool informational = false;
 };
 
 // Shows modal alerts. The desktop installs one on message boxes; tests install a recording one.
@@ -72,3 +74,5 @@ public:
 // button pressed. An empty title becomes kDefaultAlertTitle; an empty default button "OK".
 int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton = {},
                     const QString& alternateButton = {}, const QString& otherButton = {});
+// An informational alert with the one button "OK".
+void BKRunInformationalPanel(const QString& title, const QString& message);

@@ -48,6 +48,20 @@ private slots:
                  qPrintable(QString::number(width)));
     }
 
+    // What the user asked for (a hint) shows without the warning sign.
+    void informationalAlertsHaveNoWarningSign()
+    {
+        BKMessageBoxAlertPresenter presenter;
+        for (bool informational : {true, false}) {
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            QTimer::singleShot(0, this, [&] { iconOf(icon); });
+            BKAlert alert{"The Hint", "born there", "OK", "", ""};
+            alert.informational = informational;
+            presenter.runAlert(alert);
+            QCOMPARE(icon, informational ? QMessageBox::Information : QMessageBox::Warning);
+        }
+    }
+
 private:
     void measure(int& width)
     {
@@ -57,6 +71,17 @@ private:
             return;
         }
         width = box->width();
+        box->defaultButton()->click();
+    }
+
+    void iconOf(QMessageBox::Icon& icon)
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            QTimer::singleShot(5, this, [this, &icon] { iconOf(icon); });
+            return;
+        }
+        icon = box->icon();
         box->defaultButton()->click();
     }
 

@@ -19,7 +19,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QScrollArea>
+#include <QRegularExpression>
+#include <QTextLayout>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -128,6 +132,7 @@ private slots:
     void clicksOnRowsReachThePane();
     void backgroundIsBlendedTowardsWhite();
     void copyButtonPressAndReleaseOutside();
+    void labelsShowWholeAndValuesWrapAtWords();
 
 private:
     BKDetailsView* pane(int width = 520, int height = 420)
@@ -536,3 +541,52 @@ void DetailsPaneLayoutTest::copyButtonPressAndReleaseOutside()
 
 QTEST_MAIN(DetailsPaneLayoutTest)
 #include "DetailsPaneLayoutTest.moc"
+
+// Labels show whole (the label column widens for them), a card number wraps between its groups,
+// and every row is as high as the lines drawn in its rectangle: no blank line under a value that
+// nearly fills it, whatever the pane's width.
+void DetailsPaneLayoutTest::labelsShowWholeAndValuesWrapAtWords()
+{
+    auto type = typeWithMask(0);
+    type->setLabel(2, QStringLiteral("Cardholder Name"));
+    type->setLabel(3, QStringLiteral("Bank Name"));
+    type->setLabel(4, QStringLiteral("Card Number"));
+    const QString number = QStringLiteral("4111 1111 1111 1111 2222 3333 4444");
+    auto record = recordWith(type, {{1, "Card"}, {2, "A. Sample"}, {3, "Example Bank"}, {4, number}});
+    for (int width = 240; width <= 640; width += 7) {
+        std::unique_ptr<BKDetailsView> view(pane(width, 420));
+        view->setDetailInfo(record);
+        BKTextTable* table = view->infoView();
+        const QFontMetrics labels(table->attributes());
+        const QString where = QStringLiteral("width %1").arg(width);
+        if (width >= 400) {
+            for (int row : {1, 2, 3})
+                QVERIFY2(labels.horizontalAdvance(table->key(row)) <= table->labelRect(row).width(),
+                         qPrintable(where + ": " + table->key(row)));
+        }
+        for (int row : {1, 2, 3}) {
+            // The lines as drawn: breaks only between groups, never inside one.
+            QTextLayout layout(table->value(row), table->noteAttributes());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            qreal height = 0;
+            int lines = 0;
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(table->valueRect(row).width());
+                const QString text = table->value(row).mid(line.textStart(), line.textLength()).trimmed();
+                if (row == 3)
+                    QVERIFY2(text.split(QLatin1Char(' ')).filter(QRegularExpression("^\\d{4}$")).size() ==
+                                 text.split(QLatin1Char(' ')).size(),
+                             qPrintable(where + ": " + text));
+                height += line.height();
+                ++lines;
+            }
+            layout.endLayout();
+            const int expected = std::max(20, int(std::ceil(height + (lines - 1) * QFontMetricsF(table->noteAttributes()).leading())));
+            QVERIFY2(std::abs(table->rowHeight(row) - expected) <= 1,
+                     qPrintable(where + QStringLiteral(" row %1: %2, drawn %3").arg(row).arg(table->rowHeight(row)).arg(expected)));
+        }
+    }
+}

@@ -171,6 +171,8 @@ private slots:
         });
         controller_->displayLockPanel();
         QCOMPARE(alertLines(*alerts_), QStringList{"The Hint | <b>the usual</b> | OK"});
+        // Asked for, not a warning.
+        QVERIFY(alerts_->alerts.first().informational);
     }
 
     void theHintQuestionAsksForItsAnswer_data()

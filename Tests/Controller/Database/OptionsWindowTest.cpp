@@ -422,19 +422,27 @@ private slots:
                  QStringLiteral("/tmp/backups"));
     }
 
-    // The Options button opens the window.
+    // The Options button opens the window, over the main window.
     void theOptionsButtonOpensTheWindow()
     {
         openMainWindowOnList();
-        auto* button = controller_->mainWindow()->findChild<QAbstractButton*>("mToolbarOptionButton");
+        QMainWindow* main = controller_->mainWindow();
+        main->setGeometry(300, 200, 800, 600);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        auto* button = main->findChild<QAbstractButton*>("mToolbarOptionButton");
         QVERIFY(button);
         bool shown = false;
+        QPoint centre;
         whenVisible(&options(), [&] {
             shown = true;
+            centre = options().geometry().center();
             options().cancel();
         });
         button->click();
         QVERIFY(shown);
+        const QPoint offset = centre - main->geometry().center();
+        QVERIFY2(offset.manhattanLength() < 60, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
     }
 
     // The list shows the columns of the user's mask in identifier order, whatever order they

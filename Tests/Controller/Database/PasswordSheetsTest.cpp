@@ -16,6 +16,7 @@
 #include "Support/TemporarySettings.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -98,6 +99,29 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(alerts_->messages(), QStringList{message});
         QVERIFY(server_.connect(server_.admin) != nullptr);
+    }
+
+    // The sheet keeps its width, and offers no resize handle, while the strength label changes
+    // as one types.
+    void theSheetKeepsItsWidthWhileTyping()
+    {
+        BKUserPasswordSheet* sheet = controller_->userPasswordSheet();
+        QList<int> widths;
+        QStringList labels;
+        whenVisible(sheet, [&] {
+            for (const QString& typed : {"", "a", "abc12", "Correct-Horse-Battery-9-Staple!"}) {
+                sheet->newField()->setText(typed);
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                widths.append(sheet->width());
+                labels.append(sheet->strengthLabel()->text());
+            }
+            QCOMPARE(sheet->minimumSize(), sheet->maximumSize());
+            sheet->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        controller_->setPassword();
+        QCOMPARE(labels.size(), 4);
+        QVERIFY2(labels.first() != labels.last(), qPrintable(labels.join(QStringLiteral(", "))));
+        QCOMPARE(widths, QList<int>(4, widths.first()));
     }
 
     // A new password with each kind of hint: the server accepts it for the account and the
