@@ -26,6 +26,7 @@
 #include <optional>
 
 class BKDetailsView;
+class BKIconSelectionPanel;
 class BKImageMatrix;
 class BKPopUpButton;
 class BKTypeSettingsPanel;
@@ -135,8 +136,8 @@ public:
     QPushButton* generateButton() const { return mGenerateButton_; }
     QPushButton* autoFillButton() const { return mAutoFillButton_; }
     QCalendarWidget* datePicker() const { return mDatePicker_; }
-    QDialog* iconSelectionPanel() const { return mIconSelectionPanel_; }
-    BKImageMatrix* imageMatrix() const { return mImageMatrix_; }
+    QDialog* iconSelectionPanel() const;
+    BKImageMatrix* imageMatrix() const;
     bool isDuplicateMode() const { return mStateForDuplicate_; }
     bool isCustomizing() const { return mCustom_.customizing; }
     int previousTypeSelection() const { return mPriviousTypeSelection_; }
@@ -172,7 +173,6 @@ private:
     void alert(const char* message);
     bool valuesCanBeStored();
     void storeDuplicateNow();
-    void runStoreWorker(std::function<void()> work);
     QLineEdit* generatorTarget() const;
     std::optional<OTVType> runTypePanel(const OTVType& info, const OTVType& resetInfo);
 
@@ -199,8 +199,7 @@ private:
     QPushButton* mAutoFillButton_ = nullptr;
     QCalendarWidget* mDatePicker_ = nullptr;
     QToolButton* mEditedDateButton_ = nullptr;
-    QDialog* mIconSelectionPanel_ = nullptr;
-    BKImageMatrix* mImageMatrix_ = nullptr;
+    BKIconSelectionPanel* mIconSelectionPanel_ = nullptr;
     QPointer<QLineEdit> mLastValueField_;
     BKTypeSettingsPanel* mTypeSettingsPanel_ = nullptr;   // without a controller to lend its own
 
