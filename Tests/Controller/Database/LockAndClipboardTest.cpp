@@ -4,6 +4,7 @@
 // user's minutes (shortened here) and for a running worker, and the clipboard is cleared only
 // while it holds the application's own copy.
 #include "../ControllerTestSupport.h"
+#include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
 #include "Controller/BKController.h"
@@ -38,7 +39,7 @@ void typeAndClickOK(BKLockPanel* panel, const QString& password)
 
 } // namespace
 
-class LockAndClipboardTest : public QObject {
+class LockAndClipboardTest : public VaultSessionTest {
     Q_OBJECT
 
 private slots:
@@ -46,9 +47,8 @@ private slots:
 
     void init()
     {
-        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        QVERIFY(startVaultSession());
+        newController();
         controller_->setTimerMinuteLength(kMinuteMs);
         controller_->setApplicationActiveCheck([this] { return active_; });
         active_ = true;
@@ -58,11 +58,7 @@ private slots:
     void cleanup()
     {
         BKNotificationCenter::defaultCenter().removeObserversOf(this);
-        alerts_.reset();
-        controller_.reset();
-        vault_.reset();
-        store_.reset();
-        settings_.reset();
+        endVaultSession();
     }
 
     void theRightPasswordUnlocksAndResetsTheCount()
@@ -332,12 +328,6 @@ private:
 
     bool storeAsUser(const TestAccount& account) { return server_.connect(account) != nullptr; }
 
-    TestServer server_;
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<ViewsTestVault> vault_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
     bool active_ = true;
 };
 

@@ -1,6 +1,7 @@
 // The main window's record views over a vault loaded from the fixture's server: what each view
 // lists for a group, a type and a search, the group pop-up, sorting by every list column,
 // masking, the selection across a reload, and the records the commands and the export take.
+#include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
 #include "Controller/BKMainWindowViews.h"
@@ -56,7 +57,7 @@ QStringList uids(const OTVRecordList& records)
 
 } // namespace
 
-class MainWindowViewsTest : public QObject {
+class MainWindowViewsTest : public VaultSessionTest {
     Q_OBJECT
 
 private slots:
@@ -64,7 +65,7 @@ private slots:
 
     void init()
     {
-        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
+        QVERIFY(startVaultSession());
         views_ = std::make_unique<BKMainWindowViews>(*store_);
         views_->resize(1000, 600);
         for (QAbstractItemModel* model :
@@ -79,9 +80,7 @@ private slots:
     void cleanup()
     {
         views_.reset();
-        vault_.reset();
-        store_.reset();
-        settings_.reset();
+        endVaultSession();
     }
 
     void listViewListsTheGroupsRecordsThatMatchTheSearch_data()
@@ -622,10 +621,6 @@ private:
         QFAIL("no such group");
     }
 
-    TestServer server_;
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<ViewsTestVault> vault_;
     std::unique_ptr<BKMainWindowViews> views_;
 };
 

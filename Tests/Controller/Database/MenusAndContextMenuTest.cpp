@@ -3,6 +3,7 @@
 // windows and commands of the menus beside the record commands (the event-log window, the About
 // box, Page Setup and Close), against a real server.
 #include "../ControllerTestSupport.h"
+#include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
 #include "Controller/BKController.h"
@@ -37,7 +38,7 @@
 #include <QTreeView>
 #include <QtTest>
 
-class MenusAndContextMenuTest : public QObject {
+class MenusAndContextMenuTest : public VaultSessionTest {
     Q_OBJECT
 
 private slots:
@@ -45,12 +46,11 @@ private slots:
 
     void init()
     {
-        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
+        QVERIFY(startVaultSession());
         store_->getCurrentUser()->setMCurrentGroup(vault_->groups["Banking"]->mGroupUID());
         store_->getCurrentUser()->setMRecordPermissionsBit(7);
         QCOMPARE(store_->saveCurrentGroupForUser(*store_->getCurrentUser()), int(kOTVStatusOK));
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        newController();
         controller_->updateApplicationViews();
         controller_->mainWindow()->show();
         views_ = controller_->mainWindowViews();
@@ -59,11 +59,7 @@ private slots:
 
     void cleanup()
     {
-        alerts_.reset();
-        controller_.reset();
-        vault_.reset();
-        store_.reset();
-        settings_.reset();
+        endVaultSession();
     }
 
     void commandsFollowTheViewTheSelectionAndTheClipboard_data()
@@ -732,14 +728,6 @@ private:
         return names;
     }
 
-    QString rootValue(const QString& query) const { return ViewsTestVault::rootValue(server_, query); }
-
-    TestServer server_;
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<ViewsTestVault> vault_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
     BKMainWindowViews* views_ = nullptr;
 };
 

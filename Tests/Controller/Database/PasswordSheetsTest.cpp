@@ -3,6 +3,7 @@
 // (with each kind of hint), and a master password change after which the vault opens with the
 // new password only and every record reads as before.
 #include "../ControllerTestSupport.h"
+#include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
 #include "Controller/BKController.h"
@@ -37,7 +38,7 @@ void clickOK(QDialog* panel)
 
 } // namespace
 
-class PasswordSheetsTest : public QObject {
+class PasswordSheetsTest : public VaultSessionTest {
     Q_OBJECT
 
 private slots:
@@ -45,9 +46,8 @@ private slots:
 
     void init()
     {
-        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        QVERIFY(startVaultSession());
+        newController();
         BKPasswordPolicyController::sharedBKPasswordPolicyController().refreshPasswordPolicyFrom(*store_);
     }
 
@@ -57,11 +57,7 @@ private slots:
         if (store_ && store_->getCurrentUser())
             store_->setPassword(server_.admin.password, QString());
         BKNotificationCenter::defaultCenter().removeObserversOf(this);
-        alerts_.reset();
-        controller_.reset();
-        vault_.reset();
-        store_.reset();
-        settings_.reset();
+        endVaultSession();
     }
 
     // Each failing check leaves the sheet open with its alert; the checks run in this order.
@@ -224,14 +220,6 @@ private slots:
             after.insert(record->mRecordUID(), record->value(1) + '|' + record->value(2));
         QCOMPARE(after, before);
     }
-
-private:
-    TestServer server_;
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<ViewsTestVault> vault_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
 };
 
 QTEST_MAIN(PasswordSheetsTest)

@@ -3,6 +3,7 @@
 // through their own actions, alerts are recorded.
 #include "../ControllerTestSupport.h"
 #include "../ExchangeTestSupport.h"
+#include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
 #include "Controller/BKCategoryEditWindowController.h"
@@ -48,24 +49,17 @@ public:
 
 } // namespace
 
-class RecordCommandsTest : public QObject {
+class RecordCommandsTest : public VaultSessionTest {
     Q_OBJECT
 
 private:
-    TestServer server_;
-    std::unique_ptr<TemporarySettings> settings_;
-    std::unique_ptr<OTVDataBase> store_;
-    std::unique_ptr<ViewsTestVault> vault_;
-    std::unique_ptr<BKController> controller_;
-    std::unique_ptr<RecordingAlertPresenter> alerts_;
     ScriptedExchangePrompts* prompts_ = nullptr;
     QTemporaryDir files_;
     int windowRuns_ = 0;
 
     void startController()
     {
-        controller_ = std::make_unique<BKController>(*store_);
-        alerts_ = std::make_unique<RecordingAlertPresenter>();
+        newController();
         auto prompts = std::make_unique<ScriptedExchangePrompts>();
         prompts_ = prompts.get();
         controller_->setExchangePrompts(std::move(prompts));
@@ -128,7 +122,7 @@ private slots:
 
     void init()
     {
-        QVERIFY(ViewsTestVault::startSession(server_, settings_, store_, vault_));
+        QVERIFY(startVaultSession());
         store_->getCurrentUser()->setMCurrentGroup(vault_->groups["Banking"]->mGroupUID());
         store_->getCurrentUser()->setMLastView(BKMainWindowViews::kListViewTag);
         startController();
@@ -136,11 +130,7 @@ private slots:
 
     void cleanup()
     {
-        alerts_.reset();
-        controller_.reset();
-        vault_.reset();
-        store_.reset();
-        settings_.reset();
+        endVaultSession();
     }
 
     // --- Add
