@@ -39,25 +39,18 @@ QString BKMailComposer::mailHandlerName()
     return id.endsWith(QStringLiteral(".desktop")) ? id.chopped(int(qstrlen(".desktop"))) : id;
 }
 
-QList<QStringList> BKMailComposer::commandsForAttachment(const QString& path)
+QStringList BKMailComposer::commandForAttachment(const QString& path)
 {
     const QFileInfo info(path);
-    const QString key = templateKeyForMailHandler(mailHandlerName());
-    if (!info.isDir())
-        return {mailCommand(key, info.absoluteFilePath())};
-    const QString archive = info.absoluteFilePath() + QStringLiteral(".tar.gz");
-    return {{QStringLiteral("tar"), QStringLiteral("-czf"), archive, QStringLiteral("-C"), info.absolutePath(),
-             QStringLiteral("--"), info.fileName()},
-            mailCommand(key, archive)};
+    if (info.isDir())
+        return {};
+    return mailCommand(templateKeyForMailHandler(mailHandlerName()), info.absoluteFilePath());
 }
 
 bool BKMailComposer::composeMailWithAttachment(const QString& path)
 {
-    const QList<QStringList> commands = commandsForAttachment(path);
-    return BKHelperRunner::runDetached([commands] {
-        for (const QStringList& command : commands) {
-            if (BKHelperRunner::runProgram(command.first(), command.mid(1)) != 0)
-                return;
-        }
-    });
+    const QStringList command = commandForAttachment(path);
+    if (command.isEmpty())
+        return false;
+    return BKHelperRunner::runDetached([command] { BKHelperRunner::runProgram(command.first(), command.mid(1)); });
 }

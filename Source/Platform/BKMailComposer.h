@@ -4,8 +4,8 @@
 #include <QStringList>
 
 // Hands a file to the user's mail program as an attachment of a new message (xdg-email), on a
-// helper worker (BKHelperRunner). A folder (a package export) is first packed with tar into
-// "<folder>.tar.gz" beside it, since a mail can only carry files.
+// helper worker (BKHelperRunner). A mail carries files only: a folder (a package export) is
+// packed first, by BKPackFolderAsTarGz (BKMailer.h).
 class BKMailComposer {
 public:
     // The command template of the mail program registered for "mailto:": the default one,
@@ -14,8 +14,8 @@ public:
     // The desktop id's name of the "mailto:" handler ("" when none is registered).
     static QString mailHandlerName();
 
-    // The commands the mail runs for `path`, program first, in order.
-    static QList<QStringList> commandsForAttachment(const QString& path);
-    // False when another helper was running and the request was dropped.
+    // The command the mail runs for the file `path`, program first; none for a folder.
+    static QStringList commandForAttachment(const QString& path);
+    // False for a folder, and when another helper was running and the request was dropped.
     static bool composeMailWithAttachment(const QString& path);
 };

@@ -3,6 +3,7 @@
 #include "Platform/BKFileManager.h"
 #include "Platform/BKHelperRunner.h"
 #include "Platform/BKMailComposer.h"
+#include "Platform/BKMailer.h"
 #include "Platform/BKUserGuide.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -259,18 +261,31 @@ TEST(MailComposer, theTemplateFollowsTheHandlersExactName)
         EXPECT_EQ(BKMailComposer::templateKeyForMailHandler(handler), key) << handler;
 }
 
+// A mail carries a file; a package folder is packed, once, into "<folder>.tar.gz" beside it.
 TEST(MailComposer, aFolderIsPackedBeforeItIsAttached)
 {
     QTemporaryDir root;
     const QString file = root.path() + "/Records.csv";
     writeText(file, "x");
-    EXPECT_EQ(BKMailComposer::commandsForAttachment(file),
-              (QList<QStringList>{{"xdg-email", "--attach", file}}));
+    EXPECT_EQ(BKMailComposer::commandForAttachment(file), (QStringList{"xdg-email", "--attach", file}));
     const QString package = root.path() + "/Attached_Records.vrx";
     ASSERT_TRUE(QDir().mkdir(package));
-    EXPECT_EQ(BKMailComposer::commandsForAttachment(package),
-              (QList<QStringList>{{"tar", "-czf", package + ".tar.gz", "-C", root.path(), "--", "Attached_Records.vrx"},
-                                  {"xdg-email", "--attach", package + ".tar.gz"}}));
+    writeText(package + "/Attached_Records.vrx", "records");
+    EXPECT_EQ(BKMailComposer::commandForAttachment(package), QStringList());
+    EXPECT_FALSE(BKMailComposer::composeMailWithAttachment(package));
+
+    QString why;
+    const QString archive = BKPackFolderAsTarGz(package, &why);
+    ASSERT_EQ(archive, package + ".tar.gz") << why.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(archive + ".part"));
+    QProcess list;
+    list.start("tar", {"-tzf", archive});
+    ASSERT_TRUE(list.waitForFinished(-1));
+    QStringList entries = QString::fromUtf8(list.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    entries.sort();
+    EXPECT_EQ(entries, (QStringList{"Attached_Records.vrx/", "Attached_Records.vrx/Attached_Records.vrx"}));
+    EXPECT_EQ(BKMailComposer::commandForAttachment(archive), (QStringList{"xdg-email", "--attach", archive}));
+    EXPECT_TRUE(BKPackFolderAsTarGz(file, &why).isEmpty());
 }
 
 // Records the programs a helper job runs; can hold the first one until released.
