@@ -1,6 +1,7 @@
 #include "BKExchangePanels.h"
 
 #include "BKController.h"
+#include "BKFileDialog.h"
 
 #include "Platform/BKLocalization.h"
 
@@ -88,24 +89,19 @@ private:
 
 std::optional<BKExportPanelAnswer> BKExchangePanels::runExportPanel(const BKExportPanelSetup& setup)
 {
-    QFileDialog panel(parent_, BKLocalizedString(setup.tag == kBackupTag ? "Back Up" : "Export"));
-    panel.setObjectName(QStringLiteral("ExportPanel"));
-    panel.setOption(QFileDialog::DontUseNativeDialog);
-    panel.setAcceptMode(QFileDialog::AcceptSave);
-    panel.setFileMode(QFileDialog::AnyFile);
-    panel.setDefaultSuffix(setup.fileType);
-    panel.setNameFilter(filterFor(setup.fileType));
-    panel.setWindowModality(Qt::ApplicationModal);
+    QFileDialog panel(parent_);
+    BKPrepareFileDialog(panel, {BKLocalizedString(setup.tag == kBackupTag ? "Back Up" : "Export"),
+                                QStringLiteral("ExportPanel"), true, filterFor(setup.fileType), setup.fileType});
     ExportAccessory* accessory = nullptr;
     if (setup.tag != kBackupTag) {
         accessory = new ExportAccessory(setup, &panel);
         if (auto* grid = qobject_cast<QGridLayout*>(panel.layout()))
             grid->addWidget(accessory, grid->rowCount(), 0, 1, grid->columnCount());
     }
-    if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
-        return std::nullopt;
     BKExportPanelAnswer answer;
-    answer.path = panel.selectedFiles().constFirst();
+    answer.path = BKRunFileDialog(panel);
+    if (answer.path.isEmpty())
+        return std::nullopt;
     if (accessory) {
         answer.scopeRow = accessory->scopeRow();
         answer.attachments = accessory->attachments();
@@ -115,16 +111,7 @@ std::optional<BKExportPanelAnswer> BKExchangePanels::runExportPanel(const BKExpo
 
 QString BKExchangePanels::runOpenPanel(const QString& fileType)
 {
-    QFileDialog panel(parent_, BKLocalizedString("Import"));
-    panel.setObjectName(QStringLiteral("ImportPanel"));
-    panel.setOption(QFileDialog::DontUseNativeDialog);
-    panel.setAcceptMode(QFileDialog::AcceptOpen);
-    panel.setFileMode(QFileDialog::ExistingFile);
-    panel.setNameFilter(filterFor(fileType));
-    panel.setWindowModality(Qt::ApplicationModal);
-    if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
-        return QString();
-    return panel.selectedFiles().constFirst();
+    return BKChooseFile(parent_, {BKLocalizedString("Import"), QStringLiteral("ImportPanel"), false, filterFor(fileType), {}});
 }
 
 namespace {

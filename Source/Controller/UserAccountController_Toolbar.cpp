@@ -1,6 +1,8 @@
 // The user-account window's toolbar: the password policy, and the import and export of users.
 #include "UserAccountController.h"
 
+#include "BKFileDialog.h"
+
 #include "BKProgressPanel.h"
 #include "BKViewImages.h"
 #include "OEImportUserStatisticsController.h"
@@ -16,7 +18,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QToolBar>
@@ -94,17 +95,8 @@ QString UserAccountController::chooseFile(bool save)
 {
     if (fileChooser_)
         return fileChooser_(save);
-    QFileDialog dialog(this);
-    dialog.setNameFilter(BKLocalizedString("User lists (*.csv)"));
-    if (save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
-    } else {
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().first();
+    return BKChooseFile(this, {QString(), QString(), save, BKLocalizedString("User lists (*.csv)"),
+                               save ? QStringLiteral("csv") : QString()});
 }
 
 void UserAccountController::runBehindProgressPanel(const QString& text, bool usesStore, std::function<void()> work)
