@@ -128,6 +128,10 @@ void BKDetailsWindowController::buildWindow()
         date->setIcon(dateIcon);
         date->setProperty("tag", field);
         date->setToolTip(BKLocalizedString("Choose a Date"));
+        // The date buttons come and go with the labels; their room stays.
+        QSizePolicy keepRoom = date->sizePolicy();
+        keepRoom.setRetainSizeWhenHidden(true);
+        date->setSizePolicy(keepRoom);
         date->hide();
         connect(date, &QToolButton::clicked, this, [this, field] { displayDatePickerWindow(field); });
         fields->addWidget(label, row, column);
@@ -143,9 +147,6 @@ void BKDetailsWindowController::buildWindow()
     mValueFields_[kNoOfFields - 1]->setReadOnly(true);
     mLabelCells_[kNoOfFields - 1]->setText(BKLocalizedString("Date Modified"));
     fields->setColumnMinimumWidth(4, 16);
-    // The date buttons come and go with the labels; their columns keep their room.
-    for (int column : {3, 8})
-        fields->setColumnMinimumWidth(column, mDateButtons_[0]->sizeHint().width());
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(6, 1);
     layout->addLayout(fields);
@@ -184,6 +185,9 @@ void BKDetailsWindowController::buildWindow()
     mCustomizeButton_ = button("Customize...", &BKDetailsWindowController::displayCustomSettingsPanel);
     mGenerateButton_ = button("Generate Password...", &BKDetailsWindowController::displayPasswordSelectionPanel);
     mAutoFillButton_ = button("AutoFill", &BKDetailsWindowController::webLogin);
+    QSizePolicy keepRoom = mAutoFillButton_->sizePolicy();   // the window keeps its width without it
+    keepRoom.setRetainSizeWhenHidden(true);
+    mAutoFillButton_->setSizePolicy(keepRoom);
     buttons->addStretch(1);
     mCancelButton_ = button("Cancel", &BKDetailsWindowController::detailPanelCancel);
     mOKButton_ = button("OK", &BKDetailsWindowController::detailPanelOK);

@@ -41,8 +41,10 @@ QList<int> BKSizesKeepingSmartList(const QList<int>& sizes)
 
 QList<int> BKSizesShowingDetailsPane(const QList<int>& kept, int extent, int handle)
 {
-    const int panes = std::max(0, extent - handle);
-    const int keptWidth = kept.size() == 2 ? kept[1] : 0;
+    // The panes share what the kept sizes shared, when there are any.
+    const bool hasKept = kept.size() == 2 && kept[0] > 0 && kept[1] > 0;
+    const int panes = hasKept ? kept[0] + kept[1] : std::max(0, extent - handle);
+    const int keptWidth = hasKept ? kept[1] : 0;
     const int width = keptWidth > 0 ? keptWidth : int(std::lround(panes * kDetailsPaneDefaultShare));
     const auto [low, high] = BKConstrainDivider(BKSplitKind::Main, extent, handle, 0, panes);
     const int divider = low > high ? panes - width : std::clamp(panes - width, low, high);

@@ -108,7 +108,6 @@ BKOptionsWindowController::BKOptionsWindowController(OTVDataBase& store, QWidget
     layout->setMenuBar(mToolBar_);
     layout->addWidget(mActiveContentView_);
     layout->addWidget(BKMakeOkCancelButtons(this, [this] { ok(); }, [this] { cancel(); }));
-    BKFitDialogToContents(this);
 
     BKUserDefaults& defaults = BKUserDefaults::standardUserDefaults();
     if (!defaults.hasKey(kEventLoggerDatabaseLocation))

@@ -60,8 +60,10 @@ BKUserPasswordSheet::BKUserPasswordSheet(QWidget* parent)
     mStrengthLabel_->setObjectName(QStringLiteral("mStrengthLabel"));
     // As wide as its widest text from the start: the sheet keeps its width while one types.
     int widest = 0;
-    for (double strength : {0.0, 0.5, 0.75, 1.0})
-        widest = std::max(widest, mStrengthLabel_->fontMetrics().horizontalAdvance(PasswordStrength::labelFor(strength)));
+    for (double strength : {0.0, 0.5, 0.75, 1.0}) {
+        mStrengthLabel_->setText(PasswordStrength::labelFor(strength));
+        widest = std::max(widest, mStrengthLabel_->sizeHint().width());
+    }
     mStrengthLabel_->setMinimumWidth(widest);
     connect(mNewField_, &QLineEdit::textChanged, this, &BKUserPasswordSheet::showStrength);
 

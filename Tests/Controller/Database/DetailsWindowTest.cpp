@@ -218,6 +218,7 @@ void DetailsWindowTest::init()
     window->setCustomSettingsPanel(
         [this](QWidget*, const OTVType&, const OTVType&) { return customAnswer; });
     window->setRecordPrinter([this](QWidget*, BKDetailsView& view) { printedTitles.append(view.headerTitle()); });
+    window->setWebLogin([](const OTVRecord&) {});
     alerts.alerts.clear();
     alerts.answers.clear();
     picked.clear();
@@ -610,6 +611,7 @@ void DetailsWindowTest::autoFillRunsTheWebLoginOfWhatIsShown()
     auto fresh = OTVRecord::createRecord();
     fresh->setMGroup(banking);
     int operation = kDetailsAdd;
+    window->setWebLogin({});
     run(fresh, &operation, [&] {
         chooseType(QStringLiteral("Web Login"));
         QVERIFY(window->autoFillButton()->isHidden());
@@ -822,7 +824,7 @@ void DetailsWindowTest::failedDuplicateIsShownAndNotLogged()
     QVERIFY(!answer);
     QCOMPARE(operation, int(kDetailsDuplicate));
     QCOMPARE(alerts.messages(),
-             QStringList({"The value is too long or contains characters that cannot be stored."}));
+             QStringList({"Dat e: The value is too long or contains characters that cannot be stored."}));
     QCOMPARE(rowCount(QStringLiteral("RECORDTABLE")), records);
     QCOMPARE(rowCount(QStringLiteral("EVENTLOGGERTABLE"), logged), logs);
 }
