@@ -230,6 +230,7 @@ static void BM_ImportOneTransactionFloor(benchmark::State& state)
 }
 BENCHMARK(BM_ImportOneTransactionFloor)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_ImportCommandV4WithPassword)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_ImportOneTransactionFloor)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 static void BM_ExportCommandTenThousandRecordsV4WithPassword(benchmark::State& state)
 {
