@@ -526,11 +526,8 @@ private:
     {
         OTVDataBase other;
         QCOMPARE(other.startConnectionToServer(requestFor(server_.admin)), int(kOTVStatusOK));
+        // The login made the administrator a vault user, with its preference row.
         QCOMPARE(other.initUserDetails(server_.admin.user, server_.admin.password), int(kOTVStatusOK));
-        // Its preference row (a second insert is ignored).
-        int status = kOTVStatusOK;
-        other.initUserPreferencesForUser(other.getCurrentUser()->mUserID(), server_.admin.user, &status);
-        QCOMPARE(status, int(kOTVStatusOK));
         QCOMPARE(other.setMasterPassword(masterPassword), int(kOTVStatusOK));
         QCOMPARE(other.loadDataBase(true), int(kOTVStatusOK));
         if (!disabledUser.isEmpty()) {
