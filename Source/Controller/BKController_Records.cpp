@@ -2,6 +2,7 @@
 
 #include "BKDetailsWindowRules.h"
 #include "BKMainWindowViews.h"
+#include "BKMenuTable.h"
 #include "BKRecordCells.h"
 #include "BKTypeSettingsPanel.h"
 #include "BKViewImages.h"
@@ -11,6 +12,7 @@
 #include "Customization/BKTableView.h"
 
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVRecordDuplicates.h"
 #include "Model/OTVUser.h"
@@ -152,7 +154,7 @@ void BKController::refreshAfterRecordCommand()
 
 void BKController::addItemsToDetail()
 {
-    if (!mViews_ || !checkForRecordPermissionForSelectedGroup(1))
+    if (!mViews_ || !isCommandPermitted(kBKAddRecordMenuTag))
         return;
     if (!store_.isGroupExistsInDatabase() || !store_.isTypeExistsInDatabase()) {
         BKRunAlertPanel(QString(), BKLocalizedString(kNeedGroupAndType));
@@ -162,7 +164,9 @@ void BKController::addItemsToDetail()
     record->setMGroup(mViews_->selectedGroup());
     int operation = kDetailsAdd;
     const std::shared_ptr<OTVRecord> answer = runDetailsWindow(record, &operation);
-    if (!answer || (operation != kDetailsAdd && operation != kDetailsDuplicate))
+    // The window may file it in another group: that group's word decides.
+    if (!answer || (operation != kDetailsAdd && operation != kDetailsDuplicate) ||
+        !checkForRecordPermissionFor(kPermissionAdd, answer->mGroup()))
         return;
     // The store logs the add itself.
     showStoreStatusAlert(store_.addRecord(answer));
@@ -180,7 +184,7 @@ void BKController::editItemDoubleAction()
         refreshAfterRecordCommand();
         return;
     }
-    if (!checkForRecordPermissionForSelectedGroup(2))
+    if (!isCommandPermitted(kBKEditRecordMenuTag))
         return;
     int operation = kDetailsEdit;
     const std::shared_ptr<OTVRecord> answer = runDetailsWindow(selected, &operation);
@@ -188,7 +192,9 @@ void BKController::editItemDoubleAction()
         deleteSelected();
         return;
     }
-    if (answer) {
+    // Saved as new it is added; saved into another group it is moved there.
+    const int needed = operation == kDetailsDuplicate ? kPermissionAdd : kPermissionEdit;
+    if (answer && checkForRecordPermissionFor(needed, answer->mGroup())) {
         if (operation == kDetailsDuplicate) {
             const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
             showStoreStatusAlert(added.addStatus);
@@ -204,7 +210,7 @@ void BKController::duplicateItem()
     if (!mViews_)
         return;
     const std::shared_ptr<OTVRecord> selected = itemPropertiesForTableViewSelectedRow();
-    if (!selected || !checkForRecordPermissionForSelectedGroup(1))
+    if (!selected || !isCommandPermitted(kBKDuplicateRecordMenuTag))
         return;
     const std::shared_ptr<OTVRecord> copy = OTVRecord::copyRecord(*selected);
     copy->setValue(1, selected->value(1) + BKLocalizedString(" Copy"));
@@ -217,7 +223,7 @@ void BKController::duplicateItem()
     }
     int operation = kDetailsDuplicate;
     const std::shared_ptr<OTVRecord> answer = runDetailsWindow(copy, &operation);
-    if (answer) {
+    if (answer && checkForRecordPermissionFor(kPermissionAdd, answer->mGroup())) {
         const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
         showStoreStatusAlert(added.addStatus);
         if (added.addStatus == kOTVStatusOK) {
@@ -254,7 +260,7 @@ QString BKController::extractAttachmentToPrivateFolder(const OTVRecord& record)
 
 void BKController::deleteSelected()
 {
-    if (!mViews_ || !checkForRecordPermissionForSelectedGroup(4))
+    if (!mViews_ || !isCommandPermitted(kBKDeleteRecordMenuTag))
         return;
     const int answer = BKRunAlertPanel(kDefaultAlertTitle, BKLocalizedString(kDeleteQuestion),
                                        BKLocalizedString("No"), BKLocalizedString("Yes"));
@@ -305,9 +311,13 @@ QDialog* BKController::dedupeSheet()
 
 void BKController::deDupe()
 {
-    if (!mViews_ || !checkForDataPermissionFor(2))
+    if (!mViews_ || !isCommandPermitted(kBKFindDuplicatesMenuTag))
         return;
-    const OTVRecordList duplicates = OTVFindDuplicateRecords(store_.itemsOfGroup(nullptr, QString()));
+    // Only duplicates the user may delete are offered; the others stay as they are.
+    OTVRecordList duplicates;
+    for (const auto& record : OTVFindDuplicateRecords(store_.itemsOfGroup(nullptr, QString())))
+        if (checkForRecordPermissionFor(kPermissionDelete, record->mGroup()))
+            duplicates.append(record);
     if (duplicates.isEmpty()) {
         BKRunAlertPanel(QString(), BKLocalizedString("No duplicate item(s) found."), BKLocalizedString("OK"));
         return;
@@ -327,17 +337,13 @@ void BKController::deDupe()
     mDedupeItemsNames_.clear();
 }
 
-bool BKController::checkForDataPermissionFor(int permission) const
-{
-    Q_UNUSED(permission);
-    return true;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Copy a field, masking, the details pane
 
 void BKController::copyFieldValue(int tag)
 {
+    if (!checkForDataPermissionFor(kDataPermissionCopy))
+        return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear(QClipboard::Clipboard);
     const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow();
@@ -399,6 +405,7 @@ void BKController::updateDetailInfoViewWithRecord(const std::shared_ptr<OTVRecor
     BKDetailsView* details = detailsView();
     if (!details)
         return;
+    details->setCopyAllowed(checkForDataPermissionFor(kDataPermissionCopy));
     if (!record) {
         details->resetDetailInfo();
     } else {
@@ -416,7 +423,7 @@ void BKController::updateDetailInfoViewWithRecord(const std::shared_ptr<OTVRecor
 void BKController::displayFieldCustomizePanel()
 {
     const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow();
-    if (!record || !record->mType() || !checkForRecordPermissionForSelectedGroup(2))
+    if (!record || !record->mType() || !isCommandPermitted(kBKCustomizeMenuTag))
         return;
     BKTypeSettingsPanel& panel = typeSettingsPanel();
     panel.setCustomizing(true);
