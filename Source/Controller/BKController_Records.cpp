@@ -168,11 +168,8 @@ void BKController::addItemsToDetail()
     if (!answer || (operation != kDetailsAdd && operation != kDetailsDuplicate) ||
         !checkForRecordPermissionFor(kPermissionAdd, answer->mGroup()))
         return;
-    const int status = store_.addRecord(answer);
-    showStoreStatusAlert(status);
-    // A record that was not stored is not logged as added.
-    if (status == kOTVStatusOK)
-        store_.addLogEvent(QStringLiteral("Add Record"), answer->value(1));
+    // The store logs the add itself.
+    showStoreStatusAlert(store_.addRecord(answer));
     refreshAfterRecordCommand();
 }
 
@@ -201,7 +198,6 @@ void BKController::editItemDoubleAction()
         if (operation == kDetailsDuplicate) {
             const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
             showStoreStatusAlert(added.addStatus);
-            showStoreStatusAlert(added.copyStatus);
         } else {
             showStoreStatusAlert(store_.replaceRecord(answer));
         }
@@ -230,7 +226,6 @@ void BKController::duplicateItem()
     if (answer && checkForRecordPermissionFor(kPermissionAdd, answer->mGroup())) {
         const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
         showStoreStatusAlert(added.addStatus);
-        showStoreStatusAlert(added.copyStatus);
         if (added.addStatus == kOTVStatusOK) {
             const std::shared_ptr<OTVUser> user = store_.mCurrentUser();
             store_.addLogEvent(QStringLiteral("Duplicate Record"), answer->value(1), QString(),

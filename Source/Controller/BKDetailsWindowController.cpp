@@ -548,7 +548,6 @@ void BKDetailsWindowController::storeDuplicateNow()
     }
     const BKAddAsNewResult added = BKAddRecordAsNew(store(), *mCurrentRecord_, record);
     OTVShowStatusAlert(added.addStatus);
-    OTVShowStatusAlert(added.copyStatus);
     if (added.addStatus != kOTVStatusOK)
         return;   // nothing was stored: nothing to log
     const std::shared_ptr<OTVUser> user = store().mCurrentUser();

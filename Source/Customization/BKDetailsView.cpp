@@ -463,7 +463,6 @@ void BKDetailsView::editSelectedRecord()
             if (added.copiesRow && added.addStatus == kOTVStatusOK)
                 edited->setMAttachmentState(kAttachmentCopyRow);
             OTVShowStatusAlert(added.addStatus);
-            OTVShowStatusAlert(added.copyStatus);
         } else {
             OTVShowStatusAlert(dataBase().replaceRecord(edited));
         }
