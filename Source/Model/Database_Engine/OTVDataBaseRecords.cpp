@@ -148,7 +148,13 @@ int OTVDataBase::addRecordWithItsType(std::shared_ptr<OTVRecord> record, bool* t
     return status;
 }
 
-int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow)
+int OTVDataBase::addRecordCopyingAttachment(const OTVRecord& source, std::shared_ptr<OTVRecord> record)
+{
+    return addRecordAfter(std::move(record), nullptr, &source);
+}
+
+int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow,
+                                const OTVRecord* attachmentSource)
 {
     if (!record)
         return kOTVStatusNothingWritten;
@@ -161,7 +167,7 @@ int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::fu
         // client deleted): that record, its custom type and its attachment stay as they are.
         if (inserted == 0)
             return int(kOTVStatusNothingWritten);
-        return addRecordDependents(*record);
+        return addRecordDependents(*record, attachmentSource);
     };
     bool rowStatementRan = false;
     const auto writeRow = [&] {
@@ -188,17 +194,20 @@ int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::fu
     return statusOfRecordWrite(status, rowStatementRan);
 }
 
-int OTVDataBase::addRecordDependents(OTVRecord& record)
+int OTVDataBase::addRecordDependents(OTVRecord& record, const OTVRecord* attachmentSource)
 {
     if (record.mIsCustomized()) {
         if (const int written = updateCustomType(record, *record.mRecordCustomType()))
             return written;
     }
-    // A duplicate's caller copies the attachment row of its source after the add.
-    if (record.mHasAttachment() && record.mAttachmentState() != kAttachmentCopyRow) {
-        if (const int written = insertAttachmentforRecordID(record))
-            return written;
-    }
+    if (!record.mHasAttachment())
+        return kOTVStatusOK;
+    if (record.mAttachmentState() != kAttachmentCopyRow)
+        return insertAttachmentforRecordID(record);
+    // A duplicate's attachment is its source's stored row; without a source the caller
+    // copies it after the add (copyAttachmentRow).
+    if (attachmentSource && insertAttachmentRowCopy(*attachmentSource, record) == 0)
+        return kOTVStatusNothingWritten;   // the source's row is gone
     return kOTVStatusOK;
 }
 
