@@ -74,6 +74,7 @@ void BKController::print()
         BKPrintJob::listJob(columns, rows, user ? user->mTextFont() : QFont(), userName(store_));
 
     QPrinter printer(QPrinter::HighResolution);
+    BKPrintJob::applySharedPageLayout(printer);
     mPrintDialogON_ = true;
     job->run(printer, mainWindow(), mPrintDialogRunner_);
     mPrintDialogON_ = false;

@@ -8,6 +8,7 @@
 // that page, so that a long list prints (and previews) in time and space linear in its rows.
 
 #include <QList>
+#include <QPageLayout>
 #include <QPicture>
 #include <QSizeF>
 #include <QString>
@@ -68,6 +69,12 @@ public:
     // The whole single-record print: true when printed.
     static bool printRecord(const std::shared_ptr<OTVRecord>& record, OTVDataBase& store, QWidget* parent,
                             const DialogRunner& runner = {});
+
+    // The page chosen in Page Setup, which every later print starts from (main thread only);
+    // an invalid layout until the user chose one, and printers keep their defaults.
+    static void setSharedPageLayout(const QPageLayout& layout);
+    static QPageLayout sharedPageLayout();
+    static void applySharedPageLayout(QPrinter& printer);
 
 private:
     QString mUserName_;
