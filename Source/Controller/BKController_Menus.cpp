@@ -26,6 +26,8 @@
 #include <QTextEdit>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace {
 
 // Only the version 3.0 header offers Paste: the version 4.0 form is a package, never text.
@@ -151,6 +153,8 @@ bool BKController::isCommandEnabled(int tag) const
         return false;
     if (mPrintDialogON_)
         return tag == kBKHelpMenuTag;
+    if (!isCommandPermitted(tag))
+        return false;
     const int view = mViews_ ? mViews_->currentView() : -1;
     const bool single = isItemNotSelected();
     const int listRows =
@@ -211,6 +215,14 @@ void BKController::refreshCommandStates()
         if (QAction* action = mMenuActions_.value(entry.tag))
             action->setEnabled(entry.action && isCommandEnabled(entry.tag));
     }
+    // A sub-menu (Import, Export) none of whose commands is offered shows disabled itself.
+    for (QMenu* sub : mMenuBar_->findChildren<QMenu*>()) {
+        if (!sub->objectName().contains(QLatin1Char('/')))
+            continue;
+        const QList<QAction*> items = sub->actions();
+        sub->menuAction()->setEnabled(
+            std::any_of(items.cbegin(), items.cend(), [](const QAction* item) { return item->isEnabled(); }));
+    }
     updateEditMenu();
     mMenuActions_.value(kBKDetailsMenuTag)
         ->setText(BKLocalizedString(isDetailsPaneShown() ? QStringLiteral("Hide Details")
@@ -229,7 +241,7 @@ void BKController::refreshCommandStates()
         for (QAction* action : mItemContextualMenu_->actions()) {
             if (action->data().toInt() == kBKContextAttachmentTag)
                 attachmentItems.append(action);
-            else if (!action->menu())
+            if (!action->menu())
                 action->setEnabled(isCommandEnabled(action->data().toInt()));
         }
     }
@@ -312,6 +324,7 @@ void BKController::connectRecordViewsForMenus()
     const QList<QAbstractItemView*> recordViews{mViews_->columnViewDescriptionTable(), mViews_->listViewTypesTable(),
                                                 mViews_->treeViewOutlineView()};
     for (QAbstractItemView* view : recordViews) {
+        guardCopyKeyOf(view);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
             if (QMenu* menu = extendMenuForEvent(view, pos))
