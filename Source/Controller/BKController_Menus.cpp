@@ -27,6 +27,8 @@
 #include <QTextEdit>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace {
 
 // Only the version 3.0 header offers Paste: the version 4.0 form is a package, never text.
@@ -155,6 +157,8 @@ bool BKController::isCommandEnabled(int tag) const
         return false;
     if (mPrintDialogON_)
         return tag == kBKHelpMenuTag;
+    if (!isCommandPermitted(tag))
+        return false;
     const int view = mViews_ ? mViews_->currentView() : -1;
     const bool single = isItemNotSelected();
     const int listRows =
@@ -214,6 +218,14 @@ void BKController::refreshCommandStates()
     for (const BKMenuEntry& entry : BKMainMenuTable()) {
         if (QAction* action = mMenuActions_.value(entry.tag))
             action->setEnabled(entry.action && isCommandEnabled(entry.tag));
+    }
+    // A sub-menu (Import, Export) none of whose commands is offered shows disabled itself.
+    for (QMenu* sub : mMenuBar_->findChildren<QMenu*>()) {
+        if (!sub->objectName().contains(QLatin1Char('/')))
+            continue;
+        const QList<QAction*> items = sub->actions();
+        sub->menuAction()->setEnabled(
+            std::any_of(items.cbegin(), items.cend(), [](const QAction* item) { return item->isEnabled(); }));
     }
     updateEditMenu();
     mMenuActions_.value(kBKDetailsMenuTag)
@@ -316,6 +328,7 @@ void BKController::connectRecordViewsForMenus()
     const QList<QAbstractItemView*> recordViews{mViews_->columnViewDescriptionTable(), mViews_->listViewTypesTable(),
                                                 mViews_->treeViewOutlineView()};
     for (QAbstractItemView* view : recordViews) {
+        guardCopyKeyOf(view);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
             if (QMenu* menu = extendMenuForEvent(view, pos))

@@ -6,12 +6,12 @@
 #include "Customization/BKListPrintView.h"
 #include "Customization/BKTableView.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKLocalization.h"
 
 #include <QHeaderView>
 #include <QMainWindow>
-#include <QPainter>
 #include <QPrinter>
 
 namespace {
@@ -44,8 +44,7 @@ void BKController::setPrintDialogRunner(BKPrintDialogRunner runner)
 
 void BKController::print()
 {
-    // The print right of the data permissions is every user's.
-    if (!mViews_)
+    if (!mViews_ || !checkForDataPermissionFor(kDataPermissionPrint))
         return;
     if (mViews_->currentView() != BKMainWindowViews::kListViewTag) {
         BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), BKLocalizedString("Printing is available in \"List View\" "),
@@ -70,25 +69,20 @@ void BKController::print()
         columns.append(column);
     }
 
-    BKPrintJob job(userName(store_));
     const std::shared_ptr<OTVUser> user = store_.getCurrentUser();
-    BKListPrintView list(user ? user->mTextFont() : QFont(), &job.picture());
-    list.setStrings(columns, rows);
-    QPainter painter(&job.picture());
-    list.draw(painter);
-    painter.end();
-    job.setContentSize(list.size());
+    const std::unique_ptr<BKPrintJob> job =
+        BKPrintJob::listJob(columns, rows, user ? user->mTextFont() : QFont(), userName(store_));
 
     QPrinter printer(QPrinter::HighResolution);
     BKPrintJob::applySharedPageLayout(printer);
     mPrintDialogON_ = true;
-    job.run(printer, mainWindow(), mPrintDialogRunner_);
+    job->run(printer, mainWindow(), mPrintDialogRunner_);
     mPrintDialogON_ = false;
 }
 
 void BKController::printRecord()
 {
-    if (!mViews_)
+    if (!mViews_ || !checkForDataPermissionFor(kDataPermissionPrint))
         return;
     const std::shared_ptr<OTVRecord> record = mViews_->itemPropertiesForTableViewSelectedRow();
     if (!record)

@@ -3,6 +3,7 @@
 #include "BKMainWindowViews.h"
 
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Platform/BKLocalization.h"
 
@@ -46,7 +47,7 @@ void BKController::webLoginForRecord(const OTVRecord& record)
     if (url.isEmpty())
         return;
     // A browser form cannot be filled in from here: the password goes to the clipboard.
-    if (!record.value(3).isEmpty())
+    if (!record.value(3).isEmpty() && checkForDataPermissionFor(kDataPermissionCopy))
         QGuiApplication::clipboard()->setText(record.value(3));
     QDesktopServices::openUrl(url);
 }

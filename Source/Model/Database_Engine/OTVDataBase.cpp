@@ -118,6 +118,8 @@ int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorS
 {
     StoreLock lock(*this);
     const bool outermost = mGuardDepth == 0;
+    if (outermost)
+        mLastServerMessage.clear();
     int status = kOTVStatusOK;
     {
         ++mGuardDepth;
@@ -157,6 +159,7 @@ int OTVDataBase::runGuardedBody(const std::function<int()>& body, int databaseEr
                 }
             }
             status = statusOfDatabaseError(e.getErrorCode(), databaseErrorStatus);
+            mLastServerMessage = QString::fromUtf8(e.what());
             reportDatabaseError(OTVDatabaseError::fromException(e));
         } catch (const OTVValueTooLong&) {
             status = kOTVStatusValueTooLong;
@@ -170,6 +173,12 @@ int OTVDataBase::runGuardedBody(const std::function<int()>& body, int databaseEr
     }
     markRollbackOnly(status);
     return status;
+}
+
+QString OTVDataBase::lastServerMessage() const
+{
+    StoreLock lock(*this);
+    return mLastServerMessage;
 }
 
 bool OTVDataBase::hasLostConnection()
@@ -278,8 +287,25 @@ sql::Connection& OTVDataBase::connection()
 OTVStatement OTVDataBase::prepare(const char* sql)
 {
     StoreLock lock(*this);
-    return OTVStatement(std::unique_ptr<sql::PreparedStatement>(connection().prepareStatement(sql)), sql,
-                        &mStatementFaults);
+    if (mReusedStatementsDepth == 0)
+        return OTVStatement(std::unique_ptr<sql::PreparedStatement>(connection().prepareStatement(sql)), sql,
+                            &mStatementFaults);
+    std::shared_ptr<sql::PreparedStatement>& reused = mReusedStatements[sql];
+    if (!reused)
+        reused.reset(connection().prepareStatement(sql));
+    return OTVStatement(reused, sql, &mStatementFaults);
+}
+
+OTVDataBase::ReusedStatements::ReusedStatements(OTVDataBase& store)
+    : store_(store), lock_(store)
+{
+    ++store_.mReusedStatementsDepth;
+}
+
+OTVDataBase::ReusedStatements::~ReusedStatements()
+{
+    if (--store_.mReusedStatementsDepth == 0)
+        store_.mReusedStatements.clear();
 }
 
 OTVResultSet OTVDataBase::streamQuery(const char* sql)
@@ -515,6 +541,9 @@ std::optional<QString> OTVDataBase::retriveMasterPassword()
 
 int OTVDataBase::checkVaultKeyUnchanged()
 {
+    // A change under way through any node: the key this write would use is on its way out.
+    if (mOnCluster && keyChangeUnderWay(kQueryKeyChangeUnderWay))
+        return kOTVStatusNothingWritten;
     const QString stored = readStoredMasterPassword(kQueryShareLockDatabaseInfoTable).value_or(QStringLiteral(""));
     // A null and an empty text compare equal: no master password either way.
     if (stored != mConnectionDetails.masterPassword)
@@ -530,6 +559,13 @@ void OTVDataBase::stampVaultKeyOnCluster()
     // cluster refuses the later of the two (1213), and its rerun sees the other's outcome.
     if (mOnCluster)
         executePlain(kQueryBumpKeyStamp);
+}
+
+bool OTVDataBase::keyChangeUnderWay(const char* query)
+{
+    OTVStatement statement = prepare(query);
+    OTVResultSet rows = statement.executeQuery();
+    return rows.next() && rows.getInt(1u) > 0;
 }
 
 std::optional<QString> OTVDataBase::readStoredMasterPassword(const char* query)

@@ -65,13 +65,16 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace sql {
 class Connection;
+class PreparedStatement;
 }
 
 // The server's native hash of an account password ("*" and 40 hexadecimal digits), as
@@ -151,7 +154,8 @@ public:
     // still the session's (masterPassword(); none and empty are alike), else 8 (another client changed it; the
     // write must not store values under the old key). Holds a shared lock on the stored
     // password's row until the transaction ends; on a cluster it also updates the key stamp
-    // (see KEYSTAMPTABLE), which a change through another node updates too. Throws on a
+    // (see KEYSTAMPTABLE), which a change through another node updates too, and gives 8 while
+    // a change of the master password is under way anywhere (its live mark). Throws on a
     // database error.
     int checkVaultKeyUnchanged();
     // Updates the key stamp when the session's server is a cluster node (nothing on one server,
@@ -186,6 +190,9 @@ public:
     int connectionErrorCode() const { return mConnectionErrCode.load(); }
 
     static int mapDBErrorCode(int errorNumber);
+    // The server's message of the database error that ended the last operation (empty when it
+    // ended otherwise), for the alert that tells its status.
+    QString lastServerMessage() const;
     // Posts "DB_COMM_LOST" for a lost connection (2000 to 2050) and "DB_USR_DEL" for revoked
     // access (1142, 1143), once until the next connection attempt ends; drops everything else.
     // Runs on the main thread.
@@ -220,9 +227,13 @@ public:
     // Creates the tables that are missing and brings those of earlier versions to the current
     // schema: 0, or 3 after the first failure (reported).
     int createDataBaseTables();
-    // Row keys for the tables that had none, a unique icon number, and account details in
-    // InnoDB. Throws on a database error.
+    // Row keys for the tables that had none, a unique icon number, one preference row per
+    // user, the preference rows' triggers, and account details in InnoDB. Throws on a
+    // database error.
     void upgradeTables();
+    // Each account may write only its own preference row (administrators every row): the
+    // triggers on APPPREFTABLE, made anew when missing, changed, or left by a dropped account.
+    void createPreferenceTriggers();
     // True when the vault has no users yet. A database error is reported, `returnCode` gets
     // its status (from mapDBErrorCode) and the result is false.
     bool isVirginLaunch(int* returnCode = nullptr);
@@ -361,6 +372,30 @@ public:
     // tells whether the type's row was the one refused. Once stored, the type enters mTypes and
     // "Add Type" is logged as addType does (as "Failed" when nothing was stored).
     int addRecordWithItsType(std::shared_ptr<OTVRecord> record, bool* typeFailed = nullptr);
+    // One record of addRecords.
+    struct RecordToAdd {
+        std::shared_ptr<OTVRecord> record;
+        // Its type is not stored yet: it is stored with the first of the records that is.
+        bool typeIsNew = false;
+        // What addRecord (or addRecordWithItsType) would have returned for it, and whether the
+        // refused row was its type's.
+        int status = kOTVStatusNothingWritten;
+        bool typeFailed = false;
+    };
+    // Adds the records as addRecord and addRecordWithItsType would one after the other (the
+    // same statuses, maps, lists and log entries), but all in one transaction that checks the
+    // vault's key once, each statement prepared once for them all and the rows sent many at a
+    // time; the event-log entries are written in that transaction too. When the server
+    // refuses one of them, the transaction is rolled back and the records are added one by
+    // one, so that each gets its own status and the others are stored. For a few hundred
+    // records at a time: the transaction holds them all.
+    void addRecords(std::vector<RecordToAdd>& batch);
+    // Adds a duplicate of `source` whose attachment is the source's stored one (state 3): the
+    // source's attachment row is copied in the same transaction, under the same check of the
+    // master password, so that the copy is never left under a key the vault no longer has. 8
+    // also when the source has no attachment row any more. The record then holds the source's
+    // pass key. Otherwise as addRecord.
+    int addRecordCopyingAttachment(const OTVRecord& source, std::shared_ptr<OTVRecord> record);
     // Rewrites the row of the record's UID (group, type, values, notes, flags; the view count
     // stays), its custom type when it is customised, and its attachment in state 1 (store the
     // file) or 4 (re-encipher the name and pass key). A row whose stored values already equal
@@ -460,7 +495,16 @@ private:
                        const std::function<int(int changedRows)>& afterRow, bool& rowStatementRan);
     // addRecord, running `beforeRow` (when given) first in the same transaction: a status other
     // than 0 from it stores nothing.
-    int addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow);
+    int addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow,
+                       const OTVRecord* attachmentSource = nullptr);
+    // The statement of copyAttachmentRow, without transaction or check: the rows copied (0 or 1).
+    int insertAttachmentRowCopy(const OTVRecord& source, OTVRecord& toRecord);
+    // The custom type and attachment of a record whose row was just inserted: 0, or the status
+    // of the one that was not stored.
+    int addRecordDependents(OTVRecord& record, const OTVRecord* attachmentSource = nullptr);
+    // addRecords' way when a record of the batch was refused: each alone, a type refused once
+    // failing its other records without trying again. Returns the types stored.
+    std::set<const OTVType*> addRecordsOneByOne(const std::vector<RecordToAdd*>& entries);
     // The records that the filters select (a null filter selects all), in the map's order.
     OTVSelectedRecords selectedRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
                                        const QStringList* inUIDs) const;
@@ -569,11 +613,14 @@ public:
     // failed save is shown to the user and returned (the row stays). 0, the save's status, 3
     // (database error) or 1.
     int removeAttachment(const std::shared_ptr<OTVRecord>& record);
-    // Copies the source's row to a record that was just added as its duplicate; the target then
-    // holds the source's pass key. Code 0, 3 (database error, also a row already there) or 1.
+    // Copies the source's row to a record that was just added as its duplicate, in a
+    // transaction of its own under the check of the master password; the target then holds the
+    // source's pass key. Code 0, 8 (the master password changed meanwhile), 3 (database error,
+    // also a row already there) or 1. addRecordCopyingAttachment does both steps at once.
     void copyAttachmentRow(const OTVRecord& source, OTVRecord& toRecord, int* returnCode = nullptr);
     // The deciphered file, byte for byte (rows written without a length keep the cipher's zero
-    // padding), or nullopt: no row (code untouched), an empty file (code 0), or a failure (code 3).
+    // padding; an empty file comes back empty), or nullopt: no row (code untouched), or a
+    // failure (code 3).
     // Both decipher with the pass key stored in the row, which always matches its data.
     std::optional<QByteArray> extractAttachmentDataForRecord(const OTVRecord& record, int* returnCode);
     std::optional<QByteArray> extractAttachmentData(const QString& recordUID, int* returnCode = nullptr);
@@ -660,8 +707,14 @@ public:
     // the group list and the personal group; the account is unlocked last, and then joins
     // mUsers. Refused with 3 when the password is empty, or when the name is a vault user or a
     // server account already (no existing account is taken over).
+    // An account that an add of this program left when it was cut short (locked, no vault user,
+    // the details row or the vault's table rights, no right beyond the vault) does not count as
+    // a server account: the add replaces it. The object joins mUsers without its password.
     void addUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
     int addUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // addUser that tells, in `nameTaken`, a refusal because the name is a vault user's or a server
+    // account's already (the status is then 3): a user list's rows are checked only once.
+    int addUserIfNameFree(const std::shared_ptr<OTVUser_Admin>& user, bool* nameTaken);
     // Saves an edited account as a whole. The account is renamed from the name it had when the
     // user-account window opened it (its mCurrentUserName, asked on the main thread), or from
     // its stored name when the window edits nothing. 8 when its row is gone, 1 when mUsers does
@@ -678,8 +731,9 @@ public:
     // is refused with 3.
     void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
     // At an administrator's login: empties the passwords that earlier versions kept in
-    // USERTABLE and brings every vault account's rights on USERTABLE, the event log and the key
-    // stamp to the current set. 0, or 3 after a database error (reported).
+    // USERTABLE, brings every vault account's rights on USERTABLE, the event log and the key
+    // stamp to the current set, and removes the accounts that interrupted adds left. 0, or 3
+    // after a database error (reported).
     int bringAccountsToCurrentRules();
 
     // Whether USERTABLE has the user's ID (true after a database error, which is reported).
@@ -688,8 +742,14 @@ public:
     // after a database error).
     bool isUserExistsInOstrevin(const QString& name);
     // Whether the server has an account of exactly this name (a vault user's, or one that is no
-    // vault user); true when the check fails.
+    // vault user), other than what an interrupted add left; true when the check fails.
     bool isServerAccountName(const QString& name);
+    // Either of the two above: the name cannot be a new vault user's.
+    bool isAccountNameTaken(const QString& name);
+    // The hosts of the server's anonymous accounts (an administrator's session only; none after
+    // a database error, which is reported). For local logins the server matches them before a
+    // vault user's account, which is then refused.
+    QStringList anonymousAccountHosts();
 
     // The login step, on the main thread after a successful connection and before the load:
     // binds the session to the vault user of `userName` (fills mCurrentUser), or makes an
@@ -725,7 +785,7 @@ public:
     std::optional<OTVPasswordPolicy> passwordPolicyDetails(int* returnCode = nullptr);
 
 private:
-    int addUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
+    int addUserAccount(const std::shared_ptr<OTVUser_Admin>& user, bool* nameTaken);
     int replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, const QString& nameInEditor);
     int deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
     // The steps of the three operations above; each throws on failure.
@@ -733,6 +793,14 @@ private:
     bool isAlreadyMySQLUser(const QString& name);
     void addDetailsToMySqlInfoTable(const OTVUser_Admin& user);
     void setPermissionsForUser(const QString& userName);
+    // The vault's table rights; a disabled account gets only those it keeps.
+    void grantTableRights(const QString& userName, bool disabled);
+    // Whether the server holds a password for the vault account.
+    bool accountHasPassword(const QString& name);
+    bool isLeftByInterruptedAdd(const QString& name);
+    // Drops such an account with its details row; false (nothing done) for any other account.
+    bool removeIfLeftByInterruptedAdd(const QString& name);
+    void removeAccountsLeftByInterruptedAdds();
     void assignTablePrivilegesforTable(const char* statementFormat, const char* table, const char* privileges,
                                        const QString& userName);
     void revokeAllPermissionsForUser(const QString& userName);
@@ -748,7 +816,14 @@ private:
     // non-administrator accounts only).
     void grantKeyStampToEarlierAccounts();
     void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
-    void executeAccountStatement(const char* format, const QString& first, const QString& second = {});
+    // The host part of the account statements for `name`: '%' for vault accounts, and for the
+    // session's own account the host the server matched it with (CURRENT_USER()).
+    QString accountHost(const QString& name);
+    // `name` with that host, quoted: 'name'@'host'.
+    QString accountOf(const QString& name);
+    // The format's %1 is the account `account`, its %2 (when given) the quoted `value`.
+    void executeAccountStatement(const char* format, const QString& account, const QString& value = {});
+    void renameAccount(const QString& from, const QString& to);
     // Each returns the step that puts back what it is about to change (nothing to do when the
     // session may not read the old state).
     std::function<void()> restorerOfDetailsRow(const QString& userName);
@@ -906,6 +981,21 @@ private:
                         QStringList* list, const QString& recordUID, const QString& userID);
 
     int runEventLogWrite(const std::function<int()>& body);
+    // While one lives (its maker holds the store lock), addLogEvent keeps the entries for the
+    // event-log window in `held` instead of showing them: entries written inside a transaction
+    // are shown once it has committed.
+    class HeldLogEntries {
+    public:
+        HeldLogEntries(OTVDataBase& store, std::vector<EventLogEntry>& held);
+        ~HeldLogEntries();
+        HeldLogEntries(const HeldLogEntries&) = delete;
+        HeldLogEntries& operator=(const HeldLogEntries&) = delete;
+
+    private:
+        OTVDataBase& store_;
+        std::vector<EventLogEntry>* previous_;
+    };
+    std::vector<EventLogEntry>* mHeldLogEntries = nullptr;   // guarded by mStoreMutex
     int rotateEventLog(const QDate& logMonth);
     QDateTime eventLogNow() const;
 
@@ -1078,6 +1168,11 @@ public:
     // calls this (or startReEncryption with its own wait) and nothing else: the new password is
     // stored as part of the change.
     int changeMasterPassword(const QString& newPassword);
+    // On a cluster a change first commits a mark that makes every enciphering write refuse
+    // (8) until the change clears it in its own commit. A change that died leaves the mark
+    // standing for this long at most, by the server's clock (a minute; tests shorten it).
+    static constexpr int kKeyChangeMarkSeconds = 60;
+    void setKeyChangeMarkLifetime(int seconds) { mKeyChangeMarkSeconds = seconds; }
     // The statement with which the change rewrites a batch of rows of `table` ("RECORDTABLE",
     // ...) under the new key; empty for a table without values under the record cipher.
     static std::string reEncipheringStatement(const std::string& table);
@@ -1103,8 +1198,13 @@ private:
     void writePersonalGroupName(const QString& userID, const QString& userName);
     QStringList readUserIDs();
     bool recordCipherIsKeyedBy(const QString& password) const;
+    // The change's mark: 0 set (or not needed, off a cluster), 8 another change's stands.
+    int markKeyChange();
+    // After a change that failed: its mark goes, so that writers need not wait for it to lapse.
+    void clearKeyChangeMarkQuietly();
 
     std::atomic<int> mReEncryptionStatus{kOTVStatusOK};
+    std::atomic<int> mKeyChangeMarkSeconds{kKeyChangeMarkSeconds};
 
 public:
 
@@ -1143,6 +1243,22 @@ protected:
                    int otherFailureStatus = kOTVStatusOtherFailure);
     static constexpr int kDeadlockAttempts = 32;
     int runInTransaction(const std::function<int()>& body);
+
+    // While one lives (on the thread that holds the store lock), prepare() hands out one
+    // server-side statement per SQL text instead of preparing it anew: for operations that run
+    // the same statements for hundreds of rows. Nothing may still read a result set of a
+    // statement when the same text is prepared again.
+    class ReusedStatements {
+    public:
+        explicit ReusedStatements(OTVDataBase& store);
+        ~ReusedStatements();
+        ReusedStatements(const ReusedStatements&) = delete;
+        ReusedStatements& operator=(const ReusedStatements&) = delete;
+
+    private:
+        OTVDataBase& store_;
+        StoreLock lock_;
+    };
 
     // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
     OTVStatement prepare(const char* sql);
@@ -1199,6 +1315,8 @@ private:
     void openSession(const OTVConnectRequest& request);
     bool hasOwnDetailsRow(const QString& userName);
     std::optional<QString> readStoredMasterPassword(const char* query);
+    // Whether a live mark of a master-password change stands (kQueryKeyChangeUnderWay...).
+    bool keyChangeUnderWay(const char* query);
     QString mSessionURL;   // the server the session connected to, for authenticateAccount
     std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
     std::atomic<bool> mOnCluster{false};        // the session's server is a cluster node
@@ -1216,7 +1334,10 @@ private:
     mutable int mLockDepth = 0;                                          // guarded by mStoreMutex
     mutable std::vector<std::function<void()>> mMainThreadWorkAfterUnlock;   // guarded by mStoreMutex
     int mTransactionDepth = 0;                                   // guarded by mStoreMutex
+    int mReusedStatementsDepth = 0;                              // guarded by mStoreMutex
+    std::map<std::string, std::shared_ptr<sql::PreparedStatement>> mReusedStatements;   // guarded by mStoreMutex
     int mGuardDepth = 0;                                         // guarded by mStoreMutex
+    QString mLastServerMessage;                                  // guarded by mStoreMutex
     bool mTransactionRollbackOnly = false;
     int mTransactionFailureStatus = kOTVStatusOK;
 
