@@ -324,10 +324,12 @@ void BKCategoryEditWindowController::deleteSelectedTableEntry()
                             : BKLocalizedString("All  Records inside this Type will be deleted."),
                      BKLocalizedString("Are you Sure?"),
                      BKLocalizedString("Note \u2013 You can Backup this group before Deleting it."));
-        const int answer = BKRunAlertPanel(groups ? BKLocalizedString("OstrelEnterprise Delete Group.")
-                                                  : BKLocalizedString("OstrelEnterprise Delete Types."),
-                                           message, BKLocalizedString("Backup"), BKLocalizedString("Yes"),
-                                           BKLocalizedString("No"));
+        // The default, Backup, goes on to delete: Esc and close answer No.
+        const int answer = BKRunAlertPanelCancelledBy(kBKAlertOtherReturn,
+                                                      groups ? BKLocalizedString("OstrelEnterprise Delete Group.")
+                                                             : BKLocalizedString("OstrelEnterprise Delete Types."),
+                                                      message, BKLocalizedString("Backup"), BKLocalizedString("Yes"),
+                                                      BKLocalizedString("No"));
         if (answer == kBKAlertOtherReturn)
             return;
         if (answer == kBKAlertDefaultReturn) {

@@ -66,10 +66,18 @@ void BKApplicationServices::runStoreWorkerBehindPanel(std::function<void()> work
 int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton,
                     const QString& alternateButton, const QString& otherButton)
 {
+    return BKRunAlertPanelCancelledBy(kBKAlertDefaultReturn, title, message, defaultButton, alternateButton,
+                                      otherButton);
+}
+
+int BKRunAlertPanelCancelledBy(int cancelReturn, const QString& title, const QString& message,
+                               const QString& defaultButton, const QString& alternateButton,
+                               const QString& otherButton)
+{
     static LoggingAlertPresenter logging;
     const BKAlert alert{title.isEmpty() ? BKLocalizedString(kDefaultAlertTitle) : title, message,
                         defaultButton.isEmpty() ? BKLocalizedString("OK") : defaultButton,
-                        alternateButton, otherButton};
+                        alternateButton, otherButton, cancelReturn};
     int pressed = kBKAlertDefaultReturn;
     BKPerformOnMainThreadAndWait([&] {
         BKAlertPresenter* presenter = installedPresenter.load();
