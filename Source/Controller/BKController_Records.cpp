@@ -7,6 +7,7 @@
 #include "BKViewImages.h"
 
 #include "Customization/BKDetailsView.h"
+#include "Customization/BKOwnClipboard.h"
 #include "Customization/BKRecordWrites.h"
 #include "Customization/BKTableView.h"
 
@@ -359,7 +360,7 @@ void BKController::copyFieldValue(int tag)
         text = record->mNotes();
     else
         return;
-    clipboard->setText(text, QClipboard::Clipboard);
+    BKCopyToClipboard(text);
 }
 
 void BKController::unmask(bool masked)

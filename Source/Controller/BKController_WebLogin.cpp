@@ -2,13 +2,12 @@
 
 #include "BKMainWindowViews.h"
 
+#include "Customization/BKOwnClipboard.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
 #include "Platform/BKLocalization.h"
 
-#include <QClipboard>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QUrl>
 
 namespace {
@@ -43,6 +42,6 @@ void BKController::webLogin()
         return;
     // A browser form cannot be filled in from here: the password goes to the clipboard.
     if (!record->value(3).isEmpty())
-        QGuiApplication::clipboard()->setText(record->value(3));
+        BKCopyToClipboard(record->value(3));
     QDesktopServices::openUrl(url);
 }

@@ -679,8 +679,13 @@ public:
     void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
     // At an administrator's login: empties the passwords that earlier versions kept in
     // USERTABLE and brings every vault account's rights on USERTABLE, the event log and the key
-    // stamp to the current set. 0, or 3 after a database error (reported).
+    // stamp to the current set, and makes the routine of deleteOwnVaultUser. 0, or 3 after a
+    // database error (reported).
     int bringAccountsToCurrentRules();
+    // The tenth failed unlock of a session that may not delete accounts: the server deletes the
+    // session's own vault user, details and account through the routine an administrator's
+    // login made. 0, or the mapped status of the server's refusal (nothing deleted).
+    int deleteOwnVaultUser();
 
     // Whether USERTABLE has the user's ID (true after a database error, which is reported).
     bool isUserExists(const OTVUser_Admin* user);
@@ -747,6 +752,12 @@ private:
     // Vault accounts made before the key stamp existed get their right on it (enabled,
     // non-administrator accounts only).
     void grantKeyStampToEarlierAccounts();
+    // Enabled, non-administrator vault accounts that `query` lists (name, user ID) get `grant`.
+    void grantToListedAccounts(const char* query, const std::function<void(const QString& name)>& grant);
+    // Makes the routine of deleteOwnVaultUser when it is missing, outdated or its maker is gone;
+    // the accounts that lack its right (made before it, or since it was made again) get it.
+    void makeOwnDeletionRoutine();
+    void grantOwnDeletionToEarlierAccounts();
     void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
     void executeAccountStatement(const char* format, const QString& first, const QString& second = {});
     // Each returns the step that puts back what it is about to change (nothing to do when the
