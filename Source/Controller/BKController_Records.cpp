@@ -16,6 +16,7 @@
 #include "Model/OTVRecordDuplicates.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKLocalization.h"
+#include "Platform/BKPrivateFile.h"
 #include "Platform/BKUserDefaults.h"
 
 #include <QClipboard>
@@ -30,7 +31,6 @@
 #include <QListView>
 #include <QMainWindow>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStringListModel>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -251,11 +251,7 @@ QString BKController::extractAttachmentToPrivateFolder(const OTVRecord& record)
     // Never written through a link someone left in the folder.
     if (path.isEmpty() || QFileInfo(path).isSymLink())
         return QString();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
-        return QString();
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return path;
+    return BKWritePrivateFile(path, *bytes) ? path : QString();
 }
 
 void BKController::deleteSelected()

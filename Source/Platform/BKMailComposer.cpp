@@ -2,6 +2,7 @@
 
 #include "BKDesktopEntries.h"
 #include "BKHelperRunner.h"
+#include "BKMainThread.h"
 
 #include <QFileInfo>
 #include <QList>
@@ -51,13 +52,16 @@ QList<QStringList> BKMailComposer::commandsForAttachment(const QString& path)
             mailCommand(key, archive)};
 }
 
-bool BKMailComposer::composeMailWithAttachment(const QString& path)
+bool BKMailComposer::composeMailWithAttachment(const QString& path, std::function<void()> failed)
 {
     const QList<QStringList> commands = commandsForAttachment(path);
-    return BKHelperRunner::runDetached([commands] {
+    return BKHelperRunner::runDetached([commands, failed = std::move(failed)] {
         for (const QStringList& command : commands) {
-            if (BKHelperRunner::runProgram(command.first(), command.mid(1)) != 0)
+            if (BKHelperRunner::runProgram(command.first(), command.mid(1)) != 0) {
+                if (failed)
+                    BKPerformOnMainThread(failed);
                 return;
+            }
         }
     });
 }
