@@ -39,6 +39,8 @@
 class BKCategoryEditWindowController;
 class BKConnectionDialog;
 class BKDetailsView;
+class BKEventLoggerWindowController;
+class BKRecordButtons;
 class BKGroup;
 class BKGroupSettingsPanel;
 class BKHintChallengePanel;
@@ -389,6 +391,39 @@ private:
 
 public:
 
+
+public:
+    // =========================================================================================
+    // The event-log window, the About box, Page Setup and Close (BKController_Windows.cpp)
+
+    // The event-log window (made on first use and kept), run modally.
+    void eventLogger();
+    BKEventLoggerWindowController& eventLoggerWindowController();
+    // The About box: the application's name and version, centred; made on first use.
+    void initAboutBoxsetting();
+    void showAboutBox();
+    QDialog* aboutBox() const;
+    // Page Setup: the page the list and the records print on from now on.
+    void runPageLayout();
+    // The page-setup panel for `printer` over `parent`: true when the user chose OK. Tests give
+    // their own; an empty one restores the panel.
+    using PageSetupRunner = std::function<bool(QPrinter& printer, QWidget* parent)>;
+    void setPageSetupRunner(PageSetupRunner runner) { mPageSetupRunner_ = std::move(runner); }
+    // Close: the front window is closed as its close button would (the main window's quits).
+    void performClose();
+
+    // The record buttons under the views (BKController_RecordButtons.cpp): each fires its menu
+    // command, and is enabled by that command's rule (validateRecordButtons, after every
+    // refresh of the command states). The details toggles show whether the pane is shown.
+    BKRecordButtons* recordButtons() const { return mRecordButtons_; }
+    void validateRecordButtons();
+
+private:
+    void buildRecordButtons();
+    BKRecordButtons* mRecordButtons_ = nullptr;
+    QPointer<BKEventLoggerWindowController> mEventLoggerWindowController_;
+    QPointer<QDialog> mAboutBoxWindow_;
+    PageSetupRunner mPageSetupRunner_;
 
 public:
     // =========================================================================================

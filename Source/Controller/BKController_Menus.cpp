@@ -237,6 +237,7 @@ void BKController::refreshCommandStates()
         action->setText(title);
         action->setIcon(icon);
     }
+    validateRecordButtons();
 }
 
 // The Copy items say what they copy: the selected record's labels (its own when customised).
@@ -286,6 +287,7 @@ void BKController::connectRecordViewsForMenus()
     connect(this, &BKController::maskingChanged, this, &BKController::refreshCommandStates);
     connect(this, &BKController::detailsPaneShownChanged, this, &BKController::refreshCommandStates);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &BKController::refreshCommandStates);
+    buildRecordButtons();
     // Records are dragged from the record views onto a type of the column view or the tree.
     for (QAbstractItemView* source : {static_cast<QAbstractItemView*>(mViews_->columnViewDescriptionTable()),
                                       static_cast<QAbstractItemView*>(mViews_->listViewTypesTable()),

@@ -80,6 +80,7 @@ void BKController::print()
     job.setContentSize(list.size());
 
     QPrinter printer(QPrinter::HighResolution);
+    BKPrintJob::applySharedPageLayout(printer);
     mPrintDialogON_ = true;
     job.run(printer, mainWindow(), mPrintDialogRunner_);
     mPrintDialogON_ = false;

@@ -17,6 +17,7 @@
 #include "Model/OTVUser.h"
 #include "Platform/BKLocalization.h"
 #include "Platform/BKPrivateFile.h"
+#include "Platform/BKUserGuide.h"
 #include "Platform/BKUserDefaults.h"
 
 #include <QClipboard>
@@ -42,7 +43,6 @@ namespace {
 
 const char* const kNeedGroupAndType = "Before adding record you need to have atleast one group and a type.";
 const char* const kDeleteQuestion = "Are you realy sure you want to delete the selected item(s)?";
-const QString kHelpAddress = QStringLiteral("https://www.ostrevin.example/enterprise/userguide");
 
 constexpr int kCopyCategoryMenuItemTag = 206;
 constexpr int kCopyField1MenuItemTag = 207;
@@ -460,9 +460,21 @@ void BKController::selectAll()
         mViews_->listViewTypesTable()->selectAll();
 }
 
+// The guide shipped beside the program, in the desktop's viewer for HTML; Qt's own opener
+// (xdg-open) when no desktop entry claims it.
 void BKController::showHelp()
 {
-    QDesktopServices::openUrl(QUrl(kHelpAddress));
+    const QString guide = BKUserGuide::path();
+    if (guide.isEmpty()) {
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), BKLocalizedString("The user guide is not installed."),
+                        BKLocalizedString("OK"));
+        return;
+    }
+    if (BKUserGuide::open(guide) || QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
+        return;
+    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
+                    BKLocalizedString("No application could open the user guide. It is the file %1.").arg(guide),
+                    BKLocalizedString("OK"));
 }
 
 void BKController::focusSearchField()

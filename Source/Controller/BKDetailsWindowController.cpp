@@ -1,6 +1,7 @@
 #include "BKDetailsWindowController.h"
 
 #include "BKController.h"
+#include "BKIconSelectionPanel.h"
 #include "BKMainWindowViews.h"
 #include "BKViewImages.h"
 
@@ -33,18 +34,9 @@ const QString kDeleteAttachmentImage = QStringLiteral("DeleteAttachment");
 const char* const kIconNumberProperty = "iconNumber";
 const char* const kImageNameProperty = "imageName";
 
-// A round badge with a plus (add) or a minus (remove): the attachment button's two states.
 QImage attachmentStateImage(bool add)
 {
-    return BKDrawnImage(16, [add](QPainter& p) {
-        p.setPen(QPen(add ? QColor(40, 120, 40) : QColor(160, 40, 40), 1));
-        p.setBrush(add ? QColor(90, 180, 90) : QColor(220, 90, 90));
-        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-        p.setPen(QPen(Qt::white, 2));
-        p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
-        if (add)
-            p.drawLine(QPointF(8, 4.5), QPointF(8, 11.5));
-    });
+    return BKViewImages::namedImage(add ? kAddAttachmentImageName : kDeleteAttachmentImageName);
 }
 
 // A small calendar leaf: the date buttons.

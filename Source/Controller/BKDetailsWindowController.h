@@ -26,6 +26,7 @@
 #include <optional>
 
 class BKDetailsView;
+class BKIconSelectionPanel;
 class BKImageMatrix;
 class BKPopUpButton;
 class BKTypeSettingsPanel;
@@ -132,8 +133,8 @@ public:
     QPushButton* generateButton() const { return mGenerateButton_; }
     QPushButton* autoFillButton() const { return mAutoFillButton_; }
     QCalendarWidget* datePicker() const { return mDatePicker_; }
-    QDialog* iconSelectionPanel() const { return mIconSelectionPanel_; }
-    BKImageMatrix* imageMatrix() const { return mImageMatrix_; }
+    QDialog* iconSelectionPanel() const;
+    BKImageMatrix* imageMatrix() const;
     bool isDuplicateMode() const { return mStateForDuplicate_; }
     bool isCustomizing() const { return mCustom_.customizing; }
     int previousTypeSelection() const { return mPriviousTypeSelection_; }
@@ -168,7 +169,6 @@ private:
     std::shared_ptr<OTVRecord> itemRecordFromUIWithCustomInfo(const OTVType* customType);
     void alert(const char* message);
     void storeDuplicateNow();
-    void runStoreWorker(std::function<void()> work);
     QLineEdit* generatorTarget() const;
     std::optional<OTVType> runTypePanel(const OTVType& info, const OTVType& resetInfo);
 
@@ -195,8 +195,7 @@ private:
     QPushButton* mAutoFillButton_ = nullptr;
     QCalendarWidget* mDatePicker_ = nullptr;
     QToolButton* mEditedDateButton_ = nullptr;
-    QDialog* mIconSelectionPanel_ = nullptr;
-    BKImageMatrix* mImageMatrix_ = nullptr;
+    BKIconSelectionPanel* mIconSelectionPanel_ = nullptr;
     QPointer<QLineEdit> mLastValueField_;
     BKTypeSettingsPanel* mTypeSettingsPanel_ = nullptr;   // without a controller to lend its own
 

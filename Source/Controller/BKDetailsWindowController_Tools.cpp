@@ -5,6 +5,7 @@
 #include "BKPrintJob.h"
 
 #include "BKController.h"
+#include "BKIconSelectionPanel.h"
 #include "BKPasswordWindowController.h"
 #include "BKTypeSettingsPanel.h"
 #include "BKViewImages.h"
@@ -38,23 +39,13 @@
 
 namespace {
 
-QStringList runOpenPanel(QWidget* window, BKDetailsWindowController::OpenPanel panel)
+// The open panel for a file to attach.
+QStringList runAttachmentOpenPanel(QWidget* window)
 {
     QFileDialog dialog(window);
-    if (panel == BKDetailsWindowController::OpenPanel::Attachment) {
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setLabelText(QFileDialog::Accept, BKLocalizedString("Add"));
-        dialog.setDirectory(QDir::homePath());
-    } else {
-        dialog.setFileMode(QFileDialog::ExistingFiles);
-        dialog.setOption(QFileDialog::DontResolveSymlinks);
-        QStringList patterns;
-        for (const QByteArray& format : QImageReader::supportedImageFormats())
-            patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
-        dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(BKLocalizedString("Images"), patterns.join(QLatin1Char(' '))));
-        QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-        dialog.setDirectory(QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
-    }
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setLabelText(QFileDialog::Accept, BKLocalizedString("Add"));
+    dialog.setDirectory(QDir::homePath());
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
@@ -65,78 +56,50 @@ QStringList runOpenPanel(QWidget* window, BKDetailsWindowController::OpenPanel p
 
 void BKDetailsWindowController::buildIconPanel()
 {
-    mIconSelectionPanel_ = new QDialog(this, Qt::Sheet | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    mIconSelectionPanel_->setObjectName(QStringLiteral("mIconSelectionPanel"));
-    mIconSelectionPanel_->setWindowTitle(BKLocalizedString("Choose Icon"));
-    mIconSelectionPanel_->setWindowModality(Qt::WindowModal);
-    auto* layout = new QVBoxLayout(mIconSelectionPanel_);
-    mImageMatrix_ = new BKImageMatrix(&store(), mIconSelectionPanel_);
-    auto* scroller = new QScrollArea(mIconSelectionPanel_);
-    scroller->setWidget(mImageMatrix_);
-    scroller->setWidgetResizable(false);
-    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroller->setMinimumSize(mImageMatrix_->sizeHint().width() + 20, 6 * BKImageMatrix::kCellSide);
-    layout->addWidget(scroller, 1);
-    auto* buttons = new QHBoxLayout;
-    auto* add = new QPushButton(BKLocalizedString("Add Custom Icons..."), mIconSelectionPanel_);
-    add->setAutoDefault(false);
-    auto* cancel = new QPushButton(BKLocalizedString("Cancel"), mIconSelectionPanel_);
-    cancel->setAutoDefault(false);
-    auto* ok = new QPushButton(BKLocalizedString("OK"), mIconSelectionPanel_);
-    ok->setDefault(true);
-    buttons->addWidget(add);
-    buttons->addStretch(1);
-    buttons->addWidget(cancel);
-    buttons->addWidget(ok);
-    layout->addLayout(buttons);
-    connect(add, &QPushButton::clicked, this, &BKDetailsWindowController::addCustomIcons);
-    connect(cancel, &QPushButton::clicked, mIconSelectionPanel_, [this] { mIconSelectionPanel_->done(kBKModalAbort); });
-    connect(ok, &QPushButton::clicked, this, &BKDetailsWindowController::customIconPanelOk);
+    mIconSelectionPanel_ = new BKIconSelectionPanel(store(), this);
+    mIconSelectionPanel_->setFilePicker([this](QWidget* parent) {
+        return mFilePicker_ ? mFilePicker_(parent, OpenPanel::Icons) : BKIconSelectionPanel::runImageOpenPanel(parent);
+    });
+    mIconSelectionPanel_->setStoreWorkerRunner([this](std::function<void()> work) {
+        if (mStoreWorkerRunner_)
+            mStoreWorkerRunner_(std::move(work));
+        else
+            BKIconSelectionPanel::runOnStoreWorker(std::move(work));
+    });
+}
+
+QDialog* BKDetailsWindowController::iconSelectionPanel() const
+{
+    return mIconSelectionPanel_;
+}
+
+BKImageMatrix* BKDetailsWindowController::imageMatrix() const
+{
+    return mIconSelectionPanel_->imageMatrix();
 }
 
 void BKDetailsWindowController::renewImageMatrix()
 {
-    mImageMatrix_->renewIconMatrix();
+    mIconSelectionPanel_->renewIconMatrix();
 }
 
 void BKDetailsWindowController::displayIconSelectionPanel()
 {
-    renewImageMatrix();
-    mImageMatrix_->setSelectedImage(shownIconNumber());
-    if (mIconSelectionPanel_->exec() != kBKModalStop)
+    const std::optional<int> number = mIconSelectionPanel_->chooseIcon(shownIconNumber());
+    if (!number)
         return;
-    const int number = mImageMatrix_->selectedIconNumber();
-    if (number <= 0)
-        return;
-    setIconNumber(number);
-    mSelectedImageID_ = number;
+    setIconNumber(*number);
+    mSelectedImageID_ = *number;
 }
 
 void BKDetailsWindowController::customIconPanelOk()
 {
-    if (mIconSelectionPanel_->isVisible())
-        mIconSelectionPanel_->done(kBKModalStop);
+    mIconSelectionPanel_->customIconPanelOk();
 }
 
 void BKDetailsWindowController::addCustomIcons()
 {
-    const QStringList paths = mFilePicker_ ? mFilePicker_(mIconSelectionPanel_, OpenPanel::Icons)
-                                           : runOpenPanel(mIconSelectionPanel_, OpenPanel::Icons);
-    if (paths.isEmpty())
-        return;
-    // Each stored icon reaches the grid through "ExternalIconCreated", on the main thread.
-    OTVDataBase* vault = &store();
-    runStoreWorker([vault, paths] { vault->addCustomIconsFromImages(paths); });
-}
-
-void BKDetailsWindowController::runStoreWorker(std::function<void()> work)
-{
-    if (mStoreWorkerRunner_)
-        mStoreWorkerRunner_(std::move(work));
-    else if (BKController* controller = BKController::sharedApplicationController())
-        controller->runStoreWorkerAndWait(std::move(work));
-    else
-        BKRunWorkerAndWait(std::move(work), &OTVDataBase::endDatabaseThread);
+    mIconSelectionPanel_->addCustomIcons();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -157,7 +120,7 @@ void BKDetailsWindowController::attachdetachFile()
         return;
     }
     const QStringList chosen = mFilePicker_ ? mFilePicker_(this, OpenPanel::Attachment)
-                                            : runOpenPanel(this, OpenPanel::Attachment);
+                                            : runAttachmentOpenPanel(this);
     if (chosen.isEmpty())
         return;
     // The check is made on the file that will be read: links resolved, a regular file.

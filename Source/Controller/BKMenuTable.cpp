@@ -3,7 +3,6 @@
 #include "BKController.h"
 #include "BKViewImages.h"
 
-#include <QHash>
 #include <QPixmap>
 
 namespace {
@@ -21,9 +20,9 @@ QList<BKMenuEntry> buildTable()
         {kBKNewGroupMenuTag, "&File", "New Group...", {}, "", call(&C::addGroups)},
         {kBKEditTypesMenuTag, "&File", "Edit Types...", {}, "", callTag(&C::displayEditTypesPanel, kBKEditTypesMenuTag)},
         {kBKEditGroupsMenuTag, "&File", "Edit Groups...", {}, "", call(&C::displayEditGroupPanel)},
-        {kBKMasterPasswordMenuTag, "&File", "Master Password...", {}, "16x16_Encrypt", call(&C::setMasterPassword), true},
+        {kBKMasterPasswordMenuTag, "&File", "Master Password...", {}, "", call(&C::setMasterPassword), true},
         {kBKUserPasswordMenuTag, "&File", "Set Password...", {}, "", call(&C::setPassword)},
-        {kBKLockMenuTag, "&File", "Lock", QKeySequence(QStringLiteral("Ctrl+L")), "", call(&C::displayLockPanel)},
+        {kBKLockMenuTag, "&File", "Lock", QKeySequence(QStringLiteral("Ctrl+L")), "16x16_Encrypt", call(&C::displayLockPanel)},
         {kBKImportVRXMenuTag, "&File/Import", "vRX File...", {}, "", callTag(&C::importSelectedFile, kBKImportVRXMenuTag), true},
         {kBKImportCSVMenuTag, "&File/Import", "CSV File...", {}, "", callTag(&C::importSelectedFile, kBKImportCSVMenuTag)},
         {kBKExportVRXAttachmentsMenuTag, "&File/Export", "vRX File with Attachments...", {}, "",
@@ -37,10 +36,13 @@ QList<BKMenuEntry> buildTable()
         {kBKReloadMenuTag, "&File", "Reload", QKeySequence(QKeySequence::Refresh), "", call(&C::reloadDatabase), true},
         {kBKFindDuplicatesMenuTag, "&File", "Find Duplicates...", {}, "", call(&C::deDupe)},
         {kBKUsersMenuTag, "&File", "Users...", {}, "", call(&C::displayUserList)},
+        {kBKEventLogMenuTag, "&File", "Event Log...", {}, "", call(&C::eventLogger)},
         {kBKOptionsMenuTag, "&File", "Options...", QKeySequence(QKeySequence::Preferences), "",
          call(&C::displayOptionsPanel)},
-        {kBKPrintListMenuTag, "&File", "Print...", QKeySequence(QKeySequence::Print), "", call(&C::print), true},
-        {kBKQuitMenuTag, "&File", "Quit", QKeySequence(QKeySequence::Quit), "", call(&C::terminate), true},
+        {kBKPageSetupMenuTag, "&File", "Page Setup...", {}, "", call(&C::runPageLayout), true},
+        {kBKPrintListMenuTag, "&File", "Print...", QKeySequence(QKeySequence::Print), "", call(&C::print)},
+        {kBKCloseMenuTag, "&File", "Close", QKeySequence(QKeySequence::Close), "", call(&C::performClose), true},
+        {kBKQuitMenuTag, "&File", "Quit", QKeySequence(QKeySequence::Quit), "", call(&C::terminate)},
 
         {kBKCutMenuTag, "&Edit", "Cut", QKeySequence(QKeySequence::Cut), "16x16_Cut", call(&C::cut)},
         {kBKCopyMenuTag, "&Edit", "Copy", QKeySequence(QKeySequence::Copy), "16x16_Copy", call(&C::copy)},
@@ -83,6 +85,7 @@ QList<BKMenuEntry> buildTable()
 
         {kBKHelpMenuTag, "&Help", "Ostrevin Darovazivu Help", QKeySequence(QKeySequence::HelpContents), "",
          call(&C::showHelp)},
+        {kBKAboutMenuTag, "&Help", "About Ostrevin Darovazivu", {}, "", call(&C::showAboutBox), true},
     };
     return table;
 }
@@ -100,26 +103,10 @@ int BKViewTagForMenuTag(int tag)
     return tag >= kBKColumnViewMenuTag && tag <= kBKTreeViewMenuTag ? tag - kBKColumnViewMenuTag : -1;
 }
 
-// The desktop theme's icon for an image name of the table; the views' own images where they
-// have one of that name.
+// Every picture of the table is drawn with the views' images, so menus look alike on every
+// desktop theme (and under none).
 QIcon BKMenuIcon(const QString& name)
 {
-    static const QHash<QString, QString> themeNames = {
-        {QStringLiteral("16x16_Cut"), QStringLiteral("edit-cut")},
-        {QStringLiteral("16x16_Copy"), QStringLiteral("edit-copy")},
-        {QStringLiteral("16x16_Add"), QStringLiteral("list-add")},
-        {QStringLiteral("16x16_Edit"), QStringLiteral("document-edit")},
-        {QStringLiteral("16x16_Delete"), QStringLiteral("edit-delete")},
-        {QStringLiteral("16x16_Preferences"), QStringLiteral("preferences-system")},
-        {QStringLiteral("16x16_Globe"), QStringLiteral("internet-web-browser")},
-        {QStringLiteral("print_16"), QStringLiteral("document-print")},
-        {QStringLiteral("AddAttachment"), QStringLiteral("mail-attachment")},
-        {QStringLiteral("DeleteAttachment"), QStringLiteral("edit-clear")},
-        {QStringLiteral("vrx_16x16"), QStringLiteral("document-save-as")},
-    };
     const QImage own = BKViewImages::namedImage(name);
-    if (!own.isNull())
-        return QIcon(QPixmap::fromImage(own));
-    return QIcon::fromTheme(themeNames.value(name));
+    return own.isNull() ? QIcon() : QIcon(QPixmap::fromImage(own));
 }
-

@@ -26,12 +26,15 @@ enum BKMenuTag {
     kBKPrintListMenuTag = 108,
     kBKRestoreMenuTag = 109,
     kBKUsersMenuTag = 110,
+    kBKEventLogMenuTag = 111,
     kBKOptionsMenuTag = 112,
     kBKNewTypeMenuTag = 113,
     kBKMailRecordsMenuTag = 114,
     kBKMailFileMenuTag = 115,
     kBKExportRecordsMenuTag = 116,
     kBKQuitMenuTag = 117,
+    kBKPageSetupMenuTag = 118,
+    kBKCloseMenuTag = 119,
     kBKCutMenuTag = 200,
     kBKCopyMenuTag = 201,
     kBKPasteMenuTag = 202,
@@ -55,6 +58,7 @@ enum BKMenuTag {
     kBKListViewMenuTag = 403,
     kBKTreeViewMenuTag = 404,
     kBKHelpMenuTag = 500,
+    kBKAboutMenuTag = 501,
     kBKImportVRXMenuTag = 1060,
     kBKImportCSVMenuTag = 1061,
     kBKExportVRXAttachmentsMenuTag = 1070,
@@ -96,6 +100,5 @@ const QList<BKMenuEntry>& BKMainMenuTable();
 // The view a View-menu tag shows (column 0, list 1, tree 2); -1 for other tags.
 int BKViewTagForMenuTag(int tag);
 
-// The icon of an image name of the table: the views' own image of that name, else the desktop
-// theme's icon for the same command.
+// The icon of an image name of the table: the views' drawn image of that name.
 QIcon BKMenuIcon(const QString& name);

@@ -167,10 +167,6 @@ QWidget* BKOptionsWindowController::makeSecurityPane()
     lockRow->addStretch();
     layout->addLayout(lockRow);
 
-    mAutoSubmit_ = new QCheckBox(BKLocalizedString("Submit web logins automatically"), pane);
-    mAutoSubmit_->setObjectName(QStringLiteral("mAutoSubmit"));
-    layout->addWidget(mAutoSubmit_);
-
     mClearClipBoardButton_ = new QCheckBox(BKLocalizedString("Clear the clipboard"), pane);
     mClearClipBoardButton_->setObjectName(QStringLiteral("mClearClipBoardButton"));
     layout->addWidget(mClearClipBoardButton_);
@@ -329,7 +325,6 @@ void BKOptionsWindowController::initUserPreferences()
     setRowColor(user->mRowColor());
     mAutoLock_->setChecked(user->mAutoLOck());
     mAutoLockField_->setText(QString::number(user->mLockTime()));
-    mAutoSubmit_->setChecked(user->mAutoSubmit());
 
     const bool clearing = user->mClipBoardOnExit() || user->mClearClipBoardTimer() != 0;
     mClearClipBoardButton_->setChecked(clearing);
@@ -465,7 +460,6 @@ bool BKOptionsWindowController::saveUserPreference()
     // at the next login.
     user->setMClipBoardOnExit(clearing && onlyAtExit);
     user->setMClearClipBoardTimer(clearing ? qint16(mClearAfterTimeStepper_->value()) : qint16(0));
-    user->setMAutoSubmit(mAutoSubmit_->isChecked());
     user->setMMAxLockTime(kMaxLockMinutes);
     // Without a password the lock controls are hidden: what the field holds was never checked,
     // so the user's minutes stay as they are.

@@ -103,7 +103,6 @@ public:
     // Controls, for the tests and the panes.
     QCheckBox* autoLockButton() const { return mAutoLock_; }
     QLineEdit* autoLockField() const { return mAutoLockField_; }
-    QCheckBox* autoSubmitButton() const { return mAutoSubmit_; }
     QCheckBox* clearClipBoardButton() const { return mClearClipBoardButton_; }
     QGroupBox* clearClipBoardBox() const { return mClearClipBoardBox_; }
     QButtonGroup* clearClipBoardChoices() const { return mClearClipBoardMatrix_; }
@@ -145,7 +144,6 @@ private:
     QCheckBox* mAutoLock_ = nullptr;
     QLabel* mAutolockLabel_ = nullptr;
     QLineEdit* mAutoLockField_ = nullptr;
-    QCheckBox* mAutoSubmit_ = nullptr;
     QCheckBox* mClearClipBoardButton_ = nullptr;
     QGroupBox* mClearClipBoardBox_ = nullptr;
     QButtonGroup* mClearClipBoardMatrix_ = nullptr;

@@ -160,6 +160,33 @@ bool BKPrintJob::printRecord(const std::shared_ptr<OTVRecord>& record, OTVDataBa
     if (!record)
         return false;
     QPrinter printer(QPrinter::HighResolution);
+    applySharedPageLayout(printer);
     const std::unique_ptr<BKPrintJob> job = recordJob(record, store, printer);
     return job->run(printer, parent, runner);
+}
+
+namespace {
+
+QPageLayout& sharedLayout()
+{
+    static QPageLayout layout;
+    return layout;
+}
+
+} // namespace
+
+void BKPrintJob::setSharedPageLayout(const QPageLayout& layout)
+{
+    sharedLayout() = layout;
+}
+
+QPageLayout BKPrintJob::sharedPageLayout()
+{
+    return sharedLayout();
+}
+
+void BKPrintJob::applySharedPageLayout(QPrinter& printer)
+{
+    if (sharedLayout().isValid())
+        printer.setPageLayout(sharedLayout());
 }

@@ -6,6 +6,7 @@
 // centred, cut into page-high slices, with the underlined footer naming the user centred in the
 // bottom margin of every page and no header. Values print unmasked.
 
+#include <QPageLayout>
 #include <QPicture>
 #include <QSizeF>
 #include <QString>
@@ -58,6 +59,12 @@ public:
     // The whole single-record print: true when printed.
     static bool printRecord(const std::shared_ptr<OTVRecord>& record, OTVDataBase& store, QWidget* parent,
                             const DialogRunner& runner = {});
+
+    // The page chosen in Page Setup, which every later print starts from (main thread only);
+    // an invalid layout until the user chose one, and printers keep their defaults.
+    static void setSharedPageLayout(const QPageLayout& layout);
+    static QPageLayout sharedPageLayout();
+    static void applySharedPageLayout(QPrinter& printer);
 
 private:
     QString mUserName_;

@@ -1,5 +1,7 @@
 #include "BKTypeSettingsPanel.h"
 
+#include "BKIconSelectionPanel.h"
+
 #include "BKController.h"
 #include "BKDialogButtons.h"
 
@@ -27,29 +29,6 @@ namespace {
 
 constexpr int kFieldsPerColumn = 5;
 
-// The icon chooser shown by the icon button: the icon grid with OK and Cancel.
-std::optional<int> chooseIconInGrid(OTVDataBase& store, QWidget* parent, int current)
-{
-    QDialog chooser(parent);
-    chooser.setWindowTitle(BKLocalizedString("Choose Icon"));
-    auto* matrix = new BKImageMatrix(&store);
-    matrix->renewIconMatrix();
-    matrix->setSelectedImage(current);
-    auto* scroll = new QScrollArea(&chooser);
-    scroll->setWidget(matrix);
-    scroll->setWidgetResizable(false);
-    scroll->setMinimumWidth(matrix->sizeHint().width() + 24);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &chooser);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &chooser, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &chooser, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&chooser);
-    layout->addWidget(scroll);
-    layout->addWidget(buttons);
-    if (chooser.exec() != QDialog::Accepted || matrix->selectedIconNumber() <= 0)
-        return std::nullopt;
-    return matrix->selectedIconNumber();
-}
-
 void showAlert(const QString& message)
 {
     BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), message, BKLocalizedString("OK"));
@@ -62,7 +41,7 @@ BKTypeSettingsPanel::BKTypeSettingsPanel(OTVDataBase& store, QWidget* parent)
 {
     setObjectName(QStringLiteral("mCustomSettingsPanel"));
     setWindowTitle(BKLocalizedString("Type Settings"));
-    iconChooser_ = [this](QWidget* parentWidget, int current) { return chooseIconInGrid(store_, parentWidget, current); };
+    iconChooser_ = [this](QWidget*, int current) { return iconSelectionPanel().chooseIcon(current); };
 
     mTypeNameLable_ = new QLabel(BKLocalizedString("Type Name:"), this);
     mTypeNameField_ = new QLineEdit(this);
@@ -403,4 +382,11 @@ std::shared_ptr<OTVType> BKStoreTypeFromPanel(BKTypeSettingsPanel& panel, QWidge
         return nullptr;
     }
     return stored;
+}
+
+BKIconSelectionPanel& BKTypeSettingsPanel::iconSelectionPanel()
+{
+    if (!mIconSelectionPanel_)
+        mIconSelectionPanel_ = new BKIconSelectionPanel(store_, this);
+    return *mIconSelectionPanel_;
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class BKIconSelectionPanel;
 class OTVType;
 class QCheckBox;
 class QComboBox;
@@ -56,6 +57,9 @@ public:
     // The type Reset fills the panel from.
     void setResetInfo(std::shared_ptr<OTVType> type) { mResetInfo_ = std::move(type); }
     void setIconChooser(IconChooser chooser) { iconChooser_ = std::move(chooser); }
+    // The icon chooser the icon button opens (unless another chooser was set), with its import
+    // of custom icons; made on first use.
+    BKIconSelectionPanel& iconSelectionPanel();
     // The type most recently built from the panel.
     std::shared_ptr<OTVType> customTypeSaved() const { return mCustomTypeSaved_; }
 
@@ -100,6 +104,7 @@ private:
     std::array<QCheckBox*, 10> mMasks_{};
     QPushButton* mResetButton_ = nullptr;
     IconChooser iconChooser_;
+    BKIconSelectionPanel* mIconSelectionPanel_ = nullptr;
     int mIconNumber_ = 0;
 
     // One run's state, set afresh each time the panel opens.

@@ -94,6 +94,139 @@ QImage drawUserArrow(bool inward)
     });
 }
 
+// Scissors.
+QImage drawCut()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(90, 90, 100), 1.4));
+        p.drawLine(QPointF(4, 1.5), QPointF(10.5, 10));
+        p.drawLine(QPointF(12, 1.5), QPointF(5.5, 10));
+        p.setPen(QPen(QColor(170, 40, 40), 1.4));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(1.5, 10, 4.5, 4.5));
+        p.drawEllipse(QRectF(10, 10, 4.5, 4.5));
+    });
+}
+
+// Two sheets, one over the other.
+QImage drawCopy()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(100, 100, 110), 1));
+        p.setBrush(QColor(235, 235, 240));
+        p.drawRect(QRectF(1.5, 1.5, 8, 10));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6.5, 4.5, 8, 10));
+    });
+}
+
+// A round badge: green with a plus (adding), red with a minus (taking away).
+QImage drawBadge(bool plus)
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(plus ? QColor(40, 120, 40) : QColor(160, 40, 40), 1));
+        p.setBrush(plus ? QColor(90, 180, 90) : QColor(220, 90, 90));
+        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+        p.setPen(QPen(Qt::white, 2));
+        p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
+        if (plus)
+            p.drawLine(QPointF(8, 4.5), QPointF(8, 11.5));
+    });
+}
+
+// A pencil.
+QImage drawEdit()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(120, 90, 30), 1));
+        p.setBrush(QColor(240, 200, 80));
+        const QPointF body[] = {{11, 1.5}, {14.5, 5}, {5.5, 14}, {2, 10.5}};
+        p.drawPolygon(body, 4);
+        p.setBrush(QColor(60, 60, 60));
+        const QPointF tip[] = {{2, 10.5}, {5.5, 14}, {1.5, 14.5}};
+        p.drawPolygon(tip, 3);
+    });
+}
+
+// A red cross: deleting.
+QImage drawDelete()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(190, 40, 40), 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+        p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+    });
+}
+
+// Three sliders: the field labels.
+QImage drawPreferences()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(110, 110, 120), 1.2));
+        for (qreal y : {3.5, 8.0, 12.5})
+            p.drawLine(QPointF(2, y), QPointF(14, y));
+        p.setPen(QPen(QColor(60, 90, 130), 1));
+        p.setBrush(QColor(130, 170, 220));
+        const qreal knobs[][2] = {{9, 3.5}, {4.5, 8}, {11, 12.5}};
+        for (const auto& knob : knobs)
+            p.drawEllipse(QPointF(knob[0], knob[1]), 2, 2);
+    });
+}
+
+// A globe: the web login.
+QImage drawGlobe()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(40, 90, 150), 1));
+        p.setBrush(QColor(120, 175, 230));
+        p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(5, 1.5, 6, 13));
+        p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+        p.drawLine(QPointF(8, 1.5), QPointF(8, 14.5));
+    });
+}
+
+// A printer with a sheet.
+QImage drawPrinter()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(90, 90, 100), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 1.5, 7, 5));
+        p.setBrush(QColor(170, 170, 180));
+        p.drawRoundedRect(QRectF(1.5, 5.5, 13, 6), 1.5, 1.5);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 9.5, 7, 5));
+    });
+}
+
+// A sheet with an arrow leaving it: a vRX file.
+QImage drawVRX()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(100, 100, 110), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(2.5, 1.5, 9, 13));
+        p.setPen(QPen(QColor(40, 120, 170), 1.6));
+        p.drawLine(QPointF(6, 8), QPointF(14.5, 8));
+        p.drawLine(QPointF(14.5, 8), QPointF(11.5, 5));
+        p.drawLine(QPointF(14.5, 8), QPointF(11.5, 11));
+    });
+}
+
+// A frame with its right part shaded: the details pane beside the views.
+QImage drawDetailsPane()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(90, 90, 100), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(1.5, 2.5, 13, 11));
+        p.fillRect(QRectF(9, 3, 5, 10), QColor(130, 170, 220));
+        p.drawLine(QPointF(8.5, 2.5), QPointF(8.5, 13.5));
+    });
+}
+
 // A type whose icon number has no image: a tile in a colour of its number.
 QImage drawTypeStandIn(int iconID)
 {
@@ -122,6 +255,18 @@ QImage namedImage(const QString& name)
         {kPasswordPolicyImageName, drawPasswordPolicy()},
         {kImportUsersImageName, drawUserArrow(true)},
         {kExportUsersImageName, drawUserArrow(false)},
+        {kCutImageName, drawCut()},
+        {kCopyImageName, drawCopy()},
+        {kAddImageName, drawBadge(true)},
+        {kEditImageName, drawEdit()},
+        {kDeleteImageName, drawDelete()},
+        {kPreferencesImageName, drawPreferences()},
+        {kGlobeImageName, drawGlobe()},
+        {kPrintImageName, drawPrinter()},
+        {kVRXImageName, drawVRX()},
+        {kAddAttachmentImageName, drawBadge(true)},
+        {kDeleteAttachmentImageName, drawBadge(false)},
+        {kDetailsPaneImageName, drawDetailsPane()},
     };
     return images.value(name);
 }

@@ -19,6 +19,20 @@ inline const QString kUserImageName = QStringLiteral("User");
 inline const QString kPasswordPolicyImageName = QStringLiteral("password-policy");
 inline const QString kImportUsersImageName = QStringLiteral("import-users");
 inline const QString kExportUsersImageName = QStringLiteral("export-users");
+// The record commands (menus, context menu, the views' record buttons).
+inline const QString kCutImageName = QStringLiteral("16x16_Cut");
+inline const QString kCopyImageName = QStringLiteral("16x16_Copy");
+inline const QString kAddImageName = QStringLiteral("16x16_Add");
+inline const QString kEditImageName = QStringLiteral("16x16_Edit");
+inline const QString kDeleteImageName = QStringLiteral("16x16_Delete");
+inline const QString kPreferencesImageName = QStringLiteral("16x16_Preferences");
+inline const QString kGlobeImageName = QStringLiteral("16x16_Globe");
+inline const QString kPrintImageName = QStringLiteral("print_16");
+inline const QString kVRXImageName = QStringLiteral("vrx_16x16");
+inline const QString kAddAttachmentImageName = QStringLiteral("AddAttachment");
+inline const QString kDeleteAttachmentImageName = QStringLiteral("DeleteAttachment");
+// The details-pane toggle of the views.
+inline const QString kDetailsPaneImageName = QStringLiteral("details-pane");
 
 namespace BKViewImages {
 

@@ -3,6 +3,7 @@
 #include "Platform/BKFileManager.h"
 #include "Platform/BKHelperRunner.h"
 #include "Platform/BKMailComposer.h"
+#include "Platform/BKUserGuide.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,34 @@ TEST_F(XdgTree, theDefaultComesFirstThenTheOthersOnce)
     EXPECT_EQ(apps.first().path, root_.path() + "/system-data/applications/editor.desktop");
     EXPECT_EQ(BKDesktopEntries::defaultApplicationForMimeType("application/pdf").name, "Editor");
     EXPECT_TRUE(BKDesktopEntries::defaultApplicationForMimeType("image/png").id.isEmpty());
+}
+
+// The guide opens in the default viewer for HTML; a default that cannot start gives way to the
+// next application.
+TEST_F(XdgTree, theUserGuideOpensInTheDesktopsViewer)
+{
+    const QString guide = root_.path() + "/program/docs/userguide.html";
+    writeText(guide, "<html><body>guide</body></html>");
+    const QString viewer = root_.path() + "/bin/guide-viewer";
+    const QString opened = root_.path() + "/opened";
+    writeText(viewer, ("#!/bin/sh\nprintf '%s' \"$1\" > '" + opened + "'\n").toUtf8());
+    ASSERT_TRUE(QFile::setPermissions(viewer, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    writeText(root_.path() + "/system-data/applications/broken.desktop",
+              "[Desktop Entry]\nType=Application\nName=Broken\nExec=/nonexistent/viewer %f\n");
+    writeText(root_.path() + "/system-data/applications/viewer.desktop",
+              ("[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + viewer + " %f\n").toUtf8());
+    writeText(root_.path() + "/system-data/applications/mimeinfo.cache",
+              "[MIME Cache]\ntext/html=broken.desktop;viewer.desktop;\n");
+    writeText(root_.path() + "/config/mimeapps.list", "[Default Applications]\ntext/html=broken.desktop;\n");
+
+    ASSERT_EQ(BKUserGuide::path(root_.path() + "/program"), guide);
+    ASSERT_TRUE(BKUserGuide::open(guide));
+    for (int i = 0; i < 500 && !QFileInfo::exists(opened); ++i)
+        QThread::msleep(10);
+    QFile result(opened);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(result.readAll()), guide);
+    EXPECT_FALSE(BKUserGuide::open(QString()));
 }
 
 TEST_F(XdgTree, aParentTypeLendsItsApplications)
@@ -319,3 +348,29 @@ TEST(FileManager, revealAsksTheFileManagerThenOpensTheFolder)
 }
 
 } // namespace
+
+// Beside the program in a build tree, under share/doc once installed; nothing elsewhere.
+TEST(UserGuide, isFoundBesideTheProgramOrInTheInstalledShareFolder)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    writeText(root.path() + "/build/docs/userguide.html", "<html></html>");
+    writeText(root.path() + "/prefix/share/doc/ostrevin/userguide.html", "<html></html>");
+    QDir().mkpath(root.path() + "/prefix/bin");
+    QDir().mkpath(root.path() + "/elsewhere");
+    EXPECT_EQ(BKUserGuide::path(root.path() + "/build"), root.path() + "/build/docs/userguide.html");
+    EXPECT_EQ(BKUserGuide::path(root.path() + "/prefix/bin"), root.path() + "/prefix/share/doc/ostrevin/userguide.html");
+    EXPECT_TRUE(BKUserGuide::path(root.path() + "/elsewhere").isNull());
+}
+
+#ifdef OSTREVIN_PROGRAM_DIR
+// The build puts the guide where the program looks for it.
+TEST(UserGuide, isShippedBesideTheBuiltProgram)
+{
+    const QString guide = BKUserGuide::path(QStringLiteral(OSTREVIN_PROGRAM_DIR));
+    ASSERT_FALSE(guide.isEmpty());
+    QFile file(guide);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("User Guide"));
+}
+#endif

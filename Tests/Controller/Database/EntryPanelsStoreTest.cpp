@@ -5,14 +5,17 @@
 #include "Controller/BKCheckListModel.h"
 #include "Controller/BKController.h"
 #include "Controller/BKGroupSettingsPanel.h"
+#include "Controller/BKIconSelectionPanel.h"
 #include "Controller/BKTypeSettingsPanel.h"
 
+#include "Customization/BKImageMatrix.h"
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVStatusMessages.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser_Admin.h"
+#include "Platform/BKNotificationCenter.h"
 #include "Support/RecordingApplicationServices.h"
 #include "Support/TemporarySettings.h"
 
@@ -25,6 +28,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -81,6 +85,7 @@ private slots:
     void typePanelChecks_data();
     void typePanelChecks();
     void typePanelCustomisesARecord();
+    void typePanelImportsACustomIcon();
 
 private:
     std::shared_ptr<BKGroup> groupNamed(OTVDataBase& store, const QString& name) const;
@@ -616,6 +621,58 @@ void EntryPanelsStoreTest::typePanelCustomisesARecord()
     QCOMPARE(stored->mRecordCustomType()->label(2), QStringLiteral("Root password"));
     QCOMPARE(stored->mRecordCustomType()->mTypeMask().value_or(-1), 2 | 4 | 64);
     QCOMPARE(stored->mRecordCustomType()->mTypeIconID().value_or(-1), 12);
+}
+
+// The icon button opens the icon chooser; its import stores the picture as a custom icon on a
+// worker counted by the controller's store-worker gate, the grid selects it, and the new type
+// keeps it: a second client reads the type with that icon.
+void EntryPanelsStoreTest::typePanelImportsACustomIcon()
+{
+    QTemporaryDir files;
+    const QString picture = files.filePath(QStringLiteral("badge.png"));
+    QImage image(64, 64, QImage::Format_ARGB32);
+    image.fill(QColor(20, 140, 90));
+    QVERIFY(image.save(picture));
+
+    BKController controller(*store);
+    BKAlertPresenter::install(&alerts);
+    BKTypeSettingsPanel panel(*store);
+    BKIconSelectionPanel& chooser = panel.iconSelectionPanel();
+    chooser.setFilePicker([&](QWidget*) { return QStringList{picture, files.filePath(QStringLiteral("none.png"))}; });
+    QStringList gateSeen;
+    BKNotificationCenter::defaultCenter().addObserver(kExternalIconCreatedNotification, this,
+                                                      [&](const BKNotification&) {
+                                                          gateSeen.append(controller.isStoreWorkerRunning() ? "gate"
+                                                                                                            : "none");
+                                                      });
+    int chosen = 0;
+    whenVisible(&panel, [&] {
+        panel.nameField()->setText(QStringLiteral("Badge"));
+        whenVisible(&chooser, [&] {
+            chooser.findChild<QPushButton*>(QStringLiteral("addCustomIconsButton"))->click();
+            chosen = chooser.imageMatrix()->selectedIconNumber();
+            chooser.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        });
+        panel.iconButton()->click();
+        clickOK(panel);
+    });
+    int status = -1;
+    const auto badge = BKStoreTypeFromPanel(panel, nullptr, nullptr, BKTypeSettingsPanel::kAddOperation, &status);
+    BKNotificationCenter::defaultCenter().removeObserversOf(this);
+    QCOMPARE(status, kOTVStatusOK);
+    QVERIFY(badge);
+    QCOMPARE(gateSeen, QStringList{"gate"});
+    QVERIFY(chosen > OTVDataBase::kCustomIcons);
+    QCOMPARE(badge->mTypeIconID().value_or(-1), chosen);
+
+    const auto second = reloaded();
+    QVERIFY(second);
+    const auto stored = typeNamed(*second, QStringLiteral("Badge"));
+    QVERIFY(stored);
+    QCOMPARE(stored->mTypeIconID().value_or(-1), chosen);
+    const QImage shown = second->getImageFromIconIndex(chosen);
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2).rgb(), QColor(20, 140, 90).rgb());
 }
 
 QTEST_MAIN(EntryPanelsStoreTest)

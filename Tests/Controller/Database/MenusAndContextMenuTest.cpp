@@ -1,22 +1,40 @@
-// The main menu's command enabling, the record context menu and its moves, and the counting of
-// viewed records, against a real server.
+// The main menu's command enabling, the record buttons under the views (enabled by the same
+// rules), the record context menu and its moves, the counting of viewed records, and the
+// windows and commands of the menus beside the record commands (the event-log window, the About
+// box, Page Setup and Close), against a real server.
 #include "../ControllerTestSupport.h"
 #include "ViewsTestVault.h"
 
 #include "Controller/BKController.h"
+#include "Controller/BKEventLoggerWindowController.h"
 #include "Controller/BKMainWindowViews.h"
 #include "Controller/BKMenuTable.h"
+#include "Controller/BKRecordButtons.h"
 #include "Customization/BKTableView.h"
+#include "Model/BKEventLogTableModel.h"
+#include "Model/OTVUID.h"
 #include "Support/TemporarySettings.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeView>
+#include <QtTest>
 
 class MenusAndContextMenuTest : public QObject {
     Q_OBJECT
@@ -245,10 +263,294 @@ private slots:
                  3);
     }
 
+    // One table of view x selection x record type: which record buttons are enabled. A record
+    // of the web-login type joins the vault for the AutoFill button.
+    void recordButtonsFollowTheViewTheSelectionAndTheType_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<QStringList>("enabled");
+        const QStringList record{"add", "edit", "delete", "duplicate", "print", "attachment"};
+        QTest::newRow("column, nothing") << 0 << QStringList{} << QStringList{"add"};
+        QTest::newRow("column, a card") << 0 << QStringList{"Visa"} << record;
+        QTest::newRow("column, a web login") << 0 << QStringList{"shop login"} << (record + QStringList{"autofill"});
+        QTest::newRow("list, nothing") << 1 << QStringList{} << QStringList{"add"};
+        QTest::newRow("list, a card") << 1 << QStringList{"Visa"} << record;
+        QTest::newRow("list, a web login") << 1 << QStringList{"shop login"} << (record + QStringList{"autofill"});
+        QTest::newRow("list, three records")
+            << 1 << QStringList{"alpha bank", "Visa", "shop login"} << QStringList{"add", "delete"};
+        QTest::newRow("tree, a type row") << 2 << QStringList{"<type>"} << QStringList{"add"};
+        QTest::newRow("tree, a card") << 2 << QStringList{"Visa"} << record;
+        QTest::newRow("tree, a web login") << 2 << QStringList{"shop login"} << (record + QStringList{"autofill"});
+    }
+    void recordButtonsFollowTheViewTheSelectionAndTheType()
+    {
+        QFETCH(int, view);
+        QFETCH(QStringList, selected);
+        QFETCH(QStringList, enabled);
+        addWebLoginRecord();
+        controller_->changeView(view);
+        select(view, selected);
+        controller_->refreshCommandStates();
+
+        BKRecordButtons* bar = controller_->recordButtons();
+        QVERIFY(bar);
+        // The bar stands in the page of the view shown, with that view's Duplicate and toggle.
+        QCOMPARE(bar->parentWidget(), views_->tabView()->widget(view));
+        QVERIFY(bar->isVisible());
+        for (int other = 0; other < 3; ++other) {
+            QCOMPARE(bar->duplicateButton(other)->isVisible(), other == view);
+            QCOMPARE(bar->toggleInfoButton(other)->isVisible(), other == view);
+        }
+        const QList<std::pair<QString, QToolButton*>> buttons{
+            {"add", bar->addButton()},           {"edit", bar->editButton()},
+            {"delete", bar->deleteButton()},     {"duplicate", bar->duplicateButton(view)},
+            {"print", bar->printRecordButton()}, {"attachment", bar->attachmentButton()},
+            {"autofill", bar->autoFillButton()}};
+        QStringList shown;
+        for (const auto& [name, button] : buttons)
+            if (button->isEnabled())
+                shown.append(name);
+        QCOMPARE(shown, enabled);
+        QVERIFY(bar->toggleInfoButton(view)->isEnabled());
+    }
+
+    void recordButtonsRunTheirCommands()
+    {
+        QList<int> operations;
+        controller_->setDetailsWindowRunner([&](const std::shared_ptr<OTVRecord>&, int* operation) {
+            operations.append(*operation);
+            return std::shared_ptr<OTVRecord>();
+        });
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        select(1, {"Visa"});
+        BKRecordButtons* bar = controller_->recordButtons();
+        bar->addButton()->click();
+        bar->editButton()->click();
+        bar->duplicateButton(BKMainWindowViews::kListViewTag)->click();
+        QCOMPARE(operations, (QList<int>{0, 1, 2}));
+
+        // The toggles of all three views follow the pane, and so does the View menu's title.
+        QVERIFY(controller_->isDetailsPaneShown());
+        bar->toggleInfoButton(BKMainWindowViews::kListViewTag)->click();
+        QVERIFY(!controller_->isDetailsPaneShown());
+        for (int view = 0; view < 3; ++view)
+            QVERIFY(!bar->toggleInfoButton(view)->isChecked());
+        QCOMPARE(controller_->menuAction(kBKDetailsMenuTag)->text(), QStringLiteral("Show Details"));
+        controller_->changeView(BKMainWindowViews::kTreeViewTag);
+        bar->toggleInfoButton(BKMainWindowViews::kTreeViewTag)->click();
+        QVERIFY(controller_->isDetailsPaneShown());
+        QVERIFY(bar->toggleInfoButton(BKMainWindowViews::kColumnViewTag)->isChecked());
+
+        // A record with an attachment: the Attachment button offers its removal.
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("note.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("attached");
+        file.close();
+        controller_->addAttachmentFromFile(vault_->records["Visa"], path);
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        select(1, {"Visa"});
+        controller_->refreshCommandStates();
+        QCOMPARE(bar->attachmentButton()->toolTip(), QStringLiteral("Delete Attachment"));
+        select(1, {"alpha bank"});
+        controller_->refreshCommandStates();
+        QCOMPARE(bar->attachmentButton()->toolTip(), QStringLiteral("Add Attachment"));
+    }
+
+    // The event-log window lists what the reload read (the vault's own entries and another
+    // client's) and what was logged since; the command is in the File menu and enabled.
+    void theEventLogListsLoadedAndAddedEntries()
+    {
+        addOtherClientsEntries();
+        controller_->reloadDatabase();
+        const int stored = storedEntries();
+        QCOMPARE(int(store_->mLogArray().size()), stored);
+        store_->addLogEvent(QStringLiteral("Request Hint"), QStringLiteral("in this session"));
+
+        QAction* command = controller_->menuAction(kBKEventLogMenuTag);
+        QVERIFY(command);
+        controller_->refreshCommandStates();
+        QVERIFY(command->isEnabled());
+        BKEventLoggerWindowController& window = controller_->eventLoggerWindowController();
+        QStringList events;
+        QStringList computers;
+        bool modal = false;
+        whenVisible(&window, [&] {
+            modal = QApplication::activeModalWidget() == &window;
+            events = logColumn(window, 1);
+            computers = logColumn(window, 4);
+            window.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        });
+        command->trigger();
+        QVERIFY(!window.isVisible());
+        QVERIFY(modal);
+        QCOMPARE(events.size(), stored + 1);
+        for (const char* event : {"Lock Application", "Add Record", "Edit Settings"})
+            QVERIFY2(events.contains(QLatin1String(event)), event);
+        QVERIFY(events.contains(QStringLiteral("Add Group")));   // the vault's own, by the store
+        QCOMPARE(events.last(), QStringLiteral("Request Hint"));
+        QVERIFY(computers.contains(QStringLiteral("Someone Else")));
+        QAbstractItemModel* model = window.logTable()->model();
+        QVERIFY(!model->flags(model->index(0, 0)).testFlag(Qt::ItemIsEditable));
+    }
+
+    // A click on a column title sorts by it, a second click the other way; dates in time order.
+    void theEventLogSortsByEveryColumn()
+    {
+        addOtherClientsEntries();
+        controller_->reloadDatabase();
+        store_->addLogEvent(QStringLiteral("Add Type"), QStringLiteral("zz last"));
+        BKEventLoggerWindowController& window = controller_->eventLoggerWindowController();
+        QStringList failures;
+        whenVisible(&window, [&] {
+            QHeaderView* header = window.logTable()->horizontalHeader();
+            const auto clickTitle = [header](int section) {
+                QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                                  QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+            };
+            for (int section = 0; section < header->count(); ++section) {
+                const QString title = header->model()->headerData(section, Qt::Horizontal).toString();
+                for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                    window.logTable()->selectRow(0);
+                    clickTitle(section);
+                    if (header->sortIndicatorSection() != section || header->sortIndicatorOrder() != order) {
+                        failures.append(title + QStringLiteral(": indicator"));
+                        continue;
+                    }
+                    const QStringList values = logColumn(window, section);
+                    for (int row = 1; row < values.size(); ++row) {
+                        const bool inOrder = section == 0 ? datesInOrder(values[row - 1], values[row], order)
+                                                          : textsInOrder(values[row - 1], values[row], order);
+                        if (!inOrder)
+                            failures.append(QStringLiteral("%1 %2: %3 before %4")
+                                                .arg(title, order == Qt::AscendingOrder ? "up" : "down",
+                                                     values[row - 1], values[row]));
+                    }
+                    if (window.logTable()->selectionModel()->hasSelection())
+                        failures.append(title + QStringLiteral(": a row stays selected"));
+                }
+            }
+            // The earliest date first: the other client's entry of last year.
+            clickTitle(0);
+            if (logColumn(window, 0).value(0) != QStringLiteral("2025-12-31 23:59:59"))
+                failures.append(QStringLiteral("first date ") + logColumn(window, 0).value(0));
+            window.close();
+        });
+        controller_->eventLogger();
+        QCOMPARE(failures, QStringList());
+        QVERIFY(!window.isVisible());
+    }
+
+    // After each reload the window shows exactly what the server holds: entries cleared from
+    // the window come back, and another client's new ones appear.
+    void aReloadRefreshesTheEventLog()
+    {
+        BKEventLoggerWindowController& window = controller_->eventLoggerWindowController();
+        store_->clearLog();
+        QCoreApplication::processEvents();
+        QCOMPARE(window.logModel()->rowCount(), 0);
+        server_.execAsRoot(QStringLiteral("INSERT INTO vivododadi.EVENTLOGGERTABLE VALUES('Import', 'Ostrel Id', '', "
+                                          "'2026-02-01 08:00:00', 'dave', 'Dave')"));
+        controller_->reloadDatabase();
+        QCoreApplication::processEvents();
+        QCOMPARE(window.logModel()->rowCount(), storedEntries());
+        QStringList events;
+        whenVisible(&window, [&] {
+            events = logColumn(window, 1);
+            QTest::keyClick(&window, Qt::Key_Escape);
+        });
+        controller_->eventLogger();
+        QVERIFY(!window.isVisible());
+        QVERIFY(events.contains(QStringLiteral("Import")));
+        QCOMPARE(int(events.size()), storedEntries());
+    }
+
+    void theAboutBoxShowsTheVersion()
+    {
+        QCoreApplication::setApplicationVersion(QStringLiteral("4.7.1"));
+        controller_->initAboutBoxsetting();
+        QDialog* box = controller_->aboutBox();
+        QVERIFY(box);
+        QString version;
+        whenVisible(box, [&] {
+            version = box->findChild<QLabel*>(QStringLiteral("versionField"))->text();
+            box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        QAction* about = controller_->menuAction(kBKAboutMenuTag);
+        QVERIFY(about);
+        QCOMPARE(about->parent()->objectName(), QStringLiteral("&Help"));
+        about->trigger();
+        QCOMPARE(version, QStringLiteral("Version 4.7.1"));
+        QVERIFY(!box->isVisible());
+    }
+
+    // The page chosen in Page Setup is the page of every later print; a cancelled setup keeps it.
+    void pageSetupChoosesThePageOfLaterPrints()
+    {
+        QList<QPageLayout::Orientation> printed;
+        controller_->setPrintDialogRunner([&](QPrinter& printer, QWidget*, const std::function<void(QPrinter*)>&) {
+            printed.append(printer.pageLayout().orientation());
+            return false;
+        });
+        controller_->setPageSetupRunner([](QPrinter& printer, QWidget*) {
+            printer.setPageOrientation(QPageLayout::Landscape);
+            return true;
+        });
+        controller_->menuAction(kBKPageSetupMenuTag)->trigger();
+        controller_->setPageSetupRunner([](QPrinter& printer, QWidget*) {
+            printer.setPageOrientation(QPageLayout::Portrait);
+            return false;
+        });
+        controller_->menuAction(kBKPageSetupMenuTag)->trigger();
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        controller_->print();
+        select(1, {"Visa"});
+        controller_->printRecord();
+        QCOMPARE(printed, (QList<QPageLayout::Orientation>{QPageLayout::Landscape, QPageLayout::Landscape}));
+    }
+
+    // Close closes the front window as its close button would: another window goes and the main
+    // window stays; with the main window in front the application quits. (Last: it quits.)
+    void closeClosesTheFrontWindow()
+    {
+        QWidget other;
+        other.setWindowTitle(QStringLiteral("Other"));
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QCOMPARE(QApplication::activeWindow(), &other);
+        controller_->performClose();
+        QVERIFY(!other.isVisible());
+        QVERIFY(controller_->mainWindow()->isVisible());
+        QVERIFY(!controller_->isTerminationRequested());
+
+        QApplication::setActiveWindow(controller_->mainWindow());
+        controller_->refreshCommandStates();
+        QVERIFY(controller_->menuAction(kBKCloseMenuTag)->isEnabled());
+        controller_->menuAction(kBKCloseMenuTag)->trigger();
+        QVERIFY(controller_->isTerminationRequested());
+    }
+
 private:
     int rowOf(const QString& title) const
     {
         return int(ViewsTestVault::titles(views_->sortedItemsForListView()).indexOf(title));
+    }
+
+    // "shop login": a record of the web-login type that a new vault brings, in Banking.
+    void addWebLoginRecord()
+    {
+        const std::shared_ptr<OTVType> webLogin = store_->mTypes().value(kWebLoginUID);
+        QVERIFY(webLogin);
+        auto record = OTVRecord::createRecord();
+        record->setMGroup(vault_->groups["Banking"]);
+        record->setMType(webLogin);
+        record->setValue(1, QStringLiteral("shop login"));
+        record->setValue(10, QStringLiteral("2013-02-03 10:00:00 +0000"));
+        QCOMPARE(store_->addRecord(record), int(kOTVStatusOK));
+        vault_->records["shop login"] = record;
+        controller_->updateApplicationViews();
     }
 
     // Selects the records of those titles in `view` ("<type>": the first type row of the tree).
@@ -289,6 +591,47 @@ private:
                 }
             }
         }
+    }
+
+    // Rows another client wrote, with dates that sort differently from their order of insertion.
+    void addOtherClientsEntries()
+    {
+        const char* const rows[][3] = {
+            {"Lock Application", "2026-01-05 13:30:00", "bob"},
+            {"Add Record", "2026-01-05 09:00:00", "alice"},
+            {"Edit Settings", "2025-12-31 23:59:59", "carol"},
+        };
+        for (const auto& row : rows)
+            server_.execAsRoot(QStringLiteral("INSERT INTO vivododadi.EVENTLOGGERTABLE VALUES('%1', 'Ostrel Id', '', "
+                                              "'%2', '%3', 'Someone Else')")
+                                   .arg(QLatin1String(row[0]), QLatin1String(row[1]), QLatin1String(row[2])));
+    }
+
+    int storedEntries() const
+    {
+        return rootValue(QStringLiteral("SELECT COUNT(*) FROM vivododadi.EVENTLOGGERTABLE")).toInt();
+    }
+
+    static QStringList logColumn(const BKEventLoggerWindowController& window, int section)
+    {
+        const QAbstractItemModel* model = window.logTable()->model();
+        QStringList values;
+        for (int row = 0; row < model->rowCount(); ++row)
+            values.append(model->index(row, section).data().toString());
+        return values;
+    }
+
+    static bool datesInOrder(const QString& a, const QString& b, Qt::SortOrder order)
+    {
+        const QDateTime first = BKEventLogDate(a);
+        const QDateTime second = BKEventLogDate(b);
+        return order == Qt::AscendingOrder ? first <= second : first >= second;
+    }
+
+    static bool textsInOrder(const QString& a, const QString& b, Qt::SortOrder order)
+    {
+        const int compared = QString::compare(a, b);
+        return order == Qt::AscendingOrder ? compared <= 0 : compared >= 0;
     }
 
     QStringList checked(int tag) const
