@@ -93,7 +93,6 @@ int main(int argc, char* argv[])
     if ((status = store.initUserDetails(request.userName, password)))
         return fail("logging in", status);
     const std::shared_ptr<OTVUser> me = store.getCurrentUser();
-    store.initUserPreferencesForUser(me->mUserID(), me->mUsername(), &status);
     if ((status = store.loadDataBase(newVault)))
         return fail("loading", status);
     if (!store.mRecords().isEmpty()) {

@@ -5,9 +5,11 @@
 #include "BKTypeSettingsPanel.h"
 
 #include "Model/BKGroup.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVStatusMessages.h"
 #include "Model/OTVType.h"
+#include "Model/OTVUserRights.h"
 #include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
 
@@ -205,9 +207,21 @@ void BKCategoryEditWindowController::selectRow(int row)
 void BKCategoryEditWindowController::validateButtons()
 {
     const bool selected = selectedRow() >= 0;
-    mEditButton_->setEnabled(selected);
-    mDeleteButton_->setEnabled(selected);
-    mDuplicateButton_->setEnabled(selected && mTableViewType_ == kGroupsTable);
+    mAddButton_->setEnabled(mayChangeEntries(kPermissionAdd));
+    mEditButton_->setEnabled(selected && mayChangeEntries(kPermissionEdit));
+    mDeleteButton_->setEnabled(selected && mayChangeEntries(kPermissionDelete));
+    mDuplicateButton_->setEnabled(selected && mTableViewType_ == kGroupsTable && mayChangeEntries(kPermissionAdd));
+}
+
+bool BKCategoryEditWindowController::checkForPermissionsOf(int kind, int bit) const
+{
+    const OTVUserRights rights = controller_.userRights();
+    return kind == kGroupPermissions ? rights.mayChangeGroups(quint16(bit)) : rights.mayChangeTypes(quint16(bit));
+}
+
+bool BKCategoryEditWindowController::mayChangeEntries(int bit) const
+{
+    return checkForPermissionsOf(mTableViewType_ == kGroupsTable ? kGroupPermissions : kTypePermissions, bit);
 }
 
 std::shared_ptr<BKGroup> BKCategoryEditWindowController::selectedGroup() const
@@ -234,6 +248,8 @@ bool BKCategoryEditWindowController::isPersonalGroup(const BKGroup& group) const
 
 void BKCategoryEditWindowController::addNewEntry()
 {
+    if (!mayChangeEntries(kPermissionAdd))
+        return;
     if (mTableViewType_ == kGroupsTable) {
         mTableView_->clearSelection();
         BKStoreGroupFromPanel(controller_.groupSettingsPanel(), this, nullptr, BKGroupSettingsPanel::kAddOperation);
@@ -254,6 +270,8 @@ void BKCategoryEditWindowController::editTableEntry(bool fromDoubleClick)
             BKRunAlertPanel(kDefaultAlertTitle, kNoRowSelected);
         return;
     }
+    if (!mayChangeEntries(kPermissionEdit))
+        return;
     if (mTableViewType_ == kGroupsTable) {
         const std::shared_ptr<BKGroup> group = selectedGroup();
         if (isPersonalGroup(*group)) {
@@ -266,7 +284,8 @@ void BKCategoryEditWindowController::editTableEntry(bool fromDoubleClick)
         BKTypeSettingsPanel& panel = controller_.typeSettingsPanel();
         panel.setCustomizing(false);
         panel.setShouldHideControls(false);
-        BKStoreTypeFromPanel(panel, this, selectedType(), BKTypeSettingsPanel::kEditOperation);
+        BKStoreTypeFromPanel(panel, this, selectedType(), BKTypeSettingsPanel::kEditOperation, nullptr,
+                             mayChangeEntries(kPermissionAdd));
     }
     reloadData();
 }
@@ -277,7 +296,7 @@ void BKCategoryEditWindowController::duplicateGroup()
         BKRunAlertPanel(kDefaultAlertTitle, kNoRowSelected);
         return;
     }
-    if (mTableViewType_ == kTypesTable) {
+    if (mTableViewType_ == kTypesTable || !mayChangeEntries(kPermissionAdd)) {
         reloadData();
         return;
     }
@@ -310,6 +329,8 @@ void BKCategoryEditWindowController::deleteSelectedTableEntry()
         return;
     }
     const bool groups = mTableViewType_ == kGroupsTable;
+    if (!mayChangeEntries(kPermissionDelete))
+        return;
     if (groups && isPersonalGroup(*selectedGroup())) {
         BKRunAlertPanel(QString(), BKLocalizedString("You can not delete your personal group."));
         return;
@@ -318,19 +339,22 @@ void BKCategoryEditWindowController::deleteSelectedTableEntry()
     if (!groups && !typeRecordsAreAllVisible(records))
         return;
     if (!records.isEmpty()) {
-        const QString message =
-            QStringLiteral("%1\n%2\n%3")
-                .arg(groups ? BKLocalizedString("All Types and Records inside this Group will be deleted.")
-                            : BKLocalizedString("All  Records inside this Type will be deleted."),
-                     BKLocalizedString("Are you Sure?"),
-                     BKLocalizedString("Note \u2013 You can Backup this group before Deleting it."));
-        // The default, Backup, goes on to delete: Esc and close answer No.
-        const int answer = BKRunAlertPanelCancelledBy(kBKAlertOtherReturn,
-                                                      groups ? BKLocalizedString("OstrelEnterprise Delete Group.")
-                                                             : BKLocalizedString("OstrelEnterprise Delete Types."),
-                                                      message, BKLocalizedString("Backup"), BKLocalizedString("Yes"),
-                                                      BKLocalizedString("No"));
-        if (answer == kBKAlertOtherReturn)
+        const QString title = groups ? BKLocalizedString("OstrelEnterprise Delete Group.")
+                                     : BKLocalizedString("OstrelEnterprise Delete Types.");
+        const QString warning =
+            QStringLiteral("%1\n%2").arg(groups ? BKLocalizedString("All Types and Records inside this Group will be deleted.")
+                                                : BKLocalizedString("All  Records inside this Type will be deleted."),
+                                         BKLocalizedString("Are you Sure?"));
+        // Without the backup right the question offers no backup (and "No" is its default).
+        const bool mayBackUp = controller_.checkForDataPermissionFor(kDataPermissionBackup);
+        const QString note = BKLocalizedString("Note \u2013 You can Backup this group before Deleting it.");
+        // The default, Backup, goes on to delete: there Esc and close answer No.
+        const int answer = mayBackUp ? BKRunAlertPanelCancelledBy(kBKAlertOtherReturn, title,
+                                                                  QStringLiteral("%1\n%2").arg(warning, note),
+                                                                  BKLocalizedString("Backup"), BKLocalizedString("Yes"),
+                                                                  BKLocalizedString("No"))
+                                     : BKRunAlertPanel(title, warning, BKLocalizedString("No"), BKLocalizedString("Yes"));
+        if (answer != kBKAlertAlternateReturn && !(mayBackUp && answer == kBKAlertDefaultReturn))
             return;
         if (answer == kBKAlertDefaultReturn) {
             // Deleted only once the backup file is complete; a cancelled or failed backup (which

@@ -33,6 +33,11 @@ public:
     void setModeForSender(const QString& senderTitle, int senderTag);
     int tableViewType() const { return mTableViewType_; }
 
+    // The editor's one permission hook: `kind` kGroupPermissions or kTypePermissions, `bit` 1 add,
+    // 2 edit, 4 delete. A command it refuses is disabled and does nothing.
+    enum PermissionKind { kGroupPermissions = 1, kTypePermissions = 2 };
+    bool checkForPermissionsOf(int kind, int bit) const;
+
     std::shared_ptr<BKGroup> selectedGroup() const;
     std::shared_ptr<OTVType> selectedType() const;
     // What a backup before deleting the selected entry holds: the group's records, or the type's
@@ -71,6 +76,8 @@ private:
     void validateButtons();
     void selectAfterDelete(int deletedRow, int rowsBefore);
     bool typeRecordsAreAllVisible(const OTVRecordList& visible);
+    // The hook for the list's current mode.
+    bool mayChangeEntries(int bit) const;
 
     BKController& controller_;
     OTVDataBase& store_;

@@ -330,13 +330,6 @@ QString BKController::getSelectedTypeUID() const
     return kAllCategoriesUID;
 }
 
-bool BKController::checkForRecordPermissionFor(int permission, const std::shared_ptr<BKGroup>& group) const
-{
-    Q_UNUSED(permission);
-    Q_UNUSED(group);
-    return true;
-}
-
 QTimer* BKController::createStoreTimer(int intervalMs, std::function<void()> tick)
 {
     auto* timer = new QTimer(this);

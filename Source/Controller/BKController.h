@@ -69,6 +69,7 @@ class QTimer;
 class QMenu;
 class QMenuBar;
 class OTVType;
+class OTVUserRights;
 class QPoint;
 class QPrinter;
 class QWidget;
@@ -145,8 +146,17 @@ public:
     bool mShouldCreateDatabase() const { return mShouldCreateDatabase_; }
     // The record commands filter by every type.
     QString getSelectedTypeUID() const;
-    // Record permissions (1 add, 2 edit, 4 delete) in a group: every request is allowed.
+
+    // The permission words (BKController_Permissions.cpp): the logged-in user's rights; the
+    // record word's bit (1 add, 2 edit, 4 delete) for records of `group` (the group's word when
+    // it prevails, else the user's) and for each of `records` in its own group (false for
+    // none); the rule of the command of `tag` on the current selection.
+    OTVUserRights userRights() const;
     bool checkForRecordPermissionFor(int permission, const std::shared_ptr<BKGroup>& group) const;
+    bool checkForRecordPermissionForRecords(int permission, const QList<std::shared_ptr<OTVRecord>>& records) const;
+    bool isCommandPermitted(int tag) const;
+    // The copy key in `view` copies nothing without the Copy right.
+    void guardCopyKeyOf(QAbstractItemView* view);
 
     // =========================================================================================
     // Connection dialog, login step and first load (BKController_Login.cpp)
@@ -321,8 +331,10 @@ public:
     // The record details window, and what the details pane asks (BKController_Details.cpp).
     // The pane's selected record and its table refresh are the views' above.
 
-    // Permission `permission` (1 add, 2 edit, 4 delete) on records of the selected group.
+    // Permission `permission` (1 add, 2 edit, 4 delete) on the selected record in its group, or
+    // with none selected on records of the selected group (BKController_Permissions.cpp).
     bool checkForRecordPermissionForSelectedGroup(int permission) override;
+    bool checkForRecordPermissionForRecord(int permission, const OTVRecord& record) override;
     // Runs the shared record details window (BKDetailsWindowController).
     std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
                                                                int* operation) override;
@@ -364,7 +376,8 @@ public:
     void setDetailsWindowRunner(DetailsWindowRunner runner);
     // The de-duplicate question (made on first use): Yes ends it with kBKModalStop.
     QDialog* dedupeSheet();
-    // Data permissions (1 print, 2 de-duplicate): every request is allowed.
+    // The data word's bit (kDataPermissionCopy, ...Print, ...Export, ...Import, ...Backup,
+    // ...Restore).
     bool checkForDataPermissionFor(int permission) const;
     // The groups and types editor (made on first use and kept).
     BKCategoryEditWindowController& categoryEditWindowController();

@@ -1,9 +1,11 @@
 #include "BKController.h"
 
 #include "BKMainWindowViews.h"
+#include "BKMenuTable.h"
 
 #include "Customization/BKDetailsView.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Platform/BKAttachmentFiles.h"
 #include "Platform/BKDesktopEntries.h"
@@ -66,7 +68,7 @@ void BKController::attachmentAction()
     // What is added to or removed from, and whether it has an attachment: one record.
     const QList<std::shared_ptr<OTVRecord>> selected = mViews_->indexSetForExporting(false);
     const std::shared_ptr<OTVRecord> record = selected.isEmpty() ? nullptr : selected.first();
-    if (!record || !checkForRecordPermissionFor(2, mViews_->selectedGroup()))
+    if (!record || !isCommandPermitted(kBKAttachmentMenuTag))
         return;
     if (!record->mHasAttachment()) {
         const BKFileChooser& choose = mFileChooser_ ? mFileChooser_ : BKFileChooser(runFileDialog);
@@ -87,7 +89,7 @@ void BKController::attachmentAction()
 
 void BKController::addAttachmentFromFile(const std::shared_ptr<OTVRecord>& record, const QString& path)
 {
-    if (!record)
+    if (!record || !checkForRecordPermissionFor(kPermissionEdit, record->mGroup()))
         return;
     // The file that will be read: a link counts by its target.
     const QFileInfo file(path);

@@ -6,6 +6,7 @@
 #include "Customization/BKTableView.h"
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
@@ -162,13 +163,9 @@ void BKController::initContextualCategorySubMenu()
 
 bool BKController::canMoveRecords() const
 {
-    const std::shared_ptr<OTVUser> user = store_.mCurrentUser();
-    const std::shared_ptr<OTVRecord> record = mViews_ ? mViews_->itemPropertiesForTableViewSelectedRow() : nullptr;
-    const std::shared_ptr<BKGroup> group = record ? record->mGroup() : nullptr;
-    const quint16 word = group && group->mPreferencePermissions() ? group->mRecordLevelPermissions()
-                         : user                                     ? user->mRecordPermissionsBit()
-                                                                    : 0;
-    return word & 2;
+    const OTVRecordList records = recordsToMove();
+    return records.isEmpty() ? checkForRecordPermissionFor(kPermissionEdit, nullptr)
+                             : checkForRecordPermissionForRecords(kPermissionEdit, records);
 }
 
 QMenu* BKController::extendMenuForEvent(QAbstractItemView* view, const QPoint& pos)
@@ -312,7 +309,7 @@ void BKController::contextCategoryMenuChanged(const QString& groupUID)
 {
     const std::shared_ptr<BKGroup> group = store_.mGroups().value(groupUID);
     const OTVRecordList records = recordsToMove();
-    if (!group || records.isEmpty() || !canMoveRecords())
+    if (!group || records.isEmpty() || !canMoveRecords() || !checkForRecordPermissionFor(kPermissionEdit, group))
         return;
     moveRecords(records, groupChange(group));
     mViews_->updateTables();
@@ -326,7 +323,7 @@ bool BKController::dropRecordsOnType(const QStringList& recordUIDs, const std::s
         if (const std::shared_ptr<OTVRecord> record = store_.getRecordForUID(uid))
             records.append(record);
     }
-    if (!type || records.isEmpty() || !checkForRecordPermissionFor(2, records.first()->mGroup()))
+    if (!type || !checkForRecordPermissionForRecords(kPermissionEdit, records))
         return false;
     const bool stored = moveRecords(records, typeChange(type));
     mViews_->updateTables();
@@ -341,7 +338,8 @@ bool BKController::dropRecordsOnGroup(const QStringList& recordUIDs, const std::
         if (const std::shared_ptr<OTVRecord> record = store_.getRecordForUID(uid))
             records.append(record);
     }
-    if (!group || records.isEmpty() || !checkForRecordPermissionFor(2, group))
+    if (!group || !checkForRecordPermissionForRecords(kPermissionEdit, records) ||
+        !checkForRecordPermissionFor(kPermissionEdit, group))
         return false;
     const bool stored = moveRecords(records, groupChange(group));
     mViews_->updateTables();

@@ -3,11 +3,6 @@
 #include "BKDetailsWindowController.h"
 #include "BKMainWindowViews.h"
 
-bool BKController::checkForRecordPermissionForSelectedGroup(int permission)
-{
-    return checkForRecordPermissionFor(permission, mViews_ ? mViews_->selectedGroup() : nullptr);
-}
-
 std::shared_ptr<OTVRecord> BKController::orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
                                                                          int* operation)
 {

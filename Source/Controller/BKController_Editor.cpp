@@ -2,6 +2,7 @@
 
 #include "BKCategoryEditWindowController.h"
 #include "BKMainWindowViews.h"
+#include "BKMenuTable.h"
 
 #include "Platform/BKLocalization.h"
 
@@ -18,6 +19,8 @@ BKCategoryEditWindowController& BKController::categoryEditWindowController()
 
 void BKController::displayEditGroupPanel()
 {
+    if (!isCommandPermitted(kBKEditGroupsMenuTag))
+        return;
     buildMainWindowViews();
     categoryEditWindowController().displayGroupEditWindow(BKLocalizedString("Edit Groups..."),
                                                           BKCategoryEditWindowController::kEditCategoriesMenuItemTag);
@@ -28,6 +31,8 @@ void BKController::displayEditGroupPanel()
 void BKController::displayEditTypesPanel(int senderTag)
 {
     Q_UNUSED(senderTag);   // the pop-up goes back to its previous type by itself
+    if (!isCommandPermitted(kBKEditTypesMenuTag))
+        return;
     buildMainWindowViews();
     categoryEditWindowController().displayGroupEditWindow(BKLocalizedString("Edit Types..."),
                                                           BKCategoryEditWindowController::kEditTypesMenuItemTag);

@@ -3,6 +3,7 @@
 #include "BKExchangeProgress.h"
 
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Model/PasswordStrength.h"
 #include "Model/vRX/CExporter.h"
@@ -111,7 +112,8 @@ BKExportPanelSetup exportPanelSetup(int tag, OTVDataBase& store, const BKControl
 
 void BKController::exportSelectedFile(int tag)
 {
-    if (tag != kExportVRXTag && tag != kExportVRXPlainTag && tag != kExportCSVTag)
+    if ((tag != kExportVRXTag && tag != kExportVRXPlainTag && tag != kExportCSVTag) ||
+        !checkForDataPermissionFor(kDataPermissionExport))
         return;
     const std::optional<BKExportPanelAnswer> answer = exchangePrompts().runExportPanel(exportPanelSetup(tag, store_, *this));
     if (!answer)
@@ -136,6 +138,8 @@ void BKController::exportItemsToVRX()
 
 bool BKController::backupRecords(const QList<std::shared_ptr<OTVRecord>>& records)
 {
+    if (!checkForDataPermissionFor(kDataPermissionBackup))
+        return false;
     BKExportPanelSetup setup;
     setup.tag = kBackupTag;
     setup.fileType = QStringLiteral("vrx");
@@ -152,6 +156,8 @@ bool BKController::backupRecords(const QList<std::shared_ptr<OTVRecord>>& record
 
 void BKController::mailSelectedFile()
 {
+    if (!checkForDataPermissionFor(kDataPermissionExport))
+        return;
     const std::optional<BKExportPanelAnswer> answer =
         exchangePrompts().runExportPanel(exportPanelSetup(kExportVRXTag, store_, *this));
     if (!answer)
@@ -171,6 +177,8 @@ QString BKController::mailExportFolderPath() const
 
 void BKController::mailItems()
 {
+    if (!checkForDataPermissionFor(kDataPermissionExport))
+        return;
     // Inside the private folder (mode 0700): no other user can swap or read the file, and what
     // an earlier mail left there is never sent again.
     const QString folder = mailExportFolderPath();

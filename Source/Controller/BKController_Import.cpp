@@ -5,6 +5,7 @@
 
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/vRX/CvRXImporter.h"
 #include "Model/vRX/Vault/OTVvRXImportDelegate.h"
 #include "Platform/BKLocalization.h"
@@ -55,7 +56,8 @@ void BKController::refreshViewsAfterImport()
 
 void BKController::importSelectedFile(int tag)
 {
-    if (tag != kImportVRXTag && tag != kImportCSVTag && tag != kRestoreTag)
+    if ((tag != kImportVRXTag && tag != kImportCSVTag && tag != kRestoreTag) ||
+        !checkForDataPermissionFor(tag == kRestoreTag ? kDataPermissionRestore : kDataPermissionImport))
         return;
     if (!hasGroupToImportInto())
         return;
@@ -81,7 +83,8 @@ void BKController::importSelectedFile(int tag)
 
 bool BKController::importVRXFile(const QString& path, bool forRestore)
 {
-    Q_UNUSED(forRestore);
+    if (!checkForDataPermissionFor(forRestore ? kDataPermissionRestore : kDataPermissionImport))
+        return false;
     if (!hasGroupToImportInto())
         return false;
     const QFileInfo info(path);
@@ -155,6 +158,8 @@ bool BKController::importExchangeFile(const QString& filePath)
 // An exchange file handed to the application (at launch, once the user agreed).
 void BKController::importFile(const QString& path)
 {
+    if (!checkForDataPermissionFor(kDataPermissionImport))
+        return;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("vrx"))
         importVRXFile(path, false);

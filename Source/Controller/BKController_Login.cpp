@@ -379,6 +379,9 @@ int BKController::loadDataBase(bool firstLaunch)
     });
     mIsFirstLoadRunning_ = false;
     status = store_.isVaultLoaded() ? kOTVStatusOK : store_.connectionErrorCode();
+    // The event-log window starts from the entries the load read; later ones are appended.
+    if (status == kOTVStatusOK)
+        store_.reloadLogDatabase();
     if (status == kOTVStatusOK || mTerminationRequested_)
         return status;
     if (mFirstLoadFailure_ != kOTVStatusOK)

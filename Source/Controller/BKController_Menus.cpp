@@ -151,6 +151,8 @@ bool BKController::isCommandEnabled(int tag) const
         return false;
     if (mPrintDialogON_)
         return tag == kBKHelpMenuTag;
+    if (!isCommandPermitted(tag))
+        return false;
     const int view = mViews_ ? mViews_->currentView() : -1;
     const bool single = isItemNotSelected();
     const int listRows =
@@ -229,7 +231,7 @@ void BKController::refreshCommandStates()
         for (QAction* action : mItemContextualMenu_->actions()) {
             if (action->data().toInt() == kBKContextAttachmentTag)
                 attachmentItems.append(action);
-            else if (!action->menu())
+            if (!action->menu())
                 action->setEnabled(isCommandEnabled(action->data().toInt()));
         }
     }
@@ -312,6 +314,7 @@ void BKController::connectRecordViewsForMenus()
     const QList<QAbstractItemView*> recordViews{mViews_->columnViewDescriptionTable(), mViews_->listViewTypesTable(),
                                                 mViews_->treeViewOutlineView()};
     for (QAbstractItemView* view : recordViews) {
+        guardCopyKeyOf(view);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
             if (QMenu* menu = extendMenuForEvent(view, pos))

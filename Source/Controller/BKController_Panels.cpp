@@ -1,6 +1,7 @@
 #include "BKController.h"
 
 #include "BKGroupSettingsPanel.h"
+#include "BKMenuTable.h"
 #include "BKMainWindowViews.h"
 #include "BKTypeSettingsPanel.h"
 
@@ -34,6 +35,8 @@ void BKController::connectEntryPanels()
 
 void BKController::addGroups()
 {
+    if (!isCommandPermitted(kBKNewGroupMenuTag))
+        return;
     const std::shared_ptr<BKGroup> group =
         BKStoreGroupFromPanel(groupSettingsPanel(), mainWindow(), nullptr, BKGroupSettingsPanel::kAddOperation);
     if (group && mViews_)
@@ -42,6 +45,8 @@ void BKController::addGroups()
 
 void BKController::addTypes()
 {
+    if (!isCommandPermitted(kBKNewTypeMenuTag))
+        return;
     BKTypeSettingsPanel& panel = typeSettingsPanel();
     panel.setCustomizing(false);
     panel.setShouldHideControls(false);

@@ -6,6 +6,7 @@
 #include "Customization/BKListPrintView.h"
 #include "Customization/BKTableView.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKLocalization.h"
 
@@ -44,8 +45,7 @@ void BKController::setPrintDialogRunner(BKPrintDialogRunner runner)
 
 void BKController::print()
 {
-    // The print right of the data permissions is every user's.
-    if (!mViews_)
+    if (!mViews_ || !checkForDataPermissionFor(kDataPermissionPrint))
         return;
     if (mViews_->currentView() != BKMainWindowViews::kListViewTag) {
         BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), BKLocalizedString("Printing is available in \"List View\" "),
@@ -88,7 +88,7 @@ void BKController::print()
 
 void BKController::printRecord()
 {
-    if (!mViews_)
+    if (!mViews_ || !checkForDataPermissionFor(kDataPermissionPrint))
         return;
     const std::shared_ptr<OTVRecord> record = mViews_->itemPropertiesForTableViewSelectedRow();
     if (!record)

@@ -2,6 +2,7 @@
 
 #include "BKDetailsWindowRules.h"
 #include "BKMainWindowViews.h"
+#include "BKMenuTable.h"
 #include "BKRecordCells.h"
 #include "BKTypeSettingsPanel.h"
 #include "BKViewImages.h"
@@ -12,6 +13,7 @@
 #include "Customization/BKTableView.h"
 
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVRecordDuplicates.h"
 #include "Model/OTVUser.h"
@@ -153,7 +155,7 @@ void BKController::refreshAfterRecordCommand()
 
 void BKController::addItemsToDetail()
 {
-    if (!mViews_ || !checkForRecordPermissionForSelectedGroup(1))
+    if (!mViews_ || !isCommandPermitted(kBKAddRecordMenuTag))
         return;
     if (!store_.isGroupExistsInDatabase() || !store_.isTypeExistsInDatabase()) {
         BKRunAlertPanel(QString(), BKLocalizedString(kNeedGroupAndType));
@@ -163,13 +165,12 @@ void BKController::addItemsToDetail()
     record->setMGroup(mViews_->selectedGroup());
     int operation = kDetailsAdd;
     const std::shared_ptr<OTVRecord> answer = runDetailsWindow(record, &operation);
-    if (!answer || (operation != kDetailsAdd && operation != kDetailsDuplicate))
+    // The window may file it in another group: that group's word decides.
+    if (!answer || (operation != kDetailsAdd && operation != kDetailsDuplicate) ||
+        !checkForRecordPermissionFor(kPermissionAdd, answer->mGroup()))
         return;
-    const int status = store_.addRecord(answer);
-    showStoreStatusAlert(status);
-    // A record that was not stored is not logged as added.
-    if (status == kOTVStatusOK)
-        store_.addLogEvent(QStringLiteral("Add Record"), answer->value(1));
+    // The store logs the add itself.
+    showStoreStatusAlert(store_.addRecord(answer));
     refreshAfterRecordCommand();
 }
 
@@ -184,7 +185,7 @@ void BKController::editItemDoubleAction()
         refreshAfterRecordCommand();
         return;
     }
-    if (!checkForRecordPermissionForSelectedGroup(2))
+    if (!isCommandPermitted(kBKEditRecordMenuTag))
         return;
     int operation = kDetailsEdit;
     const std::shared_ptr<OTVRecord> answer = runDetailsWindow(selected, &operation);
@@ -192,11 +193,12 @@ void BKController::editItemDoubleAction()
         deleteSelected();
         return;
     }
-    if (answer) {
+    // Saved as new it is added; saved into another group it is moved there.
+    const int needed = operation == kDetailsDuplicate ? kPermissionAdd : kPermissionEdit;
+    if (answer && checkForRecordPermissionFor(needed, answer->mGroup())) {
         if (operation == kDetailsDuplicate) {
             const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
             showStoreStatusAlert(added.addStatus);
-            showStoreStatusAlert(added.copyStatus);
         } else {
             showStoreStatusAlert(store_.replaceRecord(answer));
         }
@@ -209,7 +211,7 @@ void BKController::duplicateItem()
     if (!mViews_)
         return;
     const std::shared_ptr<OTVRecord> selected = itemPropertiesForTableViewSelectedRow();
-    if (!selected || !checkForRecordPermissionForSelectedGroup(1))
+    if (!selected || !isCommandPermitted(kBKDuplicateRecordMenuTag))
         return;
     const std::shared_ptr<OTVRecord> copy = OTVRecord::copyRecord(*selected);
     copy->setValue(1, selected->value(1) + BKLocalizedString(" Copy"));
@@ -222,10 +224,9 @@ void BKController::duplicateItem()
     }
     int operation = kDetailsDuplicate;
     const std::shared_ptr<OTVRecord> answer = runDetailsWindow(copy, &operation);
-    if (answer) {
+    if (answer && checkForRecordPermissionFor(kPermissionAdd, answer->mGroup())) {
         const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
         showStoreStatusAlert(added.addStatus);
-        showStoreStatusAlert(added.copyStatus);
         if (added.addStatus == kOTVStatusOK) {
             const std::shared_ptr<OTVUser> user = store_.mCurrentUser();
             store_.addLogEvent(QStringLiteral("Duplicate Record"), answer->value(1), QString(),
@@ -256,7 +257,7 @@ QString BKController::extractAttachmentToPrivateFolder(const OTVRecord& record)
 
 void BKController::deleteSelected()
 {
-    if (!mViews_ || !checkForRecordPermissionForSelectedGroup(4))
+    if (!mViews_ || !isCommandPermitted(kBKDeleteRecordMenuTag))
         return;
     const int answer = BKRunAlertPanel(kDefaultAlertTitle, BKLocalizedString(kDeleteQuestion),
                                        BKLocalizedString("No"), BKLocalizedString("Yes"));
@@ -307,9 +308,13 @@ QDialog* BKController::dedupeSheet()
 
 void BKController::deDupe()
 {
-    if (!mViews_ || !checkForDataPermissionFor(2))
+    if (!mViews_ || !isCommandPermitted(kBKFindDuplicatesMenuTag))
         return;
-    const OTVRecordList duplicates = OTVFindDuplicateRecords(store_.itemsOfGroup(nullptr, QString()));
+    // Only duplicates the user may delete are offered; the others stay as they are.
+    OTVRecordList duplicates;
+    for (const auto& record : OTVFindDuplicateRecords(store_.itemsOfGroup(nullptr, QString())))
+        if (checkForRecordPermissionFor(kPermissionDelete, record->mGroup()))
+            duplicates.append(record);
     if (duplicates.isEmpty()) {
         BKRunAlertPanel(QString(), BKLocalizedString("No duplicate item(s) found."), BKLocalizedString("OK"));
         return;
@@ -329,17 +334,13 @@ void BKController::deDupe()
     mDedupeItemsNames_.clear();
 }
 
-bool BKController::checkForDataPermissionFor(int permission) const
-{
-    Q_UNUSED(permission);
-    return true;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Copy a field, masking, the details pane
 
 void BKController::copyFieldValue(int tag)
 {
+    if (!checkForDataPermissionFor(kDataPermissionCopy))
+        return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear(QClipboard::Clipboard);
     const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow();
@@ -401,6 +402,7 @@ void BKController::updateDetailInfoViewWithRecord(const std::shared_ptr<OTVRecor
     BKDetailsView* details = detailsView();
     if (!details)
         return;
+    details->setCopyAllowed(checkForDataPermissionFor(kDataPermissionCopy));
     if (!record) {
         details->resetDetailInfo();
     } else {
@@ -418,7 +420,7 @@ void BKController::updateDetailInfoViewWithRecord(const std::shared_ptr<OTVRecor
 void BKController::displayFieldCustomizePanel()
 {
     const std::shared_ptr<OTVRecord> record = itemPropertiesForTableViewSelectedRow();
-    if (!record || !record->mType() || !checkForRecordPermissionForSelectedGroup(2))
+    if (!record || !record->mType() || !isCommandPermitted(kBKCustomizeMenuTag))
         return;
     BKTypeSettingsPanel& panel = typeSettingsPanel();
     panel.setCustomizing(true);

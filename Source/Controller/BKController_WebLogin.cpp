@@ -4,6 +4,7 @@
 
 #include "Customization/BKOwnClipboard.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Platform/BKLocalization.h"
 
@@ -41,7 +42,7 @@ void BKController::webLogin()
     if (url.isEmpty())
         return;
     // A browser form cannot be filled in from here: the password goes to the clipboard.
-    if (!record->value(3).isEmpty())
+    if (!record->value(3).isEmpty() && checkForDataPermissionFor(kDataPermissionCopy))
         BKCopyToClipboard(record->value(3));
     QDesktopServices::openUrl(url);
 }

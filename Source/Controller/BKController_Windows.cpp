@@ -7,15 +7,57 @@
 #include "Platform/BKLocalization.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+namespace {
+
+// Qt's page-setup dialog serves native printers only; without one (no print system, or printing
+// to PDF) the paper size and the orientation are chosen here.
+bool runPageSetupPanel(QPrinter& printer, QWidget* parent)
+{
+    if (printer.outputFormat() == QPrinter::NativeFormat)
+        return QPageSetupDialog(&printer, parent).exec() == QDialog::Accepted;
+    QDialog panel(parent);
+    panel.setObjectName(QStringLiteral("PageSetupPanel"));
+    panel.setWindowTitle(BKLocalizedString("Page Setup"));
+    auto* paper = new QComboBox(&panel);
+    for (const QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::Letter, QPageSize::Legal, QPageSize::A3,
+                                           QPageSize::A5, QPageSize::B5, QPageSize::Executive})
+        paper->addItem(QPageSize::name(id), int(id));
+    paper->setCurrentIndex(std::max(0, paper->findData(int(printer.pageLayout().pageSize().id()))));
+    auto* portrait = new QRadioButton(BKLocalizedString("Portrait"), &panel);
+    auto* landscape = new QRadioButton(BKLocalizedString("Landscape"), &panel);
+    (printer.pageLayout().orientation() == QPageLayout::Landscape ? landscape : portrait)->setChecked(true);
+    auto* orientation = new QHBoxLayout;
+    orientation->addWidget(portrait);
+    orientation->addWidget(landscape);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &panel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &panel, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &panel, &QDialog::reject);
+    auto* form = new QFormLayout(&panel);
+    form->addRow(BKLocalizedString("Paper size:"), paper);
+    form->addRow(BKLocalizedString("Orientation:"), orientation);
+    form->addRow(buttons);
+    if (panel.exec() != QDialog::Accepted)
+        return false;
+    printer.setPageSize(QPageSize(QPageSize::PageSizeId(paper->currentData().toInt())));
+    printer.setPageOrientation(landscape->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    return true;
+}
+
+} // namespace
 
 void BKController::eventLogger()
 {
@@ -86,7 +128,7 @@ void BKController::runPageLayout()
     QPrinter printer(QPrinter::HighResolution);
     BKPrintJob::applySharedPageLayout(printer);
     const bool chosen = mPageSetupRunner_ ? mPageSetupRunner_(printer, mainWindow())
-                                          : QPageSetupDialog(&printer, mainWindow()).exec() == QDialog::Accepted;
+                                          : runPageSetupPanel(printer, mainWindow());
     if (chosen)
         BKPrintJob::setSharedPageLayout(printer.pageLayout());
 }

@@ -9,8 +9,10 @@
 #include "Customization/BKRecordWrites.h"
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVStatusMessages.h"
 #include "Model/OTVUser.h"
+#include "Model/OTVUserRights.h"
 #include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
 #include "Platform/BKWorker.h"
@@ -266,7 +268,12 @@ std::shared_ptr<OTVRecord> BKDetailsWindowController::orderFrontDetailsWindowWit
     mIsPanelDisplayed_ = false;
     mLastValueField_ = nullptr;
 
-    mDeleteButton_->setEnabled(*operation == kDetailsEdit);
+    // The buttons that add, delete or print follow the user's permission words.
+    const OTVUserRights rights(store().mCurrentUser().get(), store().isAdministratorSession());
+    mDeleteButton_->setEnabled(*operation == kDetailsEdit &&
+                               rights.mayChangeRecords(kPermissionDelete, info->mGroup().get()));
+    mDuplicateButton_->setEnabled(rights.mayChangeRecords(kPermissionAdd, info->mGroup().get()));
+    mPrintButton_->setEnabled(rights.mayUseData(kDataPermissionPrint));
     mShouldEditRecord_ = *operation == kDetailsEdit;
     mStateForDuplicate_ = *operation == kDetailsDuplicate;
     mShouldAddRecord_ = *operation == kDetailsAdd;
@@ -507,6 +514,11 @@ void BKDetailsWindowController::closeEvent(QCloseEvent* event)
 
 void BKDetailsWindowController::duplicateItem()
 {
+    // The copy is stored in the group chosen now.
+    const OTVUserRights rights(store().mCurrentUser().get(), store().isAdministratorSession());
+    const std::shared_ptr<BKGroup> group = selectedGroup();
+    if (!mDuplicateButton_->isEnabled() || (group && !rights.mayChangeRecords(kPermissionAdd, group.get())))
+        return;
     if (noTypeExists() || !selectedGroup()) {
         alert("You need to set the group and type first");
         return;
@@ -536,7 +548,6 @@ void BKDetailsWindowController::storeDuplicateNow()
     }
     const BKAddAsNewResult added = BKAddRecordAsNew(store(), *mCurrentRecord_, record);
     OTVShowStatusAlert(added.addStatus);
-    OTVShowStatusAlert(added.copyStatus);
     if (added.addStatus != kOTVStatusOK)
         return;   // nothing was stored: nothing to log
     const std::shared_ptr<OTVUser> user = store().mCurrentUser();

@@ -249,6 +249,8 @@ std::optional<OTVType> BKDetailsWindowController::runTypePanel(const OTVType& in
 
 void BKDetailsWindowController::printRecord()
 {
+    if (!mPrintButton_->isEnabled())
+        return;
     if (noTypeExists() || !selectedGroup()) {
         alert("You need to set the group and type first");
         return;

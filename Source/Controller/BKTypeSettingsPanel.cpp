@@ -348,13 +348,14 @@ void BKTypeSettingsPanel::chooseIcon()
 }
 
 std::shared_ptr<OTVType> BKStoreTypeFromPanel(BKTypeSettingsPanel& panel, QWidget* window,
-                                              const std::shared_ptr<OTVType>& type, int operation, int* status)
+                                              const std::shared_ptr<OTVType>& type, int operation, int* status,
+                                              bool mayAdd)
 {
     if (status)
         *status = kOTVStatusOK;
     int op = operation;
     const std::shared_ptr<OTVType> result = panel.runCustomSettingsPanelForWindow(window, type, &op);
-    if (!result)
+    if (!result || (op != BKTypeSettingsPanel::kEditOperation && !mayAdd))
         return nullptr;
     OTVDataBase& store = panel.store();
     int written = kOTVStatusOK;

@@ -124,7 +124,8 @@ private:
 // into the store's own object (so every record of the type shows it), which gets its old
 // values back when the store refused the write. A refusal is shown with the store's status.
 // Returns the stored type (nullptr when cancelled or refused); *status (may be null) gets the
-// store's status, 0 when cancelled.
+// store's status, 0 when cancelled. Without `mayAdd` an edit that became a new type is dropped
+// unwritten, like a cancel.
 std::shared_ptr<OTVType> BKStoreTypeFromPanel(BKTypeSettingsPanel& panel, QWidget* window,
                                               const std::shared_ptr<OTVType>& type, int operation,
-                                              int* status = nullptr);
+                                              int* status = nullptr, bool mayAdd = true);

@@ -120,17 +120,31 @@ QImage drawCopy()
     });
 }
 
-// A round badge: green with a plus (adding), red with a minus (taking away).
-QImage drawBadge(bool plus)
+// A round green badge with a plus.
+QImage drawAdd()
 {
     return BKDrawnImage(kSmallSide, [&](QPainter& p) {
-        p.setPen(QPen(plus ? QColor(40, 120, 40) : QColor(160, 40, 40), 1));
-        p.setBrush(plus ? QColor(90, 180, 90) : QColor(220, 90, 90));
+        p.setPen(QPen(QColor(40, 120, 40), 1));
+        p.setBrush(QColor(90, 180, 90));
         p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
         p.setPen(QPen(Qt::white, 2));
         p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
+        p.drawLine(QPointF(8, 4.5), QPointF(8, 11.5));
+    });
+}
+
+// The paper clip of the attachments with a small badge: adding one, or taking it away.
+QImage drawAttachmentBadge(bool plus)
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.drawImage(QRectF(0, 0, 13, 13), BKImageView::attachmentImage());
+        p.setPen(QPen(plus ? QColor(40, 120, 40) : QColor(160, 40, 40), 1));
+        p.setBrush(plus ? QColor(90, 180, 90) : QColor(220, 90, 90));
+        p.drawEllipse(QRectF(8.5, 8.5, 7, 7));
+        p.setPen(QPen(Qt::white, 1.4));
+        p.drawLine(QPointF(10, 12), QPointF(14, 12));
         if (plus)
-            p.drawLine(QPointF(8, 4.5), QPointF(8, 11.5));
+            p.drawLine(QPointF(12, 10), QPointF(12, 14));
     });
 }
 
@@ -257,15 +271,15 @@ QImage namedImage(const QString& name)
         {kExportUsersImageName, drawUserArrow(false)},
         {kCutImageName, drawCut()},
         {kCopyImageName, drawCopy()},
-        {kAddImageName, drawBadge(true)},
+        {kAddImageName, drawAdd()},
         {kEditImageName, drawEdit()},
         {kDeleteImageName, drawDelete()},
         {kPreferencesImageName, drawPreferences()},
         {kGlobeImageName, drawGlobe()},
         {kPrintImageName, drawPrinter()},
         {kVRXImageName, drawVRX()},
-        {kAddAttachmentImageName, drawBadge(true)},
-        {kDeleteAttachmentImageName, drawBadge(false)},
+        {kAddAttachmentImageName, drawAttachmentBadge(true)},
+        {kDeleteAttachmentImageName, drawAttachmentBadge(false)},
         {kDetailsPaneImageName, drawDetailsPane()},
     };
     return images.value(name);

@@ -191,6 +191,15 @@ void BKDetailsView::scrollViewScrolled()
     mInfoView_->update();
 }
 
+void BKDetailsView::setCopyAllowed(bool allowed)
+{
+    mInfoView_->setCopyAllowed(allowed);
+    if (mCopyImageButton_) {
+        mCopyImageButton_->setCopiesTitle(allowed);
+        mCopyImageButton_->setEnabled(allowed);
+    }
+}
+
 void BKDetailsView::copyField(BKImageView* sender)
 {
     if (!sender)
@@ -448,14 +457,13 @@ void BKDetailsView::editSelectedRecord()
     if (operation == 3) {
         mDelegate_->deleteSelected();
     } else {
-        if (!edited)
+        if (!edited || !mDelegate_->checkForRecordPermissionForRecord(operation == 2 ? 1 : 2, *edited))
             return;
         if (operation == 2) {
             const BKAddAsNewResult added = BKAddRecordAsNew(dataBase(), *selected, edited);
             if (added.copiesRow && added.addStatus == kOTVStatusOK)
                 edited->setMAttachmentState(kAttachmentCopyRow);
             OTVShowStatusAlert(added.addStatus);
-            OTVShowStatusAlert(added.copyStatus);
         } else {
             OTVShowStatusAlert(dataBase().replaceRecord(edited));
         }

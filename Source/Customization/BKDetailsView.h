@@ -69,6 +69,8 @@ public:
     void resetDetailInfo();
     void redrawView();
     void scrollViewScrolled();
+    // Whether the copy buttons copy (the user's Copy right); refused, they show disabled.
+    void setCopyAllowed(bool allowed);
     // Puts the button's title on the clipboard (an empty title clears the text).
     static void copyField(BKImageView* sender);
     // Where the attachment menu opens, in the table's coordinates; then the menu itself,

@@ -16,6 +16,14 @@ public:
     virtual std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const = 0;
     // Whether the user holds `permission` (2: edit) on records of the selected group.
     virtual bool checkForRecordPermissionForSelectedGroup(int permission) = 0;
+    // Whether `record`, as the details window returned it, may be stored with `permission`
+    // (1: saved as new, 2: edited) in the group it names now.
+    virtual bool checkForRecordPermissionForRecord(int permission, const OTVRecord& record)
+    {
+        (void)permission;
+        (void)record;
+        return true;
+    }
     // Runs the record details window on `info` with `*operation` (1: edit); returns the
     // edited record, or nullptr when cancelled, and rewrites `*operation` (2: save as new,
     // 3: delete).

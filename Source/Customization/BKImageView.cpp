@@ -71,6 +71,8 @@ void BKImageView::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!isEnabled())
+        painter.setOpacity(0.35);
     QRectF target = rect();
     if (!mScaleToFit_) {
         QSizeF size = mImage_.size();
@@ -102,7 +104,8 @@ void BKImageView::mouseReleaseEvent(QMouseEvent* event)
     }
     mScaleToFit_ = false;
     if (rect().contains(event->position().toPoint())) {
-        BKDetailsView::copyField(this);
+        if (mCopiesTitle_)
+            BKDetailsView::copyField(this);
         if (auto* table = qobject_cast<BKTextTable*>(parentWidget()))
             table->extractAttachment(this);
         emit clicked(this);

@@ -17,6 +17,9 @@ public:
     void setTitle(const QString& title);
     QImage image() const { return mImage_; }
     void setImage(const QImage& image);
+    // Whether a click copies the title (the attachment button still opens its menu without).
+    bool copiesTitle() const { return mCopiesTitle_; }
+    void setCopiesTitle(bool copies) { mCopiesTitle_ = copies; }
     // Whether the image is drawn scaled to fit the whole button (while pressed).
     bool isScaledToFit() const { return mScaleToFit_; }
 
@@ -38,6 +41,7 @@ private:
     void redrawAncestor();
 
     QString mTitle_ = QStringLiteral("");
+    bool mCopiesTitle_ = true;
     QImage mImage_;
     bool mScaleToFit_ = false;
 };

@@ -11,8 +11,6 @@ BKAddAsNewResult BKAddRecordAsNew(OTVDataBase& store, const OTVRecord& source,
     result.copiesRow = record->mHasAttachment() && state != kAttachmentStoreFile && state != kAttachmentRemoved;
     if (result.copiesRow)
         record->setMAttachmentState(kAttachmentCopyRow);
-    result.addStatus = store.addRecord(record);
-    if (result.copiesRow && result.addStatus == kOTVStatusOK)
-        store.copyAttachmentRow(source, *record, &result.copyStatus);
+    result.addStatus = result.copiesRow ? store.addRecordCopyingAttachment(source, record) : store.addRecord(record);
     return result;
 }

@@ -50,6 +50,16 @@ BKTextTable::BKTextTable(QWidget* parent) : QWidget(parent)
     }
 }
 
+void BKTextTable::setCopyAllowed(bool allowed)
+{
+    for (int row = 0; row < kRowCount; ++row) {
+        BKImageView* button = mColumn3Details_[size_t(row)];
+        button->setCopiesTitle(allowed);
+        if (row != kAttachmentRow)
+            button->setEnabled(allowed);
+    }
+}
+
 void BKTextTable::setAttributes(const QFont& labelFont)
 {
     // The rows are rebuilt from scratch: copy texts go too, so that no button can copy a

@@ -69,6 +69,10 @@ public:
     static void openLinkText(const QString& text);
     static void setURLOpener(std::function<void(const QUrl&)> opener);
 
+    // Whether the buttons copy: refused, the copy buttons are disabled and the attachment
+    // button only opens its menu.
+    void setCopyAllowed(bool allowed);
+
     // The attachment button asks for the attachment menu; other buttons do nothing.
     void extractAttachment(BKImageView* sender);
 

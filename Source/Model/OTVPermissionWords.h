@@ -9,6 +9,15 @@ inline constexpr quint16 kPermissionAdd = 1;
 inline constexpr quint16 kPermissionEdit = 2;
 inline constexpr quint16 kPermissionDelete = 4;
 
+// The data word's bits, one per data operation, in the order of the Users window's grid (row by
+// row): Copy covers every copy of a value to the clipboard.
+inline constexpr quint16 kDataPermissionCopy = 1;
+inline constexpr quint16 kDataPermissionPrint = 2;
+inline constexpr quint16 kDataPermissionExport = 4;
+inline constexpr quint16 kDataPermissionImport = 8;
+inline constexpr quint16 kDataPermissionBackup = 16;
+inline constexpr quint16 kDataPermissionRestore = 32;
+
 inline constexpr quint16 kFullGroupRights = 7;
 inline constexpr quint16 kFullTypeRights = 7;
 inline constexpr quint16 kFullRecordRights = 7;

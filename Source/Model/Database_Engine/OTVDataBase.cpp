@@ -519,6 +519,9 @@ std::optional<QString> OTVDataBase::retriveMasterPassword()
 
 int OTVDataBase::checkVaultKeyUnchanged()
 {
+    // A change under way through any node: the key this write would use is on its way out.
+    if (mOnCluster && keyChangeUnderWay(kQueryKeyChangeUnderWay))
+        return kOTVStatusNothingWritten;
     const QString stored = readStoredMasterPassword(kQueryShareLockDatabaseInfoTable).value_or(QStringLiteral(""));
     // A null and an empty text compare equal: no master password either way.
     if (stored != mConnectionDetails.masterPassword)
@@ -534,6 +537,13 @@ void OTVDataBase::stampVaultKeyOnCluster()
     // cluster refuses the later of the two (1213), and its rerun sees the other's outcome.
     if (mOnCluster)
         executePlain(kQueryBumpKeyStamp);
+}
+
+bool OTVDataBase::keyChangeUnderWay(const char* query)
+{
+    OTVStatement statement = prepare(query);
+    OTVResultSet rows = statement.executeQuery();
+    return rows.next() && rows.getInt(1u) > 0;
 }
 
 std::optional<QString> OTVDataBase::readStoredMasterPassword(const char* query)

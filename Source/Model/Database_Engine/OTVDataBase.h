@@ -151,7 +151,8 @@ public:
     // still the session's (masterPassword(); none and empty are alike), else 8 (another client changed it; the
     // write must not store values under the old key). Holds a shared lock on the stored
     // password's row until the transaction ends; on a cluster it also updates the key stamp
-    // (see KEYSTAMPTABLE), which a change through another node updates too. Throws on a
+    // (see KEYSTAMPTABLE), which a change through another node updates too, and gives 8 while
+    // a change of the master password is under way anywhere (its live mark). Throws on a
     // database error.
     int checkVaultKeyUnchanged();
     // Updates the key stamp when the session's server is a cluster node (nothing on one server,
@@ -220,9 +221,13 @@ public:
     // Creates the tables that are missing and brings those of earlier versions to the current
     // schema: 0, or 3 after the first failure (reported).
     int createDataBaseTables();
-    // Row keys for the tables that had none, a unique icon number, and account details in
-    // InnoDB. Throws on a database error.
+    // Row keys for the tables that had none, a unique icon number, one preference row per
+    // user, the preference rows' triggers, and account details in InnoDB. Throws on a
+    // database error.
     void upgradeTables();
+    // Each account may write only its own preference row (administrators every row): the
+    // triggers on APPPREFTABLE, made anew when missing, changed, or left by a dropped account.
+    void createPreferenceTriggers();
     // True when the vault has no users yet. A database error is reported, `returnCode` gets
     // its status (from mapDBErrorCode) and the result is false.
     bool isVirginLaunch(int* returnCode = nullptr);
@@ -361,6 +366,12 @@ public:
     // tells whether the type's row was the one refused. Once stored, the type enters mTypes and
     // "Add Type" is logged as addType does (as "Failed" when nothing was stored).
     int addRecordWithItsType(std::shared_ptr<OTVRecord> record, bool* typeFailed = nullptr);
+    // Adds a duplicate of `source` whose attachment is the source's stored one (state 3): the
+    // source's attachment row is copied in the same transaction, under the same check of the
+    // master password, so that the copy is never left under a key the vault no longer has. 8
+    // also when the source has no attachment row any more. The record then holds the source's
+    // pass key. Otherwise as addRecord.
+    int addRecordCopyingAttachment(const OTVRecord& source, std::shared_ptr<OTVRecord> record);
     // Rewrites the row of the record's UID (group, type, values, notes, flags; the view count
     // stays), its custom type when it is customised, and its attachment in state 1 (store the
     // file) or 4 (re-encipher the name and pass key). A row whose stored values already equal
@@ -460,7 +471,10 @@ private:
                        const std::function<int(int changedRows)>& afterRow, bool& rowStatementRan);
     // addRecord, running `beforeRow` (when given) first in the same transaction: a status other
     // than 0 from it stores nothing.
-    int addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow);
+    int addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow,
+                       const OTVRecord* attachmentSource = nullptr);
+    // The statement of copyAttachmentRow, without transaction or check: the rows copied (0 or 1).
+    int insertAttachmentRowCopy(const OTVRecord& source, OTVRecord& toRecord);
     // The records that the filters select (a null filter selects all), in the map's order.
     OTVSelectedRecords selectedRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
                                        const QStringList* inUIDs) const;
@@ -569,11 +583,14 @@ public:
     // failed save is shown to the user and returned (the row stays). 0, the save's status, 3
     // (database error) or 1.
     int removeAttachment(const std::shared_ptr<OTVRecord>& record);
-    // Copies the source's row to a record that was just added as its duplicate; the target then
-    // holds the source's pass key. Code 0, 3 (database error, also a row already there) or 1.
+    // Copies the source's row to a record that was just added as its duplicate, in a
+    // transaction of its own under the check of the master password; the target then holds the
+    // source's pass key. Code 0, 8 (the master password changed meanwhile), 3 (database error,
+    // also a row already there) or 1. addRecordCopyingAttachment does both steps at once.
     void copyAttachmentRow(const OTVRecord& source, OTVRecord& toRecord, int* returnCode = nullptr);
     // The deciphered file, byte for byte (rows written without a length keep the cipher's zero
-    // padding), or nullopt: no row (code untouched), an empty file (code 0), or a failure (code 3).
+    // padding; an empty file comes back empty), or nullopt: no row (code untouched), or a
+    // failure (code 3).
     // Both decipher with the pass key stored in the row, which always matches its data.
     std::optional<QByteArray> extractAttachmentDataForRecord(const OTVRecord& record, int* returnCode);
     std::optional<QByteArray> extractAttachmentData(const QString& recordUID, int* returnCode = nullptr);
@@ -1089,6 +1106,11 @@ public:
     // calls this (or startReEncryption with its own wait) and nothing else: the new password is
     // stored as part of the change.
     int changeMasterPassword(const QString& newPassword);
+    // On a cluster a change first commits a mark that makes every enciphering write refuse
+    // (8) until the change clears it in its own commit. A change that died leaves the mark
+    // standing for this long at most, by the server's clock (a minute; tests shorten it).
+    static constexpr int kKeyChangeMarkSeconds = 60;
+    void setKeyChangeMarkLifetime(int seconds) { mKeyChangeMarkSeconds = seconds; }
     // The statement with which the change rewrites a batch of rows of `table` ("RECORDTABLE",
     // ...) under the new key; empty for a table without values under the record cipher.
     static std::string reEncipheringStatement(const std::string& table);
@@ -1114,8 +1136,13 @@ private:
     void writePersonalGroupName(const QString& userID, const QString& userName);
     QStringList readUserIDs();
     bool recordCipherIsKeyedBy(const QString& password) const;
+    // The change's mark: 0 set (or not needed, off a cluster), 8 another change's stands.
+    int markKeyChange();
+    // After a change that failed: its mark goes, so that writers need not wait for it to lapse.
+    void clearKeyChangeMarkQuietly();
 
     std::atomic<int> mReEncryptionStatus{kOTVStatusOK};
+    std::atomic<int> mKeyChangeMarkSeconds{kKeyChangeMarkSeconds};
 
 public:
 
@@ -1210,6 +1237,8 @@ private:
     void openSession(const OTVConnectRequest& request);
     bool hasOwnDetailsRow(const QString& userName);
     std::optional<QString> readStoredMasterPassword(const char* query);
+    // Whether a live mark of a master-password change stands (kQueryKeyChangeUnderWay...).
+    bool keyChangeUnderWay(const char* query);
     QString mSessionURL;   // the server the session connected to, for authenticateAccount
     std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
     std::atomic<bool> mOnCluster{false};        // the session's server is a cluster node

@@ -215,18 +215,32 @@ int OTVDataBase::saveRecordAfterAttachmentRemoval(const std::shared_ptr<OTVRecor
     return replaceRecord(record);
 }
 
+int OTVDataBase::insertAttachmentRowCopy(const OTVRecord& source, OTVRecord& toRecord)
+{
+    OTVStatement statement = prepare(kQueryCopyAttchmentRow);
+    statement.setString(1, toRecord.mRecordUID());
+    statement.setString(2, source.mRecordUID());
+    const int copied = statement.executeUpdate();
+    // The copied row keeps the source's enciphered pass key, so the copy opens with it.
+    toRecord.setMAttachmentPassKey(source.mAttachmentPassKey());
+    return copied;
+}
+
 void OTVDataBase::copyAttachmentRow(const OTVRecord& source, OTVRecord& toRecord, int* returnCode)
 {
+    const QString passKeyBefore = toRecord.mAttachmentPassKey();
+    // The copied name and pass key are enciphered under the key the source's row has now: a
+    // change of the master password must not come between reading and storing them.
     const int status = runGuarded([&] {
-        OTVStatement statement = prepare(kQueryCopyAttchmentRow);
-        statement.setString(1, toRecord.mRecordUID());
-        statement.setString(2, source.mRecordUID());
-        statement.executeUpdate();
-        return kOTVStatusOK;
+        return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged())
+                return key;
+            insertAttachmentRowCopy(source, toRecord);
+            return int(kOTVStatusOK);
+        });
     });
-    // The copied row keeps the source's enciphered pass key, so the copy opens with it.
-    if (status == kOTVStatusOK)
-        toRecord.setMAttachmentPassKey(source.mAttachmentPassKey());
+    if (status != kOTVStatusOK)
+        toRecord.setMAttachmentPassKey(passKeyBefore);
     if (returnCode)
         *returnCode = status;
 }
@@ -251,7 +265,10 @@ std::optional<QByteArray> OTVDataBase::extractAttachmentData(const QString& reco
             const QString keyText = getDecryptedString(rows.getBlob(3u));
             if (keyText.isNull())
                 throw std::runtime_error("the attachment's pass key cannot be deciphered");
-            data = decrypt(rows.getBlob(4u), keyText.left(kPassKeyCharacters));
+            const QByteArray stored = rows.getBlob(4u);
+            // An empty file is stored as an empty value (NULL would be no data).
+            data = stored.isEmpty() && !rows.isNull(4u) ? std::optional<QByteArray>(QByteArray(""))
+                                                        : decrypt(stored, keyText.left(kPassKeyCharacters));
             if (data)
                 data = cutToStoredLength(*data, keyText);
             return kOTVStatusOK;

@@ -348,9 +348,41 @@ bool OTVDataBase::recordCipherIsKeyedBy(const QString& password) const
     return sessionLength == candidateLength && std::memcmp(session.get(), expected.get(), size_t(sessionLength)) == 0;
 }
 
+int OTVDataBase::markKeyChange()
+{
+    if (!mOnCluster)
+        return kOTVStatusOK;   // one server: the row locks hold writers off
+    return runGuarded([&] {
+        return runInTransaction([&] {
+            if (keyChangeUnderWay(kQueryKeyChangeUnderWayLocked))
+                return int(kOTVStatusNothingWritten);
+            OTVStatement statement = prepare(kQuerySetKeyChangeMark);
+            statement.setInt(1, mKeyChangeMarkSeconds);
+            statement.executeUpdate();
+            // Writes through other nodes that passed their check before the mark arrived
+            // conflict with it here, not later with the change.
+            stampVaultKeyOnCluster();
+            return int(kOTVStatusOK);
+        });
+    });
+}
+
+void OTVDataBase::clearKeyChangeMarkQuietly()
+{
+    if (!mOnCluster)
+        return;
+    try {
+        executePlain(kQueryClearKeyChangeMark);
+    } catch (const std::exception&) {
+        // The connection is gone (reported already): the mark lapses by itself.
+    }
+}
+
 int OTVDataBase::rekeyVault(const QString& newPassword, bool onlyFirstPassword)
 {
     StoreLock lock(*this);
+    if (const int marked = markKeyChange())
+        return marked;
     std::unique_ptr<CDBEncrypter> oldCipher;
     bool cipherReplaced = false;
     const int status = runGuarded([&] {
@@ -389,12 +421,18 @@ int OTVDataBase::rekeyVault(const QString& newPassword, bool onlyFirstPassword)
             saveMasterPasswordForAdmin(newPassword);
             for (qsizetype i = 0; i < tables.size(); ++i)
                 writePlainRows(encipheredTables()[size_t(i)], tables[i]);
-            return reEncryptPersonalGroups(userIDs);
+            if (const int named = reEncryptPersonalGroups(userIDs))
+                return named;
+            // With the new key: writers see the new password and the mark gone together.
+            if (mOnCluster)
+                executePlain(kQueryClearKeyChangeMark);
+            return int(kOTVStatusOK);
         });
     });
     if (status != kOTVStatusOK) {
         if (cipherReplaced)
             mEncrypter = std::move(oldCipher);
+        clearKeyChangeMarkQuietly();
         return status;
     }
     mConnectionDetails.masterPassword = newPassword;

@@ -96,6 +96,21 @@ inline constexpr char kKeyStampTable[] = "KEYSTAMPTABLE";
 // An upsert, so that a vault whose row is missing still gets one conflicting key per writer.
 inline constexpr char kQueryBumpKeyStamp[] =
     "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORD',1) ON DUPLICATE KEY UPDATE STAMP=STAMP+1";
+// On a cluster a change of the master password first commits a mark of its own, so that
+// writes through other nodes stop (and refuse) instead of taking turns with the change's long
+// transaction until it gives up. STAMP holds the moment at which the mark lapses, in seconds of
+// the server's clock: the change clears it when it commits, and a change that died leaves a
+// mark that stops counting by itself. Only servers' clocks are compared, never a client's.
+inline constexpr char kQueryKeyChangeUnderWay[] =
+    "SELECT COUNT(*) FROM KEYSTAMPTABLE WHERE NAME='DBPASSWORDCHANGE' AND STAMP>UNIX_TIMESTAMP()";
+// The same for the change that is about to set the mark: a second change waits for the first's
+// mark to be committed on this node, and then sees it.
+inline constexpr char kQueryKeyChangeUnderWayLocked[] =
+    "SELECT COUNT(*) FROM KEYSTAMPTABLE WHERE NAME='DBPASSWORDCHANGE' AND STAMP>UNIX_TIMESTAMP() FOR UPDATE";
+inline constexpr char kQuerySetKeyChangeMark[] =
+    "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORDCHANGE',UNIX_TIMESTAMP()+?) "
+    "ON DUPLICATE KEY UPDATE STAMP=VALUES(STAMP)";
+inline constexpr char kQueryClearKeyChangeMark[] = "UPDATE KEYSTAMPTABLE SET STAMP=0 WHERE NAME='DBPASSWORDCHANGE'";
 // Whether the session's server is a node of a cluster; a server without the variable is not.
 inline constexpr char kQueryIsClusterNode[] = "SELECT @@wsrep_on";
 // A node applies what the others committed a little later. With this, each read of the session
@@ -115,7 +130,8 @@ inline constexpr char kQueryCreateAppPreferenceTable[] =
     "WHOLEWORDSEARCH BOOL,HINTQNO INT,HINTQANSWER BLOB,HINTQUESTION BLOB,LASTVIEW INT,AUTOSUBMIT BOOL,"
     "SEARCHCOLUMN BOOL,CLEARCLIPBOARDONEXIT BOOL,CLEARCLIPBOARDTIMER INT,MINIMISETOSYSTRAY BOOL,"
     "LOGINATTEMPTCOUNT INT,EXPORTIMPORTTIP BIGINT,BACKUPRESTORETIP BIGINT,"
-    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY)  ENGINE=InnoDB";
+    "ROWKEY BIGINT UNSIGNED NOT NULL AUTO_INCREMENT INVISIBLE PRIMARY KEY,UNIQUE KEY ONEROWPERUSER (USERID))  "
+    "ENGINE=InnoDB";
 
 inline constexpr char kQueryCreateMostViewedTable[] =
     "CREATE TABLE IF NOT EXISTS MOSTVIEWEDTABLE(USERID VARCHAR(30) ,FOREIGN KEY (USERID) REFERENCES USERTABLE "
@@ -182,6 +198,61 @@ inline constexpr char kQueryDuplicateIconRows[] =
     "E.ICONINDEX=T.ICONINDEX AND E.ROWKEY<T.ROWKEY) ORDER BY T.ROWKEY";
 inline constexpr char kQueryRenumberIconRow[] = "UPDATE CUSTOMICONTABLE SET ICONINDEX=? WHERE ROWKEY=?";
 inline constexpr char kQueryAddUniqueIconIndex[] = "ALTER TABLE CUSTOMICONTABLE ADD UNIQUE KEY ICONINDEX (ICONINDEX)";
+// One preference row per user, whichever program adds one: the rows' INSERT IGNORE then leaves
+// the existing row alone. Rows that earlier runs added twice go first; the oldest stays, the
+// one that readers took (all of a user's rows were updated alike).
+inline constexpr char kQueryOnePreferenceRowPerUser[] =
+    "SELECT COUNT(*) FROM INFORMATION_SCHEMA.STATISTICS WHERE TABLE_SCHEMA=DATABASE() AND "
+    "TABLE_NAME='APPPREFTABLE' AND INDEX_NAME='ONEROWPERUSER'";
+inline constexpr char kQueryDeleteLaterPreferenceRows[] =
+    "DELETE P FROM APPPREFTABLE P JOIN APPPREFTABLE E ON E.USERID=P.USERID AND E.ROWKEY<P.ROWKEY";
+inline constexpr char kQueryAddOnePreferenceRowPerUser[] =
+    "ALTER TABLE APPPREFTABLE ADD UNIQUE KEY ONEROWPERUSER (USERID)";
+
+// An administrator's account: every global right an administrator's work needs. The same test
+// excepts administrators from the preference rows' triggers.
+#define OTV_ADMINISTRATOR_RIGHTS                                                                        \
+    "SELECT_PRIV = 'Y' AND INSERT_PRIV = 'Y' AND "                                                      \
+    "UPDATE_PRIV = 'Y' AND  DELETE_PRIV = 'Y' AND CREATE_PRIV = 'Y' AND DROP_PRIV = 'Y' AND RELOAD_PRIV = 'Y' " \
+    "AND SHUTDOWN_PRIV = 'Y' AND PROCESS_PRIV = 'Y' AND FILE_PRIV  = 'Y' AND GRANT_PRIV = 'Y' AND "     \
+    "REFERENCES_PRIV = 'Y' AND INDEX_PRIV = 'Y' AND ALTER_PRIV = 'Y' AND SHOW_DB_PRIV = 'Y' AND "       \
+    "SUPER_PRIV = 'Y'AND CREATE_TMP_TABLE_PRIV = 'Y' AND LOCK_TABLES_PRIV = 'Y' AND EXECUTE_PRIV = 'Y' AND " \
+    "REPL_SLAVE_PRIV = 'Y' AND REPL_CLIENT_PRIV = 'Y' AND CREATE_VIEW_PRIV = 'Y' AND SHOW_VIEW_PRIV = 'Y' AND " \
+    "CREATE_ROUTINE_PRIV = 'Y' AND ALTER_ROUTINE_PRIV = 'Y' AND CREATE_USER_PRIV = 'Y'"
+
+// Each account writes only its own preference row: the server refuses an insert, change or
+// delete of another user's row (whose auto-lock, sleep time or password hint would otherwise be
+// anyone's to set with any MySQL client); administrators keep every row. The session's account
+// is the name the client logged in with (USER(), up to its last "@"; inside a trigger
+// CURRENT_USER() is the trigger's definer), matched against the row's user ID in USERTABLE,
+// which only administrators write.
+#define OTV_SESSION_ACCOUNT "SUBSTRING(USER(),1,CHAR_LENGTH(USER())-CHAR_LENGTH(SUBSTRING_INDEX(USER(),'@',-1))-1)"
+#define OTV_OWN_ROW(row)                                                                                \
+    "EXISTS (SELECT 1 FROM USERTABLE WHERE USERID=" row ".USERID AND BINARY USERNAME=BINARY " OTV_SESSION_ACCOUNT ")"
+// The body of a trigger: refuses the row unless `condition` holds or the session is an
+// administrator's.
+#define OTV_PREFERENCE_TRIGGER_BODY(condition)                                                          \
+    "IF NOT (" condition ") AND NOT EXISTS (SELECT 1 FROM mysql.user WHERE User=" OTV_SESSION_ACCOUNT  \
+    " AND " OTV_ADMINISTRATOR_RIGHTS ") THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT="                 \
+    "'An account may change only its own preferences.'; END IF"
+struct OTVServerTrigger {
+    const char* name;
+    const char* event;
+    const char* body;
+};
+inline constexpr OTVServerTrigger kPreferenceTriggers[] = {
+    {"APPPREFTABLE_OWN_INSERT", "INSERT", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("NEW"))},
+    {"APPPREFTABLE_OWN_UPDATE", "UPDATE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD") " AND " OTV_OWN_ROW("NEW"))},
+    {"APPPREFTABLE_OWN_DELETE", "DELETE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD"))},
+};
+// %1 the name, %2 the event, %3 the body.
+inline constexpr char kQueryCreatePreferenceTrigger[] =
+    "CREATE OR REPLACE TRIGGER %1 BEFORE %2 ON APPPREFTABLE FOR EACH ROW %3";
+// A trigger stands as made when its text is the current one and its definer (whose rights it
+// runs with) still exists: a trigger whose definer was dropped would refuse every write.
+inline constexpr char kQueryTriggerIsCurrent[] =
+    "SELECT COUNT(*) FROM INFORMATION_SCHEMA.TRIGGERS T WHERE T.TRIGGER_SCHEMA=DATABASE() AND T.TRIGGER_NAME=? "
+    "AND T.ACTION_STATEMENT=? AND EXISTS (SELECT 1 FROM mysql.user U WHERE CONCAT(U.User,'@',U.Host)=T.DEFINER)";
 // The account details take part in transactions and replicate to every node of a cluster only
 // in InnoDB.
 inline constexpr char kQueryUserInfoEngine[] =
@@ -217,14 +288,7 @@ inline constexpr char kQuerySetStrictMode[] =
     "SET SESSION sql_mode=CONCAT(TRIM(BOTH ',' FROM REPLACE(REPLACE(CONCAT(',',@@sql_mode,','),"
     "',ANSI_QUOTES,',','),',ANSI,',',')),',STRICT_ALL_TABLES')";
 
-inline constexpr char kQueryPrivLikeRoot[] =
-    "SELECT COUNT(*) FROM mysql.user WHERE USER=? AND SELECT_PRIV = 'Y' AND INSERT_PRIV = 'Y' AND "
-    "UPDATE_PRIV = 'Y' AND  DELETE_PRIV = 'Y' AND CREATE_PRIV = 'Y' AND DROP_PRIV = 'Y' AND RELOAD_PRIV = 'Y' "
-    "AND SHUTDOWN_PRIV = 'Y' AND PROCESS_PRIV = 'Y' AND FILE_PRIV  = 'Y' AND GRANT_PRIV = 'Y' AND "
-    "REFERENCES_PRIV = 'Y' AND INDEX_PRIV = 'Y' AND ALTER_PRIV = 'Y' AND SHOW_DB_PRIV = 'Y' AND "
-    "SUPER_PRIV = 'Y'AND CREATE_TMP_TABLE_PRIV = 'Y' AND LOCK_TABLES_PRIV = 'Y' AND EXECUTE_PRIV = 'Y' AND "
-    "REPL_SLAVE_PRIV = 'Y' AND REPL_CLIENT_PRIV = 'Y' AND CREATE_VIEW_PRIV = 'Y' AND SHOW_VIEW_PRIV = 'Y' AND "
-    "CREATE_ROUTINE_PRIV = 'Y' AND ALTER_ROUTINE_PRIV = 'Y' AND CREATE_USER_PRIV = 'Y'";
+inline constexpr char kQueryPrivLikeRoot[] = "SELECT COUNT(*) FROM mysql.user WHERE USER=? AND " OTV_ADMINISTRATOR_RIGHTS;
 
 inline constexpr char kQuerySelectDatabaseInfoTable[] =
     "SELECT * FROM DATABASEINFOTABLE WHERE NAME='DBPASSWORD'";

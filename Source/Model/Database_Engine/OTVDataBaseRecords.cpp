@@ -123,7 +123,13 @@ int OTVDataBase::addRecordWithItsType(std::shared_ptr<OTVRecord> record, bool* t
     return status;
 }
 
-int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow)
+int OTVDataBase::addRecordCopyingAttachment(const OTVRecord& source, std::shared_ptr<OTVRecord> record)
+{
+    return addRecordAfter(std::move(record), nullptr, &source);
+}
+
+int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::function<int()>& beforeRow,
+                                const OTVRecord* attachmentSource)
 {
     if (!record)
         return kOTVStatusNothingWritten;
@@ -140,11 +146,14 @@ int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::fu
             if (const int written = updateCustomType(*record, *record->mRecordCustomType()))
                 return written;
         }
-        // A duplicate's caller copies the attachment row of its source after the add.
-        if (record->mHasAttachment() && record->mAttachmentState() != kAttachmentCopyRow) {
-            if (const int written = insertAttachmentforRecordID(*record))
-                return written;
-        }
+        if (!record->mHasAttachment())
+            return int(kOTVStatusOK);
+        if (record->mAttachmentState() != kAttachmentCopyRow)
+            return insertAttachmentforRecordID(*record);
+        // A duplicate's attachment is its source's stored row; without a source the caller
+        // copies it after the add (copyAttachmentRow).
+        if (attachmentSource && insertAttachmentRowCopy(*attachmentSource, *record) == 0)
+            return int(kOTVStatusNothingWritten);   // the source's row is gone
         return int(kOTVStatusOK);
     };
     bool rowStatementRan = false;

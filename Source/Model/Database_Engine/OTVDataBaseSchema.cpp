@@ -68,11 +68,32 @@ void OTVDataBase::upgradeTables()
         }
         executePlain(kQueryAddUniqueIconIndex);
     }
+    if (count(kQueryOnePreferenceRowPerUser, nullptr) == 0) {
+        executePlain(kQueryDeleteLaterPreferenceRows);
+        executePlain(kQueryAddOnePreferenceRowPerUser);
+    }
+    createPreferenceTriggers();
     {
         OTVStatement statement = prepare(kQueryUserInfoEngine);
         OTVResultSet rows = statement.executeQuery();
         if (rows.next() && rows.getString(1u).compare(QLatin1String("InnoDB"), Qt::CaseInsensitive) != 0)
             executePlain(kQueryUserInfoToInnoDB);
+    }
+}
+
+void OTVDataBase::createPreferenceTriggers()
+{
+    for (const OTVServerTrigger& trigger : kPreferenceTriggers) {
+        {
+            OTVStatement statement = prepare(kQueryTriggerIsCurrent);
+            statement.setString(1, QString::fromLatin1(trigger.name));
+            statement.setString(2, QString::fromLatin1(trigger.body));
+            OTVResultSet rows = statement.executeQuery();
+            if (rows.next() && rows.getInt(1u) > 0)
+                continue;   // no needless DDL, which a cluster runs on every node in turn
+        }
+        executePlain(QString::fromLatin1(kQueryCreatePreferenceTrigger)
+                         .arg(QLatin1String(trigger.name), QLatin1String(trigger.event), QLatin1String(trigger.body)));
     }
 }
 

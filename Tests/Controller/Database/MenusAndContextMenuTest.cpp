@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QHeaderView>
@@ -29,9 +30,11 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
@@ -509,6 +512,43 @@ private slots:
         select(1, {"Visa"});
         controller_->printRecord();
         QCOMPARE(printed, (QList<QPageLayout::Orientation>{QPageLayout::Landscape, QPageLayout::Landscape}));
+    }
+
+    // Qt's page-setup dialog refuses printers that are not native (no print system here): the
+    // application's own panel chooses the paper and the orientation then.
+    void pageSetupWithoutANativePrinterUsesItsOwnPanel()
+    {
+        if (QPrinter(QPrinter::HighResolution).outputFormat() == QPrinter::NativeFormat)
+            QSKIP("a native printer is installed: the platform's dialog is used");
+        QList<QPageLayout> printed;
+        controller_->setPrintDialogRunner([&](QPrinter& printer, QWidget*, const std::function<void(QPrinter*)>&) {
+            printed.append(printer.pageLayout());
+            return false;
+        });
+        auto* poll = new QTimer(this);
+        poll->setInterval(5);
+        bool shown = false;
+        connect(poll, &QTimer::timeout, this, [&, poll] {
+            QWidget* panel = QApplication::activeModalWidget();
+            if (!panel || panel->objectName() != QStringLiteral("PageSetupPanel"))
+                return;
+            poll->stop();
+            shown = true;
+            auto* paper = panel->findChild<QComboBox*>();
+            paper->setCurrentIndex(paper->findText(QPageSize::name(QPageSize::A5)));
+            for (QRadioButton* choice : panel->findChildren<QRadioButton*>())
+                if (choice->text() == QStringLiteral("Landscape"))
+                    choice->setChecked(true);
+            panel->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        poll->start();
+        controller_->runPageLayout();
+        QVERIFY(shown);
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        controller_->print();
+        QCOMPARE(printed.size(), 1);
+        QCOMPARE(printed.first().orientation(), QPageLayout::Landscape);
+        QCOMPARE(printed.first().pageSize().id(), QPageSize::A5);
     }
 
     // Close closes the front window as its close button would: another window goes and the main

@@ -163,8 +163,8 @@ private slots:
         QCOMPARE(offered->mGroup(), vault_->groups["Banking"]);
         QCOMPARE(stored(), before + 1);
         QVERIFY(alerts_->alerts.isEmpty());
-        // The store's own entry and the command's.
-        QCOMPARE(logged(QStringLiteral("Add Record")), logs + 2);
+        // One entry per add: the store's.
+        QCOMPARE(logged(QStringLiteral("Add Record")), logs + 1);
         QVERIFY(ViewsTestVault::titles(views()->sortedItemsForListView()).contains(QStringLiteral("new login")));
     }
 
@@ -322,6 +322,30 @@ private slots:
         QVERIFY(!QFile::exists(offeredPath));
         QCOMPARE(ViewsTestVault::rootValue(server_, QStringLiteral("SELECT COUNT(*) FROM vivododadi.ATTACHMENTTABLE")),
                  QStringLiteral("2"));
+    }
+
+    // An empty file is an attachment like any other: the duplicate gets it, empty.
+    void duplicateKeepsAnEmptyAttachment()
+    {
+        const QString file = files_.filePath(QStringLiteral("empty.txt"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.close();
+        controller_->addAttachmentFromFile(vault_->records["alpha bank"], file);
+        selectInList({QStringLiteral("alpha bank")});
+        std::shared_ptr<OTVRecord> copy;
+        answerWindow(kDetailsDuplicate, [&](const std::shared_ptr<OTVRecord>& info) {
+            copy = OTVRecord::copyRecord(*info);
+            return copy;
+        });
+        controller_->duplicateItem();
+        QVERIFY(alerts_->alerts.isEmpty());
+        QVERIFY(copy);
+        int code = -1;
+        const std::optional<QByteArray> bytes = store_->extractAttachmentDataForRecord(*copy, &code);
+        QCOMPARE(code, int(kOTVStatusOK));
+        QVERIFY(bytes.has_value());
+        QVERIFY(bytes->isEmpty());
     }
 
     // --- Delete

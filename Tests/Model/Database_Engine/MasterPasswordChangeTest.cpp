@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 namespace {
@@ -402,6 +403,15 @@ TEST_F(MasterPasswordChange, AClientKeyedByAnOutdatedPasswordWritesNothing)
     bob.setMUserID(kBobID);
     bob.setMUsername("bobby");
     OTVType custom = *makeType(QString(), "custom");
+    root("INSERT INTO vivododadi.RECORDTABLE(RECORDID) VALUES ('00000000000000CB')");
+    auto bare = std::make_shared<OTVRecord>(*record);
+    bare->setMRecordUID("00000000000000CB");
+    auto attached = std::make_shared<OTVRecord>(*record);
+    attached->setMRecordUID("00000000000000C2");
+    auto duplicate = std::make_shared<OTVRecord>(*record);
+    duplicate->setMRecordUID("00000000000000CA");
+    duplicate->setMHasAttachment(true);
+    duplicate->setMAttachmentState(kAttachmentCopyRow);
 
     struct Case {
         const char* what;
@@ -416,17 +426,70 @@ TEST_F(MasterPasswordChange, AClientKeyedByAnOutdatedPasswordWritesNothing)
         {"edit a type", [&] { return owner.updateType(bank); }},
         {"add a personal group", [&] { return owner.addUserPersonalGroup(carl); }},
         {"rename a personal group", [&] { return owner.renameUserPersonalGroup(bob); }},
+        {"copy an attachment row", [&] {
+             int code = -1;
+             owner.copyAttachmentRow(*attached, *bare, &code);
+             return code;
+         }},
+        {"duplicate a record with its attachment", [&] { return owner.addRecordCopyingAttachment(*attached, duplicate); }},
     };
+    const QStringList withBareRecord = snapshotUnder("newer");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(c.write(), kOTVStatusNothingWritten);
-        EXPECT_EQ(snapshotUnder("newer"), afterChange);
+        EXPECT_EQ(snapshotUnder("newer"), withBareRecord);
     }
+    root("DELETE FROM vivododadi.RECORDTABLE WHERE RECORDID='00000000000000CB'");
     EXPECT_EQ(changer.changeMasterPassword("newest"), kOTVStatusOK);
     EXPECT_EQ(snapshotUnder("newest"), afterChange);
 
     // The client that holds the vault's key writes as before.
     EXPECT_EQ(changer.addGroup(group), kOTVStatusOK);
+}
+
+// A record duplicated with its attachment while another client changes the master password:
+// the attachment row is copied with the record's row, under the check of the key, so it lands
+// before the change (which re-enciphers it) or not at all. Here the copy is held until the
+// change has read the vault, or for a second when the change waits for it. Nothing stays under
+// the old key, and the next change goes through.
+TEST_F(MasterPasswordChange, ADuplicateWithAnAttachmentRacingAChangeEndsUnderOneKey)
+{
+    ASSERT_EQ(owner.loadDataBase(false), kOTVStatusOK);
+    const std::shared_ptr<OTVRecord> source = owner.mRecords().value("00000000000000C2");
+    ASSERT_TRUE(source && source->mHasAttachment());
+    auto copy = OTVRecord::copyRecord(*source);
+    copy->setMAttachmentState(kAttachmentCopyRow);
+
+    std::promise<void> go, changeRead, duplicated;
+    std::shared_future<void> goSeen = go.get_future().share();
+    std::shared_future<void> changeReadSeen = changeRead.get_future().share();
+    std::shared_future<void> duplicatedSeen = duplicated.get_future().share();
+    owner.statementFaults().interruptExecution(kQueryCopyAttchmentRow, 1, [&] {
+        go.set_value();
+        changeReadSeen.wait_for(std::chrono::seconds(1));
+    });
+    changer.statementFaults().interruptExecution(kQueryReplaceDatabaseInfoTable, 1, [&] {
+        changeRead.set_value();
+        duplicatedSeen.wait_for(std::chrono::seconds(5));
+    });
+    int added = -1;
+    int changed = -1;
+    runConcurrently({
+        [&] {
+            added = owner.addRecordCopyingAttachment(*source, copy);
+            duplicated.set_value();
+        },
+        [&] {
+            goSeen.wait_for(std::chrono::seconds(10));
+            changed = changer.reEncyptAllDatabaseInformation("racing master");
+        },
+    });
+    EXPECT_EQ(changed, kOTVStatusOK);
+    EXPECT_EQ(added, kOTVStatusOK);
+    const QStringList after = snapshotUnder("racing master");
+    EXPECT_FALSE(after.join('\n').contains("undecipherable")) << after.join('\n').toStdString();
+    EXPECT_EQ(after.filter(copy->mRecordUID()).filter("ATTACHMENTTABLE").size(), 1);
+    EXPECT_EQ(changer.changeMasterPassword("after the race"), kOTVStatusOK);
 }
 
 // A value that does not decipher under the old key (damaged, or written under another one)

@@ -305,25 +305,94 @@ TEST_F(Preferences, AUserWithoutARowKeepsItsFields)
     EXPECT_EQ(describe(*user), before);
 }
 
-// The table has no key: a second row of the same user is possible. The reader takes the first
-// one the server returns, a saver changes both.
-TEST_F(Preferences, TwoRowsOfOneUser)
+// One row per user, whatever adds one: a second create writes nothing and keeps the first
+// row. A vault whose rows earlier versions doubled keeps the oldest of each user's rows (the
+// one readers took) at the next administrator's login, and its savers change that one.
+TEST_F(Preferences, OneRowPerUser)
 {
     ASSERT_EQ(createRow(kUserA, "alice"), kOTVStatusOK);
-    ASSERT_EQ(createRow(kUserA, "alice"), kOTVStatusOK);
-    root(QStringLiteral("UPDATE vivododadi.APPPREFTABLE SET LASTVIEW=7 WHERE USERID='%1' LIMIT 1").arg(kUserA));
-    ASSERT_EQ(preferenceRows(kUserA).size(), 2);
-    const QString firstLastView = rootValue(
-        QStringLiteral("SELECT LASTVIEW FROM vivododadi.APPPREFTABLE WHERE USERID='%1' LIMIT 1").arg(kUserA));
+    setPreference(kUserA, "LASTVIEW=7");
+    EXPECT_EQ(createRow(kUserA, "alice"), kOTVStatusNothingWritten);
+    EXPECT_EQ(preferenceRows(kUserA).size(), 1);
+    EXPECT_EQ(preference(kUserA, "LASTVIEW"), "7");
 
+    // As earlier versions made the table: its user ID under a plain key.
+    root("ALTER TABLE vivododadi.APPPREFTABLE ADD KEY USERID (USERID), DROP KEY ONEROWPERUSER");
+    root(QStringLiteral("INSERT INTO vivododadi.APPPREFTABLE (USERID, USERNAME, LASTVIEW) VALUES ('%1', 'alice', 3), "
+                        "('%1', 'alice', 4), ('%2', 'bob', 5)").arg(kUserA, kUserB));
+    PreferenceStore administrator;
+    ASSERT_EQ(connect(administrator, server.admin), kOTVStatusOK);
+    EXPECT_EQ(rootRows(QStringLiteral("SELECT USERID, LASTVIEW FROM vivododadi.APPPREFTABLE ORDER BY USERID")),
+              (QStringList{kUserA + "|7", kUserB + "|5"}));
+    EXPECT_EQ(createRow(kUserB, "bob"), kOTVStatusNothingWritten);
     const std::shared_ptr<OTVUser> user = store.logIn(kUserA);
     ASSERT_EQ(store.readPreferences(*user), kOTVStatusOK);
-    EXPECT_EQ(QString::number(user->mLastView()), firstLastView);
+    EXPECT_EQ(user->mLastView(), 7);
+}
 
-    user->setMPwdGenFlag(0x21);
-    EXPECT_EQ(store.savePasswordGeneratorFlagForUser(*user), kOTVStatusOK);
-    EXPECT_EQ(rootRows(QStringLiteral("SELECT PWDGENFLAG FROM vivododadi.APPPREFTABLE WHERE USERID='%1'").arg(kUserA)),
-              (QStringList{"33", "33"}));
+// Each account writes only its own row, whatever client it uses: the server refuses another
+// user's row (its auto-lock, sleep time, password hint) to a vault user's account, and takes
+// the account's own. Administrators write every row.
+TEST_F(Preferences, AnAccountWritesOnlyItsOwnRow)
+{
+    root("DROP USER IF EXISTS 'carol'@'%'");
+    root("CREATE USER 'carol'@'%' IDENTIFIED BY 'carol pw'");
+    root("GRANT SELECT, INSERT, UPDATE, DELETE ON vivododadi.* TO 'carol'@'%'");
+    const QString kCarol = QStringLiteral("00000000000000C3");
+    addUserRow(kCarol, "carol");
+    ASSERT_EQ(createRow(kUserA, "alice"), kOTVStatusOK);
+    ASSERT_EQ(createRow(kCarol, "carol"), kOTVStatusOK);
+    const QStringList aliceBefore = preferenceRows(kUserA);
+
+    std::unique_ptr<sql::Connection> carol = server.connect({"carol", "carol pw"});
+    ASSERT_TRUE(carol);
+    std::unique_ptr<sql::Statement> statement(carol->createStatement());
+    statement->execute("USE vivododadi");
+    struct Case {
+        const char* what;
+        QString sql;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {"another's auto-lock", "UPDATE APPPREFTABLE SET AUTOLOCK=0, SLEEPMINUTES=0 WHERE USERID='" + kUserA + "'", false},
+        {"another's hint", "UPDATE APPPREFTABLE SET HINTQUESTION='false hint', HINTQNO=3 WHERE USERID='" + kUserA + "'", false},
+        {"every row", "UPDATE APPPREFTABLE SET SLEEPMINUTES=0", false},
+        {"own row given away", "UPDATE APPPREFTABLE SET USERID='" + kUserA + "' WHERE USERID='" + kCarol + "'", false},
+        {"another's row deleted", "DELETE FROM APPPREFTABLE WHERE USERID='" + kUserA + "'", false},
+        {"a row for another", "INSERT INTO APPPREFTABLE (USERID, USERNAME) VALUES ('" + kUserB + "', 'bob')", false},
+        {"own sleep time", "UPDATE APPPREFTABLE SET SLEEPMINUTES=7 WHERE USERID='" + kCarol + "'", true},
+        {"own hint", "UPDATE APPPREFTABLE SET HINTQNO=2 WHERE USERID='" + kCarol + "'", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int error = 0;
+        try {
+            statement->execute(c.sql.toStdString());
+        } catch (const sql::SQLException& e) {
+            error = e.getErrorCode();
+        }
+        EXPECT_EQ(error, c.allowed ? 0 : 1644);
+        EXPECT_EQ(preferenceRows(kUserA), aliceBefore);
+        EXPECT_TRUE(preferenceRows(kUserB).isEmpty());
+    }
+    EXPECT_EQ(preference(kCarol, "SLEEPMINUTES"), "7");
+    EXPECT_EQ(preference(kCarol, "HINTQNO"), "2");
+
+    // The store's savers, in carol's own session, write her row as before.
+    {
+        PreferenceStore own;
+        ASSERT_EQ(connect(own, {"carol", "carol pw"}), kOTVStatusOK);
+        const std::shared_ptr<OTVUser> user = own.logIn(kCarol);
+        user->setMPwdGenFlag(0x21);
+        EXPECT_EQ(own.savePasswordGeneratorFlagForUser(*user), kOTVStatusOK);
+        EXPECT_EQ(preference(kCarol, "PWDGENFLAG"), "33");
+    }
+    // An administrator's session writes another's row.
+    const std::shared_ptr<OTVUser> alice = store.logIn(kUserA);
+    alice->setMPwdGenFlag(0x22);
+    EXPECT_EQ(store.savePasswordGeneratorFlagForUser(*alice), kOTVStatusOK);
+    EXPECT_EQ(preference(kUserA, "PWDGENFLAG"), "34");
+    root("DROP USER IF EXISTS 'carol'@'%'");
 }
 
 // What a peer or damage may leave in the row does not stop the login load: the default is read

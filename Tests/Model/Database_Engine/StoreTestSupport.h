@@ -20,7 +20,12 @@
 #include <cppconn/resultset_metadata.h>
 #include <cppconn/statement.h>
 
+#include <QCoreApplication>
 #include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <vector>
 
 #include <chrono>
 #include <memory>
@@ -60,6 +65,23 @@ inline QString valueInSessionOf(StoreProbe& store, const char* query)
 inline QString sessionIDOf(StoreProbe& store)
 {
     return valueInSessionOf(store, "SELECT CONNECTION_ID()");
+}
+
+// Runs the functions on threads of their own while the main thread serves the store's
+// main-thread work; returns when all have ended.
+inline void runConcurrently(const std::vector<std::function<void()>>& work)
+{
+    std::atomic<int> running{int(work.size())};
+    std::vector<std::thread> threads;
+    for (const auto& item : work)
+        threads.emplace_back([&running, item] {
+            item();
+            --running;
+        });
+    while (running > 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 // Records the notifications "DB_COMM_LOST" and "DB_USR_DEL": name, error number, and whether
