@@ -5,6 +5,7 @@
 //
 // Needs a server with an empty vault: scripts/test-server start DIR, then
 //   scripts/test-server exec DIR -- build/bench/bench_ExchangeCommandsBench
+#include "BenchApplication.h"
 #include "BenchServer.h"
 #include "ManyExportRecords.h"
 
@@ -159,13 +160,4 @@ static void BM_ExportCommandTenThousandRecordsV4WithPassword(benchmark::State& s
 }
 BENCHMARK(BM_ExportCommandTenThousandRecordsV4WithPassword)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+OSTREVIN_WIDGETS_BENCHMARK_MAIN()

@@ -2,6 +2,7 @@
 // search term rebuild the shown view's lists from the store (the sorted record list, the types
 // with their counts, the tree, the group titles). The goal is a rebuild within 50 ms, so that the
 // interface keeps up with the typing.
+#include "BenchApplication.h"
 #include "BenchVault.h"
 
 #include "Controller/BKMainWindowViews.h"
@@ -103,13 +104,4 @@ BENCHMARK(BM_RebuildUnchanged)->ArgsProduct({{1, 2}, {1}})->Unit(benchmark::kMil
 BENCHMARK(BM_SwitchGroup)->ArgsProduct({{0, 1, 2}, {40, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeSearchTerm)->ArgsProduct({{0, 1, 2}, {40, 1}})->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+OSTREVIN_WIDGETS_BENCHMARK_MAIN()

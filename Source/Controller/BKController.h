@@ -704,6 +704,8 @@ private:
     // Counts a store worker for the gate while `work` runs.
     void runWithWorkerGate(const std::function<void()>& work);
     int loginStep();
+    // What an administrator is told at login of the server's anonymous accounts on `hosts`.
+    static QString anonymousAccountsMessage(const QStringList& hosts);
     bool loadVaultBehindPanel(bool firstLaunch, int* status);
     void fillConnectionDialog();
     void showConnectionAlert(int status);

@@ -341,12 +341,29 @@ void BKController::setMasterPasswordFromPanel()
 // ---------------------------------------------------------------------------------------------
 // Login step and first load
 
+QString BKController::anonymousAccountsMessage(const QStringList& hosts)
+{
+    QStringList accounts;
+    QStringList drops;
+    for (const QString& host : hosts) {
+        const QString account = QStringLiteral("''@'%1'").arg(host);
+        accounts.append(account);
+        drops.append(QStringLiteral("DROP USER %1;").arg(account));
+    }
+    return BKLocalizedString("The server has anonymous accounts (%1). When a vault user logs in from one of "
+                             "their hosts, the server takes the anonymous account instead of the user's, and "
+                             "refuses the login. Have them removed as the server's administrator, for example "
+                             "with the mariadb client:\n%2")
+        .arg(accounts.join(QStringLiteral(", ")), drops.join(QLatin1Char('\n')));
+}
+
 int BKController::loginStep()
 {
     const QString userName = mConnectionDialog_->userField()->text();
     const QString password = mConnectionDialog_->passwordField()->text();
     bool becomesAdministrator = false;
     int status = kOTVStatusOK;
+    QStringList anonymousHosts;
     mIsLoginStepRunning_ = true;
     // Its queries run on a worker behind the loading panel: the interface keeps painting.
     runStoreWorkerAndWait([&] {
@@ -354,10 +371,16 @@ int BKController::loginStep()
         // store has told the user already.
         becomesAdministrator = store_.isAdministratorSession() && !store_.isUserExistsInOstrevin(userName);
         status = store_.initUserDetails(userName, password);
+        if (status == kOTVStatusOK)
+            anonymousHosts = store_.anonymousAccountHosts();
     });
     mIsLoginStepRunning_ = false;
-    if (status == kOTVStatusOK)
+    if (status == kOTVStatusOK) {
+        if (!anonymousHosts.isEmpty())
+            BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), anonymousAccountsMessage(anonymousHosts),
+                            BKLocalizedString("OK"));
         return status;
+    }
     if (status == kOTVStatusAccountDisabled || status == kOTVStatusNoSuchUser)
         displayErrCode(status);
     else if (!becomesAdministrator)

@@ -26,6 +26,8 @@
 #include <QTextEdit>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace {
 
 // Only the version 3.0 header offers Paste: the version 4.0 form is a package, never text.
@@ -212,6 +214,14 @@ void BKController::refreshCommandStates()
     for (const BKMenuEntry& entry : BKMainMenuTable()) {
         if (QAction* action = mMenuActions_.value(entry.tag))
             action->setEnabled(entry.action && isCommandEnabled(entry.tag));
+    }
+    // A sub-menu (Import, Export) none of whose commands is offered shows disabled itself.
+    for (QMenu* sub : mMenuBar_->findChildren<QMenu*>()) {
+        if (!sub->objectName().contains(QLatin1Char('/')))
+            continue;
+        const QList<QAction*> items = sub->actions();
+        sub->menuAction()->setEnabled(
+            std::any_of(items.cbegin(), items.cend(), [](const QAction* item) { return item->isEnabled(); }));
     }
     updateEditMenu();
     mMenuActions_.value(kBKDetailsMenuTag)

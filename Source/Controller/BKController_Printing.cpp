@@ -12,7 +12,6 @@
 
 #include <QHeaderView>
 #include <QMainWindow>
-#include <QPainter>
 #include <QPrinter>
 
 namespace {
@@ -70,19 +69,14 @@ void BKController::print()
         columns.append(column);
     }
 
-    BKPrintJob job(userName(store_));
     const std::shared_ptr<OTVUser> user = store_.getCurrentUser();
-    BKListPrintView list(user ? user->mTextFont() : QFont(), &job.picture());
-    list.setStrings(columns, rows);
-    QPainter painter(&job.picture());
-    list.draw(painter);
-    painter.end();
-    job.setContentSize(list.size());
+    const std::unique_ptr<BKPrintJob> job =
+        BKPrintJob::listJob(columns, rows, user ? user->mTextFont() : QFont(), userName(store_));
 
     QPrinter printer(QPrinter::HighResolution);
     BKPrintJob::applySharedPageLayout(printer);
     mPrintDialogON_ = true;
-    job.run(printer, mainWindow(), mPrintDialogRunner_);
+    job->run(printer, mainWindow(), mPrintDialogRunner_);
     mPrintDialogON_ = false;
 }
 

@@ -107,5 +107,5 @@ int BKController::showAlertPanelWithTitle(const QString& title, const QString& m
 
 void BKController::showStoreStatusAlert(int status)
 {
-    OTVShowStatusAlert(status);
+    OTVShowStatusAlert(status, store_.lastServerMessage());
 }

@@ -1,6 +1,7 @@
 #include "BKPrintJob.h"
 
 #include "Customization/BKDetailsView.h"
+#include "Customization/BKListPrintView.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
@@ -37,6 +38,8 @@ QString userNameOf(const OTVDataBase& store)
 BKPrintJob::BKPrintJob(const QString& userName) : mUserName_(userName)
 {
 }
+
+BKPrintJob::~BKPrintJob() = default;
 
 QString BKPrintJob::footerText(const QString& userName)
 {
@@ -91,14 +94,21 @@ int BKPrintJob::printOn(QPagedPaintDevice& device) const
     const qreal contentWidth = mContentSize_.width() * pagination.scale * unitX;
     const qreal left = std::max<qreal>(0, (paintRect.width() - contentWidth) / 2);
     const QString footer = footerText(mUserName_);
+    // A page's slice of the content, in the content's units.
+    const qreal sliceHeight = pageHeight / (unitY * pagination.scale);
     for (int page = 0; page < pagination.pages; ++page) {
         if (page > 0)
             device.newPage();
+        QPicture slice;
+        if (mList_) {
+            QPainter recorder(&slice);
+            mList_->draw(recorder, QRectF(0, page * sliceHeight, mContentSize_.width(), sliceHeight));
+        }
         painter.save();
         painter.setClipRect(QRectF(0, 0, paintRect.width(), pageHeight));
         painter.translate(left, -page * pageHeight);
         painter.scale(pagination.scale, pagination.scale);
-        painter.drawPicture(0, 0, mPicture_);
+        painter.drawPicture(0, 0, mList_ ? slice : mPicture_);
         painter.restore();
 
         painter.save();
@@ -129,6 +139,16 @@ bool BKPrintJob::run(QPrinter& printer, QWidget* parent, const DialogRunner& run
         if (target)
             printOn(*target);
     });
+}
+
+std::unique_ptr<BKPrintJob> BKPrintJob::listJob(const QList<BKPrintColumn>& columns, int rowCount, const QFont& font,
+                                                const QString& userName)
+{
+    auto job = std::make_unique<BKPrintJob>(userName);
+    job->mList_ = std::make_unique<BKListPrintView>(font, &job->mPicture_);
+    job->mList_->setStrings(columns, rowCount);
+    job->setContentSize(job->mList_->size());
+    return job;
 }
 
 std::unique_ptr<BKPrintJob> BKPrintJob::recordJob(const std::shared_ptr<OTVRecord>& record, OTVDataBase& store,

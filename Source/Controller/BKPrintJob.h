@@ -1,11 +1,13 @@
 #pragma once
 
-// Printing of the record list and of one record. The content is laid out once, recorded in
-// memory (a QPicture, in the screen's units, so nothing of the vault reaches a file) and then
-// drawn over as many pages as it needs: scaled down to the printable width but never up,
-// centred, cut into page-high slices, with the underlined footer naming the user centred in the
-// bottom margin of every page and no header. Values print unmasked.
+// Printing of the record list and of one record. The content is laid out once, drawn in memory
+// (QPictures, in the screen's units, so nothing of the vault reaches a file) and then printed over
+// as many pages as it needs: scaled down to the printable width but never up, centred, cut into
+// page-high slices, with the underlined footer naming the user centred in the bottom margin of
+// every page and no header. Values print unmasked. A list draws into each page only the rows of
+// that page, so that a long list prints (and previews) in time and space linear in its rows.
 
+#include <QList>
 #include <QPageLayout>
 #include <QPicture>
 #include <QSizeF>
@@ -14,8 +16,11 @@
 #include <functional>
 #include <memory>
 
+class BKListPrintView;
 class OTVDataBase;
 class OTVRecord;
+struct BKPrintColumn;
+class QFont;
 class QPagedPaintDevice;
 class QPrinter;
 class QWidget;
@@ -39,6 +44,7 @@ public:
     static QString footerText(const QString& userName);
 
     explicit BKPrintJob(const QString& userName);
+    ~BKPrintJob();
 
     // The content: draw it on picture() in its units, then give its size.
     QPicture& picture() { return mPicture_; }
@@ -51,6 +57,10 @@ public:
     int printOn(QPagedPaintDevice& device) const;
     // The print panel (runner null: the preview) on `printer`: true when printed.
     bool run(QPrinter& printer, QWidget* parent, const DialogRunner& runner) const;
+
+    // The record list laid out in `font`, `rowCount` rows of these columns.
+    static std::unique_ptr<BKPrintJob> listJob(const QList<BKPrintColumn>& columns, int rowCount, const QFont& font,
+                                               const QString& userName);
 
     // One record in the details pane's print layout, as wide as the printer's page: the record
     // details window prints through here as the main window does.
@@ -70,4 +80,6 @@ private:
     QString mUserName_;
     QPicture mPicture_;
     QSizeF mContentSize_;
+    // A list is not recorded whole: each page draws the rows of its own slice of the list.
+    std::unique_ptr<BKListPrintView> mList_;
 };

@@ -12,8 +12,10 @@
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
+#include "Platform/BKUserDefaults.h"
 
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QDialogButtonBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -75,6 +77,7 @@ BKUserAccountSheet::BKUserAccountSheet(OTVUserFormContext context, const OTVData
     sendMailBox_ = new QCheckBox(BKLocalizedString("Send the account details by e-mail"), account);
     sendMailBox_->setObjectName(QStringLiteral("mSendEmailToUserButton"));
     form->addRow(QString(), sendMailBox_);
+    connect(passwordField_, &QLineEdit::textChanged, this, &BKUserAccountSheet::updateSendMailBox);
     tabs_->addTab(account, BKLocalizedString("Account"));
 
     auto* permissions = new QWidget;
@@ -136,10 +139,8 @@ void BKUserAccountSheet::fill(const OTVUser_Admin& user, OTVUserFormMode mode, c
     phoneField_->setText(user.mPhoneNo());
     disabledBox_->setChecked(user.mIsAccountDisabled());
     notAllowedBox_->setChecked(user.mIsNotAllowedToChangePassword());
-    const bool mailConfigured = AccountMailSender::isConfigured();
-    sendMailBox_->setEnabled(mailConfigured);
-    sendMailBox_->setChecked(mailConfigured);
-    sendMailBox_->setToolTip(mailConfigured ? QString() : BKLocalizedString("Mail is not configured."));
+    sendMailBox_->setEnabled(false);
+    updateSendMailBox();
     const quint16 userWords[4] = {user.mGroupPermissionsBit(), user.mTypePermissionsBit(),
                                   user.mRecordPermissionsBit(), user.mDataPermissionsBit()};
     selectedGroups_ = user.mUsersGroupArray();
@@ -148,6 +149,31 @@ void BKUserAccountSheet::fill(const OTVUser_Admin& user, OTVUserFormMode mode, c
     for (int i = 0; i < 4; ++i)
         grids_[i]->setWord(words[i]);
     updateSelectAll();
+}
+
+void BKUserAccountSheet::updateSendMailBox()
+{
+    // The mail tells the user a password: only one typed here is known (the server keeps the
+    // others, as their hash).
+    const bool configured = AccountMailSender::isConfigured();
+    const bool typed = !passwordField_->text().isEmpty();
+    const bool wasEnabled = sendMailBox_->isEnabled();
+    sendMailBox_->setEnabled(configured && typed);
+    if (!sendMailBox_->isEnabled())
+        sendMailBox_->setChecked(false);
+    else if (!wasEnabled)
+        sendMailBox_->setChecked(true);
+    if (!configured)
+        sendMailBox_->setToolTip(
+            BKLocalizedString("Account mail is not configured. Set AccountMailEndpoint (the https address of the "
+                              "form-to-mail service), AccountMailSender (the sender's mailbox) and "
+                              "AccountMailReferer (the page the service expects requests from) in %1.")
+                .arg(BKUserDefaults::standardUserDefaults().settingsFilePath()));
+    else if (!typed)
+        sendMailBox_->setToolTip(BKLocalizedString(
+            "The account details are mailed only with a password typed here: the vault keeps no password to send."));
+    else
+        sendMailBox_->setToolTip(QString());
 }
 
 void BKUserAccountSheet::updateSelectAll()
@@ -189,6 +215,14 @@ std::shared_ptr<OTVUser_Admin> BKUserAccountSheet::accountFromSheet(const OTVUse
     account->setMDataPermissionsBit(grids_[3]->word());
     account->setMUsersGroupArray(selectedGroups_);
     return account;
+}
+
+void BKUserAccountSheet::forgetPassword()
+{
+    // The send box keeps its state for the mail that may follow.
+    const QSignalBlocker blocker(passwordField_);
+    passwordField_->clear();
+    confirmationField_->clear();
 }
 
 void BKUserAccountSheet::accountOK()

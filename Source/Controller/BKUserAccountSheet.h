@@ -34,6 +34,8 @@ public:
     void fill(const OTVUser_Admin& user, OTVUserFormMode mode, const quint16 newAccountWords[4]);
     // The account as the sheet holds it, with the trimmed name and `user`'s ID and groups.
     std::shared_ptr<OTVUser_Admin> accountFromSheet(const OTVUser_Admin& user) const;
+    // Empties the password fields once the account has been read from them.
+    void forgetPassword();
 
     // --- Actions
     void accountOK();
@@ -55,8 +57,9 @@ public:
     QCheckBox* disabledBox() const { return disabledBox_; }
     QCheckBox* notAllowedToChangePasswordBox() const { return notAllowedBox_; }
     QCheckBox* selectAllBox() const { return selectAllBox_; }
-    // Mail the account's details once the store accepted it. On whenever the sheet opens, and
-    // disabled (off) while no mail service is configured.
+    // Mail the account's details once the store accepted it. Enabled (and turned on) only while
+    // a password is typed in the sheet and a mail service is configured; otherwise off, with a
+    // tool tip that says why.
     QCheckBox* sendMailBox() const { return sendMailBox_; }
     // 0 group, 1 type, 2 record, 3 data.
     BKPermissionGrid* grid(int index) const { return grids_[index]; }
@@ -69,6 +72,7 @@ public:
 
 private:
     void updateSelectAll();
+    void updateSendMailBox();
     void fillGroupsPopup();
 
     OTVUserFormContext context_;

@@ -45,7 +45,7 @@ QVariant BKUserListModel::data(const QModelIndex& index, int role) const
     case DescriptionColumn:
         return user->mDescription();
     case PasswordColumn:
-        return BKLocalizedString(user->mPassword().isEmpty() ? QStringLiteral("No") : QStringLiteral("Yes"));
+        return BKLocalizedString(user->mHasServerPassword() ? QStringLiteral("Yes") : QStringLiteral("No"));
     }
     return {};
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The user-account window's list: name (with the user image), description and whether the
-// account has a password, of the users whose name begins with the search text.
+// server holds a password for the account, of the users whose name begins with the search text.
 
 #include "Model/Database_Engine/OTVDataBase.h"
 

@@ -37,8 +37,9 @@ void alert(const QString& message, const QString& title = kDefaultAlertTitle)
     BKRunAlertPanel(BKLocalizedString(title), BKLocalizedString(message), BKLocalizedString("OK"));
 }
 
-// The store's refusals in the window's own words; the rest as every store write tells them.
-void showAccountStatus(int status, bool adding)
+// The store's refusals in the window's own words, with the server's where it gave some; the
+// rest as every store write tells them.
+void showAccountStatus(int status, bool adding, const QString& serverMessage)
 {
     // A lost connection is told by the reconnection dialog, not by a second alert.
     if (status == kOTVStatusOK || OTVIsLostConnectionStatus(status))
@@ -46,9 +47,12 @@ void showAccountStatus(int status, bool adding)
     if (status == kOTVStatusNothingWritten) {
         alert(QStringLiteral("Operation failed. Please reload the database first."));
     } else if (adding && status != kOTVStatusValueTooLong) {
-        alert(QStringLiteral("Unable to create user. Try again later."), QStringLiteral("Ostrevin Darovazivu"));
+        const QString message = BKLocalizedString("Unable to create user. Try again later.");
+        BKRunAlertPanel(BKLocalizedString("Ostrevin Darovazivu"),
+                        serverMessage.isEmpty() ? message : message + QLatin1Char('\n') + serverMessage,
+                        BKLocalizedString("OK"));
     } else {
-        OTVShowStatusAlert(status);
+        OTVShowStatusAlert(status, serverMessage);
     }
 }
 
@@ -184,21 +188,30 @@ std::shared_ptr<OTVUser_Admin> UserAccountController::runSheet(const OTVUser_Adm
     sheet_->fill(user, OTVUserFormMode(mode), words);
     if (sheet_->exec() != QDialog::Accepted)
         return nullptr;
-    return sheet_->accountFromSheet(user);
+    std::shared_ptr<OTVUser_Admin> account = sheet_->accountFromSheet(user);
+    sheet_->forgetPassword();
+    return account;
 }
 
 void UserAccountController::storeNewAccount(const std::shared_ptr<OTVUser_Admin>& account)
 {
+    // The store keeps no password on the account once the server has it: the mail's copy.
+    const QString typedPassword = account->mPassword();
     const int status = store_.addUser(account);
     if (status == kOTVStatusOK) {
         // The groups list their new member only once the account is stored, under its own ID.
         updateGroupMembers(account->mUserID(), account->mUsersGroupArray());
-        if (sheet_->sendMailBox()->isChecked())
-            sendEmailToUser(*account);
+        mailAccountDetails(*account, typedPassword);
         storeUserPermissionsToDefaults(*account);
     }
     else
-        showAccountStatus(status, true);
+        showAccountStatus(status, true, store_.lastServerMessage());
+}
+
+void UserAccountController::mailAccountDetails(const OTVUser_Admin& account, const QString& typedPassword)
+{
+    if (sheet_->sendMailBox()->isChecked() && !typedPassword.isEmpty())
+        sendEmailToUser(account, typedPassword);
 }
 
 void UserAccountController::newUser()
@@ -233,14 +246,14 @@ void UserAccountController::editUser()
         return;
     mCurrentUserName_ = user->mUsername();
     if (const auto account = runSheet(*user, int(OTVUserFormMode::Edit))) {
+        const QString typedPassword = account->mPassword();
         const int status = store_.replaceUser(account);
         if (status == kOTVStatusOK) {
             updateGroupMembers(account->mUserID(), account->mUsersGroupArray());
             // Only details the server holds now are mailed.
-            if (sheet_->sendMailBox()->isChecked())
-                sendEmailToUser(*account);
+            mailAccountDetails(*account, typedPassword);
         }
-        showAccountStatus(status, false);
+        showAccountStatus(status, false, store_.lastServerMessage());
     }
     mCurrentUserName_ = QString();
     reloadTable();
@@ -266,7 +279,7 @@ void UserAccountController::deleteUser()
         const int status = store_.deleteUser(user);
         if (status == kOTVStatusOK)
             updateGroupMembers(user->mUserID(), {});
-        showAccountStatus(status, false);
+        showAccountStatus(status, false, store_.lastServerMessage());
     }
     reloadTable();
 }

@@ -74,9 +74,9 @@ public:
     // --- Account-details mail
     // The message for `user`: the session's server, port and master password and the user's
     // name and password.
-    static QString mailBodyForUser(const OTVDataBase& store, const OTVUser_Admin& user);
+    static QString mailBodyForUser(const OTVDataBase& store, const OTVUser_Admin& user, const QString& password);
     // Hands the mail to the sender; nothing for a user without an e-mail address.
-    void sendEmailToUser(const OTVUser_Admin& user);
+    void sendEmailToUser(const OTVUser_Admin& user, const QString& password);
 
     // The words a new account starts with: the ones stored after the last new account, or
     // full rights (group, type, record, data).
@@ -97,6 +97,8 @@ private:
     // Stores a new account (new or duplicate), mails it when the sheet says so, and tells the
     // user of a failure.
     void storeNewAccount(const std::shared_ptr<OTVUser_Admin>& account);
+    // Mails the stored account's details when the sheet says so and a password was typed in it.
+    void mailAccountDetails(const OTVUser_Admin& account, const QString& typedPassword);
     void setupToolbar();
     QString chooseFile(bool save);
     // Runs `work` on a worker behind a modal panel showing `text`; `usesStore` counts it as a

@@ -5,16 +5,17 @@
 #include "Model/OTVAccountMail.h"
 #include "Model/OTVUser_Admin.h"
 
-QString UserAccountController::mailBodyForUser(const OTVDataBase& store, const OTVUser_Admin& user)
+QString UserAccountController::mailBodyForUser(const OTVDataBase& store, const OTVUser_Admin& user,
+                                              const QString& password)
 {
     return OTVAccountMailMessage(store.connectedServerAddress(), store.connectingPortAddress(), user.mUsername(),
-                                 user.mPassword(), store.masterPassword());
+                                 password, store.masterPassword());
 }
 
-void UserAccountController::sendEmailToUser(const OTVUser_Admin& user)
+void UserAccountController::sendEmailToUser(const OTVUser_Admin& user, const QString& password)
 {
     if (user.mEmail().isEmpty())
         return;
     AccountMailSender::sharedAccountMailSender().sendmail(AccountMailSender::senderMailbox(), user.mEmail(),
-                                                          kUserModEMailSubject, mailBodyForUser(store_, user));
+                                                          kUserModEMailSubject, mailBodyForUser(store_, user, password));
 }

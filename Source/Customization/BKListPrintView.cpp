@@ -74,6 +74,9 @@ void BKListPrintView::setStrings(const QList<BKPrintColumn>& columns, int rowCou
         mStringArray_.append(values);
         mColumnWidths_.append(width);
     }
+    mRowTops_ = {0};
+    for (int rowHeight : mRowHeights_)
+        mRowTops_.append(mRowTops_.last() + rowHeight);
 }
 
 QSizeF BKListPrintView::size() const
@@ -83,31 +86,39 @@ QSizeF BKListPrintView::size() const
         if (columnWidth > 0)
             width += columnWidth + kColumnGap;
     }
-    qreal height = 0;
-    for (int rowHeight : mRowHeights_)
-        height += rowHeight;
+    const qreal height = mRowTops_.isEmpty() ? 0 : mRowTops_.last();
     return QSizeF(std::max(width, mPaperSize_.width()), std::max(height, mPaperSize_.height()));
 }
 
-void BKListPrintView::draw(QPainter& painter) const
+void BKListPrintView::draw(QPainter& painter, const QRectF& area) const
 {
+    const int rowCount = int(mRowHeights_.size());
+    int first = 0;
+    int end = rowCount;
+    if (!area.isNull() && rowCount > 0) {
+        // From the last row starting at or above the area's top to the last one starting above its
+        // bottom: a row cut by the page's edge is drawn on both pages.
+        const auto tops = mRowTops_.cbegin();
+        first = std::max(0, int(std::upper_bound(tops, tops + rowCount, area.top()) - tops) - 1);
+        end = int(std::lower_bound(tops, tops + rowCount, area.bottom()) - tops);
+        if (mRowTops_[first + 1] <= area.top())
+            return;   // the area lies below the last row
+    }
     painter.save();
     painter.setFont(mFont_);
     painter.setPen(Qt::black);
     qreal x = kLeftInset;
     for (int column = 0; column < mStringArray_.size(); ++column) {
         const int width = mColumnWidths_[column];
-        qreal y = 0;
-        for (int row = 0; row < mRowHeights_.size(); ++row) {
-            const QRectF cell(x, y, width, mRowHeights_[row]);
+        for (int row = first; row < end && width > 0; ++row) {
+            const QRectF cell(x, mRowTops_[row], width, mRowHeights_[row]);
             const QString& value = mStringArray_[column][row];
-            if (!value.isEmpty() && width > 0) {
+            if (!value.isEmpty()) {
                 painter.save();
                 painter.setClipRect(cell);
                 painter.drawText(cell, kWrapFlags, value);
                 painter.restore();
             }
-            y += mRowHeights_[row];
         }
         if (width > 0)
             x += width + kColumnGap;

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -42,7 +43,9 @@ public:
     const QList<int>& columnWidths() const { return mColumnWidths_; }
     const QList<int>& rowHeights() const { return mRowHeights_; }
     QSizeF size() const;
-    void draw(QPainter& painter) const;
+    // Draws the rows that reach into `area` (all rows when it is null), so that a page of a long
+    // list costs its own rows only.
+    void draw(QPainter& painter, const QRectF& area = QRectF()) const;
 
 private:
     QFont mFont_;
@@ -50,5 +53,6 @@ private:
     QList<QStringList> mStringArray_;
     QList<int> mColumnWidths_;
     QList<int> mRowHeights_;
+    QList<qreal> mRowTops_;   // each row's top, and the bottom of the last
     QSizeF mPaperSize_;
 };

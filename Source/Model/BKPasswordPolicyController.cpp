@@ -10,7 +10,11 @@
 
 namespace {
 
-constexpr int kGenerationAttempts = 10;
+// Enough that a password of letters and digits lacks one of them in every try with a chance
+// below 1e-50 (at 12 characters, one try in eight has no digit).
+constexpr int kGenerationAttempts = 64;
+// Generated passwords open server accounts: never shorter than this, whatever the policy's minimum.
+constexpr int kMinGeneratedPasswordLength = 12;
 
 // The generator's classes for a policy: letters, digits, or both.
 unsigned short generatorFlagsFor(quint8 charsetFlag)
@@ -95,10 +99,10 @@ QString BKPasswordPolicyController::generateConforming(Generate generate) const
 {
     const OTVPasswordPolicy current = policy();
     const unsigned short flags = generatorFlagsFor(quint8(current.charsetFlag));
-    const auto length = static_cast<unsigned short>(std::clamp(current.minLength, 0, int(kMaxGeneratedPasswordLength)));
-    const int attempts = (current.charsetFlag & kPasswordPolicyDigitsFlag) ? kGenerationAttempts : 1;
+    const auto length = static_cast<unsigned short>(std::clamp(std::max(current.minLength, kMinGeneratedPasswordLength),
+                                                               0, int(kMaxGeneratedPasswordLength)));
     QString password;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
+    for (int attempt = 0; attempt < kGenerationAttempts; ++attempt) {
         password = generate(flags, length);
         if (stringConformsPassowrdPolicy(password))
             break;

@@ -29,8 +29,8 @@ public:
 
     OTVPasswordPolicy policy() const;
     bool stringConformsPassowrdPolicy(const QString& password) const;
-    // At the policy's length (the generator gives at most 63 characters). When a digit is
-    // required, up to ten tries for one that conforms; the last try otherwise.
+    // A password for an account: at the policy's length but at least 12 characters (the
+    // generator gives at most 63), tried again until it has every class the policy requires.
     QString generatePassword() const;
     QString generatePassword(RandomWordGenerator& generator) const;
 

@@ -15,9 +15,18 @@ QString OTVStatusMessage(int status)
     return BKLocalizedString("Operation failed.");
 }
 
-void OTVShowStatusAlert(int status)
+QString OTVStatusMessage(int status, const QString& serverMessage)
+{
+    const bool failed = status == kOTVStatusOtherFailure || status == kOTVStatusDatabaseError;
+    if (!failed || serverMessage.isEmpty())
+        return OTVStatusMessage(status);
+    return OTVStatusMessage(status) + QLatin1Char('\n') + serverMessage;
+}
+
+void OTVShowStatusAlert(int status, const QString& serverMessage)
 {
     if (status == kOTVStatusOK || OTVIsLostConnectionStatus(status))
         return;
-    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(status), BKLocalizedString("OK"));
+    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), OTVStatusMessage(status, serverMessage),
+                    BKLocalizedString("OK"));
 }

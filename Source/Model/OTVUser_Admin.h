@@ -24,6 +24,11 @@ public:
     QString mPhoneNo() const { return mPhoneNo_; }
     void setMPhoneNo(const QString& phoneNo) { mPhoneNo_ = phoneNo; }
 
+    // Whether the server holds a password for the account, as an administrator's session reads
+    // it (the vault keeps none, and the object holds one only until the store has set it).
+    bool mHasServerPassword() const { return mHasServerPassword_; }
+    void setMHasServerPassword(bool has) { mHasServerPassword_ = has; }
+
     // Held in memory only.
     bool isAdministrator() const { return misAdministrator_; }
     void setAdministrator(bool administrator) { misAdministrator_ = administrator; }
@@ -32,5 +37,6 @@ private:
     QString mFullName_ = QStringLiteral("");
     QString mEmail_ = QStringLiteral("");
     QString mPhoneNo_ = QStringLiteral("");
+    bool mHasServerPassword_ = false;
     bool misAdministrator_ = false;
 };

@@ -2,16 +2,28 @@
 #include "Controller/BKPrintJob.h"
 #include "Customization/BKListPrintView.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
+#include <QGraphicsItem>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStyleOptionGraphicsItem>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
+#include <climits>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -73,39 +85,103 @@ QList<WordBox> pdfWords(const QString& pdf, int page)
 }
 
 // A4 with half-inch margins: a printable area of 523 x 770 points.
+QPageLayout a4()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(36, 36, 36, 36), QPageLayout::Point);
+}
+constexpr int kPdfResolution = 1200;
+
 void setA4(QPdfWriter& writer)
 {
-    writer.setResolution(1200);
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(36, 36, 36, 36), QPageLayout::Point));
+    writer.setResolution(kPdfResolution);
+    writer.setPageLayout(a4());
 }
 
-// Prints a list of `rows` rows of two columns on PDF; the number of pages printed.
-int printList(const QString& pdf, int rows, int screenWidth = 100, const QString& wideValue = {})
+// A list of `rows` rows of two columns ("row N" and "vN"), laid out for print.
+std::unique_ptr<BKPrintJob> listJob(int rows, int screenWidth = 100, const QString& wideValue = {})
 {
-    BKPrintJob job(kUser);
-    BKListPrintView list(listFont(), &job.picture());
     BKPrintColumn first{QStringLiteral("3"), screenWidth, {}};
     BKPrintColumn second{QStringLiteral("4"), 100, {}};
     for (int row = 0; row < rows; ++row) {
         first.values.append(row == 0 && !wideValue.isEmpty() ? wideValue : QStringLiteral("row %1").arg(row));
         second.values.append(QStringLiteral("v%1").arg(row));
     }
-    list.setStrings({first, second}, rows);
-    QPainter painter(&job.picture());
-    list.draw(painter);
-    painter.end();
-    job.setContentSize(list.size());
+    return BKPrintJob::listJob({first, second}, rows, listFont(), kUser);
+}
+
+// Prints such a list on PDF; the number of pages printed.
+int printList(const QString& pdf, int rows, int screenWidth = 100, const QString& wideValue = {})
+{
     QPdfWriter writer(pdf);
     setA4(writer);
-    return job.printOn(writer);
+    return listJob(rows, screenWidth, wideValue)->printOn(writer);
+}
+
+// How often each "row N" of the list occurs in `text`.
+QMap<int, int> rowCounts(const QString& text)
+{
+    QMap<int, int> counts;
+    static const QRegularExpression row(QStringLiteral("\\brow (\\d+)\\b"));
+    for (auto it = row.globalMatch(text); it.hasNext();)
+        ++counts[it.next().captured(1).toInt()];
+    return counts;
 }
 
 // The page height in the units the list is laid out in (the recording's).
 qreal pageHeightInListUnits()
 {
-    return 770.0 * QPicture().logicalDpiY() / 72.0;
+    // The printable height in whole device pixels, as the page's paint rectangle gives it.
+    return a4().paintRectPixels(kPdfResolution).height() * QPicture().logicalDpiY() / qreal(kPdfResolution);
 }
+
+// A paint device that keeps the text drawn on it, one line per text item.
+class TextRecorder : public QPaintDevice {
+public:
+    QString text() const { return engine_.text; }
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 10000;
+        case PdmWidthMM:
+        case PdmHeightMM:
+            return 2646;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return INT_MAX;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 1;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override { text += item.text() + QLatin1Char('\n'); }
+        Type type() const override { return QPaintEngine::User; }
+        QString text;
+    };
+    mutable Engine engine_;
+};
 
 } // namespace
 
@@ -225,10 +301,87 @@ private slots:
         QCOMPARE(pages.size(), expected);
         for (const QString& page : pages)
             QVERIFY2(page.count(kFooter) == 1, qPrintable(page.right(300)));
-        if (rows > 0) {
-            QVERIFY(pages.first().contains(QStringLiteral("row 0")));
-            QVERIFY(pages.last().contains(QStringLiteral("row %1").arg(rows - 1)));
+        // Each row is on its page once, and on no other page; a row cut by the page's edge may be
+        // on both pages.
+        const qreal pageHeight = pageHeightInListUnits();
+        QSet<int> printed;
+        for (int page = 0; page < pages.size(); ++page) {
+            const QMap<int, int> counts = rowCounts(pages[page]);
+            const auto where = [&](int row) { return QStringLiteral("row %1 on page %2").arg(row).arg(page + 1); };
+            for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+                const int row = it.key();
+                QVERIFY2(row * line < (page + 1) * pageHeight && (row + 1) * line > page * pageHeight,
+                         qPrintable(where(row)));
+                QCOMPARE(it.value(), 1);
+                printed.insert(row);
+            }
+            const int firstWhole = int(std::ceil(page * pageHeight / line));
+            for (int row = firstWhole; row < rows && (row + 1) * line <= (page + 1) * pageHeight; ++row)
+                QVERIFY2(counts.contains(row), qPrintable(where(row)));
         }
+        QCOMPARE(printed.size(), rows);
+    }
+
+    void thePdfGrowsWithItsPagesNotTheirSquare()
+    {
+        QPicture device;
+        const int rowsPerPage = int(pageHeightInListUnits() / int(QFontMetricsF(listFont(), &device).height()));
+        const auto bytesPerPage = [&](int pages) {
+            const QString pdf = dir_.filePath(QStringLiteral("size-%1.pdf").arg(pages));
+            const int printed = printList(pdf, pages * rowsPerPage);
+            return printed == pages ? qreal(QFileInfo(pdf).size()) / pages : -1.0;
+        };
+        const qreal few = bytesPerPage(4);
+        const qreal many = bytesPerPage(16);
+        QVERIFY(few > 0 && many > 0);
+        // Four times the rows on four times the pages: each page about as large as before.
+        QVERIFY2(many < 1.25 * few, qPrintable(QStringLiteral("%1 / %2 bytes per page").arg(many).arg(few)));
+    }
+
+    void thePreviewDrawsEachRowOnce()
+    {
+        QPicture device;
+        const int line = int(QFontMetricsF(listFont(), &device).height());
+        const int rows = int(std::ceil(3.5 * pageHeightInListUnits() / line));
+        const std::unique_ptr<BKPrintJob> job = listJob(rows);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageLayout(a4());
+        int previewPages = -1;
+        TextRecorder drawn;
+        // Once shown, every page of the preview is painted as on screen, then the preview is closed.
+        QTimer::singleShot(0, [&] {
+            QPrintPreviewDialog* dialog = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                dialog = dialog ? dialog : qobject_cast<QPrintPreviewDialog*>(widget);
+            if (!dialog)
+                return;
+            const QPrintPreviewWidget* preview = dialog->findChild<QPrintPreviewWidget*>();
+            const QGraphicsView* view = dialog->findChild<QGraphicsView*>();
+            if (preview && view) {
+                previewPages = preview->pageCount();
+                QPainter painter(&drawn);
+                for (QGraphicsItem* page : view->scene()->items()) {
+                    QStyleOptionGraphicsItem option;
+                    option.exposedRect = page->boundingRect();
+                    painter.save();
+                    page->paint(&painter, &option, nullptr);
+                    painter.restore();
+                }
+            }
+            dialog->reject();
+        });
+        QVERIFY(!job->run(printer, nullptr, BKPrintJob::previewDialogRunner()));
+        QCOMPARE(previewPages, 4);
+        const QMap<int, int> counts = rowCounts(drawn.text());
+        QCOMPARE(counts.size(), rows);
+        // Once each; a row cut by a page's edge on both pages.
+        int cut = 0;
+        for (int count : counts) {
+            QVERIFY(count == 1 || count == 2);
+            cut += count - 1;
+        }
+        QVERIFY2(cut <= previewPages - 1, qPrintable(QString::number(cut)));
+        QCOMPARE(drawn.text().count(kFooter), previewPages);
     }
 
     void theFooterIsCentredInTheBottomMargin()

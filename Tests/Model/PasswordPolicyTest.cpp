@@ -61,14 +61,18 @@ TEST(PasswordPolicy, GeneratedPasswordsConform)
         int charsetFlag;
         const char* pattern;
     };
+    // Account passwords: at least 12 characters whatever the policy's minimum.
     const Case cases[] = {
-        {6, 4, "^[0-9]{6}$"},
-        {0, 0, "^$"},
-        {8, 5, "^(?=.*[0-9])(?=.*[A-Za-z])[A-Za-z0-9]{8}$"},
-        {8, 1, "^[A-Za-z]{8}$"},
+        {6, 4, "^[0-9]{12}$"},
+        {0, 0, "^[A-Za-z0-9]{12}$"},
+        {4, 0, "^[A-Za-z0-9]{12}$"},
+        {8, 5, "^(?=.*[0-9])(?=.*[A-Za-z])[A-Za-z0-9]{12}$"},
+        {4, 5, "^(?=.*[0-9])(?=.*[A-Za-z])[A-Za-z0-9]{12}$"},
+        {8, 1, "^[A-Za-z]{12}$"},
         {12, 0, "^[A-Za-z0-9]{12}$"},
-        {-3, 0, "^$"},
-        {63, 5, "^[A-Za-z0-9]{63}$"},
+        {-3, 0, "^[A-Za-z0-9]{12}$"},
+        {40, 5, "^(?=.*[0-9])(?=.*[A-Za-z])[A-Za-z0-9]{40}$"},
+        {63, 5, "^(?=.*[0-9])(?=.*[A-Za-z])[A-Za-z0-9]{63}$"},
         {100, 0, "^[A-Za-z0-9]{63}$"},   // the generator's limit
     };
     OTVSeededRandomSource source(7);
@@ -77,7 +81,7 @@ TEST(PasswordPolicy, GeneratedPasswordsConform)
     for (const Case& c : cases) {
         SCOPED_TRACE(QStringLiteral("%1/%2").arg(c.minLength).arg(c.charsetFlag).toStdString());
         controller.passwordPolicyDidChanged(OTVPasswordPolicy{c.minLength, c.charsetFlag});
-        for (int i = 0; i < 20; ++i) {
+        for (int i = 0; i < 200; ++i) {
             const QString password = controller.generatePassword(generator);
             EXPECT_TRUE(QRegularExpression(QString::fromLatin1(c.pattern)).match(password).hasMatch())
                 << password.toStdString();

@@ -118,6 +118,8 @@ int OTVDataBase::runGuarded(const std::function<int()>& body, int databaseErrorS
 {
     StoreLock lock(*this);
     const bool outermost = mGuardDepth == 0;
+    if (outermost)
+        mLastServerMessage.clear();
     int status = kOTVStatusOK;
     {
         ++mGuardDepth;
@@ -157,6 +159,7 @@ int OTVDataBase::runGuardedBody(const std::function<int()>& body, int databaseEr
                 }
             }
             status = statusOfDatabaseError(e.getErrorCode(), databaseErrorStatus);
+            mLastServerMessage = QString::fromUtf8(e.what());
             reportDatabaseError(OTVDatabaseError::fromException(e));
         } catch (const OTVValueTooLong&) {
             status = kOTVStatusValueTooLong;
@@ -170,6 +173,12 @@ int OTVDataBase::runGuardedBody(const std::function<int()>& body, int databaseEr
     }
     markRollbackOnly(status);
     return status;
+}
+
+QString OTVDataBase::lastServerMessage() const
+{
+    StoreLock lock(*this);
+    return mLastServerMessage;
 }
 
 bool OTVDataBase::hasLostConnection()

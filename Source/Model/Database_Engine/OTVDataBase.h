@@ -187,6 +187,9 @@ public:
     int connectionErrorCode() const { return mConnectionErrCode.load(); }
 
     static int mapDBErrorCode(int errorNumber);
+    // The server's message of the database error that ended the last operation (empty when it
+    // ended otherwise), for the alert that tells its status.
+    QString lastServerMessage() const;
     // Posts "DB_COMM_LOST" for a lost connection (2000 to 2050) and "DB_USR_DEL" for revoked
     // access (1142, 1143), once until the next connection attempt ends; drops everything else.
     // Runs on the main thread.
@@ -677,8 +680,14 @@ public:
     // the group list and the personal group; the account is unlocked last, and then joins
     // mUsers. Refused with 3 when the password is empty, or when the name is a vault user or a
     // server account already (no existing account is taken over).
+    // An account that an add of this program left when it was cut short (locked, no vault user,
+    // the details row or the vault's table rights, no right beyond the vault) does not count as
+    // a server account: the add replaces it. The object joins mUsers without its password.
     void addUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode);
     int addUser(const std::shared_ptr<OTVUser_Admin>& user);
+    // addUser that tells, in `nameTaken`, a refusal because the name is a vault user's or a server
+    // account's already (the status is then 3): a user list's rows are checked only once.
+    int addUserIfNameFree(const std::shared_ptr<OTVUser_Admin>& user, bool* nameTaken);
     // Saves an edited account as a whole. The account is renamed from the name it had when the
     // user-account window opened it (its mCurrentUserName, asked on the main thread), or from
     // its stored name when the window edits nothing. 8 when its row is gone, 1 when mUsers does
@@ -695,9 +704,10 @@ public:
     // is refused with 3.
     void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
     // At an administrator's login: empties the passwords that earlier versions kept in
-    // USERTABLE and brings every vault account's rights on USERTABLE, the event log and the key
-    // stamp to the current set, and makes the routine of deleteOwnVaultUser. 0, or 3 after a
-    // database error (reported).
+    // USERTABLE, brings every vault account's rights on USERTABLE, the event log and the key
+    // stamp to the current set, and removes the accounts that interrupted adds left. 0, or 3
+    // after a database error (reported). It also makes the routine of
+    // deleteOwnVaultUser.
     int bringAccountsToCurrentRules();
     // The tenth failed unlock of a session that may not delete accounts: the server deletes the
     // session's own vault user, details and account through the routine an administrator's
@@ -710,8 +720,14 @@ public:
     // after a database error).
     bool isUserExistsInOstrevin(const QString& name);
     // Whether the server has an account of exactly this name (a vault user's, or one that is no
-    // vault user); true when the check fails.
+    // vault user), other than what an interrupted add left; true when the check fails.
     bool isServerAccountName(const QString& name);
+    // Either of the two above: the name cannot be a new vault user's.
+    bool isAccountNameTaken(const QString& name);
+    // The hosts of the server's anonymous accounts (an administrator's session only; none after
+    // a database error, which is reported). For local logins the server matches them before a
+    // vault user's account, which is then refused.
+    QStringList anonymousAccountHosts();
 
     // The login step, on the main thread after a successful connection and before the load:
     // binds the session to the vault user of `userName` (fills mCurrentUser), or makes an
@@ -747,7 +763,7 @@ public:
     std::optional<OTVPasswordPolicy> passwordPolicyDetails(int* returnCode = nullptr);
 
 private:
-    int addUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
+    int addUserAccount(const std::shared_ptr<OTVUser_Admin>& user, bool* nameTaken);
     int replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, const QString& nameInEditor);
     int deleteUserAccount(const std::shared_ptr<OTVUser_Admin>& user);
     // The steps of the three operations above; each throws on failure.
@@ -755,6 +771,14 @@ private:
     bool isAlreadyMySQLUser(const QString& name);
     void addDetailsToMySqlInfoTable(const OTVUser_Admin& user);
     void setPermissionsForUser(const QString& userName);
+    // The vault's table rights; a disabled account gets only those it keeps.
+    void grantTableRights(const QString& userName, bool disabled);
+    // Whether the server holds a password for the vault account.
+    bool accountHasPassword(const QString& name);
+    bool isLeftByInterruptedAdd(const QString& name);
+    // Drops such an account with its details row; false (nothing done) for any other account.
+    bool removeIfLeftByInterruptedAdd(const QString& name);
+    void removeAccountsLeftByInterruptedAdds();
     void assignTablePrivilegesforTable(const char* statementFormat, const char* table, const char* privileges,
                                        const QString& userName);
     void revokeAllPermissionsForUser(const QString& userName);
@@ -776,7 +800,14 @@ private:
     void makeOwnDeletionRoutine();
     void grantOwnDeletionToEarlierAccounts();
     void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
-    void executeAccountStatement(const char* format, const QString& first, const QString& second = {});
+    // The host part of the account statements for `name`: '%' for vault accounts, and for the
+    // session's own account the host the server matched it with (CURRENT_USER()).
+    QString accountHost(const QString& name);
+    // `name` with that host, quoted: 'name'@'host'.
+    QString accountOf(const QString& name);
+    // The format's %1 is the account `account`, its %2 (when given) the quoted `value`.
+    void executeAccountStatement(const char* format, const QString& account, const QString& value = {});
+    void renameAccount(const QString& from, const QString& to);
     // Each returns the step that puts back what it is about to change (nothing to do when the
     // session may not read the old state).
     std::function<void()> restorerOfDetailsRow(const QString& userName);
@@ -1257,6 +1288,7 @@ private:
     mutable std::vector<std::function<void()>> mMainThreadWorkAfterUnlock;   // guarded by mStoreMutex
     int mTransactionDepth = 0;                                   // guarded by mStoreMutex
     int mGuardDepth = 0;                                         // guarded by mStoreMutex
+    QString mLastServerMessage;                                  // guarded by mStoreMutex
     bool mTransactionRollbackOnly = false;
     int mTransactionFailureStatus = kOTVStatusOK;
 

@@ -19,6 +19,8 @@
 
 #include <cppconn/exception.h>
 
+#include <QSet>
+
 #include <stdexcept>
 
 namespace {
@@ -137,6 +139,13 @@ void OTVDataBase::readRecordTable(VaultMaps& maps)
 
 void OTVDataBase::readUserTableIfErrorReturnCode(VaultMaps& maps, const QString& loggedInName)
 {
+    // Only an administrator's session may read the server's accounts (and manages users).
+    QSet<QString> withPassword;
+    if (isAdministratorSession()) {
+        OTVResultSet rows = prepare(kQueryAccountsWithPassword).executeQuery();
+        while (rows.next())
+            withPassword.insert(rows.getString(1));
+    }
     OTVStatement statement = prepare(kQueryUserDetails);
     OTVResultSet rows = statement.executeQuery();
     while (rows.next()) {
@@ -147,7 +156,7 @@ void OTVDataBase::readUserTableIfErrorReturnCode(VaultMaps& maps, const QString&
         auto user = std::make_shared<OTVUser_Admin>();
         user->setMUserID(userID);
         user->setMUsername(name);
-        user->setMPassword(getDecryptedStringInfo(rows.getBlob(kUserPasswordColumn)));
+        user->setMHasServerPassword(withPassword.contains(name));
         user->setMPlatformName(rows.getString(kUserPlatformColumn));
         user->setMGroupPermissionsBit(quint16(rows.getInt(kUserGroupWordColumn)));
         user->setMTypePermissionsBit(quint16(rows.getInt(kUserTypeWordColumn)));

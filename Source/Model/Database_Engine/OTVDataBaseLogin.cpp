@@ -161,7 +161,7 @@ bool OTVDataBase::isServerAccountName(const QString& name)
 {
     StoreLock lock(*this);
     try {
-        return isAlreadyMySQLUser(name);
+        return isAlreadyMySQLUser(name) && !isLeftByInterruptedAdd(name);
     } catch (const sql::SQLException&) {
         return true;
     }

@@ -435,12 +435,35 @@ inline constexpr char kInsMySQLUserInfoTblVal[] = "REPLACE INTO mysql.user_info 
 inline constexpr char kQueryMySQLUserInfoRow[] =
     "SELECT Full_name, Description, Email, Contact_information, Icon FROM mysql.user_info WHERE User=?";
 inline constexpr char kusrExistInMySql[] = "select count(*) from mysql.user where user=?";
-// The stored password hash of the account the statements address (host '%'), to put it back.
-inline constexpr char kQueryMySQLPasswordHash[] =
-    "SELECT authentication_string FROM mysql.user WHERE user=? AND host='%'";
+// Whether the server holds a password for a vault account, and the vault accounts that it holds
+// one for (an administrator's session reads mysql.user).
+inline constexpr char kQueryAccountHasPassword[] =
+    "SELECT COUNT(*) FROM mysql.user WHERE User=? AND Host='%' AND authentication_string<>''";
+inline constexpr char kQueryAccountsWithPassword[] =
+    "SELECT User FROM mysql.user WHERE Host='%' AND authentication_string<>''";
+// Anonymous accounts: the server matches them before a vault account for the hosts they name.
+inline constexpr char kQueryAnonymousAccountHosts[] = "SELECT Host FROM mysql.user WHERE User='' ORDER BY Host";
+// What an add cut short may have left: accounts for any host without a vault user of their name
+// that hold the vault's details row or a right on its tables. Each is checked further
+// (locked, no right outside the vault) before it goes.
+inline constexpr char kQueryInterruptedAddCandidates[] =
+    "SELECT M.User FROM mysql.user M WHERE M.Host='%' AND M.User<>'' AND NOT EXISTS (SELECT 1 FROM USERTABLE U "
+    "WHERE BINARY U.USERNAME = BINARY M.User) AND (EXISTS (SELECT 1 FROM mysql.user_info I WHERE BINARY I.User = "
+    "BINARY M.User) OR EXISTS (SELECT 1 FROM mysql.tables_priv P WHERE P.User = M.User AND P.Host='%' AND P.Db='"
+    OTV_DATABASE_NAME "'))";
+inline constexpr char kQueryAccountHosts[] = "SELECT Host FROM mysql.user WHERE User=?";
+inline constexpr char kQueryDetailsRowCount[] = "SELECT COUNT(*) FROM mysql.user_info WHERE User=?";
+inline constexpr char kQueryVaultTableRightsCount[] =
+    "SELECT COUNT(*) FROM mysql.tables_priv WHERE User=? AND Host='%' AND Db='" OTV_DATABASE_NAME "'";
+// SHOW statements take no "?": %1 is the quoted account.
+inline constexpr char kQueryShowCreateUser[] = "SHOW CREATE USER %1";
+inline constexpr char kQueryShowGrants[] = "SHOW GRANTS FOR %1";
+// The stored password hash of an account (user, host), to put it back.
+inline constexpr char kQueryMySQLPasswordHash[] = "SELECT authentication_string FROM mysql.user WHERE user=? AND host=?";
+// The account the session is, as the server matched its login: "user@host".
+inline constexpr char kQuerySessionAccount[] = "SELECT CURRENT_USER()";
 inline constexpr char kQueryMySQLTablesWithRights[] =
     "SELECT Db, Table_name FROM mysql.tables_priv WHERE User=? AND Host='%'";
-inline constexpr char kFlushPriviliges[] = "FLUSH PRIVILEGES";
 
 // A vault user's deletion of itself, for the tenth failed unlock of an account that may not
 // delete accounts: a routine run with its maker's rights (an administrator's), made at an
@@ -519,7 +542,6 @@ inline constexpr OTVTableGrant kTableGrants[] = {
     {"DATABASEINFOTABLE", kPrivSelect}, {"GROUPSUBGROUPTABLE", kPrivAll}, {kMySQLUserInfoTable, kPrivSelect},
     {kKeyStampTable, kPrivSelectInsertUpdate},
 };
-inline constexpr char kQueryGrantRecordTable[] = "GRANT CREATE, SELECT, INSERT, DELETE, UPDATE ON RECORDTABLE TO %1";
 
 // The tables whose rights an administrator's login brings to the set above, and the accounts
 // that still hold rights of earlier versions on them.
@@ -555,6 +577,14 @@ inline constexpr const char* kRevokedTables[] = {
     "EVENTLOGGERTABLE",  "GROUPTABLE",         "TYPETABLE",             "RECORDTABLE",
     "KEYSTAMPTABLE",
 };
+inline bool isRevokedTable(const char* table)
+{
+    for (const char* revoked : kRevokedTables) {
+        if (std::string_view(revoked) == table)
+            return true;
+    }
+    return false;
+}
 
 // Password policy: two DATABASEINFOTABLE rows.
 inline constexpr char kQuerySetPasswordPolicyAttr[] = "REPLACE INTO DATABASEINFOTABLE VALUES(?,?)";

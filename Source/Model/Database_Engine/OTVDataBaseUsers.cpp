@@ -17,10 +17,12 @@
 
 #include <QCryptographicHash>
 #include <QDebug>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <cppconn/exception.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -93,7 +95,7 @@ QString tablesPrivKey(const char* table)
 
 void OTVDataBase::addUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode)
 {
-    const int status = user ? runGuarded([&] { return addUserAccount(user); }) : int(kOTVStatusDatabaseError);
+    const int status = addUserIfNameFree(user, nullptr);
     if (returnCode)
         *returnCode = status;
 }
@@ -103,6 +105,13 @@ int OTVDataBase::addUser(const std::shared_ptr<OTVUser_Admin>& user)
     int code = kOTVStatusOK;
     addUser(user, &code);
     return code;
+}
+
+int OTVDataBase::addUserIfNameFree(const std::shared_ptr<OTVUser_Admin>& user, bool* nameTaken)
+{
+    if (nameTaken)
+        *nameTaken = false;
+    return user ? runGuarded([&] { return addUserAccount(user, nameTaken); }) : int(kOTVStatusDatabaseError);
 }
 
 void OTVDataBase::replaceUser(const std::shared_ptr<OTVUser_Admin>& user, int* returnCode)
@@ -137,7 +146,7 @@ int OTVDataBase::deleteUser(const std::shared_ptr<OTVUser_Admin>& user)
     return code;
 }
 
-int OTVDataBase::addUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
+int OTVDataBase::addUserAccount(const std::shared_ptr<OTVUser_Admin>& user, bool* nameTaken)
 {
     const int fits = checkAccountFits(*user);
     if (fits != kOTVStatusOK)
@@ -148,20 +157,22 @@ int OTVDataBase::addUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
         return kOTVStatusDatabaseError;
     // An existing server account (another application's, an administrator's, the session's own)
     // is never taken over: its rights and password would change, and deleting the vault user
-    // would drop it.
-    if (isUserExistsInOstrevin(name) || isAlreadyMySQLUser(name))
+    // would drop it. What an interrupted add of this program left goes.
+    if (isUserExistsInOstrevin(name) || (isAlreadyMySQLUser(name) && !removeIfLeftByInterruptedAdd(name))) {
+        if (nameTaken)
+            *nameTaken = true;
         return kOTVStatusDatabaseError;
+    }
 
     AccountUndo undo;
+    // The details row goes first: a locked account with one and no vault user is known as what
+    // an add of this program left when it was cut short.
+    undo.add(restorerOfDetailsRow(name));
+    addDetailsToMySqlInfoTable(*user);
     // Locked until everything is in place: an add cut short leaves no account that can log in.
     executeAccountStatement(kQueryCreateLockedUser, name, OTVNativePasswordHash(user->mPassword()));
     undo.add([this, name] { executeAccountStatement(kQueryDeleteUser, name); });
-    undo.add(restorerOfDetailsRow(name));
-    addDetailsToMySqlInfoTable(*user);
-    setPermissionsForUser(name);
-    if (user->mIsAccountDisabled())
-        revokeAllPermissionsForUser(name);
-    executePlain(kFlushPriviliges);
+    grantTableRights(name, user->mIsAccountDisabled());
 
     const int status = runInTransaction([&] {
         if (!writeUserRow(*user, true))
@@ -177,6 +188,7 @@ int OTVDataBase::addUserAccount(const std::shared_ptr<OTVUser_Admin>& user)
     undo.add([this, user] { removeUserRows(*user); });
     executeAccountStatement(kQueryUnlockUser, name);
     undo.dismiss();
+    user->setMHasServerPassword(true);
     rememberUserInMap(user);
     return kOTVStatusOK;
 }
@@ -202,8 +214,8 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
 
     AccountUndo undo;
     if (renamed) {
-        executeAccountStatement(kQueryRenameUser, oldName, name);
-        undo.add([this, oldName, name] { executeAccountStatement(kQueryRenameUser, name, oldName); });
+        renameAccount(oldName, name);
+        undo.add([this, oldName, name] { renameAccount(name, oldName); });
         // The old name's details row would describe whoever takes that name next.
         undo.add(restorerOfDetailsRow(oldName));
         OTVStatement statement = prepare(kDelMySQLUserInfoTblVal);
@@ -223,7 +235,6 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
     // Granting is additive: a disabled account loses its rights again on every save.
     if (user->mIsAccountDisabled())
         revokeAllPermissionsForUser(name);
-    executePlain(kFlushPriviliges);
 
     const int status = runInTransaction([&] {
         if (renamed) {
@@ -239,6 +250,12 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
     if (status != kOTVStatusOK)
         return status;
     undo.dismiss();
+    // Saved: a failure to read the flag back leaves it as the window had it.
+    try {
+        user->setMHasServerPassword(accountHasPassword(name));
+    } catch (const sql::SQLException& e) {
+        qWarning() << "whether the account has a password cannot be read:" << e.what();
+    }
     rememberUserInMap(user);
     return kOTVStatusOK;
 }
@@ -292,11 +309,9 @@ void OTVDataBase::resetPasswordForUser(const OTVUserBase* user, int* returnCode)
         if (!user || user->mPassword().isEmpty())
             return int(kOTVStatusDatabaseError);
         encryptedDataValue(user->mPassword(), kBlobBytes);   // refused before anything changes
-        // Only the server holds the password (USERTABLE keeps its column empty).
+        // Only the server holds the password (USERTABLE keeps its column empty). The server
+        // applies SET PASSWORD at once: no reload of the grant tables is needed.
         executeAccountStatement(kQuerySetUserPassword, user->mUsername(), OTVNativePasswordHash(user->mPassword()));
-        // A user changing the own password may not reload the grant tables (and need not).
-        if (isAdministratorSession())
-            executePlain(kFlushPriviliges);
         return int(kOTVStatusOK);
     });
     if (returnCode)
@@ -321,15 +336,125 @@ bool OTVDataBase::isUserExists(const OTVUser_Admin* user)
     return exists;
 }
 
+bool OTVDataBase::isAccountNameTaken(const QString& name)
+{
+    return isUserExistsInOstrevin(name) || isServerAccountName(name);
+}
+
+bool OTVDataBase::accountHasPassword(const QString& name)
+{
+    OTVStatement statement = prepare(kQueryAccountHasPassword);
+    statement.setString(1, name);
+    OTVResultSet rows = statement.executeQuery();
+    return rows.next() && rows.getInt(1) > 0;
+}
+
+QStringList OTVDataBase::anonymousAccountHosts()
+{
+    QStringList hosts;
+    if (!isAdministratorSession())
+        return hosts;
+    runGuarded([&] {
+        OTVResultSet rows = prepare(kQueryAnonymousAccountHosts).executeQuery();
+        while (rows.next())
+            hosts.append(rows.getString(1));
+        return int(kOTVStatusOK);
+    });
+    return hosts;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Accounts that an add cut short left behind
+
+namespace {
+
+// Whether a SHOW GRANTS line gives nothing beyond the vault: the account's entry without rights,
+// or rights on a table (or routine) of the vault or on the account details.
+bool isVaultGrantLine(const QString& line)
+{
+    static const QRegularExpression vaultGrant(
+        QStringLiteral("^GRANT (.+) ON (?:PROCEDURE |FUNCTION )?(\\*\\.\\*|`" OTV_DATABASE_NAME
+                       "`\\.`[^`]+`|`mysql`\\.`user_info`) TO "));
+    const QRegularExpressionMatch match = vaultGrant.match(line);
+    if (!match.hasMatch() || line.contains(QLatin1String(" WITH ")))
+        return false;
+    return match.captured(2) != QLatin1String("*.*") || match.captured(1) == QLatin1String("USAGE");
+}
+
+} // namespace
+
+bool OTVDataBase::isLeftByInterruptedAdd(const QString& name)
+{
+    if (isUserExistsInOstrevin(name))
+        return false;
+    QStringList hosts;
+    {
+        OTVStatement statement = prepare(kQueryAccountHosts);
+        statement.setString(1, name);
+        OTVResultSet rows = statement.executeQuery();
+        while (rows.next())
+            hosts.append(rows.getString(1));
+    }
+    if (hosts != QStringList{QStringLiteral("%")})
+        return false;
+    // This program's mark: the details row, written first, or the vault's table rights.
+    const auto count = [this, &name](const char* query) {
+        OTVStatement statement = prepare(query);
+        statement.setString(1, name);
+        OTVResultSet rows = statement.executeQuery();
+        return rows.next() ? rows.getInt(1) : 0;
+    };
+    if (count(kQueryDetailsRowCount) == 0 && count(kQueryVaultTableRightsCount) == 0)
+        return false;
+    const auto lines = [this, &name](const char* format) {
+        const std::string text = QString::fromLatin1(format).arg(accountOf(name)).toStdString();
+        QStringList result;
+        OTVResultSet rows = streamQuery(text.c_str());
+        while (rows.next())
+            result.append(rows.getString(1));
+        return result;
+    };
+    // Unlocked, it is in use; locked, it may not have been made by an add of this program.
+    const QStringList creation = lines(kQueryShowCreateUser);
+    if (creation.isEmpty() || !creation.first().contains(QLatin1String(" ACCOUNT LOCK")))
+        return false;
+    const QStringList grants = lines(kQueryShowGrants);
+    return std::all_of(grants.begin(), grants.end(), isVaultGrantLine);
+}
+
+bool OTVDataBase::removeIfLeftByInterruptedAdd(const QString& name)
+{
+    if (!isLeftByInterruptedAdd(name))
+        return false;
+    executeAccountStatement(kQueryDeleteUser, name);
+    OTVStatement statement = prepare(kDelMySQLUserInfoTblVal);
+    statement.setString(1, name);
+    statement.executeUpdate();
+    return true;
+}
+
+void OTVDataBase::removeAccountsLeftByInterruptedAdds()
+{
+    QStringList names;
+    {
+        OTVResultSet rows = prepare(kQueryInterruptedAddCandidates).executeQuery();
+        while (rows.next())
+            names.append(rows.getString(1));
+    }
+    for (const QString& name : names)
+        removeIfLeftByInterruptedAdd(name);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Steps
 
 int OTVDataBase::checkAccountFits(const OTVUser_Admin& user)
 {
     const QString userID = user.mUserID();
-    if (!OTVHasAccountNameCharacters(user.mUsername()) || userID.isEmpty() || userID.size() > kUserIDCharacters)
-        return kOTVStatusDatabaseError;
     try {
+        for (const QString& text : {user.mUsername(), user.mFullName(), user.mDescription(), user.mEmail(),
+                                    user.mPhoneNo()})
+            OTVCheckBasicPlaneText(text);
         OTVCheckVarcharFits(user.mUsername(), kMaxUserNameLength);
         OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
         OTVCheckVarcharFits(user.mFullName(), kFullNameCharacters);
@@ -340,6 +465,8 @@ int OTVDataBase::checkAccountFits(const OTVUser_Admin& user)
     } catch (const OTVValueTooLong&) {
         return kOTVStatusValueTooLong;
     }
+    if (!OTVHasAccountNameCharacters(user.mUsername()) || userID.isEmpty() || userID.size() > kUserIDCharacters)
+        return kOTVStatusDatabaseError;
     return kOTVStatusOK;
 }
 
@@ -365,11 +492,17 @@ void OTVDataBase::addDetailsToMySqlInfoTable(const OTVUser_Admin& user)
 
 void OTVDataBase::setPermissionsForUser(const QString& userName)
 {
-    for (const OTVTableGrant& grant : kTableGrants)
-        assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, userName);
-    executeAccountStatement(kQueryGrantRecordTable, userName);
+    grantTableRights(userName, false);
     makeOwnDeletionRoutine();
     executeAccountStatement(kQueryGrantOwnDeletion, userName);
+}
+
+void OTVDataBase::grantTableRights(const QString& userName, bool disabled)
+{
+    for (const OTVTableGrant& grant : kTableGrants) {
+        if (!disabled || !isRevokedTable(grant.table))
+            assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, userName);
+    }
 }
 
 void OTVDataBase::assignTablePrivilegesforTable(const char* statementFormat, const char* table,
@@ -455,6 +588,8 @@ bool OTVDataBase::storedAccountDisabled(const QString& userID)
 
 void OTVDataBase::rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user)
 {
+    // The server has the password now; the window's copy of the account keeps none.
+    user->setMPassword(QString());
     if (user->mUsername() == kRootAccount && user->isAdministrator())
         return;
     // The interface draws the map: a worker's change (the user import) waits for the main thread.
@@ -468,12 +603,33 @@ QString OTVNativePasswordHash(const QString& password)
            QString::fromLatin1(QCryptographicHash::hash(once, QCryptographicHash::Sha1).toHex().toUpper());
 }
 
-void OTVDataBase::executeAccountStatement(const char* format, const QString& first, const QString& second)
+QString OTVDataBase::accountHost(const QString& name)
+{
+    // Vault accounts are made for any host; the session's own account may be another
+    // (root@localhost), and a statement naming '%' would miss it or change another account.
+    if (!mCurrentUser_ || name != mCurrentUser_->mUsername())
+        return QStringLiteral("%");
+    OTVResultSet rows = prepare(kQuerySessionAccount).executeQuery();
+    const QString account = rows.next() ? rows.getString(1) : QString();
+    const qsizetype at = account.lastIndexOf(QLatin1Char('@'));
+    return at >= 0 && account.left(at) == name ? account.mid(at + 1) : QStringLiteral("%");
+}
+
+QString OTVDataBase::accountOf(const QString& name)
+{
+    return quotedString(name) + QLatin1Char('@') + quotedString(accountHost(name));
+}
+
+void OTVDataBase::executeAccountStatement(const char* format, const QString& account, const QString& value)
 {
     QString statement = QString::fromLatin1(format);
-    statement = second.isNull() ? statement.arg(quotedString(first))
-                                : statement.arg(quotedString(first), quotedString(second));
+    statement = value.isNull() ? statement.arg(accountOf(account)) : statement.arg(accountOf(account), quotedString(value));
     executePlain(statement);
+}
+
+void OTVDataBase::renameAccount(const QString& from, const QString& to)
+{
+    executePlain(QString::fromLatin1(kQueryRenameUser).arg(accountOf(from), accountOf(to)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -510,6 +666,7 @@ std::function<void()> OTVDataBase::restorerOfPassword(const QString& userName)
     try {
         OTVStatement statement = prepare(kQueryMySQLPasswordHash);
         statement.setString(1, userName);
+        statement.setString(2, accountHost(userName));
         OTVResultSet rows = statement.executeQuery();
         if (rows.next() && !rows.isNull(1))
             hash = rows.getString(1);
@@ -599,6 +756,7 @@ int OTVDataBase::bringAccountsToCurrentRules()
         grantKeyStampToEarlierAccounts();
         makeOwnDeletionRoutine();
         grantOwnDeletionToEarlierAccounts();
+        removeAccountsLeftByInterruptedAdds();
         return int(kOTVStatusOK);
     });
 }

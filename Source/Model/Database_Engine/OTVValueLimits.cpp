@@ -20,6 +20,14 @@ void OTVCheckStorableText(const QString& text)
     }
 }
 
+void OTVCheckBasicPlaneText(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.isNull() || c.isSurrogate())
+            throw OTVValueTooLong();
+    }
+}
+
 void OTVCheckVarcharFits(const QString& text, int columnCharacters)
 {
     OTVCheckStorableText(text);

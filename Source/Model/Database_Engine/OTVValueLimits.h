@@ -29,3 +29,6 @@ void OTVCheckVarcharFits(const QString& text, int columnCharacters);
 // Throw OTVValueTooLong for text that the stored format cannot hold: a NUL character (readers
 // stop at it) or a lone surrogate (it has no UTF-8 form and would be stored as "?").
 void OTVCheckStorableText(const QString& text);
+// The same for a utf8mb3 column (the server's account tables and account details), which holds
+// no character beyond the Basic Multilingual Plane either.
+void OTVCheckBasicPlaneText(const QString& text);

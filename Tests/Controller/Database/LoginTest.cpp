@@ -12,6 +12,7 @@
 #include "Model/BKGroup.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVUser.h"
+#include "Model/OTVUser_Admin.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKUserDefaults.h"
 #include "Support/TemporarySettings.h"
@@ -427,6 +428,56 @@ private slots:
         QCOMPARE(alertLines(*alerts_),
                  QStringList{"Ostrevin Darovazivu Alert! | Connection to the server has been lost.Please connect "
                              "again. | OK"});
+    }
+
+    // A server set up with mariadb-install-db's defaults has anonymous accounts, which the server
+    // takes before a vault user's account for local logins. The administrator is told at login,
+    // in plain words and with the statements that remove them; once they are gone, the vault
+    // user logs in.
+    void anAdministratorIsToldOfAnonymousAccounts()
+    {
+        const QString host = rootColumn(QStringLiteral("SELECT @@hostname")).value(0);
+        QVERIFY(!host.isEmpty());
+        const QStringList anonymous = {QStringLiteral("''@'localhost'"), QStringLiteral("''@'%1'").arg(host)};
+        struct DropAtEnd {
+            const TestServer& server;
+            QStringList accounts;
+            ~DropAtEnd()
+            {
+                for (const QString& account : accounts)
+                    server.execAsRoot(QStringLiteral("DROP USER IF EXISTS %1").arg(account));
+            }
+        } dropAtEnd{server_, anonymous + QStringList{QStringLiteral("'i44anon'@'%'")}};
+        makeVault(QStringLiteral("abcd"));
+        for (const QString& account : anonymous)
+            server_.execAsRoot(QStringLiteral("CREATE USER %1").arg(account));
+
+        // root@localhost is matched before the anonymous account of its host.
+        startUp(server_.root, QStringLiteral("abcd"));
+        const QStringList messages = alerts_->messages();
+        QCOMPARE(messages.size(), 1);
+        for (const QString& account : anonymous) {
+            QVERIFY2(messages.first().contains(account), qPrintable(messages.first()));
+            QVERIFY2(messages.first().contains(QStringLiteral("DROP USER %1;").arg(account)), qPrintable(messages.first()));
+        }
+        QVERIFY(messages.first().contains(QStringLiteral("refuses the login")));
+
+        auto user = OTVUser_Admin::createUser();
+        user->setMUsername(QStringLiteral("i44anon"));
+        user->setMPassword(QStringLiteral("Anon-pw-12"));
+        QCOMPARE(store_->addUser(user), int(kOTVStatusOK));
+        QVERIFY(!ServerAccounts::login(server_, QStringLiteral("i44anon"), QStringLiteral("Anon-pw-12")));
+
+        for (const QString& account : anonymous)
+            server_.execAsRoot(QStringLiteral("DROP USER %1").arg(account));
+        QVERIFY(ServerAccounts::login(server_, QStringLiteral("i44anon"), QStringLiteral("Anon-pw-12")));
+        OTVDataBase own;
+        QCOMPARE(own.startConnectionToServer(
+                     requestFor({QStringLiteral("i44anon"), QStringLiteral("Anon-pw-12")}, QStringLiteral("abcd"))),
+                 int(kOTVStatusOK));
+        QCOMPARE(own.initUserDetails(QStringLiteral("i44anon"), QStringLiteral("Anon-pw-12")), int(kOTVStatusOK));
+        QVERIFY(own.anonymousAccountHosts().isEmpty());   // only administrators are told
+        own.closeConnection();
     }
 
     // Quitting a session writes the window's frame and the last view; the attachment folder goes.

@@ -150,6 +150,28 @@ private slots:
         QCOMPARE(status, int(kOTVStatusOK));
     }
 
+    // A change the server refuses is told with the server's own words, and the sheet stays.
+    void aRefusedChangeTellsTheServersWords()
+    {
+        const QString fresh = QStringLiteral("Refused-pw-1");
+        const std::string change = "SET PASSWORD FOR '" + server_.admin.user.toStdString() + "'@'%' = '" +
+                                   OTVNativePasswordHash(fresh).toStdString() + "'";
+        store_->statementFaults().failExecution(change, 1, 1133, "Can't find any matching row in the user table");
+        BKUserPasswordSheet* sheet = controller_->userPasswordSheet();
+        bool stillOpen = false;
+        whenVisible(sheet, [&] {
+            fill({sheet->oldField(), sheet->newField(), sheet->confirmField()}, {server_.admin.password, fresh, fresh});
+            clickOK(sheet);
+            stillOpen = sheet->isVisible();
+            sheet->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        controller_->setPassword();
+        QVERIFY(stillOpen);
+        QCOMPARE(alerts_->messages(),
+                 QStringList{QStringLiteral("Operation failed.\nCan't find any matching row in the user table")});
+        QVERIFY(server_.connect(server_.admin) != nullptr);
+    }
+
     // The set panel on a vault without one, then the change panel with its checks, and a change
     // after which only the new password opens the vault, every record reading as before.
     void theMasterPasswordIsSetThenChanged()

@@ -370,6 +370,12 @@ private:
             {"export", kBKExportCSVMenuTag},           {"import", kBKImportCSVMenuTag},
             {"restore", kBKRestoreMenuTag},
         };
+        if (command == QLatin1String("export")) {
+            // Its sub-menu goes with it.
+            const QMenu* sub = controller_->mainWindow()->findChild<QMenu*>(QStringLiteral("&File/Export"));
+            if (!sub || sub->menuAction()->isEnabled() != controller_->isCommandEnabled(kBKExportCSVMenuTag))
+                return !controller_->isCommandEnabled(kBKExportCSVMenuTag);
+        }
         if (command == QLatin1String("edit group"))
             return editor(true, QStringLiteral("Banking")).editButton()->isEnabled();
         if (command == QLatin1String("delete group"))

@@ -100,6 +100,7 @@ private slots:
     void aConnectionLostWhileAddingIsLeftToTheReconnection();
     void editRenamesDisablesAndSetsThePassword();
     void duplicateIsAnAccountOfItsOwn();
+    void passwordColumnSaysWhatTheServerHolds();
     void deleteRemovesTheSelectedFilteredRows();
     void buttonsFollowTheSelection();
     void newAccountsStartWithTheRememberedWords();
@@ -368,6 +369,52 @@ void UserAccountWindowTest::editRenamesDisablesAndSetsThePassword()
     window_->editUser();
     QVERIFY(login(QStringLiteral("i34ed2"), QStringLiteral("Second-pw-2")));
     QVERIFY(grantsOf(QStringLiteral("i34ed2")).join('\n').contains(QStringLiteral("`vivododadi`.`RECORDTABLE`")));
+}
+
+// The Password column after an add, an edit without a typed password, a duplicate and a reload:
+// what the server holds for each account, never a password kept in memory.
+void UserAccountWindowTest::passwordColumnSaysWhatTheServerHolds()
+{
+    const auto column = [this] {
+        QStringList rows;
+        window_->reloadTable();
+        for (int row = 0; row < window_->userModel()->rowCount(); ++row) {
+            const QString name = window_->userModel()->userAt(row)->mUsername();
+            if (name.startsWith(QLatin1String("i44")))
+                rows.append(name + '=' + window_->userModel()->index(row, 2).data().toString());
+        }
+        return rows.join(' ');
+    };
+    addThroughWindow(Typed{QStringLiteral("i44pw"), QStringLiteral("First-pw-1")});
+    QCOMPARE(column(), QStringLiteral("i44pw=Yes"));
+    QVERIFY(user(QStringLiteral("i44pw"))->mPassword().isEmpty());
+
+    selectNames({QStringLiteral("i44pw")});
+    BKUserAccountSheet* sheet = window_->accountSheet();
+    whenVisible(sheet, [&] {
+        sheet->descriptionField()->setText(QStringLiteral("edited"));
+        clickOK(*sheet);
+    });
+    window_->editUser();
+    QCOMPARE(column(), QStringLiteral("i44pw=Yes"));
+    QVERIFY(login(QStringLiteral("i44pw"), QStringLiteral("First-pw-1")));
+
+    madeNames_.append(QStringLiteral("i44pwcopy"));
+    selectNames({QStringLiteral("i44pw")});
+    whenVisible(sheet, [&] {
+        type(sheet, Typed{QString(), QStringLiteral("Copy-pw-1")});
+        clickOK(*sheet);
+    });
+    window_->duplicateUser();
+    QCOMPARE(column(), QStringLiteral("i44pw=Yes i44pwcopy=Yes"));
+    // Nothing of the typed passwords stays in the sheet either.
+    QVERIFY(sheet->passwordField()->text().isEmpty() && sheet->confirmationField()->text().isEmpty());
+
+    // Emptied on the server by hand: the reloaded vault says so.
+    server_.execAsRoot(QStringLiteral("SET PASSWORD FOR 'i44pwcopy'@'%' = ''"));
+    QCOMPARE(store_->reloadDatabase(), int(kOTVStatusOK));
+    QCOMPARE(column(), QStringLiteral("i44pw=Yes i44pwcopy=No"));
+    QVERIFY2(alerts_->alerts.isEmpty(), qPrintable(alertLines(*alerts_).join('\n')));
 }
 
 void UserAccountWindowTest::duplicateIsAnAccountOfItsOwn()

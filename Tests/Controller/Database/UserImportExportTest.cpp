@@ -94,6 +94,8 @@ private slots:
     void exportRefusals();
     void toolbarItemsAndTheirCommands();
     void accountDetailsMailOfTheSheet();
+    void exportedPasswordsMeetThePolicy_data();
+    void exportedPasswordsMeetThePolicy();
 
 private:
     QString writeFile(const QString& name, const QByteArray& bytes) const;
@@ -446,45 +448,122 @@ void UserImportExportTest::toolbarItemsAndTheirCommands()
 void UserImportExportTest::accountDetailsMailOfTheSheet()
 {
     BKUserAccountSheet* sheet = window_->accountSheet();
-    const auto addUser = [&](const QString& name, const QString& password, bool mail, bool* boxEnabled) {
-        forget({name});
+    struct Box {
+        bool enabledAtOpen = true;
+        bool enabledTyped = false;
+        bool checkedTyped = false;
+        QString tipAtOpen;
+    };
+    // Runs `command` with `password` typed (none: nothing typed) and the send box set to `mail`.
+    const auto throughSheet = [&](const std::function<void()>& command, const QString& name, const QString& password,
+                                  bool mail, Box* box) {
         whenVisible(sheet, [=] {
-            *boxEnabled = sheet->sendMailBox()->isEnabled() && sheet->sendMailBox()->isChecked();
-            sheet->nameField()->setText(name);
+            box->enabledAtOpen = sheet->sendMailBox()->isEnabled() || sheet->sendMailBox()->isChecked();
+            box->tipAtOpen = sheet->sendMailBox()->toolTip();
+            if (!name.isNull())
+                sheet->nameField()->setText(name);
             sheet->passwordField()->setText(password);
             sheet->confirmationField()->setText(password);
-            sheet->emailField()->setText(QStringLiteral("%1@example.org").arg(name));
-            sheet->sendMailBox()->setChecked(mail);
+            box->enabledTyped = sheet->sendMailBox()->isEnabled();
+            box->checkedTyped = sheet->sendMailBox()->isChecked();
+            if (!sheet->emailField()->isReadOnly())
+                sheet->emailField()->setText(QStringLiteral("%1@example.org").arg(name));
+            if (sheet->sendMailBox()->isEnabled())
+                sheet->sendMailBox()->setChecked(mail);
             sheet->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
         });
-        window_->newUser();
+        command();
     };
-    // No endpoint: the box is off and cannot be turned on.
-    bool enabled = true;
-    addUser(QStringLiteral("i35plain"), QStringLiteral("Plain-pw-1"), false, &enabled);
-    QVERIFY(!enabled);
-    QVERIFY(!sheet->sendMailBox()->toolTip().isEmpty());
+    const auto add = [&](const QString& name, const QString& password, bool mail, Box* box) {
+        forget({name});
+        throughSheet([this] { window_->newUser(); }, name, password, mail, box);
+    };
+    const auto edit = [&](const QString& name, const QString& password, bool mail, Box* box) {
+        window_->reloadTable();
+        for (int row = 0; row < window_->userModel()->rowCount(); ++row) {
+            if (window_->userModel()->userAt(row)->mUsername() == name)
+                window_->userTable()->selectRow(row);
+        }
+        throughSheet([this] { window_->editUser(); }, QString(), password, mail, box);
+    };
+
+    // No endpoint: the box is off and cannot be turned on; its tip names the three settings.
+    Box box;
+    add(QStringLiteral("i35plain"), QStringLiteral("Plain-pw-1"), false, &box);
+    QVERIFY(!box.enabledAtOpen && !box.enabledTyped);
+    for (const QString& key : {kAccountMailEndpointKey, kAccountMailSenderKey, kAccountMailRefererKey})
+        QVERIFY2(box.tipAtOpen.contains(key), qPrintable(box.tipAtOpen));
 
     LoopbackFormService service;
     service.chunks = {"Your message has been sent"};
     BKUserDefaults::standardUserDefaults().setObject(service.url().toString(), kAccountMailEndpointKey);
     BKUserDefaults::standardUserDefaults().setObject(QStringLiteral("Vault Admin"), kAccountMailSenderKey);
     QSignalSpy reports(&AccountMailSender::sharedAccountMailSender(), &AccountMailSender::mailFinished);
-    addUser(QStringLiteral("i35mail"), QStringLiteral("Mail-pw-1"), true, &enabled);
-    QVERIFY(enabled);
-    addUser(QStringLiteral("i35quiet"), QStringLiteral("Quiet-pw-1"), false, &enabled);
-    QTRY_COMPARE_WITH_TIMEOUT(reports.count(), 1, 5000);
+    // Off until a password is typed, then on.
+    add(QStringLiteral("i35mail"), QStringLiteral("Mail-pw-1"), true, &box);
+    QVERIFY(!box.enabledAtOpen);
+    QVERIFY(box.tipAtOpen.contains(QStringLiteral("typed")));
+    QVERIFY(box.enabledTyped && box.checkedTyped);
+    add(QStringLiteral("i35quiet"), QStringLiteral("Quiet-pw-1"), false, &box);
+    // An edit without a typed password mails nothing (there is no password to tell).
+    edit(QStringLiteral("i35mail"), QString(), true, &box);
+    QVERIFY(!box.enabledTyped && !box.checkedTyped);
+    // With one, the new password.
+    edit(QStringLiteral("i35mail"), QStringLiteral("Mail-pw-2"), true, &box);
+    QVERIFY(box.enabledTyped);
+    QTRY_COMPARE_WITH_TIMEOUT(reports.count(), 2, 5000);
     QTest::qWait(100);
-    QCOMPARE(service.requests.size(), 1);
-    const QByteArray body = service.requests.first().body;
-    const QByteArray expected =
-        OTVAccountMailMessage(store_->connectedServerAddress(), store_->connectingPortAddress(),
-                              QStringLiteral("i35mail"), QStringLiteral("Mail-pw-1"), store_->masterPassword())
-            .toUtf8();
-    QVERIFY2(body.contains("\r\r\n" + expected + "\n"), body.constData());
-    QVERIFY(body.contains("\r\r\ni35mail@example.org\n"));
-    QVERIFY(body.contains("name=\"name\"\n\nVault Admin\n"));
+    QCOMPARE(service.requests.size(), 2);
+    const QStringList passwords = {QStringLiteral("Mail-pw-1"), QStringLiteral("Mail-pw-2")};
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray body = service.requests.at(i).body;
+        const QByteArray expected =
+            OTVAccountMailMessage(store_->connectedServerAddress(), store_->connectingPortAddress(),
+                                  QStringLiteral("i35mail"), passwords.at(i), store_->masterPassword())
+                .toUtf8();
+        QVERIFY2(body.contains("\r\r\n" + expected + "\n"), body.constData());
+        QVERIFY(body.contains("\r\r\ni35mail@example.org\n"));
+        QVERIFY(body.contains("name=\"name\"\n\nVault Admin\n"));
+    }
+    QVERIFY(login(QStringLiteral("i35mail"), QStringLiteral("Mail-pw-2")));
     QVERIFY(alerts_->alerts.isEmpty());
+}
+
+// Exported users get passwords of at least 12 characters that meet the policy, whatever its
+// minimum: the file imports again as it is, and each password opens its account.
+void UserImportExportTest::exportedPasswordsMeetThePolicy_data()
+{
+    QTest::addColumn<int>("minimum");
+    QTest::addColumn<int>("length");
+    QTest::newRow("minimum 0") << 0 << 12;
+    QTest::newRow("minimum 4") << 4 << 12;
+    QTest::newRow("minimum 40") << 40 << 40;
+}
+
+void UserImportExportTest::exportedPasswordsMeetThePolicy()
+{
+    QFETCH(int, minimum);
+    QFETCH(int, length);
+    forget({"i44exp"});
+    QCOMPARE(importFile(writeFile(QStringLiteral("in.csv"), userList({{"i44exp", "Exp-pass-1", "Exp-pass-1"}})))
+                 .summary,
+             QStringLiteral("1 of 1 users were added."));
+    const OTVPasswordPolicy policy{minimum, 5};
+    QCOMPARE(store_->setPasswordPolicy(&policy), int(kOTVStatusOK));
+    BKPasswordPolicyController::sharedBKPasswordPolicyController().passwordPolicyDidChanged(policy);
+
+    const QString path = files_->filePath(QStringLiteral("out.csv"));
+    window_->exportUsersToFile(path);
+    OTVUserParserDelegate delegate;
+    CBKUserParser(QFile::encodeName(path).toStdString(), &delegate).StartParsing();
+    QCOMPARE(delegate.ImportedUsers().size(), size_t(1));
+    const QString password = *delegate.ImportedUsers().front().mPassword();
+    QCOMPARE(password.length(), length);
+    QVERIFY(BKPasswordPolicyController::sharedBKPasswordPolicyController().stringConformsPassowrdPolicy(password));
+
+    QCOMPARE(store_->deleteUser(user(QStringLiteral("i44exp"))), int(kOTVStatusOK));
+    QCOMPARE(importFile(path).summary, QStringLiteral("1 of 1 users were added."));
+    QVERIFY(login(QStringLiteral("i44exp"), password));
 }
 
 QTEST_MAIN(UserImportExportTest)

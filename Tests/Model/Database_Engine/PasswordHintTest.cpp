@@ -232,7 +232,7 @@ TEST_F(PasswordHint, TheOwnPasswordChangesTheAccountExactly)
     EXPECT_EQ(storedPassword(), "");   // only the server holds it
 
     // The server refuses the change (as for an account that exists only for localhost).
-    const std::string change = "SET PASSWORD FOR 'alice' = '" + OTVNativePasswordHash("second").toStdString() + "'";
+    const std::string change = "SET PASSWORD FOR 'alice'@'%' = '" + OTVNativePasswordHash("second").toStdString() + "'";
     store.statementFaults().failExecution(change, 1, 1133,
                                           "Can't find any matching row in the user table");
     EXPECT_EQ(store.setPassword(QStringLiteral("second"), OTVDataBase::PasswordHint{1, "Oslo", "north"}),
@@ -250,4 +250,38 @@ TEST_F(PasswordHint, TheOwnPasswordChangesTheAccountExactly)
     EXPECT_FALSE(authenticates(server, "alice", QString()));
     EXPECT_EQ(storedPassword(), "");
     EXPECT_FALSE(store.isPasswordEnableForUser(user.get(), &rc));
+}
+
+// An account whose host is not '%' (the fixture's root@localhost, beside a root@'%' of its own
+// password) sets its own password and hint: the statements name the account the session is,
+// and leave the other root accounts as they were.
+TEST_F(PasswordHint, AnAccountOfOneHostSetsItsOwnPasswordAndHint)
+{
+    StoreProbe rootStore;
+    ASSERT_EQ(connect(rootStore, server.root), kOTVStatusOK);
+    ASSERT_EQ(rootStore.initUserDetails(server.root.user, server.root.password), kOTVStatusOK);
+    ASSERT_EQ(valueInSessionOf(rootStore, "SELECT CURRENT_USER()"), "root@localhost");
+    const QString otherRootBefore =
+        rootValue("SELECT authentication_string FROM mysql.user WHERE User='root' AND Host='%'");
+    const QString fresh = QStringLiteral("Root-new-pw-1");
+
+    const int status = rootStore.setPassword(fresh, OTVDataBase::PasswordHint{1, "Oslo", "north"});
+    const bool freshOpens = authenticates(server, server.root.user, fresh);
+    // The fixture's root gets its password back before anything else is checked.
+    if (freshOpens) {
+        std::unique_ptr<sql::Connection> asRoot(
+            get_driver_instance()->connect(server.url().toStdString(), "root", fresh.toStdString()));
+        std::unique_ptr<sql::Statement>(asRoot->createStatement())
+            ->execute(("SET PASSWORD = PASSWORD('" + server.root.password + "')").toStdString());
+    }
+    const QString otherRootAfter =
+        rootValue("SELECT authentication_string FROM mysql.user WHERE User='root' AND Host='%'");
+    root("ALTER USER 'root'@'%' IDENTIFIED BY '" + server.root.password + "'");
+
+    EXPECT_EQ(status, kOTVStatusOK);
+    EXPECT_TRUE(freshOpens);
+    EXPECT_EQ(otherRootAfter, otherRootBefore);
+    int rc = -1;
+    EXPECT_TRUE(rootStore.validatePasswordHintAnswerForUser(server.root.user, "Oslo", 1, &rc));
+    EXPECT_EQ(rootStore.passwordHintForUser(rootStore.mCurrentUser().get(), "Oslo", &rc), "north");
 }

@@ -227,6 +227,9 @@ TEST_F(UserAccounts, LifeOfAnAccountEnabledOrDisabled)
         EXPECT_EQ(personalGroup(user->mUserID()), "Personal-" + name);
         ASSERT_TRUE(administrator.mUsers().contains(user->mUserID()));
         EXPECT_EQ(administrator.mUsers().value(user->mUserID()), user);
+        // The typed password is not kept once the server has it; that it has one is.
+        EXPECT_TRUE(user->mPassword().isEmpty());
+        EXPECT_TRUE(user->mHasServerPassword());
 
         // The account opens a session of its own and passes the login step; a disabled one
         // cannot even read the master password, and is told that it is disabled.
@@ -304,8 +307,17 @@ TEST_F(UserAccounts, NamesAndValuesThatDoNotFitAreRefusedBeforeAnythingIsWritten
     const Case cases[] = {
         {"an empty name", [](OTVUser_Admin& u) { u.setMUsername(""); }, kOTVStatusDatabaseError},
         {"a control character", [](OTVUser_Admin& u) { u.setMUsername("tab\tname"); }, kOTVStatusDatabaseError},
+        // What the account tables and details (utf8mb3) cannot hold, as any value too long.
         {"a character beyond the account tables", [](OTVUser_Admin& u) { u.setMUsername("key🔑"); },
-         kOTVStatusDatabaseError},
+         kOTVStatusValueTooLong},
+        {"a NUL in the name", [](OTVUser_Admin& u) { u.setMUsername(QStringLiteral("nul") + QChar(0) + "x"); },
+         kOTVStatusValueTooLong},
+        {"a full name beyond the details table", [](OTVUser_Admin& u) { u.setMFullName("Anna 🔑"); },
+         kOTVStatusValueTooLong},
+        {"a description beyond the details table", [](OTVUser_Admin& u) { u.setMDescription("🔑"); },
+         kOTVStatusValueTooLong},
+        {"a phone number beyond the details table", [](OTVUser_Admin& u) { u.setMPhoneNo("555 🔑"); },
+         kOTVStatusValueTooLong},
         {"17 characters", [](OTVUser_Admin& u) { u.setMUsername("abcdefghijklmnopq"); }, kOTVStatusValueTooLong},
         {"an injection longer than a name", [](OTVUser_Admin& u) { u.setMUsername("x'@'%' IDENTIFIED BY 'y"); },
          kOTVStatusValueTooLong},
@@ -482,7 +494,7 @@ TEST_F(UserAccounts, AFailedAddUndoesEverything)
          {}},
         // The rows are committed by then: they go again with the account.
         {"the account cannot be unlocked",
-         [](StoreProbe& store) { store.statementFaults().failExecution("ALTER USER 'carl' ACCOUNT UNLOCK", 1, 1205); },
+         [](StoreProbe& store) { store.statementFaults().failExecution("ALTER USER 'carl'@'%' ACCOUNT UNLOCK", 1, 1205); },
          {kGroupA}},
     };
     for (const Case& c : cases) {
@@ -874,4 +886,154 @@ TEST_F(UserAccounts, PasswordsAreCheckedByTheServer)
     // Without a server to ask.
     StoreProbe unconnected;
     EXPECT_EQ(unconnected.authenticateAccount("bob", "changed"), kOTVStatusDatabaseError);
+}
+
+// A new account costs the same statements whatever the server holds: no reload of the grant
+// tables (the server applies CREATE USER and GRANT at once), each table granted once.
+TEST_F(UserAccounts, AnAddSendsEachStatementOnce)
+{
+    root("SET GLOBAL general_log_file = 'i44-general.log'");
+    root("SET GLOBAL log_output = 'TABLE'");
+    root("TRUNCATE TABLE mysql.general_log");
+    root("SET GLOBAL general_log = 1");
+    const QString session = sessionIDOf(administrator);
+    auto user = account("counted", "pw");
+    const int status = administrator.addUser(user);
+    root("SET GLOBAL general_log = 0");
+    ASSERT_EQ(status, kOTVStatusOK);
+    const QString mine = "FROM mysql.general_log WHERE thread_id = " + session;
+    EXPECT_EQ(rootValue("SELECT COUNT(*) " + mine + " AND argument LIKE 'FLUSH%'"), "0");
+    EXPECT_EQ(rootValue("SELECT COUNT(*) " + mine + " AND argument LIKE 'GRANT%RECORDTABLE%'"), "1");
+    EXPECT_EQ(rootValue("SELECT COUNT(*) " + mine + " AND argument LIKE 'GRANT%'").toInt(),
+              int(vaultUserRights(false).size()));
+    EXPECT_EQ(rootValue("SELECT COUNT(*) " + mine + " AND argument LIKE 'CREATE USER%'"), "1");
+    // Granted without a reload, the rights hold at once.
+    EXPECT_TRUE(readsVault("counted", "pw"));
+    EXPECT_EQ(rightsOf("counted"), vaultUserRights(false));
+    root("TRUNCATE TABLE mysql.general_log");
+    root("SET GLOBAL log_output = 'FILE'");
+}
+
+namespace {
+
+// A locked account with the marks of an add of this program cut short after the account (its
+// details row and some of the vault's rights), as the server keeps it.
+void leaveInterruptedAdd(const std::function<void(const QString&)>& root, const QString& name)
+{
+    root("INSERT INTO mysql.user_info VALUES ('" + name + "', 'Cut Short', '', 'c@example.org', '', '')");
+    root("CREATE USER '" + name + "'@'%' IDENTIFIED BY 'half made' ACCOUNT LOCK");
+    root("GRANT CREATE, SELECT, INSERT, DELETE, UPDATE ON vivododadi.GROUPTABLE TO '" + name + "'@'%'");
+    root("GRANT SELECT ON mysql.user_info TO '" + name + "'@'%'");
+}
+
+} // namespace
+
+// An add killed between the account and the vault rows leaves a locked account without a vault
+// user. The next add of that name replaces it, and the user logs in.
+TEST_F(UserAccounts, AnAddCutShortIsReplacedByTheNextAddOfItsName)
+{
+    auto first = account("halfway", "first pw", false, {kGroupA});
+    const QString storeConnection = sessionIDOf(administrator);
+    administrator.statementFaults().interruptExecution(kQueryInsertUserTable, 1, [&] {
+        root("KILL CONNECTION " + storeConnection);
+    });
+    EXPECT_NE(administrator.addUser(first), kOTVStatusOK);
+    ASSERT_TRUE(accountExists("halfway"));   // nothing could undo it on a dead connection
+    EXPECT_FALSE(authenticates("halfway", "first pw"));
+    EXPECT_TRUE(userRow(first->mUserID()).isNull());
+
+    StoreProbe next;
+    ASSERT_EQ(connect(next, server.admin), kOTVStatusOK);
+    // The vault's rights alone mark it too (earlier versions wrote the details row after them).
+    root("DELETE FROM mysql.user_info WHERE User = 'halfway'");
+    EXPECT_FALSE(next.isServerAccountName("halfway"));
+    EXPECT_FALSE(next.isAccountNameTaken("halfway"));
+    auto again = account("halfway", "second pw", false, {kGroupB});
+    ASSERT_EQ(next.addUser(again), kOTVStatusOK);
+    EXPECT_TRUE(authenticates("halfway", "second pw"));
+    EXPECT_FALSE(authenticates("halfway", "first pw"));
+    EXPECT_EQ(rightsOf("halfway"), vaultUserRights(false));
+    EXPECT_EQ(groupRows(again->mUserID()), QStringList{kGroupB});
+    EXPECT_EQ(details("halfway"), "Full halfway|made by a test|halfway@example.org|+41 0");
+    StoreProbe own;
+    ASSERT_EQ(connect(own, {"halfway", "second pw"}), kOTVStatusOK);
+    EXPECT_EQ(own.initUserDetails("halfway", "second pw"), kOTVStatusOK);
+    // Now a vault user's account: never replaced.
+    EXPECT_TRUE(next.isAccountNameTaken("halfway"));
+    EXPECT_EQ(next.addUser(account("halfway", "third pw")), kOTVStatusDatabaseError);
+}
+
+// An administrator's login removes what interrupted adds left, and only that: an account in
+// use, another program's locked account, one with rights beyond the vault and one for another
+// host all stay.
+TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
+{
+    const auto asRoot = [this](const QString& statement) { root(statement); };
+    leaveInterruptedAdd(asRoot, "cut1");
+    // Cut right after the account: only the details row, written before it, marks it.
+    root("INSERT INTO mysql.user_info VALUES ('cut2', '', '', '', '', '')");
+    root("CREATE USER 'cut2'@'%' IDENTIFIED BY 'x' ACCOUNT LOCK");
+    leaveInterruptedAdd(asRoot, "beyond");
+    root("GRANT SELECT ON mysql.db TO 'beyond'@'%'");
+    leaveInterruptedAdd(asRoot, "unlocked");
+    root("ALTER USER 'unlocked'@'%' ACCOUNT UNLOCK");
+    root("CREATE USER 'theirs'@'%' IDENTIFIED BY 'x' ACCOUNT LOCK");   // no mark of this program
+    leaveInterruptedAdd(asRoot, "twohosts");
+    root("CREATE USER 'twohosts'@'localhost' IDENTIFIED BY 'x'");
+    leaveInterruptedAdd(asRoot, "withrole");
+    root("CREATE ROLE IF NOT EXISTS i44_role");
+    root("GRANT i44_role TO 'withrole'@'%'");
+
+    StoreProbe next;
+    EXPECT_EQ(connect(next, server.admin), kOTVStatusOK);
+    EXPECT_EQ(next.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
+    const bool roleKept = accountExists("withrole");
+    root("DROP ROLE i44_role");   // the fixture's clean-up drops accounts, not roles
+    EXPECT_TRUE(roleKept);
+
+    for (const char* gone : {"cut1", "cut2"}) {
+        SCOPED_TRACE(gone);
+        EXPECT_FALSE(accountExists(gone));
+        EXPECT_TRUE(details(gone).isNull());
+    }
+    for (const char* kept : {"beyond", "unlocked", "theirs"}) {
+        SCOPED_TRACE(kept);
+        EXPECT_TRUE(accountExists(kept));
+        EXPECT_TRUE(next.isServerAccountName(kept));
+    }
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM mysql.user WHERE User = 'twohosts'"), "2");
+    // A plain session's login removes nothing (it may not read the accounts).
+    leaveInterruptedAdd(asRoot, "cut3");
+    StoreProbe plain;
+    if (connect(plain, server.plain) == kOTVStatusOK)
+        plain.initUserDetails(server.plain.user, server.plain.password);
+    EXPECT_TRUE(accountExists("cut3"));
+}
+
+// The Users window's Password column: whether the server holds a password for the account, read
+// by the administrator's session; the account objects keep no typed password.
+TEST_F(UserAccounts, TheServerTellsWhichAccountsHaveAPassword)
+{
+    auto bob = account("bob", "bob's pw");
+    auto ann = account("ann", "ann's pw");
+    ASSERT_EQ(administrator.addUser(bob), kOTVStatusOK);
+    ASSERT_EQ(administrator.addUser(ann), kOTVStatusOK);
+    // An edit without a typed password keeps the account's password, and says so.
+    auto edited = std::make_shared<OTVUser_Admin>(*bob);
+    edited->setMDescription("edited");
+    ASSERT_EQ(administrator.replaceUser(edited), kOTVStatusOK);
+    EXPECT_TRUE(administrator.mUsers().value(bob->mUserID())->mHasServerPassword());
+    EXPECT_TRUE(authenticates("bob", "bob's pw"));
+    // Emptied by hand on the server: the next save and the next load say so.
+    root("SET PASSWORD FOR 'ann'@'%' = ''");
+    auto annEdited = std::make_shared<OTVUser_Admin>(*ann);
+    ASSERT_EQ(administrator.replaceUser(annEdited), kOTVStatusOK);
+    EXPECT_FALSE(administrator.mUsers().value(ann->mUserID())->mHasServerPassword());
+    ASSERT_EQ(administrator.loadDataBase(false), kOTVStatusOK);
+    QMap<QString, bool> hasPassword;
+    for (const auto& user : administrator.mUsers()) {
+        hasPassword.insert(user->mUsername(), user->mHasServerPassword());
+        EXPECT_TRUE(user->mPassword().isEmpty());
+    }
+    EXPECT_EQ(hasPassword, (QMap<QString, bool>{{"ann", false}, {"bob", true}}));
 }

@@ -392,14 +392,15 @@ TEST_F(VaultLoading, TheAccountsListHoldsTheOtherUsersWithTheirOwnDetails)
 
     ASSERT_EQ(store.loadDataBase(false), kOTVStatusOK);
 
+    // Passwords stay on the server: what earlier versions kept in USERTABLE is not read.
     EXPECT_EQ(vault_maps::describeAll(store.mUsers()),
-              QStringList({"B000000000000001 -> B000000000000001 | bob | pw of bob | Linux | 1/2/4/63 | fixed password "
+              QStringList({"B000000000000001 -> B000000000000001 | bob |  | Linux | 1/2/4/63 | fixed password "
                            "| disabled |  |  |  |  | ",
-                           "B000000000000002 -> B000000000000002 | a_b | pw of a_b | Linux | 1/2/4/63 | - | - |  |  |  "
+                           "B000000000000002 -> B000000000000002 | a_b |  | Linux | 1/2/4/63 | - | - |  |  |  "
                            "|  | ",
-                           "B000000000000003 -> B000000000000003 | axb | pw of axb | Linux | 1/2/4/63 | - | - | "
+                           "B000000000000003 -> B000000000000003 | axb |  | Linux | 1/2/4/63 | - | - | "
                            "1000000000000001 | Ax B | the x | axb@example.org | 555-1",
-                           "B000000000000004 -> B000000000000004 | Carol | pw of Carol | Linux | 1/2/4/63 | - | - |  "
+                           "B000000000000004 -> B000000000000004 | Carol |  | Linux | 1/2/4/63 | - | - |  "
                            "|  |  |  | "}));
 }
 

@@ -48,17 +48,22 @@ int OTVAddImportedUsers(const std::vector<OEUserRecord>& records, OTVDataBase& s
                         const std::function<bool(const QString&)>& conformsToPolicy,
                         const std::function<void(const OEUserRecord&, int status)>& row)
 {
-    const OTVUserImportChecks checks{
-        [&store](const QString& name) { return store.isUserExistsInOstrevin(name) || store.isServerAccountName(name); },
-        conformsToPolicy};
+    // The name is checked once per row: by the store's add for a row that passes every other
+    // test, and apart only for a row that a later test refuses (the name's test comes first).
+    const OTVUserImportChecks checksBesideTheName{nullptr, conformsToPolicy};
     int added = 0;
     for (OEUserRecord record : records) {
         if (record.mUsername())
             record.setMUsername(OTVTrimmedUserName(*record.mUsername()));
-        int status = OTVUserImportProblem(record, checks);
+        int status = OTVUserImportProblem(record, checksBesideTheName);
         if (status == kUserImportAdded) {
             const std::shared_ptr<OTVUser_Admin> user = record.createUserObject();
-            status = user && store.addUser(user) == kOTVStatusOK ? kUserImportAdded : kUserImportNotCreated;
+            bool nameTaken = false;
+            const int stored = user ? store.addUserIfNameFree(user, &nameTaken) : int(kOTVStatusOtherFailure);
+            status = stored == kOTVStatusOK ? kUserImportAdded : nameTaken ? kUserImportUserExists : kUserImportNotCreated;
+        } else if ((status == kUserImportInvalidPermission || status == kUserImportPolicyMismatch) &&
+                   store.isAccountNameTaken(*record.mUsername())) {
+            status = kUserImportUserExists;
         }
         if (status == kUserImportAdded)
             ++added;
