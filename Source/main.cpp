@@ -1,5 +1,6 @@
 #include "Controller/BKController.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Platform/BKHeapHugePages.h"
 #include "Platform/BKTerminationSignals.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 
 int main(int argc, char* argv[])
 {
+    BKUseHugePagesForTheHeap(argv);
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Ostrevin"));
     QCoreApplication::setApplicationName(QStringLiteral("Ostrevin Darovazivu"));

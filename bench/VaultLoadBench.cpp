@@ -15,6 +15,7 @@
 #include "Model/Database_Engine/OTVDataBaseQueries.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVUser.h"
+#include "Platform/BKHeapHugePages.h"
 
 #include <benchmark/benchmark.h>
 
@@ -431,3 +432,13 @@ const bool kRegistered = [] {
 }();
 
 } // namespace
+
+// The process as the application's own: its heap set up as the application sets it up.
+int main(int argc, char** argv)
+{
+    BKUseHugePagesForTheHeap(argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -32,7 +32,8 @@ mariadb_init() {
 }
 
 # mariadb_start DATADIR PORT SOCKET PIDFILE LOGFILE [ROOT_PASSWORD]: starts mariadbd in the
-# background and waits until it answers; fails when it does not come up.
+# background and waits until it answers; fails when it does not come up. OSTREVIN_DB_OPTIONS
+# holds further options of the server (after the ones below, so they take precedence).
 mariadb_start() {
   local datadir=$1 port=$2 socket=$3 pidfile=$4 log=$5 password=${6:-} pid
   mkdir -p "$datadir.tmp"
@@ -40,7 +41,7 @@ mariadb_start() {
     --port="$port" --socket="$socket" --pid-file="$pidfile" --log-error="$log" --user="$(id -un)" \
     --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci --lower-case-table-names=0 \
     --innodb-buffer-pool-size=32M --innodb-log-file-size=16M --skip-log-bin --max-connections=200 \
-    >/dev/null 2>&1 &
+    ${OSTREVIN_DB_OPTIONS:-} >/dev/null 2>&1 &
   pid=$!
   for _ in $(seq 1 300); do
     if mariadb_client "$socket" ${password:+"-p$password"} -e 'SELECT 1' >/dev/null 2>&1; then

@@ -287,8 +287,25 @@ sql::Connection& OTVDataBase::connection()
 OTVStatement OTVDataBase::prepare(const char* sql)
 {
     StoreLock lock(*this);
-    return OTVStatement(std::unique_ptr<sql::PreparedStatement>(connection().prepareStatement(sql)), sql,
-                        &mStatementFaults);
+    if (mReusedStatementsDepth == 0)
+        return OTVStatement(std::unique_ptr<sql::PreparedStatement>(connection().prepareStatement(sql)), sql,
+                            &mStatementFaults);
+    std::shared_ptr<sql::PreparedStatement>& reused = mReusedStatements[sql];
+    if (!reused)
+        reused.reset(connection().prepareStatement(sql));
+    return OTVStatement(reused, sql, &mStatementFaults);
+}
+
+OTVDataBase::ReusedStatements::ReusedStatements(OTVDataBase& store)
+    : store_(store), lock_(store)
+{
+    ++store_.mReusedStatementsDepth;
+}
+
+OTVDataBase::ReusedStatements::~ReusedStatements()
+{
+    if (--store_.mReusedStatementsDepth == 0)
+        store_.mReusedStatements.clear();
 }
 
 OTVResultSet OTVDataBase::streamQuery(const char* sql)

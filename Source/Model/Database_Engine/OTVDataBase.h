@@ -65,13 +65,16 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace sql {
 class Connection;
+class PreparedStatement;
 }
 
 // The server's native hash of an account password ("*" and 40 hexadecimal digits), as
@@ -369,6 +372,24 @@ public:
     // tells whether the type's row was the one refused. Once stored, the type enters mTypes and
     // "Add Type" is logged as addType does (as "Failed" when nothing was stored).
     int addRecordWithItsType(std::shared_ptr<OTVRecord> record, bool* typeFailed = nullptr);
+    // One record of addRecords.
+    struct RecordToAdd {
+        std::shared_ptr<OTVRecord> record;
+        // Its type is not stored yet: it is stored with the first of the records that is.
+        bool typeIsNew = false;
+        // What addRecord (or addRecordWithItsType) would have returned for it, and whether the
+        // refused row was its type's.
+        int status = kOTVStatusNothingWritten;
+        bool typeFailed = false;
+    };
+    // Adds the records as addRecord and addRecordWithItsType would one after the other (the
+    // same statuses, maps, lists and log entries), but all in one transaction that checks the
+    // vault's key once, each statement prepared once for them all and the rows sent many at a
+    // time; the event-log entries are written in that transaction too. When the server
+    // refuses one of them, the transaction is rolled back and the records are added one by
+    // one, so that each gets its own status and the others are stored. For a few hundred
+    // records at a time: the transaction holds them all.
+    void addRecords(std::vector<RecordToAdd>& batch);
     // Adds a duplicate of `source` whose attachment is the source's stored one (state 3): the
     // source's attachment row is copied in the same transaction, under the same check of the
     // master password, so that the copy is never left under a key the vault no longer has. 8
@@ -478,6 +499,12 @@ private:
                        const OTVRecord* attachmentSource = nullptr);
     // The statement of copyAttachmentRow, without transaction or check: the rows copied (0 or 1).
     int insertAttachmentRowCopy(const OTVRecord& source, OTVRecord& toRecord);
+    // The custom type and attachment of a record whose row was just inserted: 0, or the status
+    // of the one that was not stored.
+    int addRecordDependents(OTVRecord& record, const OTVRecord* attachmentSource = nullptr);
+    // addRecords' way when a record of the batch was refused: each alone, a type refused once
+    // failing its other records without trying again. Returns the types stored.
+    std::set<const OTVType*> addRecordsOneByOne(const std::vector<RecordToAdd*>& entries);
     // The records that the filters select (a null filter selects all), in the map's order.
     OTVSelectedRecords selectedRecords(const QString* groupUID, const QString* typeUID, const QString& searchString,
                                        const QStringList* inUIDs) const;
@@ -965,6 +992,21 @@ private:
                         QStringList* list, const QString& recordUID, const QString& userID);
 
     int runEventLogWrite(const std::function<int()>& body);
+    // While one lives (its maker holds the store lock), addLogEvent keeps the entries for the
+    // event-log window in `held` instead of showing them: entries written inside a transaction
+    // are shown once it has committed.
+    class HeldLogEntries {
+    public:
+        HeldLogEntries(OTVDataBase& store, std::vector<EventLogEntry>& held);
+        ~HeldLogEntries();
+        HeldLogEntries(const HeldLogEntries&) = delete;
+        HeldLogEntries& operator=(const HeldLogEntries&) = delete;
+
+    private:
+        OTVDataBase& store_;
+        std::vector<EventLogEntry>* previous_;
+    };
+    std::vector<EventLogEntry>* mHeldLogEntries = nullptr;   // guarded by mStoreMutex
     int rotateEventLog(const QDate& logMonth);
     QDateTime eventLogNow() const;
 
@@ -1213,6 +1255,22 @@ protected:
     static constexpr int kDeadlockAttempts = 32;
     int runInTransaction(const std::function<int()>& body);
 
+    // While one lives (on the thread that holds the store lock), prepare() hands out one
+    // server-side statement per SQL text instead of preparing it anew: for operations that run
+    // the same statements for hundreds of rows. Nothing may still read a result set of a
+    // statement when the same text is prepared again.
+    class ReusedStatements {
+    public:
+        explicit ReusedStatements(OTVDataBase& store);
+        ~ReusedStatements();
+        ReusedStatements(const ReusedStatements&) = delete;
+        ReusedStatements& operator=(const ReusedStatements&) = delete;
+
+    private:
+        OTVDataBase& store_;
+        StoreLock lock_;
+    };
+
     // Throw sql::SQLException("Invalid Connection", "HY000", 2013) without a connection.
     OTVStatement prepare(const char* sql);
     // The rows of a query without parameters, read as the server sends them instead of all at
@@ -1287,6 +1345,8 @@ private:
     mutable int mLockDepth = 0;                                          // guarded by mStoreMutex
     mutable std::vector<std::function<void()>> mMainThreadWorkAfterUnlock;   // guarded by mStoreMutex
     int mTransactionDepth = 0;                                   // guarded by mStoreMutex
+    int mReusedStatementsDepth = 0;                              // guarded by mStoreMutex
+    std::map<std::string, std::shared_ptr<sql::PreparedStatement>> mReusedStatements;   // guarded by mStoreMutex
     int mGuardDepth = 0;                                         // guarded by mStoreMutex
     QString mLastServerMessage;                                  // guarded by mStoreMutex
     bool mTransactionRollbackOnly = false;

@@ -74,8 +74,26 @@ int OTVDataBase::addLogEvent(const QString& event, const QString& description, c
     entry.insert(kComputer, BKFullUserName());
 
     const int status = saveLogsArrayToDatabase(entry);
+    {
+        StoreLock lock(*this);
+        if (mHeldLogEntries) {
+            mHeldLogEntries->push_back(entry);
+            return status;
+        }
+    }
     mEventLogWindowList_.append(entry);
     return status;
+}
+
+OTVDataBase::HeldLogEntries::HeldLogEntries(OTVDataBase& store, std::vector<EventLogEntry>& held)
+    : store_(store), previous_(store.mHeldLogEntries)
+{
+    store_.mHeldLogEntries = &held;
+}
+
+OTVDataBase::HeldLogEntries::~HeldLogEntries()
+{
+    store_.mHeldLogEntries = previous_;
 }
 
 int OTVDataBase::saveLogsArrayToDatabase(const EventLogEntry& entry)

@@ -7,6 +7,11 @@
 #include "Model/OTVRecord.h"
 #include "Model/OTVUser.h"
 
+#include <QDebug>
+
+#include <map>
+#include <set>
+
 namespace {
 
 const QString kEventAddRecord = QStringLiteral("Add Record");
@@ -34,14 +39,33 @@ void bindUID(OTVStatement& statement, unsigned position, const QString& uid)
     statement.setString(position, uid);
 }
 
+// Values 1 to 10 and the notes as they are stored.
+using StoredValues = std::array<QByteArray, kNoOfFields + 1>;
+
 template <class Encipher>
-void bindRecordColumns(OTVStatement& statement, unsigned groupPosition, const OTVRecord& record, Encipher encipher)
+StoredValues storedValues(const OTVRecord& record, Encipher encipher)
+{
+    StoredValues stored;
+    for (int field = 1; field <= kNoOfFields; ++field)
+        stored[size_t(field - 1)] = encipher(record.value(field), kTinyBlobBytes);
+    stored[kNoOfFields] = encipher(record.mNotes(), kLongBlobBytes);
+    return stored;
+}
+
+// `asBlob` binds the values as streams of their own (sent apart from the statement, each up to
+// the server's packet limit); otherwise they go inside the statement's packet.
+void bindRecordColumns(OTVStatement& statement, unsigned groupPosition, const OTVRecord& record,
+                       const StoredValues& stored, bool asBlob = true)
 {
     bindUID(statement, groupPosition, record.mGroup()->mGroupUID());
     bindUID(statement, groupPosition + 1, record.mType()->mTypeUID());
-    for (int field = 1; field <= kNoOfFields; ++field)
-        statement.setBlob(groupPosition + 1 + unsigned(field), encipher(record.value(field), kTinyBlobBytes));
-    statement.setBlob(groupPosition + 2 + kNoOfFields, encipher(record.mNotes(), kLongBlobBytes));
+    for (size_t value = 0; value < stored.size(); ++value) {
+        const unsigned position = groupPosition + 2 + unsigned(value);
+        if (asBlob)
+            statement.setBlob(position, stored[value]);
+        else
+            statement.setBytes(position, stored[value]);
+    }
     statement.setBoolean(groupPosition + 3 + kNoOfFields, record.mHasAttachment());
     statement.setBoolean(groupPosition + 4 + kNoOfFields, record.mIsCustomized());
 }
@@ -81,8 +105,9 @@ int OTVDataBase::writeRecordRow(OTVRecord& record, const char* sql, unsigned gro
             return int(kOTVStatusNothingWritten);
         dropCustomisationWithoutCustomType(record);
         OTVStatement statement = prepare(sql);
-        bindRecordColumns(statement, groupPosition, record,
-                          [this](const QString& text, qint64 columnBytes) { return encryptedValue(text, columnBytes); });
+        bindRecordColumns(statement, groupPosition, record, storedValues(record, [this](const QString& text, qint64 bytes) {
+                              return encryptedValue(text, bytes);
+                          }));
         bindOwn(statement);
         return runInTransaction([&] {
             if (const int key = checkVaultKeyUnchanged())
@@ -142,19 +167,7 @@ int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::fu
         // client deleted): that record, its custom type and its attachment stay as they are.
         if (inserted == 0)
             return int(kOTVStatusNothingWritten);
-        if (record->mIsCustomized()) {
-            if (const int written = updateCustomType(*record, *record->mRecordCustomType()))
-                return written;
-        }
-        if (!record->mHasAttachment())
-            return int(kOTVStatusOK);
-        if (record->mAttachmentState() != kAttachmentCopyRow)
-            return insertAttachmentforRecordID(*record);
-        // A duplicate's attachment is its source's stored row; without a source the caller
-        // copies it after the add (copyAttachmentRow).
-        if (attachmentSource && insertAttachmentRowCopy(*attachmentSource, *record) == 0)
-            return int(kOTVStatusNothingWritten);   // the source's row is gone
-        return int(kOTVStatusOK);
+        return addRecordDependents(*record, attachmentSource);
     };
     bool rowStatementRan = false;
     const auto writeRow = [&] {
@@ -179,6 +192,23 @@ int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::fu
         logStoreEvent(kEventAddRecord, description, kActionFailed, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
+}
+
+int OTVDataBase::addRecordDependents(OTVRecord& record, const OTVRecord* attachmentSource)
+{
+    if (record.mIsCustomized()) {
+        if (const int written = updateCustomType(record, *record.mRecordCustomType()))
+            return written;
+    }
+    if (!record.mHasAttachment())
+        return kOTVStatusOK;
+    if (record.mAttachmentState() != kAttachmentCopyRow)
+        return insertAttachmentforRecordID(record);
+    // A duplicate's attachment is its source's stored row; without a source the caller
+    // copies it after the add (copyAttachmentRow).
+    if (attachmentSource && insertAttachmentRowCopy(*attachmentSource, record) == 0)
+        return kOTVStatusNothingWritten;   // the source's row is gone
+    return kOTVStatusOK;
 }
 
 int OTVDataBase::replaceRecord(const std::shared_ptr<OTVRecord>& record)
@@ -281,4 +311,219 @@ void OTVDataBase::addRecordToServerList(OTVServerList list, const std::shared_pt
 void OTVDataBase::removeRecordFromMostViewedList(const QString& recordUID)
 {
     removeMostViewedRecordID(recordUID);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Many records at once
+
+namespace {
+
+// Records per insert statement of a batch: one round trip carries this many.
+constexpr int kRecordsPerInsert = 50;
+// A record whose stored values are larger is inserted alone, its values sent as streams of
+// their own: a statement of many such rows could exceed the server's packet limit.
+constexpr qint64 kLargestRecordOfSharedInsert = 16 * 1024;
+
+// kQueryRecordInsert for `rows` records, the values in the statement's packet.
+std::string recordInsertOfRows(int rows)
+{
+    std::string row = "(?,?,?";
+    for (int value = 0; value <= kNoOfFields; ++value)
+        row += ",CAST(? AS BINARY)";
+    row += ",?,?,?)";
+    std::string sql = "INSERT IGNORE INTO RECORDTABLE (RECORDID, GROUPUID, TYPEUID, FIELD1, FIELD2, FIELD3, FIELD4, "
+                      "FIELD5, FIELD6, FIELD7, FIELD8, FIELD9, FIELD10, NOTE, HASATTACHMENT, HASCUSTOMFIELD, "
+                      "VIEWCOUNT) VALUES ";
+    for (int r = 0; r < rows; ++r)
+        sql += (r ? "," : "") + row;
+    return sql;
+}
+
+// Parameters per record of the insert: RECORDID, GROUPUID, TYPEUID, the values, the notes,
+// HASATTACHMENT, HASCUSTOMFIELD, VIEWCOUNT.
+constexpr unsigned kRecordInsertParameters = 3 + kNoOfFields + 1 + 3;
+
+} // namespace
+
+void OTVDataBase::addRecords(std::vector<RecordToAdd>& batch)
+{
+    struct Ready {
+        RecordToAdd* entry;
+        StoredValues stored;
+        qint64 bytes;
+        QString passKeyBefore;
+    };
+    ReusedStatements reused(*this);
+    std::vector<Ready> ready;
+    std::vector<RecordToAdd*> refusedBefore;   // refused before anything was sent
+    ready.reserve(batch.size());
+    for (RecordToAdd& entry : batch) {
+        entry.status = kOTVStatusNothingWritten;
+        entry.typeFailed = false;
+        OTVRecord* record = entry.record.get();
+        if (!record)
+            continue;
+        try {
+            if (!canBeStored(*record)) {
+                refusedBefore.push_back(&entry);
+                continue;
+            }
+            dropCustomisationWithoutCustomType(*record);
+            OTVCheckVarcharFits(record->mRecordUID(), kUIDCharacters);
+            OTVCheckVarcharFits(record->mGroup()->mGroupUID(), kUIDCharacters);
+            OTVCheckVarcharFits(record->mType()->mTypeUID(), kUIDCharacters);
+            Ready one{&entry, storedValues(*record, [this](const QString& text, qint64 bytes) {
+                          return encryptedValue(text, bytes);
+                      }), 0, record->mAttachmentPassKey()};
+            for (const QByteArray& value : one.stored)
+                one.bytes += value.size();
+            ready.push_back(std::move(one));
+        } catch (const OTVValueTooLong&) {
+            entry.status = kOTVStatusValueTooLong;
+            refusedBefore.push_back(&entry);
+        } catch (const std::exception& e) {
+            qWarning() << "store operation failed:" << e.what();
+            refusedBefore.push_back(&entry);
+        }
+    }
+
+    // All of them in one transaction: the types that are new, the rows, their custom types and
+    // attachments, their entries of the recently-added list and of the event log.
+    std::set<const OTVType*> typesStored;
+    std::vector<EventLogEntry> heldLogEntries;
+    bool keyChanged = false;
+    bool oneRefused = false;
+    const int status = ready.empty() ? int(kOTVStatusOK) : runGuarded([&] {
+        typesStored.clear();
+        heldLogEntries.clear();
+        keyChanged = oneRefused = false;
+        return runInTransaction([&] {
+            if (const int key = checkVaultKeyUnchanged()) {
+                keyChanged = true;
+                return key;
+            }
+            for (size_t first = 0; first < ready.size();) {
+                // A run of small records in one statement, or a large one alone.
+                size_t end = first + 1;
+                if (ready[first].bytes <= kLargestRecordOfSharedInsert) {
+                    while (end < ready.size() && end - first < size_t(kRecordsPerInsert)
+                           && ready[end].bytes <= kLargestRecordOfSharedInsert)
+                        ++end;
+                }
+                for (size_t i = first; i < end; ++i) {
+                    const RecordToAdd& entry = *ready[i].entry;
+                    const OTVType& type = *entry.record->mType();
+                    if (entry.typeIsNew && typesStored.insert(&type).second) {
+                        if (const int typeStatus = insertTypeRow(type)) {
+                            oneRefused = true;
+                            return typeStatus;
+                        }
+                    }
+                }
+                const bool alone = end == first + 1 && ready[first].bytes > kLargestRecordOfSharedInsert;
+                const std::string sql = alone ? std::string(kQueryRecordInsert) : recordInsertOfRows(int(end - first));
+                OTVStatement insert = prepare(sql.c_str());
+                for (size_t i = first; i < end; ++i) {
+                    const OTVRecord& record = *ready[i].entry->record;
+                    const unsigned base = unsigned(i - first) * kRecordInsertParameters;
+                    bindUID(insert, base + 1, record.mRecordUID());
+                    bindRecordColumns(insert, base + kInsertGroupPosition, record, ready[i].stored, alone);
+                    insert.setInt64(base + kInsertGroupPosition + 5 + kNoOfFields, record.mViewCounter());
+                }
+                // A row that the server ignored (a UID already stored, a group or type gone)
+                // is told apart by adding the records one by one.
+                if (insert.executeUpdate() != int(end - first)) {
+                    oneRefused = true;
+                    return int(kOTVStatusNothingWritten);
+                }
+                for (size_t i = first; i < end; ++i) {
+                    if (const int written = addRecordDependents(*ready[i].entry->record)) {
+                        oneRefused = true;
+                        return written;
+                    }
+                }
+                first = end;
+            }
+            // The entries of the event-log window wait for the commit.
+            const HeldLogEntries held(*this, heldLogEntries);
+            const QString userName = mCurrentUser()->mUsername();
+            std::set<const OTVType*> typesLogged;
+            for (const Ready& one : ready) {
+                const std::shared_ptr<OTVRecord>& record = one.entry->record;
+                addRecentlyAddedRecord(record);
+                logStoreEvent(kEventAddRecord, record->value(1), kActionSuccess, userName);
+                if (one.entry->typeIsNew && typesLogged.insert(record->mType().get()).second)
+                    logWrite(QStringLiteral("Add Type"), record->mType()->mTypeName(), kOTVStatusOK,
+                             QStringLiteral("Type Added Successfully"));
+            }
+            return int(kOTVStatusOK);
+        });
+    });
+
+    if (status == kOTVStatusOK) {
+        OTVRecordList added;
+        OTVTypeList newTypes;
+        std::set<const OTVType*> typesListed;
+        for (const Ready& one : ready) {
+            one.entry->status = kOTVStatusOK;
+            one.entry->record->setMAttachmentState(kAttachmentUnchanged);
+            added.append(one.entry->record);
+            if (one.entry->typeIsNew && typesListed.insert(one.entry->record->mType().get()).second)
+                newTypes.append(one.entry->record->mType());
+        }
+        changeMapsOnMainThread([this, added, newTypes] {
+            for (const std::shared_ptr<OTVType>& type : newTypes)
+                mTypes_.insert(type->mTypeUID(), type);
+            for (const std::shared_ptr<OTVRecord>& record : added)
+                mRecords_.insert(record->mRecordUID(), record);
+        });
+        mEventLogWindowList_.append(QList<EventLogEntry>(heldLogEntries.begin(), heldLogEntries.end()));
+    } else {
+        for (Ready& one : ready)
+            one.entry->record->setMAttachmentPassKey(one.passKeyBefore);
+        typesStored.clear();
+        if (keyChanged || OTVIsLostConnectionStatus(status)) {
+            // Every record would meet the same: none is tried again.
+            for (Ready& one : ready) {
+                one.entry->status = status;
+                one.entry->typeFailed = one.entry->typeIsNew;
+                if (keyChanged)
+                    refusedBefore.push_back(one.entry);
+            }
+        } else {
+            std::vector<RecordToAdd*> entries;
+            for (const Ready& one : ready)
+                entries.push_back(one.entry);
+            typesStored = addRecordsOneByOne(entries);
+        }
+    }
+
+    // As the adds one by one log them.
+    for (RecordToAdd* entry : refusedBefore) {
+        logStoreEvent(kEventAddRecord, entry->record->value(1), kActionFailed, mCurrentUser()->mUsername());
+        if (entry->typeIsNew && !typesStored.count(entry->record->mType().get()))
+            logWrite(QStringLiteral("Add Type"), entry->record->mType()->mTypeName(), kOTVStatusNothingWritten, {});
+    }
+}
+
+std::set<const OTVType*> OTVDataBase::addRecordsOneByOne(const std::vector<RecordToAdd*>& entries)
+{
+    std::set<const OTVType*> typesStored;
+    std::map<const OTVType*, int> typesRefused;
+    for (RecordToAdd* entry : entries) {
+        const OTVType* type = entry->record->mType().get();
+        if (!entry->typeIsNew || typesStored.count(type)) {
+            entry->status = addRecord(entry->record);
+        } else if (const auto refused = typesRefused.find(type); refused != typesRefused.end()) {
+            entry->status = refused->second;
+            entry->typeFailed = true;
+        } else {
+            entry->status = addRecordWithItsType(entry->record, &entry->typeFailed);
+            if (entry->status == kOTVStatusOK)
+                typesStored.insert(type);
+            else if (entry->typeFailed)
+                typesRefused.emplace(type, entry->status);
+        }
+    }
+    return typesStored;
 }

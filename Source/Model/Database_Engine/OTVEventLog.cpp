@@ -44,6 +44,17 @@ void BKEventLogList::append(const EventLogEntry& entry)
     emit changed();
 }
 
+void BKEventLogList::append(const QList<EventLogEntry>& entries)
+{
+    if (entries.isEmpty())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        entries_.append(entries);
+    }
+    emit changed();
+}
+
 void BKEventLogList::setEntries(const QList<EventLogEntry>& entries)
 {
     {

@@ -44,6 +44,8 @@ public:
     qsizetype count() const;
 
     void append(const EventLogEntry& entry);
+    // Many at once, with one changed().
+    void append(const QList<EventLogEntry>& entries);
     void setEntries(const QList<EventLogEntry>& entries);
     void clear();
 

@@ -164,6 +164,12 @@ OTVStatement::OTVStatement(std::unique_ptr<sql::PreparedStatement> statement, st
 {
 }
 
+OTVStatement::OTVStatement(std::shared_ptr<sql::PreparedStatement> statement, std::string sql,
+                           OTVStatementFaults* faults)
+    : statement_(std::move(statement)), sql_(std::move(sql)), faults_(faults)
+{
+}
+
 OTVStatement::OTVStatement(OTVStatement&&) noexcept = default;
 OTVStatement& OTVStatement::operator=(OTVStatement&&) noexcept = default;
 

@@ -105,6 +105,8 @@ class OTVStatement {
 public:
     OTVStatement(std::unique_ptr<sql::PreparedStatement> statement, std::string sql,
                  OTVStatementFaults* faults);
+    // A statement that others use in turn: its parameters are cleared when this one ends.
+    OTVStatement(std::shared_ptr<sql::PreparedStatement> statement, std::string sql, OTVStatementFaults* faults);
     OTVStatement(OTVStatement&&) noexcept;
     OTVStatement& operator=(OTVStatement&&) noexcept;
     ~OTVStatement();

@@ -219,10 +219,11 @@ private slots:
     }
 
     // Cancel on the progress panel stops the import between two records: those imported are
-    // whole, and the user is told how many.
+    // whole, and the user is told how many. (Records are stored some hundreds at a time: the
+    // file holds many batches.)
     void aCancelledImportReportsWhatCameIn()
     {
-        constexpr int lines = 400;
+        constexpr int lines = 5000;
         QByteArray text("Ostrevin vRX File -v3.0\rF\rT,31,Login,User,Password,URL,,,,,,,Date,2,\r");
         for (int n = 0; n < lines; ++n)
             text += QStringLiteral("F,31,many%1,secret%1,,,,,,,,\"January 05,2009\",0,,,,,,,,,,,Work,\r").arg(n).toUtf8();

@@ -78,24 +78,11 @@ std::optional<qint64> LengthInPassKey(const QString& entry)
     return length.toLongLong();
 }
 
-// Removes the file, if any, when it goes out of scope.
-class RemovedAtEnd {
-public:
-    explicit RemovedAtEnd(QString path)
-        : path_(std::move(path))
-    {
-    }
-    ~RemovedAtEnd()
-    {
-        if (!path_.isEmpty())
-            QFile::remove(path_);
-    }
-    RemovedAtEnd(const RemovedAtEnd&) = delete;
-    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
-
-private:
-    QString path_;
-};
+// Records stored together: few enough for one transaction, many enough that the round trips
+// to the server are few.
+constexpr size_t kRecordsPerBatch = 500;
+// Deciphered attachments waiting for their batch take no more disk than this.
+constexpr qint64 kPendingAttachmentBytes = 32 << 20;
 
 } // namespace
 
@@ -114,6 +101,19 @@ OTVvRXImportDelegate::OTVvRXImportDelegate(const std::string& path, std::shared_
                                            const QString& attachmentFolder)
     : OTVvRXImportDelegate(path, std::move(targetGroup), attachmentFolder, OTVDataBase::sharedOTVDataBase())
 {
+}
+
+OTVvRXImportDelegate::~OTVvRXImportDelegate()
+{
+    // The deciphered attachments of records that were never stored.
+    for (const QString& file : pendingFiles_)
+        QFile::remove(file);
+}
+
+void OTVvRXImportDelegate::ImportComplete()
+{
+    StorePending();
+    complete_.store(true);
 }
 
 QString OTVvRXImportDelegate::Summary() const
@@ -155,9 +155,11 @@ void OTVvRXImportDelegate::CreateType(const CStringArray& fields, unsigned short
 
 std::shared_ptr<OTVType> OTVvRXImportDelegate::ResolveType(QString& whyNot, bool& isNew)
 {
-    isNew = false;
-    if (currentType_)
+    if (currentType_) {
+        isNew = newTypes_.count(currentType_.get()) > 0;
         return currentType_;
+    }
+    isNew = false;
     if (!lineType_) {
         whyNot = typeFailure_.isEmpty() ? BKLocalizedString("The record has no record type in the file.") : typeFailure_;
         return nullptr;
@@ -173,28 +175,62 @@ std::shared_ptr<OTVType> OTVvRXImportDelegate::ResolveType(QString& whyNot, bool
     if (!type)
         type = store_.findSimilarType(*lineType_, targetGroup_.get());
     if (type) {
-        TypeStored(type);
+        TypeResolved(type);
+        isNew = newTypes_.count(type.get()) > 0;
         return type;
     }
     // Not stored yet: it is stored with its first record that is, never alone.
-    lineType_->setMSelectedGroupUID(targetGroup_->mGroupUID());
+    std::shared_ptr<OTVType> newType = lineType_;
+    newType->setMSelectedGroupUID(targetGroup_->mGroupUID());
+    newTypes_.insert(newType.get());
+    TypeResolved(newType);
     isNew = true;
-    return lineType_;
+    return newType;
 }
 
-void OTVvRXImportDelegate::TypeStored(const std::shared_ptr<OTVType>& type)
+void OTVvRXImportDelegate::TypeResolved(const std::shared_ptr<OTVType>& type)
 {
     resolvedByName_.insert(type->mTypeName(), type);
     lineType_.reset();
     currentType_ = type;
 }
 
-void OTVvRXImportDelegate::TypeFailed(int status)
+void OTVvRXImportDelegate::TypeFailed(const std::shared_ptr<OTVType>& type, int status)
 {
-    typeFailure_ = BKLocalizedString("The record type could not be added.") + QLatin1Char(' ') + OTVStatusMessage(status);
-    failedTypeNames_.insert(lineType_->mTypeName(), typeFailure_);
-    lineType_.reset();
-    RecordFailed(typeFailure_);
+    const QString reason =
+        BKLocalizedString("The record type could not be added.") + QLatin1Char(' ') + OTVStatusMessage(status);
+    const QString name = type->mTypeName();
+    if (!failedTypeNames_.contains(name))
+        failedTypeNames_.insert(name, reason);
+    resolvedByName_.remove(name);
+    newTypes_.erase(type.get());
+    if (currentType_ == type) {
+        currentType_.reset();
+        typeFailure_ = reason;
+    }
+    RecordFailed(reason);
+}
+
+void OTVvRXImportDelegate::StorePending()
+{
+    if (pending_.empty())
+        return;
+    store_.addRecords(pending_);
+    for (const OTVDataBase::RecordToAdd& entry : pending_) {
+        if (entry.status == kOTVStatusOK) {
+            newTypes_.erase(entry.record->mType().get());
+            ++imported_;
+        } else if (entry.typeFailed) {
+            TypeFailed(entry.record->mType(), entry.status);
+        } else {
+            RecordFailed(OTVStatusMessage(entry.status));
+        }
+    }
+    pending_.clear();
+    for (const QString& file : pendingFiles_)
+        QFile::remove(file);
+    pendingFiles_.clear();
+    pendingFileBytes_ = 0;
 }
 
 void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields, const CStringArray& customNames,
@@ -221,19 +257,15 @@ void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields,
         record->setMType(type);
         BuildRecord(*record, kind, fields, customNames, icon, mask, count);
         AttachFromPackage(*record, attachment);
-        // The deciphered attachment is needed only while the record is stored.
-        const RemovedAtEnd deciphered(record->mAttachmentPath());
-        bool typeFailed = false;
-        const int status = newType ? store_.addRecordWithItsType(record, &typeFailed) : store_.addRecord(record);
-        if (status == kOTVStatusOK) {
-            if (newType)
-                TypeStored(type);
-            ++imported_;
-        } else if (typeFailed) {
-            TypeFailed(status);
-        } else {
-            RecordFailed(OTVStatusMessage(status));
+        // The deciphered attachment is needed only until the record is stored.
+        const QString deciphered = record->mAttachmentPath();
+        if (!deciphered.isEmpty()) {
+            pendingFiles_.append(deciphered);
+            pendingFileBytes_ += QFileInfo(deciphered).size();
         }
+        pending_.push_back({std::move(record), newType});
+        if (pending_.size() >= kRecordsPerBatch || pendingFileBytes_ >= kPendingAttachmentBytes)
+            StorePending();
     } catch (const OTVValueTooLong&) {
         RecordFailed(OTVStatusMessage(kOTVStatusValueTooLong));
     } catch (const std::exception&) {
@@ -366,6 +398,7 @@ void OTVvRXImportDelegate::ErrorInImport(int code)
         RecordFailed(BKLocalizedString("A record line of the file cannot be read."));
         break;
     case kImportErrorFileCut:
+        StorePending();   // the count below is of stored and failed records
         RecordFailed(BKLocalizedString("The file is damaged or cut short: it ends inside a record, after %1 records.")
                          .arg(imported_ + failed_));
         break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/vRX/CvRXImporter.h"
 
 #include <QDateTime>
@@ -10,10 +11,11 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 class BKGroup;
-class OTVDataBase;
 class OTVRecord;
 class OTVType;
 
@@ -25,7 +27,8 @@ class OTVType;
 // hands its map changes and error reports to the main thread and waits).
 //
 // Every record line that is not added is counted with its reason; the file as a whole may be
-// refused (not a record file, wrong password), and then nothing is added.
+// refused (not a record file, wrong password), and then nothing is added. Records are stored a
+// few hundred at a time (the store's addRecords), the last of them when the import completes.
 class OTVvRXImportDelegate : public CvRXImporterDelegate {
 public:
     // path: the file read (for a package, the file inside it), whose folder holds "Files".
@@ -36,6 +39,9 @@ public:
                          std::function<QDateTime()> now = &QDateTime::currentDateTime);
     OTVvRXImportDelegate(const std::string& path, std::shared_ptr<BKGroup> targetGroup,
                          const QString& attachmentFolder);
+    ~OTVvRXImportDelegate() override;
+    OTVvRXImportDelegate(const OTVvRXImportDelegate&) = delete;
+    OTVvRXImportDelegate& operator=(const OTVvRXImportDelegate&) = delete;
 
     bool IsImportComplete() const { return complete_.load(); }
 
@@ -58,16 +64,18 @@ public:
     void AddRecord(EFileType kind, const CStringArray& fields, const CStringArray& customNames,
                    const CStringArray& attachment, const CString& category, unsigned short icon,
                    unsigned short mask, unsigned short count) override;
-    void ImportComplete() override { complete_.store(true); }
+    void ImportComplete() override;
     void ErrorInImport(int code) override;
 
 private:
     // The vault type for the records of the last type line: resolved at its first record. isNew:
     // the vault has no such type yet, and it is to be stored with the record.
     std::shared_ptr<OTVType> ResolveType(QString& whyNot, bool& isNew);
-    void TypeStored(const std::shared_ptr<OTVType>& type);
+    void TypeResolved(const std::shared_ptr<OTVType>& type);
     // The type's row was refused (status): its name's records fail with the reason from now on.
-    void TypeFailed(int status);
+    void TypeFailed(const std::shared_ptr<OTVType>& type, int status);
+    // Stores the records read so far, and counts each as imported or failed.
+    void StorePending();
     void BuildRecord(OTVRecord& record, EFileType kind, const CStringArray& fields, const CStringArray& customNames,
                      unsigned short icon, unsigned short mask, unsigned short count) const;
     enum class SideFileResult { Extracted, Missing, Damaged, TooLarge };
@@ -90,6 +98,12 @@ private:
     QString typeFailure_;                      // why the last type line has no vault type
     QHash<QString, std::shared_ptr<OTVType>> resolvedByName_;
     QHash<QString, QString> failedTypeNames_;  // names whose type could not be added, and why
+    std::set<const OTVType*> newTypes_;        // resolved, not stored yet: stored with a record
+
+    // The records read and not yet stored, and the deciphered attachments that they refer to.
+    std::vector<OTVDataBase::RecordToAdd> pending_;
+    QStringList pendingFiles_;
+    qint64 pendingFileBytes_ = 0;
 
     std::atomic<bool> complete_{false};
     int imported_ = 0;

@@ -3,6 +3,7 @@
 // refused file changes nothing.
 #include "ExchangeVaultFixture.h"
 
+#include "Model/Database_Engine/OTVDataBaseQueries.h"
 #include "Model/vRX/ExchangeFormats.h"
 #include "Model/vRX/OTVFileCrypter.h"
 #include "Model/OTVStatusMessages.h"
@@ -520,3 +521,38 @@ TEST_F(VaultImport, SideFilesOfTheWrongLengthAreReported)
 }
 
 } // namespace
+
+// Records are stored a few hundred at a time. One that the server refuses in the middle of such
+// a batch (another client deleted its type meanwhile) fails alone, like one refused before it
+// reaches the server: the records before and after both are stored, and each is logged once.
+TEST_F(VaultImport, RecordsRefusedInTheMiddleOfABatchFailAlone)
+{
+    addType(QStringLiteral("Login"), 12, 0);
+    const std::shared_ptr<OTVType> bank = addType(QStringLiteral("Bank"), 5, 0);
+    constexpr int kEachSide = 150;
+    FileBuilder file(kVRX3File);
+    file.type("Login", 12, 0);
+    for (int i = 0; i < kEachSide; ++i)
+        file.record({"before " + std::to_string(i)}, "", "", 12, 0);
+    file.record({std::string(300, 'x')}, "", "", 12, 0);
+    file.type("Bank", 5, 0).record({"bank"}, "", "", 5, 0).type("Login", 12, 0);
+    for (int i = 0; i < kEachSide; ++i)
+        file.record({"after " + std::to_string(i)}, "", "", 12, 0);
+    // As the import's transaction checks the vault's key.
+    store->statementFaults().interruptExecution(kQueryShareLockDatabaseInfoTable, 1, [&] {
+        root(QStringLiteral("DELETE FROM vivododadi.TYPETABLE WHERE UID='%1'").arg(bank->mTypeUID()));
+    });
+
+    const ImportResult result = importText(file.text());
+
+    EXPECT_EQ(result.imported, 2 * kEachSide);
+    const QMap<QString, int> reasons{{OTVStatusMessage(kOTVStatusValueTooLong), 1},
+                                     {OTVStatusMessage(kOTVStatusNothingWritten), 1}};
+    EXPECT_EQ(result.reasons, reasons);
+    EXPECT_EQ(rows("RECORDTABLE"), 2 * kEachSide);
+    EXPECT_TRUE(recordWithValue1(QStringLiteral("before 0")));
+    EXPECT_TRUE(recordWithValue1(QStringLiteral("after 149")));
+    EXPECT_FALSE(recordWithValue1(QStringLiteral("bank")));
+    EXPECT_EQ(store->logged(QStringLiteral("Add Record"), QStringLiteral("Success")), 2 * kEachSide);
+    EXPECT_EQ(store->logged(QStringLiteral("Add Record"), QStringLiteral("Failed")), 2);
+}
