@@ -493,8 +493,6 @@ void OTVDataBase::addDetailsToMySqlInfoTable(const OTVUser_Admin& user)
 void OTVDataBase::setPermissionsForUser(const QString& userName)
 {
     grantTableRights(userName, false);
-    makeOwnDeletionRoutine();
-    executeAccountStatement(kQueryGrantOwnDeletion, userName);
 }
 
 void OTVDataBase::grantTableRights(const QString& userName, bool disabled)
@@ -502,6 +500,11 @@ void OTVDataBase::grantTableRights(const QString& userName, bool disabled)
     for (const OTVTableGrant& grant : kTableGrants) {
         if (!disabled || !isRevokedTable(grant.table))
             assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, userName);
+    }
+    // An enabled account may delete itself (and only itself) at its tenth failed unlock.
+    if (!disabled) {
+        makeOwnDeletionRoutine();
+        executeAccountStatement(kQueryGrantOwnDeletion, userName);
     }
 }
 
