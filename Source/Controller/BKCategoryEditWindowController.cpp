@@ -348,9 +348,11 @@ void BKCategoryEditWindowController::deleteSelectedTableEntry()
         // Without the backup right the question offers no backup (and "No" is its default).
         const bool mayBackUp = controller_.checkForDataPermissionFor(kDataPermissionBackup);
         const QString note = BKLocalizedString("Note \u2013 You can Backup this group before Deleting it.");
-        const int answer = mayBackUp ? BKRunAlertPanel(title, QStringLiteral("%1\n%2").arg(warning, note),
-                                                       BKLocalizedString("Backup"), BKLocalizedString("Yes"),
-                                                       BKLocalizedString("No"))
+        // The default, Backup, goes on to delete: there Esc and close answer No.
+        const int answer = mayBackUp ? BKRunAlertPanelCancelledBy(kBKAlertOtherReturn, title,
+                                                                  QStringLiteral("%1\n%2").arg(warning, note),
+                                                                  BKLocalizedString("Backup"), BKLocalizedString("Yes"),
+                                                                  BKLocalizedString("No"))
                                      : BKRunAlertPanel(title, warning, BKLocalizedString("No"), BKLocalizedString("Yes"));
         if (answer != kBKAlertAlternateReturn && !(mayBackUp && answer == kBKAlertDefaultReturn))
             return;

@@ -2,6 +2,7 @@
 
 #include "BKConnectionDialog.h"
 #include "BKFirstMasterPasswordDialog.h"
+#include "BKLockPanel.h"
 #include "BKMainWindowViews.h"
 #include "BKMessageBoxAlertPresenter.h"
 
@@ -62,6 +63,24 @@ protected:
 
 private:
     BKController& controller_;
+};
+
+// Once the application quits, every window's close is accepted: Qt abandons a quit that a
+// window refuses (the lock sheet, the options window and other panels refuse their close box),
+// and the process would then stay without any way out.
+class CloseAcceptingFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close && watched->isWidgetType()) {
+            event->accept();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 } // namespace
@@ -209,6 +228,12 @@ bool BKController::applicationDidFinishLaunching()
     }
     mShouldCreateDatabase_ = true;
     updateApplicationViews();
+    // The tenth failed unlock still stands: the lock's Quit is all there is, and the vault
+    // never shows.
+    if (hasNoUnlockAttemptLeft()) {
+        displayLockPanel();
+        return false;
+    }
     showMainWindow();
     mStartUpFinished_ = true;
     offerFilesForImport();
@@ -321,21 +346,25 @@ QTimer* BKController::createStoreTimer(int intervalMs, std::function<void()> tic
 
 void BKController::terminate()
 {
+    // A quit while locked ends the lock's run as its Quit does.
+    if (isLocked())
+        endLockedSession();
     if (mTerminationRequested_)
         return;
     mTerminationRequested_ = true;
-    if (!mIsConnectionCancelled_)
-        installClearClipBoardTimer(true);
-    if (mClipboardWatchTimer_)
-        mClipboardWatchTimer_->stop();
+    // Also on a quit from the lock: a secret copied before must not outlive the session.
+    installClearClipBoardTimer(true);
+    disconnect(mClipboardWatch_);
     // Leave every modal dialog first; the quit itself runs once control is back in the loop.
     for (QDialog* dialog : {static_cast<QDialog*>(mConnectionDialog_.data()),
                             static_cast<QDialog*>(mFirstMasterPasswordDialog_.data())}) {
         if (dialog && dialog->isVisible())
             dialog->done(kBKModalAbort);
     }
-    if (qApp)
+    if (qApp) {
+        qApp->installEventFilter(new CloseAcceptingFilter(this));
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
 }
 
 void BKController::applicationWillTerminate()

@@ -272,10 +272,9 @@ public:
     void saveApplicationViewsLayout();
     // An exchange file given at launch, once the user agreed to import it.
     void importFile(const QString& path);
-    // The clipboard watch: every second once the main window shows (skipped while a store
-    // worker runs).
+    // The clipboard watch: at each change of the clipboard once the main window shows.
     void checkClipBoard();
-    // The clipboard-clearing step; at quit (`atExit`) unless the connection was cancelled.
+    // The clipboard-clearing step; at quit (`atExit`) it clears the application's own copy.
     void installClearClipBoardTimer(bool atExit);
 
     // =========================================================================================
@@ -539,9 +538,6 @@ public:
     void doIdle();
     // The length of a minute for the idle and clipboard timers; tests shorten it.
     void setTimerMinuteLength(int milliseconds) { mMinuteMs_ = milliseconds; }
-    // Whether the application is the active one (the clipboard watch counts only its own
-    // copies); tests replace it.
-    void setApplicationActiveCheck(std::function<bool()> isActive) { mIsApplicationActive_ = std::move(isActive); }
     // Empties the clipboard if it still holds what the application put there.
     void clearClipBoard();
     bool isClipboardClearPending() const;
@@ -565,9 +561,12 @@ private:
     QPointer<BKMasterPasswordPanel> mMasterPasswordPanel_;
     QString mStoredMasterPassword_;
     bool showLockPanel();
+    void endLockedSession();
+    // The tenth failed unlock stands: the user gets only the lock's Quit.
+    bool hasNoUnlockAttemptLeft() const;
     void showAttemptsOnLockPanel();
     bool isUserKeptAfterFailedUnlocks() const;
-    void deleteUserAfterFailedUnlocks(const OTVUser& user);
+    void deleteUserAfterFailedUnlocks();
     void showHintStatusAlert(int status);
     void runHintChallenge(const OTVUser& user);
     void closeModalsForLock();
@@ -576,7 +575,6 @@ private:
     QPointer<BKHintChallengePanel> mHintChallengePanel_;
     BKIdleWatcher* mIdleWatcher_ = nullptr;
     QPointer<QTimer> mClearClipboardTimer_;
-    std::function<bool()> mIsApplicationActive_;
     int mNumberOfAttempts_ = 0;
     int mMinuteMs_ = 60 * 1000;
     bool mAlertIsOn_ = true;
@@ -722,7 +720,7 @@ private:
     QPointer<BKConnectionDialog> mConnectionDialog_;
     QPointer<BKFirstMasterPasswordDialog> mFirstMasterPasswordDialog_;
     QPointer<QDialog> mLoadingPanel_;
-    QPointer<QTimer> mClipboardWatchTimer_;
+    QMetaObject::Connection mClipboardWatch_;
     std::unique_ptr<QTemporaryDir> mAttachmentFolder_;
     HostResolver mHostResolver_;
 

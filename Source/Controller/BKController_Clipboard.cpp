@@ -3,6 +3,7 @@
 #include "BKIdleWatcher.h"
 #include "BKLockPanel.h"
 
+#include "Customization/BKOwnClipboard.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVUser.h"
 
@@ -13,40 +14,35 @@
 
 namespace {
 
-constexpr int kClipboardWatchMs = 1000;
 // Closed windows finish their own work before the lock sheet comes.
 constexpr int kLockAfterClosingMs = 100;
 
 } // namespace
 
-// Once the main window shows: the clipboard's changes are counted (the clipboard has no count
-// of its own), the watch polls them, and the automatic lock waits for the user's minutes.
+// Once the main window shows: every change of the clipboard is counted and looked at as it
+// happens (the clipboard has no count of its own), and the automatic lock waits for the user's
+// minutes.
 void BKController::startIdleAndClipboardWatch()
 {
-    if (!mIsApplicationActive_)
-        mIsApplicationActive_ = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
-    if (!mClipboardWatchTimer_) {
-        connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { ++mClipboardChangeCount_; });
-        // Whatever the clipboard holds now is taken as new at the first check.
-        mClipboardChangeCount_ = 1;
-        mLastPasteBoardChangeCount_ = 0;
-        mClipboardWatchTimer_ = createStoreTimer(kClipboardWatchMs, [this] { checkClipBoard(); });
-        mClipboardWatchTimer_->start();
+    if (!mClipboardWatch_) {
+        mClipboardWatch_ = connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+            ++mClipboardChangeCount_;
+            checkClipBoard();
+        });
     }
     const std::shared_ptr<OTVUser> user = store_.getCurrentUser();
     if (user && !user->mPassword().isEmpty() && user->mAutoLOck())
         installInactiveTimerWithTime(user->mLockTime());
 }
 
-// Values that the application copies while it is active are cleared after the user's delay;
-// a copy made elsewhere cancels the pending clear.
+// A copy the application made, whatever window has focus (a web login's password goes to the
+// clipboard while the browser comes to the front), is cleared after the user's delay; anything
+// another program copies is not ours to clear and cancels the pending clear.
 void BKController::checkClipBoard()
 {
     if (mClipboardChangeCount_ <= mLastPasteBoardChangeCount_)
         return;
-    const bool ours = mIsApplicationActive_ && mIsApplicationActive_()
-                      && !QGuiApplication::clipboard()->text().isEmpty();
-    if (ours) {
+    if (BKClipboardHoldsOwnCopy() && !QGuiApplication::clipboard()->text().isEmpty()) {
         mLastPasteBoardChangeCount_ = mClipboardChangeCount_;
         installClearClipBoardTimer(false);
     } else if (mClearClipboardTimer_) {
@@ -86,8 +82,8 @@ void BKController::clearClipBoard()
         mClearClipboardTimer_->deleteLater();
     }
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (mClipboardChangeCount_ == mLastPasteBoardChangeCount_ && !clipboard->text().isEmpty())
-        clipboard->setText(QString());
+    if (BKClipboardHoldsOwnCopy() && !clipboard->text().isEmpty())
+        clipboard->clear(QClipboard::Clipboard);
 }
 
 bool BKController::isClipboardClearPending() const

@@ -6,7 +6,6 @@
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVUID.h"
 #include "Model/OTVUser.h"
-#include "Model/OTVUser_Admin.h"
 #include "Platform/BKLocalization.h"
 
 #include <QApplication>
@@ -14,6 +13,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -84,20 +84,36 @@ void BKController::displayLockPanel()
     store_.addLogEvent(QStringLiteral("Lock Application"));
     mNumberOfAttempts_ = store_.numberofAttemptsLeft(nullptr);
 
-    const bool unlocked = showLockPanel();
+    // A quit asked for meanwhile (a signal, the main window's close box) ends the run too.
+    const bool unlocked = showLockPanel() && !mTerminationRequested_;
+    if (!unlocked) {
+        endLockedSession();
+        terminate();
+        return;
+    }
     if (mViews_)
         mViews_->setShouldLockInfoDisplay(false);
     if (toolbarShown && mMainToolBar_)
         mMainToolBar_->show();
-    if (!unlocked) {
-        mIsConnectionCancelled_ = true;
-        terminate();
-        return;
-    }
     for (const QPointer<QWidget>& window : hidden)
         if (window)
             window->show();
     reloadDatabase();
+}
+
+// The way out of a locked session: nothing is saved and no vault window shows again.
+void BKController::endLockedSession()
+{
+    mIsConnectionCancelled_ = true;
+    if (isLocked())
+        mLockPanel_->done(kBKModalAbort);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+}
+
+bool BKController::hasNoUnlockAttemptLeft() const
+{
+    return store_.numberofAttemptsLeft(nullptr) >= kMaximumUnlockAttempts;
 }
 
 bool BKController::showLockPanel()
@@ -106,8 +122,11 @@ bool BKController::showLockPanel()
     panel->passwordField()->clear();
     panel->passwordField()->setFocus();
     showAttemptsOnLockPanel();
-    if (mNumberOfAttempts_ >= kMaximumUnlockAttempts)
+    if (mNumberOfAttempts_ >= kMaximumUnlockAttempts) {
         panel->okButton()->setEnabled(false);
+        if (!isUserKeptAfterFailedUnlocks())
+            QTimer::singleShot(0, panel, [this] { deleteUserAfterFailedUnlocks(); });
+    }
     return panel->exec() != kBKModalAbort;
 }
 
@@ -153,16 +172,14 @@ void BKController::lockPanelOK()
         return;
     BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), BKLocalizedString(kTenthFailureMessage),
                     BKLocalizedString("OK"));
-    store_.setNumberofAttemptsLeft(0, user);
-    deleteUserAfterFailedUnlocks(*user);
+    deleteUserAfterFailedUnlocks();
 }
 
-void BKController::deleteUserAfterFailedUnlocks(const OTVUser& user)
+// The stored count stays at ten until the deletion went through: until then every lock and
+// start leaves only Quit, and the deletion is tried again.
+void BKController::deleteUserAfterFailedUnlocks()
 {
-    auto account = std::make_shared<OTVUser_Admin>();
-    account->setMUserID(user.mUserID());
-    account->setMUsername(user.mUsername());
-    showStoreStatusAlert(store_.deleteUser(account));
+    showStoreStatusAlert(store_.deleteOwnVaultUser());
 }
 
 void BKController::lockPanelQuit()

@@ -8,6 +8,7 @@
 #include "BKViewImages.h"
 
 #include "Customization/BKDetailsView.h"
+#include "Customization/BKOwnClipboard.h"
 #include "Customization/BKRecordWrites.h"
 #include "Customization/BKTableView.h"
 
@@ -17,6 +18,7 @@
 #include "Model/OTVRecordDuplicates.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKLocalization.h"
+#include "Platform/BKPrivateFile.h"
 #include "Platform/BKUserGuide.h"
 #include "Platform/BKUserDefaults.h"
 
@@ -32,7 +34,6 @@
 #include <QListView>
 #include <QMainWindow>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStringListModel>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -251,11 +252,7 @@ QString BKController::extractAttachmentToPrivateFolder(const OTVRecord& record)
     // Never written through a link someone left in the folder.
     if (path.isEmpty() || QFileInfo(path).isSymLink())
         return QString();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
-        return QString();
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return path;
+    return BKWritePrivateFile(path, *bytes) ? path : QString();
 }
 
 void BKController::deleteSelected()
@@ -360,7 +357,7 @@ void BKController::copyFieldValue(int tag)
         text = record->mNotes();
     else
         return;
-    clipboard->setText(text, QClipboard::Clipboard);
+    BKCopyToClipboard(text);
 }
 
 void BKController::unmask(bool masked)

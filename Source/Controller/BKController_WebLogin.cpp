@@ -2,14 +2,13 @@
 
 #include "BKMainWindowViews.h"
 
+#include "Customization/BKOwnClipboard.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Platform/BKLocalization.h"
 
-#include <QClipboard>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QUrl>
 
 namespace {
@@ -48,6 +47,6 @@ void BKController::webLoginForRecord(const OTVRecord& record)
         return;
     // A browser form cannot be filled in from here: the password goes to the clipboard.
     if (!record.value(3).isEmpty() && checkForDataPermissionFor(kDataPermissionCopy))
-        QGuiApplication::clipboard()->setText(record.value(3));
+        BKCopyToClipboard(record.value(3));
     QDesktopServices::openUrl(url);
 }

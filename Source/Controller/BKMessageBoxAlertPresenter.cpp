@@ -39,6 +39,14 @@ int BKMessageBoxAlertPresenter::runAlert(const BKAlert& alert)
     QAbstractButton* otherButton =
         alert.otherButton.isEmpty() ? nullptr : box.addButton(alert.otherButton, QMessageBox::DestructiveRole);
     box.setDefaultButton(qobject_cast<QPushButton*>(defaultButton));
+    // Esc and the close button press this one. Left to the roles, they would press the
+    // alternate button, which is "Yes" in every "No / Yes" question.
+    QAbstractButton* cancelButton = defaultButton;
+    if (alert.cancelReturn == kBKAlertAlternateReturn && alternateButton)
+        cancelButton = alternateButton;
+    else if (alert.cancelReturn == kBKAlertOtherReturn && otherButton)
+        cancelButton = otherButton;
+    box.setEscapeButton(cancelButton);
     widenForTitle(box, alert.title);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();

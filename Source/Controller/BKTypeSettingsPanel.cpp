@@ -289,8 +289,9 @@ void BKTypeSettingsPanel::customSettingsOK()
             std::shared_ptr<OTVType> described = OTVType::createCopyforType(*mTempCustomTypeReference_);
             typeValuesFromUI(*described);
             if (!described->isEqualToType(*mTempCustomTypeReference_)) {
-                const int answer = BKRunAlertPanel(
-                    BKLocalizedString(kDefaultAlertTitle),
+                // The default, No, rewrites every record of the type: Esc and close cancel.
+                const int answer = BKRunAlertPanelCancelledBy(
+                    kBKAlertAlternateReturn, BKLocalizedString(kDefaultAlertTitle),
                     BKLocalizedString("Changing existing type will reflect on all the records under this type. Would "
                                       "you like to create a new Type instead?"),
                     BKLocalizedString("No"), BKLocalizedString("Cancel"), BKLocalizedString("Yes"));

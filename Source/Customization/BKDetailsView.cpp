@@ -4,6 +4,7 @@
 
 #include "BKDetailsViewDelegate.h"
 #include "BKImageView.h"
+#include "BKOwnClipboard.h"
 #include "BKRecordWrites.h"
 
 #include "Model/BKGroup.h"
@@ -210,7 +211,7 @@ void BKDetailsView::copyField(BKImageView* sender)
     if (sender->title().isEmpty())
         clipboard->clear();
     else
-        clipboard->setText(sender->title());
+        BKCopyToClipboard(sender->title());
 }
 
 void BKDetailsView::setAttachmentMenuOrigin(const QPoint& origin)

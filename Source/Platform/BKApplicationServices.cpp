@@ -81,8 +81,17 @@ int runAlert(const BKAlert& alert)
 int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton,
                     const QString& alternateButton, const QString& otherButton)
 {
+    return BKRunAlertPanelCancelledBy(kBKAlertDefaultReturn, title, message, defaultButton, alternateButton,
+                                      otherButton);
+}
+
+int BKRunAlertPanelCancelledBy(int cancelReturn, const QString& title, const QString& message,
+                               const QString& defaultButton, const QString& alternateButton,
+                               const QString& otherButton)
+{
     return runAlert({title.isEmpty() ? BKLocalizedString(kDefaultAlertTitle) : title, message,
-                     defaultButton.isEmpty() ? BKLocalizedString("OK") : defaultButton, alternateButton, otherButton});
+                     defaultButton.isEmpty() ? BKLocalizedString("OK") : defaultButton, alternateButton, otherButton,
+                     cancelReturn});
 }
 
 void BKRunInformationalPanel(const QString& title, const QString& message)

@@ -55,6 +55,9 @@ struct BKAlert {
     QString defaultButton;
     QString alternateButton;
     QString otherButton;
+    // The answer that Esc and the window's close button give: the default button's, unless the
+    // default itself acts (a backup that goes on to delete, an overwrite).
+    int cancelReturn = kBKAlertDefaultReturn;
     // Tells something the user asked for (a hint): no warning sign.
     bool informational = false;
 };
@@ -74,5 +77,9 @@ public:
 // button pressed. An empty title becomes kDefaultAlertTitle; an empty default button "OK".
 int BKRunAlertPanel(const QString& title, const QString& message, const QString& defaultButton = {},
                     const QString& alternateButton = {}, const QString& otherButton = {});
+// The same for a question whose Esc and close answer is `cancelReturn` rather than the default.
+int BKRunAlertPanelCancelledBy(int cancelReturn, const QString& title, const QString& message,
+                               const QString& defaultButton, const QString& alternateButton = {},
+                               const QString& otherButton = {});
 // An informational alert with the one button "OK".
 void BKRunInformationalPanel(const QString& title, const QString& message);

@@ -1,8 +1,9 @@
 #include "BKAttachmentFiles.h"
 
+#include "BKPrivateFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,17 +87,10 @@ QString BKAttachmentFiles::writeIntoPrivateFolder(const QString& folder, const Q
         QFile::remove(path);
     if (QFileInfo(path).isDir())
         return {};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return {};
-    return path;
+    return BKWritePrivateFile(path, bytes) ? path : QString();
 }
 
 bool BKAttachmentFiles::writeFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return BKWritePrivateFile(path, bytes);
 }

@@ -8,7 +8,7 @@
 // Desktop helper programs (the mail composer, the file manager's reveal) run one at a time on a
 // detached worker thread, never through a shell: a value from the vault only ever reaches a
 // helper as one argument of its own. A request that comes while a helper still runs is dropped
-// without a message, and a helper's failure is not reported (the user sees the helper or not).
+// without a message; a helper's failure reaches only a caller that asks for it.
 class BKHelperRunner {
 public:
     // Runs a program with its arguments and waits for it: its exit code, -1 when it could not

@@ -2,6 +2,7 @@
 
 #include "BKDesktopEntries.h"
 #include "BKHelperRunner.h"
+#include "BKMainThread.h"
 
 #include <QFileInfo>
 #include <QList>
@@ -47,10 +48,13 @@ QStringList BKMailComposer::commandForAttachment(const QString& path)
     return mailCommand(templateKeyForMailHandler(mailHandlerName()), info.absoluteFilePath());
 }
 
-bool BKMailComposer::composeMailWithAttachment(const QString& path)
+bool BKMailComposer::composeMailWithAttachment(const QString& path, std::function<void()> failed)
 {
     const QStringList command = commandForAttachment(path);
     if (command.isEmpty())
         return false;
-    return BKHelperRunner::runDetached([command] { BKHelperRunner::runProgram(command.first(), command.mid(1)); });
+    return BKHelperRunner::runDetached([command, failed = std::move(failed)] {
+        if (BKHelperRunner::runProgram(command.first(), command.mid(1)) != 0 && failed)
+            BKPerformOnMainThread(failed);
+    });
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Hands a file to the user's mail program as an attachment of a new message (xdg-email), on a
 // helper worker (BKHelperRunner). A mail carries files only: a folder (a package export) is
 // packed first, by BKPackFolderAsTarGz (BKMailer.h).
@@ -17,5 +19,6 @@ public:
     // The command the mail runs for the file `path`, program first; none for a folder.
     static QStringList commandForAttachment(const QString& path);
     // False for a folder, and when another helper was running and the request was dropped.
-    static bool composeMailWithAttachment(const QString& path);
+    // `failed` runs on the main thread when the mail program could not start or failed.
+    static bool composeMailWithAttachment(const QString& path, std::function<void()> failed = {});
 };

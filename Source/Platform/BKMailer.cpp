@@ -1,5 +1,7 @@
 #include "BKMailer.h"
 
+#include "BKApplicationServices.h"
+#include "BKLocalization.h"
 #include "BKMailComposer.h"
 
 #include <QDir>
@@ -8,6 +10,8 @@
 #include <QProcess>
 
 #include <atomic>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,8 +35,14 @@ bool BKDesktopMailer::mailFileAsAttachment(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         return false;
-    // The composer starts the mail program without waiting for it, one helper at a time.
-    return BKMailComposer::composeMailWithAttachment(QFileInfo(path).absoluteFilePath());
+    // The composer starts the mail program without waiting for it, one helper at a time; a mail
+    // program that could not take the file (none is set up) is reported when it ends.
+    const QString file = QFileInfo(path).absoluteFilePath();
+    return BKMailComposer::composeMailWithAttachment(file, [file] {
+        BKRunAlertPanel(QString(), BKLocalizedString("No mail program could take the exported file. You can attach "
+                                                     "it to a mail yourself:")
+                                       + QLatin1Char('\n') + file);
+    });
 }
 
 QString BKPackFolderAsTarGz(const QString& folder, QString* error)
@@ -56,6 +66,8 @@ QString BKPackFolderAsTarGz(const QString& folder, QString* error)
     // "--" keeps a name that begins with "-" from being read as an option.
     tar.setArguments({QStringLiteral("-czf"), partial, QStringLiteral("-C"), info.absolutePath(),
                       QStringLiteral("--"), name});
+    // The archive holds the export's values in plain text: owner-only from its first byte.
+    tar.setChildProcessModifier([] { ::umask(077); });
     tar.start();
     if (!tar.waitForFinished(-1) || tar.exitStatus() != QProcess::NormalExit || tar.exitCode() != 0) {
         const QString why = tar.error() == QProcess::FailedToStart

@@ -15,22 +15,32 @@ private slots:
     void pressedButton_data()
     {
         QTest::addColumn<QString>("press");
+        QTest::addColumn<int>("cancel");
         QTest::addColumn<int>("result");
-        QTest::newRow("default") << "Yes" << int(kBKAlertDefaultReturn);
-        QTest::newRow("alternate") << "No" << int(kBKAlertAlternateReturn);
-        QTest::newRow("other") << "Later" << int(kBKAlertOtherReturn);
-        QTest::newRow("Return takes the default") << "<Return>" << int(kBKAlertDefaultReturn);
+        const int byDefault = kBKAlertDefaultReturn;
+        QTest::newRow("default") << "Yes" << byDefault << int(kBKAlertDefaultReturn);
+        QTest::newRow("alternate") << "No" << byDefault << int(kBKAlertAlternateReturn);
+        QTest::newRow("other") << "Later" << byDefault << int(kBKAlertOtherReturn);
+        QTest::newRow("Return takes the default") << "<Return>" << byDefault << int(kBKAlertDefaultReturn);
+        // Esc and the close button never press the alternate button of a question on their own.
+        QTest::newRow("Esc takes the default") << "<Esc>" << byDefault << int(kBKAlertDefaultReturn);
+        QTest::newRow("close takes the default") << "<Close>" << byDefault << int(kBKAlertDefaultReturn);
+        QTest::newRow("Esc takes the named cancel") << "<Esc>" << int(kBKAlertOtherReturn) << int(kBKAlertOtherReturn);
+        QTest::newRow("close takes the named cancel")
+            << "<Close>" << int(kBKAlertAlternateReturn) << int(kBKAlertAlternateReturn);
     }
 
     void pressedButton()
     {
         QFETCH(QString, press);
+        QFETCH(int, cancel);
         QFETCH(int, result);
         QStringList shown;
         QTimer::singleShot(0, this, [&] { answer(press, shown); });
 
         BKMessageBoxAlertPresenter presenter;
-        const int pressed = presenter.runAlert({"Ostrevin Darovazivu Alert!", "Import?", "Yes", "No", "Later"});
+        const int pressed =
+            presenter.runAlert({"Ostrevin Darovazivu Alert!", "Import?", "Yes", "No", "Later", cancel});
 
         QCOMPARE(pressed, result);
         QCOMPARE(shown, (QStringList{"Ostrevin Darovazivu Alert!", "Import?", "Yes", "Yes", "No", "Later"}));
@@ -106,6 +116,14 @@ private:
         shown += texts;
         if (press == QLatin1String("<Return>")) {
             QTest::keyClick(box, Qt::Key_Return);
+            return;
+        }
+        if (press == QLatin1String("<Esc>")) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        if (press == QLatin1String("<Close>")) {
+            box->close();
             return;
         }
         for (QAbstractButton* button : buttons) {

@@ -323,6 +323,10 @@ void OTVDataBase::executePlain(const char* sql)
     std::unique_ptr<sql::Statement> statement(connection().createStatement());
     mStatementFaults.beforeExecution(sql);
     statement->execute(sql);
+    // A CALL answers with a status result of its own; the connection takes no other statement
+    // before it is read.
+    while (statement->getMoreResults())
+        std::unique_ptr<sql::ResultSet>(statement->getResultSet());
 }
 
 void OTVDataBase::executePlain(const QString& sql)

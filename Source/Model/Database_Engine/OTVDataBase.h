@@ -733,8 +733,13 @@ public:
     // At an administrator's login: empties the passwords that earlier versions kept in
     // USERTABLE, brings every vault account's rights on USERTABLE, the event log and the key
     // stamp to the current set, and removes the accounts that interrupted adds left. 0, or 3
-    // after a database error (reported).
+    // after a database error (reported). It also makes the routine of
+    // deleteOwnVaultUser.
     int bringAccountsToCurrentRules();
+    // The tenth failed unlock of a session that may not delete accounts: the server deletes the
+    // session's own vault user, details and account through the routine an administrator's
+    // login made. 0, or the mapped status of the server's refusal (nothing deleted).
+    int deleteOwnVaultUser();
 
     // Whether USERTABLE has the user's ID (true after a database error, which is reported).
     bool isUserExists(const OTVUser_Admin* user);
@@ -815,6 +820,12 @@ private:
     // Vault accounts made before the key stamp existed get their right on it (enabled,
     // non-administrator accounts only).
     void grantKeyStampToEarlierAccounts();
+    // Enabled, non-administrator vault accounts that `query` lists (name, user ID) get `grant`.
+    void grantToListedAccounts(const char* query, const std::function<void(const QString& name)>& grant);
+    // Makes the routine of deleteOwnVaultUser when it is missing, outdated or its maker is gone;
+    // the accounts that lack its right (made before it, or since it was made again) get it.
+    void makeOwnDeletionRoutine();
+    void grantOwnDeletionToEarlierAccounts();
     void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
     // The host part of the account statements for `name`: '%' for vault accounts, and for the
     // session's own account the host the server matched it with (CURRENT_USER()).

@@ -465,6 +465,43 @@ inline constexpr char kQuerySessionAccount[] = "SELECT CURRENT_USER()";
 inline constexpr char kQueryMySQLTablesWithRights[] =
     "SELECT Db, Table_name FROM mysql.tables_priv WHERE User=? AND Host='%'";
 
+// A vault user's deletion of itself, for the tenth failed unlock of an account that may not
+// delete accounts: a routine run with its maker's rights (an administrator's), made at an
+// administrator's login. It takes the caller's name from the session (only named vault accounts
+// hold EXECUTE on it), refuses administrators, and drops the caller's account, details, user row
+// (its preferences, column settings and group list go with it) and personal group.
+// The comment names the body's version: a login makes the routine again when it differs or when
+// its maker's account is gone.
+#define OTV_OWN_DELETION_VERSION "own vault user deletion 1"
+inline constexpr char kOwnDeletionRoutineVersion[] = OTV_OWN_DELETION_VERSION;
+inline constexpr char kQueryOwnDeletionRoutineIsCurrent[] =
+    "SELECT COUNT(*) FROM information_schema.ROUTINES R WHERE R.ROUTINE_SCHEMA='" OTV_DATABASE_NAME "' AND "
+    "R.ROUTINE_NAME='DELETEOWNVAULTUSER' AND R.ROUTINE_COMMENT=? AND EXISTS (SELECT 1 FROM mysql.user M WHERE "
+    "CONCAT(M.User, '@', M.Host)=R.DEFINER)";
+inline constexpr char kQueryCreateOwnDeletionRoutine[] =
+    "CREATE OR REPLACE DEFINER=CURRENT_USER PROCEDURE DELETEOWNVAULTUSER() MODIFIES SQL DATA SQL SECURITY "
+    "DEFINER COMMENT '" OTV_OWN_DELETION_VERSION "' BEGIN "
+    "DECLARE caller VARCHAR(128) DEFAULT SUBSTRING(USER(), 1, "
+    "CHAR_LENGTH(USER()) - CHAR_LENGTH(SUBSTRING_INDEX(USER(), '@', -1)) - 1); "
+    "DECLARE id VARCHAR(16) DEFAULT NULL; "
+    "SET id = (SELECT USERID FROM USERTABLE WHERE USERNAME=BINARY caller LIMIT 1); "
+    "IF id IS NULL OR id LIKE '00000000000000%' OR EXISTS (SELECT 1 FROM mysql.user WHERE User=BINARY caller "
+    "AND (Grant_priv='Y' OR Create_user_priv='Y' OR Super_priv='Y')) THEN "
+    "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='Only a vault user without administration rights deletes itself.'; "
+    "END IF; "
+    "EXECUTE IMMEDIATE CONCAT('DROP USER ', QUOTE(caller), '@''%'''); "
+    "DELETE FROM mysql.user_info WHERE User=BINARY caller; "
+    "DELETE FROM GROUPTABLE WHERE UID=id; "
+    "DELETE FROM USERTABLE WHERE USERID=id; "
+    "END";
+inline constexpr char kQueryGrantOwnDeletion[] = "GRANT EXECUTE ON PROCEDURE DELETEOWNVAULTUSER TO %1";
+// Vault accounts that do not hold it yet (made before it, or since it was made again).
+inline constexpr char kQueryAccountsWithoutOwnDeletion[] =
+    "SELECT U.USERNAME, U.USERID FROM USERTABLE U JOIN mysql.user M ON M.User=U.USERNAME AND M.Host='%' "
+    "WHERE NOT EXISTS (SELECT 1 FROM mysql.procs_priv P WHERE P.User=U.USERNAME AND P.Host='%' AND P.Db='"
+    OTV_DATABASE_NAME "' AND P.Routine_name='DELETEOWNVAULTUSER')";
+inline constexpr char kQueryCallOwnDeletion[] = "CALL DELETEOWNVAULTUSER()";
+
 // Account statements cannot take "?" placeholders. Each %n is filled with a quoted, escaped
 // SQL string literal (OTVDataBase::quotedString), so the quotes are not part of these texts.
 // Passwords reach the server only as their hash (OTVNativePasswordHash): statements are kept in

@@ -501,6 +501,11 @@ void OTVDataBase::grantTableRights(const QString& userName, bool disabled)
         if (!disabled || !isRevokedTable(grant.table))
             assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, userName);
     }
+    // An enabled account may delete itself (and only itself) at its tenth failed unlock.
+    if (!disabled) {
+        makeOwnDeletionRoutine();
+        executeAccountStatement(kQueryGrantOwnDeletion, userName);
+    }
 }
 
 void OTVDataBase::assignTablePrivilegesforTable(const char* statementFormat, const char* table,
@@ -752,6 +757,8 @@ int OTVDataBase::bringAccountsToCurrentRules()
             }
         }
         grantKeyStampToEarlierAccounts();
+        makeOwnDeletionRoutine();
+        grantOwnDeletionToEarlierAccounts();
         removeAccountsLeftByInterruptedAdds();
         return int(kOTVStatusOK);
     });
@@ -759,19 +766,51 @@ int OTVDataBase::bringAccountsToCurrentRules()
 
 void OTVDataBase::grantKeyStampToEarlierAccounts()
 {
+    grantToListedAccounts(kQueryAccountsWithoutKeyStampRights, [this](const QString& name) {
+        for (const OTVTableGrant& grant : kTableGrants) {
+            if (std::string_view(grant.table) == kKeyStampTable)
+                assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
+        }
+    });
+}
+
+void OTVDataBase::grantToListedAccounts(const char* query, const std::function<void(const QString& name)>& grant)
+{
     QList<std::pair<QString, QString>> accounts;   // name, user ID
     {
-        OTVStatement statement = prepare(kQueryAccountsWithoutKeyStampRights);
+        OTVStatement statement = prepare(query);
         OTVResultSet rows = statement.executeQuery();
         while (rows.next())
             accounts.append({rows.getString(1), rows.getString(2)});
     }
     for (const auto& [name, userID] : accounts) {
-        if (storedAccountDisabled(userID) || hasAdminUserPrivileges(name))
-            continue;
-        for (const OTVTableGrant& grant : kTableGrants) {
-            if (std::string_view(grant.table) == kKeyStampTable)
-                assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
-        }
+        if (!storedAccountDisabled(userID) && !hasAdminUserPrivileges(name))
+            grant(name);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// A vault user's deletion of itself
+
+void OTVDataBase::makeOwnDeletionRoutine()
+{
+    OTVStatement statement = prepare(kQueryOwnDeletionRoutineIsCurrent);
+    statement.setString(1, QString::fromLatin1(kOwnDeletionRoutineVersion));
+    OTVResultSet rows = statement.executeQuery();
+    if (!rows.next() || rows.getInt(1) == 0)
+        executePlain(kQueryCreateOwnDeletionRoutine);
+}
+
+void OTVDataBase::grantOwnDeletionToEarlierAccounts()
+{
+    grantToListedAccounts(kQueryAccountsWithoutOwnDeletion,
+                          [this](const QString& name) { executeAccountStatement(kQueryGrantOwnDeletion, name); });
+}
+
+int OTVDataBase::deleteOwnVaultUser()
+{
+    return runGuarded([&] {
+        executePlain(kQueryCallOwnDeletion);
+        return int(kOTVStatusOK);
+    });
 }

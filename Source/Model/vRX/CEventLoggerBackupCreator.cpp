@@ -2,6 +2,7 @@
 
 #include "Model/vRX/CStringArray.h"
 #include "Model/vRX/ExchangeFormats.h"
+#include "Platform/BKPrivateFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +49,7 @@ bool CEventLoggerBackupCreator::doBackupToPath(const QString& path)
     }
     QSaveFile file(path);
     const QByteArray text = csvText();
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    if (!BKOpenPrivateFile(file) || file.write(text) != text.size() || !file.commit()) {
         errorString_ = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
         return false;
     }

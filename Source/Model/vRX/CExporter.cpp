@@ -1,5 +1,6 @@
 #include "Model/vRX/CExporter.h"
 
+#include "Platform/BKPrivateFile.h"
 #include <QSaveFile>
 
 #include <stdexcept>
@@ -22,7 +23,7 @@ public:
     explicit ExportFile(const std::string& path)
         : file_(QString::fromStdString(path))
     {
-        ok_ = file_.open(QIODevice::WriteOnly);
+        ok_ = BKOpenPrivateFile(file_);
     }
 
     // Appends to the pending text, writing it out once enough has gathered.

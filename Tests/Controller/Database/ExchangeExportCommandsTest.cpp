@@ -4,6 +4,10 @@
 // is built once.
 #include "ExchangeCommandsFixture.h"
 
+#include "Platform/BKHelperRunner.h"
+
+#include <sys/stat.h>
+
 class ExchangeExportCommandsTest : public QObject, protected ExchangeCommandsFixture {
     Q_OBJECT
 
@@ -224,6 +228,94 @@ private slots:
             }
         }
         qputenv("PATH", path);
+    }
+
+    // A mail program that starts but cannot take the file (xdg-email finds no mail program and
+    // ends with 3) is reported in plain words, with the file to attach by hand.
+    void aMailProgramThatFailsIsReported()
+    {
+        QTemporaryDir bin;
+        QVERIFY(writeAll(bin.filePath("xdg-email"), "#!/bin/sh\nexit 3\n"));
+        QFile::setPermissions(bin.filePath("xdg-email"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()) + ":" + path);
+        alerts_->answers = {kBKAlertAlternateReturn};
+        prompts_->exportAnswers = {exportTo(files_.filePath("Export.csv"), 0)};
+        controller_->exportSelectedFile(1072);
+        QTRY_COMPARE_WITH_TIMEOUT(alerts_->messages().size(), 2, 5000);
+        QCOMPARE(alerts_->messages().last(), "No mail program could take the exported file. You can attach it to a "
+                                             "mail yourself:\n" + files_.filePath("Export.csv"));
+        QTRY_VERIFY(!BKHelperRunner::isBusy());
+        qputenv("PATH", path);
+    }
+
+    // Every file that carries vault values out (exports of each kind, a package's attachment
+    // files, backups, the archive that is mailed) is its owner's only, from the first byte:
+    // whatever the umask, and also over an existing file that others could read.
+    void everyFileThatLeavesTheVaultIsTheOwnersOnly_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain vRX export") << "1070" << "Plain.vrx";
+        QTest::newRow("vRX 3.0 export") << "1071" << "Three.vrx";
+        QTest::newRow("CSV export of every password") << "1072" << "Every.csv";
+        QTest::newRow("package with attachments") << "package" << "Package.vrx";
+        QTest::newRow("backup") << "backup" << "Backup.vrx";
+        QTest::newRow("archive for mail") << "mail" << "Mail.vrx";
+    }
+    void everyFileThatLeavesTheVaultIsTheOwnersOnly()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, name);
+        const mode_t umaskBefore = ::umask(022);
+        const QString path = files_.filePath(name);
+        if (how != "package" && how != "mail") {
+            QVERIFY(writeAll(path, "readable by all"));
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                    QFile::ReadOther));
+        }
+        QTemporaryDir bin;
+        QVERIFY(writeAll(bin.filePath("xdg-email"), "#!/bin/sh\nexit 0\n"));
+        QFile::setPermissions(bin.filePath("xdg-email"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray pathVariable = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()) + ":" + pathVariable);
+
+        QStringList written;
+        if (how == "backup") {
+            prompts_->exportAnswers = {exportTo(path)};
+            prompts_->exportPasswords = {{"backup!", "backup!"}};
+            QVERIFY(controller_->backupRecords(recordsOf("Banking")));
+            written = {path};
+        } else if (how == "mail") {
+            controller_->mainWindowViews()->selectGroupWithUID(vault_->groups["Servers"]->mGroupUID());
+            controller_->changeView(1);
+            controller_->mainWindowViews()->listViewTypesTable()->selectAll();
+            alerts_->answers = {kBKAlertAlternateReturn};
+            prompts_->exportAnswers = {exportTo(path, 2)};
+            prompts_->exportPasswords = {{"mail!", "mail!"}};
+            controller_->mailSelectedFile();
+            QTRY_VERIFY(!BKHelperRunner::isBusy());
+            written = {path + ".tar.gz", path + "/" + name};
+        } else {
+            const bool package = how == "package";
+            prompts_->exportAnswers = {exportTo(path, 0, package)};
+            prompts_->exportPasswords = {{QString(), QString()}};
+            controller_->exportSelectedFile(package ? 1070 : how.toInt());
+            written = {package ? path + "/" + name : path};
+        }
+        if (how == "package" || how == "mail") {
+            const QStringList sideFiles = QDir(path + "/Files").entryList(QDir::Files);
+            QVERIFY(!sideFiles.isEmpty());
+            for (const QString& side : sideFiles)
+                written.append(path + "/Files/" + side);
+        }
+        ::umask(umaskBefore);
+        qputenv("PATH", pathVariable);
+        for (const QString& file : written) {
+            struct stat info = {};
+            QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
+            QCOMPARE(QString::number(info.st_mode & 0777, 8) + " " + file, "600 " + file);
+        }
     }
 
     // A mail program that cannot be started is reported.

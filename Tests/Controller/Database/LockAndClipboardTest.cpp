@@ -1,9 +1,11 @@
 // The lock sheet, the automatic lock and the clipboard clearing against the fixture's MariaDB:
 // the unlock asks the server, failed attempts are stored and survive a restart, an account
 // that administers the server is never deleted by failed unlocks, the idle lock waits for the
-// user's minutes (shortened here) and for a running worker, and the clipboard is cleared only
-// while it holds the application's own copy.
+// user's minutes (shortened here) and for a running worker, the tenth failed unlock of a plain
+// vault user deletes it on the server, a quit while locked shows nothing of the vault again, and
+// the clipboard is cleared only while it holds the application's own copy.
 #include "../ControllerTestSupport.h"
+#include "ServerAccounts.h"
 #include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
@@ -11,25 +13,38 @@
 #include "Controller/BKIdleWatcher.h"
 #include "Controller/BKLockPanel.h"
 #include "Controller/BKMainWindowViews.h"
+#include "Controller/BKRecordViewModels.h"
+#include "Customization/BKOwnClipboard.h"
+#include "Customization/BKTableView.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVUser.h"
+#include "Model/OTVUser_Admin.h"
 #include "Platform/BKNotificationCenter.h"
+#include "Platform/BKTerminationSignals.h"
+#include "Support/StoreConnectRequest.h"
 #include "Support/TemporarySettings.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QToolBar>
 #include <QtTest>
 
+#include <csignal>
 #include <thread>
 
 namespace {
 
 constexpr int kMinuteMs = 40;
+const TestAccount kPlain{QStringLiteral("plain41"), QStringLiteral("Plain-pw-41")};
+const QString kTenthFailure = QStringLiteral(
+    "Since you have entered an incorrect password 10 times, your data will now be deleted.\n"
+    "Quit Ostrevin, and you can start the app again and start entering data from scratch.");
 
 void typeAndClickOK(BKLockPanel* panel, const QString& password)
 {
@@ -39,19 +54,38 @@ void typeAndClickOK(BKLockPanel* panel, const QString& password)
 
 } // namespace
 
+// Receives the addresses the desktop would open.
+class UrlSink : public QObject {
+    Q_OBJECT
+public slots:
+    void openUrl(const QUrl& url) { urls.append(url); }
+
+public:
+    QList<QUrl> urls;
+};
+
 class LockAndClipboardTest : public VaultSessionTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(TestServer::fromEnvironment(&server_)); }
+    void initTestCase()
+    {
+        QVERIFY(TestServer::fromEnvironment(&server_));
+        // As the application does: a kill reaches the controller through the event loop.
+        BKWatchTerminationSignals(this, [this] {
+            if (controller_)
+                controller_->terminate();
+        });
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "openUrl");
+    }
+
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
 
     void init()
     {
         QVERIFY(startVaultSession());
         newController();
         controller_->setTimerMinuteLength(kMinuteMs);
-        controller_->setApplicationActiveCheck([this] { return active_; });
-        active_ = true;
         QGuiApplication::clipboard()->clear();
     }
 
@@ -59,6 +93,7 @@ private slots:
     {
         BKNotificationCenter::defaultCenter().removeObserversOf(this);
         endVaultSession();
+        server_.execAsRoot(QStringLiteral("DROP USER IF EXISTS '%1'@'%'").arg(kPlain.user));
     }
 
     void theRightPasswordUnlocksAndResetsTheCount()
@@ -147,6 +182,140 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!okLeftAtTen);
         QCOMPARE(firstLine, QStringLiteral("0 attempts left"));
+    }
+
+    // A vault user without administration rights: the tenth failure deletes its user row (and
+    // what hangs on it), its personal group, its details and its account on the server, through
+    // the routine an administrator's login made; nobody else's rows go, and it cannot log in.
+    void theTenthFailureOfAPlainUserDeletesItOnTheServer()
+    {
+        startPlainSession();
+        const int recordsBefore = rootCount(QStringLiteral("RECORDTABLE"));
+        BKLockPanel* panel = controller_->lockPanel();
+        bool okLeft = true;
+        whenVisible(panel, [&] {
+            for (int count = 1; count <= 10; ++count)
+                typeAndClickOK(panel, QStringLiteral("wrong%1").arg(count));
+            okLeft = panel->okButton()->isEnabled();
+            panel->quitButton()->click();
+        });
+        controller_->displayLockPanel();
+
+        QVERIFY(!okLeft);
+        QCOMPARE(alerts_->messages().count(kTenthFailure), 1);
+        QCOMPARE(alerts_->messages().last(), kTenthFailure);   // no refusal reported
+        QCOMPARE(rootCount(QStringLiteral("USERTABLE"), QStringLiteral("USERID='%1'").arg(plainID_)), 0);
+        QCOMPARE(rootCount(QStringLiteral("APPPREFTABLE"), QStringLiteral("USERID='%1'").arg(plainID_)), 0);
+        QCOMPARE(rootCount(QStringLiteral("GROUPTABLE"), QStringLiteral("UID='%1'").arg(plainID_)), 0);
+        QCOMPARE(rootCount(QStringLiteral("mysql.user_info"), QStringLiteral("User='%1'").arg(kPlain.user)), 0);
+        QCOMPARE(rootCount(QStringLiteral("mysql.user"), QStringLiteral("User='%1'").arg(kPlain.user)), 0);
+        QVERIFY(!ServerAccounts::login(server_, kPlain.user, kPlain.password));
+        // The administrator and the vault's records stay.
+        QCOMPARE(rootCount(QStringLiteral("USERTABLE")), 1);
+        QCOMPARE(rootCount(QStringLiteral("RECORDTABLE")), recordsBefore);
+        QVERIFY(ServerAccounts::login(server_, server_.admin.user, server_.admin.password));
+        QVERIFY(controller_->isTerminationRequested());
+        QVERIFY(controller_->isConnectionCancelled());
+    }
+
+    // When the server refuses the deletion (here its routine is gone), the count stays at ten:
+    // every later lock leaves only Quit and tries the deletion again, which goes through once
+    // an administrator's login made the routine again.
+    void aRefusedDeletionKeepsTheCountAndIsTriedAgain()
+    {
+        startPlainSession();
+        server_.execAsRoot(QStringLiteral("DROP PROCEDURE vivododadi.DELETEOWNVAULTUSER"));
+        BKLockPanel* panel = controller_->lockPanel();
+        whenVisible(panel, [&] {
+            for (int count = 1; count <= 10; ++count)
+                typeAndClickOK(panel, QStringLiteral("wrong%1").arg(count));
+            panel->quitButton()->click();
+        });
+        controller_->displayLockPanel();
+        QVERIFY(alerts_->messages().last() != kTenthFailure);   // the refusal is reported
+        QCOMPARE(rootValue(QStringLiteral("SELECT LOGINATTEMPTCOUNT FROM vivododadi.APPPREFTABLE WHERE USERID='%1'")
+                               .arg(plainID_)),
+                 QStringLiteral("10"));
+        QVERIFY(ServerAccounts::login(server_, kPlain.user, kPlain.password));
+
+        // An administrator logs in; the plain user starts again and gets the lock with only Quit.
+        {
+            TemporarySettings adminSettings;
+            OTVDataBase administrator;
+            QVERIFY(ViewsTestVault::open(administrator, server_, false));
+        }
+        startPlainSession(false);
+        panel = controller_->lockPanel();
+        bool okLeft = true;
+        whenVisible(panel, [&] {
+            okLeft = panel->okButton()->isEnabled();
+            QElapsedTimer clock;
+            clock.start();
+            while (ServerAccounts::login(server_, kPlain.user, kPlain.password) && clock.elapsed() < 5000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            panel->quitButton()->click();
+        });
+        controller_->displayLockPanel();
+        QVERIFY(!okLeft);
+        QCOMPARE(rootCount(QStringLiteral("USERTABLE"), QStringLiteral("USERID='%1'").arg(plainID_)), 0);
+        QVERIFY(!ServerAccounts::login(server_, kPlain.user, kPlain.password));
+    }
+
+    // A kill while locked (a desktop logout sends SIGTERM or SIGHUP) ends the lock as its Quit
+    // does: nothing of the vault shows again and nothing is saved.
+    void aKillWhileLockedEndsTheSessionShowingNothing_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+
+    void aKillWhileLockedEndsTheSessionShowingNothing()
+    {
+        QFETCH(int, signalNumber);
+        startPlainSession();
+        controller_->updateApplicationViews();
+        controller_->mainWindow()->show();
+        BKLockPanel* panel = controller_->lockPanel();
+        bool endedByTheKill = false;
+        whenVisible(panel, [&] {
+            ::raise(signalNumber);
+            QElapsedTimer clock;
+            clock.start();
+            while (panel->isVisible() && clock.elapsed() < 3000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            endedByTheKill = !panel->isVisible();
+            if (panel->isVisible())
+                panel->quitButton()->click();
+        });
+        controller_->displayLockPanel();
+
+        QVERIFY(endedByTheKill);
+        QVERIFY(controller_->isTerminationRequested());
+        QVERIFY(controller_->isConnectionCancelled());
+        QVERIFY(controller_->mainWindowViews()->shouldLockInfoDisplay());
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName() + " " + window->windowTitle()));
+        // The user is not deleted by a kill.
+        QVERIFY(ServerAccounts::login(server_, kPlain.user, kPlain.password));
+    }
+
+    // The lock's own Quit after a quit that came while locked: the vault does not show again.
+    void quitAfterAQuitRequestWhileLockedShowsNothing()
+    {
+        controller_->updateApplicationViews();
+        controller_->mainWindow()->show();
+        BKLockPanel* panel = controller_->lockPanel();
+        whenVisible(panel, [&] {
+            controller_->mainWindow()->close();
+            if (panel->isVisible())
+                panel->quitButton()->click();
+        });
+        controller_->displayLockPanel();
+        QVERIFY(controller_->isTerminationRequested());
+        QVERIFY(!controller_->mainWindow()->isVisible());
+        QVERIFY(controller_->mainToolBar()->isHidden());
+        QVERIFY(controller_->mainWindowViews()->shouldLockInfoDisplay());
     }
 
     void aUserWithoutPasswordIsToldToSetOne()
@@ -258,24 +427,30 @@ private slots:
         QTRY_VERIFY(locked);
     }
 
+    // Only the application's own copy is cleared: after the delay, or at exit. Whatever another
+    // program copies (here: put on the clipboard without the application's copy) is not ours,
+    // cancels a pending clear and stays, also while a window of ours is the active one.
     void clipboardClearing_data()
     {
         QTest::addColumn<int>("minutes");
         QTest::addColumn<bool>("onlyAtExit");
+        QTest::addColumn<bool>("ownCopy");
         QTest::addColumn<bool>("foreignCopyMeanwhile");
         QTest::addColumn<bool>("pending");
         QTest::addColumn<QString>("afterDelay");
         QTest::addColumn<QString>("afterExit");
-        QTest::newRow("own copy cleared") << 1 << false << false << true << QString() << QString();
-        QTest::newRow("foreign copy kept") << 1 << false << true << false << "theirs" << "theirs";
-        QTest::newRow("no delay: only at exit") << 0 << false << false << false << "ours" << QString();
-        QTest::newRow("only at exit") << 1 << true << false << false << "ours" << QString();
+        QTest::newRow("own copy cleared") << 1 << false << true << false << true << QString() << QString();
+        QTest::newRow("foreign copy after ours kept") << 1 << false << true << true << false << "theirs" << "theirs";
+        QTest::newRow("foreign copy alone kept") << 1 << false << false << true << false << "theirs" << "theirs";
+        QTest::newRow("no delay: only at exit") << 0 << false << true << false << false << "ours" << QString();
+        QTest::newRow("only at exit") << 1 << true << true << false << false << "ours" << QString();
     }
 
     void clipboardClearing()
     {
         QFETCH(int, minutes);
         QFETCH(bool, onlyAtExit);
+        QFETCH(bool, ownCopy);
         QFETCH(bool, foreignCopyMeanwhile);
         QFETCH(bool, pending);
         QFETCH(QString, afterDelay);
@@ -283,33 +458,72 @@ private slots:
         user()->setMClearClipboardState(true);
         user()->setMClipBoardOnExit(onlyAtExit);
         controller_->applyClipboardClearMinutes(minutes);
+        controller_->mainWindow()->show();
+        controller_->mainWindow()->activateWindow();
         controller_->startIdleAndClipboardWatch();
         QClipboard* clipboard = QGuiApplication::clipboard();
 
-        clipboard->setText(QStringLiteral("ours"));
-        controller_->checkClipBoard();
-        if (foreignCopyMeanwhile) {
-            active_ = false;
+        if (ownCopy)
+            BKCopyToClipboard(QStringLiteral("ours"));
+        if (foreignCopyMeanwhile)
             clipboard->setText(QStringLiteral("theirs"));
-            controller_->checkClipBoard();
-        }
         QCOMPARE(controller_->isClipboardClearPending(), pending);
         QTest::qWait(3 * kMinuteMs);
         QCOMPARE(clipboard->text(), afterDelay);
-        if (afterDelay.isEmpty()) {
-            clipboard->setText(QStringLiteral("ours"));
-            controller_->checkClipBoard();
-        }
+        if (afterDelay.isEmpty())
+            BKCopyToClipboard(QStringLiteral("ours"));
         controller_->installClearClipBoardTimer(true);
         QCOMPARE(clipboard->text(), afterExit);
+    }
+
+    // The web login copies the password while the browser comes to the front: the clearing is
+    // armed by the copy itself, runs on time while another window is active, and a quit before
+    // then clears it too.
+    void aWebLoginsPasswordIsClearedOnTimeAndAtExitWhateverHasFocus()
+    {
+        user()->setMClearClipboardState(true);
+        user()->setMClipBoardOnExit(false);
+        controller_->applyClipboardClearMinutes(2);
+        auto portal = OTVRecord::createRecord();
+        portal->setMGroup(vault_->groups["Banking"]);
+        portal->setMType(vault_->types["Login"]);
+        portal->setValue(1, QStringLiteral("Portal"));
+        portal->setValue(3, QStringLiteral("s3cret!"));
+        portal->setValue(4, QStringLiteral("www.portal.example"));
+        QCOMPARE(store_->addRecord(portal), int(kOTVStatusOK));
+        user()->setMCurrentGroup(vault_->groups["Banking"]->mGroupUID());
+        user()->setMLastView(BKMainWindowViews::kListViewTag);
+        controller_->updateApplicationViews();
+        controller_->mainWindow()->show();
+        controller_->startIdleAndClipboardWatch();
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        for (int row = 0; row < views->listModel()->rowCount(); ++row)
+            if (views->listModel()->record(row)->value(1) == QLatin1String("Portal"))
+                views->listViewTypesTable()->selectRow(row);
+        QWidget browser;
+        browser.show();
+        browser.activateWindow();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+
+        controller_->webLogin();
+        QCOMPARE(urls_.urls.value(0), QUrl(QStringLiteral("http://www.portal.example")));
+        QCOMPARE(clipboard->text(), QStringLiteral("s3cret!"));
+        QVERIFY(controller_->isClipboardClearPending());
+        QTest::qWait(kMinuteMs);
+        QCOMPARE(clipboard->text(), QStringLiteral("s3cret!"));
+        QTRY_COMPARE_WITH_TIMEOUT(clipboard->text(), QString(), 20 * kMinuteMs);
+
+        controller_->webLogin();
+        QCOMPARE(clipboard->text(), QStringLiteral("s3cret!"));
+        controller_->terminate();
+        QCOMPARE(clipboard->text(), QString());
     }
 
     void nothingIsClearedWhenTheUserDoesNotWantIt()
     {
         user()->setMClearClipboardState(false);
         controller_->startIdleAndClipboardWatch();
-        QGuiApplication::clipboard()->setText(QStringLiteral("ours"));
-        controller_->checkClipBoard();
+        BKCopyToClipboard(QStringLiteral("ours"));
         QVERIFY(!controller_->isClipboardClearPending());
         controller_->installClearClipBoardTimer(true);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ours"));
@@ -328,7 +542,36 @@ private:
 
     bool storeAsUser(const TestAccount& account) { return server_.connect(account) != nullptr; }
 
-    bool active_ = true;
+    int rootCount(const QString& table, const QString& where = QStringLiteral("1")) const
+    {
+        const QString qualified = table.contains(QLatin1Char('.')) ? table : QStringLiteral("vivododadi.") + table;
+        return rootValue(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(qualified, where)).toInt();
+    }
+
+    // The session becomes that of a vault user without administration rights (made by the
+    // administrator's store first, unless `make` is false), with a controller of its own.
+    void startPlainSession(bool make = true)
+    {
+        if (make) {
+            auto account = OTVUser_Admin::createUser();
+            account->setMUsername(kPlain.user);
+            account->setMPassword(kPlain.password);
+            QCOMPARE(store_->addUser(account), int(kOTVStatusOK));
+            plainID_ = account->mUserID();
+        }
+        alerts_.reset();
+        controller_.reset();
+        store_ = std::make_unique<OTVDataBase>();
+        QCOMPARE(store_->startConnectionToServer(StoreConnectRequest(server_, kPlain)), int(kOTVStatusOK));
+        QCOMPARE(store_->initUserDetails(kPlain.user, kPlain.password), int(kOTVStatusOK));
+        QCOMPARE(store_->loadDataBase(false), int(kOTVStatusOK));
+        QVERIFY(!store_->isAdministratorSession());
+        newController();
+        controller_->setTimerMinuteLength(kMinuteMs);
+    }
+
+    UrlSink urls_;
+    QString plainID_;
 };
 
 QTEST_MAIN(LockAndClipboardTest)

@@ -5,6 +5,7 @@
 
 #include "Controller/BKConnectionDialog.h"
 #include "Controller/BKController.h"
+#include "Controller/BKLockPanel.h"
 #include "Controller/BKMainWindowViews.h"
 #include "Controller/BKFirstMasterPasswordDialog.h"
 #include "Model/Database_Engine/OTVDataBase.h"
@@ -268,6 +269,33 @@ private slots:
         QVERIFY(!controller_->mainWindow()->isVisible());
         controller_->applicationWillTerminate();
         QVERIFY(!QFileInfo::exists(attachmentFolder));
+    }
+
+    // The tenth failed unlock of an administrator deleted nothing, and it stands: the next start
+    // shows only the lock with its Quit, never the vault, and the count stays stored.
+    void aStartAfterTheTenthFailedUnlockLeavesOnlyQuit()
+    {
+        makeVault(QStringLiteral("abcd"));
+        server_.execAsRoot(QStringLiteral("UPDATE vivododadi.APPPREFTABLE SET LOGINATTEMPTCOUNT = 10"));
+        controller_->applicationWillFinishLaunching();
+        BKLockPanel* panel = controller_->lockPanel();
+        bool okEnabled = true;
+        bool mainWindowShown = true;
+        whenVisible(panel, [&] {
+            okEnabled = panel->okButton()->isEnabled();
+            mainWindowShown = controller_->mainWindow()->isVisible();
+            panel->quitButton()->click();
+        });
+        DialogScript script = connectionScript();
+        script.then(attempt(server_.admin.user, server_.admin.password, QStringLiteral("abcd")));
+
+        QVERIFY(!controller_->applicationDidFinishLaunching());
+        QVERIFY(!okEnabled);
+        QVERIFY(!mainWindowShown);
+        QVERIFY(!controller_->mainWindow()->isVisible());
+        QVERIFY(controller_->isTerminationRequested());
+        QVERIFY(controller_->isConnectionCancelled());
+        QCOMPARE(storedPreference("LOGINATTEMPTCOUNT"), QStringLiteral("10"));
     }
 
     // Files named on the command line are offered for import once the main window shows.

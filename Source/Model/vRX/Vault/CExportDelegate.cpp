@@ -5,11 +5,11 @@
 #include "Model/OTVType.h"
 #include "Model/vRX/ExchangeDates.h"
 #include "Model/vRX/OTVFileCrypter.h"
+#include "Platform/BKPrivateFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <utility>
 
@@ -183,8 +183,7 @@ void CExportDelegate::CopyAttachmentToPath(const char* destination, const char* 
         ErrorInExport(kExportErrorAttachmentRead);
         return;
     }
-    QSaveFile file(QString::fromUtf8(destination));
-    if (!file.open(QIODevice::WriteOnly) || file.write(*side.bytes) != side.bytes->size() || !file.commit())
+    if (!BKWritePrivateFile(QString::fromUtf8(destination), *side.bytes))
         ErrorInExport(kExportErrorAttachmentWrite);
 }
 

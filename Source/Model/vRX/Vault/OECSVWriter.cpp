@@ -3,9 +3,9 @@
 #include "OECSVWriterDelegate.h"
 
 #include "Model/vRX/ExchangeFormats.h"
+#include "Platform/BKPrivateFile.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <stdexcept>
 #include <string>
@@ -46,16 +46,8 @@ bool OECSVWriter::writeDataToFile()
 {
     if (mFilePath_.isEmpty())
         return false;
-    QSaveFile file(expandTilde(mFilePath_));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Owner-only before the first byte goes in: the passwords are never readable by others,
-    // not even in the temporary file that replaces the target.
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return false;
-    if (file.write(mCSVData_) != mCSVData_.size())
-        return false;
-    return file.commit();
+    // The passwords are never readable by others, not even in the temporary file.
+    return BKWritePrivateFile(expandTilde(mFilePath_), mCSVData_);
 }
 
 QByteArray OECSVWriter::userCSVData(const std::vector<OEUserRecord>& records)
