@@ -238,20 +238,26 @@ private:
         return contents.join(QLatin1Char('\n'));
     }
 
+    int rowInList(const QString& title)
+    {
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        for (int row = 0; row < views->listModel()->rowCount(); ++row)
+            if (views->listModel()->record(row)->value(1) == title)
+                return row;
+        return -1;
+    }
+
     std::shared_ptr<OTVRecord> selectInList(const QString& title)
     {
         BKMainWindowViews* views = controller_->mainWindowViews();
         BKTableView* table = views->listViewTypesTable();
         table->clearSelection();
-        for (int row = 0; row < table->model()->rowCount(); ++row) {
-            if (views->listModel()->record(row)->value(1) == title) {
-                table->selectionModel()->setCurrentIndex(table->model()->index(row, 0),
-                                                         QItemSelectionModel::ClearAndSelect |
-                                                             QItemSelectionModel::Rows);
-                return views->listModel()->record(row);
-            }
-        }
-        return nullptr;
+        const int row = rowInList(title);
+        if (row < 0)
+            return nullptr;
+        table->selectionModel()->setCurrentIndex(table->model()->index(row, 0),
+                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return views->listModel()->record(row);
     }
 
     void attachTo(const QString& title)
@@ -276,7 +282,9 @@ private:
         });
         int operation = kDetailsEdit;
         const std::shared_ptr<OTVRecord> answer =
-            window.orderFrontDetailsWindowWithInfo(selectInList(title), &operation);
+            // Choosing the record again would count a view, a write of its own: the record stays selected.
+            window.orderFrontDetailsWindowWithInfo(controller_->mainWindowViews()->listModel()->record(rowInList(title)),
+                                                   &operation);
         QVERIFY(keptInWindow);
         QVERIFY(answer && answer->mHasAttachment());
         QCOMPARE(answer->mAttachmentState(), int(kAttachmentUnchanged));
