@@ -36,22 +36,14 @@ QHash<QString, int> countByGroup(const OTVRecordList& records)
     return counts;
 }
 
-// The distinct types of the records sorted by name (as the store sorts its type lists), and the
-// number of records of each, by type UID.
+// The distinct types of the records sorted by name, and the number of records of each, by type
+// UID.
 OTVTypeList typesOf(const OTVRecordList& records, QHash<QString, int>* counts)
 {
-    OTVTypeList types;
-    for (const std::shared_ptr<OTVRecord>& record : records) {
-        const std::shared_ptr<OTVType>& type = record->mType();
-        if (!type)
-            continue;
-        int& count = (*counts)[type->mTypeUID()];
-        if (count++ == 0)
-            types.append(type);
-    }
-    std::stable_sort(types.begin(), types.end(),
-                     [](const auto& a, const auto& b) { return sortTypeArray(*a, *b) < 0; });
-    return types;
+    BKRecordsByType grouped = BKGroupByType(records);
+    for (qsizetype row = 0; row < grouped.types.size(); ++row)
+        counts->insert(grouped.types[row]->mTypeUID(), int(grouped.positions[row].size()));
+    return std::move(grouped.types);
 }
 
 QString groupTitle(const BKGroup& group, int count)
@@ -384,8 +376,9 @@ void BKMainWindowViews::retitleChosenGroup()
         updateGroupUIControl();
         return;
     }
-    categoriesPopup_->setItemText(categoriesPopup_->currentIndex(),
-                                  groupTitle(*group, store_.itemsCountOfGroup(group, nullptr, searchString())));
+    const int count =
+        chosenGroupListed_ >= 0 ? chosenGroupListed_ : store_.itemsCountOfGroup(group, nullptr, searchString());
+    categoriesPopup_->setItemText(categoriesPopup_->currentIndex(), groupTitle(*group, count));
     groupTitlesStale_ = true;
 }
 
@@ -475,6 +468,7 @@ void BKMainWindowViews::performSearch()
 void BKMainWindowViews::updateTables()
 {
     rebuilding_ = true;
+    chosenGroupListed_ = -1;
     switch (currentView()) {
     case kColumnViewTag:
         reloadTypesTable();
@@ -514,7 +508,9 @@ void BKMainWindowViews::reloadTypesTable()
     }
     // One query gives the types and their counts.
     QHash<QString, int> counts;
-    OTVTypeList types = typesOf(store_.itemsOfGroup(selectedGroup(), nullptr, searchString()), &counts);
+    const OTVRecordList records = store_.itemsOfGroup(selectedGroup(), nullptr, searchString());
+    chosenGroupListed_ = int(records.size());
+    OTVTypeList types = typesOf(records, &counts);
     typesModel_->setTypes(std::move(types), std::move(counts));
     if (previous) {
         const OTVTypeList& shown = typesModel_->types();
@@ -586,13 +582,9 @@ void BKMainWindowViews::reloadDescriptionTable()
     rebuilding_ = true;
     descriptionModel_->setRecords(descriptionTableList());
     if (previous) {
-        const OTVRecordList& shown = descriptionModel_->records();
-        for (int row = 0; row < shown.size(); ++row) {
-            if (shown[row]->mRecordUID() == previous->mRecordUID()) {
-                selectRow(descriptionTable_, row);
-                break;
-            }
-        }
+        const QList<int> rows = BKRowsOfRecords(descriptionModel_->records(), {previous});
+        if (!rows.isEmpty())
+            selectRow(descriptionTable_, rows.first());
     }
     rebuilding_ = wasRebuilding;
 }
@@ -610,26 +602,26 @@ OTVRecordList BKMainWindowViews::sortedItemsForListView() const
 
 void BKMainWindowViews::reloadListTable()
 {
-    QSet<QString> selected;
+    OTVRecordList selected;
     for (int row : selectedRows(listTable_))
-        selected.insert(listModel_->record(row)->mRecordUID());
+        selected.append(listModel_->record(row));
     const std::shared_ptr<OTVRecord> current = listModel_->record(selectedRow(listTable_));
 
-    listModel_->setRecords(showsRows() ? sortedItemsForListView() : OTVRecordList());
+    if (showsRows()) {
+        OTVRecordList records = sortedItemsForListView();
+        chosenGroupListed_ = int(records.size());
+        listModel_->setRecords(std::move(records));
+    } else {
+        listModel_->setRecords({});
+    }
 
-    // One walk over the new list finds the rows of the records that were selected.
     QItemSelection selection;
     int currentRow = -1;
-    if (!selected.isEmpty()) {
-        const OTVRecordList& records = listModel_->records();
-        for (int row = 0; row < records.size(); ++row) {
-            const QString& uid = records[row]->mRecordUID();
-            if (!selected.contains(uid))
-                continue;
-            selection.select(listModel_->index(row, 0), listModel_->index(row, kRecordListColumns - 1));
-            if (current && uid == current->mRecordUID())
-                currentRow = row;
-        }
+    const OTVRecordList& records = listModel_->records();
+    for (int row : BKRowsOfRecords(records, selected)) {
+        selection.select(listModel_->index(row, 0), listModel_->index(row, kRecordListColumns - 1));
+        if (current && records[row]->mRecordUID() == current->mRecordUID())
+            currentRow = row;
     }
     QItemSelectionModel* model = listTable_->selectionModel();
     model->select(selection, QItemSelectionModel::ClearAndSelect);
@@ -651,25 +643,13 @@ void BKMainWindowViews::reloadOutline()
     const std::shared_ptr<OTVType> selectedTypeItem =
         outline_->selectionModel()->isSelected(selectedIndex) ? outlineModel_->typeAt(selectedIndex) : nullptr;
 
-    OTVTypeList types;
-    QList<OTVRecordList> children;
+    // One sorted query gives the types and their records, each type's in the list's order.
+    OTVRecordList records;
     if (showsRows() && !groupsPopupShowsNoGroups()) {
-        // One sorted query gives the types and their records, each type's in the list's order.
-        const OTVRecordList records =
-            store_.itemsOfGroup(selectedGroup(), nullptr, searchString(), kField1ColumnID, true);
-        QHash<QString, int> counts;
-        types = typesOf(records, &counts);
-        QHash<QString, int> rowOfType;
-        for (int row = 0; row < types.size(); ++row)
-            rowOfType.insert(types[row]->mTypeUID(), row);
-        children.resize(types.size());
-        for (const std::shared_ptr<OTVRecord>& record : records) {
-            const int row = record->mType() ? rowOfType.value(record->mType()->mTypeUID(), -1) : -1;
-            if (row >= 0)
-                children[row].append(record);
-        }
+        records = store_.itemsOfGroup(selectedGroup(), nullptr, searchString(), kField1ColumnID, true);
+        chosenGroupListed_ = int(records.size());
     }
-    outlineModel_->setContent(std::move(types), std::move(children));
+    outlineModel_->setRecords(std::move(records));
 
     for (int row = 0; row < outlineModel_->rowCount(); ++row) {
         const QModelIndex index = outlineModel_->index(row, 0);
@@ -678,7 +658,7 @@ void BKMainWindowViews::reloadOutline()
     }
     QModelIndex reselect;
     if (selectedRecord)
-        reselect = outlineModel_->indexOfRecord(selectedRecord->mRecordUID());
+        reselect = outlineModel_->indexOfRecord(selectedRecord);
     else if (selectedTypeItem)
         reselect = outlineModel_->indexOfType(selectedTypeItem->mTypeUID());
     if (reselect.isValid()) {

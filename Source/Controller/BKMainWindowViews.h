@@ -188,6 +188,9 @@ private:
     bool rebuilding_ = false;
     bool typesViewHidden_ = false;
     bool groupTitlesStale_ = false;
+    // The number of records of the chosen group that the search finds, when the rebuild in
+    // progress listed them all (-1 when it did not): the group's title shows it.
+    int chosenGroupListed_ = -1;
     int shownView_ = -1;
     QString groupFilterSelectedUID_;
     QList<SortSpec> sortDescriptors_;

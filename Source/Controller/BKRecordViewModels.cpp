@@ -7,6 +7,11 @@
 #include "Model/OTVType.h"
 #include "Platform/BKLocalization.h"
 
+#include <QSet>
+
+#include <algorithm>
+#include <numeric>
+
 namespace {
 
 QVariant recordValue(const std::shared_ptr<OTVRecord>& record)
@@ -14,7 +19,86 @@ QVariant recordValue(const std::shared_ptr<OTVRecord>& record)
     return QVariant::fromValue(record);
 }
 
+// How far ahead of the walk over a record list the records are fetched into the cache: the
+// records lie scattered in memory, and a walk over 100,000 of them waits mostly on fetches.
+constexpr qsizetype kFetchAhead = 8;
+
 } // namespace
+
+BKRecordsByType BKGroupByType(const OTVRecordList& records)
+{
+    // The records of a type hold one type object, so its address finds the group without hashing
+    // the UID for each record; type objects that share a UID (a reload's and an old one) share a
+    // group.
+    OTVTypeList seen;   // in the order first met
+    QList<QList<int>> positions;
+    QHash<const OTVType*, qsizetype> groupOfObject;
+    QHash<QString, qsizetype> groupOfUID;
+    const OTVType* last = nullptr;
+    qsizetype lastGroup = -1;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (i + kFetchAhead < records.size())
+            __builtin_prefetch(&records[i + kFetchAhead]->mType());
+        const std::shared_ptr<OTVType>& type = records[i]->mType();
+        if (!type)
+            continue;
+        if (type.get() != last) {
+            auto found = groupOfObject.constFind(type.get());
+            if (found == groupOfObject.constEnd()) {
+                qsizetype group = groupOfUID.value(type->mTypeUID(), -1);
+                if (group < 0) {
+                    group = seen.size();
+                    groupOfUID.insert(type->mTypeUID(), group);
+                    seen.append(type);
+                    positions.append(QList<int>());
+                }
+                found = groupOfObject.insert(type.get(), group);
+            }
+            last = type.get();
+            lastGroup = *found;
+        }
+        positions[lastGroup].append(int(i));
+    }
+    QList<qsizetype> order(seen.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return sortTypeArray(*seen[a], *seen[b]) < 0; });
+    BKRecordsByType grouped;
+    grouped.types.reserve(seen.size());
+    grouped.positions.reserve(seen.size());
+    for (qsizetype group : order) {
+        grouped.types.append(seen[group]);
+        grouped.positions.append(std::move(positions[group]));
+    }
+    return grouped;
+}
+
+QList<int> BKRowsOfRecords(const OTVRecordList& list, const OTVRecordList& records)
+{
+    QList<int> rows;
+    QSet<const OTVRecord*> objects;
+    for (const std::shared_ptr<OTVRecord>& record : records) {
+        if (record)
+            objects.insert(record.get());
+    }
+    if (objects.isEmpty())
+        return rows;
+    for (qsizetype row = 0; row < list.size(); ++row) {
+        if (objects.contains(list[row].get()))
+            rows.append(int(row));
+    }
+    if (rows.size() == objects.size())
+        return rows;
+    QSet<QString> uids;
+    for (const OTVRecord* record : objects)
+        uids.insert(record->mRecordUID());
+    rows.clear();
+    for (qsizetype row = 0; row < list.size(); ++row) {
+        if (uids.contains(list[row]->mRecordUID()))
+            rows.append(int(row));
+    }
+    return rows;
+}
 
 // ---------------------------------------------------------------------------------------------
 // List view
@@ -273,12 +357,15 @@ BKRecordOutlineModel::BKRecordOutlineModel(const OTVDataBase& store, QObject* pa
 {
 }
 
-void BKRecordOutlineModel::setContent(OTVTypeList types, QList<OTVRecordList> children)
+void BKRecordOutlineModel::setRecords(OTVRecordList records)
 {
+    // The rows point into the list instead of holding records of their own: no record's count
+    // of owners changes for a row.
+    BKRecordsByType grouped = BKGroupByType(records);
     beginResetModel();
-    types_ = std::move(types);
-    children_ = std::move(children);
-    children_.resize(types_.size());
+    records_ = std::move(records);
+    types_ = std::move(grouped.types);
+    children_ = std::move(grouped.positions);
     endResetModel();
 }
 
@@ -310,19 +397,34 @@ std::shared_ptr<OTVRecord> BKRecordOutlineModel::recordAt(const QModelIndex& ind
     const qsizetype typeRow = qsizetype(index.internalId()) - 1;
     if (typeRow >= children_.size() || index.row() >= children_[typeRow].size())
         return nullptr;
-    return children_[typeRow][index.row()];
+    return records_[children_[typeRow][index.row()]];
+}
+
+QModelIndex BKRecordOutlineModel::indexOfPosition(qsizetype position) const
+{
+    for (int typeRow = 0; typeRow < children_.size(); ++typeRow) {
+        const QList<int>& positions = children_[typeRow];
+        const auto found = std::lower_bound(positions.begin(), positions.end(), int(position));
+        if (found != positions.end() && *found == position)
+            return createIndex(int(found - positions.begin()), 0, quintptr(typeRow + 1));
+    }
+    return QModelIndex();
 }
 
 QModelIndex BKRecordOutlineModel::indexOfRecord(const QString& recordUID) const
 {
-    for (int typeRow = 0; typeRow < children_.size(); ++typeRow) {
-        const OTVRecordList& records = children_[typeRow];
-        for (int row = 0; row < records.size(); ++row) {
-            if (records[row]->mRecordUID() == recordUID)
-                return createIndex(row, 0, quintptr(typeRow + 1));
-        }
+    // A UID is in the list once.
+    for (qsizetype position = 0; position < records_.size(); ++position) {
+        if (records_[position]->mRecordUID() == recordUID)
+            return indexOfPosition(position);
     }
     return QModelIndex();
+}
+
+QModelIndex BKRecordOutlineModel::indexOfRecord(const std::shared_ptr<OTVRecord>& record) const
+{
+    const QList<int> positions = BKRowsOfRecords(records_, {record});
+    return positions.isEmpty() ? QModelIndex() : indexOfPosition(positions.first());
 }
 
 QModelIndex BKRecordOutlineModel::indexOfType(const QString& typeUID) const

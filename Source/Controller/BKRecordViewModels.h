@@ -39,6 +39,21 @@ inline const QString kBKRecordPboardType = QStringLiteral("application/x-bkrecor
 QMimeData* BKRecordMimeData(const QModelIndexList& indexes);
 QStringList BKRecordUIDsFromMimeData(const QMimeData* data);
 
+// Records grouped by type, as the tree view and the column view's type list show them: the
+// distinct types sorted by name (as the store sorts its type lists) and, for each by position,
+// the positions of its records in `records`, ascending. Records without a type are in none.
+struct BKRecordsByType {
+    OTVTypeList types;
+    QList<QList<int>> positions;
+};
+BKRecordsByType BKGroupByType(const OTVRecordList& records);
+
+// The rows of `list` that hold `records` (by UID), ascending. The records are looked for as the
+// same objects first, which an edit keeps: their addresses lie side by side in the list, where
+// the UIDs would be fetched record by record. When some are not found so (a reload of the
+// store's maps makes new objects), they are all looked for by UID.
+QList<int> BKRowsOfRecords(const OTVRecordList& list, const OTVRecordList& records);
+
 // The list view: one row per record, the fifteen columns "0" .. "14".
 class BKRecordListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -158,14 +173,17 @@ class BKRecordOutlineModel : public QAbstractItemModel {
 public:
     explicit BKRecordOutlineModel(const OTVDataBase& store, QObject* parent = nullptr);
 
-    // The types and, for each (by position), its records.
-    void setContent(OTVTypeList types, QList<OTVRecordList> children);
+    // The records to show under their types (BKGroupByType), in the order each type lists them.
+    void setRecords(OTVRecordList records);
     const OTVTypeList& types() const { return types_; }
     void setShouldMask(bool on);
 
     std::shared_ptr<OTVType> typeAt(const QModelIndex& index) const;
     std::shared_ptr<OTVRecord> recordAt(const QModelIndex& index) const;
     QModelIndex indexOfRecord(const QString& recordUID) const;
+    // The same record shown: the object itself, or else a record with its UID (a reload of the
+    // store's maps makes new objects).
+    QModelIndex indexOfRecord(const std::shared_ptr<OTVRecord>& record) const;
     QModelIndex indexOfType(const QString& typeUID) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
@@ -190,9 +208,13 @@ signals:
     void recordsDroppedOnType(const QStringList& recordUIDs, const std::shared_ptr<OTVType>& type);
 
 private:
+    // The index of the record at `position` in records_ (invalid when it has no type).
+    QModelIndex indexOfPosition(qsizetype position) const;
+
     // A record's internal id is its type's row + 1; a type's is 0.
     const OTVDataBase& store_;
+    OTVRecordList records_;
     OTVTypeList types_;
-    QList<OTVRecordList> children_;
+    QList<QList<int>> children_;   // by type row: the positions of its records in records_
     bool shouldMask_ = false;
 };

@@ -505,6 +505,12 @@ private:
     // The custom type and attachment of a record whose row was just inserted: 0, or the status
     // of the one that was not stored.
     int addRecordDependents(OTVRecord& record, const OTVRecord* attachmentSource = nullptr);
+    // The attachment part of addRecordDependents.
+    int addRecordAttachment(OTVRecord& record, const OTVRecord* attachmentSource = nullptr);
+    // The custom types of customised records whose rows were just inserted, in one statement,
+    // inside the caller's transaction that checked the vault's key: 0, or 8. Throws on a
+    // database error.
+    int insertCustomTypeRows(const std::vector<const OTVRecord*>& records);
     // addRecords' way when a record of the batch was refused: each alone, a type refused once
     // failing its other records without trying again. Returns the types stored.
     std::set<const OTVType*> addRecordsOneByOne(const std::vector<RecordToAdd*>& entries);
@@ -1010,8 +1016,36 @@ private:
         std::vector<EventLogEntry>* previous_;
     };
     std::vector<EventLogEntry>* mHeldLogEntries = nullptr;   // guarded by mStoreMutex
+    // While one lives (its maker holds the store lock, inside a transaction), the
+    // recently-added rows and the event-log entries are checked as they come and kept; write()
+    // then stores them with few statements of many rows. write()'s status is the recently-added
+    // rows' (a failure marks the transaction for rollback); the entries' never fails it.
+    class GatheredRows {
+    public:
+        explicit GatheredRows(OTVDataBase& store);
+        ~GatheredRows();
+        GatheredRows(const GatheredRows&) = delete;
+        GatheredRows& operator=(const GatheredRows&) = delete;
+        int write();
+
+        std::vector<std::pair<QString, QString>> recentlyAdded;   // user ID, record UID
+        std::vector<EventLogEntry> logEntries;
+
+    private:
+        OTVDataBase& store_;
+    };
+    GatheredRows* mGatheredRows = nullptr;   // guarded by mStoreMutex
+    // Inserts the entries, many to a statement. Throws on a database error.
+    void insertLogEntries(const EventLogEntry* entries, size_t count);
+    // Inserts the recently-added rows, many to a statement: 0, 3 (reported) or 12.
+    int insertRecentlyAddedRows(const std::vector<std::pair<QString, QString>>& rows);
+    QString mLastValidLogDate;   // guarded by mStoreMutex
     int rotateEventLog(const QDate& logMonth);
     QDateTime eventLogNow() const;
+    // eventLogNow() as the entries store it.
+    QString eventLogDateText();
+    qint64 mEventLogDateSecond = -1;   // guarded by mEventLogClockMutex
+    QString mEventLogDateText;         // guarded by mEventLogClockMutex
 
     BKEventLogList mLogArray_;
     BKEventLogList mEventLogWindowList_;

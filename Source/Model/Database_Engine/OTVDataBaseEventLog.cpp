@@ -3,6 +3,7 @@
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"
+#include "OTVRowsStatement.h"
 
 #include "Model/OTVUser.h"
 #include "Model/vRX/CEventLoggerBackupCreator.h"
@@ -64,14 +65,16 @@ int OTVDataBase::addLogEvent(const QString& event, const QString& description, c
             user = mCurrentUser_->mUsername();
     }
     EventLogEntry entry;
-    entry.insert(kDate, eventLogNow().toString(kEventLogDateFormat));
+    entry.insert(kDate, eventLogDateText());
     entry.insert(kEvent, event);
     entry.insert(kDescription, description.isNull() ? QStringLiteral("") : description);
     entry.insert(kAction, action.isNull() ? QStringLiteral("") : action);
     // With nobody logged in the entry is still stored, under an empty user name: an audit trail
     // that drops such entries would hide them.
     entry.insert(kUser, user.isNull() ? QStringLiteral("") : user);
-    entry.insert(kComputer, BKFullUserName());
+    // The account's name is read from the system once: a run of entries would read it for each.
+    static const QString computer = BKFullUserName();
+    entry.insert(kComputer, computer);
 
     const int status = saveLogsArrayToDatabase(entry);
     {
@@ -99,29 +102,73 @@ OTVDataBase::HeldLogEntries::~HeldLogEntries()
 int OTVDataBase::saveLogsArrayToDatabase(const EventLogEntry& entry)
 {
     return runEventLogWrite([&] {
-        const QString event = entry.value(kEvent);
-        const QString description = entry.value(kDescription);
-        const QString date = entry.value(kDate);
-        const QString user = entry.value(kUser);
-        const QString computer = entry.value(kComputer);
         // The insert ignores errors, so the server would store a zero date or cut a text short.
-        if (!BKEventLogDate(date).isValid())
-            throw std::invalid_argument("an event-log entry without a valid date");
-        OTVCheckVarcharFits(event, kEventLoggerNameCharacters);
-        OTVCheckVarcharFits(description, kEventLoggerDescriptionCharacters);
-        OTVCheckVarcharFits(user, kEventLoggerNameCharacters);
-        OTVCheckVarcharFits(computer, kEventLoggerNameCharacters);
-
-        OTVStatement statement = prepare(KQueryInsertEventLoggerTable);
-        statement.setString(1, event);
-        statement.setString(2, QString::fromLatin1(kEventLoggerActionColumnText));
-        statement.setString(3, description);
-        statement.setDateTime(4, date);
-        statement.setString(5, user);
-        statement.setString(6, computer);
-        statement.executeUpdate();
+        // Entries come in runs of one moment: its date is read once.
+        const QString date = entry.value(kDate);
+        if (date != mLastValidLogDate) {
+            if (!BKEventLogDate(date).isValid())
+                throw std::invalid_argument("an event-log entry without a valid date");
+            mLastValidLogDate = date;
+        }
+        OTVCheckVarcharFits(entry.value(kEvent), kEventLoggerNameCharacters);
+        OTVCheckVarcharFits(entry.value(kDescription), kEventLoggerDescriptionCharacters);
+        OTVCheckVarcharFits(entry.value(kUser), kEventLoggerNameCharacters);
+        OTVCheckVarcharFits(entry.value(kComputer), kEventLoggerNameCharacters);
+        if (mGatheredRows) {
+            mGatheredRows->logEntries.push_back(entry);
+            return int(kOTVStatusOK);
+        }
+        insertLogEntries(&entry, 1);
         return int(kOTVStatusOK);
     });
+}
+
+void OTVDataBase::insertLogEntries(const EventLogEntry* entries, size_t count)
+{
+    // Descriptions run to 4,096 characters: a few hundred of them keep the packet small.
+    constexpr size_t kEntriesPerInsert = 200;
+    constexpr unsigned kParameters = 6;
+    for (size_t first = 0; first < count; first += kEntriesPerInsert) {
+        const size_t rows = std::min(kEntriesPerInsert, count - first);
+        const std::string sql = OTVRowsStatement(KQueryInsertEventLoggerTable, int(rows));
+        OTVStatement statement = prepare(sql.c_str());
+        for (size_t r = 0; r < rows; ++r) {
+            const EventLogEntry& entry = entries[first + r];
+            const unsigned base = unsigned(r) * kParameters;
+            statement.setString(base + 1, entry.value(kEvent));
+            statement.setString(base + 2, QString::fromLatin1(kEventLoggerActionColumnText));
+            statement.setString(base + 3, entry.value(kDescription));
+            statement.setDateTime(base + 4, entry.value(kDate));
+            statement.setString(base + 5, entry.value(kUser));
+            statement.setString(base + 6, entry.value(kComputer));
+        }
+        statement.executeUpdate();
+    }
+}
+
+OTVDataBase::GatheredRows::GatheredRows(OTVDataBase& store) : store_(store)
+{
+    store_.mGatheredRows = this;
+}
+
+OTVDataBase::GatheredRows::~GatheredRows()
+{
+    store_.mGatheredRows = nullptr;
+}
+
+int OTVDataBase::GatheredRows::write()
+{
+    store_.mGatheredRows = nullptr;
+    const int added = store_.insertRecentlyAddedRows(recentlyAdded);
+    if (!logEntries.empty()) {
+        store_.runEventLogWrite([&] {
+            store_.insertLogEntries(logEntries.data(), logEntries.size());
+            return int(kOTVStatusOK);
+        });
+    }
+    recentlyAdded.clear();
+    logEntries.clear();
+    return added;
 }
 
 // Like runGuarded, except that a failed write does not mark an enclosing transaction for
@@ -186,6 +233,26 @@ QDateTime OTVDataBase::eventLogNow() const
         clock = mEventLogClock;
     }
     return clock ? clock() : QDateTime::currentDateTime();
+}
+
+QString OTVDataBase::eventLogDateText()
+{
+    std::function<QDateTime()> clock;
+    {
+        std::lock_guard<std::mutex> lock(mEventLogClockMutex);
+        clock = mEventLogClock;
+    }
+    if (clock)
+        return clock().toString(kEventLogDateFormat);
+    // The text changes once a second; made anew for each entry, the local time's conversion
+    // would cost a run of entries more than writing them.
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    std::lock_guard<std::mutex> lock(mEventLogClockMutex);
+    if (second != mEventLogDateSecond) {
+        mEventLogDateText = QDateTime::fromSecsSinceEpoch(second).toString(kEventLogDateFormat);
+        mEventLogDateSecond = second;
+    }
+    return mEventLogDateText;
 }
 
 QString OTVDataBase::eventLogBackupFileName(const QDate& logMonth, const QDate& today)

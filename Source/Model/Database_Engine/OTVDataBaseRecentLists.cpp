@@ -4,6 +4,7 @@
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"
+#include "OTVRowsStatement.h"
 
 #include "Model/OTVRecord.h"
 #include "Model/OTVUser.h"
@@ -48,7 +49,6 @@ void OTVDataBase::readRecentlyModifiedRecordIDForUser(const QString& userID, int
 // ---------------------------------------------------------------------------------------------
 // Adding
 
-// `list` is null for the recently added rows, which are neither listed nor trimmed.
 int OTVDataBase::addToRecentList(const char* insertQuery, const char* trimQuery, const char* countQuery,
                                  QStringList* list, const QString& recordUID, const QString& userID)
 {
@@ -118,7 +118,44 @@ int OTVDataBase::addRecentlyModifiedRecordID(const OTVRecord& record, const QStr
 
 int OTVDataBase::addRecentlyAddedID(const QString& recordUID, const QString& userID)
 {
-    return addToRecentList(kQueryInsertRecentlyAddedTable, nullptr, nullptr, nullptr, recordUID, userID);
+    StoreLock lock(*this);
+    if (mGatheredRows) {
+        mGatheredRows->recentlyAdded.emplace_back(userID, recordUID);
+        return kOTVStatusOK;
+    }
+    return insertRecentlyAddedRows({{userID, recordUID}});
+}
+
+int OTVDataBase::insertRecentlyAddedRows(const std::vector<std::pair<QString, QString>>& rows)
+{
+    StoreLock lock(*this);
+    const int checked = runGuarded([&] {
+        // The insert ignores errors, so the server would cut a value short.
+        for (const auto& [userID, recordUID] : rows) {
+            OTVCheckVarcharFits(userID, kRecentListUserIDCharacters);
+            OTVCheckVarcharFits(recordUID, kRecentListRecordIDCharacters);
+        }
+        return int(kOTVStatusOK);
+    });
+    if (checked != kOTVStatusOK)
+        return checked;
+    constexpr size_t kRowsPerInsert = 500;
+    return runGuarded(
+        [&] {
+            // The server ignores a row whose record or user is gone.
+            for (size_t first = 0; first < rows.size(); first += kRowsPerInsert) {
+                const size_t count = std::min(kRowsPerInsert, rows.size() - first);
+                const std::string sql = OTVRowsStatement(kQueryInsertRecentlyAddedTable, int(count));
+                OTVStatement insert = prepare(sql.c_str());
+                for (size_t r = 0; r < count; ++r) {
+                    insert.setString(unsigned(2 * r + 1), rows[first + r].first);
+                    insert.setString(unsigned(2 * r + 2), rows[first + r].second);
+                }
+                insert.executeUpdate();
+            }
+            return int(kOTVStatusOK);
+        },
+        kOTVStatusDatabaseError, kOTVStatusDatabaseError);
 }
 
 // ---------------------------------------------------------------------------------------------

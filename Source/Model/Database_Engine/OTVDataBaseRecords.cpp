@@ -3,6 +3,7 @@
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"
+#include "OTVRowsStatement.h"
 
 #include "Model/OTVRecord.h"
 #include "Model/OTVUser.h"
@@ -200,6 +201,11 @@ int OTVDataBase::addRecordDependents(OTVRecord& record, const OTVRecord* attachm
         if (const int written = updateCustomType(record, *record.mRecordCustomType()))
             return written;
     }
+    return addRecordAttachment(record, attachmentSource);
+}
+
+int OTVDataBase::addRecordAttachment(OTVRecord& record, const OTVRecord* attachmentSource)
+{
     if (!record.mHasAttachment())
         return kOTVStatusOK;
     if (record.mAttachmentState() != kAttachmentCopyRow)
@@ -331,12 +337,10 @@ std::string recordInsertOfRows(int rows)
     for (int value = 0; value <= kNoOfFields; ++value)
         row += ",CAST(? AS BINARY)";
     row += ",?,?,?)";
-    std::string sql = "INSERT IGNORE INTO RECORDTABLE (RECORDID, GROUPUID, TYPEUID, FIELD1, FIELD2, FIELD3, FIELD4, "
-                      "FIELD5, FIELD6, FIELD7, FIELD8, FIELD9, FIELD10, NOTE, HASATTACHMENT, HASCUSTOMFIELD, "
-                      "VIEWCOUNT) VALUES ";
-    for (int r = 0; r < rows; ++r)
-        sql += (r ? "," : "") + row;
-    return sql;
+    return OTVRowsStatement("INSERT IGNORE INTO RECORDTABLE (RECORDID, GROUPUID, TYPEUID, FIELD1, FIELD2, FIELD3, "
+                            "FIELD4, FIELD5, FIELD6, FIELD7, FIELD8, FIELD9, FIELD10, NOTE, HASATTACHMENT, "
+                            "HASCUSTOMFIELD, VIEWCOUNT) VALUES ",
+                            row, rows);
 }
 
 // Parameters per record of the insert: RECORDID, GROUPUID, TYPEUID, the values, the notes,
@@ -436,16 +440,28 @@ void OTVDataBase::addRecords(std::vector<RecordToAdd>& batch)
                     oneRefused = true;
                     return int(kOTVStatusNothingWritten);
                 }
+                // Their custom types in one statement too (the vault's key is checked above).
+                std::vector<const OTVRecord*> customised;
                 for (size_t i = first; i < end; ++i) {
-                    if (const int written = addRecordDependents(*ready[i].entry->record)) {
+                    if (ready[i].entry->record->mIsCustomized())
+                        customised.push_back(ready[i].entry->record.get());
+                }
+                if (const int written = insertCustomTypeRows(customised)) {
+                    oneRefused = true;
+                    return written;
+                }
+                for (size_t i = first; i < end; ++i) {
+                    if (const int written = addRecordAttachment(*ready[i].entry->record)) {
                         oneRefused = true;
                         return written;
                     }
                 }
                 first = end;
             }
-            // The entries of the event-log window wait for the commit.
+            // The entries of the event-log window wait for the commit; the recently-added and
+            // event-log rows go to the server together.
             const HeldLogEntries held(*this, heldLogEntries);
+            GatheredRows gathered(*this);
             const QString userName = mCurrentUser()->mUsername();
             std::set<const OTVType*> typesLogged;
             for (const Ready& one : ready) {
@@ -456,7 +472,7 @@ void OTVDataBase::addRecords(std::vector<RecordToAdd>& batch)
                     logWrite(QStringLiteral("Add Type"), record->mType()->mTypeName(), kOTVStatusOK,
                              QStringLiteral("Type Added Successfully"));
             }
-            return int(kOTVStatusOK);
+            return gathered.write();
         });
     });
 

@@ -4,6 +4,7 @@
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"
+#include "OTVRowsStatement.h"
 
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
@@ -12,10 +13,11 @@ namespace {
 
 using StoredForm = std::function<QByteArray(const QString&)>;
 
-// The icon at parameter `first`, the mask after it, then the ten labels in their stored form.
-// Signed binding: a negative number (an imported one) is stored as it is.
+// The icon at parameter `first`, the mask after it, then the ten labels in their stored form
+// (inside the statement's packet with `inPacket`, for CAST(? AS BINARY)). Signed binding: a
+// negative number (an imported one) is stored as it is.
 void bindIconMaskAndLabels(OTVStatement& statement, unsigned first, const OTVType& type, bool customType,
-                           const StoredForm& stored)
+                           const StoredForm& stored, bool inPacket = false)
 {
     statement.setInt(first, type.mTypeIconID().value_or(0));
     statement.setInt(first + 1, type.mTypeMask().value_or(0));
@@ -24,7 +26,10 @@ void bindIconMaskAndLabels(OTVStatement& statement, unsigned first, const OTVTyp
         // A custom type's missing label is stored under the name that other copies expect.
         if (customType && label.isNull())
             label = QStringLiteral("Field%1").arg(field);
-        statement.setBlob(first + 1 + unsigned(field), stored(label));
+        if (inPacket)
+            statement.setBytes(first + 1 + unsigned(field), stored(label));
+        else
+            statement.setBlob(first + 1 + unsigned(field), stored(label));
     }
 }
 
@@ -133,6 +138,27 @@ int OTVDataBase::updateCustomType(const OTVRecord& record, const OTVType& withCu
             });
         },
         kOTVStatusNothingWritten, kOTVStatusNothingWritten);
+}
+
+int OTVDataBase::insertCustomTypeRows(const std::vector<const OTVRecord*>& records)
+{
+    if (records.empty())
+        return kOTVStatusOK;
+    const StoredForm stored = [this](const QString& text) { return encryptedValue(text, kTinyBlobBytes); };
+    std::string row = "(?,?,?";
+    for (int field = 1; field <= kNoOfFields; ++field)
+        row += ",CAST(? AS BINARY)";
+    row += ')';
+    const std::string sql = OTVRowsStatement("REPLACE INTO CUSTOMTYPETABLE VALUES", row, int(records.size()));
+    OTVStatement statement = prepare(sql.c_str());
+    constexpr unsigned kParameters = 3 + kNoOfFields;
+    for (size_t r = 0; r < records.size(); ++r) {
+        const unsigned base = unsigned(r) * kParameters;
+        statement.setString(base + 1, records[r]->mRecordUID());
+        bindIconMaskAndLabels(statement, base + 2, *records[r]->mRecordCustomType(), true, stored, true);
+    }
+    // A new row counts 1, a replaced one 2.
+    return statement.executeUpdate() >= int(records.size()) ? int(kOTVStatusOK) : int(kOTVStatusNothingWritten);
 }
 
 bool OTVDataBase::checkForTypeDuplicate(const QString& name)

@@ -478,6 +478,53 @@ private slots:
         QVERIFY(!views_->itemPropertiesForTableViewSelectedRow());
     }
 
+    // An edit saved by this copy changes the record object the views hold: the rebuild shows the
+    // new value in its new place, the record stays selected there, and the group's title counts
+    // what the search finds.
+    void anEditedRecordMovesToItsNewPlace_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::newRow("list view") << int(BKMainWindowViews::kListViewTag);
+        QTest::newRow("tree view") << int(BKMainWindowViews::kTreeViewTag);
+    }
+    void anEditedRecordMovesToItsNewPlace()
+    {
+        QFETCH(int, view);
+        views_->changeView(view);
+        const std::shared_ptr<OTVRecord> alpha = store_->getRecordForUID(vault_->records["alpha bank"]->mRecordUID());
+        QTreeView* tree = views_->treeViewOutlineView();
+        if (view == BKMainWindowViews::kListViewTag) {
+            views_->listViewTypesTable()->selectRow(0);
+        } else {
+            QCOMPARE(outline(views_->outlineModel()), QStringLiteral("Card: Visa | Login: alpha bank, zeta portal"));
+            tree->selectionModel()->setCurrentIndex(views_->outlineModel()->indexOfRecord(alpha->mRecordUID()),
+                                                    QItemSelectionModel::ClearAndSelect);
+        }
+        QCOMPARE(views_->itemPropertiesForTableViewSelectedRow(), alpha);
+
+        alpha->setValue(1, QStringLiteral("zz bank"));
+        QCOMPARE(store_->replaceRecord(alpha), int(kOTVStatusOK));
+        views_->updateTables();
+        QCOMPARE(views_->itemPropertiesForTableViewSelectedRow(), alpha);
+        if (view == BKMainWindowViews::kListViewTag) {
+            QCOMPARE(column(views_->listModel(), kField1ColumnID), (QStringList{"Visa", "zeta portal", "zz bank"}));
+            QCOMPARE(views_->listViewTypesTable()->selectionModel()->currentIndex().row(), 2);
+        } else {
+            QCOMPARE(outline(views_->outlineModel()), QStringLiteral("Card: Visa | Login: zeta portal, zz bank"));
+            QCOMPARE(tree->selectionModel()->currentIndex().row(), 1);
+            QVERIFY(tree->isExpanded(tree->selectionModel()->currentIndex().parent()));
+        }
+        QCOMPARE(views_->categoriesPopup()->currentText(), QStringLiteral("Banking (3)"));
+        views_->searchField()->setText(QStringLiteral("BANK"));
+        QCOMPARE(views_->categoriesPopup()->currentText(), QStringLiteral("Banking (1)"));
+        QCOMPARE(views_->itemPropertiesForTableViewSelectedRow(), alpha);
+        views_->searchField()->setText(QStringLiteral("portal"));
+        QCOMPARE(views_->categoriesPopup()->currentText(), QStringLiteral("Banking (1)"));
+        QVERIFY(!views_->itemPropertiesForTableViewSelectedRow());
+        views_->searchField()->setText(QStringLiteral("nothing"));
+        QCOMPARE(views_->categoriesPopup()->currentText(), QStringLiteral("Banking"));
+    }
+
     void maskedFieldsShowMasked_data()
     {
         QTest::addColumn<QString>("record");
