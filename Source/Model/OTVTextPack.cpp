@@ -25,7 +25,8 @@ char* OTVTextPack::allocate(int count, qsizetype characters, bool latin1)
     if (characters > qsizetype(std::numeric_limits<qint32>::max() / 2))
         throw std::bad_alloc();
     const qsizetype header = kWordSize * (count + 2);
-    data_.resize(header + characters * (latin1 ? 1 : 2));
+    // Exactly the room needed (resize() would leave room to grow).
+    data_ = QByteArray(header + characters * (latin1 ? 1 : 2), Qt::Uninitialized);
     putWord(0, quint32(count) | (latin1 ? 0 : kWideFlag));
     return data_.data() + header;
 }
