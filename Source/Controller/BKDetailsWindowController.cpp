@@ -499,6 +499,15 @@ void BKDetailsWindowController::detailPanelOK()
         alert("You need to set the group and type first");
         return;
     }
+    // The group chosen must take the record: told now, the user can choose another and loses
+    // nothing of what was typed.
+    const bool adding = mShouldAddRecord_ || mShouldDuplicateItem_ || mStateForDuplicate_;
+    const OTVUserRights rights(store().mCurrentUser().get(), store().isAdministratorSession());
+    if (!rights.mayChangeRecords(adding ? kPermissionAdd : kPermissionEdit, selectedGroup().get())) {
+        alert(adding ? "You may not add records to this group. Please choose another group."
+                     : "You may not change records of this group. Please choose another group.");
+        return;
+    }
     if (!valuesCanBeStored())
         return;
     const QString notes = mNotesTextView_->toPlainText();

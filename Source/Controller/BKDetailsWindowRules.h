@@ -7,6 +7,7 @@
 
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
+#include "Model/OTVUID.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -27,7 +28,6 @@ enum BKDetailsOperation : int {
 inline constexpr int kDetailsMatrixControlCount = 5;   // rows per column of fields
 inline constexpr int kDetailsNotesLimit = 4000;        // UTF-16 units, as the stored notes count
 inline constexpr qint64 kDetailsAttachmentMaxSize = 1048576;   // files must be smaller
-inline const QString kWebLoginUID = QStringLiteral("0000000000000012");
 inline const QString kDetailsMaskMark = QStringLiteral("*");
 
 // "Field 7": the label of a field whose type names none.

@@ -7,6 +7,7 @@
 
 #include "Controller/BKCategoryEditWindowController.h"
 #include "Controller/BKController.h"
+#include "Controller/BKDetailsWindowController.h"
 #include "Controller/BKGroupSettingsPanel.h"
 #include "Controller/BKMainWindowViews.h"
 #include "Controller/BKMenuTable.h"
@@ -244,6 +245,46 @@ private slots:
                                                                    "WHERE RECORDID='%1'")
                                                         .arg(recordUIDs_.value(title))),
                  deleted ? QStringLiteral("0") : QStringLiteral("1"));
+    }
+
+    // A record typed into the record window for a group that takes none is refused at OK, with the
+    // window still open and nothing typed lost; in a group that takes it, it is stored.
+    void aGroupThatTakesNoRecordsIsRefusedBeforeTheWindowCloses()
+    {
+        QVERIFY(buildVault(Words{}));
+        server_.execAsRoot(QStringLiteral("UPDATE vivododadi.GROUPTABLE SET RECORDPERMISSION=2, "
+                                          "GROUPPERMISSIONPREVAILS=1 WHERE UID='%1'")
+                               .arg(groupUIDs_.value(QStringLiteral("Banking"))));
+        QVERIFY(openAs(kAlice, kAlicePassword, QStringLiteral("email")));
+        const QString stored = QStringLiteral("SELECT COUNT(*) FROM vivododadi.RECORDTABLE");
+        const QString before = ViewsTestVault::rootValue(server_, stored);
+        BKDetailsWindowController window(store_.get());
+        controller_->setDetailsWindowRunner([&window](const std::shared_ptr<OTVRecord>& info, int* operation) {
+            return window.orderFrontDetailsWindowWithInfo(info, operation);
+        });
+        bool refusedAndOpen = false;
+        whenVisible(&window, [&] {
+            window.valueField(1)->setText(QStringLiteral("typed by alice"));
+            window.groupPopup()->setCurrentIndex(window.groupPopup()->findText(QStringLiteral("Banking")));
+            window.detailPanelOK();
+            refusedAndOpen = window.isVisible() && window.valueField(1)->text() == QLatin1String("typed by alice");
+            window.groupPopup()->setCurrentIndex(window.groupPopup()->findText(QStringLiteral("email")));
+            window.detailPanelOK();
+            if (window.isVisible())   // refused again: shown by the checks below
+                window.detailPanelCancel();
+        });
+        controller_->addItemsToDetail();
+        QVERIFY(refusedAndOpen);
+        QCOMPARE(alerts_->messages(),
+                 QStringList{QStringLiteral("You may not add records to this group. Please choose another group.")});
+        QCOMPARE(ViewsTestVault::rootValue(server_, stored), QString::number(before.toInt() + 1));
+        std::shared_ptr<OTVRecord> added;
+        for (const std::shared_ptr<OTVRecord>& record : store_->mRecords()) {
+            if (record->value(1) == QLatin1String("typed by alice"))
+                added = record;
+        }
+        QVERIFY(added);
+        QCOMPARE(added->mGroup()->mGroupUID(), groupUIDs_.value(QStringLiteral("email")));
     }
 
     // Administrators keep every right, whatever their words say.
