@@ -8,7 +8,9 @@
 #include "Controller/BKMainWindowViews.h"
 
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QTreeView>
 
 #include <benchmark/benchmark.h>
 
@@ -88,6 +90,29 @@ static void BM_RebuildAfterOneChange(benchmark::State& state)
     setLabel(state);
 }
 
+// The same with the changed record selected, as it is after an edit in this copy: the rebuild
+// finds it again in the new lists.
+static void BM_RebuildAfterChangingTheSelected(benchmark::State& state)
+{
+    const std::unique_ptr<BKMainWindowViews> views = viewsFor(state);
+    const OTVRecordList records = vault(int(state.range(1))).itemsOfGroup(nullptr, nullptr, QString());
+    const std::shared_ptr<OTVRecord> record = records[records.size() / 2];
+    if (state.range(0) == BKMainWindowViews::kListViewTag) {
+        views->listViewTypesTable()->selectRow(views->listModel()->rowOfRecord(record->mRecordUID()));
+    } else {
+        views->treeViewOutlineView()->selectionModel()->setCurrentIndex(
+            views->outlineModel()->indexOfRecord(record->mRecordUID()), QItemSelectionModel::ClearAndSelect);
+    }
+    int changed = 0;
+    for (auto _ : state) {
+        record->setValue(1, QStringLiteral("changed %1").arg(changed++));
+        views->updateTables();
+        if (views->itemPropertiesForTableViewSelectedRow() != record)
+            state.SkipWithError("the changed record is no longer selected");
+    }
+    setLabel(state);
+}
+
 // The same rebuild with nothing changed.
 static void BM_RebuildUnchanged(benchmark::State& state)
 {
@@ -100,6 +125,7 @@ static void BM_RebuildUnchanged(benchmark::State& state)
 
 // Arguments: view tag, number of groups.
 BENCHMARK(BM_RebuildAfterOneChange)->ArgsProduct({{1, 2}, {1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebuildAfterChangingTheSelected)->ArgsProduct({{1, 2}, {1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RebuildUnchanged)->ArgsProduct({{1, 2}, {1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SwitchGroup)->ArgsProduct({{0, 1, 2}, {40, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeSearchTerm)->ArgsProduct({{0, 1, 2}, {40, 1}})->Unit(benchmark::kMillisecond);

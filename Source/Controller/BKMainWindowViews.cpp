@@ -582,13 +582,9 @@ void BKMainWindowViews::reloadDescriptionTable()
     rebuilding_ = true;
     descriptionModel_->setRecords(descriptionTableList());
     if (previous) {
-        const OTVRecordList& shown = descriptionModel_->records();
-        for (int row = 0; row < shown.size(); ++row) {
-            if (shown[row]->mRecordUID() == previous->mRecordUID()) {
-                selectRow(descriptionTable_, row);
-                break;
-            }
-        }
+        const QList<int> rows = BKRowsOfRecords(descriptionModel_->records(), {previous});
+        if (!rows.isEmpty())
+            selectRow(descriptionTable_, rows.first());
     }
     rebuilding_ = wasRebuilding;
 }
@@ -606,9 +602,9 @@ OTVRecordList BKMainWindowViews::sortedItemsForListView() const
 
 void BKMainWindowViews::reloadListTable()
 {
-    QSet<QString> selected;
+    OTVRecordList selected;
     for (int row : selectedRows(listTable_))
-        selected.insert(listModel_->record(row)->mRecordUID());
+        selected.append(listModel_->record(row));
     const std::shared_ptr<OTVRecord> current = listModel_->record(selectedRow(listTable_));
 
     if (showsRows()) {
@@ -619,19 +615,13 @@ void BKMainWindowViews::reloadListTable()
         listModel_->setRecords({});
     }
 
-    // One walk over the new list finds the rows of the records that were selected.
     QItemSelection selection;
     int currentRow = -1;
-    if (!selected.isEmpty()) {
-        const OTVRecordList& records = listModel_->records();
-        for (int row = 0; row < records.size(); ++row) {
-            const QString& uid = records[row]->mRecordUID();
-            if (!selected.contains(uid))
-                continue;
-            selection.select(listModel_->index(row, 0), listModel_->index(row, kRecordListColumns - 1));
-            if (current && uid == current->mRecordUID())
-                currentRow = row;
-        }
+    const OTVRecordList& records = listModel_->records();
+    for (int row : BKRowsOfRecords(records, selected)) {
+        selection.select(listModel_->index(row, 0), listModel_->index(row, kRecordListColumns - 1));
+        if (current && records[row]->mRecordUID() == current->mRecordUID())
+            currentRow = row;
     }
     QItemSelectionModel* model = listTable_->selectionModel();
     model->select(selection, QItemSelectionModel::ClearAndSelect);

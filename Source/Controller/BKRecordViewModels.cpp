@@ -7,6 +7,8 @@
 #include "Model/OTVType.h"
 #include "Platform/BKLocalization.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <numeric>
 
@@ -69,6 +71,33 @@ BKRecordsByType BKGroupByType(const OTVRecordList& records)
         grouped.positions.append(std::move(positions[group]));
     }
     return grouped;
+}
+
+QList<int> BKRowsOfRecords(const OTVRecordList& list, const OTVRecordList& records)
+{
+    QList<int> rows;
+    QSet<const OTVRecord*> objects;
+    for (const std::shared_ptr<OTVRecord>& record : records) {
+        if (record)
+            objects.insert(record.get());
+    }
+    if (objects.isEmpty())
+        return rows;
+    for (qsizetype row = 0; row < list.size(); ++row) {
+        if (objects.contains(list[row].get()))
+            rows.append(int(row));
+    }
+    if (rows.size() == objects.size())
+        return rows;
+    QSet<QString> uids;
+    for (const OTVRecord* record : objects)
+        uids.insert(record->mRecordUID());
+    rows.clear();
+    for (qsizetype row = 0; row < list.size(); ++row) {
+        if (uids.contains(list[row]->mRecordUID()))
+            rows.append(int(row));
+    }
+    return rows;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -394,13 +423,8 @@ QModelIndex BKRecordOutlineModel::indexOfRecord(const QString& recordUID) const
 
 QModelIndex BKRecordOutlineModel::indexOfRecord(const std::shared_ptr<OTVRecord>& record) const
 {
-    if (!record)
-        return QModelIndex();
-    // The addresses lie side by side in the list; the UIDs would be fetched record by record.
-    const auto same = std::find(records_.begin(), records_.end(), record);
-    if (same != records_.end())
-        return indexOfPosition(same - records_.begin());
-    return indexOfRecord(record->mRecordUID());
+    const QList<int> positions = BKRowsOfRecords(records_, {record});
+    return positions.isEmpty() ? QModelIndex() : indexOfPosition(positions.first());
 }
 
 QModelIndex BKRecordOutlineModel::indexOfType(const QString& typeUID) const

@@ -48,6 +48,12 @@ struct BKRecordsByType {
 };
 BKRecordsByType BKGroupByType(const OTVRecordList& records);
 
+// The rows of `list` that hold `records` (by UID), ascending. The records are looked for as the
+// same objects first, which an edit keeps: their addresses lie side by side in the list, where
+// the UIDs would be fetched record by record. When some are not found so (a reload of the
+// store's maps makes new objects), they are all looked for by UID.
+QList<int> BKRowsOfRecords(const OTVRecordList& list, const OTVRecordList& records);
+
 // The list view: one row per record, the fifteen columns "0" .. "14".
 class BKRecordListModel : public QAbstractTableModel {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BKGroup.h"
+#include "OTVTextPack.h"
 #include "OTVType.h"
 
 #include <QDateTime>
@@ -41,6 +42,8 @@ public:
     // Value 10 as the views show it: "%B %d,%Y" with English month names ("March 05,2009"),
     // the day as stored (the offset does not move it); empty when the text is no stored time.
     static QString modificationDateDisplayText(const QString& stored);
+    // The same text, written into `text`.
+    static QLatin1StringView modificationDateDisplayText(const QString& stored, char (&text)[32]);
 
     // Duplicate detection: equal group and type UIDs, customised flags, custom types (when
     // customised), attachment flags, attachment names (when there is an attachment), notes
@@ -78,8 +81,11 @@ public:
     // Values 1 .. kNoOfFields and the notes at once, each as setValue and setMNotes would set it
     // (a load sets them all, and the search text is made once).
     void setValuesAndNotes(const std::array<QString, kNoOfFields>& values, const QString& notes);
+    // The same for texts of Latin-1 characters (a load's texts are mostly ASCII: they go into the
+    // record without a string of their own each).
+    void setValuesAndNotes(const std::array<QLatin1StringView, kNoOfFields>& values, QLatin1StringView notes);
 
-    QString mNotes() const { return mNotes_; }
+    QString mNotes() const { return mTexts_.text(kNotesText); }
     void setMNotes(const QString& notes);
 
     bool mIsCustomized() const { return mIsCustomized_; }
@@ -97,15 +103,18 @@ public:
 
     // Value 10 as shown (modificationDateDisplayText); setting value 10 sets it too, so that a
     // search finds the date as the views show it. Copied with the record, never stored.
-    QString mValue10ForDisaply() const { return mValue10ForDisaply_; }
+    QString mValue10ForDisaply() const { return mTexts_.text(kValue10DisplayText); }
     void setMValue10ForDisaply(const QString& text);
 
-    // What the record list's search looks in: values 1 to 9, value 10 as shown and the notes,
-    // case-folded (searchFolded), each followed by kSearchTextSeparator. Kept up to date by the
-    // setters, so that a search of many records folds no text but the term.
-    const QString& mSearchText() const { return mSearchText_; }
-    // U+FFFF, a noncharacter: a term that holds it cannot be looked for in mSearchText.
+    // What the record list's search looks in, as the pack's one text: values 1 to 9, value 10 as
+    // shown and the notes, case-folded (searchFolded), each followed by a separator. Kept up to
+    // date by the setters, so that a search of many records folds no text but the term.
+    // In UTF-16 the separator is kSearchTextSeparator, U+FFFF, a noncharacter: a term that holds
+    // it cannot be looked for in the search text. In Latin-1 it is kLatin1SearchTextSeparator,
+    // 'A', which no folded text holds, so that no folded term can match across it.
+    const OTVTextPack& mSearchText() const { return mSearchText_; }
     static constexpr char16_t kSearchTextSeparator = u'\uFFFF';
+    static constexpr char kLatin1SearchTextSeparator = 'A';
     // Each code point case-folded, as the case-insensitive comparisons of QString fold them:
     // folded texts compared exactly match as the originals do without regard to case.
     static QString searchFolded(QStringView text);
@@ -116,64 +125,90 @@ public:
     // tell from it which of its rows are out of date.
     quint64 mRevision() const { return mRevision_; }
 
-    QString mAttachmentName() const { return mAttachmentName_; }
+    QString mAttachmentName() const { return mAttachment_.get() ? mAttachment_.get()->name : QStringLiteral(""); }
     void setMAttachmentName(const QString& name)
     {
-        mAttachmentName_ = name;
+        mAttachment_.make().name = name;
         touch();
     }
 
-    QString mAttachmentPassKey() const { return mAttachmentPassKey_; }
-    void setMAttachmentPassKey(const QString& passKey) { mAttachmentPassKey_ = passKey; }
+    QString mAttachmentPassKey() const
+    {
+        return mAttachment_.get() ? mAttachment_.get()->passKey : QStringLiteral("");
+    }
+    void setMAttachmentPassKey(const QString& passKey) { mAttachment_.make().passKey = passKey; }
 
     // Local path of the file to attach or of the extracted copy; never stored.
-    QString mAttachmentPath() const { return mAttachmentPath_; }
-    void setMAttachmentPath(const QString& path) { mAttachmentPath_ = path; }
+    QString mAttachmentPath() const { return mAttachment_.get() ? mAttachment_.get()->path : QString(); }
+    void setMAttachmentPath(const QString& path) { mAttachment_.make().path = path; }
 
     // One of OTVAttachmentState.
     int mAttachmentState() const { return mAttachmentState_; }
     void setMAttachmentState(int state) { mAttachmentState_ = state; }
 
 private:
+    // A copy of its own of an object that most records lack, kept out of line.
+    template <class Object>
+    class OwnCopy {
+    public:
+        OwnCopy() = default;
+        OwnCopy(const OwnCopy& other) : object_(other.object_ ? std::make_unique<Object>(*other.object_) : nullptr) {}
+        OwnCopy& operator=(const OwnCopy& other)
+        {
+            if (this != &other)
+                object_ = other.object_ ? std::make_unique<Object>(*other.object_) : nullptr;
+            return *this;
+        }
+        OwnCopy(OwnCopy&&) noexcept = default;
+        OwnCopy& operator=(OwnCopy&&) noexcept = default;
+        Object* get() const { return object_.get(); }
+        void set(std::optional<Object> object)
+        {
+            object_ = object ? std::make_unique<Object>(std::move(*object)) : nullptr;
+        }
+        // The object, made empty first when there is none.
+        Object& make()
+        {
+            if (!object_)
+                object_ = std::make_unique<Object>();
+            return *object_;
+        }
+
+    private:
+        std::unique_ptr<Object> object_;
+    };
+    struct AttachmentTexts {
+        QString name = QStringLiteral("");
+        QString passKey = QStringLiteral("");
+        QString path;
+    };
+    // Where the record's texts stand in mTexts_: the values first (value n at n - 1).
+    enum TextIndex { kNotesText = kNoOfFields, kValue10DisplayText, kTextCount };
+    // Values 1 to 9, value 10 as shown and the notes.
+    static constexpr int kSearchedTexts = kNoOfFields + 1;
+
     QString mRecordUID_;
     std::shared_ptr<BKGroup> mGroup_;
     std::shared_ptr<OTVType> mType_;
-    // Out of line: few records have one, and a vault's records are loaded by the 100,000.
-    class OwnType {
-    public:
-        OwnType() = default;
-        OwnType(const OwnType& other) : type_(other.type_ ? std::make_unique<OTVType>(*other.type_) : nullptr) {}
-        OwnType& operator=(const OwnType& other)
-        {
-            if (this != &other)
-                type_ = other.type_ ? std::make_unique<OTVType>(*other.type_) : nullptr;
-            return *this;
-        }
-        OwnType(OwnType&&) noexcept = default;
-        OwnType& operator=(OwnType&&) noexcept = default;
-        OTVType* get() const { return type_.get(); }
-        void set(std::optional<OTVType> type) { type_ = type ? std::make_unique<OTVType>(std::move(*type)) : nullptr; }
-
-    private:
-        std::unique_ptr<OTVType> type_;
-    };
-    OwnType mRecordCustomType_;
-    std::array<QString, kNoOfFields> mValues_ = emptyValues();
-    QString mNotes_ = QStringLiteral("");
+    OwnCopy<OTVType> mRecordCustomType_;
+    OwnCopy<AttachmentTexts> mAttachment_;
+    // Values 1 .. kNoOfFields, the notes and value 10 as shown.
+    OTVTextPack mTexts_ = emptyTexts();
+    OTVTextPack mSearchText_ = initialSearchText();   // shared by every new record
+    quint64 mRevision_ = nextRevision();
+    int mViewCounter_ = 0;
+    int mAttachmentState_ = kAttachmentUnchanged;
     bool mIsCustomized_ = false;
     bool mHasAttachment_ = false;
-    int mViewCounter_ = 0;
-    QString mValue10ForDisaply_ = QStringLiteral("");
-    QString mAttachmentName_ = QStringLiteral("");
-    QString mAttachmentPassKey_ = QStringLiteral("");
-    QString mAttachmentPath_;
-    int mAttachmentState_ = kAttachmentUnchanged;
-    QString mSearchText_ = initialSearchText();   // shared by every new record
-    quint64 mRevision_ = nextRevision();
 
-    static std::array<QString, kNoOfFields> emptyValues();
-    static QString initialSearchText();
+    static OTVTextPack emptyTexts();
+    static OTVTextPack initialSearchText();
+    // Sets the texts (every one of kTextCount) and the search text made of them.
+    void setTexts(const QStringView* texts);
+    void changeText(int index, const QString& text);
     void updateSearchText();
+    // The search text in one byte a character, where the texts and their folding allow it.
+    bool updateLatin1SearchText(const int* searched);
     static quint64 nextRevision();
     void touch() { mRevision_ = nextRevision(); }
 };

@@ -1,5 +1,7 @@
 #include "OTVType.h"
 
+#include <array>
+
 #include "Platform/BKLocalization.h"
 #include "BKPropertyList.h"
 #include "OTVUID.h"
@@ -62,6 +64,15 @@ OTVType::OTVType()
 
 QString OTVType::defaultLabel(int field)
 {
+    // Made once: every custom type of a load starts with them.
+    static const std::array<QString, kNoOfFields> labels = [] {
+        std::array<QString, kNoOfFields> made;
+        for (int f = 1; f <= kNoOfFields; ++f)
+            made[size_t(f - 1)] = QStringLiteral("Field %1").arg(f);
+        return made;
+    }();
+    if (field >= 1 && field <= kNoOfFields)
+        return labels[size_t(field - 1)];
     return QStringLiteral("Field %1").arg(field);
 }
 

@@ -218,6 +218,46 @@ private slots:
         QCOMPARE(model.rowOfRecord(QStringLiteral("none")), -1);
     }
 
+    // The tree groups the records by type: the types by name, each type's records in the list's
+    // order, a type object loaded anew joining the group of its UID, records without a type left
+    // out. A record is found again as the same object or, after a reload, by its UID.
+    void theTreeGroupsByTypeAndFindsRecordsAgain()
+    {
+        Fixture f;
+        auto card = OTVType::createType();
+        card->setMTypeName(QStringLiteral("Card"));
+        const auto reloadedLogin = std::make_shared<OTVType>(*f.type);
+        const auto record = [&](const char* uid, const std::shared_ptr<OTVType>& type) {
+            auto made = std::make_shared<OTVRecord>(*f.record);
+            made->setMRecordUID(QString::fromLatin1(uid));
+            made->setValue(1, QString::fromLatin1(uid));
+            made->setMType(type);
+            return made;
+        };
+        const OTVRecordList records = {record("a", f.type), record("b", card), record("c", nullptr),
+                                       record("d", reloadedLogin), record("e", f.type)};
+        BKRecordOutlineModel model(f.store);
+        model.setRecords(records);
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("Card"));
+        QCOMPARE(model.index(1, 0).data().toString(), QStringLiteral("Login"));
+        QStringList logins;
+        for (int row = 0; row < model.rowCount(model.index(1, 0)); ++row)
+            logins.append(model.index(row, 0, model.index(1, 0)).data().toString());
+        QCOMPARE(logins, (QStringList{"a", "d", "e"}));
+        QCOMPARE(model.index(1, 0).data(BKCountRole).toInt(), 3);
+
+        const auto reloaded = std::make_shared<OTVRecord>(*records[3]);
+        QCOMPARE(BKRowsOfRecords(records, {records[4], records[1]}), (QList<int>{1, 4}));
+        QCOMPARE(BKRowsOfRecords(records, {records[4], reloaded}), (QList<int>{3, 4}));
+        QCOMPARE(BKRowsOfRecords(records, {record("x", f.type)}), QList<int>{});
+        QCOMPARE(BKRowsOfRecords(records, {}), QList<int>{});
+        QCOMPARE(model.indexOfRecord(reloaded), model.index(1, 0, model.index(1, 0)));
+        QCOMPARE(model.indexOfRecord(records[4]), model.index(2, 0, model.index(1, 0)));
+        QVERIFY(!model.indexOfRecord(records[2]).isValid());   // no type, not shown
+        QCOMPARE(model.recordAt(model.indexOfRecord(QStringLiteral("b"))), records[1]);
+    }
+
     void typeNamesStopAtTheFirstTypeWithoutAName()
     {
         const auto named = [](const char* name) {

@@ -157,6 +157,64 @@ TEST(RecordTest, ValueTenIsShownAsTheStoredDayWithItsEnglishMonthName)
     }
 }
 
+// A load hands the texts over as strings, or, where they are Latin-1, as they are: both make the
+// same record, and neither blanks value 10.
+TEST(RecordTest, ValuesAndNotesSetAtOnceAlikeFromStringsAndLatin1)
+{
+    struct Case {
+        const char* what;
+        std::array<const char*, kNoOfFields> values;
+        const char* notes;
+    };
+    const Case cases[] = {
+        {"every value", {"a", "b", "c", "d", "e", "f", "g", "h", "Gr\xfc\xdfe", "2009-03-05 14:22:10 +0100"}, "n"},
+        {"empty values and no date", {"", "", "x", "", "", "", "", "", "", ""}, ""},
+        {"a date that is no stored time", {"v", "", "", "", "", "", "", "", "", "March 05,2009"}, "notes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::array<QString, kNoOfFields> strings;
+        std::array<QLatin1StringView, kNoOfFields> latin1;
+        for (size_t i = 0; i < size_t(kNoOfFields); ++i) {
+            latin1[i] = QLatin1StringView(c.values[i]);
+            strings[i] = QString(latin1[i]);
+        }
+        OTVRecord fromStrings;
+        OTVRecord fromLatin1;
+        for (OTVRecord* record : {&fromStrings, &fromLatin1}) {
+            record->setValue(4, QStringLiteral("old"));
+            record->setValue(10, QStringLiteral("2024-05-01 13:45:10 +0200"));
+        }
+        fromStrings.setValuesAndNotes(strings, QLatin1StringView(c.notes));
+        fromLatin1.setValuesAndNotes(latin1, QLatin1StringView(c.notes));
+        for (int field = 1; field <= kNoOfFields; ++field) {
+            EXPECT_EQ(fromLatin1.value(field), fromStrings.value(field)) << field;
+            EXPECT_FALSE(fromLatin1.value(field).isNull()) << field;
+        }
+        EXPECT_EQ(fromLatin1.value(3), strings[2]);
+        EXPECT_EQ(fromLatin1.value(10), *c.values[9] ? strings[9] : QStringLiteral("2024-05-01 13:45:10 +0200"));
+        EXPECT_EQ(fromLatin1.mValue10ForDisaply(), fromStrings.mValue10ForDisaply());
+        EXPECT_EQ(fromLatin1.mNotes(), QLatin1StringView(c.notes));
+        EXPECT_TRUE(fromLatin1.isEqualToRecord(fromStrings));
+    }
+}
+
+// A value that could not be read stays apart from an empty one (the views show no mask for it).
+TEST(RecordTest, NullValuesStayNull)
+{
+    OTVRecord record;
+    std::array<QString, kNoOfFields> values;
+    values[0] = QStringLiteral("first");
+    values[1] = QStringLiteral("");
+    record.setValuesAndNotes(values, QString());
+    EXPECT_FALSE(record.value(2).isNull());
+    EXPECT_TRUE(record.value(3).isNull());
+    EXPECT_TRUE(record.mNotes().isNull());
+    record.setValue(1, QStringLiteral("changed"));
+    EXPECT_TRUE(record.value(3).isNull()) << "another value changed";
+    EXPECT_TRUE(OTVRecord::copyRecord(record)->value(3).isEmpty());
+}
+
 TEST(RecordTest, NewAndCopiedRecordsShowTheirDate)
 {
     const auto record = OTVRecord::createRecord();

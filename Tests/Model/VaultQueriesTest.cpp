@@ -522,6 +522,10 @@ TEST(RecordSearchText, MatchesWhatEachValueHoldsWithoutRegardToCase)
         {deseret, QString::fromUcs4(U"\U00010428")},           {"İstanbul", "i̇st"}, {"ǅ digraph", "ǆ"},
         {"Ǆ", "ǅ"},                   {"café", "CAFÉ"},         {"cafe\u0301", "CAFÉ"}, {"tab\there", "B\tH"},
         {"line\nbreak", "E\nB"},    {"", "a"},                {"abc", ""},
+        // Texts kept one byte a character, and the Latin-1 letters whose folding leaves it.
+        {"ÀÉÎÕÜ Çà", "àéîõü ç"},     {"Þorn ð", "þORN Ð"},      {"2 µg", "µG"},        {"2 µg", "μg"},
+        {"2 μg", "µg"},               {"Ÿ", "ÿ"},               {"ÿ", "Ÿ"},            {"plain", "plaÏn"},
+        {"Ablaze", "ablaze"},         {"z\u00FF", "Z\u0178"},
     };
     for (const auto& [text, term] : cases) {
         for (int field : {1, 9}) {
@@ -556,6 +560,18 @@ TEST(RecordSearchText, NeverMatchesAcrossTwoValues)
     EXPECT_TRUE(vault.containsString("A" + separator + "B", record));
     EXPECT_FALSE(vault.containsString("t" + separator + "r", record)) << "the end of value 1 and the start of value 2";
     EXPECT_FALSE(vault.containsString(separator, OTVRecord()));
+
+    // In texts kept one byte a character the values are apart all the same, however they end and
+    // start, and whatever the term holds.
+    OTVRecord latin1;
+    latin1.setValue(1, "endA");
+    latin1.setValue(2, "Apple");
+    latin1.setMNotes(QString(QChar(0)) + "nul");
+    for (const char* term : {"aa", "AA", "aap", "endaapple", "a\u00FFa"})
+        EXPECT_FALSE(vault.containsString(term, latin1)) << term;
+    for (const char* term : {"ENDA", "apple", "nul"})
+        EXPECT_TRUE(vault.containsString(term, latin1)) << term;
+    EXPECT_TRUE(vault.containsString(QString(QChar(0)) + "N", latin1));
 }
 
 TEST(RecordSearchText, FollowsEveryChangeOfTheRecord)

@@ -698,6 +698,28 @@ QString OTVDataBase::decryptedColumn(const OTVResultSet& row, uint32_t column)
     return text;
 }
 
+std::optional<QByteArrayView> OTVDataBase::plainBytes(CDBEncrypter* cipher, const char* stored, size_t size, char* out)
+{
+    if (!cipher)
+        return QByteArrayView(stored, qsizetype(qstrnlen(stored, uint(size))));
+    if (size > size_t(std::numeric_limits<int>::max()))
+        return std::nullopt;
+    // Bytes that are no whole number of blocks read as the empty text.
+    if (!cipher->decryptInto(stored, int(size), out))
+        return std::nullopt;
+    return QByteArrayView(out, qsizetype(qstrnlen(out, uint(size))));   // the text ends at the zero padding
+}
+
+QString OTVDataBase::textOfPlainBytes(QByteArrayView plain)
+{
+    if (plain.isEmpty())
+        return QStringLiteral("");
+    // One decoding checks and converts (a load deciphers every value of the vault).
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(plain);
+    return decoder.hasError() ? QString() : text;
+}
+
 QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const char* stored, size_t size)
 {
     if (size == 0)
@@ -706,28 +728,34 @@ QString OTVDataBase::decryptWith(CDBEncrypter* cipher, const char* stored, size_
     constexpr size_t kOnStack = 512;
     char onStack[kOnStack];
     std::unique_ptr<char[]> onHeap;
-    QByteArrayView plain;
-    if (cipher) {
-        if (size > size_t(std::numeric_limits<int>::max()))
-            return QStringLiteral("");
-        char* out = onStack;
-        if (size > kOnStack) {
-            onHeap.reset(new char[size]);
-            out = onHeap.get();
-        }
-        // Bytes that are no whole number of blocks read as the empty text.
-        if (!cipher->decryptInto(stored, int(size), out))
-            return QStringLiteral("");
-        plain = QByteArrayView(out, qsizetype(qstrnlen(out, uint(size))));   // the text ends at the zero padding
-    } else {
-        plain = QByteArrayView(stored, qsizetype(qstrnlen(stored, uint(size))));
+    char* out = onStack;
+    if (cipher && size > kOnStack) {
+        onHeap.reset(new char[size]);
+        out = onHeap.get();
     }
-    if (plain.isEmpty())
-        return QStringLiteral("");
-    // One decoding checks and converts (a load deciphers every value of the vault).
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(plain);
-    return decoder.hasError() ? QString() : text;
+    const std::optional<QByteArrayView> plain = plainBytes(cipher, stored, size, out);
+    return plain ? textOfPlainBytes(*plain) : QStringLiteral("");
+}
+
+void OTVDataBase::decryptedColumnsPlain(const OTVResultSet& row, uint32_t first, int count, QByteArray& plain,
+                                        qsizetype* ends)
+{
+    StoreLock lock(*this);
+    plain.clear();
+    for (int i = 0; i < count; ++i) {
+        row.readBytes(first + uint32_t(i), [&](const char* bytes, size_t size) {
+            const qsizetype start = plain.size();
+            plain.resize(start + qsizetype(size));
+            const std::optional<QByteArrayView> text = plainBytes(mEncrypter.get(), bytes, size, plain.data() + start);
+            if (!text)
+                plain.resize(start);
+            else if (text->data() == plain.constData() + start)
+                plain.resize(start + text->size());
+            else
+                plain.replace(start, plain.size() - start, *text);
+        });
+        ends[i] = plain.size();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -182,6 +182,9 @@ public:
     // A column of a row read back under the record cipher, as getDecryptedString, without the
     // copies: the load's way.
     QString decryptedColumn(const OTVResultSet& row, uint32_t column);
+    // The plain bytes of `count` enciphered columns from `first` on, one after the other in
+    // `plain`: column i ends at ends[i]. A column that cannot be deciphered is empty.
+    void decryptedColumnsPlain(const OTVResultSet& row, uint32_t first, int count, QByteArray& plain, qsizetype* ends);
 
     QString connectedServerAddress() const;
     QString connectingPortAddress() const;
@@ -1380,6 +1383,12 @@ private:
     std::atomic<qint64> mMaxAllowedPacket{0};   // the server's max_allowed_packet; 0 unknown
     std::atomic<bool> mOnCluster{false};        // the session's server is a cluster node
     QString decryptWith(CDBEncrypter* cipher, const char* stored, size_t size);
+    // A stored text's bytes up to their zero padding, deciphered into `out` (room for `size`
+    // bytes) when there is a cipher; nullopt when they are no whole number of blocks.
+    static std::optional<QByteArrayView> plainBytes(CDBEncrypter* cipher, const char* stored, size_t size, char* out);
+    // The text of plain UTF-8 bytes: the empty text for none, the null text for bytes that are
+    // no UTF-8.
+    static QString textOfPlainBytes(QByteArrayView plain);
     int runGuardedBody(const std::function<int()>& body, int databaseErrorStatus, int otherFailureStatus);
     // The error that tells the session's connection lost, when it no longer answers; nothing
     // when it does.

@@ -64,6 +64,26 @@ std::optional<QStringList> orFail(std::optional<QStringList> list, int status)
     return list;
 }
 
+// Finds the records of rows that come, as the server sends them, in the order of their records'
+// UIDs: each is looked for first just after the one found before, then in the whole map.
+class RecordFinder {
+public:
+    explicit RecordFinder(const OTVRecordMap& records) : records_(records), next_(records.constBegin()) {}
+
+    OTVRecord* operator()(const QString& uid)
+    {
+        auto found = next_ != records_.constEnd() && next_.key() == uid ? next_ : records_.constFind(uid);
+        if (found == records_.constEnd())
+            return nullptr;
+        next_ = std::next(found);
+        return found.value().get();
+    }
+
+private:
+    const OTVRecordMap& records_;
+    OTVRecordMap::const_iterator next_;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -121,16 +141,18 @@ void OTVDataBase::readRecordTable(VaultMaps& maps)
     // that lost its custom type or attachment may keep the row.
     {
         OTVResultSet rows = streamQuery(kQueryAllCustomTypes);
+        RecordFinder find(maps.records);
         while (rows.next()) {
-            const std::shared_ptr<OTVRecord> record = maps.records.value(rows.getString(kRecordUIDColumnOfDependents));
+            OTVRecord* record = find(rows.getString(kRecordUIDColumnOfDependents));
             if (record && record->mIsCustomized())
                 record->setMRecordCustomType(customTypeFromRow(rows, maps.customIcons));
         }
     }
     {
         OTVResultSet rows = streamQuery(kQueryAllAttachmentNames);
+        RecordFinder find(maps.records);
         while (rows.next()) {
-            const std::shared_ptr<OTVRecord> record = maps.records.value(rows.getString(kRecordUIDColumnOfDependents));
+            OTVRecord* record = find(rows.getString(kRecordUIDColumnOfDependents));
             if (record && record->mHasAttachment())
                 setAttachmentFromRow(*record, rows);
         }

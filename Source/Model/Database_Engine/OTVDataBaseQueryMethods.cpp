@@ -7,9 +7,11 @@
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
 
+#include <QByteArrayMatcher>
 #include <QStringMatcher>
 
 #include <algorithm>
+#include <cstring>
 #include <future>
 #include <sched.h>
 #include <thread>
@@ -31,7 +33,8 @@ int availableCores()
 }
 
 // The search of the record list: a literal part of a value, without regard to case. The term
-// is folded once and looked for in each record's folded search text.
+// is folded once and looked for in each record's folded search text, in the form that text is
+// kept in (one byte a character, or UTF-16).
 class RecordSearch {
 public:
     // The empty text is contained in every value; callers decide what it means.
@@ -40,6 +43,10 @@ public:
         , matcher_(folded_, Qt::CaseSensitive)
         , spansValues_(text.contains(QChar(OTVRecord::kSearchTextSeparator)))
     {
+        if (!folded_.isEmpty() && std::all_of(folded_.cbegin(), folded_.cend(), [](QChar c) { return c.unicode() <= 0xFF; })) {
+            latin1Term_ = folded_.toLatin1();
+            latin1Matcher_.setPattern(latin1Term_);
+        }
     }
 
     // Values 1 to 9, value 10 as shown (its stored form is not searched) and the notes;
@@ -48,9 +55,20 @@ public:
     {
         if (spansValues_)
             return isInAValue(record);
+        const OTVTextPack& searched = record.mSearchText();
+        if (searched.isLatin1()) {
+            // A term with a character beyond Latin-1 is in no such text.
+            if (latin1Term_.isEmpty())
+                return folded_.isEmpty();
+            const QLatin1StringView text = searched.latin1(0);
+            if (latin1Term_.size() == 1)
+                return std::memchr(text.data(), latin1Term_.front(), size_t(text.size())) != nullptr;
+            return latin1Matcher_.indexIn(text.data(), text.size()) >= 0;
+        }
+        const QStringView text = searched.utf16(0);
         if (folded_.size() == 1)
-            return record.mSearchText().indexOf(folded_.front()) >= 0;
-        return matcher_.indexIn(record.mSearchText()) >= 0;
+            return text.indexOf(folded_.front()) >= 0;
+        return matcher_.indexIn(text) >= 0;
     }
 
 private:
@@ -68,6 +86,8 @@ private:
 
     QString folded_;
     QStringMatcher matcher_;
+    QByteArray latin1Term_;   // the folded term, when it is all Latin-1
+    QByteArrayMatcher latin1Matcher_;
     bool spansValues_;
 };
 

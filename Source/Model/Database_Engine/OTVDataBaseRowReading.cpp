@@ -8,6 +8,8 @@
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 
+#include <algorithm>
+
 namespace {
 
 // Column positions, in the order of the tables' CREATE statements.
@@ -110,10 +112,29 @@ std::shared_ptr<OTVRecord> OTVDataBase::recordFromRow(const OTVResultSet& row, c
         record->setMType(types->value(row.getString(kRecordTypeColumn)));
     if (groups)
         record->setMGroup(groups->value(row.getString(kRecordGroupColumn)));
-    std::array<QString, kNoOfFields> values;
-    for (int field = 1; field <= kNoOfFields; ++field)
-        values[size_t(field - 1)] = decryptedColumn(row, kRecordFirstValueColumn + uint32_t(field - 1));
-    record->setValuesAndNotes(values, decryptedColumn(row, kRecordNoteColumn));
+    // The values and the notes are deciphered side by side into one buffer; ASCII texts (most
+    // are) go into the record as they are, others are decoded from UTF-8 first.
+    static_assert(kRecordNoteColumn == kRecordFirstValueColumn + kNoOfFields, "the notes follow the values");
+    constexpr int kTexts = kNoOfFields + 1;
+    thread_local QByteArray plain;
+    qsizetype ends[kTexts];
+    decryptedColumnsPlain(row, kRecordFirstValueColumn, kTexts, plain, ends);
+    const auto text = [&](int i) {
+        const qsizetype start = i == 0 ? 0 : ends[i - 1];
+        return QByteArrayView(plain.constData() + start, ends[i] - start);
+    };
+    const bool ascii = std::all_of(plain.cbegin(), plain.cend(), [](char c) { return uchar(c) < 0x80; });
+    if (ascii) {
+        std::array<QLatin1StringView, kNoOfFields> values;
+        for (int field = 1; field <= kNoOfFields; ++field)
+            values[size_t(field - 1)] = QLatin1StringView(text(field - 1));
+        record->setValuesAndNotes(values, QLatin1StringView(text(kNoOfFields)));
+    } else {
+        std::array<QString, kNoOfFields> values;
+        for (int field = 1; field <= kNoOfFields; ++field)
+            values[size_t(field - 1)] = textOfPlainBytes(text(field - 1));
+        record->setValuesAndNotes(values, textOfPlainBytes(text(kNoOfFields)));
+    }
     record->setMHasAttachment(row.getBoolean(kRecordHasAttachmentColumn));
     record->setMIsCustomized(row.getBoolean(kRecordHasCustomFieldColumn));
     record->setMViewCounter(int(row.getInt64(kRecordViewCountColumn)));
