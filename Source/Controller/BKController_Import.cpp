@@ -138,7 +138,11 @@ bool BKController::importExchangeFile(const QString& filePath)
     const int lines = estimatedLines(filePath);
     runExchangeWorkerAndWait(
         BKLocalizedString("Importing Data..."),
-        [&importer, &password] { importer->ImportFile(importer->FileType(), password); },
+        [this, &importer, &password] {
+            // The batches of records share their prepared statements.
+            const OTVDataBase::KeptStatements kept(store_);
+            importer->ImportFile(importer->FileType(), password);
+        },
         [&cancellable, lines] { return std::pair{cancellable.linesDone(), lines}; },
         [&cancellable] { cancellable.cancel(); });
 

@@ -20,6 +20,21 @@ TEST(RandomSource, MersenneTwisterKnownAnswers)
     EXPECT_EQ(RandomNumber(), 3093770124UL);
 }
 
+// Every seeding starts the generator's own sequence over, whatever was drawn before it and
+// however many numbers are drawn after it.
+TEST(RandomSource, EachSeedingFollowsTheStandardSequence)
+{
+    const std::uint32_t seeds[] = {0u, 1u, 2u, 5489u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 123456789u, 3735928559u};
+    for (int draws : {1, 2, 700}) {
+        for (std::uint32_t seed : seeds) {
+            RandomNumberInit(seed);
+            std::mt19937 reference(seed);
+            for (int i = 0; i < draws; ++i)
+                ASSERT_EQ(RandomNumber(), reference()) << "seed " << seed << ", draw " << i;
+        }
+    }
+}
+
 TEST(RandomSource, SeedsAndOutputsAreThirtyTwoBits)
 {
     // unsigned long has 64 bits here: only the low 32 bits of a seed count, and every output

@@ -304,7 +304,26 @@ OTVDataBase::ReusedStatements::ReusedStatements(OTVDataBase& store)
 
 OTVDataBase::ReusedStatements::~ReusedStatements()
 {
-    if (--store_.mReusedStatementsDepth == 0)
+    if (--store_.mReusedStatementsDepth == 0 && !store_.keepsStatementsForThisThread())
+        store_.mReusedStatements.clear();
+}
+
+bool OTVDataBase::keepsStatementsForThisThread() const
+{
+    return mKeptStatementsDepth > 0 && mKeptStatementsThread == std::this_thread::get_id();
+}
+
+OTVDataBase::KeptStatements::KeptStatements(OTVDataBase& store) : store_(store)
+{
+    StoreLock lock(store_);
+    if (store_.mKeptStatementsDepth++ == 0)
+        store_.mKeptStatementsThread = std::this_thread::get_id();
+}
+
+OTVDataBase::KeptStatements::~KeptStatements()
+{
+    StoreLock lock(store_);
+    if (--store_.mKeptStatementsDepth == 0 && store_.mReusedStatementsDepth == 0)
         store_.mReusedStatements.clear();
 }
 
@@ -512,6 +531,8 @@ void OTVDataBase::closeConnection()
     } catch (const sql::SQLException&) {
         // already gone
     }
+    // Kept statements belong to the connection.
+    mReusedStatements.clear();
     mCPcon.reset();
 }
 

@@ -70,6 +70,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace sql {
@@ -393,6 +394,19 @@ public:
     // one, so that each gets its own status and the others are stored. For a few hundred
     // records at a time: the transaction holds them all.
     void addRecords(std::vector<RecordToAdd>& batch);
+    // While one lives, the statements that addRecords prepares on the thread that made it are
+    // kept from one call to the next (until the connection closes): many batches of records
+    // prepare them once.
+    class KeptStatements {
+    public:
+        explicit KeptStatements(OTVDataBase& store);
+        ~KeptStatements();
+        KeptStatements(const KeptStatements&) = delete;
+        KeptStatements& operator=(const KeptStatements&) = delete;
+
+    private:
+        OTVDataBase& store_;
+    };
     // Adds a duplicate of `source` whose attachment is the source's stored one (state 3): the
     // source's attachment row is copied in the same transaction, under the same check of the
     // master password, so that the copy is never left under a key the vault no longer has. 8
@@ -1389,6 +1403,9 @@ private:
     mutable std::vector<std::function<void()>> mMainThreadWorkAfterUnlock;   // guarded by mStoreMutex
     int mTransactionDepth = 0;                                   // guarded by mStoreMutex
     int mReusedStatementsDepth = 0;                              // guarded by mStoreMutex
+    int mKeptStatementsDepth = 0;                                // guarded by mStoreMutex
+    std::thread::id mKeptStatementsThread;                       // guarded by mStoreMutex
+    bool keepsStatementsForThisThread() const;
     std::map<std::string, std::shared_ptr<sql::PreparedStatement>> mReusedStatements;   // guarded by mStoreMutex
     int mGuardDepth = 0;                                         // guarded by mStoreMutex
     QString mLastServerMessage;                                  // guarded by mStoreMutex

@@ -124,4 +124,28 @@ TEST_F(RecordBatchStorage, ManyAtATimeWritesTheRowsThatOneAtATimeWrites)
     }
 }
 
+// An import keeps the statements of its batches from one to the next; a new connection in
+// between (the old one closed) must not be handed the old one's statements.
+TEST_F(RecordBatchStorage, KeptStatementsEndWithTheirConnection)
+{
+    const OTVDataBase::KeptStatements kept(store);
+    const auto addBatch = [&](char kind) {
+        std::vector<OTVDataBase::RecordToAdd> batch;
+        for (int n = 0; n < 60; ++n)
+            batch.push_back({record(uid(kind, n), n)});
+        store.addRecords(batch);
+        int stored = 0;
+        for (const OTVDataBase::RecordToAdd& entry : batch)
+            stored += entry.status == kOTVStatusOK ? 1 : 0;
+        return stored;
+    };
+    EXPECT_EQ(addBatch('A'), 60);
+    EXPECT_EQ(addBatch('B'), 60);
+    ASSERT_EQ(connect(store, server.admin), kOTVStatusOK);
+    store.createEncrypter(QStringLiteral("s3cret"));
+    EXPECT_EQ(addBatch('C'), 60);
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.RECORDTABLE"), QStringLiteral("180"));
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.CUSTOMTYPETABLE"), QStringLiteral("60"));
+}
+
 } // namespace

@@ -312,10 +312,23 @@ void OTVvRXImportDelegate::BuildRecord(OTVRecord& record, EFileType kind, const 
     const int entries = cut - first;
     for (int value = 1; value <= std::min(entries - 2, kNoOfFields - 1); ++value)
         record.setValue(value, Text(fields, first + value - 1));
-    const std::optional<QDate> date = cut > 2 ? ParseExportDate(Text(fields, cut - 2)) : std::nullopt;
-    record.setValue(kNoOfFields, OTVRecord::modificationDateText(date ? QDateTime(*date, QTime(0, 0)) : now_()));
+    record.setValue(kNoOfFields, ModificationDateText(cut > 2 ? Text(fields, cut - 2) : QString()));
     if (entries >= 1)
         record.setMNotes(NotesFromFile(Text(fields, cut - 1)));
+}
+
+QString OTVvRXImportDelegate::ModificationDateText(const QString& entry) const
+{
+    // Records of a file share few dates, and the local time's conversions cost more than the
+    // rest of the record: a date is converted once for the records that follow with it.
+    if (!entry.isEmpty() && entry == lastDateEntry_)
+        return lastDateText_;
+    const std::optional<QDate> date = entry.isEmpty() ? std::nullopt : ParseExportDate(entry);
+    if (!date)
+        return OTVRecord::modificationDateText(now_());
+    lastDateEntry_ = entry;
+    lastDateText_ = OTVRecord::modificationDateText(QDateTime(*date, QTime(0, 0)));
+    return lastDateText_;
 }
 
 void OTVvRXImportDelegate::AttachFromPackage(OTVRecord& record, const CStringArray& attachment)

@@ -78,6 +78,8 @@ private:
     void StorePending();
     void BuildRecord(OTVRecord& record, EFileType kind, const CStringArray& fields, const CStringArray& customNames,
                      unsigned short icon, unsigned short mask, unsigned short count) const;
+    // Value 10 of a record whose line gives `entry` as its date: that day, else now.
+    QString ModificationDateText(const QString& entry) const;
     enum class SideFileResult { Extracted, Missing, Damaged, TooLarge };
     // Deciphers the side file into the attachment folder (path in deciphered): missing when it
     // cannot be had, damaged when its size is not what the pass-key entry's length says, too
@@ -99,6 +101,8 @@ private:
     QHash<QString, std::shared_ptr<OTVType>> resolvedByName_;
     QHash<QString, QString> failedTypeNames_;  // names whose type could not be added, and why
     std::set<const OTVType*> newTypes_;        // resolved, not stored yet: stored with a record
+    mutable QString lastDateEntry_;            // the last date entry read, and its value 10
+    mutable QString lastDateText_;
 
     // The records read and not yet stored, and the deciphered attachments that they refer to.
     std::vector<OTVDataBase::RecordToAdd> pending_;
