@@ -61,6 +61,8 @@ public:
     }
     // A string of its own: the null string for a null text, else never the null one.
     QString text(int index) const;
+    // The start of the block, for a walk over many packs to fetch ahead.
+    const void* block() const { return data_.constData(); }
 
 private:
     char* allocateOneLatin1Text(qsizetype size);
