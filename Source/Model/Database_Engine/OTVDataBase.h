@@ -112,6 +112,7 @@ struct OTVConnectionDetails {
     QString masterPassword;   // "Master Password"
 };
 
+struct OTVRecordReferences;
 using OTVGroupMap = QMap<QString, std::shared_ptr<BKGroup>>;
 using OTVTypeMap = QMap<QString, std::shared_ptr<OTVType>>;
 using OTVUserMap = QMap<QString, std::shared_ptr<OTVUser_Admin>>;
@@ -293,11 +294,10 @@ public:
 
     // The record of a RECORDTABLE row (the columns of "SELECT * FROM RECORDTABLE ..."): UID,
     // the ten values and the notes deciphered, the flags, the view counter, attachment state 0.
-    // Its type and group are the objects of `types` and `groups` (none when a map is not given
+    // Its type and group are the objects of the references' maps (none when a map is not given
     // or does not hold the UID: another user's personal group). Its custom type and attachment
     // are read separately. No UID is drawn and value 10 is kept as stored, empty included.
-    std::shared_ptr<OTVRecord> recordFromRow(const OTVResultSet& row, const OTVTypeMap* types,
-                                             const OTVGroupMap* groups);
+    std::shared_ptr<OTVRecord> recordFromRow(const OTVResultSet& row, const OTVRecordReferences& references);
     // The record's custom type from its CUSTOMTYPETABLE row (none without a row); an icon
     // number without an image becomes 31 (the application's own icons 1 to kStandardIcons
     // always have one, a custom icon needs its stored image). *returnCode: 0, or 3 after a

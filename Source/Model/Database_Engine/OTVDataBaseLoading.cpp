@@ -3,6 +3,7 @@
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"
+#include "OTVRecordReferences.h"
 
 #include "Model/BKGroup.h"
 #include "Model/OTVRecord.h"
@@ -130,9 +131,10 @@ void OTVDataBase::readRecordTable(VaultMaps& maps)
     // while one of them is being read. The server sends the records in the order of their UIDs,
     // so each goes in at the end of the map.
     {
+        const OTVRecordReferences references(&maps.types, &maps.groups);
         OTVResultSet rows = streamQuery(kQueryRecords);
         while (rows.next()) {
-            std::shared_ptr<OTVRecord> record = recordFromRow(rows, &maps.types, &maps.groups);
+            std::shared_ptr<OTVRecord> record = recordFromRow(rows, references);
             const QString uid = record->mRecordUID();
             maps.records.insert(maps.records.constEnd(), uid, std::move(record));
         }

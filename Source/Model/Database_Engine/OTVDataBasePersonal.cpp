@@ -4,6 +4,7 @@
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"
+#include "OTVRecordReferences.h"
 
 #include "Model/Ciphers/CDBEncrypter.h"
 #include "Model/OTVRecord.h"
@@ -250,11 +251,12 @@ OTVRecordList OTVDataBase::readUserPersonalRecords(const QString& groupUID, bool
                 types = into ? &into->types : &mTypes_;
                 groups = into ? &into->groups : &mGroups_;
             }
+            const OTVRecordReferences references(types, groups);
             OTVStatement statement = prepare(kQueryUserPersonalRecords);
             statement.setString(1, groupUID);
             OTVResultSet rows = statement.executeQuery();
             while (rows.next()) {
-                std::shared_ptr<OTVRecord> record = recordFromRow(rows, types, groups);
+                std::shared_ptr<OTVRecord> record = recordFromRow(rows, references);
                 // A custom type or attachment that cannot be read is reported; the record
                 // stays, without it.
                 int ignored = kOTVStatusOK;

@@ -3,6 +3,7 @@
 #include "OTVDataBase.h"
 
 #include "OTVDataBaseQueries.h"
+#include "OTVRecordReferences.h"
 
 #include "Model/BKGroup.h"
 #include "Model/OTVRecord.h"
@@ -103,15 +104,12 @@ void OTVDataBase::setAttachmentFromRow(OTVRecord& record, const OTVResultSet& ro
     record.setMAttachmentPassKey(passKeyOfKeyText(decryptedColumn(row, kAttachmentPassKeyColumn)));
 }
 
-std::shared_ptr<OTVRecord> OTVDataBase::recordFromRow(const OTVResultSet& row, const OTVTypeMap* types,
-                                                      const OTVGroupMap* groups)
+std::shared_ptr<OTVRecord> OTVDataBase::recordFromRow(const OTVResultSet& row, const OTVRecordReferences& references)
 {
     auto record = std::make_shared<OTVRecord>();
     record->setMRecordUID(row.getString(kRecordUIDColumn));
-    if (types)
-        record->setMType(types->value(row.getString(kRecordTypeColumn)));
-    if (groups)
-        record->setMGroup(groups->value(row.getString(kRecordGroupColumn)));
+    record->setMType(references.types.find(row, kRecordTypeColumn));
+    record->setMGroup(references.groups.find(row, kRecordGroupColumn));
     // The values and the notes are deciphered side by side into one buffer; ASCII texts (most
     // are) go into the record as they are, others are decoded from UTF-8 first.
     static_assert(kRecordNoteColumn == kRecordFirstValueColumn + kNoOfFields, "the notes follow the values");
