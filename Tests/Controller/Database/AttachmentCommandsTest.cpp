@@ -11,6 +11,7 @@
 #include "Customization/BKTableView.h"
 #include "Model/OTVStatusMessages.h"
 #include "Platform/BKHelperRunner.h"
+#include "Support/UrlRecorder.h"
 #include "Support/TemporarySettings.h"
 
 #include <QClipboard>
@@ -56,16 +57,6 @@ const QFileDevice::Permissions kExecutable = QFileDevice::ReadOwner | QFileDevic
 
 } // namespace
 
-// Receives the URLs the desktop would open.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public slots:
-    void openUrl(const QUrl& url) { urls.append(url); }
-
-public:
-    QList<QUrl> urls;
-};
-
 class AttachmentCommandsTest : public VaultSessionTest {
     Q_OBJECT
 
@@ -97,14 +88,6 @@ private slots:
         writeFile(xdg_.path() + "/system/applications/mimeinfo.cache",
                   "[MIME Cache]\ntext/plain=other.desktop;recorder.desktop;\n");
         writeFile(xdg_.path() + "/config/mimeapps.list", "[Default Applications]\ntext/plain=recorder.desktop;\n");
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "openUrl");
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "openUrl");
-    }
-
-    void cleanupTestCase()
-    {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     }
 
     void init()

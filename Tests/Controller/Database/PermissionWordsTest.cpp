@@ -19,6 +19,7 @@
 #include "Model/OTVUID.h"
 #include "Model/OTVUser_Admin.h"
 #include "Support/StoreConnectRequest.h"
+#include "Support/UrlRecorder.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -55,16 +56,6 @@ enum Effect { kWritesTheVault = 1, kWritesAFile = 2, kCopies = 4, kPrints = 8 };
 
 } // namespace
 
-// Receives the addresses the desktop would open.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public slots:
-    void openUrl(const QUrl& url) { urls.append(url); }
-
-public:
-    QList<QUrl> urls;
-};
-
 class PermissionWordsTest : public QObject {
     Q_OBJECT
 
@@ -73,8 +64,6 @@ private slots:
     {
         QVERIFY(TestServer::fromEnvironment(&server_));
         QVERIFY(files_.isValid());
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "openUrl");
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "openUrl");
         // A file to import: the sample vault's records as plain CSV, exported by an administrator.
         QVERIFY(buildVault(Words{}));
         QVERIFY(openAs(server_.admin.user, server_.admin.password));
@@ -82,12 +71,6 @@ private slots:
         prompts_->exportAnswers = {exportTo(seedFile_, 0)};
         controller_->exportSelectedFile(kExportCSVTag);
         QVERIFY(QFile::exists(seedFile_));
-    }
-
-    void cleanupTestCase()
-    {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     }
 
     void cleanup()
