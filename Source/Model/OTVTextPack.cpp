@@ -1,12 +1,12 @@
 #include "OTVTextPack.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
 
 namespace {
-
 
 bool fitsLatin1(QStringView text)
 {
@@ -41,56 +41,49 @@ void OTVTextPack::putWord(int index, quint32 value)
     std::memcpy(data_.data() + kWordSize * index, &value, kWordSize);
 }
 
-OTVTextPack::OTVTextPack(const QStringView* texts, int count)
+template <class View, class CopyText>
+void OTVTextPack::fill(const View* texts, int count, bool latin1, const CopyText& copyText)
 {
-    if (count <= 0)
-        return;
     if (count > kMaxTexts)
         throw std::length_error("too many texts for one pack");
-    bool latin1 = true;
     qsizetype characters = 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
         characters += texts[i].size();
-        latin1 = latin1 && fitsLatin1(texts[i]);
-    }
     char* to = allocate(count, characters, latin1);
     quint32 offset = 0;
     for (int i = 0; i < count; ++i) {
         putWord(i + 1, offset);
-        const QStringView text = texts[i];
-        if (text.isNull())
+        if (texts[i].isNull())
             markNull(i);
+        copyText(texts[i], to, offset);
+        offset += quint32(texts[i].size());
+    }
+    putWord(count + 1, offset);
+}
+
+OTVTextPack::OTVTextPack(const QStringView* texts, int count)
+{
+    if (count <= 0)
+        return;
+    const bool latin1 = std::all_of(texts, texts + count, fitsLatin1);
+    fill(texts, count, latin1, [latin1](QStringView text, char* to, quint32 offset) {
         if (latin1) {
             for (qsizetype c = 0; c < text.size(); ++c)
                 to[offset + c] = char(text[c].unicode());
         } else if (!text.isEmpty()) {
             std::memcpy(to + 2 * qsizetype(offset), text.utf16(), size_t(text.size()) * 2);
         }
-        offset += quint32(text.size());
-    }
-    putWord(count + 1, offset);
+    });
 }
 
 OTVTextPack::OTVTextPack(const QLatin1StringView* texts, int count)
 {
     if (count <= 0)
         return;
-    if (count > kMaxTexts)
-        throw std::length_error("too many texts for one pack");
-    qsizetype characters = 0;
-    for (int i = 0; i < count; ++i)
-        characters += texts[i].size();
-    char* to = allocate(count, characters, true);
-    quint32 offset = 0;
-    for (int i = 0; i < count; ++i) {
-        putWord(i + 1, offset);
-        if (texts[i].isNull())
-            markNull(i);
-        if (!texts[i].isEmpty())
-            std::memcpy(to + offset, texts[i].data(), size_t(texts[i].size()));
-        offset += quint32(texts[i].size());
-    }
-    putWord(count + 1, offset);
+    fill(texts, count, true, [](QLatin1StringView text, char* to, quint32 offset) {
+        if (!text.isEmpty())
+            std::memcpy(to + offset, text.data(), size_t(text.size()));
+    });
 }
 
 char* OTVTextPack::allocateOneLatin1Text(qsizetype size)

@@ -68,6 +68,9 @@ private:
     char* allocateOneLatin1Text(qsizetype size);
     // Room for `count` texts of `characters` characters in all, one or two bytes each.
     char* allocate(int count, qsizetype characters, bool latin1);
+    // Packs `count` texts, each copied into its place by `copyText(text, characters, offset)`.
+    template <class View, class CopyText>
+    void fill(const View* texts, int count, bool latin1, const CopyText& copyText);
     void putWord(int index, quint32 value);
     void markNull(int index);
 
