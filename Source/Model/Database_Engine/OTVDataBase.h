@@ -1012,7 +1012,7 @@ private:
 
     int readRecentList(const char* query, const QString& userID, QStringList& list);
     int addToRecentList(const char* insertQuery, const char* trimQuery, const char* countQuery,
-                        QStringList* list, const QString& recordUID, const QString& userID);
+                        QStringList& list, const QString& recordUID, const QString& userID);
 
     int runEventLogWrite(const std::function<int()>& body);
     // While one lives (its maker holds the store lock), addLogEvent keeps the entries for the

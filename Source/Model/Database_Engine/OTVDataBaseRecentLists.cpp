@@ -49,40 +49,42 @@ void OTVDataBase::readRecentlyModifiedRecordIDForUser(const QString& userID, int
 // ---------------------------------------------------------------------------------------------
 // Adding
 
+// The inserts of the lists ignore errors, so the server would cut a value short.
+static void checkRecentListRow(const QString& userID, const QString& recordUID)
+{
+    OTVCheckVarcharFits(userID, kRecentListUserIDCharacters);
+    OTVCheckVarcharFits(recordUID, kRecentListRecordIDCharacters);
+}
+
 int OTVDataBase::addToRecentList(const char* insertQuery, const char* trimQuery, const char* countQuery,
-                                 QStringList* list, const QString& recordUID, const QString& userID)
+                                 QStringList& list, const QString& recordUID, const QString& userID)
 {
     StoreLock lock(*this);
     const int checked = runGuarded([&] {
-        // The insert ignores errors, so the server would cut a value short.
-        OTVCheckVarcharFits(userID, kRecentListUserIDCharacters);
-        OTVCheckVarcharFits(recordUID, kRecentListRecordIDCharacters);
+        checkRecentListRow(userID, recordUID);
         return int(kOTVStatusOK);
     });
     if (checked != kOTVStatusOK)
         return checked;
 
-    int trimmed = kOTVStatusOK;
-    if (list) {
-        // Make room for one: whatever the list holds (rows of other sessions, a list loaded
-        // longer than the cap), it never grows past the cap.
-        while (list->size() >= kRecentListCap)
-            list->removeFirst();
-        trimmed = runGuarded(
-            [&] {
-                OTVStatement count = prepare(countQuery);
-                count.setString(1, userID);
-                OTVResultSet rows = count.executeQuery();
-                for (qint64 n = rows.next() ? rows.getInt64(1) : 0; n >= kRecentListCap; --n) {
-                    OTVStatement trim = prepare(trimQuery);
-                    trim.setString(1, userID);
-                    if (trim.executeUpdate() == 0)
-                        break;
-                }
-                return int(kOTVStatusOK);
-            },
-            kOTVStatusDatabaseError, kOTVStatusDatabaseError);
-    }
+    // Make room for one: whatever the list holds (rows of other sessions, a list loaded longer
+    // than the cap), it never grows past the cap.
+    while (list.size() >= kRecentListCap)
+        list.removeFirst();
+    const int trimmed = runGuarded(
+        [&] {
+            OTVStatement count = prepare(countQuery);
+            count.setString(1, userID);
+            OTVResultSet rows = count.executeQuery();
+            for (qint64 n = rows.next() ? rows.getInt64(1) : 0; n >= kRecentListCap; --n) {
+                OTVStatement trim = prepare(trimQuery);
+                trim.setString(1, userID);
+                if (trim.executeUpdate() == 0)
+                    break;
+            }
+            return int(kOTVStatusOK);
+        },
+        kOTVStatusDatabaseError, kOTVStatusDatabaseError);
     const int inserted = runGuarded(
         [&] {
             OTVStatement insert = prepare(insertQuery);
@@ -90,8 +92,8 @@ int OTVDataBase::addToRecentList(const char* insertQuery, const char* trimQuery,
             insert.setString(2, recordUID);
             // The server ignores the row when the record or the user is gone; then it is not
             // listed either.
-            if (insert.executeUpdate() > 0 && list)
-                list->append(recordUID);
+            if (insert.executeUpdate() > 0)
+                list.append(recordUID);
             return int(kOTVStatusOK);
         },
         kOTVStatusDatabaseError, kOTVStatusDatabaseError);
@@ -101,19 +103,19 @@ int OTVDataBase::addToRecentList(const char* insertQuery, const char* trimQuery,
 int OTVDataBase::addMostViewedRecordID(const QString& recordUID, const QString& userID)
 {
     return addToRecentList(kQueryInsertMostViewedTable, kQueryRemoveFirstRowMostViewed, kQueryCountMostViewed,
-                           &mMostViewedRecords, recordUID, userID);
+                           mMostViewedRecords, recordUID, userID);
 }
 
 int OTVDataBase::addRecentlyViewedRecordID(const QString& recordUID, const QString& userID)
 {
     return addToRecentList(kQueryInsertRecentlyViewedTable, kQueryRemoveFirstRowRecentlyViewed,
-                           kQueryCountRecentlyViewed, &mRecentlyViewedTypes, recordUID, userID);
+                           kQueryCountRecentlyViewed, mRecentlyViewedTypes, recordUID, userID);
 }
 
 int OTVDataBase::addRecentlyModifiedRecordID(const OTVRecord& record, const QString& userID)
 {
     return addToRecentList(kQueryInsertRecentlyModifiedTable, kQueryRemoveFirstRowRecentlyModified,
-                           kQueryCountRecentlyModified, &mRecentlyMofifiedTypes, record.mRecordUID(), userID);
+                           kQueryCountRecentlyModified, mRecentlyMofifiedTypes, record.mRecordUID(), userID);
 }
 
 int OTVDataBase::addRecentlyAddedID(const QString& recordUID, const QString& userID)
@@ -130,11 +132,8 @@ int OTVDataBase::insertRecentlyAddedRows(const std::vector<std::pair<QString, QS
 {
     StoreLock lock(*this);
     const int checked = runGuarded([&] {
-        // The insert ignores errors, so the server would cut a value short.
-        for (const auto& [userID, recordUID] : rows) {
-            OTVCheckVarcharFits(userID, kRecentListUserIDCharacters);
-            OTVCheckVarcharFits(recordUID, kRecentListRecordIDCharacters);
-        }
+        for (const auto& [userID, recordUID] : rows)
+            checkRecentListRow(userID, recordUID);
         return int(kOTVStatusOK);
     });
     if (checked != kOTVStatusOK)
