@@ -3,9 +3,9 @@
 #include "BKImageView.h"
 
 #include "Platform/BKLocalization.h"
+#include "Platform/BKUrlOpener.h"
 
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,7 +20,7 @@ constexpr int kButtonSide = 20;
 
 std::function<void(const QUrl&)>& urlOpener()
 {
-    static std::function<void(const QUrl&)> opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    static std::function<void(const QUrl&)> opener = &BKOpenWebAddress;
     return opener;
 }
 
@@ -254,7 +254,7 @@ void BKTextTable::openLinkText(const QString& text)
 
 void BKTextTable::setURLOpener(std::function<void(const QUrl&)> opener)
 {
-    urlOpener() = opener ? std::move(opener) : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    urlOpener() = opener ? std::move(opener) : &BKOpenWebAddress;
 }
 
 void BKTextTable::extractAttachment(BKImageView* sender)
