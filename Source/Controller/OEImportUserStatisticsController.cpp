@@ -43,14 +43,20 @@ OEImportUserStatisticsController::OEImportUserStatisticsController(QWidget* pare
     resize(520, 360);
 }
 
-void OEImportUserStatisticsController::addUserDetailToImportResult(const QString& userName, int status)
+void OEImportUserStatisticsController::addUserDetailToImportResult(const QString& userName, int status,
+                                                                   const QString& why)
 {
     const int row = table_->rowCount();
     table_->insertRow(row);
     table_->setItem(row, kUserNameColumn, new QTableWidgetItem(userName));
     if (const auto texts = OTVUserImportStatusTexts(status)) {
+        QString description = BKLocalizedString(texts->description);
+        if (!why.isEmpty())
+            description = BKLocalizedString("%1: %2").arg(description, why);
+        auto* cell = new QTableWidgetItem(description);
+        cell->setToolTip(description);   // a reason may be longer than the column
         table_->setItem(row, kStatusColumn, new QTableWidgetItem(BKLocalizedString(texts->status)));
-        table_->setItem(row, kDescriptionColumn, new QTableWidgetItem(BKLocalizedString(texts->description)));
+        table_->setItem(row, kDescriptionColumn, cell);
     }
 }
 
