@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -68,6 +69,8 @@ void OEImportUserStatisticsController::showOtherStatistics()
 void OEImportUserStatisticsController::displayImportResults()
 {
     showOtherStatistics();
+    // A reason may need more than one line of its column, as wide as the shown sheet makes it.
+    QTimer::singleShot(0, table_, &QTableWidget::resizeRowsToContents);
     exec();
 }
 
