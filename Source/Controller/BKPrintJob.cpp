@@ -6,6 +6,7 @@
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
+#include "Platform/BKPrivateFile.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -145,7 +146,9 @@ bool BKPrintJob::run(QPrinter& printer, QWidget* parent, const DialogRunner& run
 {
     const DialogRunner& show = runner ? runner : previewDialogRunner();
     return show(printer, parent, [this](QPrinter* target) {
-        if (target)
+        // Printed to a file, every value is in it in plain text: it is the owner's alone, as
+        // exports are; a file that cannot be made so is not written.
+        if (target && (target->outputFileName().isEmpty() || BKCreateEmptyPrivateFile(target->outputFileName())))
             printOn(*target);
     });
 }

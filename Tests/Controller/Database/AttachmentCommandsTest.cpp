@@ -514,6 +514,31 @@ private slots:
         }
     }
 
+    // Printed to a file, the list and a record hold the vault's values in plain text: the file
+    // is the owner's alone, also where a wider file stood and whatever the umask.
+    void aPrintedFileIsTheOwnersAlone()
+    {
+        const mode_t umaskBefore = ::umask(022);
+        const QString pdf = files_.filePath(QStringLiteral("printed.pdf"));
+        bool onWhileShown = false;
+        controller_->setPrintDialogRunner(printTo(pdf, &onWhileShown));
+        const std::function<void()> prints[] = {[this] { controller_->print(); },
+                                                [this] {
+                                                    selectInList("alpha bank");
+                                                    controller_->printRecord();
+                                                }};
+        for (const auto& print : prints) {
+            writeFile(pdf, "an earlier file", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                                  QFileDevice::ReadOther);
+            print();
+            struct stat status {};
+            QCOMPARE(::stat(QFile::encodeName(pdf).constData(), &status), 0);
+            QCOMPARE(int(status.st_mode & 0777), 0600);
+            QVERIFY(pdfText(pdf).contains(QStringLiteral("secret1")));
+        }
+        ::umask(umaskBefore);
+    }
+
 private:
     BKPrintDialogRunner printTo(const QString& pdf, bool* onWhileShown)
     {
