@@ -4,9 +4,9 @@
 #include "BKTextLines.h"
 
 #include "Platform/BKLocalization.h"
+#include "Platform/BKUrlOpener.h"
 
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,7 +21,7 @@ constexpr int kButtonSide = 20;
 
 std::function<void(const QUrl&)>& urlOpener()
 {
-    static std::function<void(const QUrl&)> opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    static std::function<void(const QUrl&)> opener = &BKOpenWebAddress;
     return opener;
 }
 
@@ -222,7 +222,7 @@ void BKTextTable::openLinkText(const QString& text)
 
 void BKTextTable::setURLOpener(std::function<void(const QUrl&)> opener)
 {
-    urlOpener() = opener ? std::move(opener) : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    urlOpener() = opener ? std::move(opener) : &BKOpenWebAddress;
 }
 
 void BKTextTable::extractAttachment(BKImageView* sender)

@@ -362,6 +362,18 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), opened.isEmpty() ? QStringLiteral("before") : QStringLiteral("123"));
     }
 
+    // A desktop where no program takes web addresses: the web login says so, naming the address.
+    void webLoginThatNoProgramOpensSaysSo()
+    {
+        urls_.opens = false;
+        selectInList("Visa")->setValue(4, QStringLiteral("www.visa.example"));
+        controller_->webLogin();
+        urls_.opens = true;
+        QCOMPARE(urls_.urls, QList<QUrl>{QUrl(QStringLiteral("http://www.visa.example"))});
+        QCOMPARE(alerts_->messages(),
+                 QStringList{"No application could open the web address http://www.visa.example."});
+    }
+
     void webLoginTakesTheRecordShownInTheColumnView()
     {
         // Banking holds Login and Card records: the Card table's first row is Visa, the group's
