@@ -1,6 +1,7 @@
 #include "BKDetailsWindowController.h"
 
 #include "BKController.h"
+#include "BKDialogButtons.h"
 #include "BKIconSelectionPanel.h"
 #include "BKMainWindowViews.h"
 #include "BKViewImages.h"
@@ -528,13 +529,8 @@ bool BKDetailsWindowController::valuesCanBeStored()
     const int field = BKFirstUnstorableField(formFromUI());
     if (field == 0)
         return true;
-    if (mQuiet_)
-        return false;
-    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
-                    QStringLiteral("%1: %2").arg(labelCell(field)->text(), OTVStatusMessage(kOTVStatusValueTooLong)),
-                    BKLocalizedString("OK"));
-    valueField(field)->setFocus();
-    valueField(field)->selectAll();
+    if (!mQuiet_)
+        BKShowUnstorableValue(labelCell(field)->text(), valueField(field));
     return false;
 }
 
