@@ -10,6 +10,7 @@
 #include "OTVDataBaseQueries.h"
 
 #include "Model/OTVAccountName.h"
+#include "Model/OTVUserAccountChecks.h"
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKApplicationServices.h"
@@ -36,10 +37,6 @@ constexpr int kDBNonexistingTableGrantCode = 1147;
 constexpr int kUserNameCharacters = 40;           // USERTABLE.USERNAME (an administrator's login name)
 constexpr int kUserIDCharacters = 16;
 constexpr int kPlatformNameCharacters = 40;
-constexpr int kFullNameCharacters = 60;
-constexpr int kDescriptionCharacters = 255;
-constexpr int kEmailCharacters = 80;
-constexpr qint64 kContactInformationBytes = 65535;   // TEXT
 
 const QString kRootAccount = QStringLiteral("root");
 
@@ -462,16 +459,10 @@ void OTVDataBase::removeAccountsLeftByInterruptedAdds()
 int OTVDataBase::checkAccountFits(const OTVUser_Admin& user)
 {
     const QString userID = user.mUserID();
+    if (OTVFirstUnstorableAccountDetail(user) != OTVAccountDetail::None)
+        return kOTVStatusValueTooLong;
     try {
-        for (const QString& text : {user.mUsername(), user.mFullName(), user.mDescription(), user.mEmail(),
-                                    user.mPhoneNo()})
-            OTVCheckBasicPlaneText(text);
-        OTVCheckVarcharFits(user.mUsername(), kMaxUserNameLength);
         OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
-        OTVCheckVarcharFits(user.mFullName(), kFullNameCharacters);
-        OTVCheckVarcharFits(user.mDescription(), kDescriptionCharacters);
-        OTVCheckVarcharFits(user.mEmail(), kEmailCharacters);
-        OTVCheckBlobFits(user.mPhoneNo().toUtf8(), kContactInformationBytes);
         encryptedDataValue(user.mPassword(), kBlobBytes);
     } catch (const OTVValueTooLong&) {
         return kOTVStatusValueTooLong;

@@ -293,9 +293,12 @@ void OTVvRXImportDelegate::BuildRecord(OTVRecord& record, EFileType kind, const 
     const OTVType& type = *record.mType();
     // A line whose icon or mask differ from the type's, or that has labels of its own, gives the
     // record a custom type. Icon or mask make it customised; so do labels that differ, since
-    // only customised records are exported with labels.
-    const bool lookDiffers = icon != type.mTypeIconID().value_or(kDefaultIconID) || mask != type.mTypeMask().value_or(0);
-    if (lookDiffers || customNames.GetSize() > 0) {
+    // only customised records are exported with labels. A plain CSV line carries no look at all:
+    // its record shows as its type does, masked where the type masks.
+    const bool carriesLook = kind != kPlainCSVFile;
+    const bool lookDiffers = carriesLook && (icon != type.mTypeIconID().value_or(kDefaultIconID) ||
+                                             mask != type.mTypeMask().value_or(0));
+    if (lookDiffers || (carriesLook && customNames.GetSize() > 0)) {
         OTVType custom = *OTVType::createCopyforType(type);
         custom.setMTypeIconID(lookDiffers ? StandardIcon(icon) : icon);
         custom.setMTypeMask(mask);

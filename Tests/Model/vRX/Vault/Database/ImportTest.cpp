@@ -231,9 +231,8 @@ TEST_F(VaultImport, PlainExportLines)
     EXPECT_EQ(alice->mNotes(), QStringLiteral("two\nlines"));
     EXPECT_EQ(alice->mType()->mTypeName(), QStringLiteral("Login"));
     EXPECT_EQ(alice->mType()->mTypeIconID(), kDefaultIconID);
-    ASSERT_TRUE(alice->mIsCustomized());
-    EXPECT_EQ(alice->mRecordCustomType()->mTypeIconID(), kDefaultIconID);
-    EXPECT_EQ(alice->mRecordCustomType()->mTypeMask(), 0);
+    EXPECT_FALSE(alice->mIsCustomized());
+    EXPECT_FALSE(alice->mRecordCustomType());
     EXPECT_EQ(recordWithValue1(QStringLiteral("bob"))->mType(), alice->mType());
     EXPECT_EQ(recordWithValue1(QStringLiteral("carol"))->mType()->mTypeName(), QStringLiteral("Bank"));
 }
@@ -253,6 +252,28 @@ TEST_F(VaultImport, ALineBreakInsideQuotesStaysALineBreak)
     EXPECT_EQ(dave->value(2), QStringLiteral("pass\nword"));
     EXPECT_EQ(dave->mNotes(), QStringLiteral("first line\nsecond line"));
     EXPECT_TRUE(recordWithValue1(QStringLiteral("erin")));
+}
+
+// A plain line names a type of the vault and carries no mask: its record keeps the type's mask
+// and icon (no custom type is stored for it), so its password stays masked.
+TEST_F(VaultImport, PlainLinesKeepTheMaskAndIconOfTheirType)
+{
+    const std::shared_ptr<OTVType> login =
+        addType(QStringLiteral("Site Login"), 5, 0x4, {"Site", "User", "Password", "Address"});
+    ASSERT_TRUE(login);
+    const ImportResult result = importText("Ostrevin Export File\r"
+                                           "Site Login,bank,alice,s3cret,https://bank.example,,,,,,,,Work\r",
+                                           {}, QStringLiteral("export.csv"));
+    EXPECT_EQ(result.imported, 1);
+    EXPECT_EQ(rows("CUSTOMTYPETABLE"), 0);
+    const auto bank = recordWithValue1(QStringLiteral("bank"));
+    ASSERT_TRUE(bank);
+    EXPECT_EQ(bank->value(3), QStringLiteral("s3cret"));
+    EXPECT_EQ(bank->mType()->mTypeUID(), login->mTypeUID());
+    EXPECT_FALSE(bank->mIsCustomized());
+    EXPECT_FALSE(bank->mRecordCustomType());
+    EXPECT_EQ(bank->mType()->mTypeMask(), 0x4);
+    EXPECT_EQ(bank->mType()->mTypeIconID(), 5);
 }
 
 // A file that is refused as a whole leaves the vault as it was.
