@@ -843,6 +843,7 @@ private:
     // Every name of the vault and the server with what it holds (kQueryAccountStates).
     struct AccountState;
     QList<AccountState> readAccountStates();
+    void bringUpkeepTablesToCurrentRights(const AccountState& account);
     void grantKeyStampRights(const QString& name);
     void deleteDetailsRow(const QString& name);
     // Makes the routine of deleteOwnVaultUser when it is missing, outdated or its maker is gone.

@@ -273,9 +273,14 @@ inline constexpr OTVServerTrigger kServerTriggers[] = {
 inline constexpr char kQueryCreateServerTrigger[] = "CREATE OR REPLACE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4";
 // A trigger stands as made when its text is the current one and its definer (whose rights it
 // runs with) still exists: a trigger whose definer was dropped would refuse every write.
+// The definer "user@host" is found by the account's key (host and user), not by reading every
+// account; a host holds no "@".
+#define OTV_DEFINER_EXISTS(definer)                                                                     \
+    "EXISTS (SELECT 1 FROM mysql.user U WHERE U.Host=SUBSTRING_INDEX(" definer ",'@',-1) AND U.User=LEFT(" \
+    definer ",CHAR_LENGTH(" definer ")-CHAR_LENGTH(SUBSTRING_INDEX(" definer ",'@',-1))-1))"
 inline constexpr char kQueryTriggerIsCurrent[] =
     "SELECT COUNT(*) FROM INFORMATION_SCHEMA.TRIGGERS T WHERE T.TRIGGER_SCHEMA=DATABASE() AND T.TRIGGER_NAME=? "
-    "AND T.ACTION_STATEMENT=? AND EXISTS (SELECT 1 FROM mysql.user U WHERE CONCAT(U.User,'@',U.Host)=T.DEFINER)";
+    "AND T.ACTION_STATEMENT=? AND " OTV_DEFINER_EXISTS("T.DEFINER");
 // The account details take part in transactions and replicate to every node of a cluster only
 // in InnoDB.
 inline constexpr char kQueryUserInfoEngine[] =
@@ -489,19 +494,23 @@ inline constexpr char kQueryMySQLTablesWithRights[] =
 // compared byte for byte. Columns: 1 name, 2 vault user ID (NULL: no vault user), 3 the vault
 // user is disabled, 4 an account for any host ('%'), 5 an account for some host, 6 an
 // administrator's rights, 7 a right on the key stamp, 8 a right on some vault table, 9 the
-// right to the routine of its own deletion, 10 an account details row.
+// right to the routine of its own deletion, 10 an account details row, 11 the write rights
+// that earlier versions granted on USERTABLE and the event log.
 inline constexpr char kQueryAccountStates[] =
     "SELECT N.NAME, MAX(N.USERID), MAX(N.DISABLED), MAX(N.ANYHOST), MAX(N.SOMEHOST), MAX(N.ADMINISTRATOR), "
-    "MAX(N.KEYSTAMP), MAX(N.VAULTRIGHTS), MAX(N.OWNDELETION), MAX(N.DETAILS) FROM ("
+    "MAX(N.KEYSTAMP), MAX(N.VAULTRIGHTS), MAX(N.OWNDELETION), MAX(N.DETAILS), MAX(N.FORMERRIGHTS) FROM ("
     "SELECT BINARY USERNAME AS NAME, USERID, IFNULL(ISACCOUNTDISABLED,0) AS DISABLED, 0 AS ANYHOST, "
-    "0 AS SOMEHOST, 0 AS ADMINISTRATOR, 0 AS KEYSTAMP, 0 AS VAULTRIGHTS, 0 AS OWNDELETION, 0 AS DETAILS "
-    "FROM USERTABLE "
-    "UNION ALL SELECT BINARY User, NULL, 0, Host='%', 1, (" OTV_ADMINISTRATOR_RIGHTS "), 0, 0, 0, 0 FROM mysql.user "
-    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, MAX(Table_name='KEYSTAMPTABLE'), 1, 0, 0 FROM mysql.tables_priv "
-    "WHERE Host='%' AND Db='" OTV_DATABASE_NAME "' GROUP BY User "
-    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, 0, 0, 1, 0 FROM mysql.procs_priv WHERE Host='%' AND Db='"
+    "0 AS SOMEHOST, 0 AS ADMINISTRATOR, 0 AS KEYSTAMP, 0 AS VAULTRIGHTS, 0 AS OWNDELETION, 0 AS DETAILS, "
+    "0 AS FORMERRIGHTS FROM USERTABLE "
+    "UNION ALL SELECT BINARY User, NULL, 0, Host='%', 1, (" OTV_ADMINISTRATOR_RIGHTS "), 0, 0, 0, 0, 0 FROM mysql.user "
+    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, MAX(Table_name='KEYSTAMPTABLE'), 1, 0, 0, "
+    "MAX((Table_name='USERTABLE' AND (FIND_IN_SET('Insert',Table_priv) OR FIND_IN_SET('Update',Table_priv) OR "
+    "FIND_IN_SET('Delete',Table_priv) OR FIND_IN_SET('Create',Table_priv))) OR (Table_name='EVENTLOGGERTABLE' AND "
+    "(FIND_IN_SET('Update',Table_priv) OR FIND_IN_SET('Delete',Table_priv) OR FIND_IN_SET('Create',Table_priv)))) "
+    "FROM mysql.tables_priv WHERE Host='%' AND Db='" OTV_DATABASE_NAME "' GROUP BY User "
+    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, 0, 0, 1, 0, 0 FROM mysql.procs_priv WHERE Host='%' AND Db='"
     OTV_DATABASE_NAME "' AND Routine_name='DELETEOWNVAULTUSER' "
-    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, 0, 0, 0, 1 FROM mysql.user_info"
+    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, 0, 0, 0, 1, 0 FROM mysql.user_info"
     ") N GROUP BY N.NAME";
 
 // A vault user's deletion of itself, for the tenth failed unlock of an account that may not
@@ -515,8 +524,7 @@ inline constexpr char kQueryAccountStates[] =
 inline constexpr char kOwnDeletionRoutineVersion[] = OTV_OWN_DELETION_VERSION;
 inline constexpr char kQueryOwnDeletionRoutineIsCurrent[] =
     "SELECT COUNT(*) FROM information_schema.ROUTINES R WHERE R.ROUTINE_SCHEMA='" OTV_DATABASE_NAME "' AND "
-    "R.ROUTINE_NAME='DELETEOWNVAULTUSER' AND R.ROUTINE_COMMENT=? AND EXISTS (SELECT 1 FROM mysql.user M WHERE "
-    "CONCAT(M.User, '@', M.Host)=R.DEFINER)";
+    "R.ROUTINE_NAME='DELETEOWNVAULTUSER' AND R.ROUTINE_COMMENT=? AND " OTV_DEFINER_EXISTS("R.DEFINER");
 inline constexpr char kQueryCreateOwnDeletionRoutine[] =
     "CREATE OR REPLACE DEFINER=CURRENT_USER PROCEDURE DELETEOWNVAULTUSER() MODIFIES SQL DATA SQL SECURITY "
     "DEFINER COMMENT '" OTV_OWN_DELETION_VERSION "' BEGIN "
@@ -584,8 +592,8 @@ inline constexpr OTVTableGrant kTableGrants[] = {
     {kKeyStampTable, kPrivSelectInsertUpdate},
 };
 
-// The tables whose rights an administrator's login brings to the set above, and the accounts
-// that still hold rights of earlier versions on them.
+// The tables whose rights an administrator's login brings to the set above (the accounts that
+// still hold rights of earlier versions on them are column 11 of kQueryAccountStates).
 inline constexpr const char* kRulesUpkeepTables[] = {"USERTABLE", "EVENTLOGGERTABLE"};
 inline bool isRulesUpkeepTable(const char* table)
 {
@@ -595,12 +603,6 @@ inline bool isRulesUpkeepTable(const char* table)
     }
     return false;
 }
-inline constexpr char kQueryAccountsWithFormerRights[] =
-    "SELECT DISTINCT User FROM mysql.tables_priv WHERE Host='%' AND Db='" OTV_DATABASE_NAME "' AND "
-    "((Table_name='USERTABLE' AND (FIND_IN_SET('Insert',Table_priv) OR FIND_IN_SET('Update',Table_priv) OR "
-    "FIND_IN_SET('Delete',Table_priv) OR FIND_IN_SET('Create',Table_priv))) OR (Table_name='EVENTLOGGERTABLE' "
-    "AND (FIND_IN_SET('Update',Table_priv) OR FIND_IN_SET('Delete',Table_priv) OR "
-    "FIND_IN_SET('Create',Table_priv))))";
 inline constexpr char kQueryEmptyStoredPasswords[] = "UPDATE USERTABLE SET PASSWORD='' WHERE PASSWORD<>''";
 
 // RevokCatPrivVal ("REVOKE %@ on GROUPTABLE FROM '%@'") with the table in place of GROUPTABLE.

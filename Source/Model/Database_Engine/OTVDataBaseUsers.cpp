@@ -739,10 +739,12 @@ struct OTVDataBase::AccountState {
     bool vaultRights = false;
     bool ownDeletionRight = false;
     bool details = false;
+    bool formerRights = false;
 
     // An enabled vault user's own account, which the current rules give every vault right.
-    bool isEnabledVaultAccount() const { return !userID.isNull() && !disabled && anyHostAccount && !administrator; }
-    bool isDisabledVaultAccount() const { return !userID.isNull() && disabled && anyHostAccount && !administrator; }
+    bool isVaultAccount() const { return !userID.isNull() && anyHostAccount && !administrator; }
+    bool isEnabledVaultAccount() const { return isVaultAccount() && !disabled; }
+    bool isDisabledVaultAccount() const { return isVaultAccount() && disabled; }
     // What an add cut short may have left: an account for any host without a vault user, with
     // this program's marks (checked further before it goes).
     bool mayBeLeftByInterruptedAdd() const
@@ -767,6 +769,7 @@ QList<OTVDataBase::AccountState> OTVDataBase::readAccountStates()
         state.vaultRights = rows.getBoolean(8u);
         state.ownDeletionRight = rows.getBoolean(9u);
         state.details = rows.getBoolean(10u);
+        state.formerRights = rows.getBoolean(11u);
         states.append(state);
     }
     return states;
@@ -778,31 +781,14 @@ int OTVDataBase::bringAccountsToCurrentRules()
         // Passwords that earlier versions kept in USERTABLE.
         executePlain(kQueryEmptyStoredPasswords);
 
-        // Accounts that still hold the write rights earlier versions granted on USERTABLE and
-        // the event log: their rights on both tables become the current set (a disabled
-        // account gets none back).
-        QStringList names;
-        {
-            OTVStatement statement = prepare(kQueryAccountsWithFormerRights);
-            OTVResultSet rows = statement.executeQuery();
-            while (rows.next())
-                names.append(rows.getString(1));
-        }
-        for (const QString& name : names) {
-            const QString userID = getUserIDForName(name);
-            if (userID.isNull() || hasAdminUserPrivileges(name))
-                continue;   // not a vault user's account, or an administrator's
-            for (const OTVTableGrant& grant : kTableGrants) {
-                if (!isRulesUpkeepTable(grant.table))
-                    continue;
-                revokeTablePrivileges(grant.table, kPrivAll, name);
-                if (!storedAccountDisabled(userID))
-                    assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
-            }
-        }
         // Made again, the routine has lost its grants: it goes first, so that they are given back.
         makeOwnDeletionRoutine();
         for (const AccountState& account : readAccountStates()) {
+            // Accounts that still hold the write rights earlier versions granted on USERTABLE and
+            // the event log: their rights on both tables become the current set (a disabled
+            // account gets none back).
+            if (account.isVaultAccount() && account.formerRights)
+                bringUpkeepTablesToCurrentRights(account);
             // Vault accounts made before the key stamp or the routine existed get their rights;
             // disabled ones (by earlier versions too) hold none that writes.
             if (account.isEnabledVaultAccount() && !account.keyStampRight)
@@ -820,6 +806,17 @@ int OTVDataBase::bringAccountsToCurrentRules()
         }
         return int(kOTVStatusOK);
     });
+}
+
+void OTVDataBase::bringUpkeepTablesToCurrentRights(const AccountState& account)
+{
+    for (const OTVTableGrant& grant : kTableGrants) {
+        if (!isRulesUpkeepTable(grant.table))
+            continue;
+        revokeTablePrivileges(grant.table, kPrivAll, account.name);
+        if (!account.disabled)
+            assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, account.name);
+    }
 }
 
 void OTVDataBase::grantKeyStampRights(const QString& name)
