@@ -741,7 +741,8 @@ struct OTVDataBase::AccountState {
     bool details = false;
     bool formerRights = false;
 
-    // An enabled vault user's own account, which the current rules give every vault right.
+    // A vault user's own account for any host, not an administrator's: the current rules give it
+    // every vault right while it is enabled, and none that writes while it is disabled.
     bool isVaultAccount() const { return !userID.isNull() && anyHostAccount && !administrator; }
     bool isEnabledVaultAccount() const { return isVaultAccount() && !disabled; }
     bool isDisabledVaultAccount() const { return isVaultAccount() && disabled; }
