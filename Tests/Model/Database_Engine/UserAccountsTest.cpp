@@ -574,6 +574,53 @@ TEST_F(UserAccounts, SavingKeepsADisabledAccountWithoutRights)
     EXPECT_TRUE(readsVault("dave", "pw"));
 }
 
+// A disabled account holds no right that writes: disabling takes away the right to the routine
+// of its own deletion, and the routine refuses a disabled caller (an account disabled by an
+// earlier version kept the right) until an administrator's login takes it away. Enabling gives
+// it back.
+TEST_F(UserAccounts, ADisabledAccountCannotDeleteItself)
+{
+    auto user = account("dave", "pw", false, {kGroupA});
+    ASSERT_EQ(administrator.addUser(user), kOTVStatusOK);
+    const QString holdsRoutine = "SELECT COUNT(*) FROM mysql.procs_priv WHERE User = 'dave' AND Host = '%' AND "
+                                 "Db = 'vivododadi' AND Routine_name = 'DELETEOWNVAULTUSER'";
+    EXPECT_EQ(rootValue(holdsRoutine), "1");
+    user->setMIsAccountDisabled(true);
+    ASSERT_EQ(administrator.replaceUser(user), kOTVStatusOK);
+    EXPECT_EQ(rootValue(holdsRoutine), "0");
+
+    // As an earlier version left it.
+    root("GRANT EXECUTE ON PROCEDURE vivododadi.DELETEOWNVAULTUSER TO 'dave'@'%'");
+    {
+        std::unique_ptr<sql::Connection> own = connectAs("dave", "pw");
+        ASSERT_TRUE(own);
+        int error = 0;
+        try {
+            std::unique_ptr<sql::Statement>(own->createStatement())->execute("CALL vivododadi.DELETEOWNVAULTUSER()");
+        } catch (const sql::SQLException& e) {
+            error = e.getErrorCode();
+        }
+        EXPECT_EQ(error, 1644);
+    }
+    EXPECT_TRUE(accountExists("dave"));
+    EXPECT_EQ(userRow(user->mUserID()).section('|', 0, 0), "dave");
+    EXPECT_EQ(personalGroup(user->mUserID()), "Personal-dave");
+    EXPECT_FALSE(details("dave").isNull());
+
+    StoreProbe next;
+    ASSERT_EQ(connect(next, server.admin), kOTVStatusOK);
+    ASSERT_EQ(next.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
+    EXPECT_EQ(rootValue(holdsRoutine), "0");
+
+    user->setMIsAccountDisabled(false);
+    ASSERT_EQ(administrator.replaceUser(user), kOTVStatusOK);
+    EXPECT_EQ(rootValue(holdsRoutine), "1");
+    std::unique_ptr<sql::Connection> own = connectAs("dave", "pw");
+    ASSERT_TRUE(own);
+    EXPECT_NO_THROW(std::unique_ptr<sql::Statement>(own->createStatement())->execute("CALL vivododadi.DELETEOWNVAULTUSER()"));
+    EXPECT_FALSE(accountExists("dave"));
+}
+
 TEST_F(UserAccounts, SavingFailsWithoutChangingAnything)
 {
     auto erin = account("erin", "pw", false, {kGroupA});
@@ -850,6 +897,78 @@ TEST_F(UserAccounts, AVaultUserCannotUseTheServerToRaiseHisRights)
     EXPECT_EQ(rootRows("SELECT NAME FROM vivododadi.EVENTLOGGERTABLE ORDER BY NAME"), (QStringList{"added", "kept"}));
 }
 
+// Only an administrator's session marks a change of the master password: any other account
+// could stop every enciphering write with a mark for good, or clear a change's mark under way.
+// The server refuses every way of writing the mark to such an account (here the fixture's plain
+// account, which may write every vault table), while the key stamp stays its to bump. A vault
+// of an earlier version gets the triggers at an administrator's login.
+TEST_F(UserAccounts, OnlyAnAdministratorWritesTheMarkOfAMasterPasswordChange)
+{
+    for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+        root(QStringLiteral("DROP TRIGGER IF EXISTS vivododadi.KEYSTAMPTABLE_MARK_%1").arg(event));
+    StoreProbe next;
+    ASSERT_EQ(connect(next, server.admin), kOTVStatusOK);
+    root("INSERT INTO vivododadi.KEYSTAMPTABLE (NAME, STAMP) VALUES ('DBPASSWORD', 5)");
+
+    std::unique_ptr<sql::Connection> plain = connectAs(server.plain.user, server.plain.password);
+    ASSERT_TRUE(plain);
+    std::unique_ptr<sql::Statement> statement(plain->createStatement());
+    statement->execute("USE vivododadi");
+    const QString mark = "SELECT CONCAT_WS('|', NAME, STAMP) FROM vivododadi.KEYSTAMPTABLE WHERE NAME <> 'DBPASSWORD'";
+    struct Case {
+        const char* what;
+        bool markStands;   // a change's live mark is there before
+        const char* sql;
+    };
+    const Case cases[] = {
+        {"a mark for good", false,
+         "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES('DBPASSWORDCHANGE',4000000000) ON DUPLICATE KEY UPDATE "
+         "STAMP=VALUES(STAMP)"},
+        {"a mark of a minute", false,
+         "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORDCHANGE',UNIX_TIMESTAMP()+60)"},
+        {"another spelling", false, "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('dbPasswordChange ',4000000000)"},
+        {"replaced", false, "REPLACE INTO KEYSTAMPTABLE VALUES ('DBPASSWORDCHANGE',4000000000)"},
+        {"the stamp's row renamed", false, "UPDATE KEYSTAMPTABLE SET NAME='DBPASSWORDCHANGE' WHERE NAME='DBPASSWORD'"},
+        {"a change's mark refreshed", true,
+         "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES('DBPASSWORDCHANGE',UNIX_TIMESTAMP()+60) ON DUPLICATE KEY "
+         "UPDATE STAMP=VALUES(STAMP)"},
+        {"a change's mark moved ahead", true, "UPDATE KEYSTAMPTABLE SET STAMP=4000000000 WHERE NAME='DBPASSWORDCHANGE'"},
+        {"a change's mark cleared", true, "UPDATE KEYSTAMPTABLE SET STAMP=0"},
+        {"a change's mark deleted", true, "DELETE FROM KEYSTAMPTABLE WHERE NAME='DBPASSWORDCHANGE'"},
+        {"a change's mark given another name", true,
+         "UPDATE KEYSTAMPTABLE SET NAME='SOMETHINGELSE' WHERE NAME='DBPASSWORDCHANGE'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        root("DELETE FROM vivododadi.KEYSTAMPTABLE WHERE NAME <> 'DBPASSWORD'");
+        if (c.markStands)
+            root("INSERT INTO vivododadi.KEYSTAMPTABLE (NAME, STAMP) VALUES ('DBPASSWORDCHANGE', 2000000000)");
+        const QString before = rootValue(mark);
+        int error = 0;
+        try {
+            statement->execute(c.sql);
+        } catch (const sql::SQLException& e) {
+            error = e.getErrorCode();
+        }
+        EXPECT_EQ(error, 1644);
+        EXPECT_EQ(rootValue(mark), before);
+        EXPECT_EQ(rootValue("SELECT STAMP FROM vivododadi.KEYSTAMPTABLE WHERE NAME = 'DBPASSWORD'"), "5");
+    }
+
+    // The stamp that every enciphering write bumps on a cluster.
+    EXPECT_NO_THROW(statement->execute(kQueryBumpKeyStamp));
+    EXPECT_EQ(rootValue("SELECT STAMP FROM vivododadi.KEYSTAMPTABLE WHERE NAME = 'DBPASSWORD'"), "6");
+    // An administrator's session writes and clears the mark.
+    std::unique_ptr<sql::Connection> admin = connectAs(server.admin.user, server.admin.password);
+    ASSERT_TRUE(admin);
+    std::unique_ptr<sql::Statement> asAdmin(admin->createStatement());
+    asAdmin->execute("USE vivododadi");
+    EXPECT_NO_THROW(asAdmin->execute("INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORDCHANGE',"
+                                     "UNIX_TIMESTAMP()+60) ON DUPLICATE KEY UPDATE STAMP=VALUES(STAMP)"));
+    EXPECT_NO_THROW(asAdmin->execute(kQueryClearKeyChangeMark));
+    EXPECT_EQ(rootValue("SELECT STAMP FROM vivododadi.KEYSTAMPTABLE WHERE NAME = 'DBPASSWORDCHANGE'"), "0");
+}
+
 // A vault of an earlier version: passwords kept in USERTABLE (under the program's key, which
 // every user holds), the former rights and no right on the key stamp. An administrator's login
 // empties the one and brings the others to the current set; a disabled account gets no rights
@@ -1006,9 +1125,9 @@ TEST_F(UserAccounts, AnAddCutShortIsReplacedByTheNextAddOfItsName)
     EXPECT_EQ(next.addUser(account("halfway", "third pw")), kOTVStatusDatabaseError);
 }
 
-// An administrator's login removes what interrupted adds left, and only that: an account in
-// use, another program's locked account, one with rights beyond the vault and one for another
-// host all stay.
+// An administrator's login removes what interrupted adds left (accounts, and details rows
+// without an account), and only that: an account in use, another program's locked account, one
+// with rights beyond the vault and one for another host all stay, with their details.
 TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
 {
     const auto asRoot = [this](const QString& statement) { root(statement); };
@@ -1026,6 +1145,9 @@ TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
     leaveInterruptedAdd(asRoot, "withrole");
     root("CREATE ROLE IF NOT EXISTS i44_role");
     root("GRANT i44_role TO 'withrole'@'%'");
+    // Cut short after the details row, before the account: details of nobody, which every vault
+    // user could read.
+    root("INSERT INTO mysql.user_info VALUES ('cut0', 'Cut Short', 'x', 'c@example.org', '', '')");
 
     StoreProbe next;
     EXPECT_EQ(connect(next, server.admin), kOTVStatusOK);
@@ -1034,7 +1156,7 @@ TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
     root("DROP ROLE i44_role");   // the fixture's clean-up drops accounts, not roles
     EXPECT_TRUE(roleKept);
 
-    for (const char* gone : {"cut1", "cut2"}) {
+    for (const char* gone : {"cut0", "cut1", "cut2"}) {
         SCOPED_TRACE(gone);
         EXPECT_FALSE(accountExists(gone));
         EXPECT_TRUE(details(gone).isNull());
@@ -1044,6 +1166,8 @@ TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
         EXPECT_TRUE(accountExists(kept));
         EXPECT_TRUE(next.isServerAccountName(kept));
     }
+    for (const char* described : {"beyond", "unlocked", "twohosts"})
+        EXPECT_FALSE(details(described).isNull()) << described;
     EXPECT_EQ(rootValue("SELECT COUNT(*) FROM mysql.user WHERE User = 'twohosts'"), "2");
     // A plain session's login removes nothing (it may not read the accounts).
     leaveInterruptedAdd(asRoot, "cut3");
