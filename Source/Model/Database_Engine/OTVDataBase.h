@@ -199,7 +199,9 @@ public:
     // ended otherwise), for the alert that tells its status.
     QString lastServerMessage() const;
     // Posts "DB_COMM_LOST" for a lost connection (2000 to 2050) and "DB_USR_DEL" for revoked
-    // access (1142, 1143), once until the next connection attempt ends; drops everything else.
+    // access (1142, 1143 while the account cannot read its own row any more: a write that the
+    // account's grants refuse is only the operation's failure), once until the next connection
+    // attempt ends; drops everything else.
     // Runs on the main thread.
     void handleDatabaseError(const OTVDatabaseError& error);
     void setReconnectionDone();
@@ -233,12 +235,14 @@ public:
     // schema: 0, or 3 after the first failure (reported).
     int createDataBaseTables();
     // Row keys for the tables that had none, a unique icon number, one preference row per
-    // user, the preference rows' triggers, and account details in InnoDB. Throws on a
+    // user, the server's triggers, and account details in InnoDB. Throws on a
     // database error.
     void upgradeTables();
-    // Each account may write only its own preference row (administrators every row): the
-    // triggers on APPPREFTABLE, made anew when missing, changed, or left by a dropped account.
-    void createPreferenceTriggers();
+    // The server's own guards, for any client: each account may write only its own preference
+    // row, and only administrators set a group's record word and its prevailing (the triggers
+    // on APPPREFTABLE and GROUPTABLE), made anew when missing, changed, or left by a dropped
+    // account.
+    void createServerTriggers();
     // True when the vault has no users yet. A database error is reported, `returnCode` gets
     // its status (from mapDBErrorCode) and the result is false.
     bool isVirginLaunch(int* returnCode = nullptr);
@@ -1376,6 +1380,8 @@ private:
     void connectToServer(const OTVConnectRequest& request);
     void openSession(const OTVConnectRequest& request);
     bool hasOwnDetailsRow(const QString& userName);
+    // The session's account can no longer read its own vault row (deleted, or disabled).
+    bool hasLostVaultAccess();
     std::optional<QString> readStoredMasterPassword(const char* query);
     // Whether a live mark of a master-password change stands (kQueryKeyChangeUnderWay...).
     bool keyChangeUnderWay(const char* query);

@@ -229,25 +229,37 @@ inline constexpr char kQueryAddOnePreferenceRowPerUser[] =
 #define OTV_SESSION_ACCOUNT "SUBSTRING(USER(),1,CHAR_LENGTH(USER())-CHAR_LENGTH(SUBSTRING_INDEX(USER(),'@',-1))-1)"
 #define OTV_OWN_ROW(row)                                                                                \
     "EXISTS (SELECT 1 FROM USERTABLE WHERE USERID=" row ".USERID AND BINARY USERNAME=BINARY " OTV_SESSION_ACCOUNT ")"
-// The body of a trigger: refuses the row unless `condition` holds or the session is an
-// administrator's.
-#define OTV_PREFERENCE_TRIGGER_BODY(condition)                                                          \
+// The body of a trigger: refuses the row with `message` unless `condition` holds or the
+// session is an administrator's.
+#define OTV_ADMINISTRATORS_ONLY_UNLESS(condition, message)                                              \
     "IF NOT (" condition ") AND NOT EXISTS (SELECT 1 FROM mysql.user WHERE User=" OTV_SESSION_ACCOUNT  \
     " AND " OTV_ADMINISTRATOR_RIGHTS ") THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT="                 \
-    "'An account may change only its own preferences.'; END IF"
+    "'" message "'; END IF"
+#define OTV_PREFERENCE_TRIGGER_BODY(condition)                                                          \
+    OTV_ADMINISTRATORS_ONLY_UNLESS(condition, "An account may change only its own preferences.")
+// A group's record word and whether it prevails are rights: only administrators set them. Any
+// account may add a group that gives none (word 0, not prevailing) and rename one.
+#define OTV_GROUP_RIGHTS_TRIGGER_BODY(condition)                                                        \
+    OTV_ADMINISTRATORS_ONLY_UNLESS(condition, "Only an administrator sets the permissions of a group.")
 struct OTVServerTrigger {
     const char* name;
+    const char* table;
     const char* event;
     const char* body;
 };
-inline constexpr OTVServerTrigger kPreferenceTriggers[] = {
-    {"APPPREFTABLE_OWN_INSERT", "INSERT", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("NEW"))},
-    {"APPPREFTABLE_OWN_UPDATE", "UPDATE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD") " AND " OTV_OWN_ROW("NEW"))},
-    {"APPPREFTABLE_OWN_DELETE", "DELETE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD"))},
+inline constexpr OTVServerTrigger kServerTriggers[] = {
+    {"APPPREFTABLE_OWN_INSERT", "APPPREFTABLE", "INSERT", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("NEW"))},
+    {"APPPREFTABLE_OWN_UPDATE", "APPPREFTABLE", "UPDATE",
+     OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD") " AND " OTV_OWN_ROW("NEW"))},
+    {"APPPREFTABLE_OWN_DELETE", "APPPREFTABLE", "DELETE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD"))},
+    {"GROUPTABLE_RIGHTS_INSERT", "GROUPTABLE", "INSERT",
+     OTV_GROUP_RIGHTS_TRIGGER_BODY("COALESCE(NEW.RECORDPERMISSION,0)=0 AND COALESCE(NEW.GROUPPERMISSIONPREVAILS,0)=0")},
+    {"GROUPTABLE_RIGHTS_UPDATE", "GROUPTABLE", "UPDATE",
+     OTV_GROUP_RIGHTS_TRIGGER_BODY("NEW.RECORDPERMISSION <=> OLD.RECORDPERMISSION AND "
+                                   "NEW.GROUPPERMISSIONPREVAILS <=> OLD.GROUPPERMISSIONPREVAILS")},
 };
-// %1 the name, %2 the event, %3 the body.
-inline constexpr char kQueryCreatePreferenceTrigger[] =
-    "CREATE OR REPLACE TRIGGER %1 BEFORE %2 ON APPPREFTABLE FOR EACH ROW %3";
+// %1 the name, %2 the event, %3 the table, %4 the body.
+inline constexpr char kQueryCreateServerTrigger[] = "CREATE OR REPLACE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4";
 // A trigger stands as made when its text is the current one and its definer (whose rights it
 // runs with) still exists: a trigger whose definer was dropped would refuse every write.
 inline constexpr char kQueryTriggerIsCurrent[] =
