@@ -688,6 +688,8 @@ private:
     bool exportToFile(const QString& path, const ExportJob& job, const QString& password);
     bool exportWithPasswordSheet(const QString& path, const ExportJob& job);
     ExportJob exportJobForScope(int scope, int kind, bool attachments) const;
+    // False, after telling the user, for a scope of the window that holds no record.
+    bool scopeHasRecordsToExport(int scope, const ExportJob& job);
     bool importExchangeFile(const QString& filePath);
     bool hasGroupToImportInto();
     void refreshViewsAfterImport();

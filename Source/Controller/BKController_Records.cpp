@@ -23,7 +23,6 @@
 #include "Platform/BKUserDefaults.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -463,8 +462,7 @@ void BKController::selectAll()
         mViews_->listViewTypesTable()->selectAll();
 }
 
-// The guide shipped beside the program, in the desktop's viewer for HTML; Qt's own opener
-// (xdg-open) when no desktop entry claims it.
+// The guide shipped beside the program, in the desktop's viewer for HTML.
 void BKController::showHelp()
 {
     const QString guide = BKUserGuide::path();
@@ -473,11 +471,11 @@ void BKController::showHelp()
                         BKLocalizedString("OK"));
         return;
     }
-    if (BKUserGuide::open(guide) || QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
-        return;
-    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
-                    BKLocalizedString("No application could open the user guide. It is the file %1.").arg(guide),
-                    BKLocalizedString("OK"));
+    BKUserGuide::open(guide, [guide] {
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
+                        BKLocalizedString("No application could open the user guide. It is the file %1.").arg(guide),
+                        BKLocalizedString("OK"));
+    });
 }
 
 void BKController::focusSearchField()

@@ -245,11 +245,22 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
         }
         writeUserRow(*user, false);
         insertIntoGroupListForUser(*user);
+        // The user's hint leads to the password that was just replaced.
+        if (!user->mPassword().isEmpty()) {
+            OTVStatement clearHint = prepare(kQueryClearHint);
+            clearHint.setString(1, userID);
+            clearHint.executeUpdate();
+        }
         return renamePersonalGroupForUser(*user);
     });
     if (status != kOTVStatusOK)
         return status;
     undo.dismiss();
+    if (!user->mPassword().isEmpty() && mCurrentUser_ && mCurrentUser_->mUserID() == userID) {
+        mCurrentUser_->setMHintQuestionNumber(0);
+        mCurrentUser_->setMHintAnswer(QStringLiteral(""));
+        mCurrentUser_->setMHintEntered(QStringLiteral(""));
+    }
     // Saved: a failure to read the flag back leaves it as the window had it.
     try {
         user->setMHasServerPassword(accountHasPassword(name));
