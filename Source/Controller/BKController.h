@@ -761,3 +761,6 @@ private:
 
 // The web login's address from field 4: "http://" goes before one that begins with "www.".
 QString BKWebLoginAddress(const QString& field4);
+// The web address a web login opens for field 4: http or https only, else an empty URL.
+class QUrl;
+QUrl BKWebLoginUrl(const QString& field4);

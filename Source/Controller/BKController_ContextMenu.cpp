@@ -138,6 +138,8 @@ void BKController::initContextualCategorySubMenu()
             continue;
         names.append(groups[i]->mGroupName());
         QAction* action = addMoveItem(mContextGroupMenu_, groups[i]->mGroupName(), i, groups[i]->mGroupUID());
+        // A group whose word refuses changes takes no records.
+        action->setEnabled(checkForRecordPermissionFor(kPermissionEdit, groups[i]));
         connect(action, &QAction::triggered, this,
                 [this, uid = groups[i]->mGroupUID()] { contextCategoryMenuChanged(uid); });
     }

@@ -1,14 +1,17 @@
 #include "BKController.h"
 
+#include "BKCopyGuard.h"
 #include "BKEventWatcher.h"
 #include "BKMainWindowViews.h"
 #include "BKMenuTable.h"
 #include "BKRecordCells.h"
 #include "BKViewImages.h"
 
+#include "Customization/BKOwnClipboard.h"
 #include "Customization/BKTableView.h"
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUID.h"
@@ -17,6 +20,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
+#include <QStandardItemModel>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -26,6 +31,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QTreeView>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -41,6 +47,52 @@ QWidget* focusedTextWidget()
     if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus))
         return focus;
     return nullptr;
+}
+
+// What the selected rows of `view` show: a line per row in the view's order, the cells of the
+// columns shown in their order with a tab between them (a cell with a picture only gives none).
+QString shownTextOfSelectedRows(const QAbstractItemView* view)
+{
+    const QHeaderView* header = nullptr;
+    if (const auto* table = qobject_cast<const QTableView*>(view))
+        header = table->horizontalHeader();
+    else if (const auto* tree = qobject_cast<const QTreeView*>(view))
+        header = tree->header();
+    if (!header || !view->selectionModel())
+        return QString();
+    QList<QModelIndex> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedIndexes()) {
+        const QModelIndex first = index.siblingAtColumn(0);
+        if (!rows.contains(first))
+            rows.append(first);
+    }
+    std::sort(rows.begin(), rows.end(), [view](const QModelIndex& a, const QModelIndex& b) {
+        return view->visualRect(a).top() < view->visualRect(b).top();
+    });
+    QStringList lines;
+    for (const QModelIndex& row : rows) {
+        QStringList cells;
+        for (int visual = 0; visual < header->count(); ++visual) {
+            const int column = header->logicalIndex(visual);
+            if (header->isSectionHidden(column))
+                continue;
+            const QString text = row.siblingAtColumn(column).data(Qt::DisplayRole).toString();
+            if (!text.isEmpty())
+                cells.append(text);
+        }
+        lines.append(cells.join(QLatin1Char('\t')));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The "Edit Groups..." or "Edit Types..." item of a filter pop-up, shown disabled when its
+// editor is refused.
+void offerEditorItem(QComboBox* popup, bool offered)
+{
+    auto* model = qobject_cast<QStandardItemModel*>(popup->model());
+    const int index = popup->findData(BKMainWindowViews::kEditItemTag);
+    if (model && index >= 0)
+        model->item(index)->setEnabled(offered);
 }
 
 } // namespace
@@ -136,18 +188,21 @@ bool BKController::validateAttachmentButton() const
     return mViews_->columnViewDescriptionTable()->selectionModel()->hasSelection();
 }
 
+// One web login whose address opens as a web page (AutoFill opens nothing else).
 bool BKController::validateWebLogin() const
 {
     if (!mViews_)
         return false;
+    const std::shared_ptr<OTVRecord> record = mViews_->itemPropertiesForTableViewSelectedRow();
+    std::shared_ptr<OTVType> type;
     if (mViews_->currentView() == BKMainWindowViews::kListViewTag) {
         if (mViews_->listViewTypesTable()->selectionModel()->selectedRows().size() != 1)
             return false;
-        const std::shared_ptr<OTVRecord> record = mViews_->itemPropertiesForTableViewSelectedRow();
-        return record && record->mType() && record->mType()->mTypeUID() == kWebLoginUID;
+        type = record ? record->mType() : nullptr;
+    } else {
+        type = mViews_->typeUIDForTableViewSelectedRow();
     }
-    const std::shared_ptr<OTVType> type = mViews_->typeUIDForTableViewSelectedRow();
-    return type && type->mTypeUID() == kWebLoginUID;
+    return type && type->mTypeUID() == kWebLoginUID && record && !BKWebLoginUrl(record->value(4)).isEmpty();
 }
 
 bool BKController::isCommandEnabled(int tag) const
@@ -170,7 +225,11 @@ bool BKController::isCommandEnabled(int tag) const
 
     switch (tag) {
     case kBKCutMenuTag:
+        // Records are never cut: only the text of a focused field is.
+        return focusedTextWidget() != nullptr;
     case kBKCopyMenuTag:
+        if (focusedTextWidget())
+            return true;
         return view == BKMainWindowViews::kListViewTag ? listRows >= 1 : single;
     case kBKPasteMenuTag:
         return QGuiApplication::clipboard()->text().startsWith(kPasteHeader);
@@ -228,6 +287,10 @@ void BKController::refreshCommandStates()
             std::any_of(items.cbegin(), items.cend(), [](const QAction* item) { return item->isEnabled(); }));
     }
     updateEditMenu();
+    if (mViews_) {
+        offerEditorItem(mViews_->categoriesPopup(), isCommandPermitted(kBKEditGroupsMenuTag));
+        offerEditorItem(mViews_->typesPopup(), isCommandPermitted(kBKEditTypesMenuTag));
+    }
     mMenuActions_.value(kBKDetailsMenuTag)
         ->setText(BKLocalizedString(isDetailsPaneShown() ? QStringLiteral("Hide Details")
                                                          : QStringLiteral("Show Details")));
@@ -275,17 +338,30 @@ void BKController::updateEditMenu()
     }
 }
 
-// Cut, Copy and Paste belong to the focused text: the vault defines no clipboard form of records.
+// Cut and Paste belong to the focused text; Copy too, and without one it takes what the selected
+// records show in the current view.
 void BKController::cut()
 {
     if (QWidget* text = focusedTextWidget())
-        QMetaObject::invokeMethod(text, "cut");
+        BKCopyGuard::cut(text);
 }
 
 void BKController::copy()
 {
-    if (QWidget* text = focusedTextWidget())
-        QMetaObject::invokeMethod(text, "copy");
+    if (QWidget* text = focusedTextWidget()) {
+        BKCopyGuard::copy(text);
+        return;
+    }
+    if (!mViews_ || !checkForDataPermissionFor(kDataPermissionCopy))
+        return;
+    QAbstractItemView* view = mViews_->currentView() == BKMainWindowViews::kListViewTag
+                                  ? static_cast<QAbstractItemView*>(mViews_->listViewTypesTable())
+                              : mViews_->currentView() == BKMainWindowViews::kTreeViewTag
+                                  ? static_cast<QAbstractItemView*>(mViews_->treeViewOutlineView())
+                                  : static_cast<QAbstractItemView*>(mViews_->columnViewDescriptionTable());
+    const QString shown = shownTextOfSelectedRows(view);
+    if (!shown.isEmpty())
+        BKCopyToClipboard(shown);
 }
 
 void BKController::paste()
@@ -303,6 +379,17 @@ void BKController::connectRecordViewsForMenus()
     connect(this, &BKController::maskingChanged, this, &BKController::refreshCommandStates);
     connect(this, &BKController::detailsPaneShownChanged, this, &BKController::refreshCommandStates);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &BKController::refreshCommandStates);
+    // Cut and Copy follow the focus (a text field's text, or the selected records), also for
+    // their shortcuts.
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        for (int tag : {kBKCutMenuTag, kBKCopyMenuTag})
+            mMenuActions_.value(tag)->setEnabled(isCommandEnabled(tag));
+    });
+    // The pop-ups' editor items are rebuilt with the pop-ups: their state is set again as they open.
+    connect(mViews_->categoriesPopup(), &BKPopUpButton::aboutToPopup, this,
+            [this] { offerEditorItem(mViews_->categoriesPopup(), isCommandPermitted(kBKEditGroupsMenuTag)); });
+    connect(mViews_->typesPopup(), &BKPopUpButton::aboutToPopup, this,
+            [this] { offerEditorItem(mViews_->typesPopup(), isCommandPermitted(kBKEditTypesMenuTag)); });
     buildRecordButtons();
     // Records are dragged from the record views onto a type of the column view or the tree.
     for (QAbstractItemView* source : {static_cast<QAbstractItemView*>(mViews_->columnViewDescriptionTable()),

@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKMenuTable.h"
 #include "BKPasswordSheets.h"
 
 #include "Model/BKPasswordPolicyController.h"
@@ -109,6 +110,9 @@ BKMasterPasswordPanel* BKController::masterPasswordPanel()
 
 void BKController::setMasterPassword()
 {
+    // The vault's key is the administrators' (the server lets no other account write it).
+    if (!isCommandPermitted(kBKMasterPasswordMenuTag))
+        return;
     // No stored password reads as none: the set panel, whose store call keeps a password that
     // another client stored meanwhile.
     mStoredMasterPassword_ = store_.checkForMasterPasswordMatch().value_or(QString());

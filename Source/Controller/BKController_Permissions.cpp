@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKCopyGuard.h"
 #include "BKExchangePrompts.h"
 #include "BKMainWindowViews.h"
 #include "BKMenuTable.h"
@@ -12,39 +13,16 @@
 #include "Model/OTVUserRights.h"
 
 #include <QAbstractItemView>
-#include <QEvent>
-#include <QKeyEvent>
 
 // The permission words as the commands apply them. Each command asks here before it acts, and
 // the menus, buttons and context menu ask the same through isCommandPermitted, so what a word
 // refuses is both disabled and inert.
 
-namespace {
-
-// The record views copy their current cell on the copy key by themselves; without the Copy right
-// the key does nothing there.
-class CopyKeyGuard : public QObject {
-public:
-    CopyKeyGuard(const BKController& controller, QObject* parent) : QObject(parent), controller_(controller) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
-            !controller_.checkForDataPermissionFor(kDataPermissionCopy))
-            return true;
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    const BKController& controller_;
-};
-
-} // namespace
-
+// A record view's copy key copies what its selected rows show, as Edit > Copy does.
 void BKController::guardCopyKeyOf(QAbstractItemView* view)
 {
-    view->installEventFilter(new CopyKeyGuard(*this, view));
+    BKCopyGuard::guard(
+        view, [this] { return checkForDataPermissionFor(kDataPermissionCopy); }, [this] { copy(); });
 }
 
 OTVUserRights BKController::userRights() const
@@ -126,6 +104,9 @@ bool BKController::isCommandPermitted(int tag) const
         return rights.mayChangeTypes(kPermissionAdd);
     case kBKEditTypesMenuTag:
         return rights.mayChangeTypes(anyBit);
+    case kBKUsersMenuTag:
+    case kBKMasterPasswordMenuTag:
+        return store_.isAdministratorSession();
     case kBKCutMenuTag:
     case kBKCopyMenuTag:
     case kBKCopyGroupMenuTag:

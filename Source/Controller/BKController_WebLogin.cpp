@@ -11,19 +11,16 @@
 
 #include <QUrl>
 
-namespace {
-
 // Only web addresses are opened: a record's address may come from anyone's import.
-QUrl webAddressUrl(const QString& address)
+QUrl BKWebLoginUrl(const QString& field4)
 {
+    const QString address = BKWebLoginAddress(field4);
     QUrl url(address, QUrl::TolerantMode);
     if (url.scheme().isEmpty())
         url = QUrl::fromUserInput(address);
     const QString scheme = url.scheme().toLower();
     return url.isValid() && (scheme == QStringLiteral("http") || scheme == QStringLiteral("https")) ? url : QUrl();
 }
-
-} // namespace
 
 QString BKWebLoginAddress(const QString& field4)
 {
@@ -42,7 +39,7 @@ void BKController::webLogin()
 
 void BKController::webLoginForRecord(const OTVRecord& record)
 {
-    const QUrl url = webAddressUrl(BKWebLoginAddress(record.value(4)));
+    const QUrl url = BKWebLoginUrl(record.value(4));
     if (url.isEmpty())
         return;
     // A browser form cannot be filled in from here: the password goes to the clipboard.

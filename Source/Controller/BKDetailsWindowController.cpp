@@ -1,6 +1,7 @@
 #include "BKDetailsWindowController.h"
 
 #include "BKController.h"
+#include "BKCopyGuard.h"
 #include "BKDialogButtons.h"
 #include "BKIconSelectionPanel.h"
 #include "BKMainWindowViews.h"
@@ -29,6 +30,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -163,6 +165,14 @@ void BKDetailsWindowController::buildWindow()
     mNotesTextView_->setTabChangesFocus(true);
     mNotesTextView_->setMinimumHeight(90);
     layout->addWidget(mNotesTextView_, 1);
+    // What the window shows leaves it only with the user's Copy right.
+    const auto mayCopy = [this] {
+        return OTVUserRights(store().mCurrentUser().get(), store().isAdministratorSession())
+            .mayUseData(kDataPermissionCopy);
+    };
+    for (QLineEdit* value : mValueFields_)
+        BKCopyGuard::guard(value, mayCopy);
+    BKCopyGuard::guard(mNotesTextView_, mayCopy);
 
     auto* attachment = new QHBoxLayout;
     attachment->addWidget(new QLabel(BKLocalizedString("Attachment:"), this));
@@ -223,6 +233,9 @@ void BKDetailsWindowController::buildWindow()
             [this] { mPriviousTypeSelection_ = mTypesPopupButton_->currentIndex(); });
     connect(mCategoriesPopupButton_, &BKPopUpButton::aboutToPopup, this,
             [this] { mPriviousGroupSelection_ = mCategoriesPopupButton_->currentIndex(); });
+    connect(mCategoriesPopupButton_, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &BKDetailsWindowController::enableCommandsForChoices);
+    connect(mValueFields_[3], &QLineEdit::textChanged, this, &BKDetailsWindowController::enableCommandsForChoices);
     setAlternateInfoToAttachmentButton(false);
     setIconNumber(kDefaultIconID);
 }
@@ -288,7 +301,6 @@ std::shared_ptr<OTVRecord> BKDetailsWindowController::orderFrontDetailsWindowWit
     const OTVUserRights rights(store().mCurrentUser().get(), store().isAdministratorSession());
     mDeleteButton_->setEnabled(*operation == kDetailsEdit &&
                                rights.mayChangeRecords(kPermissionDelete, info->mGroup().get()));
-    mDuplicateButton_->setEnabled(rights.mayChangeRecords(kPermissionAdd, info->mGroup().get()));
     mPrintButton_->setEnabled(rights.mayUseData(kDataPermissionPrint));
     mShouldEditRecord_ = *operation == kDetailsEdit;
     mStateForDuplicate_ = *operation == kDetailsDuplicate;
@@ -305,6 +317,7 @@ std::shared_ptr<OTVRecord> BKDetailsWindowController::orderFrontDetailsWindowWit
     resetDetailSettingsUI();
     updateUIWithMaskInfo(mRecordCustomType_ ? &*mRecordCustomType_ : info->mType().get());
     updateDetailPanelFieldsWithRecord(*info);
+    enableCommandsForChoices();
     valueField(1)->setFocus();
     valueField(1)->selectAll();
 
@@ -445,6 +458,7 @@ void BKDetailsWindowController::changeTypeSelection(bool byUser)
         mCustom_ = BKCustomTypeState();
     }
     mAutoFillButton_->setVisible(type && type->mTypeUID() == kWebLoginUID && mWebLogin_);
+    enableCommandsForChoices();
     if (!type)
         return;
     const OTVType* shown = byUser ? type.get() : effectiveType();
@@ -653,9 +667,17 @@ void BKDetailsWindowController::storeDuplicateNow()
                         user ? user->mUsername() : QString());
 }
 
+void BKDetailsWindowController::enableCommandsForChoices()
+{
+    const OTVUserRights rights(store().mCurrentUser().get(), store().isAdministratorSession());
+    const std::shared_ptr<BKGroup> group = selectedGroup();
+    mDuplicateButton_->setEnabled(group && rights.mayChangeRecords(kPermissionAdd, group.get()));
+    mAutoFillButton_->setEnabled(!BKWebLoginUrl(valueField(4)->text()).isEmpty());
+}
+
 void BKDetailsWindowController::webLogin()
 {
-    if (!mWebLogin_ || mAutoFillButton_->isHidden())
+    if (!mWebLogin_ || mAutoFillButton_->isHidden() || !mAutoFillButton_->isEnabled())
         return;
     // Built as OK would build it, on a copy of the customising state: nothing of it is kept.
     BKCustomTypeState state = mCustom_;

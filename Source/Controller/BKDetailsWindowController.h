@@ -171,6 +171,8 @@ private:
     void showLabelsAndMarks(const OTVType* type, bool genericForEmpty);
     void setIconNumber(int number);
     void setAlternateInfoToAttachmentButton(bool removeState);
+    // Duplicate follows the add right in the chosen group, AutoFill the web address typed.
+    void enableCommandsForChoices();
     std::shared_ptr<BKGroup> selectedGroup() const;
     std::shared_ptr<OTVType> selectedType() const;
     // The type whose labels the window shows: the record's own, else the chosen type.

@@ -6,7 +6,9 @@
 
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVTextFits.h"
+#include "Model/OTVPermissionWords.h"
 #include "Model/OTVStatusMessages.h"
+#include "Model/OTVUserRights.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
@@ -131,6 +133,13 @@ std::shared_ptr<BKGroup> BKGroupSettingsPanel::runGroupSettingsPanelForWindow(QW
         updateEditGroupSheet(*group, op == kDuplicateOperation);
     else
         resetAllFieldsInEditGroupSheet();
+    // A group's record word and its prevailing are rights that only an administrator gives;
+    // merging groups needs the right to delete groups.
+    const bool administrator = store_.isAdministratorSession();
+    for (QCheckBox* box : {mAddBox_, mEditBox_, mDeleteBox_, mGroupPriorityPermission_})
+        box->setEnabled(administrator);
+    mGroupMergeTable_->setEnabled(
+        OTVUserRights(store_.mCurrentUser().get(), administrator).mayChangeGroups(kPermissionDelete));
 
     if (window != parentWidget())
         setParent(window, windowFlags());
@@ -152,11 +161,13 @@ std::shared_ptr<BKGroup> BKGroupSettingsPanel::runGroupSettingsPanelForWindow(QW
 void BKGroupSettingsPanel::updateEditGroupSheet(const BKGroup& group, bool duplicate)
 {
     mGroupNameField_->setText(duplicate ? group.mGroupName() + kDuplicateSuffix : group.mGroupName());
-    const quint16 word = group.mRecordLevelPermissions();
+    // Another account's new group gives no rights (the store writes none): the boxes say so.
+    const bool givesNone = duplicate && !store_.isAdministratorSession();
+    const quint16 word = givesNone ? 0 : group.mRecordLevelPermissions();
     mAddBox_->setChecked(word & kAddPermission);
     mEditBox_->setChecked(word & kEditPermission);
     mDeleteBox_->setChecked(word & kDeletePermission);
-    mGroupPriorityPermission_->setChecked(group.mPreferencePermissions());
+    mGroupPriorityPermission_->setChecked(!givesNone && group.mPreferencePermissions());
     reloadTables();
 }
 
@@ -196,6 +207,8 @@ void BKGroupSettingsPanel::setUserMember(const QString& userID, bool member)
 
 void BKGroupSettingsPanel::setSubGroup(const QString& groupUID, bool merged)
 {
+    if (!mGroupMergeTable_->isEnabled())
+        return;
     if (merged) {
         appendMissing(mGroupSubGroupsArray_, groupUID);
         mDeletedSubGroupArray_.removeAll(groupUID);

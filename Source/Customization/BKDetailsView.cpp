@@ -16,7 +16,6 @@
 #include "Platform/BKLocalization.h"
 #include "Platform/BKNotificationCenter.h"
 
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -203,14 +202,10 @@ void BKDetailsView::setCopyAllowed(bool allowed)
     }
 }
 
+// A button with nothing to copy leaves the clipboard alone: what another program put there stays.
 void BKDetailsView::copyField(BKImageView* sender)
 {
-    if (!sender)
-        return;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (sender->title().isEmpty())
-        clipboard->clear();
-    else
+    if (sender && !sender->title().isEmpty())
         BKCopyToClipboard(sender->title());
 }
 

@@ -29,8 +29,7 @@ struct BKDetailRow {
 
 // The rows of the details table for `record` (group name already looked up). Fields 2 to 9
 // with a value fill rows 1 upward without gaps; row 9 is the date modified, row 10 the
-// attachment, row 11 the notes. A masked field shows "******" but its button still copies
-// the real value.
+// attachment, row 11 the notes. A masked field shows "******" and has nothing to copy.
 std::array<BKDetailRow, BKTextTable::kRowCount> BKDetailRowsForRecord(const OTVRecord& record,
                                                                       const QString& groupName, bool shouldMask);
 
@@ -71,7 +70,7 @@ public:
     void scrollViewScrolled();
     // Whether the copy buttons copy (the user's Copy right); refused, they show disabled.
     void setCopyAllowed(bool allowed);
-    // Puts the button's title on the clipboard (an empty title clears the text).
+    // Puts the button's title on the clipboard (an empty title copies nothing).
     static void copyField(BKImageView* sender);
     // Where the attachment menu opens, in the table's coordinates; then the menu itself,
     // which opens at once (not owned).

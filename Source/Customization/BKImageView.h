@@ -5,7 +5,7 @@
 #include <QWidget>
 
 // A small click-to-copy image button: a click released inside it puts its title on the
-// clipboard as plain text (an empty title clears the text). While pressed the image fills the
+// clipboard as plain text (an empty title copies nothing). While pressed the image fills the
 // button; otherwise it keeps its proportions. A button inside a BKTextTable also asks the
 // table to offer the attachment menu when it is that table's attachment button.
 class BKImageView : public QWidget {

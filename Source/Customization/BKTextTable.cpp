@@ -270,7 +270,8 @@ void BKTextTable::layoutRows()
             mTrackingRectIDs_.append({mNextTrackingID_++, value, valueRect});
         button->setGeometry(buttonX, y + buttonOffset, kButtonSide, kButtonSide);
         button->setTitle(mPasteboardStrings_[size_t(row)]);
-        button->show();
+        // A masked row has nothing to copy, so no copy button; the attachment's opens its menu.
+        button->setVisible(row == kAttachmentRow || !mPasteboardStrings_[size_t(row)].isEmpty());
         y += height;
     }
 

@@ -368,28 +368,34 @@ void DetailsPaneLayoutTest::copyButtonsCopyOnlyTheShownRecord()
         return QGuiApplication::clipboard()->text();
     };
 
+    // A masked row has no copy button: a click there would only empty what another program copied.
     view->setDetailInfo(recordWith(typeWithMask(4), {{2, "first user"}, {3, "first secret"}, {4, "first pin"}}));
     QCOMPARE(clickRow(1), QStringLiteral("first user"));
     QCOMPARE(table->value(2), QStringLiteral("******"));
-    QCOMPARE(clickRow(2), QString());
+    QVERIFY(table->button(2)->isHidden());
+    QCOMPARE(clickRow(2), QStringLiteral("before"));
     QCOMPARE(clickRow(3), QStringLiteral("first pin"));
     QCOMPARE(clickRow(9), kModifiedShown);
 
-    view->setDetailInfo(recordWith(typeWithMask(2), {{2, "second secret"}}));
+    view->setDetailInfo(recordWith(typeWithMask(2 | 512), {{2, "second secret"}}));
     QCOMPARE(table->value(1), QStringLiteral("******"));
-    QCOMPARE(clickRow(1), QString());
-    for (int row : {2, 3}) {
+    QCOMPARE(table->value(9), QStringLiteral("******"));
+    for (int row : {1, 2, 3, 9}) {
         QCOMPARE(table->pasteboardString(row), QString(""));
         QVERIFY(table->button(row)->isHidden());
     }
+    view->setShouldMask(false);
+    QVERIFY(table->button(1)->isVisible());
+    QCOMPARE(clickRow(1), QStringLiteral("second secret"));
+    view->setShouldMask(true);
 
-    // A row without a copy text clears the clipboard rather than leaving an old value.
+    // The attachment's button opens its menu and leaves the clipboard alone.
     auto attached = recordWith(typeWithMask(0), {});
     attached->setMAttachmentName(QStringLiteral("scan.png"));
     view->setDetailInfo(attached);
-    QGuiApplication::clipboard()->setText(QStringLiteral("stale"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("theirs"));
     QTest::mouseClick(table->button(BKTextTable::kAttachmentRow), Qt::LeftButton);
-    QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("theirs"));
 }
 
 void DetailsPaneLayoutTest::attachmentButtonAsksForTheMenu()

@@ -461,6 +461,21 @@ bool OTVDataBase::hasOwnDetailsRow(const QString& userName)
     }
 }
 
+bool OTVDataBase::hasLostVaultAccess()
+{
+    StoreLock lock(*this);
+    if (!mCurrentUser_ || mCurrentUser_->mUserID().isEmpty())
+        return true;
+    try {
+        OTVStatement statement = prepare(UserExistTblVal);
+        statement.setString(1, mCurrentUser_->mUserID());
+        OTVResultSet rows = statement.executeQuery();
+        return !(rows.next() && rows.getInt(1) > 0);
+    } catch (const sql::SQLException&) {
+        return true;
+    }
+}
+
 int OTVDataBase::authenticateAccount(const QString& userName, const QString& password) const
 {
     if (userName.isEmpty() || password.isEmpty())
@@ -818,7 +833,7 @@ void OTVDataBase::handleDatabaseError(const OTVDatabaseError& error)
 {
     const bool connectionLost = OTVIsConnectionLostError(error.code);
     const bool accessRevoked = error.code == kDBTABLEACCESS_DENIEDCode1 || error.code == kDBTABLEACCESS_DENIEDCode2;
-    if (!connectionLost && !accessRevoked)
+    if (!connectionLost && (!accessRevoked || !hasLostVaultAccess()))
         return;   // the operation's status tells its caller
     if (mConnectionLostHandlerIsOn.exchange(true))
         return;   // one notification until the next connection attempt ends

@@ -200,7 +200,9 @@ public:
     // ended otherwise), for the alert that tells its status.
     QString lastServerMessage() const;
     // Posts "DB_COMM_LOST" for a lost connection (2000 to 2050) and "DB_USR_DEL" for revoked
-    // access (1142, 1143), once until the next connection attempt ends; drops everything else.
+    // access (1142, 1143 while the account cannot read its own row any more: a write that the
+    // account's grants refuse is only the operation's failure), once until the next connection
+    // attempt ends; drops everything else.
     // Runs on the main thread.
     void handleDatabaseError(const OTVDatabaseError& error);
     void setReconnectionDone();
@@ -237,8 +239,9 @@ public:
     // user, the server's triggers, and account details in InnoDB. Throws on a database error.
     void upgradeTables();
     // What no account but an administrator's may write, refused by the server: another's
-    // preference row (or one under another name), and the mark of a master-password change.
-    // The triggers are made anew when missing, changed, or left by a dropped account.
+    // preference row (or one under another name), the mark of a master-password change, and a
+    // group's record word and its prevailing. The triggers are made anew when missing, changed,
+    // or left by a dropped account.
     void createServerTriggers();
     // True when the vault has no users yet. A database error is reported, `returnCode` gets
     // its status (from mapDBErrorCode) and the result is false.
@@ -1381,6 +1384,8 @@ private:
     void connectToServer(const OTVConnectRequest& request);
     void openSession(const OTVConnectRequest& request);
     bool hasOwnDetailsRow(const QString& userName);
+    // The session's account can no longer read its own vault row (deleted, or disabled).
+    bool hasLostVaultAccess();
     std::optional<QString> readStoredMasterPassword(const char* query);
     // Whether a live mark of a master-password change stands (kQueryKeyChangeUnderWay...).
     bool keyChangeUnderWay(const char* query);

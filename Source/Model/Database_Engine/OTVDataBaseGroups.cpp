@@ -122,6 +122,12 @@ int OTVDataBase::deleteCascadingToRecords(const char* sql, const QString& uid,
 
 int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
 {
+    // A group's record word and its prevailing are rights that only an administrator gives (the
+    // server refuses them from anyone else): another account's new group gives none.
+    if (!isAdministratorSession()) {
+        group->setMRecordLevelPermissions(0);
+        group->setMPreferencePermissions(false);
+    }
     const QString name = group->mGroupName();
     bool inserted = false;
     int status = runGuarded([&] {
@@ -154,21 +160,33 @@ int OTVDataBase::addGroup(const std::shared_ptr<BKGroup>& group)
 int OTVDataBase::updateGroup(const std::shared_ptr<BKGroup>& group)
 {
     const QString uid = group->mGroupUID();
+    // Another account than an administrator's keeps the group's record word and prevailing as
+    // they are: only its name and lists are written.
+    const bool keepsRights = !isAdministratorSession();
     {
         StoreLock lock(*this);
-        if (!mGroups_.contains(uid))
+        const std::shared_ptr<BKGroup> stored = mGroups_.value(uid);
+        if (!stored)
             return kOTVStatusOtherFailure;
+        if (keepsRights) {
+            group->setMRecordLevelPermissions(stored->mRecordLevelPermissions());
+            group->setMPreferencePermissions(stored->mPreferencePermissions());
+        }
     }
     const QString name = group->mGroupName();
     const int status = runGuarded([&] {
         return runInTransaction([&] {
             if (const int key = checkVaultKeyUnchanged())
                 return key;
-            OTVStatement statement = prepare(kQueryGroupUpdate);
+            OTVStatement statement = prepare(keepsRights ? kQueryGroupUpdateName : kQueryGroupUpdate);
             statement.setBlob(1, encryptedValue(name, kTinyBlobBytes));
-            statement.setUInt(2, group->mRecordLevelPermissions());
-            statement.setBoolean(3, group->mPreferencePermissions());
-            statement.setString(4, uid);
+            if (keepsRights) {
+                statement.setString(2, uid);
+            } else {
+                statement.setUInt(2, group->mRecordLevelPermissions());
+                statement.setBoolean(3, group->mPreferencePermissions());
+                statement.setString(4, uid);
+            }
             // Unchanged values count 0 too: only the row's absence tells that it is gone.
             if (statement.executeUpdate() == 0) {
                 OTVStatement exists = prepare(kQueryGroupExists);

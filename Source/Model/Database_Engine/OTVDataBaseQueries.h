@@ -251,6 +251,10 @@ inline constexpr char kQueryAddOnePreferenceRowPerUser[] =
 // is used, so that a name that differs in letter case or trailing spaces is the mark too.
 #define OTV_KEY_CHANGE_MARK_TRIGGER_BODY(condition)                                                     \
     OTV_SERVER_TRIGGER_BODY(condition, "Only an administrator marks a change of the master password.")
+// A group's record word and whether it prevails are rights: only administrators set them. Any
+// account may add a group that gives none (word 0, not prevailing) and rename one.
+#define OTV_GROUP_RIGHTS_TRIGGER_BODY(condition)                                                        \
+    OTV_SERVER_TRIGGER_BODY("NOT (" condition ")", "Only an administrator sets the permissions of a group.")
 struct OTVServerTrigger {
     const char* name;
     const char* event;
@@ -268,6 +272,11 @@ inline constexpr OTVServerTrigger kServerTriggers[] = {
      OTV_KEY_CHANGE_MARK_TRIGGER_BODY("OLD.NAME='DBPASSWORDCHANGE' OR NEW.NAME='DBPASSWORDCHANGE'")},
     {"KEYSTAMPTABLE_MARK_DELETE", "DELETE", "KEYSTAMPTABLE",
      OTV_KEY_CHANGE_MARK_TRIGGER_BODY("OLD.NAME='DBPASSWORDCHANGE'")},
+    {"GROUPTABLE_RIGHTS_INSERT", "INSERT", "GROUPTABLE",
+     OTV_GROUP_RIGHTS_TRIGGER_BODY("COALESCE(NEW.RECORDPERMISSION,0)=0 AND COALESCE(NEW.GROUPPERMISSIONPREVAILS,0)=0")},
+    {"GROUPTABLE_RIGHTS_UPDATE", "UPDATE", "GROUPTABLE",
+     OTV_GROUP_RIGHTS_TRIGGER_BODY("NEW.RECORDPERMISSION <=> OLD.RECORDPERMISSION AND "
+                                   "NEW.GROUPPERMISSIONPREVAILS <=> OLD.GROUPPERMISSIONPREVAILS")},
 };
 // %1 the name, %2 the event, %3 the table, %4 the body.
 inline constexpr char kQueryCreateServerTrigger[] = "CREATE OR REPLACE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4";

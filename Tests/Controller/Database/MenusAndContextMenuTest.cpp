@@ -83,9 +83,9 @@ private slots:
             << QList<int>{kBKWebLoginMenuTag, kBKPasteMenuTag, kBKCopyField1MenuTag + 2};
         QTest::newRow("list, three records")
             << 1 << QStringList{"alpha bank", "Visa", "zeta portal"} << ""
-            << QList<int>{kBKCutMenuTag, kBKCopyMenuTag, kBKDeleteRecordMenuTag}
+            << QList<int>{kBKCopyMenuTag, kBKDeleteRecordMenuTag}
             << QList<int>{kBKEditRecordMenuTag, kBKDuplicateRecordMenuTag, kBKCustomizeMenuTag, kBKPrintRecordMenuTag,
-                          kBKAttachmentMenuTag, kBKWebLoginMenuTag};
+                          kBKAttachmentMenuTag, kBKWebLoginMenuTag, kBKCutMenuTag};
         QTest::newRow("column, one record, vRX 3.0 text")
             << 0 << QStringList{"Visa"} << "Ostrevin vRX File -v3.0\tdata" << (single + QList<int>{kBKPasteMenuTag})
             << QList<int>{kBKSelectAllMenuTag, kBKColumnViewMenuTag, kBKCopyNotesMenuTag};
@@ -659,7 +659,8 @@ private:
         return int(ViewsTestVault::titles(views_->sortedItemsForListView()).indexOf(title));
     }
 
-    // "shop login": a record of the web-login type that a new vault brings, in Banking.
+    // "shop login": a record of the web-login type that a new vault brings, in Banking, with the
+    // web address that AutoFill opens.
     void addWebLoginRecord()
     {
         const std::shared_ptr<OTVType> webLogin = store_->mTypes().value(kWebLoginUID);
@@ -668,6 +669,7 @@ private:
         record->setMGroup(vault_->groups["Banking"]);
         record->setMType(webLogin);
         record->setValue(1, QStringLiteral("shop login"));
+        record->setValue(4, QStringLiteral("www.shop.example"));
         record->setValue(10, QStringLiteral("2013-02-03 10:00:00 +0000"));
         QCOMPARE(store_->addRecord(record), int(kOTVStatusOK));
         vault_->records["shop login"] = record;

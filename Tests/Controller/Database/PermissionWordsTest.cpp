@@ -11,6 +11,7 @@
 #include "Controller/BKGroupSettingsPanel.h"
 #include "Controller/BKMainWindowViews.h"
 #include "Controller/BKMenuTable.h"
+#include "Controller/BKPasswordSheets.h"
 #include "Controller/BKTypeSettingsPanel.h"
 #include "Customization/BKDetailsView.h"
 #include "Customization/BKImageView.h"
@@ -18,11 +19,16 @@
 #include "Model/OTVPermissionWords.h"
 #include "Model/OTVUID.h"
 #include "Model/OTVUser_Admin.h"
+#include "Platform/BKNotificationCenter.h"
 #include "Support/StoreConnectRequest.h"
 #include "Support/UrlRecorder.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -32,10 +38,13 @@
 #include <QListView>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include <cppconn/connection.h>
+#include <cppconn/exception.h>
 #include <cppconn/resultset.h>
 #include <cppconn/statement.h>
 
@@ -287,6 +296,405 @@ private slots:
             QVERIFY2(controller_->isCommandEnabled(tag), qPrintable(QString::number(tag)));
     }
 
+    // The record window's fields (a value, the notes) keep what they show without the Copy right, by
+    // every way it could leave: the copy and cut keys, the field's own menu, the X11 selection. With
+    // the right the copy works and is the application's own: its clearing is armed.
+    void theRecordWindowCopiesOnlyWithTheCopyRight_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("allowed");
+        for (const char* path : {"Ctrl+C", "Ctrl+Insert", "Ctrl+X", "Shift+Delete", "menu Copy", "menu Cut",
+                                 "notes Ctrl+C", "notes menu Copy", "X11 selection"}) {
+            for (bool allowed : {false, true})
+                QTest::addRow("%s: %s", path, allowed ? "allowed" : "refused") << QString::fromLatin1(path) << allowed;
+        }
+    }
+    void theRecordWindowCopiesOnlyWithTheCopyRight()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, allowed);
+        const bool selection = path == QLatin1String("X11 selection");
+        if (selection && !QGuiApplication::clipboard()->supportsSelection())
+            QSKIP("the platform has no X11 selection");
+        Words words;
+        words.data = allowed ? kDataPermissionCopy : kFullDataRights & ~kDataPermissionCopy;
+        QVERIFY(buildVault(words));
+        QVERIFY(openAs(kAlice, kAlicePassword));
+        armClipboardClearing();
+        selectInList(QStringLiteral("alpha bank"));
+        const std::shared_ptr<OTVRecord> record = controller_->itemPropertiesForTableViewSelectedRow();
+        const bool notes = path.startsWith(QLatin1String("notes"));
+        const QString shown = notes ? record->mNotes() : record->value(2);
+        QVERIFY(!shown.isEmpty());
+
+        BKDetailsWindowController window(store_.get());
+        QString copied;
+        QString left;
+        bool menuItemOffered = false;
+        whenVisible(&window, [&] {
+            QWidget* field = notes ? static_cast<QWidget*>(window.notesView()) : window.valueField(2);
+            field->setFocus();
+            notes ? window.notesView()->selectAll() : window.valueField(2)->selectAll();
+            const QString key = path.mid(notes ? 6 : 0);
+            if (key == QLatin1String("Ctrl+C"))
+                QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+            else if (key == QLatin1String("Ctrl+Insert"))
+                QTest::keyClick(field, Qt::Key_Insert, Qt::ControlModifier);
+            else if (key == QLatin1String("Ctrl+X"))
+                QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+            else if (key == QLatin1String("Shift+Delete"))
+                QTest::keyClick(field, Qt::Key_Delete, Qt::ShiftModifier);
+            else if (key.startsWith(QLatin1String("menu")))
+                menuItemOffered = runFieldMenuItem(
+                    notes ? window.notesView()->viewport() : field,
+                    key.endsWith(QLatin1String("Cut")) ? QStringLiteral("edit-cut") : QStringLiteral("edit-copy"));
+            else if (selection)
+                QTest::mouseRelease(field, Qt::LeftButton, {}, field->rect().center());
+            QCoreApplication::processEvents();
+            copied = QGuiApplication::clipboard()->text(selection ? QClipboard::Selection : QClipboard::Clipboard);
+            left = notes ? window.notesView()->toPlainText() : window.valueField(2)->text();
+            window.detailPanelCancel();
+        });
+        int operation = kDetailsEdit;
+        window.orderFrontDetailsWindowWithInfo(record, &operation);
+
+        QCOMPARE(copied, allowed ? shown : QString());
+        if (path.contains(QLatin1String("menu")))
+            QCOMPARE(menuItemOffered, allowed);
+        if (!allowed)
+            QCOMPARE(left, shown);   // a refused cut takes nothing away either
+        QCOMPARE(controller_->isClipboardClearPending(), allowed && !selection);
+    }
+
+    // Edit > Copy, and the copy key, with records selected in a view: what their rows show, under
+    // the Copy right, with the clearing armed. Records are never cut.
+    void copyFromAViewTakesWhatTheRowsShow_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<bool>("allowed");
+        for (bool allowed : {false, true}) {
+            const char* right = allowed ? "allowed" : "refused";
+            QTest::addRow("list, two rows: %s", right)
+                << int(BKMainWindowViews::kListViewTag) << QStringList{"alpha bank", "zeta portal"} << allowed;
+            QTest::addRow("column view: %s", right)
+                << int(BKMainWindowViews::kColumnViewTag) << QStringList{"alpha bank"} << allowed;
+        }
+    }
+    void copyFromAViewTakesWhatTheRowsShow()
+    {
+        QFETCH(int, view);
+        QFETCH(QStringList, titles);
+        QFETCH(bool, allowed);
+        Words words;
+        words.data = allowed ? kFullDataRights : kFullDataRights & ~kDataPermissionCopy;
+        QVERIFY(buildVault(words));
+        QVERIFY(openAs(kAlice, kAlicePassword));
+        armClipboardClearing();
+        controller_->setShouldMask(true);
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        QAbstractItemView* table = nullptr;
+        if (view == BKMainWindowViews::kListViewTag) {
+            table = views->listViewTypesTable();
+            for (int row = 0; row < table->model()->rowCount(); ++row) {
+                if (titles.contains(views->listModel()->record(row)->value(1)))
+                    table->selectionModel()->select(table->model()->index(row, 0),
+                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            }
+        } else {
+            controller_->changeView(view);
+            table = views->columnViewDescriptionTable();
+            std::shared_ptr<OTVType> type;
+            for (const std::shared_ptr<OTVRecord>& record : store_->mRecords()) {
+                if (record->value(1) == titles.first())
+                    type = record->mType();
+            }
+            views->columnViewTypesTable()->selectRow(int(views->typesModel()->types().indexOf(type)));
+            for (int row = 0; row < table->model()->rowCount(); ++row) {
+                if (table->model()->index(row, 0).data().toString() == titles.first())
+                    table->selectionModel()->setCurrentIndex(table->model()->index(row, 0),
+                                                             QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
+            }
+        }
+        QMainWindow* window = controller_->mainWindow();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        table->setFocus();
+        controller_->refreshCommandStates();
+        QCOMPARE(controller_->menuAction(kBKCopyMenuTag)->isEnabled(), allowed);
+        QVERIFY(!controller_->menuAction(kBKCutMenuTag)->isEnabled());
+
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        const QString byKey = QGuiApplication::clipboard()->text();
+        QGuiApplication::clipboard()->clear();
+        controller_->menuAction(kBKCopyMenuTag)->trigger();
+        const QString byMenu = QGuiApplication::clipboard()->text();
+        QCOMPARE(byMenu, byKey);
+        QCOMPARE(controller_->isClipboardClearPending(), allowed);
+        if (!allowed) {
+            QCOMPARE(byMenu, QString());
+            return;
+        }
+        // A line per row, a cell per column shown.
+        const QStringList lines = byMenu.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), titles.size());
+        for (const QString& title : titles) {
+            QVERIFY2(std::count_if(lines.cbegin(), lines.cend(),
+                                   [&](const QString& line) { return line.split(QLatin1Char('\t')).contains(title); }) == 1,
+                     qPrintable(byMenu));
+        }
+        QVERIFY2(!byMenu.contains(QLatin1String("secret1")), "a masked value is copied as it shows");
+    }
+
+    // Commands a plain user may not run show disabled: Users..., Master Password..., the filter
+    // pop-ups' editor items without the group or type word.
+    void refusedCommandsShowDisabled_data()
+    {
+        QTest::addColumn<bool>("administrator");
+        QTest::addColumn<int>("groupWord");
+        QTest::addColumn<int>("typeWord");
+        QTest::newRow("plain user without group and type rights") << false << 0 << 0;
+        QTest::newRow("plain user with them") << false << 7 << 7;
+        QTest::newRow("administrator") << true << 0 << 0;
+    }
+    void refusedCommandsShowDisabled()
+    {
+        QFETCH(bool, administrator);
+        QFETCH(int, groupWord);
+        QFETCH(int, typeWord);
+        QVERIFY(buildVault(Words{}));
+        QVERIFY(administrator ? openAs(server_.admin.user, server_.admin.password) : openAs(kAlice, kAlicePassword));
+        if (!administrator) {
+            store_->getCurrentUser()->setMGroupPermissionsBit(quint16(groupWord));
+            store_->getCurrentUser()->setMTypePermissionsBit(quint16(typeWord));
+        }
+        controller_->refreshCommandStates();
+        QCOMPARE(controller_->menuAction(kBKUsersMenuTag)->isEnabled(), administrator);
+        QCOMPARE(controller_->menuAction(kBKMasterPasswordMenuTag)->isEnabled(), administrator);
+        const auto editorItemEnabled = [](QComboBox* popup) {
+            const int index = popup->findData(BKMainWindowViews::kEditItemTag);
+            return index >= 0 && (popup->model()->flags(popup->model()->index(index, 0)) & Qt::ItemIsEnabled);
+        };
+        BKMainWindowViews* views = controller_->mainWindowViews();
+        QCOMPARE(editorItemEnabled(views->categoriesPopup()), administrator || groupWord != 0);
+        QCOMPARE(editorItemEnabled(views->typesPopup()), administrator || typeWord != 0);
+        // The pop-up is rebuilt after each edit: it is set again as it opens.
+        views->initGroupUIControl();
+        emit views->categoriesPopup()->aboutToPopup();
+        QCOMPARE(editorItemEnabled(views->categoriesPopup()), administrator || groupWord != 0);
+    }
+
+    // The context menu's Group sub-menu offers only groups that take the records; the record
+    // window's Duplicate follows the group chosen in it.
+    void moveAndDuplicateTargetsFollowTheGroupsWord()
+    {
+        QVERIFY(buildVault(Words{}));
+        // Servers prevails and gives only the right to read.
+        server_.execAsRoot(QStringLiteral("UPDATE vivododadi.GROUPTABLE SET RECORDPERMISSION=0, "
+                                          "GROUPPERMISSIONPREVAILS=1 WHERE UID='%1'")
+                               .arg(groupUIDs_.value(QStringLiteral("Servers"))));
+        QVERIFY(openAs(kAlice, kAlicePassword));
+        selectInList(QStringLiteral("alpha bank"));
+        BKTableView* list = controller_->mainWindowViews()->listViewTypesTable();
+        const QModelIndex current = list->selectionModel()->currentIndex();
+        QMenu* menu = controller_->extendMenuForEvent(list, list->visualRect(current).center());
+        QVERIFY(menu);
+        QMenu* groups = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->data().toInt() == kBKContextGroupTag)
+                groups = action->menu();
+        }
+        QVERIFY(groups);
+        QHash<QString, bool> offered;
+        for (QAction* action : groups->actions())
+            offered.insert(action->text(), action->isEnabled());
+        QCOMPARE(offered.value(QStringLiteral("Servers"), true), false);
+        QCOMPARE(offered.value(QStringLiteral("email"), false), true);
+
+        BKDetailsWindowController window(store_.get());
+        QList<bool> duplicateOffered;
+        whenVisible(&window, [&] {
+            for (const char* group : {"Servers", "Banking"}) {
+                window.groupPopup()->setCurrentIndex(window.groupPopup()->findText(QString::fromLatin1(group)));
+                duplicateOffered.append(window.duplicateButton()->isEnabled());
+            }
+            window.detailPanelCancel();
+        });
+        int operation = kDetailsEdit;
+        window.orderFrontDetailsWindowWithInfo(controller_->itemPropertiesForTableViewSelectedRow(), &operation);
+        QCOMPARE(duplicateOffered, (QList<bool>{false, true}));
+    }
+
+    // AutoFill opens web addresses only: a web login with another address does not offer it, in
+    // the menus, the record buttons or the record window.
+    void autoFillIsOfferedForAWebAddressOnly()
+    {
+        QVERIFY(buildVault(Words{}));
+        QVERIFY(openAs(server_.admin.user, server_.admin.password));
+        auto files = OTVRecord::createRecord();
+        files->setMGroup(store_->mGroups().value(groupUIDs_.value(QStringLiteral("Banking"))));
+        files->setMType(store_->mTypes().value(kWebLoginUID));
+        files->setValue(1, QStringLiteral("File share"));
+        files->setValue(4, QStringLiteral("ftp://files.example"));
+        QCOMPARE(store_->addRecord(files), kOTVStatusOK);
+        controller_->updateTables();
+        for (const auto& [title, offered] : {std::pair{"Web shop", true}, {"File share", false}}) {
+            selectInList(QString::fromLatin1(title));
+            QCOMPARE(controller_->menuAction(kBKWebLoginMenuTag)->isEnabled(), offered);
+        }
+
+        BKDetailsWindowController window(store_.get());
+        window.setWebLogin([](const OTVRecord&) {});
+        QList<bool> autoFillOffered;
+        whenVisible(&window, [&] {
+            autoFillOffered.append(window.autoFillButton()->isEnabled());
+            window.valueField(4)->setText(QStringLiteral("www.files.example"));
+            autoFillOffered.append(window.autoFillButton()->isEnabled());
+            window.valueField(4)->setText(QStringLiteral("javascript:alert(1)"));
+            autoFillOffered.append(window.autoFillButton()->isEnabled());
+            window.detailPanelCancel();
+        });
+        int operation = kDetailsEdit;
+        window.orderFrontDetailsWindowWithInfo(files, &operation);
+        QCOMPARE(autoFillOffered, (QList<bool>{false, true, false}));
+    }
+
+    // A group's record word and its prevailing are rights: a user who may edit groups renames one
+    // but leaves its words as they are, through the panel, the store and any other client; only
+    // merging groups needs the group delete bit.
+    void aPlainUserCannotChangeAGroupsWords_data()
+    {
+        QTest::addColumn<bool>("administrator");
+        QTest::newRow("plain user") << false;
+        QTest::newRow("administrator") << true;
+    }
+    void aPlainUserCannotChangeAGroupsWords()
+    {
+        QFETCH(bool, administrator);
+        Words words;
+        words.group = kPermissionAdd | kPermissionEdit;
+        words.record = kPermissionAdd | kPermissionEdit;
+        QVERIFY(buildVault(words));
+        const QString banking = groupUIDs_.value(QStringLiteral("Banking"));
+        server_.execAsRoot(QStringLiteral("UPDATE vivododadi.GROUPTABLE SET RECORDPERMISSION=1, "
+                                          "GROUPPERMISSIONPREVAILS=1 WHERE UID='%1'")
+                               .arg(banking));
+        QVERIFY(administrator ? openAs(server_.admin.user, server_.admin.password) : openAs(kAlice, kAlicePassword));
+        const QString stored =
+            QStringLiteral("SELECT CONCAT(RECORDPERMISSION, '/', GROUPPERMISSIONPREVAILS) FROM vivododadi.GROUPTABLE "
+                           "WHERE UID='%1'");
+
+        BKGroupSettingsPanel& panel = controller_->groupSettingsPanel();
+        bool boxesOffered = true;
+        bool mergeOffered = true;
+        whenVisible(&panel, [&] {
+            boxesOffered = panel.permissionBox(kPermissionDelete)->isEnabled() || panel.prevailBox()->isEnabled();
+            mergeOffered = panel.mergeTable()->isEnabled();
+            panel.nameField()->setText(QStringLiteral("Bank"));
+            panel.permissionBox(kPermissionDelete)->setChecked(true);
+            panel.prevailBox()->setChecked(false);
+            panel.customGroupSettingsOK();
+        });
+        editor(true, QStringLiteral("Banking")).editTableEntry();
+        QCOMPARE(boxesOffered, administrator);
+        QCOMPARE(mergeOffered, administrator);
+        QCOMPARE(store_->mGroups().value(banking)->mGroupName(), QStringLiteral("Bank"));
+        QCOMPARE(ViewsTestVault::rootValue(server_, stored.arg(banking)),
+                 administrator ? QStringLiteral("5/0") : QStringLiteral("1/1"));
+        QCOMPARE(controller_->checkForRecordPermissionFor(kPermissionDelete, store_->mGroups().value(banking)),
+                 administrator);
+
+        // The store keeps the words of another account's write; a new group of his gives none.
+        auto changed = std::make_shared<BKGroup>(*store_->mGroups().value(banking));
+        changed->setMRecordLevelPermissions(7);
+        changed->setMPreferencePermissions(!changed->mPreferencePermissions());
+        QCOMPARE(store_->updateGroup(changed), kOTVStatusOK);
+        QCOMPARE(ViewsTestVault::rootValue(server_, stored.arg(banking)),
+                 administrator ? QStringLiteral("7/1") : QStringLiteral("1/1"));
+        auto added = BKGroup::newGroup();
+        added->setMGroupName(QStringLiteral("Travel"));
+        added->setMRecordLevelPermissions(7);
+        added->setMPreferencePermissions(true);
+        QCOMPARE(store_->addGroup(added), kOTVStatusOK);
+        QCOMPARE(ViewsTestVault::rootValue(server_, stored.arg(added->mGroupUID())),
+                 administrator ? QStringLiteral("7/1") : QStringLiteral("0/0"));
+
+        // Any other client under the account: the server refuses the words.
+        std::unique_ptr<sql::Connection> client =
+            server_.connect(administrator ? server_.admin : TestAccount{kAlice, kAlicePassword});
+        std::unique_ptr<sql::Statement> statement(client->createStatement());
+        bool refused = false;
+        try {
+            statement->execute(QStringLiteral("UPDATE vivododadi.GROUPTABLE SET RECORDPERMISSION=7 WHERE UID='%1'")
+                                   .arg(banking)
+                                   .toStdString());
+        } catch (const sql::SQLException&) {
+            refused = true;
+        }
+        QCOMPARE(refused, !administrator);
+    }
+
+    // Merging groups takes the group delete bit.
+    void mergingGroupsNeedsTheGroupDeleteBit_data()
+    {
+        QTest::addColumn<int>("groupWord");
+        QTest::newRow("edit only") << int(kPermissionEdit);
+        QTest::newRow("edit and delete") << int(kPermissionEdit | kPermissionDelete);
+    }
+    void mergingGroupsNeedsTheGroupDeleteBit()
+    {
+        QFETCH(int, groupWord);
+        Words words;
+        words.group = groupWord;
+        QVERIFY(buildVault(words));
+        QVERIFY(openAs(kAlice, kAlicePassword));
+        const bool mayMerge = groupWord & kPermissionDelete;
+        BKGroupSettingsPanel& panel = controller_->groupSettingsPanel();
+        bool mergeOffered = !mayMerge;
+        whenVisible(&panel, [&] {
+            mergeOffered = panel.mergeTable()->isEnabled();
+            panel.setSubGroup(groupUIDs_.value(QStringLiteral("email")), true);
+            panel.customGroupSettingsOK();
+        });
+        editor(true, QStringLiteral("Banking")).editTableEntry();
+        QCOMPARE(mergeOffered, mayMerge);
+        QCOMPARE(ViewsTestVault::rootValue(server_, QStringLiteral("SELECT COUNT(*) FROM vivododadi.GROUPSUBGROUPTABLE "
+                                                                   "WHERE GROUPID='%1'")
+                                                        .arg(groupUIDs_.value(QStringLiteral("Banking")))),
+                 mayMerge ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+
+    // The master password is the administrators': a plain user is not offered it, and a write
+    // that the server refuses to his account is told as a failure, not as a deleted account;
+    // an account that was dropped is still told so.
+    void aRefusedWriteIsNoDeletedAccount_data()
+    {
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("a write refused by the grants") << false;
+        QTest::newRow("a dropped account") << true;
+    }
+    void aRefusedWriteIsNoDeletedAccount()
+    {
+        QFETCH(bool, dropped);
+        QVERIFY(buildVault(Words{}));
+        QVERIFY(openAs(kAlice, kAlicePassword));
+        QVERIFY(!controller_->isCommandEnabled(kBKMasterPasswordMenuTag));
+        controller_->setMasterPassword();   // called all the same: no panel, nothing written
+        QVERIFY(!controller_->masterPasswordPanel()->isVisible());
+        int deletedNotices = 0;
+        BKNotificationCenter::defaultCenter().addObserver(kDBUserDeletedNotification, this,
+                                                          [&](const BKNotification&) { ++deletedNotices; });
+        if (dropped)
+            server_.execAsRoot(QStringLiteral("DROP USER '%1'").arg(kAlice));
+        const int status = store_->reEncyptAllDatabaseInformation(QStringLiteral("another master"));
+        QCoreApplication::processEvents();
+        BKNotificationCenter::defaultCenter().removeObserversOf(this);
+        QVERIFY(status != kOTVStatusOK);
+        QCOMPARE(deletedNotices, dropped ? 1 : 0);
+        QCOMPARE(controller_->isTerminationRequested(), dropped);
+    }
+
 private:
     // A new vault (ViewsTestVault's records, a second copy of "Router", and a new account alice
     // with `words`, member of the three groups), made by the administrator.
@@ -353,6 +761,38 @@ private:
         controller_->mainWindow()->show();
         controller_->changeView(BKMainWindowViews::kListViewTag);
         return true;
+    }
+
+    // The user's clipboard clearing, on with a delay, watched as the main window does.
+    void armClipboardClearing()
+    {
+        const std::shared_ptr<OTVUser> user = store_->getCurrentUser();
+        user->setMClearClipboardState(true);
+        user->setMClipBoardOnExit(false);
+        controller_->applyClipboardClearMinutes(5);
+        controller_->startIdleAndClipboardWatch();
+    }
+
+    // Opens the text field's own context menu on `target` (the field, or a text view's viewport)
+    // and triggers its item named `name`; whether the item was enabled.
+    static bool runFieldMenuItem(QWidget* target, const QString& name)
+    {
+        const QPoint at = target->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return false;
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == name)
+                item = action;
+        }
+        const bool enabled = item && item->isEnabled();
+        if (item)
+            item->trigger();
+        menu->close();
+        return enabled;
     }
 
     void selectInList(const QString& title)
