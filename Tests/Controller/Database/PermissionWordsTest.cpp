@@ -11,6 +11,7 @@
 #include "Controller/BKGroupSettingsPanel.h"
 #include "Controller/BKMainWindowViews.h"
 #include "Controller/BKMenuTable.h"
+#include "Controller/BKRecordButtons.h"
 #include "Controller/BKTypeSettingsPanel.h"
 #include "Customization/BKDetailsView.h"
 #include "Customization/BKImageView.h"
@@ -34,6 +35,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <cppconn/connection.h>
 #include <cppconn/resultset.h>
@@ -428,6 +430,12 @@ private:
                 if (action->data().toInt() == contextTags.value(tag) && action->isEnabled() != enabled)
                     return !enabled;   // the two disagree: fails whichever way is expected
             }
+        }
+        if (tag == kBKNewTypeMenuTag) {
+            // The column view's type add button goes with New Type.
+            controller_->refreshCommandStates();
+            if (controller_->recordButtons()->typeAddButton()->isEnabled() != enabled)
+                return !enabled;
         }
         if (tag == kBKCopyField1MenuTag) {
             // The details pane's copy buttons go with the Copy items.
