@@ -1,8 +1,12 @@
 #include "BKDialogButtons.h"
 
+#include "Model/Database_Engine/OTVStoreStatus.h"
+#include "Model/OTVStatusMessages.h"
+#include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QDialogButtonBox>
 #include <QLayout>
 #include <QPushButton>
@@ -24,4 +28,13 @@ void BKFitDialogToContents(QDialog* dialog)
 {
     if (QLayout* layout = dialog->layout())
         layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void BKShowUnstorableValue(const QString& label, QLineEdit* field)
+{
+    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
+                    QStringLiteral("%1: %2").arg(label, OTVStatusMessage(kOTVStatusValueTooLong)),
+                    BKLocalizedString("OK"));
+    field->setFocus();
+    field->selectAll();
 }

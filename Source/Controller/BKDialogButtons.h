@@ -8,9 +8,15 @@
 
 class QDialog;
 class QDialogButtonBox;
+class QLineEdit;
+class QString;
 
 QDialogButtonBox* BKMakeOkCancelButtons(QDialog* dialog, std::function<void()> ok, std::function<void()> cancel);
 
 // Gives a dialog the size of its contents, fixed: the window manager then offers no resize
 // handle (a stray strip along the bottom edge) for a window that has nothing to gain from it.
 void BKFitDialogToContents(QDialog* dialog);
+
+// Tells that the vault cannot store what `field` holds ("<label>: The value is too long or ...")
+// and puts the focus on it with its text selected: the dialog stays open with everything typed.
+void BKShowUnstorableValue(const QString& label, QLineEdit* field);

@@ -620,6 +620,9 @@ inline constexpr int kEventLoggerDescriptionCharacters = 4096;  // DESCRIPTION
 inline constexpr char kQueryUpdateHintQuestionNumber[] = "UPDATE IGNORE APPPREFTABLE SET HINTQNO =?  WHERE USERID = ?";
 inline constexpr char kQueryUpdateHintAnswer[] = "UPDATE IGNORE APPPREFTABLE SET HINTQANSWER = ? WHERE USERID = ?";
 inline constexpr char kQueryUpdateHintQuestion[] = "UPDATE IGNORE APPPREFTABLE SET HINTQUESTION = ? WHERE USERID = ?";
+// A hint that pointed at a password an administrator has replaced.
+inline constexpr char kQueryClearHint[] =
+    "UPDATE APPPREFTABLE SET HINTQNO = 0, HINTQANSWER = '', HINTQUESTION = '' WHERE USERID = ?";
 inline constexpr char kQueryHintColumns[] = "SELECT * FROM APPPREFTABLE WHERE USERID=? LIMIT 1";
 inline constexpr char kHintAnswerColumn[] = "HINTQANSWER";
 inline constexpr char kHintQuestionColumn[] = "HINTQUESTION";

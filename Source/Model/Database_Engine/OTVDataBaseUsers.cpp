@@ -10,6 +10,7 @@
 #include "OTVDataBaseQueries.h"
 
 #include "Model/OTVAccountName.h"
+#include "Model/OTVUserAccountChecks.h"
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKApplicationServices.h"
@@ -36,10 +37,6 @@ constexpr int kDBNonexistingTableGrantCode = 1147;
 constexpr int kUserNameCharacters = 40;           // USERTABLE.USERNAME (an administrator's login name)
 constexpr int kUserIDCharacters = 16;
 constexpr int kPlatformNameCharacters = 40;
-constexpr int kFullNameCharacters = 60;
-constexpr int kDescriptionCharacters = 255;
-constexpr int kEmailCharacters = 80;
-constexpr qint64 kContactInformationBytes = 65535;   // TEXT
 
 const QString kRootAccount = QStringLiteral("root");
 
@@ -245,11 +242,22 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
         }
         writeUserRow(*user, false);
         insertIntoGroupListForUser(*user);
+        // The user's hint leads to the password that was just replaced.
+        if (!user->mPassword().isEmpty()) {
+            OTVStatement clearHint = prepare(kQueryClearHint);
+            clearHint.setString(1, userID);
+            clearHint.executeUpdate();
+        }
         return renamePersonalGroupForUser(*user);
     });
     if (status != kOTVStatusOK)
         return status;
     undo.dismiss();
+    if (!user->mPassword().isEmpty() && mCurrentUser_ && mCurrentUser_->mUserID() == userID) {
+        mCurrentUser_->setMHintQuestionNumber(0);
+        mCurrentUser_->setMHintAnswer(QStringLiteral(""));
+        mCurrentUser_->setMHintEntered(QStringLiteral(""));
+    }
     // Saved: a failure to read the flag back leaves it as the window had it.
     try {
         user->setMHasServerPassword(accountHasPassword(name));
@@ -451,16 +459,10 @@ void OTVDataBase::removeAccountsLeftByInterruptedAdds()
 int OTVDataBase::checkAccountFits(const OTVUser_Admin& user)
 {
     const QString userID = user.mUserID();
+    if (OTVFirstUnstorableAccountDetail(user) != OTVAccountDetail::None)
+        return kOTVStatusValueTooLong;
     try {
-        for (const QString& text : {user.mUsername(), user.mFullName(), user.mDescription(), user.mEmail(),
-                                    user.mPhoneNo()})
-            OTVCheckBasicPlaneText(text);
-        OTVCheckVarcharFits(user.mUsername(), kMaxUserNameLength);
         OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
-        OTVCheckVarcharFits(user.mFullName(), kFullNameCharacters);
-        OTVCheckVarcharFits(user.mDescription(), kDescriptionCharacters);
-        OTVCheckVarcharFits(user.mEmail(), kEmailCharacters);
-        OTVCheckBlobFits(user.mPhoneNo().toUtf8(), kContactInformationBytes);
         encryptedDataValue(user.mPassword(), kBlobBytes);
     } catch (const OTVValueTooLong&) {
         return kOTVStatusValueTooLong;

@@ -405,7 +405,8 @@ private slots:
     void recordButtonsRunTheirCommands()
     {
         QList<int> operations;
-        controller_->setDetailsWindowRunner([&](const std::shared_ptr<OTVRecord>&, int* operation) {
+        controller_->setDetailsWindowRunner([&](const std::shared_ptr<OTVRecord>&, int* operation,
+                                                const BKDetailsAnswerWriter&) {
             operations.append(*operation);
             return std::shared_ptr<OTVRecord>();
         });

@@ -703,6 +703,47 @@ TEST_F(UserAccounts, PasswordChangesReachTheServerOnly)
     EXPECT_EQ(storedPassword(liv->mUserID()), "");
 }
 
+// A hint leads its user to the password she chose: an administrator's new password leaves it
+// pointing at the old one, so the reset clears it. A save without a new password keeps it.
+TEST_F(UserAccounts, AnAdministratorsPasswordResetClearsTheUsersHint)
+{
+    auto mia = account("mia", "first-pw");
+    auto noa = account("noa", "other-pw");
+    ASSERT_EQ(administrator.addUser(mia), kOTVStatusOK);
+    ASSERT_EQ(administrator.addUser(noa), kOTVStatusOK);
+    const auto setOwnHint = [this](const QString& name, const QString& password) {
+        StoreProbe own;
+        ASSERT_EQ(connect(own, {name, password}), kOTVStatusOK);
+        ASSERT_EQ(own.initUserDetails(name, password), kOTVStatusOK);
+        ASSERT_EQ(own.setPassword(password, QStringLiteral("the usual one, with a 1")), kOTVStatusOK);
+    };
+    const auto hintOf = [this](const QString& name, const QString& password) {
+        StoreProbe own;
+        if (connect(own, {name, password}) != kOTVStatusOK || own.initUserDetails(name, password) != kOTVStatusOK)
+            return QStringLiteral("<no login>");
+        int code = -1;
+        return own.isHintExist(own.mCurrentUser().get(), &code) ? own.passwordHintForUser(own.mCurrentUser().get(), &code)
+                                                                : QString();
+    };
+    setOwnHint("mia", "first-pw");
+    setOwnHint("noa", "other-pw");
+    ASSERT_EQ(hintOf("mia", "first-pw"), "the usual one, with a 1");
+
+    // Other details saved, the password left empty ("unchanged"): the hint stays.
+    mia->setMPassword(QString());
+    mia->setMDescription("moved to sales");
+    ASSERT_EQ(administrator.replaceUser(mia), kOTVStatusOK);
+    EXPECT_EQ(hintOf("mia", "first-pw"), "the usual one, with a 1");
+
+    mia->setMPassword("reset-pw-2");
+    ASSERT_EQ(administrator.replaceUser(mia), kOTVStatusOK);
+    EXPECT_EQ(hintOf("mia", "reset-pw-2"), QString());
+    EXPECT_EQ(rootValue("SELECT CONCAT(HINTQNO, '|', HEX(HINTQANSWER), '|', HEX(HINTQUESTION)) FROM "
+                        "vivododadi.APPPREFTABLE WHERE USERID = " + literal(mia->mUserID())),
+              "0||");
+    EXPECT_EQ(hintOf("noa", "other-pw"), "the usual one, with a 1");
+}
+
 // The user import adds accounts on a worker while the interface draws the map of accounts: the
 // map changes on the main thread.
 TEST_F(UserAccounts, AnImportOnAWorkerChangesTheMapOnTheMainThread)
