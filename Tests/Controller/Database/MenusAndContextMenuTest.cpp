@@ -555,7 +555,8 @@ private slots:
         QFETCH(int, key);
         QFETCH(QString, edited);
         QStringList opened;
-        controller_->setDetailsWindowRunner([&](const std::shared_ptr<OTVRecord>& info, int* operation) {
+        controller_->setDetailsWindowRunner([&](const std::shared_ptr<OTVRecord>& info, int* operation,
+                                                const BKDetailsAnswerWriter&) {
             if (*operation == 1)
                 opened.append(info->value(1));
             return std::shared_ptr<OTVRecord>();
