@@ -254,6 +254,8 @@ public:
     QAbstractButton* unmaskButton() const { return mUnmaskButton_; }
     // The user's saved list-column widths (an entry of 0 or less, or a missing one, is 70).
     void updateTableColumnWidth();
+    // Widens the list's text columns to fill its width when they leave room (on every resize).
+    void fitListColumnsToWidth();
     // Stores the list-column widths and the first sort descriptor for the selected type.
     void saveTableColumnWidthToPreference();
     // Titles the ten field columns of the list: "Field 1" .. "Field 10".
@@ -438,6 +440,10 @@ public:
     // refresh of the command states). The details toggles show whether the pane is shown.
     BKRecordButtons* recordButtons() const { return mRecordButtons_; }
     void validateRecordButtons();
+    // The keyboard loop of the main window: the types table, the record table, the smart
+    // lists (the list and the tree in their place), the type add button, the record buttons,
+    // the details toggle, then the details pane's copy buttons.
+    void correctTabNextKeyViews();
 
 private:
     void buildRecordButtons();

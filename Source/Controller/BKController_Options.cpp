@@ -161,6 +161,7 @@ void BKController::listViewColumnsVisiblityChanged()
         }
     }
     rearrangeTableColumns();
+    fitListColumnsToWidth();
 }
 
 void BKController::rearrangeTableColumns()

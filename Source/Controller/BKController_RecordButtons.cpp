@@ -6,12 +6,17 @@
 #include "BKMenuTable.h"
 #include "BKRecordButtons.h"
 
+#include "Customization/BKDetailsView.h"
+#include "Customization/BKImageView.h"
+
 #include "Model/OTVRecord.h"
 #include "Platform/BKLocalization.h"
 
 #include <QAction>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -19,6 +24,7 @@ namespace {
 QList<std::pair<QAbstractButton*, int>> commandButtons(const BKRecordButtons& bar)
 {
     QList<std::pair<QAbstractButton*, int>> buttons{
+        {bar.typeAddButton(), kBKNewTypeMenuTag},
         {bar.addButton(), kBKAddRecordMenuTag},
         {bar.editButton(), kBKEditRecordMenuTag},
         {bar.deleteButton(), kBKDeleteRecordMenuTag},
@@ -71,4 +77,30 @@ void BKController::validateRecordButtons()
     const std::shared_ptr<OTVRecord> record =
         mViews_ && isItemNotSelected() ? mViews_->itemPropertiesForTableViewSelectedRow() : nullptr;
     mRecordButtons_->setAttachmentRemoves(record && record->mHasAttachment());
+}
+
+void BKController::correctTabNextKeyViews()
+{
+    if (!mViews_ || !mRecordButtons_)
+        return;
+    // Views and buttons not shown are passed over by Tab, so one loop serves the three views.
+    QList<QWidget*> loop{mViews_->columnViewTypesTable(), mViews_->columnViewDescriptionTable(),
+                         mViews_->smartTypesTable(),      mViews_->listViewTypesTable(),
+                         mViews_->treeViewOutlineView(),  mRecordButtons_->typeAddButton(),
+                         mRecordButtons_->addButton(),    mRecordButtons_->editButton(),
+                         mRecordButtons_->deleteButton()};
+    for (int view = 0; view < 3; ++view)
+        loop.append(mRecordButtons_->duplicateButton(view));
+    loop.append({mRecordButtons_->printRecordButton(), mRecordButtons_->attachmentButton(),
+                 mRecordButtons_->autoFillButton()});
+    for (int view = 0; view < 3; ++view)
+        loop.append(mRecordButtons_->toggleInfoButton(view));
+    if (BKDetailsView* details = detailsView()) {
+        if (details->copyImageButton())
+            loop.append(details->copyImageButton());
+        for (int row = 0; row < BKTextTable::kRowCount; ++row)
+            loop.append(details->infoView()->button(row));
+    }
+    for (qsizetype index = 1; index < loop.size(); ++index)
+        QWidget::setTabOrder(loop[index - 1], loop[index]);
 }

@@ -1,11 +1,13 @@
 #include "BKController.h"
 
 #include "BKEventWatcher.h"
+#include "BKMainWindowLayout.h"
 #include "BKMainWindowViews.h"
 #include "BKRecordCells.h"
 #include "BKViewImages.h"
 
 #include "Customization/BKDetailsView.h"
+#include "Customization/BKTableView.h"
 
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/Database_Engine/OTVPreferenceCodecs.h"
@@ -85,6 +87,8 @@ void BKController::buildMainWindowViews()
     connect(mMaskAction_, &QAction::triggered, this, [this](bool on) { this->unmask(on); });
 
     window->installEventFilter(new BKEventWatcher(this, {QEvent::Resize, QEvent::Move}, [this] { mainWindowResized(); }));
+    mViews_->listViewTypesTable()->viewport()->installEventFilter(
+        new BKEventWatcher(this, {QEvent::Resize}, [this] { fitListColumnsToWidth(); }));
 }
 
 void BKController::initSubviews()
@@ -166,6 +170,28 @@ void BKController::updateTableColumnWidth()
         // A short list leaves its missing columns at the default width.
         const int width = column - 1 < widths.size() ? widths[column - 1] : 0;
         table->setColumnWidth(column, width > 0 ? width : kDefaultColumnWidth);
+    }
+    fitListColumnsToWidth();
+}
+
+void BKController::fitListColumnsToWidth()
+{
+    if (!mViews_)
+        return;
+    // The text columns share the room the columns leave, so that the list shows no empty band
+    // beside them; the image columns keep their width.
+    BKTableView* table = mViews_->listViewTypesTable();
+    QList<int> widths;
+    QList<bool> growable;
+    for (int column = kIconColumnID; column <= kAttachmentColumnID; ++column) {
+        const bool hidden = table->isColumnHidden(column);
+        widths.append(hidden ? 0 : table->columnWidth(column));
+        growable.append(!hidden && column >= kTypeColumnID && column <= kField10ColumnID);
+    }
+    const QList<int> filled = BKWidthsFillingExtent(widths, growable, table->viewport()->width());
+    for (int column = kIconColumnID; column <= kAttachmentColumnID; ++column) {
+        if (filled[column] != widths[column])
+            table->setColumnWidth(column, filled[column]);
     }
 }
 

@@ -36,6 +36,7 @@ void BKController::updateApplicationViews()
         BKRestoreLayoutPreferenceFromName(*mViews_->mainSplitView(), kMainSplitViewAutosaveKey);
         BKRestoreLayoutPreferenceFromName(*mViews_->smartTypeSplitView(), kSmartTypeSplitViewAutosaveKey);
         BKRestoreLayoutPreferenceFromName(*mViews_->subSplitView(), kSubSplitViewAutosaveKey);
+        correctTabNextKeyViews();
         return;
     }
     // A reload may have added or removed groups: the pop-up is built again, keeping its group.

@@ -51,6 +51,33 @@ QList<int> BKSizesShowingDetailsPane(const QList<int>& kept, int extent, int han
     return {divider, panes - divider};
 }
 
+QList<int> BKWidthsFillingExtent(const QList<int>& widths, const QList<bool>& growable, int extent)
+{
+    int total = 0;
+    int growing = 0;
+    for (qsizetype column = 0; column < widths.size(); ++column) {
+        total += widths[column];
+        if (growable.value(column) && widths[column] > 0)
+            growing += widths[column];
+    }
+    const int room = extent - total;
+    if (room <= 0 || growing <= 0)
+        return widths;
+    QList<int> filled = widths;
+    int given = 0;
+    qsizetype last = -1;
+    for (qsizetype column = 0; column < widths.size(); ++column) {
+        if (!growable.value(column) || widths[column] <= 0)
+            continue;
+        const int share = int(qint64(room) * widths[column] / growing);
+        filled[column] += share;
+        given += share;
+        last = column;
+    }
+    filled[last] += room - given;   // what the rounding left
+    return filled;
+}
+
 namespace {
 
 class BKSplitterHandle : public QSplitterHandle {

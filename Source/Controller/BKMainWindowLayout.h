@@ -2,7 +2,8 @@
 
 // The main window's split views: their divider limits, the layouts kept per split view in the
 // user defaults (one "{{x, y}, {w, h}}" text per pane, the zero rectangle for a collapsed pane)
-// and the rule that keeps the smart list readable when the window is resized.
+// and the rule that keeps the smart list readable when the window is resized; the list's columns
+// that fill its width.
 
 #include <QList>
 #include <QSplitter>
@@ -41,6 +42,10 @@ constexpr double kDetailsPaneDefaultShare = 0.35;
 // within the divider's limits, so that a pane collapsed or squeezed by a stored layout shows.
 // `extent` is the split view's width, `handle` its divider's.
 QList<int> BKSizesShowingDetailsPane(const QList<int>& kept, int extent, int handle);
+
+// Column widths that fill `extent` when the columns leave room: the columns that may grow share
+// the room in proportion to their widths (the sum is then `extent`); otherwise the widths stay.
+QList<int> BKWidthsFillingExtent(const QList<int>& widths, const QList<bool>& growable, int extent);
 
 // A splitter whose divider drags keep to the limits of its kind.
 class BKSplitter : public QSplitter {

@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSet>
 #include <QStackedWidget>
@@ -63,6 +64,8 @@ Table* configured(Table* table, const QString& name, QAbstractItemModel* model)
     table->setShowGrid(false);
     table->setSortingEnabled(false);
     table->setWordWrap(false);
+    // Tab leaves the table for the next control rather than walk its cells.
+    table->setTabKeyNavigation(false);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
@@ -79,9 +82,43 @@ QWidget* page(const QString& name, QWidget* content)
     widget->setObjectName(name);
     auto* layout = new QVBoxLayout(widget);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(content);
+    // The view takes the height; what is put under it (the record buttons) keeps its own.
+    layout->addWidget(content, 1);
     return widget;
 }
+
+// Return and Enter on a view's selected row do what a double click on it does; `activate` says
+// whether it acted (else the view has the key).
+class BKReturnActivatesRow : public QObject {
+public:
+    BKReturnActivatesRow(QAbstractItemView* view, std::function<bool(const QModelIndex&)> activate)
+        : QObject(view), view_(view), activate_(std::move(activate))
+    {
+        view->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != view_ || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        // The current row when it is selected, else the first selected one.
+        QModelIndex index = view_->currentIndex();
+        if (!index.isValid() || !view_->selectionModel()->isSelected(index)) {
+            const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
+            index = selected.isEmpty() ? QModelIndex() : selected.first();
+        }
+        return index.isValid() && activate_(index);
+    }
+
+private:
+    QAbstractItemView* view_;
+    std::function<bool(const QModelIndex&)> activate_;
+};
 
 } // namespace
 
@@ -269,10 +306,14 @@ void BKMainWindowViews::connectSelections()
                     sortByColumn(section, order == Qt::AscendingOrder);
             });
     const auto activated = [this](QAbstractItemView* view) {
-        connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-            if (auto record = index.data(BKRecordRole).value<std::shared_ptr<OTVRecord>>())
+        const auto activate = [this](const QModelIndex& index) {
+            auto record = index.data(BKRecordRole).value<std::shared_ptr<OTVRecord>>();
+            if (record)
                 emit recordActivated(record);
-        });
+            return record != nullptr;
+        };
+        connect(view, &QAbstractItemView::doubleClicked, this, activate);
+        new BKReturnActivatesRow(view, activate);
     };
     activated(listTable_);
     activated(descriptionTable_);

@@ -31,8 +31,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QStyleOptionButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolBar>
@@ -58,6 +61,69 @@ QPixmap swatch(const QColor& color)
 }
 
 } // namespace
+
+// The minutes choice: its title holds the minutes ("After 05     Minutes") and its stepper, a
+// spin box that shows only its arrows, sits in the blanks before "Minutes", so the number is
+// read once, in the title.
+class BKMinutesChoice : public QRadioButton {
+public:
+    BKMinutesChoice(QSpinBox* stepper, QWidget* parent) : QRadioButton(parent), stepper_(stepper)
+    {
+        stepper_->setParent(this);
+        if (auto* editor = stepper_->findChild<QLineEdit*>())
+            editor->hide();
+        stepper_->setAlignment(Qt::AlignCenter);
+    }
+
+    void setTitle(const QString& title)
+    {
+        setText(title);
+        placeStepper();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QRadioButton::resizeEvent(event);
+        placeStepper();
+    }
+
+    void changeEvent(QEvent* event) override
+    {
+        QRadioButton::changeEvent(event);
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            placeStepper();
+    }
+
+private:
+    void placeStepper()
+    {
+        // The longest run of blanks in the title; without one, after the title.
+        const QString title = text();
+        static const QRegularExpression blanks(QStringLiteral(" {2,}"));
+        qsizetype start = title.size();
+        qsizetype length = 0;
+        for (QRegularExpressionMatchIterator it = blanks.globalMatch(title); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            if (match.capturedLength() > length) {
+                start = match.capturedStart();
+                length = match.capturedLength();
+            }
+        }
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QRect contents = style()->subElementRect(QStyle::SE_RadioButtonContents, &option, this);
+        const QFontMetrics metrics(font());
+        const int gapLeft = contents.left() + metrics.horizontalAdvance(title.left(start + (length > 0 ? 1 : 0)));
+        const int gapWidth = length > 1 ? metrics.horizontalAdvance(title.mid(start + 1, length - 2)) : 0;
+        const int width = std::max(gapWidth, kMinimumStepperWidth);
+        const int height = std::min(std::max(metrics.height() + 4, 16), std::max(16, this->height()));
+        stepper_->setGeometry(gapLeft + (gapWidth - width) / 2, (this->height() - height) / 2, width, height);
+    }
+
+    static constexpr int kMinimumStepperWidth = 14;
+    QSpinBox* stepper_;
+};
 
 BKOptionsWindowController::BKOptionsWindowController(OTVDataBase& store, QWidget* parent)
     : QDialog(parent), store_(store)
@@ -175,17 +241,18 @@ QWidget* BKOptionsWindowController::makeSecurityPane()
     auto* choices = new QHBoxLayout(mClearClipBoardBox_);
     auto* onExit = new QRadioButton(BKLocalizedString("Only at exit"), mClearClipBoardBox_);
     onExit->setObjectName(QStringLiteral("mClearOnExitRadio"));
-    mClearAfterRadio_ = new QRadioButton(clearAfterTitle(kMinimumClearMinutes), mClearClipBoardBox_);
+    mClearAfterTimeStepper_ = new QSpinBox;
+    mClearAfterTimeStepper_->setObjectName(QStringLiteral("mClearAfterTimeStepper"));
+    mClearAfterTimeStepper_->setRange(kMinimumClearMinutes, kMaximumClearMinutes);
+    mClearAfterTimeStepper_->setAccessibleName(BKLocalizedString("Minutes"));
+    mClearAfterRadio_ = new BKMinutesChoice(mClearAfterTimeStepper_, mClearClipBoardBox_);
     mClearAfterRadio_->setObjectName(QStringLiteral("mClearAfterRadio"));
+    mClearAfterRadio_->setTitle(clearAfterTitle(kMinimumClearMinutes));
     mClearClipBoardMatrix_ = new QButtonGroup(mClearClipBoardBox_);
     mClearClipBoardMatrix_->addButton(onExit, kClearOnlyAtExit);
     mClearClipBoardMatrix_->addButton(mClearAfterRadio_, kClearAfterMinutes);
-    mClearAfterTimeStepper_ = new QSpinBox(mClearClipBoardBox_);
-    mClearAfterTimeStepper_->setObjectName(QStringLiteral("mClearAfterTimeStepper"));
-    mClearAfterTimeStepper_->setRange(kMinimumClearMinutes, kMaximumClearMinutes);
     choices->addWidget(onExit);
     choices->addWidget(mClearAfterRadio_);
-    choices->addWidget(mClearAfterTimeStepper_);
     choices->addStretch();
     layout->addWidget(mClearClipBoardBox_);
     layout->addStretch();
@@ -257,17 +324,76 @@ QWidget* BKOptionsWindowController::makeShowColumnsPane()
     auto* pane = new QWidget;
     pane->setObjectName(QStringLiteral("mShowColumnsView"));
     auto* layout = new QVBoxLayout(pane);
-    layout->addWidget(new QLabel(BKLocalizedString("Columns shown in the list view:"), pane));
-    auto* grid = new QGridLayout;
+    mShowColumnsDisclosure_ = new QToolButton(pane);
+    mShowColumnsDisclosure_->setObjectName(QStringLiteral("showColumnsButton"));
+    mShowColumnsDisclosure_->setText(BKLocalizedString("Columns shown in the list view:"));
+    mShowColumnsDisclosure_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    mShowColumnsDisclosure_->setAutoRaise(true);
+    mShowColumnsDisclosure_->setCheckable(true);
+    mShowColumnsDisclosure_->setChecked(true);
+    mShowColumnsDisclosure_->setArrowType(Qt::DownArrow);
+    layout->addWidget(mShowColumnsDisclosure_);
+    mShowColumnMatrixView_ = new QWidget(pane);
+    mShowColumnMatrixView_->setObjectName(QStringLiteral("mShowColumnMatrix"));
+    auto* grid = new QGridLayout(mShowColumnMatrixView_);
+    grid->setContentsMargins(0, 0, 0, 0);
     for (int index = 0; index < kShowColumnCount; ++index) {
-        auto* box = new QCheckBox(BKLocalizedString(kColumnTitles[index]), pane);
+        auto* box = new QCheckBox(BKLocalizedString(kColumnTitles[index]), mShowColumnMatrixView_);
         box->setObjectName(QStringLiteral("showColumn%1").arg(columnIdentifierOfMaskIndex(index)));
         grid->addWidget(box, index % kShowColumnRows, index / kShowColumnRows);
         mShowColumnMatrix_[size_t(index)] = box;
     }
-    layout->addLayout(grid);
+    layout->addWidget(mShowColumnMatrixView_);
     layout->addStretch();
+    connect(mShowColumnsDisclosure_, &QToolButton::toggled, this, [this](bool on) { showColumns(on ? 1 : 0); });
     return pane;
+}
+
+void BKOptionsWindowController::showColumns(int state)
+{
+    if (state != 0 && state != 1)
+        return;
+    const bool shown = state == 1;
+    {
+        const QSignalBlocker blocker(mShowColumnsDisclosure_);
+        mShowColumnsDisclosure_->setChecked(shown);
+    }
+    mShowColumnsDisclosure_->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+    if (mResizeAnimation_ && mResizeAnimation_->state() == QAbstractAnimation::Running) {
+        // A change under way is cut short: the window takes the size of what it shows now.
+        mResizeAnimation_->stop();
+        mResizeAnimation_->disconnect(this);
+        fitToActivePane();
+    }
+    if (shown == columnsShown())
+        return;
+    const int matrixHeight = mShowColumnMatrixView_->sizeHint().height() + mShowColumnMatrixView_->parentWidget()->layout()->spacing();
+    if (!isVisible() || activePane() != kShowColumnsToolbarItemIdentifier) {
+        mShowColumnMatrixView_->setVisible(shown);
+        return;
+    }
+    // The window grows or shrinks by the columns' height at its bottom edge. Growing, the
+    // columns show once there is room for them; shrinking, they go first.
+    if (!shown)
+        mShowColumnMatrixView_->hide();
+    QRect target = geometry();
+    target.setHeight(std::max(minimumHeight(), target.height() + (shown ? matrixHeight : -matrixHeight)));
+    if (!mResizeAnimation_) {
+        mResizeAnimation_ = new QPropertyAnimation(this, "geometry", this);
+        mResizeAnimation_->setDuration(kResizeAnimationMs);
+    }
+    mResizeAnimation_->setStartValue(geometry());
+    mResizeAnimation_->setEndValue(target);
+    connect(mResizeAnimation_, &QPropertyAnimation::finished, this, [this, shown] {
+        mShowColumnMatrixView_->setVisible(shown);
+        fitToActivePane();
+    });
+    mResizeAnimation_->start();
+}
+
+bool BKOptionsWindowController::columnsShown() const
+{
+    return !mShowColumnMatrixView_->isHidden();
 }
 
 QCheckBox* BKOptionsWindowController::columnButton(int row, int column) const
@@ -284,11 +410,29 @@ void BKOptionsWindowController::setActivePane(const QString& identifier)
         return;
     for (QAction* action : mPaneActions_->actions())
         action->setChecked(action->data().toInt() == index);
+    // The window takes the height of the pane shown and one width for all, the widest pane's:
+    // the panes not shown count for the width only.
+    for (int page = 0; page < mActiveContentView_->count(); ++page)
+        mActiveContentView_->widget(page)->setSizePolicy(QSizePolicy::Preferred,
+                                                          page == index ? QSizePolicy::Preferred : QSizePolicy::Ignored);
     mActiveContentView_->setCurrentIndex(index);
-    // The window takes the size of the pane shown, keeping its top-left corner once it shows;
-    // before, it is left unplaced, to open over the main window.
+    fitToActivePane();
+}
+
+void BKOptionsWindowController::fitToActivePane()
+{
+    if (mResizeAnimation_)
+        mResizeAnimation_->stop();
+    // Placed once it shows, keeping its top-left corner; before, it is left unplaced, to open
+    // over the main window.
     const QPoint topLeft = pos();
-    adjustSize();
+    // Panes not shown keep the sizes measured before their texts and fonts were filled in.
+    for (QLayout* paneLayout : mActiveContentView_->findChildren<QLayout*>())
+        paneLayout->invalidate();
+    mActiveContentView_->updateGeometry();
+    layout()->invalidate();
+    layout()->activate();
+    resize(sizeHint());
     if (isVisible())
         move(topLeft);
 }
@@ -348,7 +492,7 @@ void BKOptionsWindowController::clearClipBoardStateChanged(bool on)
 void BKOptionsWindowController::clearMinutesChanged(int minutes)
 {
     mClearAfterRadio_->setChecked(true);
-    mClearAfterRadio_->setText(clearAfterTitle(minutes));
+    mClearAfterRadio_->setTitle(clearAfterTitle(minutes));
 }
 
 // ---------------------------------------------------------------------------------------------

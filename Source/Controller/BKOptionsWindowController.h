@@ -17,12 +17,14 @@
 #include <functional>
 #include <optional>
 
+class BKMinutesChoice;
 class QActionGroup;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPropertyAnimation;
 class QRadioButton;
 class QSpinBox;
 class QStackedWidget;
@@ -84,6 +86,10 @@ public:
     void selectRowColor();
     void browseDatabaseLocation();
     void toLoginItems(bool enabled);
+    // The disclosure of the column settings: 1 shows them, growing the window at its bottom
+    // edge, 0 hides them and shrinks it (animated); other states do nothing.
+    void showColumns(int state);
+    bool columnsShown() const;
 
     QFont selectedFont() const { return mSelectedFont_; }
     void setSelectedFont(const QFont& font);
@@ -113,6 +119,8 @@ public:
     QLabel* fontNameField() const { return mFontNameField_; }
     QToolButton* rowColorWell() const { return mRowColorWell_; }
     QToolBar* toolBar() const { return mToolBar_; }
+    QToolButton* showColumnsButton() const { return mShowColumnsDisclosure_; }
+    static constexpr int kResizeAnimationMs = 150;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -122,6 +130,7 @@ private:
     QWidget* makeUserDataPane();
     QWidget* makeFormatPane();
     QWidget* makeShowColumnsPane();
+    void fitToActivePane();
     void clearClipBoardStateChanged(bool on);
     void clearMinutesChanged(int minutes);
     quint16 checkedColumnMask() const;
@@ -147,11 +156,14 @@ private:
     QCheckBox* mClearClipBoardButton_ = nullptr;
     QGroupBox* mClearClipBoardBox_ = nullptr;
     QButtonGroup* mClearClipBoardMatrix_ = nullptr;
-    QRadioButton* mClearAfterRadio_ = nullptr;
+    BKMinutesChoice* mClearAfterRadio_ = nullptr;
     QSpinBox* mClearAfterTimeStepper_ = nullptr;
     QLineEdit* mDatabaseLocationField_ = nullptr;
     QCheckBox* mRunOnStartupButton_ = nullptr;
     QLabel* mFontNameField_ = nullptr;
     QToolButton* mRowColorWell_ = nullptr;
+    QToolButton* mShowColumnsDisclosure_ = nullptr;
+    QWidget* mShowColumnMatrixView_ = nullptr;
     std::array<QCheckBox*, kShowColumnCount> mShowColumnMatrix_{};
+    QPropertyAnimation* mResizeAnimation_ = nullptr;
 };

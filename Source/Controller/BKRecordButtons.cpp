@@ -21,6 +21,8 @@ BKRecordButtons::BKRecordButtons(QWidget* parent) : QWidget(parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(2);
+    mTypeAddButton_ = makeButton(QStringLiteral("mTypeAddButton"), BKLocalizedString("New Type"), kAddTypeImageName);
+    layout->addWidget(mTypeAddButton_);
     mAddButton_ = makeButton(QStringLiteral("mAddButton"), BKLocalizedString("Add Item"), kAddImageName);
     mEditButton_ = makeButton(QStringLiteral("mEditButton"), BKLocalizedString("Edit Item"), kEditImageName);
     mDeleteButton_ = makeButton(QStringLiteral("mDeleteButton"), BKLocalizedString("Delete"), kDeleteImageName);
@@ -60,12 +62,14 @@ QToolButton* BKRecordButtons::makeButton(const QString& name, const QString& tex
     button->setIcon(BKMenuIcon(imageName));
     button->setAutoRaise(true);
     button->setIconSize(QSize(16, 16));
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab; a click leaves the focus in the view.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
 void BKRecordButtons::showInView(int view, QWidget* page)
 {
+    mTypeAddButton_->setVisible(view == 0);
     for (int other = 0; other < 3; ++other) {
         mDuplicateButtons_[other]->setVisible(other == view);
         mToggleInfoButtons_[other]->setVisible(other == view);

@@ -1,10 +1,11 @@
 #pragma once
 
-// The record buttons under the record views: Add, Edit, Delete, Duplicate, Print, Attachment
-// and AutoFill, and the details-pane toggle at the far end. The bar sits in the page of the
-// view shown; Duplicate and the toggle are each view's own (only the shown view's are visible),
-// the others are shared by the three views. The bar only shows: what the buttons do and when
-// they are enabled is the controller's, the same as its menu commands'.
+// The record buttons under the record views: New Type (the column view's type add button), Add,
+// Edit, Delete, Duplicate, Print, Attachment and AutoFill, and the details-pane toggle at the
+// far end. The bar sits in the page of the view shown; Duplicate and the toggle are each view's
+// own (only the shown view's are visible), the others are shared by the three views. The bar
+// only shows: what the buttons do and when they are enabled is the controller's, the same as
+// its menu commands'. Every button is reached with Tab.
 
 #include <QWidget>
 
@@ -18,6 +19,8 @@ class BKRecordButtons : public QWidget {
 public:
     explicit BKRecordButtons(QWidget* parent = nullptr);
 
+    // New Type, in the column view only.
+    QToolButton* typeAddButton() const { return mTypeAddButton_; }
     QToolButton* addButton() const { return mAddButton_; }
     QToolButton* editButton() const { return mEditButton_; }
     QToolButton* deleteButton() const { return mDeleteButton_; }
@@ -37,6 +40,7 @@ public:
 private:
     QToolButton* makeButton(const QString& name, const QString& text, const QString& imageName);
 
+    QToolButton* mTypeAddButton_ = nullptr;
     QToolButton* mAddButton_ = nullptr;
     QToolButton* mEditButton_ = nullptr;
     QToolButton* mDeleteButton_ = nullptr;

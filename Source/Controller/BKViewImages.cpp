@@ -134,10 +134,11 @@ QImage drawAdd()
 }
 
 // The paper clip of the attachments with a small badge: adding one, or taking it away.
-QImage drawAttachmentBadge(bool plus)
+// `base` with a round badge at the bottom right: a plus, or a minus.
+QImage drawBadged(const QImage& base, bool plus)
 {
     return BKDrawnImage(kSmallSide, [&](QPainter& p) {
-        p.drawImage(QRectF(0, 0, 13, 13), BKImageView::attachmentImage());
+        p.drawImage(QRectF(0, 0, 13, 13), base);
         p.setPen(QPen(plus ? QColor(40, 120, 40) : QColor(160, 40, 40), 1));
         p.setBrush(plus ? QColor(90, 180, 90) : QColor(220, 90, 90));
         p.drawEllipse(QRectF(8.5, 8.5, 7, 7));
@@ -145,6 +146,24 @@ QImage drawAttachmentBadge(bool plus)
         p.drawLine(QPointF(10, 12), QPointF(14, 12));
         if (plus)
             p.drawLine(QPointF(12, 10), QPointF(12, 14));
+    });
+}
+
+QImage drawAttachmentBadge(bool plus)
+{
+    return drawBadged(BKImageView::attachmentImage(), plus);
+}
+
+// A card with lines: a record type.
+QImage drawTypeCard()
+{
+    return BKDrawnImage(kSmallSide, [&](QPainter& p) {
+        p.setPen(QPen(QColor(60, 90, 140), 1));
+        p.setBrush(QColor(160, 190, 235));
+        p.drawRoundedRect(QRectF(0.5, 2.5, 15, 11), 2, 2);
+        p.setPen(QPen(QColor(60, 90, 140), 1.2));
+        p.drawLine(QPointF(3, 6.5), QPointF(13, 6.5));
+        p.drawLine(QPointF(3, 9.5), QPointF(9, 9.5));
     });
 }
 
@@ -280,6 +299,7 @@ QImage namedImage(const QString& name)
         {kVRXImageName, drawVRX()},
         {kAddAttachmentImageName, drawAttachmentBadge(true)},
         {kDeleteAttachmentImageName, drawAttachmentBadge(false)},
+        {kAddTypeImageName, drawBadged(drawTypeCard(), true)},
         {kDetailsPaneImageName, drawDetailsPane()},
     };
     return images.value(name);

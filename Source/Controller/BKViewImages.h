@@ -31,6 +31,7 @@ inline const QString kPrintImageName = QStringLiteral("print_16");
 inline const QString kVRXImageName = QStringLiteral("vrx_16x16");
 inline const QString kAddAttachmentImageName = QStringLiteral("AddAttachment");
 inline const QString kDeleteAttachmentImageName = QStringLiteral("DeleteAttachment");
+inline const QString kAddTypeImageName = QStringLiteral("AddType");
 // The details-pane toggle of the views.
 inline const QString kDetailsPaneImageName = QStringLiteral("details-pane");
 

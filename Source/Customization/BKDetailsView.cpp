@@ -103,6 +103,8 @@ BKDetailsView::BKDetailsView(QWidget* parent, bool withCopyButton)
     mInfoView_ = new BKTextTable;
     mInfoViewScroller_ = new QScrollArea(this);
     mInfoViewScroller_->setFrameShape(QFrame::NoFrame);
+    // Tab goes to the rows' copy buttons, which scroll into sight, not to the scroller.
+    mInfoViewScroller_->setFocusPolicy(Qt::NoFocus);
     mInfoViewScroller_->setWidgetResizable(false);
     mInfoViewScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mInfoViewScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

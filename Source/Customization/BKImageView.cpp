@@ -4,14 +4,18 @@
 #include "BKDrawnImage.h"
 #include "BKTextTable.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollArea>
 
 
 BKImageView::BKImageView(QWidget* parent) : QWidget(parent)
 {
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab; a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void BKImageView::setTitle(const QString& title)
@@ -84,6 +88,13 @@ void BKImageView::paintEvent(QPaintEvent*)
                         size);
     }
     painter.drawImage(target, mImage_);
+    if (hasFocus()) {
+        painter.setOpacity(1);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 3, 3);
+    }
 }
 
 void BKImageView::mousePressEvent(QMouseEvent* event)
@@ -103,14 +114,48 @@ void BKImageView::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     mScaleToFit_ = false;
-    if (rect().contains(event->position().toPoint())) {
-        if (mCopiesTitle_)
-            BKDetailsView::copyField(this);
-        if (auto* table = qobject_cast<BKTextTable*>(parentWidget()))
-            table->extractAttachment(this);
-        emit clicked(this);
+    if (rect().contains(event->position().toPoint()))
+        activate();
+    redrawAncestor();
+}
+
+void BKImageView::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        activate();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void BKImageView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    // A button of a scrolled table comes into sight.
+    for (QWidget* ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        if (auto* scroller = qobject_cast<QScrollArea*>(ancestor)) {
+            scroller->ensureWidgetVisible(this);
+            break;
+        }
     }
     redrawAncestor();
+}
+
+void BKImageView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    redrawAncestor();
+}
+
+void BKImageView::activate()
+{
+    if (mCopiesTitle_)
+        BKDetailsView::copyField(this);
+    if (auto* table = qobject_cast<BKTextTable*>(parentWidget()))
+        table->extractAttachment(this);
+    emit clicked(this);
 }
 
 void BKImageView::mouseDoubleClickEvent(QMouseEvent* event)

@@ -4,8 +4,9 @@
 #include <QString>
 #include <QWidget>
 
-// A small click-to-copy image button: a click released inside it puts its title on the
-// clipboard as plain text (an empty title copies nothing). While pressed the image fills the
+// A small click-to-copy image button: a click released inside it (or Space, Return or Enter
+// while it has the focus, which Tab gives it) puts its title on the clipboard as plain text (an
+// empty title copies nothing). While pressed the image fills the
 // button; otherwise it keeps its proportions. A button inside a BKTextTable also asks the
 // table to offer the attachment menu when it is that table's attachment button.
 class BKImageView : public QWidget {
@@ -36,8 +37,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void activate();
     void redrawAncestor();
 
     QString mTitle_ = QStringLiteral("");

@@ -118,7 +118,11 @@ int BKTextTable::labelColumnWidth() const
     for (int row = 0; row < kNotesRow; ++row)
         if (!mColumn2Details_[size_t(row)].isEmpty())
             widest = std::max(widest, metrics.horizontalAdvance(mColumn1Details_[size_t(row)]) + 4);
-    return std::clamp(widest, frameWidth * 30 / 100, frameWidth * 45 / 100);
+    // The longest label shows whole, as long as the values keep room for some ten characters
+    // and the copy button beside it.
+    const int valueRoom = QFontMetrics(mNoteAttributes_).averageCharWidth() * 10 + 30;
+    const int least = frameWidth * 30 / 100;
+    return std::clamp(widest, least, std::max(least, frameWidth - valueRoom));
 }
 
 int BKTextTable::measuringWidth(int row) const

@@ -23,8 +23,8 @@ struct BKTrackingRect {
 // The rows of the record details pane: 12 rows with fixed meanings (0 group, 1.. the fields
 // that have a value, 9 date modified, 10 attachment, 11 notes), each with a label, a value, a
 // copy text and a copy button. Values wrap at word boundaries, inside a word only when it does
-// not fit a line; rows are never lower than 20. The label column takes 30 % of the width, more
-// (up to 45 %) when a label needs it.
+// not fit a line; rows are never lower than 20. The label column is as wide as the longest
+// label (at least 30 % of the width) while the values keep room for some ten characters.
 // Layout (row heights, button frames, link rectangles) is computed outside painting.
 class BKTextTable : public QWidget {
     Q_OBJECT

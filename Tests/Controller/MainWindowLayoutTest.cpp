@@ -1,5 +1,6 @@
 // The split views of the main window: divider limits, the smart list's minimum height on a
-// resize, and the layouts kept as rectangle texts in the user defaults.
+// resize, and the layouts kept as rectangle texts in the user defaults; the list's columns that
+// fill its width.
 #include "Controller/BKMainWindowLayout.h"
 
 #include "Model/Database_Engine/OTVDataBase.h"
@@ -110,6 +111,32 @@ private slots:
         const QList<int> result = BKSizesKeepingSmartList(sizes);
         QCOMPARE(result, kept);
         QCOMPARE(std::accumulate(result.begin(), result.end(), 0), std::accumulate(sizes.begin(), sizes.end(), 0));
+    }
+
+    // The growing columns share the room in proportion to their widths, to the last pixel;
+    // fixed and empty columns keep their width; columns that leave no room stay as they are.
+    void columnsFillTheirExtent_data()
+    {
+        QTest::addColumn<QList<int>>("widths");
+        QTest::addColumn<QList<bool>>("growable");
+        QTest::addColumn<int>("extent");
+        QTest::addColumn<QList<int>>("filled");
+        QTest::newRow("room shared by width") << QList<int>{28, 100, 200, 28} << QList<bool>{false, true, true, false}
+                                              << 656 << QList<int>{28, 200, 400, 28};
+        QTest::newRow("rounding goes to the last") << QList<int>{100, 100, 100} << QList<bool>{true, true, true} << 401
+                                                   << QList<int>{133, 133, 135};
+        QTest::newRow("a hidden column stays empty") << QList<int>{100, 0, 100} << QList<bool>{true, false, true} << 300
+                                                     << QList<int>{150, 0, 150};
+        QTest::newRow("no room") << QList<int>{300, 300} << QList<bool>{true, true} << 500 << QList<int>{300, 300};
+        QTest::newRow("nothing may grow") << QList<int>{28, 28} << QList<bool>{false, false} << 500 << QList<int>{28, 28};
+    }
+    void columnsFillTheirExtent()
+    {
+        QFETCH(QList<int>, widths);
+        QFETCH(QList<bool>, growable);
+        QFETCH(int, extent);
+        QFETCH(QList<int>, filled);
+        QCOMPARE(BKWidthsFillingExtent(widths, growable, extent), filled);
     }
 
     void layoutsAreSavedAsRectangles()

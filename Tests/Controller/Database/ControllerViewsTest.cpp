@@ -287,6 +287,28 @@ private slots:
         QCOMPARE(table->columnWidth(5), 133);
     }
 
+    // The list's text columns fill its width when it shows, and again when it grows; the image
+    // columns keep theirs.
+    void theListColumnsFillTheListsWidth()
+    {
+        store_->getCurrentUser()->setMColoumWidthArray(std::nullopt);
+        QMainWindow* window = showMainWindow(BKMainWindowViews::kListViewTag, QRect(100, 100, 1000, 600));
+        QVERIFY(window);
+        BKTableView* table = controller_->mainWindowViews()->listViewTypesTable();
+        const auto shownWidth = [table] {
+            int sum = 0;
+            for (int column = 0; column <= 14; ++column)
+                sum += table->isColumnHidden(column) ? 0 : table->columnWidth(column);
+            return sum;
+        };
+        const int attachment = table->columnWidth(14);
+        QTRY_COMPARE(shownWidth(), table->viewport()->width());
+        window->resize(1200, 600);
+        QTRY_COMPARE(shownWidth(), table->viewport()->width());
+        QCOMPARE(table->columnWidth(14), attachment);
+        QCOMPARE(table->columnWidth(0), 28);
+    }
+
     void widthsAndSortOrderAreStoredForAllTypes()
     {
         store_->getCurrentUser()->setMLastView(1);
@@ -333,12 +355,8 @@ private slots:
 
     void aResizeKeepsTheSmartListAndRecordsTheFrame()
     {
-        store_->getCurrentUser()->setMLastView(0);
-        controller_->updateApplicationViews();
-        QMainWindow* window = controller_->mainWindow();
-        window->setGeometry(100, 200, 900, 600);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QMainWindow* window = showMainWindow(BKMainWindowViews::kColumnViewTag, QRect(100, 200, 900, 600));
+        QVERIFY(window);
         BKSplitter* smart = controller_->mainWindowViews()->smartTypeSplitView();
         const QList<int> before = smart->sizes();
         const int total = before[0] + before[1];
@@ -355,12 +373,8 @@ private slots:
 
     void theLayoutComesBackAfterARestart()
     {
-        store_->getCurrentUser()->setMLastView(1);
-        controller_->updateApplicationViews();
-        QMainWindow* window = controller_->mainWindow();
-        window->setGeometry(100, 200, 800, 600);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QMainWindow* window = showMainWindow(BKMainWindowViews::kListViewTag, QRect(100, 200, 800, 600));
+        QVERIFY(window);
         BKMainWindowViews* views = controller_->mainWindowViews();
         views->sortByColumn(5, false);
         views->listViewTypesTable()->setColumnWidth(3, 155);
@@ -398,6 +412,19 @@ private slots:
         QCOMPARE(views->mainSplitView()->sizes(), mainSizes);
         QCOMPARE(store_->getCurrentUser()->mDetailPanelWidth(), mainSizes.first());
         QCOMPARE(views->selectedGroup(), store_->groupWithUID(vault_->groups["Banking"]->mGroupUID()));
+    }
+
+private:
+    // The main window at `frame`, showing `view` as the user's last view; null when it does not
+    // show.
+    QMainWindow* showMainWindow(int view, const QRect& frame)
+    {
+        store_->getCurrentUser()->setMLastView(view);
+        controller_->updateApplicationViews();
+        QMainWindow* window = controller_->mainWindow();
+        window->setGeometry(frame);
+        window->show();
+        return QTest::qWaitForWindowExposed(window) ? window : nullptr;
     }
 };
 

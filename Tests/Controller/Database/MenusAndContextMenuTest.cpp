@@ -11,6 +11,9 @@
 #include "Controller/BKMainWindowViews.h"
 #include "Controller/BKMenuTable.h"
 #include "Controller/BKRecordButtons.h"
+#include "Controller/BKTypeSettingsPanel.h"
+#include "Customization/BKDetailsView.h"
+#include "Customization/BKImageView.h"
 #include "Customization/BKTableView.h"
 #include "Model/BKEventLogTableModel.h"
 #include "Model/OTVUID.h"
@@ -26,6 +29,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
@@ -441,6 +445,129 @@ private slots:
         select(1, {"alpha bank"});
         controller_->refreshCommandStates();
         QCOMPARE(bar->attachmentButton()->toolTip(), QStringLiteral("Add Attachment"));
+    }
+
+    // The column view's type add button does what New Type does: the type panel, then the new
+    // type in the store. The other views have no such button.
+    void theTypeAddButtonAddsAType()
+    {
+        controller_->changeView(BKMainWindowViews::kColumnViewTag);
+        controller_->refreshCommandStates();
+        BKRecordButtons* bar = controller_->recordButtons();
+        QToolButton* typeAdd = bar->typeAddButton();
+        QVERIFY(typeAdd->isVisible());
+        QVERIFY(typeAdd->isEnabled());
+        BKTypeSettingsPanel& panel = controller_->typeSettingsPanel();
+        bool panelShown = false;
+        whenVisible(&panel, [&panel, &panelShown] {
+            panelShown = true;
+            panel.nameField()->setText(QStringLiteral("Wifi"));
+            panel.customSettingsOK();
+        });
+        typeAdd->click();
+        QVERIFY(panelShown);
+        QStringList names;
+        for (const std::shared_ptr<OTVType>& type : store_->typesForEditing())
+            names.append(type->mTypeName());
+        QVERIFY2(names.contains(QStringLiteral("Wifi")), qPrintable(names.join(", ")));
+        QCOMPARE(rootValue("SELECT COUNT(*) FROM vivododadi.TYPETABLE"), QString::number(names.size()));
+
+        for (int view : {BKMainWindowViews::kListViewTag, BKMainWindowViews::kTreeViewTag}) {
+            controller_->changeView(view);
+            QVERIFY(!typeAdd->isVisible());
+        }
+    }
+
+    // Keyboard only: Tab goes from the views through the record buttons and the details toggle
+    // to the details pane's copy buttons (the types table to the record table to the smart
+    // lists, the type add button to the record add button); no table keeps Tab for its cells.
+    void tabReachesTheButtonsAndTheDetailsPane()
+    {
+        QMainWindow* window = controller_->mainWindow();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        controller_->changeView(BKMainWindowViews::kColumnViewTag);
+        select(0, {"Visa"});
+        controller_->refreshCommandStates();
+        QTableView* types = views_->columnViewTypesTable();
+        types->setFocus();
+        QList<QWidget*> reached{QApplication::focusWidget()};
+        for (int step = 0; step < 40 && (step == 0 || QApplication::focusWidget() != types); ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached.append(QApplication::focusWidget());
+        }
+        const auto at = [&reached](const QWidget* widget) { return reached.indexOf(const_cast<QWidget*>(widget)); };
+        QCOMPARE(at(views_->columnViewDescriptionTable()), 1);
+        QCOMPARE(at(views_->smartTypesTable()), 2);
+        BKRecordButtons* bar = controller_->recordButtons();
+        QVERIFY(at(bar->typeAddButton()) > 2);
+        QCOMPARE(at(bar->addButton()), at(bar->typeAddButton()) + 1);
+        for (QWidget* button : QList<QWidget*>{bar->editButton(), bar->deleteButton(), bar->duplicateButton(0),
+                                               bar->printRecordButton(), bar->attachmentButton()})
+            QVERIFY2(at(button) > at(bar->addButton()), qPrintable(button->objectName()));
+        const int toggle = at(bar->toggleInfoButton(0));
+        QVERIFY(toggle > at(bar->attachmentButton()));
+        BKDetailsView* details = controller_->detailsView();
+        QCOMPARE(at(details->copyImageButton()), toggle + 1);
+        // The pane's rows of the card: group, fields 2 and 3, the date.
+        int rows = 0;
+        for (int row = 0; row < BKTextTable::kRowCount; ++row) {
+            if (details->infoView()->button(row)->isVisible()) {
+                QVERIFY2(at(details->infoView()->button(row)) > toggle + 1, qPrintable(QString::number(row)));
+                ++rows;
+            }
+        }
+        QVERIFY(rows >= 3);
+
+        // Space on a copy button copies its row, as a click does.
+        BKImageView* groupCopy = details->infoView()->button(BKTextTable::kGroupRow);
+        groupCopy->setFocus();
+        QTest::keyClick(groupCopy, Qt::Key_Space);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Banking"));
+
+        // The list gives Tab on to the record buttons.
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        select(1, {"Visa"});
+        BKTableView* list = views_->listViewTypesTable();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bar->addButton()));
+    }
+
+    // Return and Enter on a selected row edit its record, as a double click does; on a type row
+    // of the tree they do nothing.
+    void returnOnARowEditsItsRecord_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("edited");
+        QTest::newRow("list, Return") << 1 << "Visa" << int(Qt::Key_Return) << "Visa";
+        QTest::newRow("list, Enter") << 1 << "alpha bank" << int(Qt::Key_Enter) << "alpha bank";
+        QTest::newRow("columns, Return") << 0 << "Visa" << int(Qt::Key_Return) << "Visa";
+        QTest::newRow("tree, Return") << 2 << "Visa" << int(Qt::Key_Return) << "Visa";
+        QTest::newRow("tree, a type row") << 2 << "<type>" << int(Qt::Key_Return) << "";
+    }
+    void returnOnARowEditsItsRecord()
+    {
+        QFETCH(int, view);
+        QFETCH(QString, title);
+        QFETCH(int, key);
+        QFETCH(QString, edited);
+        QStringList opened;
+        controller_->setDetailsWindowRunner([&](const std::shared_ptr<OTVRecord>& info, int* operation,
+                                                const BKDetailsAnswerWriter&) {
+            if (*operation == 1)
+                opened.append(info->value(1));
+            return std::shared_ptr<OTVRecord>();
+        });
+        controller_->changeView(view);
+        select(view, {title});
+        QAbstractItemView* shown = view == 0 ? static_cast<QAbstractItemView*>(views_->columnViewDescriptionTable())
+                                   : view == 1 ? static_cast<QAbstractItemView*>(views_->listViewTypesTable())
+                                               : static_cast<QAbstractItemView*>(views_->treeViewOutlineView());
+        QTest::keyClick(shown, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QCOMPARE(opened, edited.isEmpty() ? QStringList() : QStringList{edited});
     }
 
     // The event-log window lists what the reload read (the vault's own entries and another

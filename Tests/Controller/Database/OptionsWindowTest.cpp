@@ -26,6 +26,8 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -204,6 +206,100 @@ private slots:
         QCOMPARE(window.clearClipBoardButton()->isChecked(), checked);
         QCOMPARE(window.clearClipBoardChoices()->checkedId(), choice);
         QCOMPARE(window.clearClipBoardChoices()->button(1)->text(), title);
+    }
+
+    // The minutes are read once, in the choice's title: the stepper shows only its arrows and
+    // stands in the blanks between the minutes and "Minutes".
+    void theClearingMinutesShowOnlyInTheTitle()
+    {
+        store_->getCurrentUser()->setMClearClipBoardTimer(2);
+        BKOptionsWindowController& window = options();
+        QString title;
+        bool numberShown = true;
+        QRect stepper;
+        int minutesEnd = 0;
+        int minutesWordStart = 0;
+        runWindow([&] {
+            auto* choice = window.clearClipBoardChoices()->button(BKOptionsWindowController::kClearAfterMinutes);
+            QSpinBox* minutes = window.clearAfterTimeStepper();
+            title = choice->text();
+            const auto* editor = minutes->findChild<QLineEdit*>();
+            numberShown = editor && editor->isVisible();
+            stepper = QRect(choice->mapFromGlobal(minutes->mapToGlobal(QPoint(0, 0))), minutes->size());
+            QStyleOptionButton option;
+            option.initFrom(choice);
+            option.text = title;
+            const int textLeft = choice->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, choice).left();
+            const QFontMetrics metrics(choice->font());
+            minutesEnd = textLeft + metrics.horizontalAdvance(QStringLiteral("After 02"));
+            minutesWordStart = textLeft + metrics.horizontalAdvance(QStringLiteral("After 02     "));
+            window.cancel();
+        });
+        QCOMPARE(title, QStringLiteral("After 02     Minutes"));
+        QVERIFY(!numberShown);
+        QVERIFY2(stepper.left() >= minutesEnd && stepper.right() < minutesWordStart,
+                 qPrintable(QStringLiteral("stepper %1..%2, blanks %3..%4")
+                                .arg(stepper.left()).arg(stepper.right()).arg(minutesEnd).arg(minutesWordStart)));
+    }
+
+    // The window keeps one width whatever pane it shows (the widest pane's, here the font's);
+    // its height is the pane's own.
+    void everyPaneShowsInOneWidth()
+    {
+        store_->getCurrentUser()->setMTextFont(QFontDatabase::font(QStringLiteral("DejaVu Sans"), QString(), 26));
+        BKOptionsWindowController& window = options();
+        QHash<QString, QSize> sizes;
+        runWindow([&] {
+            for (const QString& pane : BKOptionsWindowController::paneIdentifiers()) {
+                window.toolBar()->findChild<QAction*>(pane)->trigger();
+                sizes.insert(pane, window.size());
+            }
+            window.cancel();
+        });
+        for (const QString& pane : BKOptionsWindowController::paneIdentifiers())
+            QVERIFY2(sizes.value(pane).width() == sizes.value("Format").width(),
+                     qPrintable(QStringLiteral("%1: %2, Format: %3").arg(pane).arg(sizes.value(pane).width()).arg(sizes.value("Format").width())));
+        QVERIFY(sizes.value("Show Columns").height() > sizes.value("Format").height());
+    }
+
+    // The disclosure hides the column settings and shrinks the window at its bottom edge, and
+    // shows them again in the height they had; states other than 0 and 1 change nothing.
+    void theDisclosureShowsAndHidesTheColumnSettings()
+    {
+        BKOptionsWindowController& window = options();
+        QVERIFY(window.showColumnsButton());
+        struct Step {
+            bool shown;
+            QRect frame;
+        };
+        QList<Step> steps;
+        runWindow([&] {
+            window.toolBar()->findChild<QAction*>(QStringLiteral("Show Columns"))->trigger();
+            const auto settle = [&] {
+                QTest::qWait(BKOptionsWindowController::kResizeAnimationMs * 2);
+                steps.append({window.columnButton(0, 0)->isVisible(), window.geometry()});
+            };
+            settle();
+            window.showColumnsButton()->click();
+            settle();
+            window.showColumns(2);
+            settle();
+            window.showColumnsButton()->click();
+            settle();
+            window.cancel();
+        });
+        QCOMPARE(steps.size(), 4);
+        QVERIFY(steps[0].shown);
+        QVERIFY(!steps[1].shown);
+        const int columnsHeight = steps[0].frame.height() - steps[1].frame.height();
+        QVERIFY2(columnsHeight >= 5 * window.columnButton(0, 0)->sizeHint().height(), qPrintable(QString::number(columnsHeight)));
+        QCOMPARE(steps[1].frame.top(), steps[0].frame.top());
+        QCOMPARE(steps[1].frame.width(), steps[0].frame.width());
+        QCOMPARE(steps[2].shown, false);
+        QCOMPARE(steps[2].frame, steps[1].frame);
+        QVERIFY(steps[3].shown);
+        QCOMPARE(steps[3].frame, steps[0].frame);
+        QVERIFY(window.columnsShown());
     }
 
     // Cancel, Esc and the close button leave the user, the server and the log as they were.

@@ -12,6 +12,7 @@
 #include "Controller/BKMainWindowViews.h"
 #include "Controller/BKMenuTable.h"
 #include "Controller/BKPasswordSheets.h"
+#include "Controller/BKRecordButtons.h"
 #include "Controller/BKTypeSettingsPanel.h"
 #include "Customization/BKDetailsView.h"
 #include "Customization/BKImageView.h"
@@ -41,6 +42,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include <cppconn/connection.h>
@@ -869,6 +871,12 @@ private:
                 if (action->data().toInt() == contextTags.value(tag) && action->isEnabled() != enabled)
                     return !enabled;   // the two disagree: fails whichever way is expected
             }
+        }
+        if (tag == kBKNewTypeMenuTag) {
+            // The column view's type add button goes with New Type.
+            controller_->refreshCommandStates();
+            if (controller_->recordButtons()->typeAddButton()->isEnabled() != enabled)
+                return !enabled;
         }
         if (tag == kBKCopyField1MenuTag) {
             // The details pane's copy buttons go with the Copy items.
