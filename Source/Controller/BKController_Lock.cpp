@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKDialogButtons.h"
 #include "BKLockPanel.h"
 #include "BKMainWindowViews.h"
 
@@ -140,6 +141,7 @@ bool BKController::showLockPanel()
         if (!isUserKeptAfterFailedUnlocks())
             QTimer::singleShot(0, panel, [this] { deleteUserAfterFailedUnlocks(); });
     }
+    BKCentreOverParent(panel);
     return panel->exec() != kBKModalAbort;
 }
 

@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKDialogButtons.h"
 #include "BKPasswordSheets.h"
 
 #include "Model/BKPasswordPolicyController.h"
@@ -49,6 +50,7 @@ void BKController::setPassword()
         return;
     BKUserPasswordSheet* sheet = userPasswordSheet();
     sheet->prepare(store_.isPasswordEnableForUser(user.get(), nullptr));
+    BKCentreOverParent(sheet);
     sheet->exec();
 }
 
@@ -115,6 +117,7 @@ void BKController::setMasterPassword()
     BKMasterPasswordPanel* panel = masterPasswordPanel();
     const bool change = !mStoredMasterPassword_.isEmpty();
     panel->prepare(change);
+    BKCentreOverParent(panel);
     const int result = panel->exec();
     const QString fresh = panel->newField()->text();
     panel->newField()->clear();

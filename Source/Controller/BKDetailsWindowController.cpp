@@ -1,6 +1,7 @@
 #include "BKDetailsWindowController.h"
 
 #include "BKController.h"
+#include "BKDialogButtons.h"
 #include "BKIconSelectionPanel.h"
 #include "BKMainWindowViews.h"
 #include "BKViewImages.h"
@@ -303,6 +304,7 @@ std::shared_ptr<OTVRecord> BKDetailsWindowController::orderFrontDetailsWindowWit
     valueField(1)->setFocus();
     valueField(1)->selectAll();
 
+    BKCentreOverParent(this);
     const int response = exec();
 
     std::shared_ptr<OTVRecord> result;

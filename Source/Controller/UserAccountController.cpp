@@ -1,5 +1,6 @@
 #include "UserAccountController.h"
 
+#include "BKDialogButtons.h"
 #include "BKPasswordPolicySheet.h"
 #include "BKUserAccountSheet.h"
 #include "BKUserListModel.h"
@@ -186,6 +187,7 @@ std::shared_ptr<OTVUser_Admin> UserAccountController::runSheet(const OTVUser_Adm
     quint16 words[4];
     newAccountWords(words);
     sheet_->fill(user, OTVUserFormMode(mode), words);
+    BKCentreOverParent(sheet_);
     if (sheet_->exec() != QDialog::Accepted)
         return nullptr;
     std::shared_ptr<OTVUser_Admin> account = sheet_->accountFromSheet(user);
