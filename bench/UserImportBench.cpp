@@ -62,7 +62,7 @@ void BM_ImportUsers(benchmark::State& state)
         QElapsedTimer clock;
         clock.start();
         const int added = OTVAddImportedUsers(delegate.ImportedUsers(), vault, [](const QString&) { return true; },
-                                              [](const OEUserRecord&, int) {});
+                                              [](const OEUserRecord&, int, const QString&) {});
         milliseconds += double(clock.nsecsElapsed()) / 1e6;
         if (added != users) {
             state.SkipWithError("not every user was added");

@@ -31,11 +31,18 @@ mariadb_init() {
     --auth-root-authentication-method=normal --skip-test-db --user="$(id -un)" >"$2" 2>&1
 }
 
-# mariadb_start DATADIR PORT SOCKET PIDFILE LOGFILE [ROOT_PASSWORD]: starts mariadbd in the
-# background and waits until it answers; fails when it does not come up. OSTREVIN_DB_OPTIONS
-# holds further options of the server (after the ones below, so they take precedence).
+# mariadb_answers SOCKET: true when a server answers on the socket. It needs no valid account:
+# mariadb-admin's ping counts a refused login as an answer, so root's password may be anything.
+mariadb_answers() {
+  "$(mariadb_binary mariadb-admin mysqladmin)" --no-defaults --protocol=socket --socket="$1" -uroot \
+    --connect-timeout=2 ping >/dev/null 2>&1
+}
+
+# mariadb_start DATADIR PORT SOCKET PIDFILE LOGFILE: starts mariadbd in the background and waits
+# until it answers; fails when it does not come up. OSTREVIN_DB_OPTIONS holds further options of
+# the server (after the ones below, so they take precedence).
 mariadb_start() {
-  local datadir=$1 port=$2 socket=$3 pidfile=$4 log=$5 password=${6:-} pid
+  local datadir=$1 port=$2 socket=$3 pidfile=$4 log=$5 pid
   mkdir -p "$datadir.tmp"
   "$(mariadb_binary mariadbd mysqld)" --no-defaults --datadir="$datadir" --tmpdir="$datadir.tmp" --bind-address=127.0.0.1 \
     --port="$port" --socket="$socket" --pid-file="$pidfile" --log-error="$log" --user="$(id -un)" \
@@ -44,9 +51,7 @@ mariadb_start() {
     ${OSTREVIN_DB_OPTIONS:-} >/dev/null 2>&1 &
   pid=$!
   for _ in $(seq 1 300); do
-    if mariadb_client "$socket" ${password:+"-p$password"} -e 'SELECT 1' >/dev/null 2>&1; then
-      return 0
-    fi
+    mariadb_answers "$socket" && return 0
     kill -0 "$pid" 2>/dev/null || return 1
     sleep 0.1
   done

@@ -12,6 +12,7 @@
 #include "Model/OTVUID.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKLocalization.h"
+#include "Platform/BKMailer.h"
 #include "Platform/BKNotificationCenter.h"
 #include "Platform/BKUserDefaults.h"
 #include "Platform/BKWorker.h"
@@ -187,6 +188,7 @@ void BKController::applicationWillFinishLaunching()
             static const bool registered = std::atexit(removeFolderAtExit) == 0;
             Q_UNUSED(registered);
             folderToRemoveAtExit = mAttachmentFolder_->path();
+            BKMailer::setFolderRemovedAtQuit(folderToRemoveAtExit);
         }
     }
 }
@@ -199,8 +201,10 @@ QString BKController::attachmentFolderPath() const
 void BKController::removeAttachmentFolder()
 {
     if (mAttachmentFolder_) {
-        if (mAttachmentFolder_->path() == folderToRemoveAtExit)
+        if (mAttachmentFolder_->path() == folderToRemoveAtExit) {
             folderToRemoveAtExit.clear();
+            BKMailer::setFolderRemovedAtQuit(QString());
+        }
         mAttachmentFolder_->remove();
     }
     mAttachmentFolder_.reset();

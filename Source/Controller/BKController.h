@@ -338,10 +338,11 @@ public:
     bool checkForRecordPermissionForRecord(int permission, const OTVRecord& record) override;
     // Runs the shared record details window (BKDetailsWindowController).
     std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
-                                                               int* operation) override;
-    // The record commands' delete of the selection (BKController_Records.cpp), and the details
-    // pane's record context menu (BKController_ContextMenu.cpp).
-    void deleteSelected() override;
+                                                               int* operation,
+                                                               const BKDetailsAnswerWriter& write = {}) override;
+    // The record the details window was closed to delete (BKController_Records.cpp), and the
+    // details pane's record context menu (BKController_ContextMenu.cpp).
+    void deleteRecordFromWindow(const std::shared_ptr<OTVRecord>& record) override;
     QMenu* extendMenu(QContextMenuEvent* event, BKDetailsView* view) override;
 
     // =========================================================================================
@@ -350,6 +351,8 @@ public:
     // own rule, so a shortcut fired without its menu open cannot act where the menu would not.
 
     void addItemsToDetail();
+    // The record commands' delete of the selection, after the question.
+    void deleteSelected();
     // Double click in a view (or the edit command): the details window on the selected record.
     void editItemDoubleAction();
     void duplicateItem();
@@ -371,9 +374,10 @@ public:
     void focusSearchField();
     void clearClipBoardAction();
 
-    // The details window as the record commands run it; tests answer in its place.
-    using DetailsWindowRunner =
-        std::function<std::shared_ptr<OTVRecord>(const std::shared_ptr<OTVRecord>& info, int* operation)>;
+    // The details window as the record commands run it; tests answer in its place. A runner
+    // that does not hand its answer to `write` has it written once it answered.
+    using DetailsWindowRunner = std::function<std::shared_ptr<OTVRecord>(
+        const std::shared_ptr<OTVRecord>& info, int* operation, const BKDetailsAnswerWriter& write)>;
     void setDetailsWindowRunner(DetailsWindowRunner runner);
     // The de-duplicate question (made on first use): Yes ends it with kBKModalStop.
     QDialog* dedupeSheet();
@@ -391,7 +395,10 @@ signals:
     void detailsPaneShownChanged(bool shown);
 
 private:
-    std::shared_ptr<OTVRecord> runDetailsWindow(const std::shared_ptr<OTVRecord>& record, int* operation);
+    // The details window on `record`; its answer is stored by `write` while the window is
+    // open (a window of the tests that cannot write has it written once it answered).
+    std::shared_ptr<OTVRecord> runDetailsWindow(const std::shared_ptr<OTVRecord>& record, int* operation,
+                                                const BKDetailsAnswerWriter& write);
     // The pane shows the selected record (or nothing) once the views are rebuilt.
     void refreshAfterRecordCommand();
     // The record's attachment written into the private folder under its base name; a null
@@ -689,6 +696,8 @@ private:
     bool exportToFile(const QString& path, const ExportJob& job, const QString& password);
     bool exportWithPasswordSheet(const QString& path, const ExportJob& job);
     ExportJob exportJobForScope(int scope, int kind, bool attachments) const;
+    // False, after telling the user, for a scope of the window that holds no record.
+    bool scopeHasRecordsToExport(int scope, const ExportJob& job);
     bool importExchangeFile(const QString& filePath);
     bool hasGroupToImportInto();
     void refreshViewsAfterImport();

@@ -1,5 +1,7 @@
 #include "BKController.h"
 
+#include "BKDetailsWindowRules.h"
+#include "BKFileDialog.h"
 #include "BKMainWindowViews.h"
 #include "BKMenuTable.h"
 
@@ -22,23 +24,18 @@
 
 namespace {
 
-constexpr int kMaxAttachmentNameBytes = 240;
 const QString kDownloadFailedMessage = QStringLiteral("Attachment could not be downloaded");
 
 QString runFileDialog(QWidget* parent, bool save, const QString& directory, const QString& name)
 {
+    if (!save)
+        return BKChooseAttachmentFile(parent);
     QFileDialog dialog(parent);
     dialog.setWindowModality(Qt::WindowModal);
-    if (save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDirectory(directory);
-        dialog.selectFile(name);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setLabelText(QFileDialog::Accept, BKLocalizedString("Add"));
-    }
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDirectory(directory);
+    dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
@@ -92,21 +89,20 @@ void BKController::addAttachmentFromFile(const std::shared_ptr<OTVRecord>& recor
     if (!record || !checkForRecordPermissionFor(kPermissionEdit, record->mGroup()))
         return;
     // The file that will be read: a link counts by its target.
-    const QFileInfo file(path);
-    if (!file.isFile() || !file.isReadable() || file.size() >= OTVDataBase::kAttacmentMaxSize) {
+    const QString resolved = BKAcceptableAttachmentPath(path);
+    if (resolved.isNull() || !QFileInfo(resolved).isReadable()) {
         BKRunAlertPanel(QString(), BKLocalizedString("The attachment size exceeds 1MB limit."));
         return;
     }
-    // The vault stores at most 240 UTF-8 bytes of a name (enciphered, it fills its column).
-    if (file.fileName().toUtf8().size() > kMaxAttachmentNameBytes) {
+    if (!BKAttachmentNameFits(path)) {
         showStoreStatusAlert(kOTVStatusValueTooLong);
         return;
     }
     // The change reaches the shared record only once it is stored.
     auto changed = std::make_shared<OTVRecord>(*record);
     changed->setMHasAttachment(true);
-    changed->setMAttachmentName(file.fileName());
-    changed->setMAttachmentPath(file.canonicalFilePath());
+    changed->setMAttachmentName(QFileInfo(path).fileName());
+    changed->setMAttachmentPath(resolved);
     changed->setMAttachmentState(kAttachmentStoreFile);
     const int status = store_.replaceRecord(changed);
     if (status != kOTVStatusOK)

@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKDetailsWindowController.h"
 #include "BKIdleWatcher.h"
 #include "BKLockPanel.h"
 
@@ -135,8 +136,10 @@ void BKController::doIdle()
     bool closed = false;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QDialog*>(window);
+        // A record window is not cancelled: its OK runs once its own panels are closed.
         if (dialog && dialog->isVisible() && dialog != mLockPanel_ && dialog->isModal()) {
-            dialog->reject();
+            if (!qobject_cast<BKDetailsWindowController*>(dialog))
+                dialog->reject();
             closed = true;
         }
     }
@@ -148,6 +151,15 @@ void BKController::doIdle()
 
 void BKController::lockAfterIdle()
 {
+    // A record window stores what was typed and closes, and the lock follows it; one whose OK
+    // refuses stays behind the lock, as it is, and comes back at the unlock.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* details = qobject_cast<BKDetailsWindowController*>(window);
+        if (details && details->isVisible() && details->commitBeforeLock()) {
+            QTimer::singleShot(kLockAfterClosingMs, this, &BKController::lockAfterIdle);
+            return;
+        }
+    }
     const std::shared_ptr<OTVUser> user = store_.getCurrentUser();
     if (!mTerminationRequested_ && user && !user->mPassword().isEmpty() && user->mAutoLOck()
         && user->mLockTime() > 0)

@@ -34,6 +34,19 @@ BKController::ExportJob BKController::exportJobForScope(int scope, int kind, boo
     return job;
 }
 
+// A file of the headers alone is no export of what the user meant.
+bool BKController::scopeHasRecordsToExport(int scope, const ExportJob& job)
+{
+    if (job.all || !job.records.isEmpty())
+        return true;
+    showAlertPanelWithTitle({},
+                            BKLocalizedString(scope == kExportScopeSelection
+                                                  ? "No record is selected. Nothing was exported."
+                                                  : "The current view shows no records. Nothing was exported."),
+                            BKLocalizedString("OK"));
+    return false;
+}
+
 // Writes the job's records on a worker behind the progress panel. A file that could not be
 // written whole is reported; the caller then goes no further (no mail, no deletion).
 bool BKController::exportToFile(const QString& path, const ExportJob& job, const QString& password)
@@ -99,6 +112,13 @@ BKExportPanelSetup exportPanelSetup(int tag, OTVDataBase& store, const BKControl
     setup.fileType = QString::fromLatin1(tag == kExportCSVTag ? "csv" : "vrx");
     setup.attachmentsBoxShown = tag != kExportVRXPlainTag;
     setup.attachmentsBoxFixedOff = tag == kExportCSVTag;
+    // The selection comes preselected when there is one, else a scope that holds records.
+    if (!controller.indexSetForExporting(false).isEmpty())
+        setup.scopeRow = kExportRowSelection;
+    else if (!controller.indexSetForExporting(true).isEmpty())
+        setup.scopeRow = kExportRowView;
+    else
+        setup.scopeRow = kExportRowAll;
     setup.scopeHasAttachment = [&store, &controller](int scope) {
         if (scope == kExportScopeAll)
             return store.anyRecordHasAtachementinArray(nullptr);
@@ -121,12 +141,13 @@ void BKController::exportSelectedFile(int tag)
     const int scope = BKExportScopeForRow(answer->scopeRow);
     if (scope < 0)
         return;
-    bool written = false;
-    if (tag == kExportCSVTag)
-        written = exportToFile(answer->path, exportJobForScope(scope, kPlainCSVFile, false), QString());
-    else
-        written = exportWithPasswordSheet(
-            answer->path, exportJobForScope(scope, kVRX1File, tag == kExportVRXTag && answer->attachments));
+    const ExportJob job = tag == kExportCSVTag
+                              ? exportJobForScope(scope, kPlainCSVFile, false)
+                              : exportJobForScope(scope, kVRX1File, tag == kExportVRXTag && answer->attachments);
+    if (!scopeHasRecordsToExport(scope, job))
+        return;
+    const bool written =
+        tag == kExportCSVTag ? exportToFile(answer->path, job, QString()) : exportWithPasswordSheet(answer->path, job);
     if (written)
         askForSendingMailWithAttachment(answer->path);
 }
@@ -165,7 +186,8 @@ void BKController::mailSelectedFile()
     const int scope = BKExportScopeForRow(answer->scopeRow);
     if (scope < 0)
         return;
-    if (exportWithPasswordSheet(answer->path, exportJobForScope(scope, kVRX1File, answer->attachments)))
+    const ExportJob job = exportJobForScope(scope, kVRX1File, answer->attachments);
+    if (scopeHasRecordsToExport(scope, job) && exportWithPasswordSheet(answer->path, job))
         askForSendingMailWithAttachment(answer->path);
 }
 

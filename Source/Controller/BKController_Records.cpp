@@ -23,7 +23,6 @@
 #include "Platform/BKUserDefaults.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -44,7 +43,6 @@
 namespace {
 
 const char* const kNeedGroupAndType = "Before adding record you need to have atleast one group and a type.";
-const char* const kDeleteQuestion = "Are you realy sure you want to delete the selected item(s)?";
 
 constexpr int kCopyCategoryMenuItemTag = 206;
 constexpr int kCopyField1MenuItemTag = 207;
@@ -130,10 +128,16 @@ bool looksLikeType(const OTVType& answer, const OTVType& type)
 
 } // namespace
 
-std::shared_ptr<OTVRecord> BKController::runDetailsWindow(const std::shared_ptr<OTVRecord>& record, int* operation)
+std::shared_ptr<OTVRecord> BKController::runDetailsWindow(const std::shared_ptr<OTVRecord>& record, int* operation,
+                                                          const BKDetailsAnswerWriter& write)
 {
-    return mDetailsWindowRunner_ ? mDetailsWindowRunner_(record, operation)
-                                 : orderFrontDetailsWindowWithInfo(record, operation);
+    return BKRunDetailsWindowWriting(
+        store_,
+        [&](const BKDetailsAnswerWriter& writer) {
+            return mDetailsWindowRunner_ ? mDetailsWindowRunner_(record, operation, writer)
+                                         : orderFrontDetailsWindowWithInfo(record, operation, writer);
+        },
+        write, operation);
 }
 
 void BKController::setDetailsWindowRunner(DetailsWindowRunner runner)
@@ -164,14 +168,17 @@ void BKController::addItemsToDetail()
     const std::shared_ptr<OTVRecord> record = OTVRecord::createRecord();
     record->setMGroup(mViews_->selectedGroup());
     int operation = kDetailsAdd;
-    const std::shared_ptr<OTVRecord> answer = runDetailsWindow(record, &operation);
-    // The window may file it in another group: that group's word decides.
-    if (!answer || (operation != kDetailsAdd && operation != kDetailsDuplicate) ||
-        !checkForRecordPermissionFor(kPermissionAdd, answer->mGroup()))
-        return;
-    // The store logs the add itself.
-    showStoreStatusAlert(store_.addRecord(answer));
-    refreshAfterRecordCommand();
+    const std::shared_ptr<OTVRecord> answer =
+        runDetailsWindow(record, &operation, [this](const std::shared_ptr<OTVRecord>& added, int op) {
+            // The window may file it in another group: that group's word decides.
+            if ((op != kDetailsAdd && op != kDetailsDuplicate) ||
+                !checkForRecordPermissionFor(kPermissionAdd, added->mGroup()))
+                return int(kOTVStatusOK);
+            // The store logs the add itself.
+            return store_.addRecord(added);
+        });
+    if (answer)
+        refreshAfterRecordCommand();
 }
 
 void BKController::editItemDoubleAction()
@@ -188,20 +195,17 @@ void BKController::editItemDoubleAction()
     if (!isCommandPermitted(kBKEditRecordMenuTag))
         return;
     int operation = kDetailsEdit;
-    const std::shared_ptr<OTVRecord> answer = runDetailsWindow(selected, &operation);
+    runDetailsWindow(selected, &operation, [this, selected](const std::shared_ptr<OTVRecord>& answer, int op) {
+        // Saved as new it is added; saved into another group it is moved there.
+        if (!checkForRecordPermissionFor(op == kDetailsDuplicate ? kPermissionAdd : kPermissionEdit, answer->mGroup()))
+            return int(kOTVStatusOK);
+        if (op == kDetailsDuplicate)
+            return BKAddRecordAsNew(store_, *selected, answer).addStatus;
+        return store_.replaceRecord(answer);
+    });
     if (operation == kDetailsDelete) {
-        deleteSelected();
+        deleteRecordFromWindow(selected);
         return;
-    }
-    // Saved as new it is added; saved into another group it is moved there.
-    const int needed = operation == kDetailsDuplicate ? kPermissionAdd : kPermissionEdit;
-    if (answer && checkForRecordPermissionFor(needed, answer->mGroup())) {
-        if (operation == kDetailsDuplicate) {
-            const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
-            showStoreStatusAlert(added.addStatus);
-        } else {
-            showStoreStatusAlert(store_.replaceRecord(answer));
-        }
     }
     refreshAfterRecordCommand();
 }
@@ -223,16 +227,17 @@ void BKController::duplicateItem()
         copy->setMAttachmentPath(extracted);
     }
     int operation = kDetailsDuplicate;
-    const std::shared_ptr<OTVRecord> answer = runDetailsWindow(copy, &operation);
-    if (answer && checkForRecordPermissionFor(kPermissionAdd, answer->mGroup())) {
-        const BKAddAsNewResult added = BKAddRecordAsNew(store_, *selected, answer);
-        showStoreStatusAlert(added.addStatus);
-        if (added.addStatus == kOTVStatusOK) {
+    runDetailsWindow(copy, &operation, [this, selected](const std::shared_ptr<OTVRecord>& answer, int) {
+        if (!checkForRecordPermissionFor(kPermissionAdd, answer->mGroup()))
+            return int(kOTVStatusOK);
+        const int status = BKAddRecordAsNew(store_, *selected, answer).addStatus;
+        if (status == kOTVStatusOK) {
             const std::shared_ptr<OTVUser> user = store_.mCurrentUser();
             store_.addLogEvent(QStringLiteral("Duplicate Record"), answer->value(1), QString(),
                                user ? user->mUsername() : QString());
         }
-    }
+        return status;
+    });
     // The plain copy of the attachment is not kept once the window has stored or dropped it.
     if (!extracted.isEmpty())
         QFile::remove(extracted);
@@ -259,9 +264,7 @@ void BKController::deleteSelected()
 {
     if (!mViews_ || !isCommandPermitted(kBKDeleteRecordMenuTag))
         return;
-    const int answer = BKRunAlertPanel(kDefaultAlertTitle, BKLocalizedString(kDeleteQuestion),
-                                       BKLocalizedString("No"), BKLocalizedString("Yes"));
-    if (answer == kBKAlertAlternateReturn) {
+    if (BKConfirmRecordDeletion()) {
         int status = kOTVStatusOK;
         switch (mViews_->currentView()) {
         case BKMainWindowViews::kListViewTag: {
@@ -292,6 +295,15 @@ void BKController::deleteSelected()
         }
         showStoreStatusAlert(status);
     }
+    mViews_->initTypesUIControl();
+    refreshAfterRecordCommand();
+}
+
+void BKController::deleteRecordFromWindow(const std::shared_ptr<OTVRecord>& record)
+{
+    if (!mViews_ || !record || !checkForRecordPermissionFor(kPermissionDelete, record->mGroup()))
+        return;
+    showStoreStatusAlert(store_.deleteRecord(record));
     mViews_->initTypesUIControl();
     refreshAfterRecordCommand();
 }
@@ -463,8 +475,7 @@ void BKController::selectAll()
         mViews_->listViewTypesTable()->selectAll();
 }
 
-// The guide shipped beside the program, in the desktop's viewer for HTML; Qt's own opener
-// (xdg-open) when no desktop entry claims it.
+// The guide shipped beside the program, in the desktop's viewer for HTML.
 void BKController::showHelp()
 {
     const QString guide = BKUserGuide::path();
@@ -473,11 +484,11 @@ void BKController::showHelp()
                         BKLocalizedString("OK"));
         return;
     }
-    if (BKUserGuide::open(guide) || QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
-        return;
-    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
-                    BKLocalizedString("No application could open the user guide. It is the file %1.").arg(guide),
-                    BKLocalizedString("OK"));
+    BKUserGuide::open(guide, [guide] {
+        BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
+                        BKLocalizedString("No application could open the user guide. It is the file %1.").arg(guide),
+                        BKLocalizedString("OK"));
+    });
 }
 
 void BKController::focusSearchField()

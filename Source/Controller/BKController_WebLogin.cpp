@@ -7,8 +7,8 @@
 #include "Model/OTVPermissionWords.h"
 #include "Model/OTVRecord.h"
 #include "Platform/BKLocalization.h"
+#include "Platform/BKUrlOpener.h"
 
-#include <QDesktopServices>
 #include <QUrl>
 
 namespace {
@@ -48,5 +48,5 @@ void BKController::webLoginForRecord(const OTVRecord& record)
     // A browser form cannot be filled in from here: the password goes to the clipboard.
     if (!record.value(3).isEmpty() && checkForDataPermissionFor(kDataPermissionCopy))
         BKCopyToClipboard(record.value(3));
-    QDesktopServices::openUrl(url);
+    BKOpenWebAddress(url);
 }

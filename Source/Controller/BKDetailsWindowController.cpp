@@ -11,6 +11,7 @@
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Model/OTVPermissionWords.h"
+#include "Model/Database_Engine/OTVStoreStatus.h"
 #include "Model/OTVStatusMessages.h"
 #include "Model/OTVUser.h"
 #include "Model/OTVUserRights.h"
@@ -269,10 +270,13 @@ void BKDetailsWindowController::setAlternateInfoToAttachmentButton(bool removeSt
 // Opening and the answer
 
 std::shared_ptr<OTVRecord> BKDetailsWindowController::orderFrontDetailsWindowWithInfo(
-    const std::shared_ptr<OTVRecord>& info, int* operation)
+    const std::shared_ptr<OTVRecord>& info, int* operation, const BKDetailsAnswerWriter& write)
 {
     if (!info || !operation)
         return nullptr;
+    mAnswerWriter_ = write;
+    mAnswer_.reset();
+    mOpenedOperation_ = *operation;
     mShouldDeleteItem_ = mShouldDuplicateItem_ = mStateForDuplicate_ = false;
     mShouldAddRecord_ = mShouldEditRecord_ = mAttachmentModified_ = false;
     mAttachmentPath_.clear();
@@ -305,18 +309,23 @@ std::shared_ptr<OTVRecord> BKDetailsWindowController::orderFrontDetailsWindowWit
     valueField(1)->selectAll();
 
     BKCentreOverParent(this);
-    const int response = exec();
+    int response = exec();
+    // Only OK, Cancel and Delete end an opening: the lock hides the window (which ends its
+    // loop) and shows it again at the unlock, with what was typed, to be finished.
+    while (response != kBKModalStop && response != kBKModalAbort && isVisible())
+        response = exec();
 
     std::shared_ptr<OTVRecord> result;
-    if (response == kBKModalStop) {
-        result = itemRecordFromUIWithCustomInfo(mRecordCustomType_ ? &*mRecordCustomType_ : nullptr);
-        if (mShouldDuplicateItem_ || mStateForDuplicate_)
-            *operation = kDetailsDuplicate;
-        else if (*operation == kDetailsEdit)
-            BKTakeIdentityForReplace(*result, *info, mAttachmentModified_);
+    if (response == kBKModalStop && mAnswer_) {
+        result = mAnswer_;
+        *operation = mAnswerOperation_;
+    } else if (response == kBKModalStop) {
+        result = answerFromUI(mCustom_, operation);
     } else if (mShouldDeleteItem_) {
         *operation = kDetailsDelete;
     }
+    mAnswerWriter_ = nullptr;
+    mAnswer_.reset();
     mAttachmentPath_.clear();
     mCurrentRecord_.reset();
     mRecordCustomType_.reset();
@@ -465,8 +474,53 @@ std::shared_ptr<OTVRecord> BKDetailsWindowController::itemRecordFromUIWithCustom
     return BKRecordFromForm(formFromUI(), customType, mCustom_, QDateTime::currentDateTime());
 }
 
+std::shared_ptr<OTVRecord> BKDetailsWindowController::answerFromUI(BKCustomTypeState& state, int* operation) const
+{
+    const std::shared_ptr<OTVRecord> answer = BKRecordFromForm(
+        formFromUI(), mRecordCustomType_ ? &*mRecordCustomType_ : nullptr, state, QDateTime::currentDateTime());
+    if (mShouldDuplicateItem_ || mStateForDuplicate_)
+        *operation = kDetailsDuplicate;
+    else if (*operation == kDetailsEdit)
+        BKTakeIdentityForReplace(*answer, *mCurrentRecord_, mAttachmentModified_);
+    return answer;
+}
+
+// The caller's write runs before the window closes: a refusal is told and the window stays,
+// with everything typed. A lost connection ends the session instead: the window closes.
+bool BKDetailsWindowController::writeAnswer()
+{
+    mAnswer_.reset();
+    if (!mAnswerWriter_)
+        return true;
+    BKCustomTypeState state = mCustom_;
+    int operation = mOpenedOperation_;
+    const std::shared_ptr<OTVRecord> answer = answerFromUI(state, &operation);
+    const int status = mAnswerWriter_(answer, operation);
+    if (status != kOTVStatusOK && !OTVIsLostConnectionStatus(status)) {
+        if (!mQuiet_)
+            OTVShowStatusAlert(status, store().lastServerMessage());
+        return false;
+    }
+    mCustom_ = state;
+    mAnswer_ = answer;
+    mAnswerOperation_ = operation;
+    return true;
+}
+
+bool BKDetailsWindowController::commitBeforeLock()
+{
+    if (!isVisible())
+        return true;
+    mQuiet_ = true;
+    detailPanelOK();
+    mQuiet_ = false;
+    return !isVisible();
+}
+
 void BKDetailsWindowController::alert(const char* message)
 {
+    if (mQuiet_)
+        return;
     BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle), BKLocalizedString(message), BKLocalizedString("OK"));
 }
 
@@ -476,11 +530,8 @@ bool BKDetailsWindowController::valuesCanBeStored()
     const int field = BKFirstUnstorableField(formFromUI());
     if (field == 0)
         return true;
-    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
-                    QStringLiteral("%1: %2").arg(labelCell(field)->text(), OTVStatusMessage(kOTVStatusValueTooLong)),
-                    BKLocalizedString("OK"));
-    valueField(field)->setFocus();
-    valueField(field)->selectAll();
+    if (!mQuiet_)
+        BKShowUnstorableValue(labelCell(field)->text(), valueField(field));
     return false;
 }
 
@@ -514,10 +565,15 @@ void BKDetailsWindowController::detailPanelOK()
         return;
     const QString notes = mNotesTextView_->toPlainText();
     if (notes.size() > kDetailsNotesLimit) {
+        // Cut only before the user's eyes: the lock leaves the notes as typed.
+        if (mQuiet_)
+            return;
         mNotesTextView_->setPlainText(BKTruncatedNotes(notes));
         alert("The Note Field was truncated to 4000 characters.");
         return;
     }
+    if (!writeAnswer())
+        return;
     done(kBKModalStop);
 }
 
@@ -529,6 +585,9 @@ void BKDetailsWindowController::detailPanelCancel()
 void BKDetailsWindowController::deleteItem()
 {
     if (!mDeleteButton_->isEnabled())
+        return;
+    // Asked while the window is up: No (Esc, the close box) goes back to what was typed.
+    if (!BKConfirmRecordDeletion())
         return;
     mShouldDeleteItem_ = true;
     done(kBKModalAbort);

@@ -16,6 +16,8 @@
 
 #include "BKDetailsWindowRules.h"
 
+#include "Customization/BKRecordWrites.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
@@ -54,10 +56,16 @@ public:
     // kDetailsDuplicate (store it as a new record). Answers nullptr when cancelled (the operation
     // unchanged) or when Delete was pressed (the operation becomes kDetailsDelete). `info` is
     // never changed.
+    // With `write`, OK hands the answer to it before the window closes, and a status other
+    // than 0 keeps the window open with what was typed (the answer is then already stored).
     std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
-                                                               int* operation);
+                                                               int* operation,
+                                                               const BKDetailsAnswerWriter& write = {});
     // A sub-sheet (password generator or Customize) is up; isVisible() tells whether the window is.
     bool isPanelDisplayed() const { return mIsPanelDisplayed_; }
+    // The idle lock's OK: the checks and the write of OK without a word. True when the window
+    // closed with its answer; otherwise it stays as it is, to be finished after the unlock.
+    bool commitBeforeLock();
     // Rebuilds the icon grid of the icon panel.
     void renewImageMatrix();
 
@@ -170,6 +178,10 @@ private:
     bool noTypeExists() const;
     BKDetailsForm formFromUI() const;
     std::shared_ptr<OTVRecord> itemRecordFromUIWithCustomInfo(const OTVType* customType);
+    // The answer as OK gives it, reading and updating `state`; `*operation` (the opening's)
+    // becomes what the caller is to do with it.
+    std::shared_ptr<OTVRecord> answerFromUI(BKCustomTypeState& state, int* operation) const;
+    bool writeAnswer();
     void alert(const char* message);
     bool valuesCanBeStored();
     void storeDuplicateNow();
@@ -217,6 +229,11 @@ private:
     bool mShouldEditRecord_ = false;
     bool mIsPanelDisplayed_ = false;
     bool mIsTypeCustomizedOnce_ = false;
+    bool mQuiet_ = false;   // OK run by the idle lock: refusals keep the window without alerts
+    BKDetailsAnswerWriter mAnswerWriter_;
+    std::shared_ptr<OTVRecord> mAnswer_;   // written by OK's write
+    int mAnswerOperation_ = kDetailsAdd;
+    int mOpenedOperation_ = kDetailsAdd;
     int mPriviousTypeSelection_ = -1;
     int mPriviousGroupSelection_ = -1;
     int mSelectedImageID_ = kDefaultIconID;

@@ -2,6 +2,7 @@
 // button, the date picker, the password generator, Customize and printing one record.
 
 #include "BKDetailsWindowController.h"
+#include "BKFileDialog.h"
 #include "BKPrintJob.h"
 
 #include "BKController.h"
@@ -13,6 +14,7 @@
 #include "Customization/BKDetailsView.h"
 #include "Customization/BKImageMatrix.h"
 #include "Model/Database_Engine/OTVDataBase.h"
+#include "Model/OTVStatusMessages.h"
 #include "Model/OTVUser.h"
 #include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
@@ -20,7 +22,6 @@
 
 #include <QCalendarWidget>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -36,20 +37,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-
-namespace {
-
-// The open panel for a file to attach.
-QStringList runAttachmentOpenPanel(QWidget* window)
-{
-    QFileDialog dialog(window);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setLabelText(QFileDialog::Accept, BKLocalizedString("Add"));
-    dialog.setDirectory(QDir::homePath());
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Icon panel
@@ -120,13 +107,17 @@ void BKDetailsWindowController::attachdetachFile()
         return;
     }
     const QStringList chosen = mFilePicker_ ? mFilePicker_(this, OpenPanel::Attachment)
-                                            : runAttachmentOpenPanel(this);
-    if (chosen.isEmpty())
+                                            : QStringList{BKChooseAttachmentFile(this)};
+    if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
     // The check is made on the file that will be read: links resolved, a regular file.
     const QString resolved = BKAcceptableAttachmentPath(chosen.first());
     if (resolved.isNull()) {
         alert("The attachment size exceeds 1MB limit.");
+        return;
+    }
+    if (!BKAttachmentNameFits(chosen.first())) {
+        OTVShowStatusAlert(kOTVStatusValueTooLong);
         return;
     }
     mAttachmentPath_ = resolved;

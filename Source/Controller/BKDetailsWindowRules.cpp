@@ -1,6 +1,7 @@
 #include "BKDetailsWindowRules.h"
 
 #include "Model/Database_Engine/OTVTextFits.h"
+#include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
 
 #include <QFileInfo>
@@ -60,6 +61,11 @@ QString BKAcceptableAttachmentPath(const QString& chosenPath)
     if (!target.isFile() || target.size() >= kDetailsAttachmentMaxSize)
         return QString();
     return resolved;
+}
+
+bool BKAttachmentNameFits(const QString& chosenPath)
+{
+    return OTVFitsEncipheredTinyBlob(QFileInfo(chosenPath).fileName());
 }
 
 BKAttachmentResult BKAttachmentForResult(bool modified, const QString& name, bool duplicateMode,
@@ -142,4 +148,11 @@ int BKFirstUnstorableField(const BKDetailsForm& form)
         if (!OTVFitsEncipheredTinyBlob(form.values[size_t(field - 1)]))
             return field;
     return 0;
+}
+
+bool BKConfirmRecordDeletion()
+{
+    return BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
+                           BKLocalizedString("Are you realy sure you want to delete the selected item(s)?"),
+                           BKLocalizedString("No"), BKLocalizedString("Yes")) == kBKAlertAlternateReturn;
 }

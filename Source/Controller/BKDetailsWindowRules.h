@@ -50,6 +50,9 @@ QDate BKDateFromPickerText(const QString& text, const QDate& today);
 // links resolved must be a regular file smaller than kDetailsAttachmentMaxSize. The resolved path
 // when it passes, a null string otherwise.
 QString BKAcceptableAttachmentPath(const QString& chosenPath);
+// Whether the vault can store the chosen file's name as the attachment's name (enciphered in a
+// TINYBLOB: at most 240 UTF-8 bytes), asked when the file is chosen so that nothing typed is lost.
+bool BKAttachmentNameFits(const QString& chosenPath);
 
 // What a record's attachment becomes, from the window's state.
 struct BKAttachmentResult {
@@ -83,6 +86,9 @@ struct BKCustomTypeState {
     bool isCustomFromDetailPanel = false;
     bool customizing = false;
 };
+
+// The record deletion question: true only for Yes.
+bool BKConfirmRecordDeletion();
 
 // The first of fields 1-9 whose value the store would refuse (too long for its column, or text
 // that cannot be stored), or 0 when all of them can be stored.

@@ -1,9 +1,13 @@
 #include "BKDialogButtons.h"
 
+#include "Model/Database_Engine/OTVStoreStatus.h"
+#include "Model/OTVStatusMessages.h"
+#include "Platform/BKApplicationServices.h"
 #include "Platform/BKLocalization.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QDialogButtonBox>
 #include <QLayout>
 #include <QMainWindow>
@@ -62,4 +66,13 @@ void BKCentreOverParent(QWidget* window)
         placed.moveTop(std::max(available.top(), std::min(placed.top(), available.bottom() + 1 - placed.height())));
     }
     window->move(placed.topLeft());
+}
+
+void BKShowUnstorableValue(const QString& label, QLineEdit* field)
+{
+    BKRunAlertPanel(BKLocalizedString(kDefaultAlertTitle),
+                    QStringLiteral("%1: %2").arg(label, OTVStatusMessage(kOTVStatusValueTooLong)),
+                    BKLocalizedString("OK"));
+    field->setFocus();
+    field->selectAll();
 }

@@ -5,6 +5,7 @@
 
 #include "Platform/BKLocalization.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialog>
@@ -21,11 +22,11 @@
 int BKExportScopeForRow(int row)
 {
     switch (row) {
-    case 0:
+    case kExportRowAll:
         return kExportScopeAll;
-    case 1:
+    case kExportRowView:
         return kExportScopeView;
-    case 2:
+    case kExportRowSelection:
         return kExportScopeSelection;
     default:
         return -1;
@@ -60,7 +61,8 @@ public:
         box_->setObjectName(QStringLiteral("mExportAttachments"));
         layout->addWidget(box_);
         box_->setVisible(setup.attachmentsBoxShown);
-        scope_->button(2)->setChecked(true);
+        if (QAbstractButton* preset = scope_->button(setup.scopeRow))
+            preset->setChecked(true);
         QObject::connect(scope_, &QButtonGroup::idClicked, this, [this](int) { scopeChanged(); });
         box_->setChecked(setup.attachmentsBoxShown && !setup.attachmentsBoxFixedOff);
         box_->setEnabled(!setup.attachmentsBoxFixedOff);

@@ -24,6 +24,11 @@ constexpr int kImportVRXTag = 1060;
 constexpr int kImportCSVTag = 1061;
 constexpr int kRestoreTag = 109;
 
+// The save panel's scope rows.
+constexpr int kExportRowAll = 0;
+constexpr int kExportRowView = 1;
+constexpr int kExportRowSelection = 2;
+
 // The scope value of a save-panel row; -1 for a row that exports nothing.
 int BKExportScopeForRow(int row);
 
@@ -33,6 +38,7 @@ struct BKExportPanelSetup {
     bool attachmentsBoxShown = true;
     bool attachmentsBoxFixedOff = false;   // shown but disabled and off (CSV)
     bool showsScope = true;            // a backup has no scope choice
+    int scopeRow = kExportRowSelection;   // the row chosen when the panel opens
     // Whether the records of a scope value hold an attachment: the box is enabled and on
     // for such a scope, else disabled and off.
     std::function<bool(int scope)> scopeHasAttachment;
@@ -40,7 +46,7 @@ struct BKExportPanelSetup {
 
 struct BKExportPanelAnswer {
     QString path;
-    int scopeRow = 2;                  // the row chosen (row 2, the selection, comes preselected)
+    int scopeRow = kExportRowSelection;   // the row chosen
     bool attachments = false;          // the box as it was left: shown, enabled and on
 };
 

@@ -1,5 +1,6 @@
 #include "BKFileDialog.h"
 
+#include "Platform/BKLocalization.h"
 #include "Platform/BKUserDefaults.h"
 
 #include <QDir>
@@ -36,6 +37,8 @@ void BKPrepareFileDialog(QFileDialog& dialog, const BKFileDialogSetup& setup)
         dialog.setDefaultSuffix(setup.defaultSuffix);
     if (!setup.nameFilter.isEmpty())
         dialog.setNameFilter(setup.nameFilter);
+    if (!setup.acceptLabel.isEmpty())
+        dialog.setLabelText(QFileDialog::Accept, setup.acceptLabel);
     dialog.setDirectory(BKLastFileFolder());
 }
 
@@ -53,4 +56,12 @@ QString BKChooseFile(QWidget* parent, const BKFileDialogSetup& setup)
     QFileDialog dialog(parent);
     BKPrepareFileDialog(dialog, setup);
     return BKRunFileDialog(dialog);
+}
+
+QString BKChooseAttachmentFile(QWidget* parent)
+{
+    BKFileDialogSetup setup;
+    setup.objectName = QStringLiteral("AttachmentPanel");
+    setup.acceptLabel = BKLocalizedString("Add");
+    return BKChooseFile(parent, setup);
 }

@@ -15,6 +15,7 @@ struct BKFileDialogSetup {
     bool save = false;         // a file to write (any name); else an existing file to read
     QString nameFilter;        // e.g. "User lists (*.csv)"
     QString defaultSuffix;     // given to a name typed without one
+    QString acceptLabel;       // none: the dialog's own
 };
 
 // Sets `dialog` up as described, in the last folder used; a caller may add controls before
@@ -24,5 +25,7 @@ void BKPrepareFileDialog(QFileDialog& dialog, const BKFileDialogSetup& setup);
 QString BKRunFileDialog(QFileDialog& dialog);
 // Both, for a dialog without controls of its own.
 QString BKChooseFile(QWidget* parent, const BKFileDialogSetup& setup);
+// The open panel for a file to attach to a record, whichever window attaches it.
+QString BKChooseAttachmentFile(QWidget* parent);
 // The folder the next dialog opens in.
 QString BKLastFileFolder();

@@ -6,6 +6,7 @@
 #include "Model/OTVRecord.h"
 #include "Model/OTVType.h"
 #include "Model/OTVUser.h"
+#include "Platform/BKPrivateFile.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -94,19 +95,28 @@ int BKPrintJob::printOn(QPagedPaintDevice& device) const
     const qreal contentWidth = mContentSize_.width() * pagination.scale * unitX;
     const qreal left = std::max<qreal>(0, (paintRect.width() - contentWidth) / 2);
     const QString footer = footerText(mUserName_);
-    // A page's slice of the content, in the content's units.
+    // Where each page's slice of the content begins, in the content's units: a list breaks
+    // between its rows, anything else at the page's height.
     const qreal sliceHeight = pageHeight / (unitY * pagination.scale);
-    for (int page = 0; page < pagination.pages; ++page) {
+    QList<qreal> breaks;
+    if (mList_) {
+        breaks = mList_->pageBreaks(sliceHeight);
+    } else {
+        for (int page = 0; page <= pagination.pages; ++page)
+            breaks.append(page * sliceHeight);
+    }
+    const int pages = int(breaks.size()) - 1;
+    for (int page = 0; page < pages; ++page) {
         if (page > 0)
             device.newPage();
         QPicture slice;
         if (mList_) {
             QPainter recorder(&slice);
-            mList_->draw(recorder, QRectF(0, page * sliceHeight, mContentSize_.width(), sliceHeight));
+            mList_->draw(recorder, QRectF(0, breaks[page], mContentSize_.width(), breaks[page + 1] - breaks[page]));
         }
         painter.save();
         painter.setClipRect(QRectF(0, 0, paintRect.width(), pageHeight));
-        painter.translate(left, -page * pageHeight);
+        painter.translate(left, -breaks[page] * unitY * pagination.scale);
         painter.scale(pagination.scale, pagination.scale);
         painter.drawPicture(0, 0, mList_ ? slice : mPicture_);
         painter.restore();
@@ -118,7 +128,7 @@ int BKPrintJob::printOn(QPagedPaintDevice& device) const
         painter.restore();
     }
     painter.end();
-    return pagination.pages;
+    return pages;
 }
 
 BKPrintJob::DialogRunner BKPrintJob::previewDialogRunner()
@@ -136,7 +146,9 @@ bool BKPrintJob::run(QPrinter& printer, QWidget* parent, const DialogRunner& run
 {
     const DialogRunner& show = runner ? runner : previewDialogRunner();
     return show(printer, parent, [this](QPrinter* target) {
-        if (target)
+        // Printed to a file, every value is in it in plain text: it is the owner's alone, as
+        // exports are; a file that cannot be made so is not written.
+        if (target && (target->outputFileName().isEmpty() || BKCreateEmptyPrivateFile(target->outputFileName())))
             printOn(*target);
     });
 }

@@ -3,9 +3,10 @@
 // Printing of the record list and of one record. The content is laid out once, drawn in memory
 // (QPictures, in the screen's units, so nothing of the vault reaches a file) and then printed over
 // as many pages as it needs: scaled down to the printable width but never up, centred, cut into
-// page-high slices, with the underlined footer naming the user centred in the bottom margin of
-// every page and no header. Values print unmasked. A list draws into each page only the rows of
-// that page, so that a long list prints (and previews) in time and space linear in its rows.
+// page-high slices (a list between its rows, each row whole on one page), with the underlined
+// footer naming the user centred in the bottom margin of every page and no header. Values print
+// unmasked. A list draws into each page only the rows of that page, so that a long list prints
+// (and previews) in time and space linear in its rows.
 
 #include <QList>
 #include <QPageLayout>

@@ -241,7 +241,33 @@ void BKUserAccountSheet::accountOK()
                         BKLocalizedString("OK"));
         return;
     }
+    // What the server's account columns cannot hold is named before the sheet closes.
+    const OTVAccountDetail refused = OTVFirstUnstorableAccountDetail(*accountFromSheet(OTVUser_Admin()));
+    if (refused != OTVAccountDetail::None) {
+        tabs_->setCurrentIndex(0);
+        const auto [label, edit] = detailRow(refused);
+        BKShowUnstorableValue(BKLocalizedString(label), edit);
+        return;
+    }
     accept();
+}
+
+std::pair<const char*, QLineEdit*> BKUserAccountSheet::detailRow(OTVAccountDetail detail) const
+{
+    switch (detail) {
+    case OTVAccountDetail::Name:
+        return {"User Name", nameField_};
+    case OTVAccountDetail::Description:
+        return {"Description", descriptionField_};
+    case OTVAccountDetail::FullName:
+        return {"Full Name", fullNameField_};
+    case OTVAccountDetail::Email:
+        return {"E-mail", emailField_};
+    case OTVAccountDetail::Phone:
+    case OTVAccountDetail::None:
+        break;
+    }
+    return {"Phone", phoneField_};
 }
 
 void BKUserAccountSheet::reject()

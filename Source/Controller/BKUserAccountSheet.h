@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <utility>
 
 class BKCheckListModel;
 class BKPermissionGrid;
@@ -72,6 +73,8 @@ public:
 
 private:
     void updateSelectAll();
+    // The label and the field of an account detail.
+    std::pair<const char*, QLineEdit*> detailRow(OTVAccountDetail detail) const;
     void updateSendMailBox();
     void fillGroupsPopup();
 

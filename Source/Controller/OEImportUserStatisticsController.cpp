@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -43,14 +44,20 @@ OEImportUserStatisticsController::OEImportUserStatisticsController(QWidget* pare
     resize(520, 360);
 }
 
-void OEImportUserStatisticsController::addUserDetailToImportResult(const QString& userName, int status)
+void OEImportUserStatisticsController::addUserDetailToImportResult(const QString& userName, int status,
+                                                                   const QString& why)
 {
     const int row = table_->rowCount();
     table_->insertRow(row);
     table_->setItem(row, kUserNameColumn, new QTableWidgetItem(userName));
     if (const auto texts = OTVUserImportStatusTexts(status)) {
+        QString description = BKLocalizedString(texts->description);
+        if (!why.isEmpty())
+            description = BKLocalizedString("%1: %2").arg(description, why);
+        auto* cell = new QTableWidgetItem(description);
+        cell->setToolTip(description);   // a reason may be longer than the column
         table_->setItem(row, kStatusColumn, new QTableWidgetItem(BKLocalizedString(texts->status)));
-        table_->setItem(row, kDescriptionColumn, new QTableWidgetItem(BKLocalizedString(texts->description)));
+        table_->setItem(row, kDescriptionColumn, cell);
     }
 }
 
@@ -62,6 +69,8 @@ void OEImportUserStatisticsController::showOtherStatistics()
 void OEImportUserStatisticsController::displayImportResults()
 {
     showOtherStatistics();
+    // A reason may need more than one line of its column, as wide as the shown sheet makes it.
+    QTimer::singleShot(0, table_, &QTableWidget::resizeRowsToContents);
     exec();
 }
 

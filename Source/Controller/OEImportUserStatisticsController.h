@@ -17,8 +17,9 @@ public:
 
     explicit OEImportUserStatisticsController(QWidget* parent = nullptr);
 
-    // A row for a user name with the texts of `status`; a status without texts shows the name only.
-    void addUserDetailToImportResult(const QString& userName, int status);
+    // A row for a user name with the texts of `status`, and `why` after its description; a status
+    // without texts shows the name only.
+    void addUserDetailToImportResult(const QString& userName, int status, const QString& why = QString());
     void setNoOfUserImported(int count) { total_ = count; }
     void setNoofUserAdded(int count) { added_ = count; }
     int noOfUserImported() const { return total_; }

@@ -182,20 +182,24 @@ void UserAccountController::storeUserPermissionsToDefaults(const OTVUser_Admin& 
     defaults.synchronize();
 }
 
-std::shared_ptr<OTVUser_Admin> UserAccountController::runSheet(const OTVUser_Admin& user, int mode)
+void UserAccountController::runSheet(const OTVUser_Admin& user, int mode, const AccountWriter& write)
 {
     quint16 words[4];
     newAccountWords(words);
     sheet_->fill(user, OTVUserFormMode(mode), words);
+    // A refusal is told and the sheet comes back as it was: nothing typed is lost.
     BKCentreOverParent(sheet_);
-    if (sheet_->exec() != QDialog::Accepted)
-        return nullptr;
-    std::shared_ptr<OTVUser_Admin> account = sheet_->accountFromSheet(user);
+    while (sheet_->exec() == QDialog::Accepted) {
+        const int status = write(sheet_->accountFromSheet(user));
+        showAccountStatus(status, OTVUserFormMode(mode) != OTVUserFormMode::Edit, store_.lastServerMessage());
+        if (status == kOTVStatusOK || OTVIsLostConnectionStatus(status))
+            break;
+        BKCentreOverParent(sheet_);
+    }
     sheet_->forgetPassword();
-    return account;
 }
 
-void UserAccountController::storeNewAccount(const std::shared_ptr<OTVUser_Admin>& account)
+int UserAccountController::storeNewAccount(const std::shared_ptr<OTVUser_Admin>& account)
 {
     // The store keeps no password on the account once the server has it: the mail's copy.
     const QString typedPassword = account->mPassword();
@@ -206,8 +210,7 @@ void UserAccountController::storeNewAccount(const std::shared_ptr<OTVUser_Admin>
         mailAccountDetails(*account, typedPassword);
         storeUserPermissionsToDefaults(*account);
     }
-    else
-        showAccountStatus(status, true, store_.lastServerMessage());
+    return status;
 }
 
 void UserAccountController::mailAccountDetails(const OTVUser_Admin& account, const QString& typedPassword)
@@ -219,8 +222,7 @@ void UserAccountController::mailAccountDetails(const OTVUser_Admin& account, con
 void UserAccountController::newUser()
 {
     const std::shared_ptr<OTVUser_Admin> user = OTVUser_Admin::createUser();
-    if (const auto account = runSheet(*user, int(OTVUserFormMode::New)))
-        storeNewAccount(account);
+    runSheet(*user, int(OTVUserFormMode::New), [this](const auto& account) { return storeNewAccount(account); });
     reloadTable();
 }
 
@@ -236,8 +238,7 @@ void UserAccountController::duplicateUser()
     copy->setMUserID(newID);
     copy->setMPassword(QString());
     copy->setAdministrator(false);
-    if (const auto account = runSheet(*copy, int(OTVUserFormMode::Duplicate)))
-        storeNewAccount(account);
+    runSheet(*copy, int(OTVUserFormMode::Duplicate), [this](const auto& account) { return storeNewAccount(account); });
     reloadTable();
 }
 
@@ -247,7 +248,7 @@ void UserAccountController::editUser()
     if (!user)
         return;
     mCurrentUserName_ = user->mUsername();
-    if (const auto account = runSheet(*user, int(OTVUserFormMode::Edit))) {
+    runSheet(*user, int(OTVUserFormMode::Edit), [this](const std::shared_ptr<OTVUser_Admin>& account) {
         const QString typedPassword = account->mPassword();
         const int status = store_.replaceUser(account);
         if (status == kOTVStatusOK) {
@@ -255,8 +256,8 @@ void UserAccountController::editUser()
             // Only details the server holds now are mailed.
             mailAccountDetails(*account, typedPassword);
         }
-        showAccountStatus(status, false, store_.lastServerMessage());
-    }
+        return status;
+    });
     mCurrentUserName_ = QString();
     reloadTable();
 }

@@ -92,11 +92,12 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
 
 private:
-    // Runs the sheet for `user`; the account to store, or nullptr when cancelled.
-    std::shared_ptr<OTVUser_Admin> runSheet(const OTVUser_Admin& user, int mode);
-    // Stores a new account (new or duplicate), mails it when the sheet says so, and tells the
-    // user of a failure.
-    void storeNewAccount(const std::shared_ptr<OTVUser_Admin>& account);
+    // Stores the account the sheet holds; the store's status.
+    using AccountWriter = std::function<int(const std::shared_ptr<OTVUser_Admin>& account)>;
+    // Runs the sheet for `user` until `write` stored its account or it is cancelled.
+    void runSheet(const OTVUser_Admin& user, int mode, const AccountWriter& write);
+    // Stores a new account (new or duplicate) and mails it when the sheet says so.
+    int storeNewAccount(const std::shared_ptr<OTVUser_Admin>& account);
     // Mails the stored account's details when the sheet says so and a password was typed in it.
     void mailAccountDetails(const OTVUser_Admin& account, const QString& typedPassword);
     void setupToolbar();

@@ -125,26 +125,36 @@ void UserAccountController::importUsersFromFile(const QString& path)
         CBKUserParser(QFile::encodeName(path).toStdString(), &delegate).StartParsing();
     });
     if (delegate.IsInvalidInputFile()) {
-        commandAlert(BKLocalizedString("Invalid input file."));
+        QString message = BKLocalizedString("Invalid input file.");
+        if (delegate.InvalidLine() > 0)
+            message += QLatin1Char(' ') + BKLocalizedString("Line %1 holds a control character (such as a NUL byte) "
+                                                            "that a user list cannot hold.")
+                                              .arg(delegate.InvalidLine());
+        commandAlert(message);
         return;
     }
     const std::vector<OEUserRecord>& records = delegate.ImportedUsers();
     // The worker only collects the outcomes: the sheet is a widget of the main thread.
-    std::vector<std::pair<QString, int>> outcomes;
+    struct Outcome {
+        QString name;
+        int status;
+        QString why;
+    };
+    std::vector<Outcome> outcomes;
     int added = 0;
     runBehindProgressPanel(BKLocalizedString("Adding Users..."), true, [this, &records, &outcomes, &added] {
         const BKPasswordPolicyController& policy = BKPasswordPolicyController::sharedBKPasswordPolicyController();
         added = OTVAddImportedUsers(
             records, store_, [&policy](const QString& password) { return policy.stringConformsPassowrdPolicy(password); },
-            [&outcomes](const OEUserRecord& record, int status) {
-                outcomes.emplace_back(record.usernameForReport(), status);
+            [&outcomes](const OEUserRecord& record, int status, const QString& why) {
+                outcomes.push_back({record.usernameForReport(), status, why});
             });
     });
 
     OEImportUserStatisticsController results(this);
     results.setNoOfUserImported(int(records.size()));
-    for (const auto& [name, status] : outcomes)
-        results.addUserDetailToImportResult(name, status);
+    for (const Outcome& outcome : outcomes)
+        results.addUserDetailToImportResult(outcome.name, outcome.status, outcome.why);
     results.setNoofUserAdded(added);
     results.displayImportResults();
     reloadTable();
@@ -171,6 +181,13 @@ void UserAccountController::exportUsersToFile(const QString& path)
     writer.setDelegate(&delegate);
     runBehindProgressPanel(BKLocalizedString("Exporting Users..."), false,
                            [&writer, &records] { writer.exportRecords(records); });
-    if (const std::optional<QString> error = delegate.getErrorString())
+    if (const std::optional<QString> error = delegate.getErrorString()) {
         commandAlert(*error);
+        return;
+    }
+    // The file's passwords were made for it: an administrator must not take them for the
+    // accounts' own.
+    BKRunInformationalPanel(BKLocalizedString(kCommandAlertTitle),
+                            BKLocalizedString("The file gives each user a newly generated password, not the "
+                                              "account's own; the accounts here keep their passwords."));
 }

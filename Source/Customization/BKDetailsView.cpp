@@ -469,21 +469,27 @@ void BKDetailsView::editSelectedRecord()
     if (!selected || !mDelegate_->checkForRecordPermissionForSelectedGroup(2))
         return;
     int operation = 1;
-    const std::shared_ptr<OTVRecord> edited = mDelegate_->orderFrontDetailsWindowWithInfo(selected, &operation);
-    if (operation == 3) {
-        mDelegate_->deleteSelected();
-    } else {
-        if (!edited || !mDelegate_->checkForRecordPermissionForRecord(operation == 2 ? 1 : 2, *edited))
-            return;
-        if (operation == 2) {
-            const BKAddAsNewResult added = BKAddRecordAsNew(dataBase(), *selected, edited);
-            if (added.copiesRow && added.addStatus == kOTVStatusOK)
-                edited->setMAttachmentState(kAttachmentCopyRow);
-            OTVShowStatusAlert(added.addStatus);
-        } else {
-            OTVShowStatusAlert(dataBase().replaceRecord(edited));
-        }
-    }
+    // Stored while the window is open: a refused write leaves it open with what was typed.
+    const BKDetailsAnswerWriter write = [this, selected](const std::shared_ptr<OTVRecord>& edited, int op) {
+        if (!mDelegate_->checkForRecordPermissionForRecord(op == 2 ? 1 : 2, *edited))
+            return int(kOTVStatusOK);
+        if (op != 2)
+            return dataBase().replaceRecord(edited);
+        const BKAddAsNewResult added = BKAddRecordAsNew(dataBase(), *selected, edited);
+        if (added.copiesRow && added.addStatus == kOTVStatusOK)
+            edited->setMAttachmentState(kAttachmentCopyRow);
+        return added.addStatus;
+    };
+    const std::shared_ptr<OTVRecord> edited = BKRunDetailsWindowWriting(
+        dataBase(),
+        [&](const BKDetailsAnswerWriter& writer) {
+            return mDelegate_->orderFrontDetailsWindowWithInfo(selected, &operation, writer);
+        },
+        write, &operation);
+    if (operation == 3)
+        mDelegate_->deleteRecordFromWindow(selected);
+    else if (!edited)
+        return;
     update();
     mDelegate_->updateTables();
 }

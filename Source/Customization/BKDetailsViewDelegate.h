@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BKRecordWrites.h"
+
 #include <memory>
 
 class BKDetailsView;
@@ -26,10 +28,12 @@ public:
     }
     // Runs the record details window on `info` with `*operation` (1: edit); returns the
     // edited record, or nullptr when cancelled, and rewrites `*operation` (2: save as new,
-    // 3: delete).
+    // 3: delete). A window that can runs `write` on its answer before it closes.
     virtual std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
-                                                                       int* operation) = 0;
-    virtual void deleteSelected() = 0;
+                                                                       int* operation,
+                                                                       const BKDetailsAnswerWriter& write) = 0;
+    // Deletes the record that the details window was closed to delete (the window asked first).
+    virtual void deleteRecordFromWindow(const std::shared_ptr<OTVRecord>& record) = 0;
     virtual void updateTables() = 0;
     // The record context menu for a right click in the pane; nullptr for none. The pane
     // shows it and does not take ownership.

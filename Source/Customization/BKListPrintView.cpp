@@ -1,10 +1,13 @@
 #include "BKListPrintView.h"
 
+#include "BKTextLines.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
-#include <limits>
+#include <cmath>
 
 namespace {
 
@@ -12,11 +15,17 @@ const QString kNotesColumn = QStringLiteral("13");
 const QString kDateColumn = QStringLiteral("12");
 const QString kAttachmentColumn = QStringLiteral("14");
 
-constexpr int kWrapFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
+// Positions computed in floating point may differ by rounding from the same sum made elsewhere.
+constexpr qreal kSlack = 0.01;
 
 QFontMetricsF metricsOn(const QFont& font, QPaintDevice* device)
 {
     return device ? QFontMetricsF(font, device) : QFontMetricsF(font);
+}
+
+bool hasLineBreak(const QString& value)
+{
+    return value.contains(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -38,12 +47,14 @@ void BKListPrintView::setStrings(const QList<BKPrintColumn>& columns, int rowCou
     const QFontMetricsF metrics = metricsOn(mFont_, mDevice_);
     const int lineHeight = int(metrics.height());
     mStringArray_.clear();
+    mInLines_.clear();
     mColumnWidths_.clear();
     mRowHeights_ = QList<int>(std::max(0, rowCount), 0);
     for (const BKPrintColumn& column : columns) {
         QStringList values = column.values.mid(0, rowCount);
         while (values.size() < rowCount)
             values.append(QString());
+        QBitArray inLines(std::max(0, rowCount));
         int width = 0;
         for (int row = 0; row < rowCount; ++row) {
             const QString& value = values[row];
@@ -51,19 +62,25 @@ void BKListPrintView::setStrings(const QList<BKPrintColumn>& columns, int rowCou
             if (!value.isEmpty()) {
                 const QSizeF single = metrics.size(0, value);
                 int candidate = 0;
+                qreal lineWidth = 0;
                 if (single.width() > column.screenWidth) {
                     const int wrap = column.identifier == kNotesColumn  ? kNotesWrapWidth
                                      : column.identifier == kDateColumn ? kDateWrapWidth
                                                                         : column.screenWidth;
-                    // No height limit: a long note is printed whole.
-                    const QRectF bounds = metrics.boundingRect(
-                        QRectF(0, 0, wrap, std::numeric_limits<int>::max() / 4), kWrapFlags, value);
-                    height = int(bounds.height());
                     candidate = wrap;
+                    lineWidth = wrap;
                 } else {
-                    // A value of several lines keeps them all.
-                    height = std::max(height, int(single.height()));
                     candidate = int(single.width() + 5);
+                    lineWidth = hasLineBreak(value) ? candidate : 0;
+                }
+                if (lineWidth > 0) {
+                    // Measured as drawn, in lines no wider than the column will be (no height
+                    // limit: a long note is printed whole).
+                    QTextLayout layout(BKWithLineSeparators(value), mFont_, mDevice_);
+                    height = std::max(height, int(BKLayOutLines(layout, lineWidth, mDevice_)));
+                    inLines.setBit(row);
+                } else {
+                    height = std::max(height, int(single.height()));
                 }
                 width = std::max(width, candidate);
             }
@@ -72,6 +89,7 @@ void BKListPrintView::setStrings(const QList<BKPrintColumn>& columns, int rowCou
             mRowHeights_[row] = std::max(mRowHeights_[row], height);
         }
         mStringArray_.append(values);
+        mInLines_.append(inLines);
         mColumnWidths_.append(width);
     }
     mRowTops_ = {0};
@@ -90,20 +108,89 @@ QSizeF BKListPrintView::size() const
     return QSizeF(std::max(width, mPaperSize_.width()), std::max(height, mPaperSize_.height()));
 }
 
+void BKListPrintView::layOutCell(QTextLayout& layout, int column, int row) const
+{
+    layout.setText(BKWithLineSeparators(mStringArray_[column][row]));
+    BKLayOutLines(layout, mColumnWidths_[column], mDevice_);
+}
+
+qreal BKListPrintView::lineBreakInRow(int row, qreal pageTop, qreal limit) const
+{
+    const qreal rowTop = mRowTops_[row];
+    const qreal lineHeight = metricsOn(mFont_, mDevice_).height();
+    // Each cell's lines, from the row's top.
+    QList<std::pair<qreal, qreal>> lines;
+    for (int column = 0; column < mStringArray_.size(); ++column) {
+        if (mColumnWidths_[column] <= 0 || mStringArray_[column][row].isEmpty())
+            continue;
+        if (!mInLines_[column].testBit(row)) {
+            lines.append({0, lineHeight});
+            continue;
+        }
+        QTextLayout layout(QString(), mFont_, mDevice_);
+        layOutCell(layout, column, row);
+        for (int index = 0; index < layout.lineCount(); ++index) {
+            const QTextLine line = layout.lineAt(index);
+            lines.append({line.y(), line.y() + line.height()});
+        }
+    }
+    // Up to the top of every line the break would cut, until it cuts none.
+    qreal at = limit - rowTop;
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (const auto& [top, bottom] : lines) {
+            if (top < at - kSlack && bottom > at + kSlack) {
+                at = top;
+                moved = true;
+            }
+        }
+    }
+    return rowTop + at > pageTop + kSlack ? rowTop + at : limit;
+}
+
+QList<qreal> BKListPrintView::pageBreaks(qreal pageHeight) const
+{
+    const qreal end = mRowTops_.isEmpty() ? 0 : mRowTops_.last();
+    QList<qreal> breaks{0};
+    if (pageHeight <= 0) {
+        breaks.append(end);
+        return breaks;
+    }
+    do {
+        const qreal top = breaks.last();
+        const qreal limit = top + pageHeight;
+        if (limit >= end - kSlack) {
+            breaks.append(std::max(end, top));
+            break;
+        }
+        // The row the page's bottom falls in: the page ends before it, or inside it when the
+        // row begins the page and is taller than a page.
+        const auto tops = mRowTops_.cbegin();
+        const int row = int(std::upper_bound(tops, mRowTops_.cend() - 1, limit + kSlack) - tops) - 1;
+        const qreal rowTop = mRowTops_[row];
+        breaks.append(rowTop > top + kSlack ? rowTop : lineBreakInRow(row, top, limit));
+    } while (true);
+    return breaks;
+}
+
 void BKListPrintView::draw(QPainter& painter, const QRectF& area) const
 {
     const int rowCount = int(mRowHeights_.size());
     int first = 0;
     int end = rowCount;
-    if (!area.isNull() && rowCount > 0) {
-        // From the last row starting at or above the area's top to the last one starting above its
-        // bottom: a row cut by the page's edge is drawn on both pages.
+    const bool everything = area.isNull();
+    if (!everything && rowCount > 0) {
+        // From the row the area begins in to the last one beginning above its bottom.
         const auto tops = mRowTops_.cbegin();
-        first = std::max(0, int(std::upper_bound(tops, tops + rowCount, area.top()) - tops) - 1);
-        end = int(std::lower_bound(tops, tops + rowCount, area.bottom()) - tops);
-        if (mRowTops_[first + 1] <= area.top())
-            return;   // the area lies below the last row
+        first = std::max(0, int(std::upper_bound(tops, tops + rowCount, area.top() + kSlack) - tops) - 1);
+        end = int(std::lower_bound(tops, tops + rowCount, area.bottom() - kSlack) - tops);
     }
+    // A line belongs to the page its top is on: page breaks never cut one.
+    const auto onThisPage = [&](qreal top) {
+        return everything || (top >= area.top() - kSlack && top < area.bottom() - kSlack);
+    };
+    const qreal ascent = metricsOn(mFont_, mDevice_).ascent();
+    QTextLayout layout(QString(), mFont_, mDevice_);
     painter.save();
     painter.setFont(mFont_);
     painter.setPen(Qt::black);
@@ -111,13 +198,20 @@ void BKListPrintView::draw(QPainter& painter, const QRectF& area) const
     for (int column = 0; column < mStringArray_.size(); ++column) {
         const int width = mColumnWidths_[column];
         for (int row = first; row < end && width > 0; ++row) {
-            const QRectF cell(x, mRowTops_[row], width, mRowHeights_[row]);
             const QString& value = mStringArray_[column][row];
-            if (!value.isEmpty()) {
-                painter.save();
-                painter.setClipRect(cell);
-                painter.drawText(cell, kWrapFlags, value);
-                painter.restore();
+            const qreal top = mRowTops_[row];
+            if (value.isEmpty())
+                continue;
+            if (!mInLines_[column].testBit(row)) {
+                if (onThisPage(top))
+                    painter.drawText(QPointF(x, top + ascent), value);
+                continue;
+            }
+            layOutCell(layout, column, row);
+            for (int index = 0; index < layout.lineCount(); ++index) {
+                const QTextLine line = layout.lineAt(index);
+                if (onThisPage(top + line.y()))
+                    line.draw(&painter, QPointF(x, top));
             }
         }
         if (width > 0)

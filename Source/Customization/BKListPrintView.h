@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBitArray>
 #include <QFont>
 #include <QList>
 #include <QRectF>
@@ -9,6 +10,7 @@
 
 class QPaintDevice;
 class QPainter;
+class QTextLayout;
 
 // One printed column of the record list: its identifier ("1" .. "14"), its width on screen and
 // its printed values, one per row.
@@ -20,8 +22,10 @@ struct BKPrintColumn {
 
 // The record list laid out for print, without titles: each column as wide as its widest value
 // (a value too wide for its screen column wraps, notes at 200, field 10 at 130, others at the
-// screen width), each row as tall as its tallest value. Measured and drawn on one paint device,
-// in its units.
+// screen width; between words, inside a word only when it is longer than a line), each row as
+// tall as its tallest value. Measured and drawn on one paint device, in its units. Pages break
+// between rows, so that each row is printed once and whole; only a row taller than a page is
+// split, between its lines.
 class BKListPrintView {
 public:
     static constexpr int kNotesWrapWidth = 200;
@@ -43,14 +47,24 @@ public:
     const QList<int>& columnWidths() const { return mColumnWidths_; }
     const QList<int>& rowHeights() const { return mRowHeights_; }
     QSizeF size() const;
-    // Draws the rows that reach into `area` (all rows when it is null), so that a page of a long
-    // list costs its own rows only.
+    // Where the pages of `pageHeight` begin, and the end of the last: at least one page.
+    QList<qreal> pageBreaks(qreal pageHeight) const;
+    // Draws the lines that begin within the vertical span of `area`, one page of pageBreaks()
+    // (everything when it is null), so that a page of a long list costs its own rows only.
     void draw(QPainter& painter, const QRectF& area = QRectF()) const;
 
 private:
+    // The cell's value in its lines, as wide as its column; `layout` was made with the list's
+    // font on its device, which setText() keeps.
+    void layOutCell(QTextLayout& layout, int column, int row) const;
+    // The lowest point at most `limit` of the row where no line of its cells is cut; `limit`
+    // itself when even one line is taller than the space from `pageTop`.
+    qreal lineBreakInRow(int row, qreal pageTop, qreal limit) const;
+
     QFont mFont_;
     QPaintDevice* mDevice_;
     QList<QStringList> mStringArray_;
+    QList<QBitArray> mInLines_;   // per column: the values laid out in lines (wrapped or several)
     QList<int> mColumnWidths_;
     QList<int> mRowHeights_;
     QList<qreal> mRowTops_;   // each row's top, and the bottom of the last

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 class OTVDataBase;
@@ -17,3 +18,14 @@ struct BKAddAsNewResult {
 // record's attachment state, so the choice is made before).
 BKAddAsNewResult BKAddRecordAsNew(OTVDataBase& store, const OTVRecord& source,
                                   const std::shared_ptr<OTVRecord>& record);
+
+// Stores what the record details window answered (`operation`: 0 add, 1 replace, 2 store as
+// new) and answers the store's status. The window runs it while it is still open, so that a
+// refusal leaves it open with what was typed.
+using BKDetailsAnswerWriter = std::function<int(const std::shared_ptr<OTVRecord>& answer, int operation)>;
+
+// Runs a details window through `run`, handing it `write`. An answer that the window returns
+// without having written it (a window that cannot write) is written now, and a refusal shown.
+std::shared_ptr<OTVRecord> BKRunDetailsWindowWriting(
+    OTVDataBase& store, const std::function<std::shared_ptr<OTVRecord>(const BKDetailsAnswerWriter&)>& run,
+    const BKDetailsAnswerWriter& write, const int* operation);

@@ -1,11 +1,12 @@
 #include "BKTextTable.h"
 
 #include "BKImageView.h"
+#include "BKTextLines.h"
 
 #include "Platform/BKLocalization.h"
+#include "Platform/BKUrlOpener.h"
 
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,7 +21,7 @@ constexpr int kButtonSide = 20;
 
 std::function<void(const QUrl&)>& urlOpener()
 {
-    static std::function<void(const QUrl&)> opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    static std::function<void(const QUrl&)> opener = &BKOpenWebAddress;
     return opener;
 }
 
@@ -34,49 +35,16 @@ QString notesLabel()
     return QStringLiteral("%1:").arg(BKLocalizedString("Notes"));
 }
 
-// Values break at word boundaries, and inside a word only when it is longer than a line (a
-// card number keeps its groups whole). The same lines are measured and drawn.
-QTextOption wrapOption()
-{
-    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    return option;
-}
-
-// Lays out `text` in lines of `width`; the height the lines take.
-qreal layOutLines(QTextLayout& layout, qreal width)
-{
-    // Lines are spaced as the painter's own text drawing spaces them: the font's leading between.
-    const qreal leading = QFontMetricsF(layout.font()).leading();
-    layout.setTextOption(wrapOption());
-    layout.beginLayout();
-    qreal height = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        if (line.lineNumber() > 0)
-            height += leading;
-        line.setLineWidth(width);
-        line.setPosition(QPointF(0, height));
-        height += line.height();
-    }
-    layout.endLayout();
-    return height;
-}
-
-QString withLineSeparators(QString text)
-{
-    return text.replace(QLatin1Char('\n'), QChar::LineSeparator);
-}
-
 qreal wrappedHeight(const QFont& font, const QString& text, qreal width)
 {
-    QTextLayout layout(withLineSeparators(text), font);
-    return layOutLines(layout, width);
+    QTextLayout layout(BKWithLineSeparators(text), font);
+    return BKLayOutLines(layout, width);
 }
 
 void drawWrapped(QPainter& painter, const QRect& rect, const QString& text, const QFont& font)
 {
-    QTextLayout layout(withLineSeparators(text), font);
-    layOutLines(layout, rect.width());
+    QTextLayout layout(BKWithLineSeparators(text), font);
+    BKLayOutLines(layout, rect.width());
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
     layout.draw(&painter, rect.topLeft());
@@ -254,7 +222,7 @@ void BKTextTable::openLinkText(const QString& text)
 
 void BKTextTable::setURLOpener(std::function<void(const QUrl&)> opener)
 {
-    urlOpener() = opener ? std::move(opener) : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    urlOpener() = opener ? std::move(opener) : &BKOpenWebAddress;
 }
 
 void BKTextTable::extractAttachment(BKImageView* sender)

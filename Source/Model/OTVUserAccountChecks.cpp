@@ -1,6 +1,8 @@
 #include "OTVUserAccountChecks.h"
 
 #include "OTVAccountName.h"
+#include "OTVUser_Admin.h"
+#include "Model/Database_Engine/OTVValueLimits.h"
 
 namespace {
 
@@ -116,4 +118,31 @@ bool OTVCheckForEmailValidity(const QString& email)
     if (dot < 0 || dot >= email.length() - 1)
         return false;
     return email.at(dot + 1).isLetter();
+}
+
+OTVAccountDetail OTVFirstUnstorableAccountDetail(const OTVUser_Admin& account)
+{
+    const auto fits = [](const QString& text, int characters, qint64 bytes) {
+        try {
+            OTVCheckBasicPlaneText(text);
+            if (characters > 0)
+                OTVCheckVarcharFits(text, characters);
+            else
+                OTVCheckBlobFits(text.toUtf8(), bytes);
+        } catch (const OTVValueTooLong&) {
+            return false;
+        }
+        return true;
+    };
+    if (!fits(account.mUsername(), kMaxUserNameLength, 0))
+        return OTVAccountDetail::Name;
+    if (!fits(account.mDescription(), kMaxAccountDescriptionLength, 0))
+        return OTVAccountDetail::Description;
+    if (!fits(account.mFullName(), kMaxAccountFullNameLength, 0))
+        return OTVAccountDetail::FullName;
+    if (!fits(account.mEmail(), kMaxAccountEmailLength, 0))
+        return OTVAccountDetail::Email;
+    if (!fits(account.mPhoneNo(), 0, kAccountPhoneColumnBytes))
+        return OTVAccountDetail::Phone;
+    return OTVAccountDetail::None;
 }

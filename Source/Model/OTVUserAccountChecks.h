@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+class OTVUser_Admin;
+
 // How the form was opened.
 enum class OTVUserFormMode { New = -1, Edit = 0, Duplicate = 1 };
 
@@ -50,7 +52,16 @@ inline constexpr int kMaxAccountPasswordLength = 40;
 // The widths of the account's contact columns on the server.
 inline constexpr int kMaxAccountFullNameLength = 60;
 inline constexpr int kMaxAccountEmailLength = 80;
-inline constexpr int kMaxAccountPhoneLength = 25;
+inline constexpr int kMaxAccountPhoneLength = 25;   // as typed; the column (TEXT) holds more
+inline constexpr qint64 kAccountPhoneColumnBytes = 65535;
+
+// The details of an account that the server's account columns keep, as the form shows them.
+enum class OTVAccountDetail { None, Name, Description, FullName, Email, Phone };
+
+// The first detail of `account` that the server's columns cannot store (they are utf8mb3: no
+// character beyond the Basic Multilingual Plane, no NUL), or that is longer than its column;
+// None when all of them can be stored. The store refuses such an account with status 12.
+OTVAccountDetail OTVFirstUnstorableAccountDetail(const OTVUser_Admin& account);
 
 // An account's details as a user list file gives them (the name already trimmed).
 struct OTVImportedUserDetails {

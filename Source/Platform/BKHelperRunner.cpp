@@ -1,5 +1,6 @@
 #include "BKHelperRunner.h"
 
+#include "BKMainThread.h"
 #include "BKWorker.h"
 
 #include <QProcess>
@@ -53,4 +54,10 @@ int BKHelperRunner::runProgram(const QString& program, const QStringList& argume
         launcher = installedLauncher;
     }
     return launcher ? launcher(program, arguments) : runWithQProcess(program, arguments);
+}
+
+void BKHelperRunner::runProgramReportingFailure(const QStringList& command, const std::function<void()>& failed)
+{
+    if (runProgram(command.first(), command.mid(1)) != 0 && failed)
+        BKPerformOnMainThread(failed);
 }

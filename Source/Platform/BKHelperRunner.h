@@ -23,4 +23,7 @@ public:
 
     // Inside a job: runs one program through the launcher and waits for it.
     static int runProgram(const QString& program, const QStringList& arguments);
+    // Inside a job: runs `command` (program first) and, when it could not start or failed,
+    // queues `failed` for the main thread.
+    static void runProgramReportingFailure(const QStringList& command, const std::function<void()>& failed);
 };

@@ -2,7 +2,6 @@
 
 #include "BKDesktopEntries.h"
 #include "BKHelperRunner.h"
-#include "BKMainThread.h"
 
 #include <QFileInfo>
 #include <QList>
@@ -53,8 +52,6 @@ bool BKMailComposer::composeMailWithAttachment(const QString& path, std::functio
     const QStringList command = commandForAttachment(path);
     if (command.isEmpty())
         return false;
-    return BKHelperRunner::runDetached([command, failed = std::move(failed)] {
-        if (BKHelperRunner::runProgram(command.first(), command.mid(1)) != 0 && failed)
-            BKPerformOnMainThread(failed);
-    });
+    return BKHelperRunner::runDetached(
+        [command, failed = std::move(failed)] { BKHelperRunner::runProgramReportingFailure(command, failed); });
 }

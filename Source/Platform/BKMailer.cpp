@@ -10,12 +10,25 @@
 #include <QProcess>
 
 #include <atomic>
+#include <mutex>
 
 #include <sys/stat.h>
 
 namespace {
 
 std::atomic<BKMailer*> installedMailer{nullptr};
+std::mutex privateFolderMutex;
+QString privateFolder;
+
+// What the user must know of a file to attach by hand that the application removes at quit.
+QString removedAtQuitNote(const QString& file)
+{
+    const QString folder = BKMailer::folderRemovedAtQuit();
+    if (folder.isEmpty() || !file.startsWith(folder + QLatin1Char('/')))
+        return QString();
+    return QLatin1Char('\n') + BKLocalizedString("The file is in a private folder that is removed when Ostrevin "
+                                                  "Darovazivu quits: attach it, or copy it elsewhere, before you quit.");
+}
 
 } // namespace
 
@@ -31,6 +44,18 @@ void BKMailer::install(BKMailer* mailer)
     installedMailer.store(mailer);
 }
 
+void BKMailer::setFolderRemovedAtQuit(const QString& folder)
+{
+    std::lock_guard<std::mutex> lock(privateFolderMutex);
+    privateFolder = folder.isEmpty() ? QString() : QFileInfo(folder).absoluteFilePath();
+}
+
+QString BKMailer::folderRemovedAtQuit()
+{
+    std::lock_guard<std::mutex> lock(privateFolderMutex);
+    return privateFolder;
+}
+
 bool BKDesktopMailer::mailFileAsAttachment(const QString& path)
 {
     if (!QFileInfo(path).isFile())
@@ -41,7 +66,7 @@ bool BKDesktopMailer::mailFileAsAttachment(const QString& path)
     return BKMailComposer::composeMailWithAttachment(file, [file] {
         BKRunAlertPanel(QString(), BKLocalizedString("No mail program could take the exported file. You can attach "
                                                      "it to a mail yourself:")
-                                       + QLatin1Char('\n') + file);
+                                       + QLatin1Char('\n') + file + removedAtQuitNote(file));
     });
 }
 

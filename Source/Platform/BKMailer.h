@@ -14,6 +14,11 @@ public:
     // The installed mailer, or the desktop's. Not owned.
     static BKMailer& current();
     static void install(BKMailer* mailer);
+
+    // The application's private folder, removed when it quits (empty: none). A file inside it
+    // that no mail program took is only there until then, which the user is told.
+    static void setFolderRemovedAtQuit(const QString& folder);
+    static QString folderRemovedAtQuit();
 };
 
 // Runs `xdg-email --attach <path>` (found on PATH) without waiting for the mail program.

@@ -20,3 +20,9 @@ bool BKWritePrivateFile(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     return BKOpenPrivateFile(file) && file.write(bytes) == bytes.size() && file.commit();
 }
+
+bool BKCreateEmptyPrivateFile(const QString& path)
+{
+    QSaveFile file(path);
+    return BKOpenPrivateFile(file) && file.commit();
+}

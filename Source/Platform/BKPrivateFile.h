@@ -15,3 +15,7 @@ bool BKOpenPrivateFile(QSaveFile& file);
 
 // Writes `bytes` to `path` as above.
 bool BKWritePrivateFile(const QString& path, const QByteArray& bytes);
+
+// Makes `path` an empty file as above, for a writer that opens it by name and writes it in
+// place, keeping its rights (the printer's PDF): what it writes is private from the first byte.
+bool BKCreateEmptyPrivateFile(const QString& path);

@@ -1,6 +1,7 @@
 #include "BKUserGuide.h"
 
 #include "BKDesktopEntries.h"
+#include "BKUrlOpener.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +25,7 @@ QString BKUserGuide::path(const QString& programFolder)
     return QString();
 }
 
-bool BKUserGuide::open(const QString& path)
+bool BKUserGuide::open(const QString& path, std::function<void()> failed)
 {
     if (path.isEmpty())
         return false;
@@ -32,5 +33,6 @@ bool BKUserGuide::open(const QString& path)
         if (BKDesktopEntries::launch(application, path))
             return true;
     }
-    return false;
+    BKUrlOpener::current().openUrl(QUrl::fromLocalFile(path), std::move(failed));
+    return true;
 }

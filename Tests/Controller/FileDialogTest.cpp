@@ -24,10 +24,8 @@ private slots:
         QCOMPARE(BKLastFileFolder(), first);
 
         QTemporaryDir chosen;
-        const QString file = chosen.filePath(QStringLiteral("users.csv"));
-        QFile write(file);
-        QVERIFY(write.open(QIODevice::WriteOnly));
-        write.close();
+        const QString file = emptyFile(chosen, QStringLiteral("users.csv"));
+        QVERIFY(!file.isEmpty());
 
         QString openedIn;
         answerWith(file, openedIn);
@@ -44,16 +42,47 @@ private slots:
         QCOMPARE(BKLastFileFolder(), chosen.path());
     }
 
+    // The attachment panel, whichever window attaches, is the same chooser: it opens where the
+    // last file was chosen (Documents at first), its button says Add, and its folder is kept.
+    void theAttachmentPanelOpensInTheLastFolderUsed()
+    {
+        TemporarySettings settings;
+        const QString first = BKLastFileFolder();
+        QTemporaryDir chosen;
+        const QString file = emptyFile(chosen, QStringLiteral("scan.pdf"));
+        QVERIFY(!file.isEmpty());
+
+        QString openedIn;
+        QString button;
+        answerWith(file, openedIn, &button);
+        QCOMPARE(BKChooseAttachmentFile(nullptr), file);
+        QCOMPARE(QDir(openedIn).canonicalPath(), QDir(first).canonicalPath());
+        QCOMPARE(button, QStringLiteral("Add"));
+        QCOMPARE(BKLastFileFolder(), chosen.path());
+
+        answerWith(QString(), openedIn);
+        QCOMPARE(BKChooseAttachmentFile(nullptr), QString());
+        QCOMPARE(QDir(openedIn).canonicalPath(), QDir(chosen.path()).canonicalPath());
+    }
+
 private:
+    static QString emptyFile(const QTemporaryDir& folder, const QString& name)
+    {
+        QFile file(folder.filePath(name));
+        return file.open(QIODevice::WriteOnly) ? file.fileName() : QString();
+    }
+
     // Once a file dialog shows: notes its folder, then chooses `path` (cancels when empty).
-    void answerWith(const QString& path, QString& openedIn)
+    void answerWith(const QString& path, QString& openedIn, QString* acceptLabel = nullptr)
     {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(5, this, [this, path, &openedIn] { answerWith(path, openedIn); });
+            QTimer::singleShot(5, this, [this, path, &openedIn, acceptLabel] { answerWith(path, openedIn, acceptLabel); });
             return;
         }
         openedIn = dialog->directory().absolutePath();
+        if (acceptLabel)
+            *acceptLabel = dialog->labelText(QFileDialog::Accept);
         if (path.isEmpty()) {
             dialog->reject();
             return;

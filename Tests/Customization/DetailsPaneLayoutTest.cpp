@@ -82,11 +82,12 @@ public:
         return nullptr;   // nothing selected: the edit stops here
     }
     bool checkForRecordPermissionForSelectedGroup(int) override { return true; }
-    std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>&, int*) override
+    std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>&, int*,
+                                                               const BKDetailsAnswerWriter&) override
     {
         return nullptr;
     }
-    void deleteSelected() override {}
+    void deleteRecordFromWindow(const std::shared_ptr<OTVRecord>&) override {}
     void updateTables() override {}
     QMenu* extendMenu(QContextMenuEvent*, BKDetailsView*) override
     {

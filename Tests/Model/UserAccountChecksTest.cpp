@@ -2,6 +2,7 @@
 // password-policy sheet's conversions.
 #include "Model/OTVPasswordPolicyForm.h"
 #include "Model/OTVUserAccountChecks.h"
+#include "Model/OTVUser_Admin.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,40 @@ TEST(UserFormChecks, FirstFailureWins)
         EXPECT_EQ(problem->message, c.expected) << c.label;
         const QString title = c.expected == kUserNameSpacesMessage ? kUserFormPlainTitle : kUserFormAlertTitle;
         EXPECT_EQ(problem->title, title) << c.label;
+    }
+}
+
+// What the server's account columns (utf8mb3, their widths) cannot hold, named in the form's
+// order; the store refuses the same accounts with 12.
+TEST(UnstorableAccountDetails, Table)
+{
+    using D = OTVAccountDetail;
+    const QString emoji = QStringLiteral("\U0001F600");
+    struct Case {
+        const char* label;
+        QString name, description, fullName, email, phone;
+        D expected;
+    };
+    const Case cases[] = {
+        {"all fit", "ana", "d", "Ana \u00c9lise \u4e2d", "ana@example.org", "555", D::None},
+        {"widths reached", QString(16, 'n'), QString(255, 'd'), QString(60, QChar(0x4e2d)), QString(80, 'e'),
+         QString(25, '5'), D::None},
+        {"emoji in full name", "ana", "d", "Ana " + emoji, "a@b.org", "555", D::FullName},
+        {"emoji in description", "ana", emoji, "Ana", "a@b.org", "555", D::Description},
+        {"emoji in phone", "ana", "d", "Ana", "a@b.org", emoji, D::Phone},
+        {"emoji in e-mail", "ana", "d", "Ana", emoji + "@b.org", "555", D::Email},
+        {"NUL in full name", "ana", "d", QString(QChar(0)), "a@b.org", "555", D::FullName},
+        {"61 characters of full name", "ana", "d", QString(61, 'f'), "a@b.org", "555", D::FullName},
+        {"the first in the form's order", "ana", emoji, emoji, "a@b.org", emoji, D::Description},
+    };
+    for (const Case& c : cases) {
+        OTVUser_Admin account;
+        account.setMUsername(c.name);
+        account.setMDescription(c.description);
+        account.setMFullName(c.fullName);
+        account.setMEmail(c.email);
+        account.setMPhoneNo(c.phone);
+        EXPECT_EQ(OTVFirstUnstorableAccountDetail(account), c.expected) << c.label;
     }
 }
 

@@ -1,13 +1,16 @@
+#include "Platform/BKApplicationServices.h"
 #include "Platform/BKAttachmentFiles.h"
 #include "Platform/BKDesktopEntries.h"
 #include "Platform/BKFileManager.h"
 #include "Platform/BKHelperRunner.h"
 #include "Platform/BKMailComposer.h"
 #include "Platform/BKMailer.h"
+#include "Platform/BKUrlOpener.h"
 #include "Platform/BKUserGuide.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +30,14 @@ void writeText(const QString& path, const QByteArray& text)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(text);
+}
+
+QStringList readLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
 // A data folder that holds only the system's MIME database, for the whole run (the database
@@ -132,6 +143,71 @@ TEST_F(XdgTree, theUserGuideOpensInTheDesktopsViewer)
     ASSERT_TRUE(result.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(result.readAll()), guide);
     EXPECT_FALSE(BKUserGuide::open(QString()));
+}
+
+// Without a viewer for HTML the guide goes to xdg-open, and so does every web address: only its
+// exit status says whether a program took them. When none did (xdg-open ends with 3, "no method
+// available", or is not there at all) the user is told, with the guide's file or the address.
+TEST_F(XdgTree, whatNoProgramCouldOpenIsSaid)
+{
+    struct RecordingAlerts : BKAlertPresenter {
+        int runAlert(const BKAlert& alert) override
+        {
+            messages.append(alert.message);
+            return kBKAlertDefaultReturn;
+        }
+        QStringList messages;
+    } alerts;
+    BKAlertPresenter::install(&alerts);
+    const QString guide = root_.path() + "/program/docs/userguide.html";
+    writeText(guide, "<html><body>guide</body></html>");
+    const QString opened = root_.path() + "/opened";
+    const struct {
+        const char* what;
+        QByteArray xdgOpen;   // empty: none on PATH
+        bool opens;
+    } cases[] = {
+        {"xdg-open finds no program", "#!/bin/sh\necho 'xdg-open: no method available' >&2\nexit 3\n", false},
+        {"no xdg-open at all", "", false},
+        {"xdg-open hands it over", ("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened + "'\n").toUtf8(), true},
+    };
+    const QByteArray path = qgetenv("PATH");
+    for (const auto& c : cases) {
+        alerts.messages.clear();
+        QFile::remove(opened);
+        QTemporaryDir bin;
+        if (!c.xdgOpen.isEmpty()) {
+            writeText(bin.filePath("xdg-open"), c.xdgOpen);
+            QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        int guideFailures = 0;
+        EXPECT_TRUE(BKUserGuide::open(guide, [&guideFailures] { ++guideFailures; })) << c.what;
+        BKOpenWebAddress(QUrl("https://www.example.org/login?a=1&b=2"));
+        const auto done = [&] {
+            return c.opens ? readLines(opened).size() == 2
+                           : guideFailures == 1 && alerts.messages.size() == 1;
+        };
+        for (int i = 0; i < 5000 && !done(); ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(1);
+        }
+        QCoreApplication::processEvents();
+        qputenv("PATH", path);
+        if (c.opens) {
+            QStringList both = readLines(opened);
+            both.sort();   // the two run side by side
+            EXPECT_EQ(both, (QStringList{guide, "https://www.example.org/login?a=1&b=2"})) << c.what;
+            EXPECT_EQ(guideFailures, 0) << c.what;
+            EXPECT_EQ(alerts.messages, QStringList()) << c.what;
+        } else {
+            EXPECT_EQ(guideFailures, 1) << c.what;
+            EXPECT_EQ(alerts.messages,
+                      QStringList{"No application could open the web address https://www.example.org/login?a=1&b=2."})
+                << c.what;
+        }
+    }
+    BKAlertPresenter::install(nullptr);
 }
 
 TEST_F(XdgTree, aParentTypeLendsItsApplications)

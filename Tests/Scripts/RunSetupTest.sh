@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # scripts/run's server set-up against a throw-away data folder and a free port: a first start
 # that fails (the port is taken) and the start after it must leave root with a password that
-# only the 0600 password file holds; root with an empty password is refused over TCP.
+# only the 0600 password file holds; root with an empty password is refused over TCP, and no
+# root account is left without a password. After root changed its password as the application
+# does, the server still starts, and the script says that the file's password is out of date.
 #   RunSetupTest.sh REPOSITORY
 set -uo pipefail
 repo=${1:?usage: RunSetupTest.sh REPOSITORY}
@@ -65,5 +67,43 @@ check "a wrong password is refused over TCP" refused wrong
 "$repo/scripts/run" --server-only >"$work/third.out" 2>&1
 check "a start with the server running succeeds" test $? -eq 0
 check "the password stays" test "$(cat "$password_file")" = "$password"
+
+as_root() {   # as_root PASSWORD SQL: a statement as root over TCP, its rows without headers
+  MYSQL_PWD=$1 "$(mariadb_binary mariadb mysql)" --no-defaults --protocol=tcp -h127.0.0.1 -P"$port" -uroot -N \
+    -e "$2" 2>/dev/null
+}
+without_password="SELECT COUNT(*) FROM mysql.user WHERE User = 'root' AND authentication_string = ''"
+check "no root account is left without a password" test "$(as_root "$password" "$without_password")" = 0
+
+# A data folder set up by an older script still has such accounts: the next start removes them.
+as_root "$password" "CREATE USER 'root'@'::1'; CREATE USER 'root'@'old-host-name';"
+"$repo/scripts/run" --stop-server >/dev/null 2>&1
+"$repo/scripts/run" --server-only >"$work/fourth.out" 2>&1
+check "a restart succeeds" test $? -eq 0
+check "the restart removes root accounts without a password" \
+  test "$(as_root "$password" "$without_password")" = 0
+
+# Root changes its password as the application does (SET PASSWORD for its session's account).
+changed=$(random_password)
+account=$(as_root "$password" "SELECT CONCAT(QUOTE(SUBSTRING_INDEX(CURRENT_USER(), '@', 1)), '@',
+  QUOTE(SUBSTRING_INDEX(CURRENT_USER(), '@', -1)))")
+as_root "$password" "SET PASSWORD FOR $account = PASSWORD('$changed')"
+check "the changed password logs in" tcp "$changed"
+"$repo/scripts/run" --stop-server >/dev/null 2>&1
+"$repo/scripts/run" --server-only >"$work/changed.out" 2>&1
+started=$?
+check "the server starts after root changed its password" test "$started" -eq 0
+check "it says it started" grep -q "Embedded server started" "$work/changed.out"
+check "it is running with the changed password" tcp "$changed"
+check "it says that the file's password no longer logs in" grep -q "no longer logs root in" "$work/changed.out"
+check "it says how to update the file" grep -qF "> '$password_file'" "$work/changed.out"
+check "the password file is left alone" test "$(cat "$password_file")" = "$password"
+if [[ $started -ne 0 ]]; then cat "$work/changed.out"; fi
+
+# Once the file holds the new password, the message is gone.
+(umask 077; printf '%s\n' "$changed" >"$password_file")
+"$repo/scripts/run" --server-only >"$work/updated.out" 2>&1
+check "a start with the updated file succeeds" test $? -eq 0
+check "it no longer complains" not_in "no longer" "$work/updated.out"
 
 [[ $failures -eq 0 ]]

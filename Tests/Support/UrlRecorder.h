@@ -1,28 +1,24 @@
 #pragma once
 
-#include <QDesktopServices>
+#include "Platform/BKUrlOpener.h"
+
 #include <QList>
-#include <QObject>
 #include <QUrl>
 
-// Receives the web addresses the desktop would open, while it lives: tests see what a command
-// asked to show instead of a browser starting.
-class UrlRecorder : public QObject {
-    Q_OBJECT
+// Receives the addresses the desktop would open, while it lives: tests see what a command
+// asked to show instead of a browser starting. With `opens` false, no program takes them.
+class UrlRecorder final : public BKUrlOpener {
 public:
-    UrlRecorder()
+    UrlRecorder() { BKUrlOpener::install(this); }
+    ~UrlRecorder() override { BKUrlOpener::install(nullptr); }
+
+    void openUrl(const QUrl& url, std::function<void()> failed) override
     {
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
-    }
-    ~UrlRecorder() override
-    {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        urls.append(url);
+        if (!opens && failed)
+            failed();
     }
 
     QList<QUrl> urls;
-
-public slots:
-    void openUrl(const QUrl& url) { urls.append(url); }
+    bool opens = true;
 };

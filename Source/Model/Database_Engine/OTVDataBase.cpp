@@ -589,6 +589,7 @@ void OTVDataBase::stampVaultKeyOnCluster()
 bool OTVDataBase::keyChangeUnderWay(const char* query)
 {
     OTVStatement statement = prepare(query);
+    statement.setInt(1, kKeyChangeMarkReachSeconds);
     OTVResultSet rows = statement.executeQuery();
     return rows.next() && rows.getInt(1u) > 0;
 }

@@ -63,6 +63,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -233,12 +234,12 @@ public:
     // schema: 0, or 3 after the first failure (reported).
     int createDataBaseTables();
     // Row keys for the tables that had none, a unique icon number, one preference row per
-    // user, the preference rows' triggers, and account details in InnoDB. Throws on a
-    // database error.
+    // user, the server's triggers, and account details in InnoDB. Throws on a database error.
     void upgradeTables();
-    // Each account may write only its own preference row (administrators every row): the
-    // triggers on APPPREFTABLE, made anew when missing, changed, or left by a dropped account.
-    void createPreferenceTriggers();
+    // What no account but an administrator's may write, refused by the server: another's
+    // preference row (or one under another name), and the mark of a master-password change.
+    // The triggers are made anew when missing, changed, or left by a dropped account.
+    void createServerTriggers();
     // True when the vault has no users yet. A database error is reported, `returnCode` gets
     // its status (from mapDBErrorCode) and the result is false.
     bool isVirginLaunch(int* returnCode = nullptr);
@@ -754,10 +755,10 @@ public:
     // is refused with 3.
     void resetPasswordForUser(const OTVUserBase* user, int* returnCode);
     // At an administrator's login: empties the passwords that earlier versions kept in
-    // USERTABLE, brings every vault account's rights on USERTABLE, the event log and the key
-    // stamp to the current set, and removes the accounts that interrupted adds left. 0, or 3
-    // after a database error (reported). It also makes the routine of
-    // deleteOwnVaultUser.
+    // USERTABLE, brings every vault account's rights on USERTABLE, the event log, the key
+    // stamp and the routine of deleteOwnVaultUser (made when needed) to the current set, and
+    // removes the accounts and details rows that interrupted adds left. One pass over the
+    // accounts, whatever their number. 0, or 3 after a database error (reported).
     int bringAccountsToCurrentRules();
     // The tenth failed unlock of a session that may not delete accounts: the server deletes the
     // session's own vault user, details and account through the routine an administrator's
@@ -828,7 +829,6 @@ private:
     bool isLeftByInterruptedAdd(const QString& name);
     // Drops such an account with its details row; false (nothing done) for any other account.
     bool removeIfLeftByInterruptedAdd(const QString& name);
-    void removeAccountsLeftByInterruptedAdds();
     void assignTablePrivilegesforTable(const char* statementFormat, const char* table, const char* privileges,
                                        const QString& userName);
     void revokeAllPermissionsForUser(const QString& userName);
@@ -840,15 +840,16 @@ private:
     int removeUserRows(const OTVUser_Admin& user);
     QString storedUserName(const QString& userID);
     bool storedAccountDisabled(const QString& userID);
-    // Vault accounts made before the key stamp existed get their right on it (enabled,
-    // non-administrator accounts only).
-    void grantKeyStampToEarlierAccounts();
-    // Enabled, non-administrator vault accounts that `query` lists (name, user ID) get `grant`.
-    void grantToListedAccounts(const char* query, const std::function<void(const QString& name)>& grant);
-    // Makes the routine of deleteOwnVaultUser when it is missing, outdated or its maker is gone;
-    // the accounts that lack its right (made before it, or since it was made again) get it.
+    // Every name of the vault and the server with what it holds (kQueryAccountStates).
+    struct AccountState;
+    QList<AccountState> readAccountStates();
+    void bringUpkeepTablesToCurrentRights(const AccountState& account);
+    void grantKeyStampRights(const QString& name);
+    void deleteDetailsRow(const QString& name);
+    // Makes the routine of deleteOwnVaultUser when it is missing, outdated or its maker is gone.
     void makeOwnDeletionRoutine();
-    void grantOwnDeletionToEarlierAccounts();
+    // Takes the right to the routine away; an account without it stays as it is.
+    void revokeOwnDeletion(const QString& name);
     void rememberUserInMap(const std::shared_ptr<OTVUser_Admin>& user);
     // The host part of the account statements for `name`: '%' for vault accounts, and for the
     // session's own account the host the server matched it with (CURRENT_USER()).
@@ -1234,7 +1235,11 @@ public:
     // (8) until the change clears it in its own commit. A change that died leaves the mark
     // standing for this long at most, by the server's clock (a minute; tests shorten it).
     static constexpr int kKeyChangeMarkSeconds = 60;
-    void setKeyChangeMarkLifetime(int seconds) { mKeyChangeMarkSeconds = seconds; }
+    // A mark that lapses further ahead than any change sets one (with a few seconds for the
+    // nodes' clocks to differ) was set by no change: it counts for nothing, so that no mark
+    // stops the vault's writes for good.
+    static constexpr int kKeyChangeMarkReachSeconds = kKeyChangeMarkSeconds + 5;
+    void setKeyChangeMarkLifetime(int seconds) { mKeyChangeMarkSeconds = std::min(seconds, kKeyChangeMarkSeconds); }
     // The statement with which the change rewrites a batch of rows of `table` ("RECORDTABLE",
     // ...) under the new key; empty for a table without values under the record cipher.
     static std::string reEncipheringStatement(const std::string& table);

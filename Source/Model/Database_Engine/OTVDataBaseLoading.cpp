@@ -16,6 +16,7 @@
 #include "Platform/BKMainThread.h"
 #include "Platform/BKWorker.h"
 
+#include <QHash>
 #include <QDebug>
 
 #include <cppconn/exception.h>
@@ -170,6 +171,13 @@ void OTVDataBase::readUserTableIfErrorReturnCode(VaultMaps& maps, const QString&
         while (rows.next())
             withPassword.insert(rows.getString(1));
     }
+    // One statement for every user's groups, not one per user.
+    QHash<QString, QStringList> groupLists;
+    {
+        OTVResultSet rows = prepare(kQueryAllUserGroupLists).executeQuery();
+        while (rows.next())
+            groupLists[rows.getString(1u)].append(rows.getString(2u));
+    }
     OTVStatement statement = prepare(kQueryUserDetails);
     OTVResultSet rows = statement.executeQuery();
     while (rows.next()) {
@@ -193,7 +201,7 @@ void OTVDataBase::readUserTableIfErrorReturnCode(VaultMaps& maps, const QString&
         user->setMDescription(rows.getString(kUserDescriptionColumn));
         user->setMEmail(rows.getString(kUserEmailColumn));
         user->setMPhoneNo(rows.getString(kUserPhoneColumn));
-        user->setMUsersGroupArray(fetchGroupArrayForUserID(userID));
+        user->setMUsersGroupArray(groupLists.value(userID));
         maps.users.insert(userID, user);
     }
 }

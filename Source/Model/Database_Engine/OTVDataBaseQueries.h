@@ -100,13 +100,17 @@ inline constexpr char kQueryBumpKeyStamp[] =
 // writes through other nodes stop (and refuse) instead of taking turns with the change's long
 // transaction until it gives up. STAMP holds the moment at which the mark lapses, in seconds of
 // the server's clock: the change clears it when it commits, and a change that died leaves a
-// mark that stops counting by itself. Only servers' clocks are compared, never a client's.
+// mark that stops counting by itself. Only servers' clocks are compared, never a client's. A
+// mark counts only while it lapses no later than a change's lifetime from now (parameter 1):
+// one set further ahead was set by no change, and would stop writes for good.
 inline constexpr char kQueryKeyChangeUnderWay[] =
-    "SELECT COUNT(*) FROM KEYSTAMPTABLE WHERE NAME='DBPASSWORDCHANGE' AND STAMP>UNIX_TIMESTAMP()";
+    "SELECT COUNT(*) FROM KEYSTAMPTABLE WHERE NAME='DBPASSWORDCHANGE' AND STAMP>UNIX_TIMESTAMP() "
+    "AND STAMP<=UNIX_TIMESTAMP()+?";
 // The same for the change that is about to set the mark: a second change waits for the first's
 // mark to be committed on this node, and then sees it.
 inline constexpr char kQueryKeyChangeUnderWayLocked[] =
-    "SELECT COUNT(*) FROM KEYSTAMPTABLE WHERE NAME='DBPASSWORDCHANGE' AND STAMP>UNIX_TIMESTAMP() FOR UPDATE";
+    "SELECT COUNT(*) FROM KEYSTAMPTABLE WHERE NAME='DBPASSWORDCHANGE' AND STAMP>UNIX_TIMESTAMP() "
+    "AND STAMP<=UNIX_TIMESTAMP()+? FOR UPDATE";
 inline constexpr char kQuerySetKeyChangeMark[] =
     "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORDCHANGE',UNIX_TIMESTAMP()+?) "
     "ON DUPLICATE KEY UPDATE STAMP=VALUES(STAMP)";
@@ -210,7 +214,7 @@ inline constexpr char kQueryAddOnePreferenceRowPerUser[] =
     "ALTER TABLE APPPREFTABLE ADD UNIQUE KEY ONEROWPERUSER (USERID)";
 
 // An administrator's account: every global right an administrator's work needs. The same test
-// excepts administrators from the preference rows' triggers.
+// excepts administrators from the server's triggers.
 #define OTV_ADMINISTRATOR_RIGHTS                                                                        \
     "SELECT_PRIV = 'Y' AND INSERT_PRIV = 'Y' AND "                                                      \
     "UPDATE_PRIV = 'Y' AND  DELETE_PRIV = 'Y' AND CREATE_PRIV = 'Y' AND DROP_PRIV = 'Y' AND RELOAD_PRIV = 'Y' " \
@@ -222,37 +226,61 @@ inline constexpr char kQueryAddOnePreferenceRowPerUser[] =
 
 // Each account writes only its own preference row: the server refuses an insert, change or
 // delete of another user's row (whose auto-lock, sleep time or password hint would otherwise be
-// anyone's to set with any MySQL client); administrators keep every row. The session's account
-// is the name the client logged in with (USER(), up to its last "@"; inside a trigger
-// CURRENT_USER() is the trigger's definer), matched against the row's user ID in USERTABLE,
-// which only administrators write.
+// anyone's to set with any MySQL client), and a row that carries another name (which would count
+// as taken); administrators keep every row. The session's account is the name the client logged
+// in with (USER(), up to its last "@"; inside a trigger CURRENT_USER() is the trigger's definer),
+// matched against the row's user ID in USERTABLE, which only administrators write.
 #define OTV_SESSION_ACCOUNT "SUBSTRING(USER(),1,CHAR_LENGTH(USER())-CHAR_LENGTH(SUBSTRING_INDEX(USER(),'@',-1))-1)"
 #define OTV_OWN_ROW(row)                                                                                \
     "EXISTS (SELECT 1 FROM USERTABLE WHERE USERID=" row ".USERID AND BINARY USERNAME=BINARY " OTV_SESSION_ACCOUNT ")"
-// The body of a trigger: refuses the row unless `condition` holds or the session is an
-// administrator's.
+#define OTV_OWN_NAMED_ROW(row)                                                                          \
+    "EXISTS (SELECT 1 FROM USERTABLE WHERE USERID=" row ".USERID AND BINARY USERNAME=BINARY " OTV_SESSION_ACCOUNT \
+    " AND BINARY USERNAME=BINARY " row ".USERNAME)"
+#define OTV_ADMINISTRATOR_SESSION                                                                       \
+    "EXISTS (SELECT 1 FROM mysql.user WHERE User=" OTV_SESSION_ACCOUNT " AND " OTV_ADMINISTRATOR_RIGHTS ")"
+// The body of a trigger: refuses the row with `message` when `refused` holds and the session is
+// not an administrator's.
+#define OTV_SERVER_TRIGGER_BODY(refused, message)                                                       \
+    "IF (" refused ") AND NOT " OTV_ADMINISTRATOR_SESSION " THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT=" \
+    "'" message "'; END IF"
 #define OTV_PREFERENCE_TRIGGER_BODY(condition)                                                          \
-    "IF NOT (" condition ") AND NOT EXISTS (SELECT 1 FROM mysql.user WHERE User=" OTV_SESSION_ACCOUNT  \
-    " AND " OTV_ADMINISTRATOR_RIGHTS ") THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT="                 \
-    "'An account may change only its own preferences.'; END IF"
+    OTV_SERVER_TRIGGER_BODY("NOT (" condition ")", "An account may change only its own preferences.")
+// Only an administrator's session (the master-password change) writes the change's mark: any
+// account could otherwise stop every enciphering write for good, or clear the mark of a change
+// under way. The DBPASSWORD stamp stays every account's to bump. The column's own comparison
+// is used, so that a name that differs in letter case or trailing spaces is the mark too.
+#define OTV_KEY_CHANGE_MARK_TRIGGER_BODY(condition)                                                     \
+    OTV_SERVER_TRIGGER_BODY(condition, "Only an administrator marks a change of the master password.")
 struct OTVServerTrigger {
     const char* name;
     const char* event;
+    const char* table;
     const char* body;
 };
-inline constexpr OTVServerTrigger kPreferenceTriggers[] = {
-    {"APPPREFTABLE_OWN_INSERT", "INSERT", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("NEW"))},
-    {"APPPREFTABLE_OWN_UPDATE", "UPDATE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD") " AND " OTV_OWN_ROW("NEW"))},
-    {"APPPREFTABLE_OWN_DELETE", "DELETE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD"))},
+inline constexpr OTVServerTrigger kServerTriggers[] = {
+    {"APPPREFTABLE_OWN_INSERT", "INSERT", "APPPREFTABLE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_NAMED_ROW("NEW"))},
+    {"APPPREFTABLE_OWN_UPDATE", "UPDATE", "APPPREFTABLE",
+     OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD") " AND " OTV_OWN_NAMED_ROW("NEW"))},
+    {"APPPREFTABLE_OWN_DELETE", "DELETE", "APPPREFTABLE", OTV_PREFERENCE_TRIGGER_BODY(OTV_OWN_ROW("OLD"))},
+    {"KEYSTAMPTABLE_MARK_INSERT", "INSERT", "KEYSTAMPTABLE",
+     OTV_KEY_CHANGE_MARK_TRIGGER_BODY("NEW.NAME='DBPASSWORDCHANGE'")},
+    {"KEYSTAMPTABLE_MARK_UPDATE", "UPDATE", "KEYSTAMPTABLE",
+     OTV_KEY_CHANGE_MARK_TRIGGER_BODY("OLD.NAME='DBPASSWORDCHANGE' OR NEW.NAME='DBPASSWORDCHANGE'")},
+    {"KEYSTAMPTABLE_MARK_DELETE", "DELETE", "KEYSTAMPTABLE",
+     OTV_KEY_CHANGE_MARK_TRIGGER_BODY("OLD.NAME='DBPASSWORDCHANGE'")},
 };
-// %1 the name, %2 the event, %3 the body.
-inline constexpr char kQueryCreatePreferenceTrigger[] =
-    "CREATE OR REPLACE TRIGGER %1 BEFORE %2 ON APPPREFTABLE FOR EACH ROW %3";
+// %1 the name, %2 the event, %3 the table, %4 the body.
+inline constexpr char kQueryCreateServerTrigger[] = "CREATE OR REPLACE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW %4";
 // A trigger stands as made when its text is the current one and its definer (whose rights it
 // runs with) still exists: a trigger whose definer was dropped would refuse every write.
+// The definer "user@host" is found by the account's key (host and user), not by reading every
+// account; a host holds no "@".
+#define OTV_DEFINER_EXISTS(definer)                                                                     \
+    "EXISTS (SELECT 1 FROM mysql.user U WHERE U.Host=SUBSTRING_INDEX(" definer ",'@',-1) AND U.User=LEFT(" \
+    definer ",CHAR_LENGTH(" definer ")-CHAR_LENGTH(SUBSTRING_INDEX(" definer ",'@',-1))-1))"
 inline constexpr char kQueryTriggerIsCurrent[] =
     "SELECT COUNT(*) FROM INFORMATION_SCHEMA.TRIGGERS T WHERE T.TRIGGER_SCHEMA=DATABASE() AND T.TRIGGER_NAME=? "
-    "AND T.ACTION_STATEMENT=? AND EXISTS (SELECT 1 FROM mysql.user U WHERE CONCAT(U.User,'@',U.Host)=T.DEFINER)";
+    "AND T.ACTION_STATEMENT=? AND " OTV_DEFINER_EXISTS("T.DEFINER");
 // The account details take part in transactions and replicate to every node of a cluster only
 // in InnoDB.
 inline constexpr char kQueryUserInfoEngine[] =
@@ -316,12 +344,13 @@ inline constexpr char kQueryAllCustomTypes[] = "select * from CUSTOMTYPETABLE";
 inline constexpr char kQueryAllAttachmentNames[] = "select RECORDID,ATTACHMENTNAME,ENCRYPTIONKEY from ATTACHMENTTABLE";
 // The other accounts with their details. Names are compared byte for byte: LIKE would take
 // "%" and "_" in a name as wildcards, and the default collation ignores letter case, so one
-// account could show another's details.
+// account could show another's details. The first comparison, in the details' own collation,
+// finds each user's row by its key (a byte comparison alone would read every row once per user).
 inline constexpr char kQueryUserDetails[] =
     "SELECT UT.USERID,UT.USERNAME,UT.PASSWORD,UT.PLATFORMNAME,UT.GROUPPERMISSION,UT.TYPEPERMISSION,"
     "UT.RECORDPERMISSION,UT.DATAPERMISSION,UT.CANCHANGEPASSWORD,UT.ISACCOUNTDISABLED,UIT.FULL_NAME,"
     "UIT.DESCRIPTION,UIT.EMAIL,UIT.CONTACT_INFORMATION FROM USERTABLE UT LEFT OUTER JOIN mysql.user_info UIT "
-    "ON (BINARY UT.USERNAME = BINARY UIT.User)";
+    "ON (UIT.User = CONVERT(UT.USERNAME USING utf8) COLLATE utf8_bin AND BINARY UT.USERNAME = BINARY UIT.User)";
 
 // =============================================================================================
 // Records and queries over the maps (OTVDataBaseRecords.cpp)
@@ -364,6 +393,8 @@ inline constexpr char kQueryInsertIntoUserGroupList[] = "INSERT IGNORE INTO  USE
 // Columns: 1 GROUPID, 2 USERID.
 inline constexpr char kQuerySelectGroupUserList[] = "SELECT * FROM USERGROUPTABLE WHERE GROUPID=?";
 inline constexpr char kQuerySelectUserGroupList[] = "SELECT * FROM USERGROUPTABLE WHERE USERID=?";
+// Every user's group list at once, for the load (in the order of the lists read one by one).
+inline constexpr char kQueryAllUserGroupLists[] = "SELECT USERID, GROUPID FROM USERGROUPTABLE ORDER BY USERID, GROUPID";
 inline constexpr char kQueryDeleteAllSubGroupForGroup[] = "DELETE FROM  GROUPSUBGROUPTABLE WHERE  GROUPID=?";
 inline constexpr char kQueryInsertGroupSubGroupTable[] =
     "INSERT IGNORE INTO  GROUPSUBGROUPTABLE(GROUPID ,SUBGROUPID ) VALUES (?,?)";
@@ -443,14 +474,6 @@ inline constexpr char kQueryAccountsWithPassword[] =
     "SELECT User FROM mysql.user WHERE Host='%' AND authentication_string<>''";
 // Anonymous accounts: the server matches them before a vault account for the hosts they name.
 inline constexpr char kQueryAnonymousAccountHosts[] = "SELECT Host FROM mysql.user WHERE User='' ORDER BY Host";
-// What an add cut short may have left: accounts for any host without a vault user of their name
-// that hold the vault's details row or a right on its tables. Each is checked further
-// (locked, no right outside the vault) before it goes.
-inline constexpr char kQueryInterruptedAddCandidates[] =
-    "SELECT M.User FROM mysql.user M WHERE M.Host='%' AND M.User<>'' AND NOT EXISTS (SELECT 1 FROM USERTABLE U "
-    "WHERE BINARY U.USERNAME = BINARY M.User) AND (EXISTS (SELECT 1 FROM mysql.user_info I WHERE BINARY I.User = "
-    "BINARY M.User) OR EXISTS (SELECT 1 FROM mysql.tables_priv P WHERE P.User = M.User AND P.Host='%' AND P.Db='"
-    OTV_DATABASE_NAME "'))";
 inline constexpr char kQueryAccountHosts[] = "SELECT Host FROM mysql.user WHERE User=?";
 inline constexpr char kQueryDetailsRowCount[] = "SELECT COUNT(*) FROM mysql.user_info WHERE User=?";
 inline constexpr char kQueryVaultTableRightsCount[] =
@@ -465,19 +488,43 @@ inline constexpr char kQuerySessionAccount[] = "SELECT CURRENT_USER()";
 inline constexpr char kQueryMySQLTablesWithRights[] =
     "SELECT Db, Table_name FROM mysql.tables_priv WHERE User=? AND Host='%'";
 
+// Every name that the vault or the server knows, with what each holds, in one pass over the
+// tables (an administrator's login brings the accounts to the current rules from it; a query
+// per account over every grant would grow with the square of their number). Names are
+// compared byte for byte. Columns: 1 name, 2 vault user ID (NULL: no vault user), 3 the vault
+// user is disabled, 4 an account for any host ('%'), 5 an account for some host, 6 an
+// administrator's rights, 7 a right on the key stamp, 8 a right on some vault table, 9 the
+// right to the routine of its own deletion, 10 an account details row, 11 the write rights
+// that earlier versions granted on USERTABLE and the event log.
+inline constexpr char kQueryAccountStates[] =
+    "SELECT N.NAME, MAX(N.USERID), MAX(N.DISABLED), MAX(N.ANYHOST), MAX(N.SOMEHOST), MAX(N.ADMINISTRATOR), "
+    "MAX(N.KEYSTAMP), MAX(N.VAULTRIGHTS), MAX(N.OWNDELETION), MAX(N.DETAILS), MAX(N.FORMERRIGHTS) FROM ("
+    "SELECT BINARY USERNAME AS NAME, USERID, IFNULL(ISACCOUNTDISABLED,0) AS DISABLED, 0 AS ANYHOST, "
+    "0 AS SOMEHOST, 0 AS ADMINISTRATOR, 0 AS KEYSTAMP, 0 AS VAULTRIGHTS, 0 AS OWNDELETION, 0 AS DETAILS, "
+    "0 AS FORMERRIGHTS FROM USERTABLE "
+    "UNION ALL SELECT BINARY User, NULL, 0, Host='%', 1, (" OTV_ADMINISTRATOR_RIGHTS "), 0, 0, 0, 0, 0 FROM mysql.user "
+    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, MAX(Table_name='KEYSTAMPTABLE'), 1, 0, 0, "
+    "MAX((Table_name='USERTABLE' AND (FIND_IN_SET('Insert',Table_priv) OR FIND_IN_SET('Update',Table_priv) OR "
+    "FIND_IN_SET('Delete',Table_priv) OR FIND_IN_SET('Create',Table_priv))) OR (Table_name='EVENTLOGGERTABLE' AND "
+    "(FIND_IN_SET('Update',Table_priv) OR FIND_IN_SET('Delete',Table_priv) OR FIND_IN_SET('Create',Table_priv)))) "
+    "FROM mysql.tables_priv WHERE Host='%' AND Db='" OTV_DATABASE_NAME "' GROUP BY User "
+    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, 0, 0, 1, 0, 0 FROM mysql.procs_priv WHERE Host='%' AND Db='"
+    OTV_DATABASE_NAME "' AND Routine_name='DELETEOWNVAULTUSER' "
+    "UNION ALL SELECT BINARY User, NULL, 0, 0, 0, 0, 0, 0, 0, 1, 0 FROM mysql.user_info"
+    ") N GROUP BY N.NAME";
+
 // A vault user's deletion of itself, for the tenth failed unlock of an account that may not
 // delete accounts: a routine run with its maker's rights (an administrator's), made at an
-// administrator's login. It takes the caller's name from the session (only named vault accounts
-// hold EXECUTE on it), refuses administrators, and drops the caller's account, details, user row
+// administrator's login. It takes the caller's name from the session (only enabled vault accounts
+// hold EXECUTE on it), refuses administrators and disabled users, and drops the caller's account, details, user row
 // (its preferences, column settings and group list go with it) and personal group.
 // The comment names the body's version: a login makes the routine again when it differs or when
 // its maker's account is gone.
-#define OTV_OWN_DELETION_VERSION "own vault user deletion 1"
+#define OTV_OWN_DELETION_VERSION "own vault user deletion 2"
 inline constexpr char kOwnDeletionRoutineVersion[] = OTV_OWN_DELETION_VERSION;
 inline constexpr char kQueryOwnDeletionRoutineIsCurrent[] =
     "SELECT COUNT(*) FROM information_schema.ROUTINES R WHERE R.ROUTINE_SCHEMA='" OTV_DATABASE_NAME "' AND "
-    "R.ROUTINE_NAME='DELETEOWNVAULTUSER' AND R.ROUTINE_COMMENT=? AND EXISTS (SELECT 1 FROM mysql.user M WHERE "
-    "CONCAT(M.User, '@', M.Host)=R.DEFINER)";
+    "R.ROUTINE_NAME='DELETEOWNVAULTUSER' AND R.ROUTINE_COMMENT=? AND " OTV_DEFINER_EXISTS("R.DEFINER");
 inline constexpr char kQueryCreateOwnDeletionRoutine[] =
     "CREATE OR REPLACE DEFINER=CURRENT_USER PROCEDURE DELETEOWNVAULTUSER() MODIFIES SQL DATA SQL SECURITY "
     "DEFINER COMMENT '" OTV_OWN_DELETION_VERSION "' BEGIN "
@@ -489,17 +536,19 @@ inline constexpr char kQueryCreateOwnDeletionRoutine[] =
     "AND (Grant_priv='Y' OR Create_user_priv='Y' OR Super_priv='Y')) THEN "
     "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='Only a vault user without administration rights deletes itself.'; "
     "END IF; "
+    "IF EXISTS (SELECT 1 FROM USERTABLE WHERE USERID=id AND ISACCOUNTDISABLED) THEN "
+    "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='A disabled vault user deletes nothing.'; "
+    "END IF; "
     "EXECUTE IMMEDIATE CONCAT('DROP USER ', QUOTE(caller), '@''%'''); "
     "DELETE FROM mysql.user_info WHERE User=BINARY caller; "
     "DELETE FROM GROUPTABLE WHERE UID=id; "
     "DELETE FROM USERTABLE WHERE USERID=id; "
     "END";
 inline constexpr char kQueryGrantOwnDeletion[] = "GRANT EXECUTE ON PROCEDURE DELETEOWNVAULTUSER TO %1";
-// Vault accounts that do not hold it yet (made before it, or since it was made again).
-inline constexpr char kQueryAccountsWithoutOwnDeletion[] =
-    "SELECT U.USERNAME, U.USERID FROM USERTABLE U JOIN mysql.user M ON M.User=U.USERNAME AND M.Host='%' "
-    "WHERE NOT EXISTS (SELECT 1 FROM mysql.procs_priv P WHERE P.User=U.USERNAME AND P.Host='%' AND P.Db='"
-    OTV_DATABASE_NAME "' AND P.Routine_name='DELETEOWNVAULTUSER')";
+inline constexpr char kQueryRevokeOwnDeletion[] = "REVOKE EXECUTE ON PROCEDURE DELETEOWNVAULTUSER FROM %1";
+inline constexpr char kQueryHoldsOwnDeletion[] =
+    "SELECT COUNT(*) FROM mysql.procs_priv WHERE User=? AND Host='%' AND Db='" OTV_DATABASE_NAME "' AND "
+    "Routine_name='DELETEOWNVAULTUSER'";
 inline constexpr char kQueryCallOwnDeletion[] = "CALL DELETEOWNVAULTUSER()";
 
 // Account statements cannot take "?" placeholders. Each %n is filled with a quoted, escaped
@@ -543,8 +592,8 @@ inline constexpr OTVTableGrant kTableGrants[] = {
     {kKeyStampTable, kPrivSelectInsertUpdate},
 };
 
-// The tables whose rights an administrator's login brings to the set above, and the accounts
-// that still hold rights of earlier versions on them.
+// The tables whose rights an administrator's login brings to the set above (the accounts that
+// still hold rights of earlier versions on them are column 11 of kQueryAccountStates).
 inline constexpr const char* kRulesUpkeepTables[] = {"USERTABLE", "EVENTLOGGERTABLE"};
 inline bool isRulesUpkeepTable(const char* table)
 {
@@ -554,17 +603,6 @@ inline bool isRulesUpkeepTable(const char* table)
     }
     return false;
 }
-inline constexpr char kQueryAccountsWithFormerRights[] =
-    "SELECT DISTINCT User FROM mysql.tables_priv WHERE Host='%' AND Db='" OTV_DATABASE_NAME "' AND "
-    "((Table_name='USERTABLE' AND (FIND_IN_SET('Insert',Table_priv) OR FIND_IN_SET('Update',Table_priv) OR "
-    "FIND_IN_SET('Delete',Table_priv) OR FIND_IN_SET('Create',Table_priv))) OR (Table_name='EVENTLOGGERTABLE' "
-    "AND (FIND_IN_SET('Update',Table_priv) OR FIND_IN_SET('Delete',Table_priv) OR "
-    "FIND_IN_SET('Create',Table_priv))))";
-// Vault accounts made before the key stamp existed: they hold no right on it yet.
-inline constexpr char kQueryAccountsWithoutKeyStampRights[] =
-    "SELECT U.USERNAME, U.USERID FROM USERTABLE U JOIN mysql.user M ON M.User=U.USERNAME AND M.Host='%' "
-    "WHERE NOT EXISTS (SELECT 1 FROM mysql.tables_priv P WHERE P.User=U.USERNAME AND P.Host='%' AND P.Db='"
-    OTV_DATABASE_NAME "' AND P.Table_name='KEYSTAMPTABLE')";
 inline constexpr char kQueryEmptyStoredPasswords[] = "UPDATE USERTABLE SET PASSWORD='' WHERE PASSWORD<>''";
 
 // RevokCatPrivVal ("REVOKE %@ on GROUPTABLE FROM '%@'") with the table in place of GROUPTABLE.
@@ -620,6 +658,9 @@ inline constexpr int kEventLoggerDescriptionCharacters = 4096;  // DESCRIPTION
 inline constexpr char kQueryUpdateHintQuestionNumber[] = "UPDATE IGNORE APPPREFTABLE SET HINTQNO =?  WHERE USERID = ?";
 inline constexpr char kQueryUpdateHintAnswer[] = "UPDATE IGNORE APPPREFTABLE SET HINTQANSWER = ? WHERE USERID = ?";
 inline constexpr char kQueryUpdateHintQuestion[] = "UPDATE IGNORE APPPREFTABLE SET HINTQUESTION = ? WHERE USERID = ?";
+// A hint that pointed at a password an administrator has replaced.
+inline constexpr char kQueryClearHint[] =
+    "UPDATE APPPREFTABLE SET HINTQNO = 0, HINTQANSWER = '', HINTQUESTION = '' WHERE USERID = ?";
 inline constexpr char kQueryHintColumns[] = "SELECT * FROM APPPREFTABLE WHERE USERID=? LIMIT 1";
 inline constexpr char kHintAnswerColumn[] = "HINTQANSWER";
 inline constexpr char kHintQuestionColumn[] = "HINTQUESTION";

@@ -72,7 +72,7 @@ void OTVDataBase::upgradeTables()
         executePlain(kQueryDeleteLaterPreferenceRows);
         executePlain(kQueryAddOnePreferenceRowPerUser);
     }
-    createPreferenceTriggers();
+    createServerTriggers();
     {
         OTVStatement statement = prepare(kQueryUserInfoEngine);
         OTVResultSet rows = statement.executeQuery();
@@ -81,9 +81,9 @@ void OTVDataBase::upgradeTables()
     }
 }
 
-void OTVDataBase::createPreferenceTriggers()
+void OTVDataBase::createServerTriggers()
 {
-    for (const OTVServerTrigger& trigger : kPreferenceTriggers) {
+    for (const OTVServerTrigger& trigger : kServerTriggers) {
         {
             OTVStatement statement = prepare(kQueryTriggerIsCurrent);
             statement.setString(1, QString::fromLatin1(trigger.name));
@@ -92,8 +92,9 @@ void OTVDataBase::createPreferenceTriggers()
             if (rows.next() && rows.getInt(1u) > 0)
                 continue;   // no needless DDL, which a cluster runs on every node in turn
         }
-        executePlain(QString::fromLatin1(kQueryCreatePreferenceTrigger)
-                         .arg(QLatin1String(trigger.name), QLatin1String(trigger.event), QLatin1String(trigger.body)));
+        executePlain(QString::fromLatin1(kQueryCreateServerTrigger)
+                         .arg(QLatin1String(trigger.name), QLatin1String(trigger.event), QLatin1String(trigger.table),
+                              QLatin1String(trigger.body)));
     }
 }
 

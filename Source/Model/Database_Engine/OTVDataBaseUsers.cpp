@@ -10,6 +10,7 @@
 #include "OTVDataBaseQueries.h"
 
 #include "Model/OTVAccountName.h"
+#include "Model/OTVUserAccountChecks.h"
 #include "Model/OTVUser.h"
 #include "Model/OTVUser_Admin.h"
 #include "Platform/BKApplicationServices.h"
@@ -31,15 +32,13 @@ namespace {
 constexpr int kDBCannotUserCode = 1396;           // DROP USER of an account that does not exist
 constexpr int kDBNonexistingGrantCode = 1141;     // REVOKE of rights the account does not hold
 constexpr int kDBNonexistingTableGrantCode = 1147;
+constexpr int kDBNonexistingRoutineGrantCode = 1403;   // REVOKE of a routine right not held
+constexpr int kDBNoSuchRoutineCode = 1305;
 
 // Column sizes of USERTABLE and `mysql.user_info`, in characters.
 constexpr int kUserNameCharacters = 40;           // USERTABLE.USERNAME (an administrator's login name)
 constexpr int kUserIDCharacters = 16;
 constexpr int kPlatformNameCharacters = 40;
-constexpr int kFullNameCharacters = 60;
-constexpr int kDescriptionCharacters = 255;
-constexpr int kEmailCharacters = 80;
-constexpr qint64 kContactInformationBytes = 65535;   // TEXT
 
 const QString kRootAccount = QStringLiteral("root");
 
@@ -245,11 +244,22 @@ int OTVDataBase::replaceUserAccount(const std::shared_ptr<OTVUser_Admin>& user, 
         }
         writeUserRow(*user, false);
         insertIntoGroupListForUser(*user);
+        // The user's hint leads to the password that was just replaced.
+        if (!user->mPassword().isEmpty()) {
+            OTVStatement clearHint = prepare(kQueryClearHint);
+            clearHint.setString(1, userID);
+            clearHint.executeUpdate();
+        }
         return renamePersonalGroupForUser(*user);
     });
     if (status != kOTVStatusOK)
         return status;
     undo.dismiss();
+    if (!user->mPassword().isEmpty() && mCurrentUser_ && mCurrentUser_->mUserID() == userID) {
+        mCurrentUser_->setMHintQuestionNumber(0);
+        mCurrentUser_->setMHintAnswer(QStringLiteral(""));
+        mCurrentUser_->setMHintEntered(QStringLiteral(""));
+    }
     // Saved: a failure to read the flag back leaves it as the window had it.
     try {
         user->setMHasServerPassword(accountHasPassword(name));
@@ -427,22 +437,8 @@ bool OTVDataBase::removeIfLeftByInterruptedAdd(const QString& name)
     if (!isLeftByInterruptedAdd(name))
         return false;
     executeAccountStatement(kQueryDeleteUser, name);
-    OTVStatement statement = prepare(kDelMySQLUserInfoTblVal);
-    statement.setString(1, name);
-    statement.executeUpdate();
+    deleteDetailsRow(name);
     return true;
-}
-
-void OTVDataBase::removeAccountsLeftByInterruptedAdds()
-{
-    QStringList names;
-    {
-        OTVResultSet rows = prepare(kQueryInterruptedAddCandidates).executeQuery();
-        while (rows.next())
-            names.append(rows.getString(1));
-    }
-    for (const QString& name : names)
-        removeIfLeftByInterruptedAdd(name);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -451,16 +447,10 @@ void OTVDataBase::removeAccountsLeftByInterruptedAdds()
 int OTVDataBase::checkAccountFits(const OTVUser_Admin& user)
 {
     const QString userID = user.mUserID();
+    if (OTVFirstUnstorableAccountDetail(user) != OTVAccountDetail::None)
+        return kOTVStatusValueTooLong;
     try {
-        for (const QString& text : {user.mUsername(), user.mFullName(), user.mDescription(), user.mEmail(),
-                                    user.mPhoneNo()})
-            OTVCheckBasicPlaneText(text);
-        OTVCheckVarcharFits(user.mUsername(), kMaxUserNameLength);
         OTVCheckVarcharFits(user.mPlatformName(), kPlatformNameCharacters);
-        OTVCheckVarcharFits(user.mFullName(), kFullNameCharacters);
-        OTVCheckVarcharFits(user.mDescription(), kDescriptionCharacters);
-        OTVCheckVarcharFits(user.mEmail(), kEmailCharacters);
-        OTVCheckBlobFits(user.mPhoneNo().toUtf8(), kContactInformationBytes);
         encryptedDataValue(user.mPassword(), kBlobBytes);
     } catch (const OTVValueTooLong&) {
         return kOTVStatusValueTooLong;
@@ -521,6 +511,7 @@ void OTVDataBase::revokeAllPermissionsForUser(const QString& userName)
 {
     for (const char* table : kRevokedTables)
         revokeTablePrivileges(table, kPrivAll, userName);
+    revokeOwnDeletion(userName);
 }
 
 void OTVDataBase::revokeTablePrivileges(const char* table, const char* privileges, const QString& userName)
@@ -689,14 +680,25 @@ std::function<void()> OTVDataBase::restorerOfTableRights(const QString& userName
     OTVResultSet rows = statement.executeQuery();
     while (rows.next())
         held.insert(rows.getString(1) + QLatin1Char('.') + rows.getString(2));
+    bool heldOwnDeletion = false;
+    {
+        OTVStatement routine = prepare(kQueryHoldsOwnDeletion);
+        routine.setString(1, userName);
+        OTVResultSet right = routine.executeQuery();
+        heldOwnDeletion = right.next() && right.getInt(1) > 0;
+    }
     // The tables it held rights on get the standard ones back; the others lose them.
-    return [this, userName, held] {
+    return [this, userName, held, heldOwnDeletion] {
         for (const OTVTableGrant& grant : kTableGrants) {
             if (held.contains(tablesPrivKey(grant.table)))
                 assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, userName);
             else
                 revokeTablePrivileges(grant.table, grant.privileges, userName);
         }
+        if (heldOwnDeletion)
+            executeAccountStatement(kQueryGrantOwnDeletion, userName);
+        else
+            revokeOwnDeletion(userName);
     };
 }
 
@@ -728,65 +730,111 @@ int OTVDataBase::deletePersonalGroupForUser(const OTVUserBase& user)
 // ---------------------------------------------------------------------------------------------
 // An administrator's login brings the accounts to the current rules
 
+struct OTVDataBase::AccountState {
+    QString name;
+    QString userID;   // null: no vault user of this name
+    bool disabled = false;
+    bool anyHostAccount = false;
+    bool someAccount = false;
+    bool administrator = false;
+    bool keyStampRight = false;
+    bool vaultRights = false;
+    bool ownDeletionRight = false;
+    bool details = false;
+    bool formerRights = false;
+
+    // A vault user's own account for any host, not an administrator's: the current rules give it
+    // every vault right while it is enabled, and none that writes while it is disabled.
+    bool isVaultAccount() const { return !userID.isNull() && anyHostAccount && !administrator; }
+    bool isEnabledVaultAccount() const { return isVaultAccount() && !disabled; }
+    bool isDisabledVaultAccount() const { return isVaultAccount() && disabled; }
+    // What an add cut short may have left: an account for any host without a vault user, with
+    // this program's marks (checked further before it goes).
+    bool mayBeLeftByInterruptedAdd() const
+    {
+        return userID.isNull() && anyHostAccount && !name.isEmpty() && (details || vaultRights);
+    }
+};
+
+QList<OTVDataBase::AccountState> OTVDataBase::readAccountStates()
+{
+    QList<AccountState> states;
+    OTVResultSet rows = prepare(kQueryAccountStates).executeQuery();
+    while (rows.next()) {
+        AccountState state;
+        state.name = rows.getString(1u);
+        state.userID = rows.isNull(2u) ? QString() : rows.getString(2u);
+        state.disabled = rows.getBoolean(3u);
+        state.anyHostAccount = rows.getBoolean(4u);
+        state.someAccount = rows.getBoolean(5u);
+        state.administrator = rows.getBoolean(6u);
+        state.keyStampRight = rows.getBoolean(7u);
+        state.vaultRights = rows.getBoolean(8u);
+        state.ownDeletionRight = rows.getBoolean(9u);
+        state.details = rows.getBoolean(10u);
+        state.formerRights = rows.getBoolean(11u);
+        states.append(state);
+    }
+    return states;
+}
+
 int OTVDataBase::bringAccountsToCurrentRules()
 {
     return runGuarded([&] {
         // Passwords that earlier versions kept in USERTABLE.
         executePlain(kQueryEmptyStoredPasswords);
 
-        // Accounts that still hold the write rights earlier versions granted on USERTABLE and
-        // the event log: their rights on both tables become the current set (a disabled
-        // account gets none back).
-        QStringList names;
-        {
-            OTVStatement statement = prepare(kQueryAccountsWithFormerRights);
-            OTVResultSet rows = statement.executeQuery();
-            while (rows.next())
-                names.append(rows.getString(1));
-        }
-        for (const QString& name : names) {
-            const QString userID = getUserIDForName(name);
-            if (userID.isNull() || hasAdminUserPrivileges(name))
-                continue;   // not a vault user's account, or an administrator's
-            for (const OTVTableGrant& grant : kTableGrants) {
-                if (!isRulesUpkeepTable(grant.table))
-                    continue;
-                revokeTablePrivileges(grant.table, kPrivAll, name);
-                if (!storedAccountDisabled(userID))
-                    assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
-            }
-        }
-        grantKeyStampToEarlierAccounts();
+        // Made again, the routine has lost its grants: it goes first, so that they are given back.
         makeOwnDeletionRoutine();
-        grantOwnDeletionToEarlierAccounts();
-        removeAccountsLeftByInterruptedAdds();
+        for (const AccountState& account : readAccountStates()) {
+            // Accounts that still hold the write rights earlier versions granted on USERTABLE and
+            // the event log: their rights on both tables become the current set (a disabled
+            // account gets none back).
+            if (account.isVaultAccount() && account.formerRights)
+                bringUpkeepTablesToCurrentRights(account);
+            // Vault accounts made before the key stamp or the routine existed get their rights;
+            // disabled ones (by earlier versions too) hold none that writes.
+            if (account.isEnabledVaultAccount() && !account.keyStampRight)
+                grantKeyStampRights(account.name);
+            if (account.isEnabledVaultAccount() && !account.ownDeletionRight)
+                executeAccountStatement(kQueryGrantOwnDeletion, account.name);
+            if (account.isDisabledVaultAccount() && account.ownDeletionRight)
+                revokeOwnDeletion(account.name);
+            if (account.mayBeLeftByInterruptedAdd() && removeIfLeftByInterruptedAdd(account.name))
+                continue;
+            // Details whose account is gone (an add cut short before it) describe nobody, and
+            // every vault user can read them.
+            if (account.details && !account.someAccount)
+                deleteDetailsRow(account.name);
+        }
         return int(kOTVStatusOK);
     });
 }
 
-void OTVDataBase::grantKeyStampToEarlierAccounts()
+void OTVDataBase::bringUpkeepTablesToCurrentRights(const AccountState& account)
 {
-    grantToListedAccounts(kQueryAccountsWithoutKeyStampRights, [this](const QString& name) {
-        for (const OTVTableGrant& grant : kTableGrants) {
-            if (std::string_view(grant.table) == kKeyStampTable)
-                assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
-        }
-    });
+    for (const OTVTableGrant& grant : kTableGrants) {
+        if (!isRulesUpkeepTable(grant.table))
+            continue;
+        revokeTablePrivileges(grant.table, kPrivAll, account.name);
+        if (!account.disabled)
+            assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, account.name);
+    }
 }
 
-void OTVDataBase::grantToListedAccounts(const char* query, const std::function<void(const QString& name)>& grant)
+void OTVDataBase::grantKeyStampRights(const QString& name)
 {
-    QList<std::pair<QString, QString>> accounts;   // name, user ID
-    {
-        OTVStatement statement = prepare(query);
-        OTVResultSet rows = statement.executeQuery();
-        while (rows.next())
-            accounts.append({rows.getString(1), rows.getString(2)});
+    for (const OTVTableGrant& grant : kTableGrants) {
+        if (std::string_view(grant.table) == kKeyStampTable)
+            assignTablePrivilegesforTable(kQueryGrantTablePrivileges, grant.table, grant.privileges, name);
     }
-    for (const auto& [name, userID] : accounts) {
-        if (!storedAccountDisabled(userID) && !hasAdminUserPrivileges(name))
-            grant(name);
-    }
+}
+
+void OTVDataBase::deleteDetailsRow(const QString& name)
+{
+    OTVStatement statement = prepare(kDelMySQLUserInfoTblVal);
+    statement.setString(1, name);
+    statement.executeUpdate();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -801,10 +849,14 @@ void OTVDataBase::makeOwnDeletionRoutine()
         executePlain(kQueryCreateOwnDeletionRoutine);
 }
 
-void OTVDataBase::grantOwnDeletionToEarlierAccounts()
+void OTVDataBase::revokeOwnDeletion(const QString& name)
 {
-    grantToListedAccounts(kQueryAccountsWithoutOwnDeletion,
-                          [this](const QString& name) { executeAccountStatement(kQueryGrantOwnDeletion, name); });
+    try {
+        executeAccountStatement(kQueryRevokeOwnDeletion, name);
+    } catch (const sql::SQLException& e) {
+        if (e.getErrorCode() != kDBNonexistingRoutineGrantCode && e.getErrorCode() != kDBNoSuchRoutineCode)
+            throw;   // else there was nothing to take away
+    }
 }
 
 int OTVDataBase::deleteOwnVaultUser()

@@ -70,7 +70,7 @@ CvRXImporter::CvRXImporter(std::string path, CvRXImporterDelegate* delegate)
     kind_ = GetFileType(text_);
     encrypted_ = kind_ != kPlainCSVFile && CheckForEncryption(text_);
     if (!HoldsRecords(kind_))
-        delegate_->ErrorInImport(kImportErrorNotRecordFile);
+        delegate_->ErrorInImport(kind_ == kOtherTextFile ? kImportErrorNoHeader : kImportErrorNotRecordFile);
 }
 
 bool CvRXImporter::CheckPassword(const std::string& password) const

@@ -8,8 +8,8 @@
 
 // Codes of CvRXImporterDelegate::ErrorInImport.
 enum EImportError {
-    kImportErrorNotRecordFile = 1,   // no records can be read from this file (headerless text,
-                                     // not text, another vRX version, a user list): nothing is read
+    kImportErrorNotRecordFile = 1,   // no records can be read from this file (not text, another
+                                     // vRX version, a user list): nothing is read
     kImportErrorAddFailed = 2,       // the delegate could not add a record
     kImportErrorWrongPassword = 3,   // enciphered, and the password given does not open it: nothing is read
     kImportErrorDamagedRecord = 4,   // a record line that cannot be read was skipped
@@ -17,6 +17,8 @@ enum EImportError {
                                      // have no type until the next type line
     kImportErrorFileCut = 6,         // the text ends inside a line (cut short, or a quote that
                                      // never closes): that line was not taken; it is the last
+    kImportErrorNoHeader = 7,        // text without a header line (CSV as spreadsheets write it):
+                                     // nothing is read
 };
 
 // Receives the lines of a record file. Lists are appended to by the reader and are valid for the

@@ -178,10 +178,8 @@ TextCursor GetNextField(TextCursor cursor, std::string& out, bool* unclosed, siz
             cursor.remove_prefix(2);
             continue;
         }
-        if (c == kVT)
-            store(kCR);
-        else if (c != kLF)
-            store(c);
+        // A line break inside quotes (only other programs write one; ours escape it) is data.
+        store(c == kVT ? kCR : c);
         cursor.remove_prefix(1);
     }
     if (unclosed != nullptr)
@@ -289,15 +287,32 @@ TextCursor SkipWhiteSp(TextCursor cursor, bool stopAtLineEnd)
 
 // ---- tests of a whole file ----
 
-bool IsTextFile(std::string_view bytes)
+size_t FirstByteNotText(std::string_view bytes)
 {
-    for (const char c : bytes) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 && c != kCR && c != kLF && byte != 0x1D && c != '\t' && c != '\f' && c != kVT
             && c != kFieldEscape)
-            return false;
+            return i;
     }
-    return true;
+    return std::string_view::npos;
+}
+
+bool IsTextFile(std::string_view bytes)
+{
+    return FirstByteNotText(bytes) == std::string_view::npos;
+}
+
+int LineNumberAt(std::string_view text, size_t position)
+{
+    int line = 1;
+    for (size_t i = 0; i < position && i < text.size(); ++i) {
+        // CR LF is one line end.
+        if (text[i] == kLF || (text[i] == kCR && (i + 1 >= text.size() || text[i + 1] != kLF)))
+            ++line;
+    }
+    return line;
 }
 
 bool HasHeader(std::string_view text, std::string_view header)

@@ -42,8 +42,8 @@ bool IsTextEnd(TextCursor cursor);                  // no byte left, or at a NUL
 bool IsLineEmpty(TextCursor cursor);                // at CR, LF or the end of the text
 
 // One CSV field into out (replaced). Skips white space first, line breaks included, so callers
-// check IsLineEmpty before. Inside double quotes commas and line breaks are data; "" stands for
-// one double quote. VT is stored as CR; LF is never stored; DLE and a byte from '@' to '_' stand
+// check IsLineEmpty before. Inside double quotes commas and line breaks (CR, LF) are data; ""
+// stands for one double quote. VT is stored as CR; DLE and a byte from '@' to '_' stand
 // for that byte minus 0x40 (FormatExactCSVField). A comma ending the field and the blanks after
 // it are consumed. unclosed, when given, tells whether the text ended inside the field's quotes:
 // then the field is not whole. At most keep bytes of the field are stored; the rest is passed
@@ -68,5 +68,9 @@ TextCursor SkipWhiteSp(TextCursor cursor, bool stopAtLineEnd);
 // False when a byte below 0x20 other than CR, LF, 0x1D, TAB, FF, VT and DLE (the escape of
 // FormatExactCSVField) occurs; empty text is text.
 bool IsTextFile(std::string_view bytes);
+// The position of the first byte that makes the bytes no text (npos when they are text).
+size_t FirstByteNotText(std::string_view bytes);
+// The line (from 1) that holds `position`; CR, LF and CR LF each end a line.
+int LineNumberAt(std::string_view text, size_t position);
 // Byte-exact prefix test; false when the header is longer than the text.
 bool HasHeader(std::string_view text, std::string_view header);

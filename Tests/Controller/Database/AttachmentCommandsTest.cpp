@@ -1,6 +1,7 @@
 // The attachment commands, the web login, the mail of an export and printing, as the controller
 // runs them against a real server, with the desktop's helpers replaced by recording programs.
 #include "../ControllerTestSupport.h"
+#include "../PrintedListCheck.h"
 #include "VaultSessionTest.h"
 #include "ViewsTestVault.h"
 
@@ -361,6 +362,18 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), opened.isEmpty() ? QStringLiteral("before") : QStringLiteral("123"));
     }
 
+    // A desktop where no program takes web addresses: the web login says so, naming the address.
+    void webLoginThatNoProgramOpensSaysSo()
+    {
+        urls_.opens = false;
+        selectInList("Visa")->setValue(4, QStringLiteral("www.visa.example"));
+        controller_->webLogin();
+        urls_.opens = true;
+        QCOMPARE(urls_.urls, QList<QUrl>{QUrl(QStringLiteral("http://www.visa.example"))});
+        QCOMPARE(alerts_->messages(),
+                 QStringList{"No application could open the web address http://www.visa.example."});
+    }
+
     void webLoginTakesTheRecordShownInTheColumnView()
     {
         // Banking holds Login and Card records: the Card table's first row is Visa, the group's
@@ -473,6 +486,69 @@ private slots:
         controller_->printRecord();
         QVERIFY(!onWhileShown);
         QVERIFY(!QFileInfo::exists(pdf));
+    }
+
+    // A list of many rows on A4, portrait and landscape: every row once and whole on one page,
+    // the notes' words whole, the footer clear of the rows.
+    void theListPrintsEveryRowOnceAndWhole()
+    {
+        const int rows = 1000;
+        for (int row = 0; row < rows; ++row) {
+            auto record = OTVRecord::createRecord();
+            record->setMGroup(vault_->groups["Banking"]);
+            record->setMType(vault_->types["Login"]);
+            record->setValue(1, PrintedListCheck::entry(row));
+            record->setValue(2, QStringLiteral("pw%1").arg(row));
+            record->setValue(10, QStringLiteral("2009-03-05 14:22:10 +0100"));
+            record->setMNotes(PrintedListCheck::note(row));
+            QCOMPARE(store_->addRecord(record), int(kOTVStatusOK));
+        }
+        // Every column shown: the notes too.
+        store_->getCurrentUser()->setMColoumInfo(0x3FFF);
+        controller_->listViewColumnsVisiblityChanged();
+        controller_->changeView(BKMainWindowViews::kListViewTag);
+        const QString footer = QStringLiteral("Ostrevin Darovazivu Print Report for: ") + server_.admin.user;
+        for (const auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+            const QString pdf = files_.filePath(QStringLiteral("rows-%1.pdf").arg(int(orientation)));
+            controller_->setPrintDialogRunner([&](QPrinter& printer, QWidget*, const std::function<void(QPrinter*)>& paint) {
+                printer.setPageSize(QPageSize(QPageSize::A4));
+                printer.setPageOrientation(orientation);
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(pdf);
+                paint(&printer);
+                return true;
+            });
+            controller_->print();
+            const QStringList pages = PrintedListCheck::layoutPages(pdf);
+            QVERIFY(pages.size() > 1);
+            const QString fault = PrintedListCheck::fault(pages, rows, footer);
+            QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(int(orientation)).arg(fault)));
+        }
+    }
+
+    // Printed to a file, the list and a record hold the vault's values in plain text: the file
+    // is the owner's alone, also where a wider file stood and whatever the umask.
+    void aPrintedFileIsTheOwnersAlone()
+    {
+        const mode_t umaskBefore = ::umask(022);
+        const QString pdf = files_.filePath(QStringLiteral("printed.pdf"));
+        bool onWhileShown = false;
+        controller_->setPrintDialogRunner(printTo(pdf, &onWhileShown));
+        const std::function<void()> prints[] = {[this] { controller_->print(); },
+                                                [this] {
+                                                    selectInList("alpha bank");
+                                                    controller_->printRecord();
+                                                }};
+        for (const auto& print : prints) {
+            writeFile(pdf, "an earlier file", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                                  QFileDevice::ReadOther);
+            print();
+            struct stat status {};
+            QCOMPARE(::stat(QFile::encodeName(pdf).constData(), &status), 0);
+            QCOMPARE(int(status.st_mode & 0777), 0600);
+            QVERIFY(pdfText(pdf).contains(QStringLiteral("secret1")));
+        }
+        ::umask(umaskBefore);
     }
 
 private:

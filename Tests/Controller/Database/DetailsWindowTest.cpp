@@ -51,13 +51,17 @@ public:
     std::shared_ptr<OTVRecord> itemPropertiesForTableViewSelectedRow() const override { return selected; }
     bool checkForRecordPermissionForSelectedGroup(int) override { return true; }
     std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
-                                                               int* operation) override
+                                                               int* operation,
+                                                               const BKDetailsAnswerWriter& write) override
     {
-        answer = window_.orderFrontDetailsWindowWithInfo(info, operation);
+        answer = window_.orderFrontDetailsWindowWithInfo(info, operation, write);
         answeredOperation = *operation;
         return answer;
     }
-    void deleteSelected() override { deleteStatus = store_.deleteRecord(selected); }
+    void deleteRecordFromWindow(const std::shared_ptr<OTVRecord>& record) override
+    {
+        deleteStatus = store_.deleteRecord(record);
+    }
     void updateTables() override {}
     QMenu* extendMenu(QContextMenuEvent*, BKDetailsView*) override { return nullptr; }
 
@@ -95,6 +99,7 @@ private slots:
     void attachmentOverTheLimitIsRefused_data();
     void attachmentOverTheLimitIsRefused();
     void attachmentRemovalAsksFirst();
+    void deleteAnsweredNoGoesBackToWhatWasTyped();
     void secondDuplicateStoresAtOnce();
     void failedDuplicateIsShownAndNotLogged();
     void notesAreCutAtTheLimit();
@@ -421,8 +426,9 @@ void DetailsWindowTest::addEditDuplicateDeleteEachKind()
     if (QTest::currentTestFailed())
         return;
 
-    // Delete from the window: the caller deletes the record; its copy stays.
+    // Delete from the window, Yes to its question: the caller deletes the record; its copy stays.
     caller.selected = store->getRecordForUID(uid);
+    alerts.answers = {kBKAlertAlternateReturn};
     whenVisible(window.get(), [&] { window->deleteItem(); });
     pane.editSelectedRecord();
     QCOMPARE(caller.answeredOperation, int(kDetailsDelete));
@@ -658,16 +664,22 @@ void DetailsWindowTest::attachmentOverTheLimitIsRefused_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("1048575 bytes") << "below" << true;
-    QTest::newRow("1048576 bytes") << "limit" << false;
-    QTest::newRow("a link to a 2 MB file") << "link" << false;
-    QTest::newRow("a file that is gone") << "missing" << false;
+    QTest::addColumn<QString>("refusal");
+    const QString size = QStringLiteral("The attachment size exceeds 1MB limit.");
+    const QString name = QStringLiteral("The value is too long or contains characters that cannot be stored.");
+    QTest::newRow("1048575 bytes") << "below" << true << "";
+    QTest::newRow("1048576 bytes") << "limit" << false << size;
+    QTest::newRow("a link to a 2 MB file") << "link" << false << size;
+    QTest::newRow("a file that is gone") << "missing" << false << size;
+    QTest::newRow("a name of 240 UTF-8 bytes") << "name240" << true << "";
+    QTest::newRow("a name of 81 three-byte characters") << "name243" << false << name;
 }
 
 void DetailsWindowTest::attachmentOverTheLimitIsRefused()
 {
     QFETCH(QString, kind);
     QFETCH(bool, accepted);
+    QFETCH(QString, refusal);
     const QString big = fileOfSize(QStringLiteral("big.bin"), 2 * 1048576);
     const QString link = files.filePath(QStringLiteral("small-looking.pdf"));
     QFile::remove(link);
@@ -677,6 +689,8 @@ void DetailsWindowTest::attachmentOverTheLimitIsRefused()
         {"limit", fileOfSize(QStringLiteral("limit.bin"), 1048576)},
         {"link", link},
         {"missing", files.filePath(QStringLiteral("gone.bin"))},
+        {"name240", fileOfSize(QString(80, QChar(0x4E2D)), 30)},
+        {"name243", fileOfSize(QString(81, QChar(0x4E2D)), 30)},
     };
     picked = {paths.value(kind)};
     auto fresh = OTVRecord::createRecord();
@@ -693,7 +707,7 @@ void DetailsWindowTest::attachmentOverTheLimitIsRefused()
     });
     QVERIFY(answer);
     if (!accepted) {
-        QCOMPARE(alerts.messages(), QStringList({"The attachment size exceeds 1MB limit."}));
+        QCOMPARE(alerts.messages(), QStringList({refusal}));
         QCOMPARE(alerts.alerts.first().defaultButton, QStringLiteral("OK"));
         QVERIFY(!answer->mHasAttachment());
         QCOMPARE(answer->mAttachmentState(), int(kAttachmentUnchanged));
@@ -707,6 +721,39 @@ void DetailsWindowTest::attachmentOverTheLimitIsRefused()
     QVERIFY(store->extractAttachmentData(answer->mRecordUID(), &code)
                 .value_or(QByteArray())
                 .startsWith(bytesOf(picked.first())));
+}
+
+// Delete asks in the window: No returns to it with what was typed, and OK then stores that.
+void DetailsWindowTest::deleteAnsweredNoGoesBackToWhatWasTyped()
+{
+    const std::shared_ptr<OTVRecord> given = addThroughWindow(QStringLiteral("Asked first"), QStringLiteral("Test Memo"));
+    QVERIFY(given);
+    const int records = rowCount(QStringLiteral("RECORDTABLE"));
+    BKDetailsView pane;
+    pane.setDataBase(store.get());
+    PaneCaller caller(*window, *store);
+    pane.setDelegate(&caller);
+    caller.selected = given;
+    alerts.answers = {kBKAlertDefaultReturn};   // No
+    bool keptOpen = false;
+    whenVisible(window.get(), [&] {
+        window->valueField(2)->setText(QStringLiteral("typed, then Delete"));
+        window->deleteItem();
+        keptOpen = window->isVisible() && window->valueField(2)->text() == QLatin1String("typed, then Delete");
+        window->detailPanelOK();
+        if (window->isVisible())
+            window->detailPanelCancel();
+    });
+    pane.editSelectedRecord();
+    QVERIFY(keptOpen);
+    QCOMPARE(alerts.messages(), QStringList{"Are you realy sure you want to delete the selected item(s)?"});
+    QCOMPARE(alerts.alerts.first().defaultButton, QStringLiteral("No"));
+    QCOMPARE(caller.answeredOperation, int(kDetailsEdit));
+    QCOMPARE(caller.deleteStatus, -1);
+    QCOMPARE(rowCount(QStringLiteral("RECORDTABLE")), records);
+    std::unique_ptr<OTVDataBase> reader = readBack();
+    QVERIFY(reader);
+    QCOMPARE(reader->getRecordForUID(given->mRecordUID())->value(2), QStringLiteral("typed, then Delete"));
 }
 
 void DetailsWindowTest::attachmentRemovalAsksFirst()

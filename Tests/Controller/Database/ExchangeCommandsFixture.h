@@ -110,6 +110,11 @@ const QString kMailQuestion = QStringLiteral("Do you want to mail the exported f
 const QString kInvalidFile = QStringLiteral("Import failed. Invaild import file name.");
 // A file that is there but not a record file of a version this program reads.
 const QString kNoRecordsInFile = QStringLiteral("Import failed. The file holds no records that can be imported.");
+// Text whose first line is no header, as a spreadsheet saves CSV: what the file must look like.
+const QString kNoHeaderLine = QStringLiteral(
+    "Import failed. The file does not begin with the line \"Ostrevin Export File\". A CSV file to import begins "
+    "with that line, then holds one record a line: the record type, values 1 to 9, the date, the notes and the "
+    "group, separated by commas.");
 const QString kWrongPassword = QStringLiteral("That is not the correct password for this import file.");
 const QString kWeakPassword = QStringLiteral("Password must be atleast 2 characters and have atleast 2 unique characters.");
 const QString kMismatch = QStringLiteral("Your new password doesn't match the confirm password.");

@@ -44,7 +44,6 @@ private slots:
         QTest::newRow("1070, all, box on: a package") << 1070 << 0 << true << 5 << 10;
         QTest::newRow("1070, all, box off") << 1070 << 0 << false << 4 << 10;
         QTest::newRow("1070, current view without attachments") << 1070 << 1 << true << 4 << -1;
-        QTest::newRow("1070, selection of nothing: header only") << 1070 << 2 << true << 4 << 0;
         QTest::newRow("1071, all: always 3.0") << 1071 << 0 << true << 4 << 10;
         QTest::newRow("1072, all: plain CSV") << 1072 << 0 << true << 1 << 10;
         QTest::newRow("a row outside the scopes exports nothing") << 1070 << 3 << true << 0 << 0;
@@ -80,6 +79,46 @@ private slots:
         QCOMPARE(count.kind, kind);
         QCOMPARE(count.records, records);
         QCOMPARE(alerts_->messages(), QStringList{kMailQuestion});
+    }
+
+    // The panel opens on the selection when there is one, else on the current view's records.
+    void exportPanelPresetsAScopeThatHoldsRecords()
+    {
+        QVERIFY(controller_->indexSetForExporting(false).isEmpty());
+        controller_->exportSelectedFile(1072);
+        controller_->mailSelectedFile();
+        controller_->mainWindowViews()->listViewTypesTable()->selectRow(0);
+        QCOMPARE(controller_->indexSetForExporting(false).size(), 1);
+        controller_->exportSelectedFile(1070);
+        QCOMPARE(prompts_->exportSetups.size(), 3);
+        QCOMPARE(prompts_->exportSetups[0].scopeRow, kExportRowView);
+        QCOMPARE(prompts_->exportSetups[1].scopeRow, kExportRowView);
+        QCOMPARE(prompts_->exportSetups[2].scopeRow, kExportRowSelection);
+    }
+
+    // "Selected records" with nothing selected says so and writes nothing: no file of headers
+    // alone, no mail question.
+    void selectionOfNothingIsSaidAndWritesNothing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("export vRX") << "1070";
+        QTest::newRow("export CSV") << "1072";
+        QTest::newRow("mail") << "mail";
+    }
+    void selectionOfNothingIsSaidAndWritesNothing()
+    {
+        QFETCH(QString, how);
+        QVERIFY(controller_->indexSetForExporting(false).isEmpty());
+        const QString path = files_.filePath("Nothing.vrx");
+        prompts_->exportAnswers = {exportTo(path, kExportRowSelection)};
+        prompts_->exportPasswords = {{QString(), QString()}};
+        if (how == "mail")
+            controller_->mailSelectedFile();
+        else
+            controller_->exportSelectedFile(how.toInt());
+        QCOMPARE(alerts_->messages(), QStringList{"No record is selected. Nothing was exported."});
+        QCOMPARE(prompts_->exportSheets, 0);
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     // The export password follows the password rule; the sheet stays until it is met.
@@ -231,20 +270,40 @@ private slots:
     }
 
     // A mail program that starts but cannot take the file (xdg-email finds no mail program and
-    // ends with 3) is reported in plain words, with the file to attach by hand.
+    // ends with 3) is reported in plain words, with the file to attach by hand; a file of Mail
+    // Items lies in the private folder that is removed at quit, which the user is told.
+    void aMailProgramThatFailsIsReported_data()
+    {
+        QTest::addColumn<bool>("mailItems");
+        QTest::newRow("an export where the user saved it") << false;
+        QTest::newRow("mail items, from the private folder") << true;
+    }
     void aMailProgramThatFailsIsReported()
     {
+        QFETCH(bool, mailItems);
         QTemporaryDir bin;
         QVERIFY(writeAll(bin.filePath("xdg-email"), "#!/bin/sh\nexit 3\n"));
         QFile::setPermissions(bin.filePath("xdg-email"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin.path()) + ":" + path);
         alerts_->answers = {kBKAlertAlternateReturn};
-        prompts_->exportAnswers = {exportTo(files_.filePath("Export.csv"), 0)};
-        controller_->exportSelectedFile(1072);
+        QString file = files_.filePath("Export.csv");
+        QString note;
+        if (mailItems) {
+            controller_->mainWindowViews()->selectGroupWithUID(vault_->groups["Servers"]->mGroupUID());
+            controller_->changeView(1);
+            controller_->mainWindowViews()->listViewTypesTable()->selectAll();
+            controller_->mailItems();
+            file = controller_->mailExportFolderPath() + "/Attached_Records.vrx.tar.gz";
+            note = "\nThe file is in a private folder that is removed when Ostrevin Darovazivu quits: attach it, or "
+                   "copy it elsewhere, before you quit.";
+        } else {
+            prompts_->exportAnswers = {exportTo(file, 0)};
+            controller_->exportSelectedFile(1072);
+        }
         QTRY_COMPARE_WITH_TIMEOUT(alerts_->messages().size(), 2, 5000);
-        QCOMPARE(alerts_->messages().last(), "No mail program could take the exported file. You can attach it to a "
-                                             "mail yourself:\n" + files_.filePath("Export.csv"));
+        QCOMPARE(alerts_->messages().last(),
+                 "No mail program could take the exported file. You can attach it to a mail yourself:\n" + file + note);
         QTRY_VERIFY(!BKHelperRunner::isBusy());
         qputenv("PATH", path);
     }

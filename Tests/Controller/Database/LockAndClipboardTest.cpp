@@ -10,6 +10,7 @@
 #include "ViewsTestVault.h"
 
 #include "Controller/BKController.h"
+#include "Controller/BKDetailsWindowController.h"
 #include "Controller/BKIdleWatcher.h"
 #include "Controller/BKLockPanel.h"
 #include "Controller/BKMainWindowViews.h"
@@ -24,18 +25,21 @@
 #include "Platform/BKTerminationSignals.h"
 #include "Support/StoreConnectRequest.h"
 #include "Support/TemporarySettings.h"
+#include "Support/UrlRecorder.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
+#include <algorithm>
 
 #include <csignal>
 #include <thread>
@@ -56,16 +60,6 @@ void typeAndClickOK(BKLockPanel* panel, const QString& password)
 
 } // namespace
 
-// Receives the addresses the desktop would open.
-class UrlSink : public QObject {
-    Q_OBJECT
-public slots:
-    void openUrl(const QUrl& url) { urls.append(url); }
-
-public:
-    QList<QUrl> urls;
-};
-
 class LockAndClipboardTest : public VaultSessionTest {
     Q_OBJECT
 
@@ -78,10 +72,7 @@ private slots:
             if (controller_)
                 controller_->terminate();
         });
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "openUrl");
     }
-
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
 
     void init()
     {
@@ -494,6 +485,76 @@ private slots:
         QTRY_VERIFY(locked);
     }
 
+    // The idle lock runs an open record window's OK first: what was typed is stored and the lock
+    // follows. Where OK refuses (a value the vault cannot hold), the window stays behind the
+    // lock, untouched and without a word, and comes back at the unlock with what was typed.
+    void theIdleLockStoresTheOpenRecordWindowOrKeepsIt_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("storedByTheLock");
+        QTest::newRow("OK stores it") << "typed before the lock" << true;
+        QTest::newRow("OK refuses it") << QString(300, QLatin1Char('L')) << false;
+    }
+    void theIdleLockStoresTheOpenRecordWindowOrKeepsIt()
+    {
+        QFETCH(QString, title);
+        QFETCH(bool, storedByTheLock);
+        const QString kept = QStringLiteral("kept across the lock");
+        controller_->updateApplicationViews();
+        user()->setMAutoLOck(true);
+        BKDetailsWindowController window(store_.get());
+        controller_->setDetailsWindowRunner(
+            [&window](const std::shared_ptr<OTVRecord>& info, int* operation, const BKDetailsAnswerWriter& write) {
+                return window.orderFrontDetailsWindowWithInfo(info, operation, write);
+            });
+        const auto storedWith = [this](const QString& value1) {
+            return rootCount(QStringLiteral("RECORDTABLE")) - recordsBefore_ == 1 &&
+                   std::any_of(store_->mRecords().begin(), store_->mRecords().end(),
+                               [&](const std::shared_ptr<OTVRecord>& r) { return r->value(1) == value1; });
+        };
+        recordsBefore_ = rootCount(QStringLiteral("RECORDTABLE"));
+
+        BKLockPanel* panel = controller_->lockPanel();
+        bool hiddenWhileLocked = false;
+        bool storedAtLock = false;
+        int alertsAtLock = -1;
+        bool backAfterUnlock = false;
+        whenVisible(panel, [&] {
+            hiddenWhileLocked = !window.isVisible();
+            storedAtLock = storedWith(title);
+            alertsAtLock = int(alerts_->alerts.size());
+            // No second lock while the test looks at the window.
+            controller_->installInactiveTimerWithTime(1000);
+            typeAndClickOK(panel, server_.admin.password);
+            if (storedByTheLock)
+                return;
+            QTimer::singleShot(200, &window, [&] {
+                backAfterUnlock = window.isVisible() && window.valueField(1)->text() == title &&
+                                  window.valueField(2)->text() == kept;
+                window.valueField(1)->setText(QStringLiteral("mended after the unlock"));
+                window.detailPanelOK();
+                if (window.isVisible())
+                    window.detailPanelCancel();
+            });
+        });
+        whenVisible(&window, [&] {
+            window.valueField(1)->setText(title);
+            window.valueField(2)->setText(kept);
+            controller_->applyAutoLockMinutes(1);
+        });
+        controller_->addItemsToDetail();
+        QTRY_VERIFY_WITH_TIMEOUT(alertsAtLock >= 0 && !panel->isVisible(), 5000);
+        QVERIFY(hiddenWhileLocked);
+        QCOMPARE(alertsAtLock, 0);
+        QCOMPARE(storedAtLock, storedByTheLock);
+        if (!storedByTheLock) {
+            QVERIFY(backAfterUnlock);
+            QVERIFY(storedWith(QStringLiteral("mended after the unlock")));
+        }
+        QVERIFY(!window.isVisible());
+        QVERIFY(alerts_->alerts.isEmpty());
+    }
+
     // Only the application's own copy is cleared: after the delay, or at exit. Whatever another
     // program copies (here: put on the clipboard without the application's copy) is not ours,
     // cancels a pending clear and stays, also while a window of ours is the active one.
@@ -637,8 +698,9 @@ private:
         controller_->setTimerMinuteLength(kMinuteMs);
     }
 
-    UrlSink urls_;
+    UrlRecorder urls_;
     QString plainID_;
+    int recordsBefore_ = 0;
 };
 
 QTEST_MAIN(LockAndClipboardTest)

@@ -401,7 +401,8 @@ private slots:
     void recordButtonsRunTheirCommands()
     {
         QList<int> operations;
-        controller_->setDetailsWindowRunner([&](const std::shared_ptr<OTVRecord>&, int* operation) {
+        controller_->setDetailsWindowRunner([&](const std::shared_ptr<OTVRecord>&, int* operation,
+                                                const BKDetailsAnswerWriter&) {
             operations.append(*operation);
             return std::shared_ptr<OTVRecord>();
         });

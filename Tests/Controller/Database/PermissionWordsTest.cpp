@@ -242,9 +242,10 @@ private slots:
         const QString stored = QStringLiteral("SELECT COUNT(*) FROM vivododadi.RECORDTABLE");
         const QString before = ViewsTestVault::rootValue(server_, stored);
         BKDetailsWindowController window(store_.get());
-        controller_->setDetailsWindowRunner([&window](const std::shared_ptr<OTVRecord>& info, int* operation) {
-            return window.orderFrontDetailsWindowWithInfo(info, operation);
-        });
+        controller_->setDetailsWindowRunner(
+            [&window](const std::shared_ptr<OTVRecord>& info, int* operation, const BKDetailsAnswerWriter& write) {
+                return window.orderFrontDetailsWindowWithInfo(info, operation, write);
+            });
         bool refusedAndOpen = false;
         whenVisible(&window, [&] {
             window.valueField(1)->setText(QStringLiteral("typed by alice"));
@@ -442,7 +443,8 @@ private:
     {
         OTVDataBase& store = *store_;
         const auto window = [this](int op, std::function<std::shared_ptr<OTVRecord>(const std::shared_ptr<OTVRecord>&)> answer) {
-            controller_->setDetailsWindowRunner([op, answer](const std::shared_ptr<OTVRecord>& info, int* operation) {
+            controller_->setDetailsWindowRunner([op, answer](const std::shared_ptr<OTVRecord>& info, int* operation,
+                                                             const BKDetailsAnswerWriter&) {
                 *operation = op;
                 return answer(info);
             });

@@ -136,6 +136,8 @@ private:
         static const std::vector<Question> all{
             {"record", [](QuestionsOnEscapeTest& t) { t.selectInList(QStringLiteral("Visa")); },
              [](QuestionsOnEscapeTest& t) { t.controller_->deleteSelected(); }, recordQuestion},
+            {"record in the record window", [](QuestionsOnEscapeTest&) {},
+             [](QuestionsOnEscapeTest& t) { t.deleteInRecordWindow(QStringLiteral("Visa")); }, recordQuestion},
             {"attachment in the main window", [](QuestionsOnEscapeTest& t) { t.attachTo(QStringLiteral("Visa")); },
              [](QuestionsOnEscapeTest& t) { t.controller_->attachmentAction(); }, attachmentQuestion},
             {"attachment in the record window", [](QuestionsOnEscapeTest& t) { t.attachTo(QStringLiteral("Visa")); },
@@ -288,6 +290,25 @@ private:
         QVERIFY(keptInWindow);
         QVERIFY(answer && answer->mHasAttachment());
         QCOMPARE(answer->mAttachmentState(), int(kAttachmentUnchanged));
+    }
+
+    // The window's Delete asks; the cancel answer goes back to the window with what was typed.
+    void deleteInRecordWindow(const QString& title)
+    {
+        BKDetailsWindowController window(store_.get());
+        bool keptInWindow = false;
+        whenVisible(&window, [&] {
+            window.valueField(2)->setText(QStringLiteral("typed before Delete"));
+            window.deleteItem();
+            keptInWindow = window.isVisible() && window.valueField(2)->text() == QStringLiteral("typed before Delete");
+            window.detailPanelCancel();
+        });
+        int operation = kDetailsEdit;
+        const std::shared_ptr<OTVRecord> answer = window.orderFrontDetailsWindowWithInfo(
+            controller_->mainWindowViews()->listModel()->record(rowInList(title)), &operation);
+        QVERIFY(keptInWindow);
+        QVERIFY(!answer);
+        QCOMPARE(operation, int(kDetailsEdit));
     }
 
     void deleteInEditor(bool groups, const QString& name)

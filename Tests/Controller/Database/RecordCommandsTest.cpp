@@ -8,6 +8,7 @@
 
 #include "Controller/BKCategoryEditWindowController.h"
 #include "Controller/BKController.h"
+#include "Controller/BKDetailsWindowController.h"
 #include "Controller/BKDetailsWindowRules.h"
 #include "Controller/BKGroupSettingsPanel.h"
 #include "Controller/BKMainWindowViews.h"
@@ -72,7 +73,7 @@ private:
     void answerWindow(int op, std::function<std::shared_ptr<OTVRecord>(const std::shared_ptr<OTVRecord>&)> answer)
     {
         controller_->setDetailsWindowRunner(
-            [this, op, answer](const std::shared_ptr<OTVRecord>& info, int* operation) {
+            [this, op, answer](const std::shared_ptr<OTVRecord>& info, int* operation, const BKDetailsAnswerWriter&) {
                 ++windowRuns_;
                 *operation = op;
                 return answer(info);
@@ -217,13 +218,13 @@ private slots:
             answer->setValue(1, QStringLiteral("alpha bank edited"));
             return answer;
         });
-        alerts_->answers = {kBKAlertAlternateReturn};   // Yes to the delete question
         controller_->editItemDoubleAction();
         QCOMPARE(stored(), recordsAfter);
         QStringList shown = ViewsTestVault::titles(views()->sortedItemsForListView());
         shown.sort();
         QCOMPARE(shown, titles);
-        QCOMPARE(alerts_->messages(), answerOp == kDetailsDelete ? QStringList{kDeleteQuestion} : QStringList());
+        // The window asked before it answered Delete: no second question.
+        QCOMPARE(alerts_->messages(), QStringList());
     }
 
     void aRecordDeletedByAnotherClientGivesTheReloadAlert_data()
@@ -251,6 +252,33 @@ private slots:
         else
             controller_->deleteSelected();
         QVERIFY(alerts_->messages().contains(kReload));
+        QCOMPARE(stored(), 5);
+    }
+
+    // Through the window itself the write runs before it closes: the reload alert leaves it
+    // open with what was typed, and Cancel then stores nothing.
+    void aRecordDeletedByAnotherClientKeepsTheWindowOpen()
+    {
+        const auto record = vault_->records["Visa"];
+        server_.execAsRoot(
+            QStringLiteral("DELETE FROM vivododadi.RECORDTABLE WHERE RECORDID='%1'").arg(record->mRecordUID()));
+        selectInList({QStringLiteral("Visa")});
+        BKDetailsWindowController window(store_.get());
+        controller_->setDetailsWindowRunner(
+            [&window](const std::shared_ptr<OTVRecord>& info, int* operation, const BKDetailsAnswerWriter& write) {
+                return window.orderFrontDetailsWindowWithInfo(info, operation, write);
+            });
+        bool keptOpen = false;
+        whenVisible(&window, [&] {
+            window.valueField(2)->setText(QStringLiteral("typed 4222"));
+            window.detailPanelOK();
+            keptOpen = window.isVisible() && window.valueField(2)->text() == QLatin1String("typed 4222");
+            if (window.isVisible())
+                window.detailPanelCancel();
+        });
+        controller_->editItemDoubleAction();
+        QVERIFY(keptOpen);
+        QCOMPARE(alerts_->messages(), QStringList{kReload});
         QCOMPARE(stored(), 5);
     }
 

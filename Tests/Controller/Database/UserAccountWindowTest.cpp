@@ -96,6 +96,9 @@ private slots:
     void addsAccountsWithTheirWords();
     void refusedNamesCreateNothing_data();
     void refusedNamesCreateNothing();
+    void unstorableDetailsAreNamedAndKeepTheSheet_data();
+    void unstorableDetailsAreNamedAndKeepTheSheet();
+    void aRefusedAccountBringsTheSheetBackAsTyped();
     void aConnectionLostWhileAddingIsLeftToTheReconnection_data();
     void aConnectionLostWhileAddingIsLeftToTheReconnection();
     void editRenamesDisablesAndSetsThePassword();
@@ -309,6 +312,100 @@ void UserAccountWindowTest::refusedNamesCreateNothing()
         QVERIFY(!serverAccountExists(name.trimmed()));
     // The other program's account keeps its password.
     QVERIFY(login(QStringLiteral("i34server"), QStringLiteral("keep-me-1")));
+}
+
+void UserAccountWindowTest::unstorableDetailsAreNamedAndKeepTheSheet_data()
+{
+    QTest::addColumn<bool>("editing");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("new, full name") << false << "fullNameField" << "Full Name";
+    QTest::newRow("new, description") << false << "descriptionField" << "Description";
+    QTest::newRow("new, phone") << false << "phoneField" << "Phone";
+    QTest::newRow("edited, full name") << true << "fullNameField" << "Full Name";
+}
+
+// The server's account columns hold no character beyond the Basic Multilingual Plane: OK names
+// the field and keeps the sheet open with everything typed; once mended, OK stores all of it.
+void UserAccountWindowTest::unstorableDetailsAreNamedAndKeepTheSheet()
+{
+    QFETCH(bool, editing);
+    QFETCH(QString, field);
+    QFETCH(QString, label);
+    const QString name = QStringLiteral("i52e%1").arg(QTest::currentDataTag()).left(12).remove(' ').remove(',');
+    if (editing) {
+        addThroughWindow(Typed{name, QStringLiteral("Good-pass-1")});
+        QVERIFY(user(name));
+        window_->reloadTable();
+        selectNames({name});
+    } else {
+        madeNames_.append(name);
+    }
+    const QString emoji = QStringLiteral("Ana \U0001F600");
+    BKUserAccountSheet* sheet = window_->accountSheet();
+    auto* target = sheet->findChild<QLineEdit*>(field);
+    QVERIFY(target);
+    bool keptOpen = false;
+    whenVisible(sheet, [&] {
+        type(sheet, Typed{name, QStringLiteral("Good-pass-2")});
+        sheet->fullNameField()->setText(QStringLiteral("Ana Typed"));
+        sheet->descriptionField()->setText(QStringLiteral("typed description"));
+        sheet->phoneField()->setText(QStringLiteral("555 0101"));
+        target->setText(emoji);
+        clickOK(*sheet);
+        keptOpen = sheet->isVisible() && target->text() == emoji && sheet->nameField()->text() == name &&
+                   sheet->passwordField()->text() == QLatin1String("Good-pass-2") && sheet->focusWidget() == target;
+        target->setText(QStringLiteral("mended"));
+        okOrCancel(*sheet);
+    });
+    if (editing)
+        window_->editUser();
+    else
+        window_->newUser();
+    QVERIFY(keptOpen);
+    QCOMPARE(alerts_->messages(),
+             QStringList{label + QStringLiteral(": The value is too long or contains characters that cannot be stored.")});
+    const std::shared_ptr<OTVUser_Admin> stored = user(name);
+    QVERIFY(stored);
+    const QString expected[] = {field == QLatin1String("fullNameField") ? QStringLiteral("mended") : QStringLiteral("Ana Typed"),
+                                field == QLatin1String("descriptionField") ? QStringLiteral("mended")
+                                                                           : QStringLiteral("typed description"),
+                                field == QLatin1String("phoneField") ? QStringLiteral("mended") : QStringLiteral("555 0101")};
+    QCOMPARE(stored->mFullName(), expected[0]);
+    QCOMPARE(stored->mDescription(), expected[1]);
+    QCOMPARE(stored->mPhoneNo(), expected[2]);
+    QVERIFY(login(name, QStringLiteral("Good-pass-2")));
+}
+
+// A write the server refuses after the sheet's checks: the alert, then the sheet again with
+// everything typed, and its next OK stores the account.
+void UserAccountWindowTest::aRefusedAccountBringsTheSheetBackAsTyped()
+{
+    madeNames_.append(QStringLiteral("i52kept"));
+    store_->statementFaults().failExecution(kInsMySQLUserInfoTblVal, 1, 1064);
+    BKUserAccountSheet* sheet = window_->accountSheet();
+    bool keptTyping = false;
+    whenVisible(sheet, [&] {
+        type(sheet, Typed{QStringLiteral("i52kept"), QStringLiteral("Good-pass-1")});
+        sheet->fullNameField()->setText(QStringLiteral("Kept Name"));
+        sheet->grid(2)->setWord(3);
+        whenVisible(sheet, [&] {
+            keptTyping = sheet->nameField()->text() == QLatin1String("i52kept") &&
+                         sheet->passwordField()->text() == QLatin1String("Good-pass-1") &&
+                         sheet->fullNameField()->text() == QLatin1String("Kept Name") && sheet->grid(2)->word() == 3;
+            okOrCancel(*sheet);
+        });
+        clickOK(*sheet);
+    });
+    window_->newUser();
+    QVERIFY(keptTyping);
+    QCOMPARE(alerts_->messages().size(), 1);
+    QVERIFY(alerts_->messages().first().startsWith(QStringLiteral("Unable to create user. Try again later.")));
+    const std::shared_ptr<OTVUser_Admin> stored = user(QStringLiteral("i52kept"));
+    QVERIFY(stored);
+    QCOMPARE(stored->mFullName(), QStringLiteral("Kept Name"));
+    QCOMPARE(stored->mRecordPermissionsBit(), quint16(3));
+    QVERIFY(login(QStringLiteral("i52kept"), QStringLiteral("Good-pass-1")));
 }
 
 void UserAccountWindowTest::aConnectionLostWhileAddingIsLeftToTheReconnection_data()

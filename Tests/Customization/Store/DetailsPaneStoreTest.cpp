@@ -56,14 +56,17 @@ public:
         return mayEdit;
     }
     std::shared_ptr<OTVRecord> orderFrontDetailsWindowWithInfo(const std::shared_ptr<OTVRecord>& info,
-                                                               int* operation) override
+                                                               int* operation, const BKDetailsAnswerWriter&) override
     {
         calls.append(QStringLiteral("window(%1)").arg(*operation));
         shownInWindow = info;
         *operation = answerOperation;
         return answerRecord;
     }
-    void deleteSelected() override { calls.append(QStringLiteral("deleteSelected")); }
+    void deleteRecordFromWindow(const std::shared_ptr<OTVRecord>& record) override
+    {
+        calls.append(record == selected ? QStringLiteral("deleteRecord") : QStringLiteral("deleteOther"));
+    }
     void updateTables() override { calls.append(QStringLiteral("updateTables")); }
     QMenu* extendMenu(QContextMenuEvent*, BKDetailsView*) override { return nullptr; }
 
@@ -438,7 +441,7 @@ void DetailsPaneStoreTest::doubleClickEditsThroughTheStore()
     // Deleted in the window: the controller deletes.
     controller.answerOperation = 3;
     doubleClick();
-    QCOMPARE(controller.calls, QStringList({"permission(2)", "window(1)", "deleteSelected", "updateTables"}));
+    QCOMPARE(controller.calls, QStringList({"permission(2)", "window(1)", "deleteRecord", "updateTables"}));
 
     // Saved as new with the attachment: the new record gets a copy of the attachment row.
     controller.selected = loaded("Attached");

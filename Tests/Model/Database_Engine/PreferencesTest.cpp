@@ -331,8 +331,8 @@ TEST_F(Preferences, OneRowPerUser)
 }
 
 // Each account writes only its own row, whatever client it uses: the server refuses another
-// user's row (its auto-lock, sleep time, password hint) to a vault user's account, and takes
-// the account's own. Administrators write every row.
+// user's row (its auto-lock, sleep time, password hint) to a vault user's account, and its own
+// row under any name but its own, and takes the account's own. Administrators write every row.
 TEST_F(Preferences, AnAccountWritesOnlyItsOwnRow)
 {
     root("DROP USER IF EXISTS 'carol'@'%'");
@@ -360,6 +360,14 @@ TEST_F(Preferences, AnAccountWritesOnlyItsOwnRow)
         {"own row given away", "UPDATE APPPREFTABLE SET USERID='" + kUserA + "' WHERE USERID='" + kCarol + "'", false},
         {"another's row deleted", "DELETE FROM APPPREFTABLE WHERE USERID='" + kUserA + "'", false},
         {"a row for another", "INSERT INTO APPPREFTABLE (USERID, USERNAME) VALUES ('" + kUserB + "', 'bob')", false},
+        // A name in the rows counts as taken: no new administrator nor vault user could have it.
+        {"own row under another's name", "UPDATE APPPREFTABLE SET USERNAME='bob' WHERE USERID='" + kCarol + "'", false},
+        {"own row under a free name", "UPDATE APPPREFTABLE SET USERNAME='newadmin' WHERE USERID='" + kCarol + "'", false},
+        {"own name in other letters", "UPDATE APPPREFTABLE SET USERNAME='Carol' WHERE USERID='" + kCarol + "'", false},
+        {"own name kept", "UPDATE APPPREFTABLE SET USERNAME='carol' WHERE USERID='" + kCarol + "'", true},
+        {"own row deleted", "DELETE FROM APPPREFTABLE WHERE USERID='" + kCarol + "'", true},
+        {"own row anew under a free name", "INSERT INTO APPPREFTABLE (USERID, USERNAME) VALUES ('" + kCarol + "', 'newadmin')", false},
+        {"own row anew", "INSERT INTO APPPREFTABLE (USERID, USERNAME) VALUES ('" + kCarol + "', 'carol')", true},
         {"own sleep time", "UPDATE APPPREFTABLE SET SLEEPMINUTES=7 WHERE USERID='" + kCarol + "'", true},
         {"own hint", "UPDATE APPPREFTABLE SET HINTQNO=2 WHERE USERID='" + kCarol + "'", true},
     };
@@ -377,6 +385,8 @@ TEST_F(Preferences, AnAccountWritesOnlyItsOwnRow)
     }
     EXPECT_EQ(preference(kCarol, "SLEEPMINUTES"), "7");
     EXPECT_EQ(preference(kCarol, "HINTQNO"), "2");
+    EXPECT_EQ(rootRows("SELECT USERNAME FROM vivododadi.APPPREFTABLE ORDER BY USERNAME"),
+              (QStringList{"alice", "carol"}));
 
     // The store's savers, in carol's own session, write her row as before.
     {

@@ -574,6 +574,53 @@ TEST_F(UserAccounts, SavingKeepsADisabledAccountWithoutRights)
     EXPECT_TRUE(readsVault("dave", "pw"));
 }
 
+// A disabled account holds no right that writes: disabling takes away the right to the routine
+// of its own deletion, and the routine refuses a disabled caller (an account disabled by an
+// earlier version kept the right) until an administrator's login takes it away. Enabling gives
+// it back.
+TEST_F(UserAccounts, ADisabledAccountCannotDeleteItself)
+{
+    auto user = account("dave", "pw", false, {kGroupA});
+    ASSERT_EQ(administrator.addUser(user), kOTVStatusOK);
+    const QString holdsRoutine = "SELECT COUNT(*) FROM mysql.procs_priv WHERE User = 'dave' AND Host = '%' AND "
+                                 "Db = 'vivododadi' AND Routine_name = 'DELETEOWNVAULTUSER'";
+    EXPECT_EQ(rootValue(holdsRoutine), "1");
+    user->setMIsAccountDisabled(true);
+    ASSERT_EQ(administrator.replaceUser(user), kOTVStatusOK);
+    EXPECT_EQ(rootValue(holdsRoutine), "0");
+
+    // As an earlier version left it.
+    root("GRANT EXECUTE ON PROCEDURE vivododadi.DELETEOWNVAULTUSER TO 'dave'@'%'");
+    {
+        std::unique_ptr<sql::Connection> own = connectAs("dave", "pw");
+        ASSERT_TRUE(own);
+        int error = 0;
+        try {
+            std::unique_ptr<sql::Statement>(own->createStatement())->execute("CALL vivododadi.DELETEOWNVAULTUSER()");
+        } catch (const sql::SQLException& e) {
+            error = e.getErrorCode();
+        }
+        EXPECT_EQ(error, 1644);
+    }
+    EXPECT_TRUE(accountExists("dave"));
+    EXPECT_EQ(userRow(user->mUserID()).section('|', 0, 0), "dave");
+    EXPECT_EQ(personalGroup(user->mUserID()), "Personal-dave");
+    EXPECT_FALSE(details("dave").isNull());
+
+    StoreProbe next;
+    ASSERT_EQ(connect(next, server.admin), kOTVStatusOK);
+    ASSERT_EQ(next.initUserDetails(server.admin.user, server.admin.password), kOTVStatusOK);
+    EXPECT_EQ(rootValue(holdsRoutine), "0");
+
+    user->setMIsAccountDisabled(false);
+    ASSERT_EQ(administrator.replaceUser(user), kOTVStatusOK);
+    EXPECT_EQ(rootValue(holdsRoutine), "1");
+    std::unique_ptr<sql::Connection> own = connectAs("dave", "pw");
+    ASSERT_TRUE(own);
+    EXPECT_NO_THROW(std::unique_ptr<sql::Statement>(own->createStatement())->execute("CALL vivododadi.DELETEOWNVAULTUSER()"));
+    EXPECT_FALSE(accountExists("dave"));
+}
+
 TEST_F(UserAccounts, SavingFailsWithoutChangingAnything)
 {
     auto erin = account("erin", "pw", false, {kGroupA});
@@ -703,6 +750,47 @@ TEST_F(UserAccounts, PasswordChangesReachTheServerOnly)
     EXPECT_EQ(storedPassword(liv->mUserID()), "");
 }
 
+// A hint leads its user to the password she chose: an administrator's new password leaves it
+// pointing at the old one, so the reset clears it. A save without a new password keeps it.
+TEST_F(UserAccounts, AnAdministratorsPasswordResetClearsTheUsersHint)
+{
+    auto mia = account("mia", "first-pw");
+    auto noa = account("noa", "other-pw");
+    ASSERT_EQ(administrator.addUser(mia), kOTVStatusOK);
+    ASSERT_EQ(administrator.addUser(noa), kOTVStatusOK);
+    const auto setOwnHint = [this](const QString& name, const QString& password) {
+        StoreProbe own;
+        ASSERT_EQ(connect(own, {name, password}), kOTVStatusOK);
+        ASSERT_EQ(own.initUserDetails(name, password), kOTVStatusOK);
+        ASSERT_EQ(own.setPassword(password, QStringLiteral("the usual one, with a 1")), kOTVStatusOK);
+    };
+    const auto hintOf = [this](const QString& name, const QString& password) {
+        StoreProbe own;
+        if (connect(own, {name, password}) != kOTVStatusOK || own.initUserDetails(name, password) != kOTVStatusOK)
+            return QStringLiteral("<no login>");
+        int code = -1;
+        return own.isHintExist(own.mCurrentUser().get(), &code) ? own.passwordHintForUser(own.mCurrentUser().get(), &code)
+                                                                : QString();
+    };
+    setOwnHint("mia", "first-pw");
+    setOwnHint("noa", "other-pw");
+    ASSERT_EQ(hintOf("mia", "first-pw"), "the usual one, with a 1");
+
+    // Other details saved, the password left empty ("unchanged"): the hint stays.
+    mia->setMPassword(QString());
+    mia->setMDescription("moved to sales");
+    ASSERT_EQ(administrator.replaceUser(mia), kOTVStatusOK);
+    EXPECT_EQ(hintOf("mia", "first-pw"), "the usual one, with a 1");
+
+    mia->setMPassword("reset-pw-2");
+    ASSERT_EQ(administrator.replaceUser(mia), kOTVStatusOK);
+    EXPECT_EQ(hintOf("mia", "reset-pw-2"), QString());
+    EXPECT_EQ(rootValue("SELECT CONCAT(HINTQNO, '|', HEX(HINTQANSWER), '|', HEX(HINTQUESTION)) FROM "
+                        "vivododadi.APPPREFTABLE WHERE USERID = " + literal(mia->mUserID())),
+              "0||");
+    EXPECT_EQ(hintOf("noa", "other-pw"), "the usual one, with a 1");
+}
+
 // The user import adds accounts on a worker while the interface draws the map of accounts: the
 // map changes on the main thread.
 TEST_F(UserAccounts, AnImportOnAWorkerChangesTheMapOnTheMainThread)
@@ -807,6 +895,78 @@ TEST_F(UserAccounts, AVaultUserCannotUseTheServerToRaiseHisRights)
               adminRowBefore);
     EXPECT_EQ(rootValue("SELECT GROUPPERMISSION FROM vivododadi.USERTABLE WHERE USERNAME = 'bob'"), "1");
     EXPECT_EQ(rootRows("SELECT NAME FROM vivododadi.EVENTLOGGERTABLE ORDER BY NAME"), (QStringList{"added", "kept"}));
+}
+
+// Only an administrator's session marks a change of the master password: any other account
+// could stop every enciphering write with a mark for good, or clear a change's mark under way.
+// The server refuses every way of writing the mark to such an account (here the fixture's plain
+// account, which may write every vault table), while the key stamp stays its to bump. A vault
+// of an earlier version gets the triggers at an administrator's login.
+TEST_F(UserAccounts, OnlyAnAdministratorWritesTheMarkOfAMasterPasswordChange)
+{
+    for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+        root(QStringLiteral("DROP TRIGGER IF EXISTS vivododadi.KEYSTAMPTABLE_MARK_%1").arg(event));
+    StoreProbe next;
+    ASSERT_EQ(connect(next, server.admin), kOTVStatusOK);
+    root("INSERT INTO vivododadi.KEYSTAMPTABLE (NAME, STAMP) VALUES ('DBPASSWORD', 5)");
+
+    std::unique_ptr<sql::Connection> plain = connectAs(server.plain.user, server.plain.password);
+    ASSERT_TRUE(plain);
+    std::unique_ptr<sql::Statement> statement(plain->createStatement());
+    statement->execute("USE vivododadi");
+    const QString mark = "SELECT CONCAT_WS('|', NAME, STAMP) FROM vivododadi.KEYSTAMPTABLE WHERE NAME <> 'DBPASSWORD'";
+    struct Case {
+        const char* what;
+        bool markStands;   // a change's live mark is there before
+        const char* sql;
+    };
+    const Case cases[] = {
+        {"a mark for good", false,
+         "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES('DBPASSWORDCHANGE',4000000000) ON DUPLICATE KEY UPDATE "
+         "STAMP=VALUES(STAMP)"},
+        {"a mark of a minute", false,
+         "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORDCHANGE',UNIX_TIMESTAMP()+60)"},
+        {"another spelling", false, "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('dbPasswordChange ',4000000000)"},
+        {"replaced", false, "REPLACE INTO KEYSTAMPTABLE VALUES ('DBPASSWORDCHANGE',4000000000)"},
+        {"the stamp's row renamed", false, "UPDATE KEYSTAMPTABLE SET NAME='DBPASSWORDCHANGE' WHERE NAME='DBPASSWORD'"},
+        {"a change's mark refreshed", true,
+         "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES('DBPASSWORDCHANGE',UNIX_TIMESTAMP()+60) ON DUPLICATE KEY "
+         "UPDATE STAMP=VALUES(STAMP)"},
+        {"a change's mark moved ahead", true, "UPDATE KEYSTAMPTABLE SET STAMP=4000000000 WHERE NAME='DBPASSWORDCHANGE'"},
+        {"a change's mark cleared", true, "UPDATE KEYSTAMPTABLE SET STAMP=0"},
+        {"a change's mark deleted", true, "DELETE FROM KEYSTAMPTABLE WHERE NAME='DBPASSWORDCHANGE'"},
+        {"a change's mark given another name", true,
+         "UPDATE KEYSTAMPTABLE SET NAME='SOMETHINGELSE' WHERE NAME='DBPASSWORDCHANGE'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        root("DELETE FROM vivododadi.KEYSTAMPTABLE WHERE NAME <> 'DBPASSWORD'");
+        if (c.markStands)
+            root("INSERT INTO vivododadi.KEYSTAMPTABLE (NAME, STAMP) VALUES ('DBPASSWORDCHANGE', 2000000000)");
+        const QString before = rootValue(mark);
+        int error = 0;
+        try {
+            statement->execute(c.sql);
+        } catch (const sql::SQLException& e) {
+            error = e.getErrorCode();
+        }
+        EXPECT_EQ(error, 1644);
+        EXPECT_EQ(rootValue(mark), before);
+        EXPECT_EQ(rootValue("SELECT STAMP FROM vivododadi.KEYSTAMPTABLE WHERE NAME = 'DBPASSWORD'"), "5");
+    }
+
+    // The stamp that every enciphering write bumps on a cluster.
+    EXPECT_NO_THROW(statement->execute(kQueryBumpKeyStamp));
+    EXPECT_EQ(rootValue("SELECT STAMP FROM vivododadi.KEYSTAMPTABLE WHERE NAME = 'DBPASSWORD'"), "6");
+    // An administrator's session writes and clears the mark.
+    std::unique_ptr<sql::Connection> admin = connectAs(server.admin.user, server.admin.password);
+    ASSERT_TRUE(admin);
+    std::unique_ptr<sql::Statement> asAdmin(admin->createStatement());
+    asAdmin->execute("USE vivododadi");
+    EXPECT_NO_THROW(asAdmin->execute("INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES ('DBPASSWORDCHANGE',"
+                                     "UNIX_TIMESTAMP()+60) ON DUPLICATE KEY UPDATE STAMP=VALUES(STAMP)"));
+    EXPECT_NO_THROW(asAdmin->execute(kQueryClearKeyChangeMark));
+    EXPECT_EQ(rootValue("SELECT STAMP FROM vivododadi.KEYSTAMPTABLE WHERE NAME = 'DBPASSWORDCHANGE'"), "0");
 }
 
 // A vault of an earlier version: passwords kept in USERTABLE (under the program's key, which
@@ -965,9 +1125,9 @@ TEST_F(UserAccounts, AnAddCutShortIsReplacedByTheNextAddOfItsName)
     EXPECT_EQ(next.addUser(account("halfway", "third pw")), kOTVStatusDatabaseError);
 }
 
-// An administrator's login removes what interrupted adds left, and only that: an account in
-// use, another program's locked account, one with rights beyond the vault and one for another
-// host all stay.
+// An administrator's login removes what interrupted adds left (accounts, and details rows
+// without an account), and only that: an account in use, another program's locked account, one
+// with rights beyond the vault and one for another host all stay, with their details.
 TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
 {
     const auto asRoot = [this](const QString& statement) { root(statement); };
@@ -985,6 +1145,9 @@ TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
     leaveInterruptedAdd(asRoot, "withrole");
     root("CREATE ROLE IF NOT EXISTS i44_role");
     root("GRANT i44_role TO 'withrole'@'%'");
+    // Cut short after the details row, before the account: details of nobody, which every vault
+    // user could read.
+    root("INSERT INTO mysql.user_info VALUES ('cut0', 'Cut Short', 'x', 'c@example.org', '', '')");
 
     StoreProbe next;
     EXPECT_EQ(connect(next, server.admin), kOTVStatusOK);
@@ -993,7 +1156,7 @@ TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
     root("DROP ROLE i44_role");   // the fixture's clean-up drops accounts, not roles
     EXPECT_TRUE(roleKept);
 
-    for (const char* gone : {"cut1", "cut2"}) {
+    for (const char* gone : {"cut0", "cut1", "cut2"}) {
         SCOPED_TRACE(gone);
         EXPECT_FALSE(accountExists(gone));
         EXPECT_TRUE(details(gone).isNull());
@@ -1003,6 +1166,8 @@ TEST_F(UserAccounts, AnAdministratorsLoginRemovesWhatInterruptedAddsLeft)
         EXPECT_TRUE(accountExists(kept));
         EXPECT_TRUE(next.isServerAccountName(kept));
     }
+    for (const char* described : {"beyond", "unlocked", "twohosts"})
+        EXPECT_FALSE(details(described).isNull()) << described;
     EXPECT_EQ(rootValue("SELECT COUNT(*) FROM mysql.user WHERE User = 'twohosts'"), "2");
     // A plain session's login removes nothing (it may not read the accounts).
     leaveInterruptedAdd(asRoot, "cut3");

@@ -72,19 +72,21 @@ TEST_F(ImporterTest, FilesWithoutRecordsAreRefusedAndCompleteOnce)
     const struct {
         const char* text;
         EFileType kind;
+        int error;
     } cases[] = {
-        {"Ostrevin vRX File -v5.0\rF\rF,31,a,b\r", kOtherVRXFile},
+        {"Ostrevin vRX File -v5.0\rF\rF,31,a,b\r", kOtherVRXFile, kImportErrorNotRecordFile},
         {"Username, Password, Confirm Password, Full Name, Description, Email, Phone, Group-Permission, "
          "Type-Permission, Record-Permission, Data-Permission\rann,pw,pw,,,,,7,7,7,63\r",
-         kUserCSVFile},
-        {"Login,alice,secret\rBank,bob,pin\r", kOtherTextFile},
-        {"Ostrevin Export File\r\x01\x02", kNotTextFile},
+         kUserCSVFile, kImportErrorNotRecordFile},
+        // CSV as a spreadsheet saves it: no header line.
+        {"Login,alice,secret\rBank,bob,pin\r", kOtherTextFile, kImportErrorNoHeader},
+        {"Ostrevin Export File\r\x01\x02", kNotTextFile, kImportErrorNotRecordFile},
     };
     for (const auto& c : cases) {
         RecordingDelegate delegate;
         CvRXImporter importer(Write(c.text), &delegate);
         EXPECT_EQ(importer.FileType(), c.kind);
-        EXPECT_EQ(delegate.errors, std::vector<int>{kImportErrorNotRecordFile}) << c.kind;
+        EXPECT_EQ(delegate.errors, std::vector<int>{c.error}) << c.kind;
         importer.ImportFile(kPlainCSVFile, "");
         EXPECT_TRUE(delegate.lines.empty()) << c.kind;
         EXPECT_EQ(delegate.completeCalls, 1) << c.kind;

@@ -144,7 +144,8 @@ TEST(GetNextField, ReadsOneFieldAndLeavesTheCursorAtTheNext)
         {"\"open", "open", ""},                   // unterminated: reads to the end
         {"\"a\"b,c", "ab", "c"},                  // text after the closing quote is kept
         {"a,  \t b", "a", "b"},
-        {"\"line\nbreak\"", "linebreak", ""},
+        {"\"line\nbreak\"", "line\nbreak", ""},   // as spreadsheets write a cell's line break
+        {"\"line\r\nbreak\",x", "line\r\nbreak", "x"},
         {"\r\n  value", "value", ""},
     };
     for (const auto& c : cases) {

@@ -45,7 +45,12 @@ CBKUserParser CBKUserParser::fromText(std::string text, CBKUserParserDelegate* d
 void CBKUserParser::StartParsing()
 {
     if (GetFileType(mText_) != kUserCSVFile) {
-        mDelegate_->ParsingError(kParseErrorNotAUserList);
+        // A user list but for a stray byte: the administrator is told where it is.
+        const size_t notText = FirstByteNotText(mText_);
+        if (notText != std::string::npos && HasHeader(mText_, kOstrelUserCSVHeader))
+            mDelegate_->ParsingErrorAtLine(LineNumberAt(mText_, notText));
+        else
+            mDelegate_->ParsingError(kParseErrorNotAUserList);
         return;
     }
     TextCursor cursor = mText_;

@@ -17,6 +17,9 @@ public:
     virtual void ParsingComplete() = 0;
     // Instead of any row when the text is not a user list.
     virtual void ParsingError(ParseError code) = 0;
+    // Instead of any row when a user list holds a byte that no text holds (a NUL, a control
+    // character), first on `line` (from 1). By default the list counts as no user list.
+    virtual void ParsingErrorAtLine(int line) { (void)line; ParsingError(kParseErrorNotAUserList); }
 };
 
 // Reads a user list file: the header line, then one user a line (CR, LF or CR LF), seven text

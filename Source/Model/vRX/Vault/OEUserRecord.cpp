@@ -36,11 +36,6 @@ QByteArray bytesOf(const std::string& text)
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::optional<QString> textOf(const std::string& bytes)
-{
-    return BKDecodeUTF8OrMacRoman(bytesOf(bytes));
-}
-
 quint16 permissionWordOf(const std::string& text, int kind)
 {
     return OEUserRecord::isVaildPermissionString(text, kind)
@@ -108,17 +103,23 @@ OEUserRecord OEUserRecord::newRecordFromUser(const OTVUser_Admin& user)
 OEUserRecord OEUserRecord::convertToImportedUserRecord(const UserInfo& row)
 {
     OEUserRecord record;
-    const QByteArray name = bytesOf(row[kUserColumnName]);
-    if (BKIsValidUTF8(name))
-        record.mUsername_ = QString::fromUtf8(name);
-    else
-        record.mUnreadableUsername_ = BKDecodeMacRoman(name);
-    record.mPassword_ = textOf(row[kUserColumnPassword]);
-    record.mConfirmPassword_ = textOf(row[kUserColumnConfirmPassword]);
-    record.mFullName_ = textOf(row[kUserColumnFullName]);
-    record.mDescription_ = textOf(row[kUserColumnDescription]);
-    record.mEmail_ = textOf(row[kUserColumnEmail]);
-    record.mPhoneNo_ = textOf(row[kUserColumnPhone]);
+    // A user list is this program's own UTF-8 file: a text in another encoding is not guessed at.
+    const auto text = [&record](const std::string& bytes) -> std::optional<QString> {
+        const QByteArray raw = bytesOf(bytes);
+        if (BKIsValidUTF8(raw))
+            return QString::fromUtf8(raw);
+        record.mHasTextNotUTF8_ = true;
+        return std::nullopt;
+    };
+    record.mUsername_ = text(row[kUserColumnName]);
+    if (!record.mUsername_)
+        record.mUnreadableUsername_ = BKDecodeMacRoman(bytesOf(row[kUserColumnName]));
+    record.mPassword_ = text(row[kUserColumnPassword]);
+    record.mConfirmPassword_ = text(row[kUserColumnConfirmPassword]);
+    record.mFullName_ = text(row[kUserColumnFullName]);
+    record.mDescription_ = text(row[kUserColumnDescription]);
+    record.mEmail_ = text(row[kUserColumnEmail]);
+    record.mPhoneNo_ = text(row[kUserColumnPhone]);
     record.mGroupPermissionsBit_ = permissionWordOf(row[kUserColumnGroupPermission], kGroupPermissionKind);
     record.mTypePermissionsBit_ = permissionWordOf(row[kUserColumnTypePermission], kTypePermissionKind);
     record.mRecordPermissionsBit_ = permissionWordOf(row[kUserColumnRecordPermission], kRecordPermissionKind);

@@ -28,8 +28,8 @@ class OEUserRecord {
 public:
     // The user's own password serves as both password and confirmation.
     static OEUserRecord newRecordFromUser(const OTVUser_Admin& user);
-    // Texts are taken as UTF-8; other texts are decoded as Mac OS Roman, except the user name,
-    // which is an account identity and is left absent (see hasValidUsername()).
+    // Texts are taken as UTF-8; a text that is not UTF-8 is left absent and the record is marked
+    // (isAllUTF8() is false), so that the import refuses the row instead of guessing.
     static OEUserRecord convertToImportedUserRecord(const UserInfo& row);
 
     // A new account with the record's details, or nothing when the name may not become an
@@ -42,6 +42,8 @@ public:
     // The name is present, non-empty, at most kMaxUserNameLength characters and free of
     // control characters.
     bool hasValidUsername() const;
+    // Every text of the row was UTF-8.
+    bool isAllUTF8() const { return !mHasTextNotUTF8_; }
     // The name for a result list: the user name, or for a name that was not UTF-8 its bytes
     // decoded as Mac OS Roman.
     QString usernameForReport() const;
@@ -95,4 +97,5 @@ private:
     quint16 mDataPermissionsBit_ = 0;
     // The name as it stood in the file when it was not UTF-8; only for reporting the row.
     QString mUnreadableUsername_;
+    bool mHasTextNotUTF8_ = false;
 };

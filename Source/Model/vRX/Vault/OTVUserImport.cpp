@@ -1,5 +1,6 @@
 #include "OTVUserImport.h"
 
+#include "Model/OTVStatusMessages.h"
 #include "Model/OTVUserAccountChecks.h"
 #include "Model/OTVUser_Admin.h"
 
@@ -20,9 +21,11 @@ std::optional<OTVUserImportStatusText> OTVUserImportStatusTexts(int status)
 
 int OTVUserImportProblem(const OEUserRecord& record, const OTVUserImportChecks& checks)
 {
+    // A text that could not be read cannot be compared, nor stored.
+    if (!record.isAllUTF8())
+        return kUserImportInvalidDetails;
     if (!record.doesPasswordMatches())
         return kUserImportPasswordMismatch;
-    // No name that could not be an account name ever reaches a query of the store.
     if (!record.mUsername())
         return kUserImportInvalidDetails;
     const QString name = *record.mUsername();
@@ -46,7 +49,7 @@ int OTVUserImportProblem(const OEUserRecord& record, const OTVUserImportChecks& 
 
 int OTVAddImportedUsers(const std::vector<OEUserRecord>& records, OTVDataBase& store,
                         const std::function<bool(const QString&)>& conformsToPolicy,
-                        const std::function<void(const OEUserRecord&, int status)>& row)
+                        const std::function<void(const OEUserRecord&, int status, const QString& why)>& row)
 {
     // The name is checked once per row: by the store's add for a row that passes every other
     // test, and apart only for a row that a later test refuses (the name's test comes first).
@@ -56,11 +59,15 @@ int OTVAddImportedUsers(const std::vector<OEUserRecord>& records, OTVDataBase& s
         if (record.mUsername())
             record.setMUsername(OTVTrimmedUserName(*record.mUsername()));
         int status = OTVUserImportProblem(record, checksBesideTheName);
+        QString why;
         if (status == kUserImportAdded) {
             const std::shared_ptr<OTVUser_Admin> user = record.createUserObject();
             bool nameTaken = false;
             const int stored = user ? store.addUserIfNameFree(user, &nameTaken) : int(kOTVStatusOtherFailure);
             status = stored == kOTVStatusOK ? kUserImportAdded : nameTaken ? kUserImportUserExists : kUserImportNotCreated;
+            // The store's refusal, in the words its alerts use, on one line of the result list.
+            if (status == kUserImportNotCreated)
+                why = OTVStatusMessage(stored, store.lastServerMessage()).replace(QLatin1Char('\n'), QLatin1Char(' '));
         } else if ((status == kUserImportInvalidPermission || status == kUserImportPolicyMismatch) &&
                    store.isAccountNameTaken(*record.mUsername())) {
             status = kUserImportUserExists;
@@ -68,7 +75,7 @@ int OTVAddImportedUsers(const std::vector<OEUserRecord>& records, OTVDataBase& s
         if (status == kUserImportAdded)
             ++added;
         if (row)
-            row(record, status);
+            row(record, status, why);
     }
     return added;
 }

@@ -39,19 +39,20 @@ struct OTVUserImportChecks {
     std::function<bool(const QString&)> conformsToPolicy;
 };
 
-// The first test the row fails, in this order: the password differs from its confirmation
-// (1); the name or another detail would not make a sound account (5, see
-// OTVImportedUserDetailsAreValid; a name that was not UTF-8 among them); the name is taken (2);
+// The first test the row fails, in this order: a text of the row was not UTF-8 (5); the
+// password differs from its confirmation (1); the name or another detail would not make a
+// sound account (5, see OTVImportedUserDetailsAreValid); the name is taken (2);
 // a permission column is invalid (4); the password fails the policy (3). kUserImportAdded when
 // the row may go to the store. The record's name is taken as it stands (trimmed by the caller).
 int OTVUserImportProblem(const OEUserRecord& record, const OTVUserImportChecks& checks);
 
 // Adds the records in order, each that passes its tests through the store. `row` hears every
-// record (its name trimmed) with its status as soon as it is decided. Runs on the caller's
-// thread; the store serialises. Returns how many users were added.
+// record (its name trimmed) with its status as soon as it is decided, and for a user that the
+// store did not add (6) why, in the store's words. Runs on the caller's thread; the store
+// serialises. Returns how many users were added.
 int OTVAddImportedUsers(const std::vector<OEUserRecord>& records, OTVDataBase& store,
                         const std::function<bool(const QString&)>& conformsToPolicy,
-                        const std::function<void(const OEUserRecord&, int status)>& row);
+                        const std::function<void(const OEUserRecord&, int status, const QString& why)>& row);
 
 // The rows an export writes: every user that is not an administrator, in the given order, each
 // with a password of its own from `generatePassword` as password and confirmation (the stored

@@ -19,6 +19,12 @@ void OTVUserParserDelegate::ParsingError(ParseError code)
     mIsParsingComplete_ = true;
 }
 
+void OTVUserParserDelegate::ParsingErrorAtLine(int line)
+{
+    mInvalidLine_ = line;
+    ParsingError(kParseErrorNotAUserList);
+}
+
 bool OTVUserParserDelegate::CheckUserData(const UserInfo& user)
 {
     return !user[kUserColumnName].empty();

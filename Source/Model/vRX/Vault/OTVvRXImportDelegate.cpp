@@ -128,9 +128,11 @@ QString OTVvRXImportDelegate::Summary() const
         return refusal_;
     if (imported_ + failed_ == 0)
         return BKLocalizedString("The file holds no records.");
-    QStringList lines{BKLocalizedString("%1 of %2 imported.").arg(imported_).arg(recordCount(imported_ + failed_))};
+    // The records read before a cut are the total; the cut one is no record of the file.
+    const int cut = fileCutReason_.isEmpty() ? 0 : 1;
+    QStringList lines{
+        BKLocalizedString("%1 of %2 imported.").arg(imported_).arg(recordCount(imported_ + failed_ - cut))};
     for (auto reason = failureReasons_.cbegin(); reason != failureReasons_.cend(); ++reason) {
-        // The cut names its own count.
         lines.append(reason.key() == fileCutReason_
                          ? reason.key()
                          : BKLocalizedString("%1 (%2)").arg(reason.key(), recordCount(reason.value())));
@@ -291,9 +293,12 @@ void OTVvRXImportDelegate::BuildRecord(OTVRecord& record, EFileType kind, const 
     const OTVType& type = *record.mType();
     // A line whose icon or mask differ from the type's, or that has labels of its own, gives the
     // record a custom type. Icon or mask make it customised; so do labels that differ, since
-    // only customised records are exported with labels.
-    const bool lookDiffers = icon != type.mTypeIconID().value_or(kDefaultIconID) || mask != type.mTypeMask().value_or(0);
-    if (lookDiffers || customNames.GetSize() > 0) {
+    // only customised records are exported with labels. A plain CSV line carries no look at all:
+    // its record shows as its type does, masked where the type masks.
+    const bool carriesLook = kind != kPlainCSVFile;
+    const bool lookDiffers = carriesLook && (icon != type.mTypeIconID().value_or(kDefaultIconID) ||
+                                             mask != type.mTypeMask().value_or(0));
+    if (lookDiffers || (carriesLook && customNames.GetSize() > 0)) {
         OTVType custom = *OTVType::createCopyforType(type);
         custom.setMTypeIconID(lookDiffers ? StandardIcon(icon) : icon);
         custom.setMTypeMask(mask);
@@ -410,6 +415,12 @@ void OTVvRXImportDelegate::ErrorInImport(int code)
     case kImportErrorNotRecordFile:
         refusal_ = BKLocalizedString("Import failed. The file holds no records that can be imported.");
         break;
+    case kImportErrorNoHeader:
+        refusal_ = BKLocalizedString("Import failed. The file does not begin with the line \"Ostrevin Export File\". "
+                                     "A CSV file to import begins with that line, then holds one record a line: "
+                                     "the record type, values 1 to 9, the date, the notes and the group, "
+                                     "separated by commas.");
+        break;
     case kImportErrorWrongPassword:
         refusal_ = BKLocalizedString("That is not the correct password for this import file.");
         break;
@@ -422,9 +433,8 @@ void OTVvRXImportDelegate::ErrorInImport(int code)
         RecordFailed(BKLocalizedString("A record line of the file cannot be read."));
         break;
     case kImportErrorFileCut:
-        StorePending();   // the count below is of stored and failed records
-        fileCutReason_ = BKLocalizedString("The file is damaged or cut short: it ends inside a record, after %1.")
-                             .arg(recordCount(imported_ + failed_));
+        StorePending();   // the summary's total is of stored and failed records
+        fileCutReason_ = BKLocalizedString("The file is damaged or cut short: it ends inside the next record.");
         RecordFailed(fileCutReason_);
         break;
     default:

@@ -67,6 +67,25 @@ protected:
         ASSERT_EQ(owner.loadDataBase(false), kOTVStatusOK);
     }
 
+    // The vault of buildVault with a vault user "dora" (password "dora's pw"), whose account
+    // node 2 has opened.
+    void buildVaultWithDora(OTVDataBase& owner) const
+    {
+        dropDora();
+        ASSERT_NO_FATAL_FAILURE(buildVault(owner));
+        auto dora = OTVUser_Admin::createUser();
+        dora->setMUsername("dora");
+        dora->setMPassword("dora's pw");
+        ASSERT_EQ(owner.addUser(dora), kOTVStatusOK);
+        ASSERT_TRUE(accountIsOpenOn(2, "dora"));
+    }
+
+    void dropDora() const
+    {
+        root("DROP USER IF EXISTS 'dora'@'%'");
+        root("DELETE FROM mysql.user_info WHERE User = 'dora'");
+    }
+
     // The vault as a session keyed by `master` loads it through node n, one line per entry.
     QStringList loadedThrough(int n, const QString& master) const
     {
@@ -165,15 +184,8 @@ TEST_F(ClusterStore, AWriteUnderTheOldKeyThroughAnotherNodeIsRefused)
 // lapsed at once, as it does during a change that outlasts it.)
 TEST_F(ClusterStore, AWriteThroughAnotherNodeBeforeAChangeCommitsIsReencipheredByIt)
 {
-    root("DROP USER IF EXISTS 'dora'@'%'");
-    root("DELETE FROM mysql.user_info WHERE User = 'dora'");
     OTVDataBase owner;
-    ASSERT_NO_FATAL_FAILURE(buildVault(owner));
-    auto dora = OTVUser_Admin::createUser();
-    dora->setMUsername("dora");
-    dora->setMPassword("dora's pw");
-    ASSERT_EQ(owner.addUser(dora), kOTVStatusOK);
-    ASSERT_TRUE(accountIsOpenOn(2, "dora"));
+    ASSERT_NO_FATAL_FAILURE(buildVaultWithDora(owner));
 
     struct Case {
         const char* what;
@@ -209,8 +221,7 @@ TEST_F(ClusterStore, AWriteThroughAnotherNodeBeforeAChangeCommitsIsReencipheredB
         EXPECT_TRUE(late.first().contains(c.readable)) << late.first().toStdString();
     }
     EXPECT_TRUE(notifications.posts().isEmpty()) << notifications.posts().join(' ').toStdString();
-    root("DROP USER IF EXISTS 'dora'@'%'");
-    root("DELETE FROM mysql.user_info WHERE User = 'dora'");
+    dropDora();
     expectNodesAgree();
 }
 
@@ -334,6 +345,66 @@ TEST_F(ClusterStore, AChangesMarkHoldsWritersOffUntilItEndsOrLapses)
     EXPECT_EQ(status, kOTVStatusOK) << "the dead change's mark still holds writers off";
     const QStringList late = loadedThrough(3, "second master").filter("000000000000G");
     EXPECT_EQ(late.size(), 2) << text(late);
+    expectNodesAgree();
+}
+
+// No vault account can stop the others' writes with a mark of its own: the server refuses it
+// to every account but an administrator's, and a mark set by hand further ahead than a change's
+// lifetime counts for nothing. Writes through every node and a change still get through, and
+// the vault user's own writes keep stamping the key.
+TEST_F(ClusterStore, AMarkThatNoChangeSetStopsNoWrite)
+{
+    OTVDataBase owner;
+    ASSERT_NO_FATAL_FAILURE(buildVaultWithDora(owner));
+
+    // Through node 2, with any client: neither a mark for good nor a refreshed minute.
+    {
+        std::unique_ptr<sql::Connection> direct = node(2).connect({"dora", "dora's pw"});
+        ASSERT_TRUE(direct);
+        std::unique_ptr<sql::Statement> statement(direct->createStatement());
+        statement->execute("USE vivododadi");
+        for (const char* sql :
+             {"INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES('DBPASSWORDCHANGE',4000000000) ON DUPLICATE KEY "
+              "UPDATE STAMP=VALUES(STAMP)",
+              "INSERT INTO KEYSTAMPTABLE(NAME,STAMP) VALUES('DBPASSWORDCHANGE',UNIX_TIMESTAMP()+60) ON DUPLICATE KEY "
+              "UPDATE STAMP=VALUES(STAMP)"}) {
+            SCOPED_TRACE(sql);
+            int error = 0;
+            try {
+                statement->execute(sql);
+            } catch (const sql::SQLException& e) {
+                error = e.getErrorCode();
+            }
+            EXPECT_EQ(error, 1644);
+        }
+    }
+    EXPECT_TRUE(rowsOn(3, "SELECT STAMP FROM vivododadi.KEYSTAMPTABLE WHERE NAME = 'DBPASSWORDCHANGE' AND "
+                          "STAMP > UNIX_TIMESTAMP()").isEmpty());
+
+    // Marks written by hand (an administrator's own doing, or an earlier version's vault).
+    const QString stampOfTheKey = "SELECT STAMP FROM vivododadi.KEYSTAMPTABLE WHERE NAME = 'DBPASSWORD'";
+    QString master = kMaster;
+    int serial = 0;
+    for (const char* lapse : {"4000000000", "UNIX_TIMESTAMP()+600"}) {
+        SCOPED_TRACE(lapse);
+        root(QStringLiteral("INSERT INTO vivododadi.KEYSTAMPTABLE(NAME,STAMP) VALUES('DBPASSWORDCHANGE',%1) "
+                            "ON DUPLICATE KEY UPDATE STAMP=VALUES(STAMP)").arg(lapse));
+        const QString stampBefore = rowsOn(2, stampOfTheKey).value(0);
+        StoreProbe writer;
+        ASSERT_EQ(connectTo(writer, 2, {"dora", "dora's pw"}, master), kOTVStatusOK);
+        ASSERT_EQ(writer.loadDataBase(false), kOTVStatusOK);
+        const QString uid = QStringLiteral("000000000000H%1").arg(++serial, 3, 10, QLatin1Char('0'));
+        EXPECT_EQ(writer.addRecord(makeRecord(writer, uid, "after the mark")), kOTVStatusOK);
+        EXPECT_NE(rowsOn(3, stampOfTheKey).value(0), stampBefore) << "the write stamps the key";
+
+        StoreProbe changer;
+        ASSERT_EQ(connectTo(changer, 3, server.admin, master), kOTVStatusOK);
+        const QString next = master + "+";
+        ASSERT_EQ(changer.reEncyptAllDatabaseInformation(next), kOTVStatusOK);
+        master = next;
+        EXPECT_EQ(loadedThrough(1, master).filter(uid).size(), 1);
+    }
+    dropDora();
     expectNodesAgree();
 }
 

@@ -39,9 +39,10 @@ public:
     }
     void ErrorInImport(int code) override
     {
-        if (complete_ || cut_ || code < kImportErrorNotRecordFile || code > kImportErrorFileCut)
+        if (complete_ || cut_ || code < kImportErrorNotRecordFile || code > kImportErrorNoHeader)
             std::abort();
-        refused_ = refused_ || code == kImportErrorNotRecordFile || code == kImportErrorWrongPassword;
+        refused_ = refused_ || code == kImportErrorNotRecordFile || code == kImportErrorNoHeader ||
+                   code == kImportErrorWrongPassword;
         cut_ = code == kImportErrorFileCut;
     }
     bool complete() const { return complete_; }

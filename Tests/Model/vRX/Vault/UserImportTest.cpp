@@ -76,6 +76,9 @@ TEST(UserImportProblem, FirstFailingTestDecides)
         {"tab", with([](Row& r) { r.name = "a\tb"; }), kUserImportInvalidDetails},
         {"empty name", with([](Row& r) { r.name = ""; }), kUserImportInvalidDetails},
         {"name not UTF-8", with([](Row& r) { r.name = "caf\x8e"; }), kUserImportInvalidDetails},
+        // Text that is not UTF-8 cannot be compared: that comes first.
+        {"Latin-1 full name", with([](Row& r) { r.fullName = "Mon\xc8"; }), kUserImportInvalidDetails},
+        {"Latin-1 passwords that differ", with([](Row& r) { r.password = "Mon\xc8"; }), kUserImportInvalidDetails},
         {"empty password", with([](Row& r) { r.password = r.confirmation = ""; }), kUserImportInvalidDetails},
         {"41-character password", with([](Row& r) { r.password = r.confirmation = std::string(41, 'p') + "1"; }),
          kUserImportInvalidDetails},

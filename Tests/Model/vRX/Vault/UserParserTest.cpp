@@ -220,6 +220,34 @@ TEST_F(ImportedUsers, AFileThatIsNotAUserListSetsTheErrorAndAddsNobody)
     EXPECT_TRUE(delegate_.ImportedUsers().empty());
 }
 
+// A user list with a byte that no text holds is still refused, but the line is named; other
+// files name none.
+TEST(UserParserDelegate, NamesTheLineOfAByteThatNoTextHolds)
+{
+    const std::string nul(1, '\0');
+    const struct {
+        const char* what;
+        std::string text;
+        int line;
+    } cases[] = {
+        {"CR", userList({"ann,pw,pw,,,,,1,1,1,1", "bob,pw,pw,B" + nul + ",,,,1,1,1,1"}), 3},
+        {"CR LF", userList({"ann,pw,pw,,,,,1,1,1,1", "bob,pw,pw,B" + nul + ",,,,1,1,1,1"}, "\r\n"), 3},
+        {"LF, blank lines", userList({"", "ann,pw,pw,,,,,1,1,1,1\x01"}, "\n"), 3},
+        {"in the header line", kHeader + nul + "\rann,pw,pw,,,,,1,1,1,1\r", 1},
+        {"no user list", "Ostrevin Export File\r" + nul, 0},
+    };
+    for (const auto& c : cases) {
+        OTVUserParserDelegate delegate;
+        CBKUserParser::fromText(c.text, &delegate).StartParsing();
+        EXPECT_TRUE(delegate.IsInvalidInputFile()) << c.what;
+        EXPECT_TRUE(delegate.IsParsingComplete()) << c.what;
+        EXPECT_EQ(delegate.InvalidLine(), c.line) << c.what;
+        EXPECT_TRUE(delegate.ImportedUsers().empty()) << c.what;
+    }
+    // A delegate that does not ask for the line hears that the file is no user list.
+    EXPECT_EQ(parse(cases[0].text).errors, std::vector<ParseError>{kParseErrorNotAUserList});
+}
+
 TEST(UserParserDelegate, ChecksThatARowNamesAUser)
 {
     UserInfo row;

@@ -125,15 +125,26 @@ TEST(ImportedUserRecord, ANameThatIsNotUtf8IsAbsentAndCannotBecomeAnAccount)
     EXPECT_EQ(record.usernameForReport(), QStringLiteral("Müller"));
 }
 
-TEST(ImportedUserRecord, OtherTextsThatAreNotUtf8AreReadAsMacRoman)
+// A user list is UTF-8: a text in any other encoding (Latin-1 "MonÈ", Mac OS Roman "José") is
+// not guessed at, and marks the row, whichever column holds it.
+TEST(ImportedUserRecord, OtherTextsThatAreNotUtf8AreAbsentAndMarkTheRow)
 {
-    const Record record =
-        Record::convertToImportedUserRecord(row({"jana", "p\x8e", "p\x8e", "Jos\x8e", "caf\x8e", "", "\xa5"}));
-    EXPECT_EQ(record.mPassword(), QStringLiteral("pé"));
-    EXPECT_TRUE(record.doesPasswordMatches());
-    EXPECT_EQ(record.mFullName(), QStringLiteral("José"));
-    EXPECT_EQ(record.mDescription(), QStringLiteral("café"));
-    EXPECT_EQ(record.mPhoneNo(), QStringLiteral("•"));
+    const Record utf8 = Record::convertToImportedUserRecord(row({"jana", "p\xc3\xa9", "p\xc3\xa9", "Mon\xc3\x88"}));
+    EXPECT_TRUE(utf8.isAllUTF8());
+    EXPECT_EQ(utf8.mFullName(), QStringLiteral("MonÈ"));
+    for (int column = kUserColumnName; column <= kUserColumnPhone; ++column) {
+        std::vector<std::string> texts{"jana", "pw", "pw", "Jana", "desc", "jana@example.org", "555"};
+        texts[size_t(column)] = "Mon\xc8";
+        UserInfo info;
+        for (int i = 0; i < int(texts.size()); ++i)
+            info[i] = texts[size_t(i)];
+        const Record record = Record::convertToImportedUserRecord(info);
+        EXPECT_FALSE(record.isAllUTF8()) << column;
+    }
+    const Record record = Record::convertToImportedUserRecord(row({"jana", "p\x8e", "p\x8e", "Jos\x8e"}));
+    EXPECT_FALSE(record.mPassword().has_value());
+    EXPECT_FALSE(record.mFullName().has_value());
+    EXPECT_EQ(record.mUsername(), QStringLiteral("jana"));
 }
 
 TEST(UserRecord, StartsWithAbsentTextsAndNoRights)

@@ -231,11 +231,49 @@ TEST_F(VaultImport, PlainExportLines)
     EXPECT_EQ(alice->mNotes(), QStringLiteral("two\nlines"));
     EXPECT_EQ(alice->mType()->mTypeName(), QStringLiteral("Login"));
     EXPECT_EQ(alice->mType()->mTypeIconID(), kDefaultIconID);
-    ASSERT_TRUE(alice->mIsCustomized());
-    EXPECT_EQ(alice->mRecordCustomType()->mTypeIconID(), kDefaultIconID);
-    EXPECT_EQ(alice->mRecordCustomType()->mTypeMask(), 0);
+    EXPECT_FALSE(alice->mIsCustomized());
+    EXPECT_FALSE(alice->mRecordCustomType());
     EXPECT_EQ(recordWithValue1(QStringLiteral("bob"))->mType(), alice->mType());
     EXPECT_EQ(recordWithValue1(QStringLiteral("carol"))->mType()->mTypeName(), QStringLiteral("Bank"));
+}
+
+// A spreadsheet ends its lines with LF and keeps a cell's line break as LF inside the quotes:
+// the break stays, and the words on either side stay apart.
+TEST_F(VaultImport, ALineBreakInsideQuotesStaysALineBreak)
+{
+    const ImportResult result = importText("Ostrevin Export File\n"
+                                           "Login,dave,\"pass\nword\",,,,,,,,\"May 01,2020\",\"first line\nsecond line\",Work\n"
+                                           "Login,erin,pw,,,,,,,,,,Work\n",
+                                           {}, QStringLiteral("sheet.csv"));
+    EXPECT_EQ(result.imported, 2);
+    EXPECT_EQ(result.failed, 0);
+    const auto dave = recordWithValue1(QStringLiteral("dave"));
+    ASSERT_TRUE(dave);
+    EXPECT_EQ(dave->value(2), QStringLiteral("pass\nword"));
+    EXPECT_EQ(dave->mNotes(), QStringLiteral("first line\nsecond line"));
+    EXPECT_TRUE(recordWithValue1(QStringLiteral("erin")));
+}
+
+// A plain line names a type of the vault and carries no mask: its record keeps the type's mask
+// and icon (no custom type is stored for it), so its password stays masked.
+TEST_F(VaultImport, PlainLinesKeepTheMaskAndIconOfTheirType)
+{
+    const std::shared_ptr<OTVType> login =
+        addType(QStringLiteral("Site Login"), 5, 0x4, {"Site", "User", "Password", "Address"});
+    ASSERT_TRUE(login);
+    const ImportResult result = importText("Ostrevin Export File\r"
+                                           "Site Login,bank,alice,s3cret,https://bank.example,,,,,,,,Work\r",
+                                           {}, QStringLiteral("export.csv"));
+    EXPECT_EQ(result.imported, 1);
+    EXPECT_EQ(rows("CUSTOMTYPETABLE"), 0);
+    const auto bank = recordWithValue1(QStringLiteral("bank"));
+    ASSERT_TRUE(bank);
+    EXPECT_EQ(bank->value(3), QStringLiteral("s3cret"));
+    EXPECT_EQ(bank->mType()->mTypeUID(), login->mTypeUID());
+    EXPECT_FALSE(bank->mIsCustomized());
+    EXPECT_FALSE(bank->mRecordCustomType());
+    EXPECT_EQ(bank->mType()->mTypeMask(), 0x4);
+    EXPECT_EQ(bank->mType()->mTypeIconID(), 5);
 }
 
 // A file that is refused as a whole leaves the vault as it was.
@@ -250,7 +288,10 @@ TEST_F(VaultImport, RefusedFilesChangeNothing)
     } cases[] = {
         {enciphered, "wrong", "That is not the correct password for this import file."},
         {enciphered, "", "That is not the correct password for this import file."},
-        {"Login,alice,secret\rBank,bob,1234\r", "", "Import failed. The file holds no records that can be imported."},
+        {"Login,alice,secret\rBank,bob,1234\r", "",
+         "Import failed. The file does not begin with the line \"Ostrevin Export File\". A CSV file to import begins "
+         "with that line, then holds one record a line: the record type, values 1 to 9, the date, the notes and the "
+         "group, separated by commas."},
         {"Ostrevin vRX File -v9.0\rF\rT,12,Login\r", "", "Import failed. The file holds no records that can be imported."},
     };
     const int typesBefore = rows("TYPETABLE");
@@ -301,18 +342,19 @@ TEST_F(VaultImport, BadLinesAreCountedAndTheGoodOnesImported)
     const QMap<QString, int> reasons{
         {"The record has no record type in the file.", 2},
         {"A record line of the file cannot be read.", 1},
-        {"The file is damaged or cut short: it ends inside a record, after 9 records.", 1},
+        {"The file is damaged or cut short: it ends inside the next record.", 1},
         {"The value is too long or contains characters that cannot be stored.", 1},
         {"The record type line of the file cannot be read.", 1},
         {"The record type could not be added. The value is too long or contains characters that cannot be stored.", 2},
     };
     EXPECT_EQ(result.reasons, reasons);
     EXPECT_EQ(result.failed, 8);
-    EXPECT_TRUE(result.summary.startsWith(QStringLiteral("2 of 10 records imported.\n"))) << result.summary.toStdString();
+    // The nine records read before the cut are the total; the cut one is no record.
+    EXPECT_TRUE(result.summary.startsWith(QStringLiteral("2 of 9 records imported.\n"))) << result.summary.toStdString();
     EXPECT_TRUE(result.summary.contains(QStringLiteral("The record has no record type in the file. (2 records)\n")));
     EXPECT_TRUE(result.summary.contains(QStringLiteral("A record line of the file cannot be read. (1 record)\n")));
     EXPECT_TRUE(result.summary.contains(
-        QStringLiteral("The file is damaged or cut short: it ends inside a record, after 9 records.\n")));
+        QStringLiteral("The file is damaged or cut short: it ends inside the next record.\n")));
     EXPECT_TRUE(recordWithValue1(QStringLiteral("good 1")));
     EXPECT_TRUE(recordWithValue1(QStringLiteral("good 2")));
     EXPECT_EQ(rows("RECORDTABLE"), 2);
@@ -366,7 +408,7 @@ TEST_F(VaultImport, DamagedFilesReportWhereTheyEndAndStoreNothingOfTheDamage)
                              "Login,second,,,,,,,,,\"May 01,2020\",\"" + QByteArray::fromStdString(notes) + "\r" +
                              QByteArray::fromStdString(notes) + "\",Work\r";
     const QByteArray bom = "\xEF\xBB\xBF";
-    const QString cutAfterOne = QStringLiteral("The file is damaged or cut short: it ends inside a record, after 1 record.");
+    const QString cutAfterOne = QStringLiteral("The file is damaged or cut short: it ends inside the next record.");
     const struct {
         const char* what;
         QByteArray text;
@@ -394,9 +436,9 @@ TEST_F(VaultImport, DamagedFilesReportWhereTheyEndAndStoreNothingOfTheDamage)
         EXPECT_EQ(result.failed, c.reason.isEmpty() ? 0 : 1) << c.what;
         const QMap<QString, int> reasons = c.reason.isEmpty() ? QMap<QString, int>() : QMap<QString, int>{{c.reason, 1}};
         EXPECT_EQ(result.reasons, reasons) << c.what;
-        // The count of the cut is said once.
+        // The count of the records read before the cut is said once.
         if (!c.reason.isEmpty())
-            EXPECT_EQ(result.summary, QStringLiteral("1 of 2 records imported.\n") + c.reason) << c.what;
+            EXPECT_EQ(result.summary, QStringLiteral("1 of 1 record imported.\n") + c.reason) << c.what;
         EXPECT_EQ(rows("RECORDTABLE"), c.imported) << c.what;
         EXPECT_TRUE(recordWithValue1(QStringLiteral("first"))) << c.what;
         // Whole notes only: a quoted line break, a doubled quote and 2000 characters around them.
