@@ -1,6 +1,7 @@
 #include "BKCategoryEditWindowController.h"
 
 #include "BKController.h"
+#include "BKDialogButtons.h"
 #include "BKGroupSettingsPanel.h"
 #include "BKTypeSettingsPanel.h"
 
@@ -142,6 +143,7 @@ void BKCategoryEditWindowController::setModeForSender(const QString& senderTitle
 int BKCategoryEditWindowController::displayGroupEditWindow(const QString& senderTitle, int senderTag)
 {
     setModeForSender(senderTitle, senderTag);
+    BKCentreOverParent(this);
     const int result = exec();
     if (result == kBKModalStop)
         reloadData();

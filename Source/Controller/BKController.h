@@ -575,6 +575,7 @@ private:
     QString mStoredMasterPassword_;
     bool showLockPanel();
     void endLockedSession();
+    void setVaultControlsEnabled(bool enabled);
     // The tenth failed unlock stands: the user gets only the lock's Quit.
     bool hasNoUnlockAttemptLeft() const;
     void showAttemptsOnLockPanel();

@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKDialogButtons.h"
 #include "BKLockPanel.h"
 #include "BKMainWindowViews.h"
 
@@ -71,16 +72,20 @@ void BKController::displayLockPanel()
     // window hides until the unlock.
     if (mViews_)
         mViews_->setShouldLockInfoDisplay(true);
-    // The toolbar shows the current group's name and the search text.
-    const bool toolbarShown = mMainToolBar_ && !mMainToolBar_->isHidden();
-    if (toolbarShown)
-        mMainToolBar_->hide();
+    // The toolbars show the current group's name and the search text.
     QList<QPointer<QWidget>> hidden;
+    for (QToolBar* toolbar : mainWindow()->findChildren<QToolBar*>(Qt::FindDirectChildrenOnly))
+        if (!toolbar->isHidden()) {
+            hidden.append(toolbar);
+            toolbar->hide();
+        }
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible() && window != mainWindow() && window != panel) {
             hidden.append(window);
             window->hide();
         }
+    // What stays in sight looks as unusable as it is.
+    setVaultControlsEnabled(false);
     store_.addLogEvent(QStringLiteral("Lock Application"));
     mNumberOfAttempts_ = store_.numberofAttemptsLeft(nullptr);
 
@@ -93,12 +98,21 @@ void BKController::displayLockPanel()
     }
     if (mViews_)
         mViews_->setShouldLockInfoDisplay(false);
-    if (toolbarShown && mMainToolBar_)
-        mMainToolBar_->show();
+    setVaultControlsEnabled(true);
     for (const QPointer<QWidget>& window : hidden)
         if (window)
             window->show();
     reloadDatabase();
+}
+
+// The views with their record buttons and the status bar's mask button; their own states
+// come back with them.
+void BKController::setVaultControlsEnabled(bool enabled)
+{
+    if (mViews_)
+        mViews_->setEnabled(enabled);
+    if (mMaskAction_)
+        mMaskAction_->setEnabled(enabled);
 }
 
 // The way out of a locked session: nothing is saved and no vault window shows again.
@@ -127,6 +141,7 @@ bool BKController::showLockPanel()
         if (!isUserKeptAfterFailedUnlocks())
             QTimer::singleShot(0, panel, [this] { deleteUserAfterFailedUnlocks(); });
     }
+    BKCentreOverParent(panel);
     return panel->exec() != kBKModalAbort;
 }
 

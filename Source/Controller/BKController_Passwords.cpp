@@ -1,5 +1,6 @@
 #include "BKController.h"
 
+#include "BKDialogButtons.h"
 #include "BKMenuTable.h"
 #include "BKPasswordSheets.h"
 
@@ -50,6 +51,7 @@ void BKController::setPassword()
         return;
     BKUserPasswordSheet* sheet = userPasswordSheet();
     sheet->prepare(store_.isPasswordEnableForUser(user.get(), nullptr));
+    BKCentreOverParent(sheet);
     sheet->exec();
 }
 
@@ -119,6 +121,7 @@ void BKController::setMasterPassword()
     BKMasterPasswordPanel* panel = masterPasswordPanel();
     const bool change = !mStoredMasterPassword_.isEmpty();
     panel->prepare(change);
+    BKCentreOverParent(panel);
     const int result = panel->exec();
     const QString fresh = panel->newField()->text();
     panel->newField()->clear();

@@ -15,6 +15,7 @@
 namespace {
 
 const QString kMainToolBarIdentifier = QStringLiteral("MainToolBar");
+const QString kSearchToolBarIdentifier = QStringLiteral("SearchToolBar");
 const QString kToolbarCategories = QStringLiteral("Toolbar Categories");
 const QString kToolbarType = QStringLiteral("Types");
 const QString kToolbarViewsType = QStringLiteral("Different Views type");
@@ -29,6 +30,20 @@ QWidget* item(const QString& identifier, QWidget* view, const QString& toolTip)
     view->adjustSize();
     view->setFixedSize(view->sizeHint());
     return view;
+}
+
+// Not customisable: it cannot be moved, floated or hidden, and has no context menu.
+QToolBar* newToolBar(QMainWindow* window, const QString& identifier)
+{
+    auto* toolbar = new QToolBar(window);
+    toolbar->setObjectName(identifier);
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->toggleViewAction()->setVisible(false);
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar->setIconSize(QSize(16, 16));
+    return toolbar;
 }
 
 QWidget* wrapped(QWidget* control)
@@ -51,15 +66,7 @@ void BKController::setupToolbarForWindow(QMainWindow* window)
         return;
     }
     buildMainWindowViews();
-    auto* toolbar = new QToolBar(window);
-    toolbar->setObjectName(kMainToolBarIdentifier);
-    // Not customisable: it cannot be moved, floated or hidden, and has no context menu.
-    toolbar->setMovable(false);
-    toolbar->setFloatable(false);
-    toolbar->toggleViewAction()->setVisible(false);
-    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    toolbar->setIconSize(QSize(16, 16));
+    QToolBar* toolbar = newToolBar(window, kMainToolBarIdentifier);
 
     toolbar->addWidget(item(kToolbarCategories, wrapped(mViews_->categoriesPopup()), BKLocalizedString("Groups")));
 
@@ -97,15 +104,19 @@ void BKController::setupToolbarForWindow(QMainWindow* window)
     connect(options->findChild<QToolButton*>(QStringLiteral("mToolbarLockButton")), &QToolButton::clicked, this,
             &BKController::displayLockPanel);
 
+    window->addToolBar(Qt::TopToolBarArea, toolbar);
+    mMainToolBar_ = toolbar;
+
+    // The search goes on a toolbar of its own beside the first, which never gives it up: on a
+    // narrow window the first one's items go to its overflow menu, the search stays in sight.
+    QToolBar* search = newToolBar(window, kSearchToolBarIdentifier);
     auto* space = new QWidget;
     space->setObjectName(QStringLiteral("FlexibleSpace"));
     space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    toolbar->addWidget(space);
-
-    toolbar->addWidget(item(kToolbarSearch, wrapped(mViews_->searchField()), BKLocalizedString("Search")));
-
-    window->addToolBar(Qt::TopToolBarArea, toolbar);
-    mMainToolBar_ = toolbar;
+    search->addWidget(space);
+    search->addWidget(item(kToolbarSearch, wrapped(mViews_->searchField()), BKLocalizedString("Search")));
+    search->setMinimumWidth(search->sizeHint().width());
+    window->addToolBar(Qt::TopToolBarArea, search);
 }
 
 void BKController::selectTabView(int tag)

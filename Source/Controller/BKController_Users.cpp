@@ -1,5 +1,6 @@
 // User administration: the user-account window.
 #include "BKController.h"
+#include "BKDialogButtons.h"
 
 #include "UserAccountController.h"
 #include "Platform/BKApplicationServices.h"
@@ -18,6 +19,7 @@ void BKController::displayUserList()
     if (!mUserAccountController_)
         mUserAccountController_ = new UserAccountController(store_, mMainWindow_.get());
     mUserAccountController_->reloadTable();
+    BKCentreOverParent(mUserAccountController_);
     mUserAccountController_->exec();
 }
 

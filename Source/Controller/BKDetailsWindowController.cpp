@@ -321,6 +321,7 @@ std::shared_ptr<OTVRecord> BKDetailsWindowController::orderFrontDetailsWindowWit
     valueField(1)->setFocus();
     valueField(1)->selectAll();
 
+    BKCentreOverParent(this);
     int response = exec();
     // Only OK, Cancel and Delete end an opening: the lock hides the window (which ends its
     // loop) and shows it again at the unlock, with what was typed, to be finished.

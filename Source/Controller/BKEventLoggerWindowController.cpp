@@ -1,5 +1,7 @@
 #include "BKEventLoggerWindowController.h"
 
+#include "BKDialogButtons.h"
+
 #include "Model/BKEventLogTableModel.h"
 #include "Model/Database_Engine/OTVDataBase.h"
 #include "Platform/BKLocalization.h"
@@ -8,6 +10,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 BKEventLoggerWindowController::BKEventLoggerWindowController(OTVDataBase& store, QWidget* parent) : QDialog(parent)
@@ -47,13 +50,35 @@ BKEventLoggerWindowController::BKEventLoggerWindowController(OTVDataBase& store,
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(mLogTable_, 1);
     layout->addWidget(buttons);
+
+    // After the model took the new entries (its own queued reaction comes first).
+    connect(&store.eventLogWindowList(), &BKEventLogList::changed, this,
+            [this] {
+                if (isVisible())
+                    scrollToNewest();
+            },
+            Qt::QueuedConnection);
 }
 
 void BKEventLoggerWindowController::displayEventLogger()
 {
-    mLogModel_->reload();
-    mLogTable_->scrollToTop();
+    // Each opening shows the entries as they were added, without a sort arrow, and the newest
+    // in sight; a click on a column title sorts for this opening.
+    mLogTable_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    mLogModel_->sort(-1);
+    BKCentreOverParent(this);
+    QTimer::singleShot(0, this, &BKEventLoggerWindowController::scrollToNewest);
     exec();
+}
+
+void BKEventLoggerWindowController::scrollToNewest()
+{
+    const int row = mLogModel_->newestRow();
+    if (row < 0)
+        return;
+    // The table lays out the rows of a reset only later: its scroll range must hold them now.
+    mLogTable_->doItemsLayout();
+    mLogTable_->scrollTo(mLogModel_->index(row, 0), QAbstractItemView::PositionAtBottom);
 }
 
 void BKEventLoggerWindowController::okAction()

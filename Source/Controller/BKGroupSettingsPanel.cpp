@@ -144,6 +144,7 @@ std::shared_ptr<BKGroup> BKGroupSettingsPanel::runGroupSettingsPanelForWindow(QW
     if (window != parentWidget())
         setParent(window, windowFlags());
     setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    BKCentreOverParent(this);
     std::shared_ptr<BKGroup> result;
     if (exec() == kBKModalStop) {
         result = updateGroupPropertiesFromUI();

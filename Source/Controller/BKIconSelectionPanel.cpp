@@ -1,6 +1,7 @@
 #include "BKIconSelectionPanel.h"
 
 #include "BKController.h"
+#include "BKDialogButtons.h"
 
 #include "Customization/BKImageMatrix.h"
 #include "Model/Database_Engine/OTVDataBase.h"
@@ -55,6 +56,7 @@ std::optional<int> BKIconSelectionPanel::chooseIcon(int current)
 {
     renewIconMatrix();
     mImageMatrix_->setSelectedImage(current);
+    BKCentreOverParent(this);
     if (exec() != kBKModalStop)
         return std::nullopt;
     const int number = mImageMatrix_->selectedIconNumber();

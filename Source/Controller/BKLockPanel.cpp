@@ -7,11 +7,22 @@
 
 #include <QCloseEvent>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// What a title bar takes beside its text: the window icon and up to three buttons.
+constexpr int kTitleBarAllowance = 120;
+
+} // namespace
 
 BKLockPanel::BKLockPanel(QWidget* parent)
     : QDialog(parent)
@@ -19,6 +30,9 @@ BKLockPanel::BKLockPanel(QWidget* parent)
     setObjectName(QStringLiteral("mLockPanel"));
     setWindowTitle(BKLocalizedString("Ostrevin Darovazivu is locked"));
     setWindowModality(Qt::ApplicationModal);
+    // A title bar without minimise, maximise and close buttons, where the window manager
+    // follows the hints.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
     mUserNameField_ = new QLineEdit(this);
     mUserNameField_->setObjectName(QStringLiteral("mLockUserNameField"));
@@ -51,7 +65,11 @@ BKLockPanel::BKLockPanel(QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(mAttemptsLine_);
     layout->addWidget(buttons);
-    setMinimumWidth(380);
+    // Wide enough for the whole title beside the frame's icon and buttons (title bars set it
+    // in bold).
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    layout->addStrut(std::max(380, QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + kTitleBarAllowance));
     BKFitDialogToContents(this);
 }
 
@@ -79,6 +97,25 @@ void BKLockPanel::reject()
 void BKLockPanel::closeEvent(QCloseEvent* event)
 {
     event->ignore();
+}
+
+void BKLockPanel::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && isMinimized())
+        QTimer::singleShot(0, this, &BKLockPanel::restoreFromMinimised);
+}
+
+void BKLockPanel::restoreFromMinimised()
+{
+    if (!isVisible())
+        return;
+    if (QWidget* main = parentWidget() ? parentWidget()->window() : nullptr; main && main->isMinimized())
+        main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
 }
 
 BKHintChallengePanel::BKHintChallengePanel(QWidget* parent)

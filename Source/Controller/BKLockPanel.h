@@ -8,7 +8,9 @@ class QPushButton;
 
 // The lock sheet: the user's name (not editable), the password, the attempts left and the
 // OK, Hint and Quit buttons. It only collects; the controller checks and ends the run. Only
-// Quit leaves it without the password: Esc and the window's close button do nothing.
+// Quit leaves it without the password: Esc and the window's close button do nothing, and a
+// minimised sheet (which takes the main window with it) comes straight back: on a desktop
+// without a task bar nothing else would bring it back.
 class BKLockPanel : public QDialog {
     Q_OBJECT
 
@@ -35,8 +37,11 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void restoreFromMinimised();
+
     QLineEdit* mUserNameField_;
     QLineEdit* mPasswordField_;
     QLabel* mAttemptsLine_;

@@ -142,6 +142,7 @@ QString BKPasswordWindowController::displayPasswordGenerationPanel(QWidget* send
     if (window != parentWidget())
         setParent(window, windowFlags());
     setWindowModality(Qt::ApplicationModal);
+    BKCentreOverParent(this);
     const int result = exec();
     QString chosen;
     if (result == kBKModalStop) {

@@ -42,7 +42,9 @@ BKRecordButtons::BKRecordButtons(QWidget* parent) : QWidget(parent)
     layout->addWidget(mPrintRecordButton_);
     layout->addWidget(mAttachmentButton_);
     layout->addWidget(mAutoFillButton_);
-    layout->addStretch(1);
+    // The toggle follows the buttons rather than the pane's edge: it stays under the pointer
+    // when the pane hides or shows.
+    layout->addSpacing(12);
     for (int view = 0; view < 3; ++view) {
         QToolButton* toggle = makeButton(QStringLiteral("m%1ToggleInfoButton").arg(QLatin1String(kViewPrefixes[view])),
                                          BKLocalizedString("Show Details"), kDetailsPaneImageName);
@@ -50,6 +52,7 @@ BKRecordButtons::BKRecordButtons(QWidget* parent) : QWidget(parent)
         mToggleInfoButtons_[view] = toggle;
         layout->addWidget(toggle);
     }
+    layout->addStretch(1);
     showInView(0, nullptr);
 }
 

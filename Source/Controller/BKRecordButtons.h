@@ -1,8 +1,8 @@
 #pragma once
 
 // The record buttons under the record views: New Type (the column view's type add button), Add,
-// Edit, Delete, Duplicate, Print, Attachment and AutoFill, and the details-pane toggle at the
-// far end. The bar sits in the page of the view shown; Duplicate and the toggle are each view's
+// Edit, Delete, Duplicate, Print, Attachment and AutoFill, and the details-pane toggle after
+// them. The bar sits in the page of the view shown; Duplicate and the toggle are each view's
 // own (only the shown view's are visible), the others are shared by the three views. The bar
 // only shows: what the buttons do and when they are enabled is the controller's, the same as
 // its menu commands'. Every button is reached with Tab.

@@ -157,6 +157,7 @@ std::shared_ptr<OTVType> BKTypeSettingsPanel::runCustomSettingsPanelForWindow(QW
     if (window != parentWidget())
         setParent(window, windowFlags());
     setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    BKCentreOverParent(this);
     std::shared_ptr<OTVType> result;
     if (exec() == kBKModalStop) {
         if (type && mShouldEditType_) {
@@ -180,7 +181,8 @@ void BKTypeSettingsPanel::initGroupUIControlForTypePanel()
     mGroupSelectionPopupForType_->clear();
     for (const std::shared_ptr<BKGroup>& group : store_.groupsForEditing())
         mGroupSelectionPopupForType_->addItem(group->mGroupName(), group->mGroupUID());
-    mGroupSelectionPopupForType_->setCurrentIndex(-1);
+    // A new type offers the first group; a type's own group, or none, is shown when filling.
+    mGroupSelectionPopupForType_->setCurrentIndex(mGroupSelectionPopupForType_->count() > 0 ? 0 : -1);
 }
 
 void BKTypeSettingsPanel::initUIControlsWithInfo(const OTVType& type)

@@ -120,6 +120,8 @@ void BKUserAccountSheet::fill(const OTVUser_Admin& user, OTVUserFormMode mode, c
     mode_ = mode;
     originalName_ = user.mUsername();
     tabs_->setCurrentIndex(0);
+    // Every opening starts at the name, wherever the last one left the focus.
+    nameField_->setFocus();
     const bool editing = mode == OTVUserFormMode::Edit;
     const QString name =
         mode == OTVUserFormMode::Duplicate ? user.mUsername() + QStringLiteral("copy") : user.mUsername();

@@ -1,5 +1,6 @@
 #include "UserAccountController.h"
 
+#include "BKDialogButtons.h"
 #include "BKPasswordPolicySheet.h"
 #include "BKUserAccountSheet.h"
 #include "BKUserListModel.h"
@@ -187,11 +188,13 @@ void UserAccountController::runSheet(const OTVUser_Admin& user, int mode, const 
     newAccountWords(words);
     sheet_->fill(user, OTVUserFormMode(mode), words);
     // A refusal is told and the sheet comes back as it was: nothing typed is lost.
+    BKCentreOverParent(sheet_);
     while (sheet_->exec() == QDialog::Accepted) {
         const int status = write(sheet_->accountFromSheet(user));
         showAccountStatus(status, OTVUserFormMode(mode) != OTVUserFormMode::Edit, store_.lastServerMessage());
         if (status == kOTVStatusOK || OTVIsLostConnectionStatus(status))
             break;
+        BKCentreOverParent(sheet_);
     }
     sheet_->forgetPassword();
 }

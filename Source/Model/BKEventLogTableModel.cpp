@@ -11,8 +11,8 @@ BKEventLogTableModel::BKEventLogTableModel(BKEventLogList& list, const QStringLi
     : QAbstractTableModel(parent)
     , list_(list)
     , columns_(columns)
-    , entries_(list.entries())
 {
+    takeEntries();
     // Queued even on this thread: the list changes on whatever thread logs, and the view
     // must only ever see the model change from its own event loop.
     connect(&list_, &BKEventLogList::changed, this, &BKEventLogTableModel::reload, Qt::QueuedConnection);
@@ -53,20 +53,31 @@ void BKEventLogTableModel::sort(int column, Qt::SortOrder order)
     beginResetModel();
     sortColumn_ = column;
     sortOrder_ = order;
-    sortEntries();
+    takeEntries();
     endResetModel();
 }
 
 void BKEventLogTableModel::reload()
 {
     beginResetModel();
-    entries_ = list_.entries();
-    sortEntries();
+    takeEntries();
     endResetModel();
 }
 
-void BKEventLogTableModel::sortEntries()
+int BKEventLogTableModel::newestRow() const
 {
+    if (entries_.isEmpty())
+        return -1;
+    // Equal entries keep the order they were added in, in both directions of a sort: the last
+    // equal one is the newest.
+    return sortColumn_ < 0 ? int(entries_.size()) - 1 : int(entries_.lastIndexOf(newest_));
+}
+
+// The list's entries in the order chosen.
+void BKEventLogTableModel::takeEntries()
+{
+    entries_ = list_.entries();
+    newest_ = entries_.isEmpty() ? EventLogEntry() : entries_.last();
     if (sortColumn_ < 0 || sortColumn_ >= columns_.size())
         return;
     const QString key = columns_.at(sortColumn_);

@@ -25,8 +25,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // The Date column sorts in time order, the others by text. Views lose their selection.
+    // The Date column sorts in time order, the others by text; a column below 0 puts the rows
+    // back in the order the entries were added. Views lose their selection.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    int sortColumn() const { return sortColumn_; }
+
+    // The row of the entry added last, -1 when there is none.
+    int newestRow() const;
 
     EventLogEntry entryAt(int row) const { return entries_.value(row); }
 
@@ -34,11 +39,12 @@ public:
     void reload();
 
 private:
-    void sortEntries();
+    void takeEntries();
 
     BKEventLogList& list_;
     QStringList columns_;
     QList<EventLogEntry> entries_;
+    EventLogEntry newest_;
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

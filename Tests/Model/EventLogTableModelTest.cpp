@@ -66,6 +66,38 @@ TEST(EventLogTableModel, SortsDatesInTimeOrderAndKeepsTheOrderAsEntriesArrive)
     EXPECT_EQ(column(model, 1), QStringList({"Add Record", "Delete Record", "Lock Application", "View Record"}));
 }
 
+// No column (below 0) puts the rows back in the order the entries were added; the newest
+// entry's row is found in either order, also among equal entries.
+TEST(EventLogTableModel, UnsortsAndFindsTheNewestEntry)
+{
+    BKEventLogList list;
+    BKEventLogTableModel model(list);
+    EXPECT_EQ(model.newestRow(), -1);
+    list.setEntries({entry("2026-01-05 13:30:00", "View Record"), entry("2026-01-05 09:00:00", "Add Record"),
+                     entry("2026-01-05 09:00:00", "Add Record", "bob"), entry("2026-01-05 09:00:00", "Add Record")});
+    QCoreApplication::processEvents();
+    const QStringList added = column(model, 0);
+    EXPECT_EQ(model.newestRow(), 3);
+
+    struct Case {
+        int column;
+        Qt::SortOrder order;
+        int newest;
+    };
+    for (const Case& c : {Case{1, Qt::AscendingOrder, 2}, Case{1, Qt::DescendingOrder, 3}, Case{0, Qt::AscendingOrder, 2},
+                          Case{3, Qt::DescendingOrder, 3}}) {
+        model.sort(c.column, c.order);
+        EXPECT_EQ(model.sortColumn(), c.column);
+        EXPECT_EQ(model.newestRow(), c.newest) << c.column << " " << c.order;
+        EXPECT_EQ(model.entryAt(model.newestRow()), list.entries().last());
+    }
+    model.sort(-1);
+    EXPECT_EQ(model.sortColumn(), -1);
+    EXPECT_EQ(column(model, 0), added);
+    EXPECT_EQ(column(model, 3), QStringList({"alice", "alice", "bob", "alice"}));
+    EXPECT_EQ(model.newestRow(), 3);
+}
+
 TEST(EventLogTableModel, ClearingAndRefillingTheListReachTheModel)
 {
     BKEventLogList list;

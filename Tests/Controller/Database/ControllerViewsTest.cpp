@@ -8,6 +8,7 @@
 #include "Controller/BKController.h"
 #include "Controller/BKMainWindowLayout.h"
 #include "Controller/BKMainWindowViews.h"
+#include "Controller/BKRecordButtons.h"
 #include "Customization/BKDetailsView.h"
 #include "Customization/BKImageView.h"
 #include "Customization/BKTableView.h"
@@ -25,15 +26,24 @@
 #include <QMainWindow>
 #include <QStackedWidget>
 #include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
-QStringList toolbarItems(const QToolBar* toolbar)
+// The items of the window's toolbars, in the order they stand, left to right.
+QStringList toolbarItems(const QMainWindow* window)
 {
+    QList<QToolBar*> toolbars = window->findChildren<QToolBar*>(Qt::FindDirectChildrenOnly);
+    std::stable_sort(toolbars.begin(), toolbars.end(),
+                     [](const QToolBar* a, const QToolBar* b) { return a->x() < b->x(); });
     QStringList items;
-    for (QAction* action : toolbar->actions()) {
-        if (QWidget* widget = toolbar->widgetForAction(action))
-            items.append(widget->objectName());
+    for (const QToolBar* toolbar : toolbars) {
+        for (QAction* action : toolbar->actions()) {
+            if (QWidget* widget = toolbar->widgetForAction(action))
+                items.append(widget->objectName());
+        }
     }
     return items;
 }
@@ -42,6 +52,16 @@ QStringList toolbarItems(const QToolBar* toolbar)
 
 class ControllerViewsTest : public VaultSessionTest {
     Q_OBJECT
+
+    // The main window after login, shown `width` wide; null when it did not show.
+    QMainWindow* showMainWindow(int width)
+    {
+        controller_->updateApplicationViews();
+        QMainWindow* window = controller_->mainWindow();
+        window->setGeometry(100, 100, width, 500);
+        window->show();
+        return QTest::qWaitForWindowExposed(window) ? window : nullptr;
+    }
 
 private slots:
     void initTestCase() { QVERIFY(TestServer::fromEnvironment(&server_)); }
@@ -67,13 +87,18 @@ private slots:
         QMainWindow* window = controller_->mainWindow();
         QToolBar* toolbar = controller_->mainToolBar();
         QVERIFY(toolbar);
+        // The search stands on a toolbar of its own at the end of the same line.
         const QStringList items{"Toolbar Categories", "Types", "Different Views type", "Options toolbar",
                                 "FlexibleSpace", "Search bar"};
-        QCOMPARE(toolbarItems(toolbar), items);
+        QCOMPARE(toolbarItems(window), items);
         QCOMPARE(toolbar->objectName(), QStringLiteral("MainToolBar"));
-        QVERIFY(!toolbar->isMovable());
-        QVERIFY(!toolbar->isFloatable());
-        QVERIFY(!toolbar->toggleViewAction()->isVisible());
+        for (const QToolBar* bar : window->findChildren<QToolBar*>()) {
+            QCOMPARE(window->toolBarArea(const_cast<QToolBar*>(bar)), Qt::TopToolBarArea);
+            QVERIFY(!window->toolBarBreak(const_cast<QToolBar*>(bar)));
+            QVERIFY(!bar->isMovable());
+            QVERIFY(!bar->isFloatable());
+            QVERIFY(!bar->toggleViewAction()->isVisible());
+        }
         QCOMPARE(window->findChild<QWidget*>("Toolbar Categories")->toolTip(), QStringLiteral("Groups"));
         QCOMPARE(window->findChild<QWidget*>("Search bar")->toolTip(), QStringLiteral("Search"));
         QCOMPARE(window->findChild<QAbstractButton*>("mToolbarOptionButton")->toolTip(), QStringLiteral("Option"));
@@ -86,8 +111,48 @@ private slots:
         // A second set-up, and a reload, add nothing.
         controller_->setupToolbarForWindow(window);
         controller_->updateApplicationViews();
-        QCOMPARE(window->findChildren<QToolBar*>().size(), 1);
-        QCOMPARE(toolbarItems(toolbar), items);
+        QCOMPARE(window->findChildren<QToolBar*>().size(), 2);
+        QCOMPARE(toolbarItems(window), items);
+    }
+
+    // A narrow window sends the other items to the toolbar's overflow menu, never the search
+    // field; a wide one shows everything, the search at the right end.
+    void theSearchFieldStaysInSightOnANarrowWindow()
+    {
+        QMainWindow* window = showMainWindow(1000);
+        QVERIFY(window);
+        QLineEdit* search = controller_->mainWindowViews()->searchField();
+        QWidget* options = window->findChild<QWidget*>(QStringLiteral("Options toolbar"));
+        QTRY_VERIFY(search->isVisible() && options->isVisible());
+        QVERIFY(search->mapTo(window, QPoint(search->width(), 0)).x() > window->width() - 20);
+
+        window->resize(window->minimumSizeHint().width(), 500);
+        QTRY_VERIFY(!options->isVisible());
+        QVERIFY(search->isVisible());
+        const QRect shown(search->mapTo(window, QPoint()), search->size());
+        QVERIFY2(window->rect().contains(shown), qPrintable(QStringLiteral("search at %1,%2 in a window %3 wide")
+                                                                .arg(shown.x()).arg(shown.width()).arg(window->width())));
+        QVERIFY(search->width() >= 180);
+        QVERIFY(window->findChild<QWidget*>(QStringLiteral("Toolbar Categories"))->isVisible());
+    }
+
+    // The details toggle stands where it was clicked, whether the pane hides or shows.
+    void theDetailsToggleStaysUnderThePointer()
+    {
+        QMainWindow* window = showMainWindow(900);
+        QVERIFY(window);
+        for (int view = 0; view < 3; ++view) {
+            controller_->changeView(view);
+            QToolButton* toggle = controller_->recordButtons()->toggleInfoButton(view);
+            QTRY_VERIFY(toggle->isVisible());
+            const QPoint before = toggle->mapTo(window, QPoint());
+            const bool shown = controller_->isDetailsPaneShown();
+            toggle->click();
+            QCOMPARE(controller_->isDetailsPaneShown(), !shown);
+            QTRY_COMPARE(toggle->mapTo(window, QPoint()), before);
+            QCoreApplication::processEvents();
+            QCOMPARE(toggle->mapTo(window, QPoint()), before);
+        }
     }
 
     void theViewSwitchShowsThePlaceholderForTheTypes()

@@ -382,7 +382,7 @@ void EntryPanelsStoreTest::typePanelAddsAType()
         for (int field = 1; field <= kNoOfFields; ++field)
             shownLabels.append(panel.labelField(field)->text());
         resetHidden = !panel.resetButton()->isVisible() && panel.nameField()->isVisible() &&
-                      panel.groupPopup()->isVisible() && panel.groupPopup()->currentIndex() == -1;
+                      panel.groupPopup()->isVisible();
         panel.nameField()->setText(QStringLiteral("Router"));
         panel.labelField(1)->setText(QStringLiteral("Address"));
         panel.labelField(2)->setText(QStringLiteral("Admin password"));
@@ -414,18 +414,34 @@ void EntryPanelsStoreTest::typePanelAddsAType()
     QCOMPARE(stored->mTypeMask().value_or(-1), 2 | 64);
     QCOMPARE(stored->mTypeIconID().value_or(-1), 12);
 
-    // No group chosen: every group.
-    BKTypeSettingsPanel other(*store);
-    whenVisible(&other, [&] {
-        other.nameField()->setText(QStringLiteral("Loose"));
-        clickOK(other);
-    });
-    int op = BKTypeSettingsPanel::kAddOperation;
-    const auto loose = other.runCustomSettingsPanelForWindow(&window, nullptr, &op);
-    QVERIFY(loose);
-    QCOMPARE(loose->mSelectedGroupUID(), QStringLiteral("000000000000FFFF"));
-    QCOMPARE(loose->mTypeIconID().value_or(-1), kDefaultIconID);
-    QVERIFY(other.isCustomizing());
+    // A new type's pop-up offers every group, the first chosen; the group left as it is goes
+    // with the type, and none at all stands for every group.
+    QStringList groupNames;
+    for (const auto& group : store->groupsForEditing())
+        groupNames.append(group->mGroupName());
+    for (const bool unchosen : {false, true}) {
+        BKTypeSettingsPanel other(*store);
+        QStringList offered;
+        QString shown;
+        whenVisible(&other, [&] {
+            for (int item = 0; item < other.groupPopup()->count(); ++item)
+                offered.append(other.groupPopup()->itemText(item));
+            shown = other.groupPopup()->currentText();
+            if (unchosen)
+                other.groupPopup()->setCurrentIndex(-1);
+            other.nameField()->setText(unchosen ? QStringLiteral("Loose") : QStringLiteral("Filed"));
+            clickOK(other);
+        });
+        int op = BKTypeSettingsPanel::kAddOperation;
+        const auto made = other.runCustomSettingsPanelForWindow(&window, nullptr, &op);
+        QVERIFY(made);
+        QCOMPARE(offered, groupNames);
+        QCOMPARE(shown, groupNames.first());
+        QCOMPARE(made->mSelectedGroupUID(), unchosen ? QStringLiteral("000000000000FFFF")
+                                                     : store->groupsForEditing().first()->mGroupUID());
+        QCOMPARE(made->mTypeIconID().value_or(-1), kDefaultIconID);
+        QVERIFY(other.isCustomizing());
+    }
 }
 
 void EntryPanelsStoreTest::typePanelEditsInPlaceAfterTheQuestion()

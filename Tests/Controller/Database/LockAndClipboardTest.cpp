@@ -14,6 +14,7 @@
 #include "Controller/BKIdleWatcher.h"
 #include "Controller/BKLockPanel.h"
 #include "Controller/BKMainWindowViews.h"
+#include "Controller/BKRecordButtons.h"
 #include "Controller/BKRecordViewModels.h"
 #include "Customization/BKOwnClipboard.h"
 #include "Customization/BKTableView.h"
@@ -24,10 +25,10 @@
 #include "Platform/BKTerminationSignals.h"
 #include "Support/StoreConnectRequest.h"
 #include "Support/TemporarySettings.h"
+#include "Support/UrlRecorder.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +36,7 @@
 #include <QPushButton>
 #include <QToolBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <algorithm>
@@ -58,16 +60,6 @@ void typeAndClickOK(BKLockPanel* panel, const QString& password)
 
 } // namespace
 
-// Receives the addresses the desktop would open.
-class UrlSink : public QObject {
-    Q_OBJECT
-public slots:
-    void openUrl(const QUrl& url) { urls.append(url); }
-
-public:
-    QList<QUrl> urls;
-};
-
 class LockAndClipboardTest : public VaultSessionTest {
     Q_OBJECT
 
@@ -80,10 +72,7 @@ private slots:
             if (controller_)
                 controller_->terminate();
         });
-        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "openUrl");
     }
-
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
 
     void init()
     {
@@ -123,6 +112,71 @@ private slots:
         QVERIFY(!controller_->isConnectionCancelled());
         QCOMPARE(alerts_->messages(), QStringList{"That is not a correct password."});
         QCOMPARE(storedAttemptsAfterRestart(), 0);
+    }
+
+    // While locked the record buttons and the mask button show disabled and both toolbars hide;
+    // the unlock gives every button its own state back. The sheet shows its whole title, and
+    // neither Esc, its close button nor minimising it gets past it.
+    void theLockedWindowOffersNothingAndTheSheetStays()
+    {
+        controller_->updateApplicationViews();
+        QMainWindow* window = controller_->mainWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        BKRecordButtons* bar = controller_->recordButtons();
+        const int view = controller_->mainWindowViews()->currentView();
+        const auto buttonStates = [&] {
+            QList<bool> states;
+            for (QToolButton* button : {bar->addButton(), bar->editButton(), bar->deleteButton(),
+                                        bar->duplicateButton(view), bar->toggleInfoButton(view)})
+                states.append(button->isEnabled());
+            states.append(controller_->unmaskButton()->isEnabled());
+            return states;
+        };
+        const auto toolbarsShown = [&] {
+            QList<bool> shown;
+            for (const QToolBar* toolbar : window->findChildren<QToolBar*>())
+                shown.append(toolbar->isVisible());
+            return shown;
+        };
+        const QList<bool> before = buttonStates();
+        QVERIFY(before.contains(true) && before.contains(false));
+        QCOMPARE(toolbarsShown(), (QList<bool>{true, true}));
+
+        BKLockPanel* panel = controller_->lockPanel();
+        QList<bool> whileLocked;
+        QList<bool> toolbarsWhileLocked;
+        bool stayedLocked = false;
+        bool cameBack = false;
+        whenVisible(panel, [&] {
+            whileLocked = buttonStates();
+            toolbarsWhileLocked = toolbarsShown();
+            QTest::keyClick(panel->passwordField(), Qt::Key_Escape);
+            panel->close();
+            panel->setWindowState(Qt::WindowMinimized);
+            QElapsedTimer clock;
+            clock.start();
+            while (panel->isMinimized() && clock.elapsed() < 3000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            cameBack = !panel->isMinimized() && !window->isMinimized();
+            stayedLocked = panel->isVisible() && controller_->isLocked();
+            typeAndClickOK(panel, server_.admin.password);
+        });
+        controller_->displayLockPanel();
+
+        QCOMPARE(whileLocked, QList<bool>(before.size(), false));
+        QCOMPARE(toolbarsWhileLocked, (QList<bool>{false, false}));
+        QVERIFY(stayedLocked);
+        QVERIFY(cameBack);
+        QCOMPARE(buttonStates(), before);
+        QCOMPARE(toolbarsShown(), (QList<bool>{true, true}));
+
+        // Title bars set the title in bold beside the window's icon and buttons.
+        QFont bold = panel->font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(panel->windowTitle());
+        QVERIFY2(panel->width() >= title + 100,
+                 qPrintable(QStringLiteral("%1 wide for a title of %2").arg(panel->width()).arg(title)));
     }
 
     // Wrong passwords from a stored count up to the tenth failure: the warning once at five,
@@ -644,7 +698,7 @@ private:
         controller_->setTimerMinuteLength(kMinuteMs);
     }
 
-    UrlSink urls_;
+    UrlRecorder urls_;
     QString plainID_;
     int recordsBefore_ = 0;
 };

@@ -654,6 +654,71 @@ private slots:
         QVERIFY(!window.isVisible());
     }
 
+    // A sort holds for the opening it was chosen in: the next opening lists the entries as they
+    // were added, with no sort arrow, the newest in sight; entries that arrive while the window
+    // is open come into sight, sorted or not.
+    void theEventLogOpensUnsortedAtTheNewestEntry()
+    {
+        for (int i = 0; i < 40; ++i)
+            store_->addLogEvent(QStringLiteral("Request Hint"), QStringLiteral("entry %1").arg(i, 2, 10, QChar('0')));
+        BKEventLoggerWindowController& window = controller_->eventLoggerWindowController();
+        QTableView* table = window.logTable();
+        QHeaderView* header = table->horizontalHeader();
+        const auto inSight = [table](int row) {
+            return row >= 0 && table->viewport()->rect().contains(table->visualRect(table->model()->index(row, 0)));
+        };
+        const auto waitFor = [](const std::function<bool()>& condition) {
+            QElapsedTimer clock;
+            clock.start();
+            while (!condition() && clock.elapsed() < 3000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            return condition();
+        };
+        const auto descriptionsAdded = [this] {
+            QStringList texts;
+            for (const EventLogEntry& entry : store_->eventLogWindowList().entries())
+                texts.append(entry.value(kDescription));
+            return texts;
+        };
+
+        bool sortedByEvent = false;
+        bool arrivedInSightSorted = false;
+        whenVisible(&window, [&] {
+            table->sortByColumn(1, Qt::DescendingOrder);
+            sortedByEvent = header->sortIndicatorSection() == 1 && logColumn(window, 2) != descriptionsAdded();
+            store_->addLogEvent(QStringLiteral("Add Record"), QStringLiteral("arrived sorted"));
+            arrivedInSightSorted = waitFor([&] {
+                const int row = int(logColumn(window, 2).indexOf(QStringLiteral("arrived sorted")));
+                return row >= 0 && inSight(row);
+            });
+            window.close();
+        });
+        controller_->eventLogger();
+        QVERIFY(sortedByEvent);
+        QVERIFY(arrivedInSightSorted);
+
+        int indicator = 0;
+        QStringList shown;
+        bool newestInSight = false;
+        bool arrivedInSight = false;
+        whenVisible(&window, [&] {
+            indicator = header->sortIndicatorSection();
+            shown = logColumn(window, 2);
+            newestInSight = waitFor([&] { return inSight(table->model()->rowCount() - 1); });
+            store_->addLogEvent(QStringLiteral("Request Hint"), QStringLiteral("arrived"));
+            arrivedInSight = waitFor([&] {
+                return logColumn(window, 2).value(table->model()->rowCount() - 1) == QStringLiteral("arrived") &&
+                       inSight(table->model()->rowCount() - 1);
+            });
+            window.close();
+        });
+        controller_->eventLogger();
+        QCOMPARE(indicator, -1);
+        QCOMPARE(shown, descriptionsAdded().mid(0, shown.size()));
+        QVERIFY(newestInSight);
+        QVERIFY(arrivedInSight);
+    }
+
     // After each reload the window shows exactly what the server holds: entries cleared from
     // the window come back, and another client's new ones appear.
     void aReloadRefreshesTheEventLog()

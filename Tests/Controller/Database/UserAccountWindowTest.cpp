@@ -106,6 +106,7 @@ private slots:
     void passwordColumnSaysWhatTheServerHolds();
     void deleteRemovesTheSelectedFilteredRows();
     void buttonsFollowTheSelection();
+    void everyOpeningOfTheSheetStartsAtTheName();
     void newAccountsStartWithTheRememberedWords();
     void policySheetIsStoredAndEnforced();
     void policySheetCancelChangesNothing();
@@ -595,6 +596,24 @@ void UserAccountWindowTest::deleteRemovesTheSelectedFilteredRows()
     window_->searchField()->clear();
     for (const auto& listed : window_->userModel()->users())
         QVERIFY(listed->mUsername() != server_.admin.user);
+}
+
+// Wherever the last opening left the focus (the administrator typed down to the full name),
+// the sheet opens at the name.
+void UserAccountWindowTest::everyOpeningOfTheSheetStartsAtTheName()
+{
+    BKUserAccountSheet* sheet = window_->accountSheet();
+    QList<QWidget*> focused;
+    for (int opening = 0; opening < 3; ++opening) {
+        whenVisible(sheet, [&] {
+            focused.append(sheet->focusWidget());
+            sheet->fullNameField()->setFocus();
+            sheet->fullNameField()->setText(QStringLiteral("Typed Here"));
+            sheet->reject();
+        });
+        window_->newUser();
+    }
+    QCOMPARE(focused, QList<QWidget*>(3, sheet->nameField()));
 }
 
 void UserAccountWindowTest::buttonsFollowTheSelection()
