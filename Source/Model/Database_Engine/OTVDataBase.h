@@ -373,7 +373,8 @@ public:
     //
     // The store takes over the caller's reference. A stored record enters the record map and
     // the recently-added list, its attachment state becomes 0 and "Add Record" is logged; a
-    // record whose UID is already stored changes nothing and is logged as "Failed".
+    // record that was not stored changes nothing and is listed as "Failed" in the session's
+    // event log (logStoreEvent).
     int addRecord(std::shared_ptr<OTVRecord> record);
     // Adds the record together with its type, which is not stored yet: both rows in one
     // transaction, so that neither stays without the other. Statuses as addRecord's; typeFailed
@@ -556,8 +557,8 @@ private:
     //
     // The maps change only after the write succeeded, and on the main thread: a change made on
     // a worker is handed to the main thread and is there once the outermost store lock ends.
-    // Every group and type write is logged: its own action text when it succeeded, "Failed"
-    // when it did not.
+    // Every group and type write is logged: its own action text when it succeeded; "Failed"
+    // in the session's list only when it did not (logStoreEvent).
 public:
 
     // --- Groups. Status: 0 done; 8 nothing written (no such row, or a UID already stored);
@@ -680,8 +681,9 @@ public:
 
 protected:
     // The event-log entry of a group, type or record write (event, the plain name or value 1,
-    // action, the session's user name), written by addLogEvent. Called after the write has
-    // ended, never inside its transaction. Virtual so that tests can watch the entries.
+    // action, the session's user name), written by addLogEvent; a refused write's (action
+    // kLogActionFailed) only enters the session's list. Called after the write has ended,
+    // never inside its transaction. Virtual so that tests can watch the entries.
     virtual void logStoreEvent(const QString& event, const QString& description, const QString& action,
                                const QString& userName);
     // removeAttachment saves the record through record storage: replaceRecord.
@@ -1019,6 +1021,11 @@ private:
                         QStringList& list, const QString& recordUID, const QString& userID);
 
     int runEventLogWrite(const std::function<int()>& body);
+    // An entry as addLogEvent makes it, and its place in the event-log window's list (or among
+    // the held entries).
+    EventLogEntry newLogEntry(const QString& event, const QString& description, const QString& action,
+                              const QString& userName);
+    void listLogEntry(const EventLogEntry& entry);
     // While one lives (its maker holds the store lock), addLogEvent keeps the entries for the
     // event-log window in `held` instead of showing them: entries written inside a transaction
     // are shown once it has committed.

@@ -58,6 +58,15 @@ public:
 int OTVDataBase::addLogEvent(const QString& event, const QString& description, const QString& action,
                              const QString& userName)
 {
+    const EventLogEntry entry = newLogEntry(event, description, action, userName);
+    const int status = saveLogsArrayToDatabase(entry);
+    listLogEntry(entry);
+    return status;
+}
+
+EventLogEntry OTVDataBase::newLogEntry(const QString& event, const QString& description, const QString& action,
+                                       const QString& userName)
+{
     QString user = userName;
     if (user.isEmpty()) {
         StoreLock lock(*this);
@@ -75,17 +84,19 @@ int OTVDataBase::addLogEvent(const QString& event, const QString& description, c
     // The account's name is read from the system once: a run of entries would read it for each.
     static const QString computer = BKFullUserName();
     entry.insert(kComputer, computer);
+    return entry;
+}
 
-    const int status = saveLogsArrayToDatabase(entry);
+void OTVDataBase::listLogEntry(const EventLogEntry& entry)
+{
     {
         StoreLock lock(*this);
         if (mHeldLogEntries) {
             mHeldLogEntries->push_back(entry);
-            return status;
+            return;
         }
     }
     mEventLogWindowList_.append(entry);
-    return status;
 }
 
 OTVDataBase::HeldLogEntries::HeldLogEntries(OTVDataBase& store, std::vector<EventLogEntry>& held)

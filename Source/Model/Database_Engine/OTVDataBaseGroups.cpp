@@ -79,14 +79,18 @@ bool OTVDataBase::isNameStored(const char* queryFormat, const QString& name, int
 
 void OTVDataBase::logWrite(const QString& event, const QString& name, int status, const QString& successAction)
 {
-    logStoreEvent(event, name, status == kOTVStatusOK ? successAction : QStringLiteral("Failed"),
-                  mCurrentUser()->mUsername());
+    logStoreEvent(event, name, status == kOTVStatusOK ? successAction : kLogActionFailed, mCurrentUser()->mUsername());
 }
 
 void OTVDataBase::logStoreEvent(const QString& event, const QString& description, const QString& action,
                                 const QString& userName)
 {
-    addLogEvent(event, description, action, userName);
+    // The stored log holds what was done, for every session that reads it later; a refused
+    // write is shown in this session's list only.
+    if (action == kLogActionFailed)
+        listLogEntry(newLogEntry(event, description, action, userName));
+    else
+        addLogEvent(event, description, action, userName);
 }
 
 int OTVDataBase::deleteCascadingToRecords(const char* sql, const QString& uid,

@@ -19,7 +19,6 @@ const QString kEventAddRecord = QStringLiteral("Add Record");
 const QString kEventReplaceRecord = QStringLiteral("Replace Record");
 const QString kEventDeleteRecord = QStringLiteral("Delete Record");
 const QString kActionSuccess = QStringLiteral("Success");
-const QString kActionFailed = QStringLiteral("Failed");
 
 // RECORDID, GROUPUID and TYPEUID are VARCHAR(16).
 constexpr int kUIDCharacters = 16;
@@ -190,7 +189,7 @@ int OTVDataBase::addRecordAfter(std::shared_ptr<OTVRecord> record, const std::fu
         logStoreEvent(kEventAddRecord, description, kActionSuccess, mCurrentUser()->mUsername());
     } else if (status != kOTVStatusDatabaseError && !OTVIsLostConnectionStatus(status)) {
         // A database error is reported already, and the log would meet the same server.
-        logStoreEvent(kEventAddRecord, description, kActionFailed, mCurrentUser()->mUsername());
+        logStoreEvent(kEventAddRecord, description, kLogActionFailed, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
 }
@@ -276,7 +275,7 @@ int OTVDataBase::deleteRecord(const std::shared_ptr<OTVRecord>& record)
         // The row is not on the server now, whoever deleted it; neither is the record here.
         const QString uid = record->mRecordUID();
         changeMapsOnMainThread([this, uid] { mRecords_.remove(uid); });
-        const QString action = status == kOTVStatusOK ? kActionSuccess : kActionFailed;
+        const QString action = status == kOTVStatusOK ? kActionSuccess : kLogActionFailed;
         logStoreEvent(kEventDeleteRecord, record->value(1), action, mCurrentUser()->mUsername());
     }
     return statusOfRecordWrite(status, rowStatementRan);
@@ -516,7 +515,7 @@ void OTVDataBase::addRecords(std::vector<RecordToAdd>& batch)
 
     // As the adds one by one log them.
     for (RecordToAdd* entry : refusedBefore) {
-        logStoreEvent(kEventAddRecord, entry->record->value(1), kActionFailed, mCurrentUser()->mUsername());
+        logStoreEvent(kEventAddRecord, entry->record->value(1), kLogActionFailed, mCurrentUser()->mUsername());
         if (entry->typeIsNew && !typesStored.count(entry->record->mType().get()))
             logWrite(QStringLiteral("Add Type"), entry->record->mType()->mTypeName(), kOTVStatusNothingWritten, {});
     }

@@ -20,6 +20,9 @@ inline const QString kDate = QStringLiteral("Date");                 // "yyyy-MM
 inline const QString kEvent = QStringLiteral("Event");               // e.g. "Add Type"
 inline const QString kDescription = QStringLiteral("Description");   // the object concerned
 inline const QString kAction = QStringLiteral("Action");             // the outcome, e.g. "Success"
+// The outcome of a write that the server refused: such an entry is listed in the session that
+// made it, never stored.
+inline const QString kLogActionFailed = QStringLiteral("Failed");
 inline const QString kUser = QStringLiteral("User");                 // the vault user
 inline const QString kComputer = QStringLiteral("Computer");         // the operating-system user's full name
 

@@ -5,6 +5,7 @@
 
 #include "Model/BKEventLogTableModel.h"
 #include "Model/BKGroup.h"
+#include "Model/OTVRecord.h"
 #include "Model/OTVUser.h"
 #include "Model/vRX/IndependentCSVReader.h"
 #include "Platform/BKUserDefaults.h"
@@ -375,13 +376,114 @@ TEST_F(EventLog, AGroupWriteIsStoredInTheLogWithItsOutcome)
     tooLong->setMGroupName(QString(300, QLatin1Char('x')));
     EXPECT_EQ(store.addGroup(tooLong), kOTVStatusValueTooLong);
 
-    // The table keeps event, object and user; the outcome lives in the window's list.
+    // The table keeps event, object and user of what was done; the refused add is in this
+    // session's list only.
     const QStringList rows = rootRows(QStringLiteral(
         "SELECT DESCRIPTION, USERNAME FROM vivododadi.EVENTLOGGERTABLE ORDER BY DESCRIPTION"));
-    ASSERT_EQ(rows.size(), 2) << rows.join(QLatin1Char(10)).toStdString();
-    EXPECT_EQ(rows[0], QStringLiteral("Finance|alice"));
+    EXPECT_EQ(rows, QStringList{QStringLiteral("Finance|alice")});
     const QList<EventLogEntry> listed = store.eventLogWindowList().entries();
     ASSERT_GE(listed.size(), 2);
     EXPECT_EQ(listed[listed.size() - 2].value(kAction), QStringLiteral("Success"));
     EXPECT_EQ(listed.last().value(kAction), QStringLiteral("Failed"));
+}
+
+// A record add that the server refused is listed in the session as "Failed" but leaves no
+// stored row, which other sessions and later logins would read as an add that was done.
+class RecordWritesInTheLog : public EventLog {
+public:
+    void SetUp() override
+    {
+        EventLog::SetUp();
+        ASSERT_EQ(store.setMasterPassword(kMasterPassword), kOTVStatusOK);
+        root("INSERT INTO vivododadi.GROUPTABLE(UID) VALUES ('00000000000000A1')");
+        root("INSERT INTO vivododadi.TYPETABLE(UID) VALUES ('00000000000000B1')");
+        work->setMGroupUID(QStringLiteral("00000000000000A1"));
+        login->setMTypeUID(QStringLiteral("00000000000000B1"));
+        clearLog();
+    }
+
+    std::shared_ptr<OTVRecord> record(int n, const QString& name, const QString& password = QStringLiteral("pw")) const
+    {
+        auto record = std::make_shared<OTVRecord>();
+        record->setMRecordUID(QStringLiteral("%1").arg(n, 16, 10, QLatin1Char('0')));
+        record->setMGroup(work);
+        record->setMType(login);
+        record->setValue(1, name);
+        record->setValue(3, password);
+        return record;
+    }
+
+    QStringList storedAdds() const
+    {
+        return rootRows(QStringLiteral("SELECT DESCRIPTION FROM vivododadi.EVENTLOGGERTABLE WHERE NAME='Add Record' "
+                                       "ORDER BY ROWKEY"));
+    }
+
+    // The outcomes that this session listed for adds, in order: "name|action".
+    QStringList listedAdds()
+    {
+        QStringList listed;
+        for (const EventLogEntry& entry : store.eventLogWindowList().entries())
+            if (entry.value(kEvent) == QStringLiteral("Add Record"))
+                listed << entry.value(kDescription) + "|" + entry.value(kAction);
+        return listed;
+    }
+
+    // Another client changes the master password: this session's key is stale.
+    void changeTheKeyElsewhere()
+    {
+        StoreProbe other;
+        ASSERT_EQ(connect(other, server.admin, kMasterPassword), kOTVStatusOK);
+        ASSERT_EQ(other.changeMasterPassword(QStringLiteral("changed elsewhere")), kOTVStatusOK);
+    }
+
+    const QString kMasterPassword = QStringLiteral("s3cret");
+    std::shared_ptr<BKGroup> work = std::make_shared<BKGroup>();
+    std::shared_ptr<OTVType> login = std::make_shared<OTVType>();
+    const QString tooLong = QString(300, QLatin1Char('p'));
+};
+
+TEST_F(RecordWritesInTheLog, OneAtATimeOnlyTheStoredAddsAreStored)
+{
+    ASSERT_EQ(store.addRecord(record(1, "Stored")), kOTVStatusOK);
+    EXPECT_EQ(store.addRecord(record(2, "Too long", tooLong)), kOTVStatusValueTooLong);
+    EXPECT_EQ(store.addRecord(record(1, "Same UID")), kOTVStatusNothingWritten);
+    changeTheKeyElsewhere();
+    EXPECT_EQ(store.addRecord(record(3, "Stale key")), kOTVStatusNothingWritten);
+
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.RECORDTABLE"), "1");
+    EXPECT_EQ(storedAdds(), QStringList{"Stored"});
+    EXPECT_EQ(listedAdds(), (QStringList{"Stored|Success", "Too long|Failed", "Same UID|Failed", "Stale key|Failed"}));
+}
+
+TEST_F(RecordWritesInTheLog, ABatchLogsExactlyTheRecordsItStored)
+{
+    ASSERT_EQ(store.addRecord(record(1, "Before")), kOTVStatusOK);
+    std::vector<OTVDataBase::RecordToAdd> batch;
+    for (int n = 2; n <= 9; ++n)
+        batch.push_back({record(n, QStringLiteral("New %1").arg(n))});
+    batch.push_back({record(1, "Same UID")});
+    batch.push_back({record(10, "Too long", tooLong)});
+    store.addRecords(batch);
+
+    QStringList stored{"Before"};
+    for (const OTVDataBase::RecordToAdd& entry : batch)
+        if (entry.status == kOTVStatusOK)
+            stored << entry.record->value(1);
+    ASSERT_EQ(stored.size(), 9);
+    EXPECT_EQ(rootValue("SELECT COUNT(*) FROM vivododadi.RECORDTABLE"), "9");
+    EXPECT_EQ(storedAdds(), stored);
+    EXPECT_TRUE(listedAdds().contains("Same UID|Failed"));
+    EXPECT_TRUE(listedAdds().contains("Too long|Failed"));
+
+    // With a stale key nothing is stored, nor logged as stored.
+    changeTheKeyElsewhere();
+    std::vector<OTVDataBase::RecordToAdd> refused;
+    for (int n = 11; n <= 13; ++n)
+        refused.push_back({record(n, QStringLiteral("Refused %1").arg(n))});
+    store.addRecords(refused);
+    for (const OTVDataBase::RecordToAdd& entry : refused)
+        EXPECT_EQ(entry.status, kOTVStatusNothingWritten);
+    EXPECT_EQ(storedAdds(), stored);
+    EXPECT_EQ(listedAdds().filter("Refused").size(), 3);
 }
