@@ -5,6 +5,7 @@
 #include "Platform/BKMailer.h"
 
 #include <QFileInfo>
+#include <QPointer>
 
 void BKController::askForSendingMailWithAttachment(const QString& path)
 {
@@ -24,10 +25,13 @@ void BKController::askForSendingMailWithAttachment(const QString& path)
             return;
         }
     }
-    if (!BKMailer::current().mailFileAsAttachment(file)) {
+    // Logged once the mail program has taken the file: a hand-over that failed mailed nothing.
+    const QPointer<BKController> self(this);
+    const bool started = BKMailer::current().mailFileAsAttachment(file, [self] {
+        if (self)
+            self->store_.addLogEvent(QStringLiteral("Email Record"));
+    });
+    if (!started)
         showAlertPanelWithTitle({}, BKLocalizedString("The mail program could not be started."),
                                 BKLocalizedString("OK"));
-        return;
-    }
-    store_.addLogEvent(QStringLiteral("Email Record"));
 }

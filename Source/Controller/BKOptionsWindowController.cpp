@@ -618,13 +618,14 @@ bool BKOptionsWindowController::saveUserPreference()
     user->setMRowColor(mRowColor_);
 
     const qint64 mask = qint16(checkedColumnMask());
+    QStringList layoutTypeUIDs;
     if (mask != shownColumnMask(user->mColoumInfo())) {
         user->setMColoumInfo(quint64(mask));
-        storeColumnSettings();
+        layoutTypeUIDs = typesOfColumnSettings();
     }
 
-    int status = kOTVStatusOK;
-    store_.saveOptionPanelPreferencesForUser(*user, &status);
+    // The column settings and the options are stored together, or neither.
+    const int status = store_.saveOptionPanelPreferencesWithLayouts(*user, layoutTypeUIDs);
     if (status != kOTVStatusOK) {
         *user = before;
         OTVShowStatusAlert(status);
@@ -633,7 +634,7 @@ bool BKOptionsWindowController::saveUserPreference()
     return true;
 }
 
-void BKOptionsWindowController::storeColumnSettings()
+QStringList BKOptionsWindowController::typesOfColumnSettings()
 {
     const int answer = BKRunAlertPanel(QString(),
                                        BKLocalizedString("Do you want the current column settings to be applied to all Types?"),
@@ -642,12 +643,5 @@ void BKOptionsWindowController::storeColumnSettings()
     if (answer == kBKAlertAlternateReturn)
         for (const std::shared_ptr<OTVType>& type : store_.typesForEditing())
             typeUIDs.append(type->mTypeUID());
-    for (const QString& typeUID : typeUIDs) {
-        const int status = store_.setShowColumnsInListViewForTypeName(typeUID);
-        if (status != kOTVStatusOK) {
-            // The rest would fail the same way; one alert says so.
-            OTVShowStatusAlert(status);
-            return;
-        }
-    }
+    return typeUIDs;
 }

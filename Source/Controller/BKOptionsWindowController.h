@@ -134,7 +134,8 @@ private:
     void clearClipBoardStateChanged(bool on);
     void clearMinutesChanged(int minutes);
     quint16 checkedColumnMask() const;
-    void storeColumnSettings();
+    // Asks whether the column settings apply to every type: the types whose layout rows to store.
+    QStringList typesOfColumnSettings();
     bool autoLockMinutesAreValid() const;
 
     OTVDataBase& store_;

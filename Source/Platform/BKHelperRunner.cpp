@@ -56,8 +56,10 @@ int BKHelperRunner::runProgram(const QString& program, const QStringList& argume
     return launcher ? launcher(program, arguments) : runWithQProcess(program, arguments);
 }
 
-void BKHelperRunner::runProgramReportingFailure(const QStringList& command, const std::function<void()>& failed)
+void BKHelperRunner::runProgramReportingOutcome(const QStringList& command, const std::function<void()>& failed,
+                                               const std::function<void()>& succeeded)
 {
-    if (runProgram(command.first(), command.mid(1)) != 0 && failed)
-        BKPerformOnMainThread(failed);
+    const std::function<void()>& outcome = runProgram(command.first(), command.mid(1)) == 0 ? succeeded : failed;
+    if (outcome)
+        BKPerformOnMainThread(outcome);
 }

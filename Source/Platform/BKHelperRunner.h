@@ -23,7 +23,8 @@ public:
 
     // Inside a job: runs one program through the launcher and waits for it.
     static int runProgram(const QString& program, const QStringList& arguments);
-    // Inside a job: runs `command` (program first) and, when it could not start or failed,
-    // queues `failed` for the main thread.
-    static void runProgramReportingFailure(const QStringList& command, const std::function<void()>& failed);
+    // Inside a job: runs `command` (program first) and queues for the main thread `failed` when
+    // it could not start or failed, else `succeeded`.
+    static void runProgramReportingOutcome(const QStringList& command, const std::function<void()>& failed,
+                                           const std::function<void()>& succeeded = {});
 };

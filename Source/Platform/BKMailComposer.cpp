@@ -47,11 +47,13 @@ QStringList BKMailComposer::commandForAttachment(const QString& path)
     return mailCommand(templateKeyForMailHandler(mailHandlerName()), info.absoluteFilePath());
 }
 
-bool BKMailComposer::composeMailWithAttachment(const QString& path, std::function<void()> failed)
+bool BKMailComposer::composeMailWithAttachment(const QString& path, std::function<void()> failed,
+                                               std::function<void()> tookFile)
 {
     const QStringList command = commandForAttachment(path);
     if (command.isEmpty())
         return false;
-    return BKHelperRunner::runDetached(
-        [command, failed = std::move(failed)] { BKHelperRunner::runProgramReportingFailure(command, failed); });
+    return BKHelperRunner::runDetached([command, failed = std::move(failed), tookFile = std::move(tookFile)] {
+        BKHelperRunner::runProgramReportingOutcome(command, failed, tookFile);
+    });
 }

@@ -19,6 +19,8 @@ public:
     // The command the mail runs for the file `path`, program first; none for a folder.
     static QStringList commandForAttachment(const QString& path);
     // False for a folder, and when another helper was running and the request was dropped.
-    // `failed` runs on the main thread when the mail program could not start or failed.
-    static bool composeMailWithAttachment(const QString& path, std::function<void()> failed = {});
+    // On the main thread, once the mail program has ended: `failed` when it could not start or
+    // failed, else `tookFile`.
+    static bool composeMailWithAttachment(const QString& path, std::function<void()> failed = {},
+                                          std::function<void()> tookFile = {});
 };

@@ -56,18 +56,18 @@ QString BKMailer::folderRemovedAtQuit()
     return privateFolder;
 }
 
-bool BKDesktopMailer::mailFileAsAttachment(const QString& path)
+bool BKDesktopMailer::mailFileAsAttachment(const QString& path, std::function<void()> tookFile)
 {
     if (!QFileInfo(path).isFile())
         return false;
-    // The composer starts the mail program without waiting for it, one helper at a time; a mail
-    // program that could not take the file (none is set up) is reported when it ends.
+    // The composer starts the mail program without waiting for it, one helper at a time; whether
+    // it took the file (none is set up, say) is known when it ends.
     const QString file = QFileInfo(path).absoluteFilePath();
     return BKMailComposer::composeMailWithAttachment(file, [file] {
         BKRunAlertPanel(QString(), BKLocalizedString("No mail program could take the exported file. You can attach "
                                                      "it to a mail yourself:")
                                        + QLatin1Char('\n') + file + removedAtQuitNote(file));
-    });
+    }, std::move(tookFile));
 }
 
 QString BKPackFolderAsTarGz(const QString& folder, QString* error)

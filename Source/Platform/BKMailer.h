@@ -2,14 +2,17 @@
 
 #include <QString>
 
+#include <functional>
+
 // Hands a file to the user's mail program as the attachment of a new message. The desktop
 // uses the freedesktop `xdg-email`; tests install a recording one.
 class BKMailer {
 public:
     virtual ~BKMailer() = default;
     // True when the mail program was started with the file attached. The file must stay where
-    // it is while the user writes the message.
-    virtual bool mailFileAsAttachment(const QString& path) = 0;
+    // it is while the user writes the message. `tookFile` runs on the main thread once the mail
+    // program has taken the file; never when it could not.
+    virtual bool mailFileAsAttachment(const QString& path, std::function<void()> tookFile) = 0;
 
     // The installed mailer, or the desktop's. Not owned.
     static BKMailer& current();
@@ -24,7 +27,7 @@ public:
 // Runs `xdg-email --attach <path>` (found on PATH) without waiting for the mail program.
 class BKDesktopMailer final : public BKMailer {
 public:
-    bool mailFileAsAttachment(const QString& path) override;
+    bool mailFileAsAttachment(const QString& path, std::function<void()> tookFile) override;
 };
 
 // Packs `folder` with the system `tar` into "<folder>.tar.gz" beside it (a mail can carry

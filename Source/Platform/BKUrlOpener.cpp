@@ -35,7 +35,7 @@ void BKDesktopUrlOpener::openUrl(const QUrl& url, std::function<void()> failed)
 {
     const QStringList opener = command(url);
     BKDetachNewThread([opener, failed = std::move(failed)] {
-        BKHelperRunner::runProgramReportingFailure(opener, failed);
+        BKHelperRunner::runProgramReportingOutcome(opener, failed);
     });
 }
 

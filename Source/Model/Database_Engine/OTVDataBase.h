@@ -1109,6 +1109,10 @@ public:
     // auto-submit and the clipboard settings. *returnCode (may be null): 0; 12 when not even
     // the font's family fits FONTNAME; 3 after a failure (database errors are reported).
     void saveOptionPanelPreferencesForUser(const OTVUser& user, int* returnCode);
+    // The options panel's OK: the columns above and the logged-in user's list-column layout as
+    // the row of each type of `layoutTypeUIDs` (setShowColumnsInListViewForTypeName), in one
+    // transaction: all of it is stored, or nothing. 0, or the first failure's status.
+    int saveOptionPanelPreferencesWithLayouts(const OTVUser& user, const QStringList& layoutTypeUIDs);
 
     // Single columns of the user's row: 0; 12 (current group longer than its column); 3 after
     // a failure (database errors are reported). Every row of the user ID is updated.

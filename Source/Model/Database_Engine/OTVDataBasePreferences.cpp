@@ -248,6 +248,21 @@ void OTVDataBase::saveOptionPanelPreferencesForUser(const OTVUser& user, int* re
     setCode(returnCode, status);
 }
 
+int OTVDataBase::saveOptionPanelPreferencesWithLayouts(const OTVUser& user, const QStringList& layoutTypeUIDs)
+{
+    return runGuarded([&] {
+        return runInTransaction([&] {
+            for (const QString& typeUID : layoutTypeUIDs) {
+                if (const int status = setShowColumnsInListViewForTypeName(typeUID))
+                    return status;
+            }
+            int status = kOTVStatusOK;
+            saveOptionPanelPreferencesForUser(user, &status);
+            return status;
+        });
+    });
+}
+
 // ---------------------------------------------------------------------------------------------
 // Single columns
 

@@ -22,8 +22,10 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTreeView>
 
+#include <atomic>
 #include <mutex>
 #include <sys/stat.h>
 
@@ -420,9 +422,53 @@ private slots:
         alerts_->answers = {kBKAlertAlternateReturn};
         controller_->askForSendingMailWithAttachment(exported);
         QTRY_COMPARE(QString::fromUtf8(fileBytes(xdg_.path() + "/xdg-email.args")), "--attach\n" + exported + "\n");
-        const QList<EventLogEntry> entries = store_->eventLogWindowList().entries();
-        QCOMPARE(entries.size(), logged + 1);
-        QCOMPARE(entries.last().value(kEvent), QStringLiteral("Email Record"));
+        QTRY_COMPARE(store_->eventLogWindowList().count(), logged + 1);
+        QCOMPARE(store_->eventLogWindowList().entries().last().value(kEvent), QStringLiteral("Email Record"));
+    }
+
+    // "Email Record" is logged once the mail program has taken the file, and not at all when
+    // it could not.
+    void mailIsLoggedOnceTheMailProgramTookTheFile_data()
+    {
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("taken") << 0;
+        QTest::newRow("not taken") << 3;
+    }
+    void mailIsLoggedOnceTheMailProgramTookTheFile()
+    {
+        QFETCH(int, exitCode);
+        const QString exported = files_.filePath(QStringLiteral("Records.csv"));
+        writeFile(exported, "a,b\n");
+        std::atomic<bool> running{false};
+        std::atomic<bool> released{false};
+        BKHelperRunner::setLauncher([&](const QString&, const QStringList&) {
+            running = true;
+            while (!released)
+                QThread::msleep(5);
+            return exitCode;
+        });
+        const auto mailLogs = [this] {
+            int listed = 0;
+            for (const EventLogEntry& entry : store_->eventLogWindowList().entries())
+                listed += entry.value(kEvent) == QStringLiteral("Email Record") ? 1 : 0;
+            return QStringLiteral("%1 listed, %2 stored").arg(listed)
+                .arg(rootValue("SELECT COUNT(*) FROM vivododadi.EVENTLOGGERTABLE WHERE NAME='Email Record'"));
+        };
+        alerts_->answers = {kBKAlertAlternateReturn};
+        controller_->askForSendingMailWithAttachment(exported);
+        QTRY_VERIFY(running);
+        QCOMPARE(mailLogs(), QStringLiteral("0 listed, 0 stored"));
+
+        released = true;
+        QTRY_VERIFY(!BKHelperRunner::isBusy());
+        if (exitCode == 0) {
+            QTRY_COMPARE(mailLogs(), QStringLiteral("1 listed, 1 stored"));
+            QCOMPARE(alerts_->alerts.size(), 1);   // the question only
+        } else {
+            QTRY_COMPARE(alerts_->alerts.size(), 2);
+            QVERIFY(alerts_->alerts.last().message.startsWith(QStringLiteral("No mail program could take")));
+            QCOMPARE(mailLogs(), QStringLiteral("0 listed, 0 stored"));
+        }
     }
 
     // --- Printing

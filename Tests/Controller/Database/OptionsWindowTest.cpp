@@ -431,6 +431,42 @@ private slots:
                          QStringLiteral("1"));
     }
 
+    // Options that the store refuses (a font name too long for its column) keep the column
+    // settings as they were stored: both are stored, or neither.
+    void aRefusedSaveKeepsTheColumnSettings_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("all types") << kBKAlertDefaultReturn;
+        QTest::newRow("every type") << kBKAlertAlternateReturn;
+    }
+    void aRefusedSaveKeepsTheColumnSettings()
+    {
+        QFETCH(int, answer);
+        const std::shared_ptr<OTVUser> user = store_->getCurrentUser();
+        const quint64 maskBefore = user->mColoumInfo();
+        BKOptionsWindowController& window = options();
+        window.setFontChooser([](QWidget*, const QFont&) {
+            QFont font;
+            font.setFamily(QString(40, QLatin1Char('F')));
+            return std::optional<QFont>(font);
+        });
+        alerts_->answers = {answer};
+        QCOMPARE(runWindow([&] {
+                     window.selectFont();
+                     window.columnButton(4, 1)->setChecked(!window.columnButton(4, 1)->isChecked());
+                     window.ok();
+                     QVERIFY(window.isVisible());   // the refusal keeps the window open
+                     window.findChild<QAbstractButton*>("cancelButton")->click();
+                 }),
+                 kBKModalAbort);
+        QCOMPARE(alerts_->messages(), (QStringList{"Do you want the current column settings to be applied to all Types?",
+                                                   "The value is too long or contains characters that cannot be "
+                                                   "stored."}));
+        QCOMPARE(columnInfoRows(), 0);
+        QCOMPARE(user->mColoumInfo(), maskBefore);
+        QCOMPARE(eventCount("Edit Settings"), 0);
+    }
+
     // With a password and auto-lock on the minutes must be 1 to 60; without a password the
     // hidden field is not looked at and the minutes stay.
     void theAutoLockMinutesAreChecked_data()
