@@ -26,6 +26,7 @@
 #include <QTreeView>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <sys/stat.h>
 
@@ -439,11 +440,16 @@ private slots:
         QFETCH(int, exitCode);
         const QString exported = files_.filePath(QStringLiteral("Records.csv"));
         writeFile(exported, "a,b\n");
-        std::atomic<bool> running{false};
-        std::atomic<bool> released{false};
-        BKHelperRunner::setLauncher([&](const QString&, const QStringList&) {
-            running = true;
-            while (!released)
+        // The mail program runs until the test lets it end (at the latest when the test ends).
+        struct Gate {
+            std::atomic<bool> running{false};
+            std::atomic<bool> released{false};
+        };
+        const auto gate = std::make_shared<Gate>();
+        const std::unique_ptr<Gate, void (*)(Gate*)> releaseAtEnd(gate.get(), [](Gate* g) { g->released = true; });
+        BKHelperRunner::setLauncher([gate, exitCode](const QString&, const QStringList&) {
+            gate->running = true;
+            while (!gate->released)
                 QThread::msleep(5);
             return exitCode;
         });
@@ -456,10 +462,10 @@ private slots:
         };
         alerts_->answers = {kBKAlertAlternateReturn};
         controller_->askForSendingMailWithAttachment(exported);
-        QTRY_VERIFY(running);
+        QTRY_VERIFY(gate->running);
         QCOMPARE(mailLogs(), QStringLiteral("0 listed, 0 stored"));
 
-        released = true;
+        gate->released = true;
         QTRY_VERIFY(!BKHelperRunner::isBusy());
         if (exitCode == 0) {
             QTRY_COMPARE(mailLogs(), QStringLiteral("1 listed, 1 stored"));
