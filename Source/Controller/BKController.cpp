@@ -106,6 +106,9 @@ BKController::BKController(OTVDataBase& store, QObject* parent)
 
 BKController::~BKController()
 {
+    // The windows go below: their focus changes must not reach menu actions already gone.
+    if (qApp)
+        disconnect(qApp, nullptr, this, nullptr);
     BKNotificationCenter::defaultCenter().removeObserversOf(this);
     if (sharedController == this)
         sharedController = nullptr;

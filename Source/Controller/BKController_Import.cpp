@@ -138,10 +138,10 @@ bool BKController::importExchangeFile(const QString& filePath)
     const int lines = estimatedLines(filePath);
     runExchangeWorkerAndWait(
         BKLocalizedString("Importing Data..."),
-        [this, &importer, &password] {
+        [this, &importer, &delegate, &password] {
             // The batches of records share their prepared statements.
             const OTVDataBase::KeptStatements kept(store_);
-            importer->ImportFile(importer->FileType(), password);
+            delegate.Import(*importer, password);
         },
         [&cancellable, lines] { return std::pair{cancellable.linesDone(), lines}; },
         [&cancellable] { cancellable.cancel(); });
@@ -153,7 +153,8 @@ bool BKController::importExchangeFile(const QString& filePath)
                                 BKLocalizedString("OK"));
         return false;
     }
-    const bool whole = delegate.Refusal().isEmpty() && delegate.FailedCount() == 0 && delegate.MissingAttachments() == 0;
+    const bool whole = delegate.Refusal().isEmpty() && delegate.FailedCount() == 0 &&
+                       delegate.MissingAttachments() == 0 && !delegate.Interrupted();
     if (!whole)
         showAlertPanelWithTitle({}, delegate.Summary(), BKLocalizedString("OK"));
     return whole;

@@ -8,6 +8,7 @@
 #include "BKViewImages.h"
 
 #include "Customization/BKDrawnImage.h"
+#include "Customization/BKPlainTextEdit.h"
 #include "Customization/BKRecordWrites.h"
 #include "Model/BKGroup.h"
 #include "Model/Database_Engine/OTVDataBase.h"
@@ -27,7 +28,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 #include <QUrl>
@@ -160,7 +160,7 @@ void BKDetailsWindowController::buildWindow()
         setTabOrder(mValueFields_[size_t(field - 1)], mValueFields_[size_t(field)]);
 
     layout->addWidget(new QLabel(BKLocalizedString("Notes:"), this));
-    mNotesTextView_ = new QPlainTextEdit(this);
+    mNotesTextView_ = new BKPlainTextEdit(this);
     mNotesTextView_->setObjectName(QStringLiteral("mNotesTextView"));
     mNotesTextView_->setTabChangesFocus(true);
     mNotesTextView_->setMinimumHeight(90);

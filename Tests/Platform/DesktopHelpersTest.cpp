@@ -137,7 +137,8 @@ TEST_F(XdgTree, theUserGuideOpensInTheDesktopsViewer)
 
     ASSERT_EQ(BKUserGuide::path(root_.path() + "/program"), guide);
     ASSERT_TRUE(BKUserGuide::open(guide));
-    for (int i = 0; i < 500 && !QFileInfo::exists(opened); ++i)
+    // The shell creates the file before it writes the path: wait for the path itself.
+    for (int i = 0; i < 500 && QFileInfo(opened).size() == 0; ++i)
         QThread::msleep(10);
     QFile result(opened);
     ASSERT_TRUE(result.open(QIODevice::ReadOnly));

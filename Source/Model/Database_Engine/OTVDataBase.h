@@ -196,8 +196,9 @@ public:
     int connectionErrorCode() const { return mConnectionErrCode.load(); }
 
     static int mapDBErrorCode(int errorNumber);
-    // The server's message of the database error that ended the last operation (empty when it
-    // ended otherwise), for the alert that tells its status.
+    // The server's message of the database error that ended the last operation, or the store's
+    // own word on a failure that it found (empty when it ended otherwise), for the alert that
+    // tells its status.
     QString lastServerMessage() const;
     // Posts "DB_COMM_LOST" for a lost connection (2000 to 2050) and "DB_USR_DEL" for revoked
     // access (1142, 1143 while the account cannot read its own row any more: a write that the
@@ -1225,7 +1226,9 @@ public:
     // setMasterPassword, the vault has one already; 12 the new password (at most 240 UTF-8
     // bytes) or a re-enciphered value does not fit its column; 3 a database error (reported),
     // also a stored master password that does not decipher; 1 another failure, such as a
-    // stored value that does not decipher under the old key (a rewrite would lose it).
+    // stored value that does not decipher under the old key (a rewrite would lose it): the
+    // first such value's table, column and row key are then lastServerMessage() and an event-log
+    // entry "Failed Master Password Change", so that an administrator can remove or restore it.
 
     // The first master password of a vault, on the calling thread: stores it and keys the
     // session's cipher with it. A vault that has a master password keeps it (8); values that a
@@ -1273,8 +1276,9 @@ private:
     static const std::vector<EncipheredTable>& encipheredTables();
     int rekeyVault(const QString& newPassword, bool onlyFirstPassword);
     // The rows of `table` deciphered under the current record cipher: 0, or 1 for a value
-    // that does not decipher.
-    int readPlainRows(const EncipheredTable& table, QList<PlainRow>& rows);
+    // that does not decipher, whose place (table, column and row key) `undecipherable` then
+    // tells the user.
+    int readPlainRows(const EncipheredTable& table, QList<PlainRow>& rows, QString& undecipherable);
     void writePlainRows(const EncipheredTable& table, const QList<PlainRow>& rows);
     void writePersonalGroupName(const QString& userID, const QString& userName);
     QStringList readUserIDs();

@@ -387,7 +387,9 @@ int OTVDataBase::rekeyVault(const QString& newPassword, bool onlyFirstPassword)
         return marked;
     std::unique_ptr<CDBEncrypter> oldCipher;
     bool cipherReplaced = false;
+    QString undecipherable;
     const int status = runGuarded([&] {
+        undecipherable.clear();
         // A run that the server refused (a deadlock, or on a cluster a conflict with another
         // node's write) starts again from the values under the session's key.
         if (cipherReplaced) {
@@ -413,7 +415,7 @@ int OTVDataBase::rekeyVault(const QString& newPassword, bool onlyFirstPassword)
             QList<QList<PlainRow>> tables;
             for (const EncipheredTable& table : encipheredTables()) {
                 tables.append(QList<PlainRow>());
-                if (const int read = readPlainRows(table, tables.last()))
+                if (const int read = readPlainRows(table, tables.last(), undecipherable))
                     return read;
             }
 
@@ -435,6 +437,10 @@ int OTVDataBase::rekeyVault(const QString& newPassword, bool onlyFirstPassword)
         if (cipherReplaced)
             mEncrypter = std::move(oldCipher);
         clearKeyChangeMarkQuietly();
+        if (!undecipherable.isEmpty()) {
+            addLogEvent(QStringLiteral("Failed Master Password Change"), undecipherable);
+            mLastServerMessage = undecipherable;   // after the log's write, which may report its own
+        }
         return status;
     }
     mConnectionDetails.masterPassword = newPassword;
@@ -442,7 +448,7 @@ int OTVDataBase::rekeyVault(const QString& newPassword, bool onlyFirstPassword)
     return status;
 }
 
-int OTVDataBase::readPlainRows(const EncipheredTable& table, QList<PlainRow>& rows)
+int OTVDataBase::readPlainRows(const EncipheredTable& table, QList<PlainRow>& rows, QString& undecipherable)
 {
     OTVStatement statement = prepare(table.select);
     OTVResultSet result = statement.executeQuery();
@@ -452,8 +458,15 @@ int OTVDataBase::readPlainRows(const EncipheredTable& table, QList<PlainRow>& ro
         for (const EncipheredColumn& text : table.texts) {
             row.texts.append(getDecryptedString(result.getBlob(text.column)));
             // Damaged, or written under another key: rewriting it would lose it for good.
-            if (row.texts.last().isNull())
+            if (row.texts.last().isNull()) {
+                undecipherable = BKLocalizedString("A stored value does not decipher under the master password, "
+                                                   "and changing the password would lose it: table %1, column %2, "
+                                                   "row %3 '%4'. Remove or restore the value, then change the "
+                                                   "master password again.")
+                                     .arg(QLatin1String(table.name), QLatin1String(text.name),
+                                          QLatin1String(table.key.name), row.key);
                 return kOTVStatusOtherFailure;
+            }
         }
         rows.append(row);
     }

@@ -242,6 +242,39 @@ private slots:
             after.insert(record->mRecordUID(), record->value(1) + '|' + record->value(2));
         QCOMPARE(after, before);
     }
+
+    // A value that does not decipher under the vault's key stops the change: the alert and the
+    // event log name its table, column and row, and the vault keeps its key.
+    void anUndecipherableValueIsNamedInTheChangesAlert()
+    {
+        QCOMPARE(store_->setMasterPassword(QStringLiteral("first-key")), int(kOTVStatusOK));
+        const QString uid = store_->mRecords().firstKey();
+        QByteArray garbage;
+        for (char seed = 'a'; garbage.isEmpty() || !store_->getDecryptedString(garbage).isNull(); ++seed)
+            garbage = QByteArray(16, seed);
+        const QString stored = QString::fromLatin1(garbage.toHex());
+        server_.execAsRoot("UPDATE vivododadi.RECORDTABLE SET FIELD2=x'" + stored + "' WHERE RECORDID='" + uid + "'");
+
+        BKMasterPasswordPanel* panel = controller_->masterPasswordPanel();
+        whenVisible(panel, [&] {
+            QVERIFY(panel->isChangePanel());
+            fill({panel->oldField(), panel->newField(), panel->confirmField()},
+                 {"first-key", "second-key", "second-key"});
+            clickOK(panel);
+        });
+        controller_->setMasterPassword();
+        const QString place = "table RECORDTABLE, column FIELD2, row RECORDID '" + uid + "'";
+        QCOMPARE(alerts_->messages().size(), 1);
+        const QString message = alerts_->messages().constFirst();
+        QVERIFY2(message.startsWith(QStringLiteral("Operation failed.\n")) && message.contains(place),
+                 qPrintable(message));
+        QCOMPARE(store_->checkForMasterPasswordMatch(), std::optional<QString>(QStringLiteral("first-key")));
+        QCOMPARE(rootValue("SELECT HEX(FIELD2) FROM vivododadi.RECORDTABLE WHERE RECORDID='" + uid + "'"),
+                 stored.toUpper());
+        QVERIFY(rootValue("SELECT DESCRIPTION FROM vivododadi.EVENTLOGGERTABLE WHERE NAME='Failed Master Password "
+                          "Change'")
+                    .contains(place));
+    }
 };
 
 QTEST_MAIN(PasswordSheetsTest)

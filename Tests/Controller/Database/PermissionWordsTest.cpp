@@ -39,6 +39,7 @@
 #include <QListView>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -318,11 +319,7 @@ private slots:
         const bool selection = path == QLatin1String("X11 selection");
         if (selection && !QGuiApplication::clipboard()->supportsSelection())
             QSKIP("the platform has no X11 selection");
-        Words words;
-        words.data = allowed ? kDataPermissionCopy : kFullDataRights & ~kDataPermissionCopy;
-        QVERIFY(buildVault(words));
-        QVERIFY(openAs(kAlice, kAlicePassword));
-        armClipboardClearing();
+        QVERIFY(openWithClipboardClearing(allowed ? kDataPermissionCopy : kFullDataRights & ~kDataPermissionCopy));
         selectInList(QStringLiteral("alpha bank"));
         const std::shared_ptr<OTVRecord> record = controller_->itemPropertiesForTableViewSelectedRow();
         const bool notes = path.startsWith(QLatin1String("notes"));
@@ -388,11 +385,7 @@ private slots:
         QFETCH(int, view);
         QFETCH(QStringList, titles);
         QFETCH(bool, allowed);
-        Words words;
-        words.data = allowed ? kFullDataRights : kFullDataRights & ~kDataPermissionCopy;
-        QVERIFY(buildVault(words));
-        QVERIFY(openAs(kAlice, kAlicePassword));
-        armClipboardClearing();
+        QVERIFY(openWithClipboardClearing(allowed ? kFullDataRights : kFullDataRights & ~kDataPermissionCopy));
         controller_->setShouldMask(true);
         BKMainWindowViews* views = controller_->mainWindowViews();
         QAbstractItemView* table = nullptr;
@@ -697,6 +690,65 @@ private slots:
         QCOMPARE(controller_->isTerminationRequested(), dropped);
     }
 
+    // Pasting into any of the record window's fields with nothing on the clipboard, by the paste
+    // keys or Edit > Paste, leaves the field as it was, with or without the Copy right. The
+    // clipboard is empty either way a platform shows it: no data at all, or data without any
+    // format (X11's clipboard when nobody owns it).
+    void pastingAnEmptyClipboardLeavesTheRecordWindowsFields_data()
+    {
+        QTest::addColumn<int>("field");   // 0: the notes
+        QTest::addColumn<bool>("allowed");
+        for (int field = 0; field <= kNoOfFields; ++field) {
+            for (bool allowed : {false, true})
+                QTest::addRow("%s%d, %s", field ? "field " : "notes", field, allowed ? "with Copy" : "without Copy")
+                    << field << allowed;
+        }
+    }
+    void pastingAnEmptyClipboardLeavesTheRecordWindowsFields()
+    {
+        QFETCH(int, field);
+        QFETCH(bool, allowed);
+        QVERIFY(openWithClipboardClearing(allowed ? kFullDataRights : kFullDataRights & ~kDataPermissionCopy));
+        selectInList(QStringLiteral("alpha bank"));
+        const std::shared_ptr<OTVRecord> record = controller_->itemPropertiesForTableViewSelectedRow();
+
+        BKDetailsWindowController window(store_.get());
+        QStringList before;
+        QStringList after;
+        whenVisible(&window, [&] {
+            QWidget* target = field ? static_cast<QWidget*>(window.valueField(field)) : window.notesView();
+            const auto text = [&] {
+                return field ? window.valueField(field)->text() : window.notesView()->toPlainText();
+            };
+            target->setFocus();
+            // Nothing selected: an empty paste over a selection rightly takes it away.
+            field ? window.valueField(field)->end(false) : window.notesView()->moveCursor(QTextCursor::End);
+            const std::vector<std::function<void()>> pastes = {
+                [&] { QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier); },
+                [&] { QTest::keyClick(target, Qt::Key_Insert, Qt::ShiftModifier); },
+                [&] { controller_->paste(); },
+            };
+            for (bool noData : {true, false}) {
+                for (const std::function<void()>& paste : pastes) {
+                    if (noData)
+                        QGuiApplication::clipboard()->clear();
+                    else
+                        QGuiApplication::clipboard()->setMimeData(new QMimeData);
+                    before.append(text());
+                    paste();
+                    QCoreApplication::processEvents();
+                    after.append(text());
+                }
+            }
+            window.detailPanelCancel();
+        });
+        int operation = kDetailsEdit;
+        window.orderFrontDetailsWindowWithInfo(record, &operation);
+
+        QCOMPARE(after.size(), 6);
+        QCOMPARE(after, before);
+    }
+
 private:
     // A new vault (ViewsTestVault's records, a second copy of "Router", and a new account alice
     // with `words`, member of the three groups), made by the administrator.
@@ -762,6 +814,17 @@ private:
         controller_->updateApplicationViews();
         controller_->mainWindow()->show();
         controller_->changeView(BKMainWindowViews::kListViewTag);
+        return true;
+    }
+
+    // A session of alice, whose data word is `data`, with her clipboard clearing armed.
+    bool openWithClipboardClearing(int data)
+    {
+        Words words;
+        words.data = data;
+        if (!buildVault(words) || !openAs(kAlice, kAlicePassword))
+            return false;
+        armClipboardClearing();
         return true;
     }
 

@@ -83,6 +83,12 @@ QStringList snapshot(StoreProbe& store)
     return lines;
 }
 
+// The SQL literal of `text` enciphered under `store`'s record cipher.
+QString sealed(OTVDataBase& store, const QString& text)
+{
+    return "x'" + QString::fromLatin1(store.encryptString(text).toHex()) + "'";
+}
+
 using vault_build::makeGroup;
 using vault_build::makeType;
 
@@ -493,19 +499,57 @@ TEST_F(MasterPasswordChange, ADuplicateWithAnAttachmentRacingAChangeEndsUnderOne
 }
 
 // A value that does not decipher under the old key (damaged, or written under another one)
-// would be lost by a rewrite: the change is refused and the value stays as it is stored.
+// would be lost by a rewrite: the change is refused, the value stays as it is stored, and the
+// alert's text and the event log name its table, column and row so that it can be mended.
 TEST_F(MasterPasswordChange, AValueThatDoesNotDecipherStopsTheChange)
 {
     QByteArray garbage;
     for (char seed = 'a'; changer.getDecryptedString(garbage).isNull() == false || garbage.isEmpty(); ++seed)
         garbage = QByteArray(16, seed);
-    root("INSERT INTO vivododadi.TYPETABLE(UID, NAME) VALUES ('00000000000000B9', x'" +
-         QString::fromLatin1(garbage.toHex()) + "')");
-    const QStringList withGarbage = snapshot(changer);
-    ASSERT_TRUE(withGarbage.join('\n').contains("undecipherable " + QString::fromLatin1(garbage.toHex())));
+    const QString stored = "x'" + QString::fromLatin1(garbage.toHex()) + "'";
 
-    EXPECT_EQ(changer.changeMasterPassword("never stored"), kOTVStatusOtherFailure);
-    EXPECT_EQ(snapshotUnder(kOldPassword), withGarbage);
+    struct Case {
+        const char* what;
+        QString put;
+        QString undo;
+        QString place;
+    };
+    const Case cases[] = {
+        {"a record's field",
+         "UPDATE vivododadi.RECORDTABLE SET FIELD5=" + stored + " WHERE RECORDID='00000000000000C3'",
+         "UPDATE vivododadi.RECORDTABLE SET FIELD5=" + sealed(owner, "00000000000000C3 välue 5") +
+             " WHERE RECORDID='00000000000000C3'",
+         "table RECORDTABLE, column FIELD5, row RECORDID '00000000000000C3'"},
+        {"a record's note",
+         "UPDATE vivododadi.RECORDTABLE SET NOTE=" + stored + " WHERE RECORDID='00000000000000C6'",
+         "UPDATE vivododadi.RECORDTABLE SET NOTE=" +
+             sealed(owner, "Notes of 00000000000000C6\nsecond line: ünïcode ✓") + " WHERE RECORDID='00000000000000C6'",
+         "table RECORDTABLE, column NOTE, row RECORDID '00000000000000C6'"},
+        {"a type's name", "INSERT INTO vivododadi.TYPETABLE(UID, NAME) VALUES ('00000000000000B9', " + stored + ")",
+         "DELETE FROM vivododadi.TYPETABLE WHERE UID='00000000000000B9'",
+         "table TYPETABLE, column NAME, row UID '00000000000000B9'"},
+    };
+    const QString logged = QStringLiteral("SELECT GROUP_CONCAT(DESCRIPTION) FROM vivododadi.EVENTLOGGERTABLE "
+                                          "WHERE NAME='Failed Master Password Change'");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        root(c.put);
+        const QStringList withGarbage = snapshot(changer);
+        ASSERT_TRUE(withGarbage.join('\n').contains("undecipherable " + QString::fromLatin1(garbage.toHex())));
+
+        EXPECT_EQ(changer.changeMasterPassword("never stored"), kOTVStatusOtherFailure);
+        EXPECT_EQ(changer.masterPassword(), kOldPassword);
+        EXPECT_EQ(snapshotUnder(kOldPassword), withGarbage);
+        EXPECT_TRUE(changer.lastServerMessage().contains(c.place)) << changer.lastServerMessage().toStdString();
+        const QString entry = rootValue(logged);
+        EXPECT_TRUE(entry.contains(c.place)) << entry.toStdString();
+
+        root(c.undo);
+        root("DELETE FROM vivododadi.EVENTLOGGERTABLE");
+        EXPECT_EQ(snapshotUnder(kOldPassword), before);
+    }
+    root(cases[2].put);
+    const QStringList withGarbage = snapshot(changer);
 
     // Nor is a stored master password that does not decipher taken for none.
     root("UPDATE vivododadi.DATABASEINFOTABLE SET VALUE=x'" + QString::fromLatin1(garbage.toHex()) +

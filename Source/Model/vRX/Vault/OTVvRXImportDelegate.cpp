@@ -10,6 +10,7 @@
 #include "Platform/BKLocalization.h"
 #include "Platform/BKMacRoman.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -122,12 +123,42 @@ void OTVvRXImportDelegate::ImportComplete()
     complete_.store(true);
 }
 
+void OTVvRXImportDelegate::Import(CvRXImporter& importer, const std::string& password)
+{
+    try {
+        importer.ImportFile(importer.FileType(), password);
+        return;
+    } catch (const std::exception& e) {
+        qWarning() << "import stopped:" << e.what();
+    } catch (...) {
+        qWarning() << "import stopped by an unknown exception";
+    }
+    ImportStopped();
+}
+
+void OTVvRXImportDelegate::ImportStopped()
+{
+    interrupted_ = true;
+    try {
+        StorePending();
+    } catch (const std::exception& e) {
+        // Never stored: counted as failed, so that the total still holds every record read.
+        qWarning() << "import: the last records could not be stored:" << e.what();
+        for (size_t i = 0; i < pending_.size(); ++i)
+            RecordFailed(OTVStatusMessage(kOTVStatusOtherFailure));
+        pending_.clear();
+    }
+    complete_.store(true);
+}
+
 QString OTVvRXImportDelegate::Summary() const
 {
     if (!refusal_.isEmpty())
         return refusal_;
+    const QString stopped =
+        BKLocalizedString("The import stopped before the end of the file: the records after these were not read.");
     if (imported_ + failed_ == 0)
-        return BKLocalizedString("The file holds no records.");
+        return interrupted_ ? stopped : BKLocalizedString("The file holds no records.");
     // The records read before a cut are the total; the cut one is no record of the file.
     const int cut = fileCutReason_.isEmpty() ? 0 : 1;
     QStringList lines{
@@ -145,6 +176,8 @@ QString OTVvRXImportDelegate::Summary() const
     };
     withoutAttachment(missingAttachments_, "missing");
     withoutAttachment(damagedAttachments_, "damaged or cut short");
+    if (interrupted_)
+        lines.append(stopped);
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -45,6 +45,13 @@ public:
 
     bool IsImportComplete() const { return complete_.load(); }
 
+    // Runs `importer`, whose delegate is this one or one that hands its calls on to this one, on
+    // the calling thread. Whatever is thrown out of the reading ends the import where it stands:
+    // the records read before it are stored and counted, the import is complete, and
+    // Interrupted() and Summary() tell that the file was not read to its end.
+    void Import(CvRXImporter& importer, const std::string& password);
+    bool Interrupted() const { return interrupted_; }
+
     // What the import did; read once it is complete.
     int ImportedCount() const { return imported_; }
     int FailedCount() const { return failed_; }
@@ -88,6 +95,8 @@ private:
                                    QString& deciphered) const;
     void AttachFromPackage(OTVRecord& record, const CStringArray& attachment);
     void RecordFailed(const QString& reason);
+    // The end of an import that something thrown out of the reading stopped.
+    void ImportStopped();
 
     OTVDataBase& store_;
     std::string path_;
@@ -117,4 +126,5 @@ private:
     QMap<QString, int> failureReasons_;
     QString fileCutReason_;   // the reason of a file that ends inside a record: it happens once
     QString refusal_;
+    bool interrupted_ = false;
 };

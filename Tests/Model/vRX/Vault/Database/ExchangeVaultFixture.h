@@ -185,7 +185,7 @@ protected:
     {
         OTVvRXImportDelegate delegate(file, group, attachments.path(), *store, std::move(now));
         CvRXImporter importer(file, &delegate);
-        BKRunWorkerAndWait([&] { importer.ImportFile(importer.FileType(), password); },
+        BKRunWorkerAndWait([&] { delegate.Import(importer, password); },
                            &OTVDataBase::endDatabaseThread);
         EXPECT_TRUE(delegate.IsImportComplete());
         return {delegate.ImportedCount(), delegate.FailedCount(), delegate.FailureReasons(),

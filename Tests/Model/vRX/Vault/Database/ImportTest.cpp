@@ -10,6 +10,9 @@
 
 #include <QDir>
 
+#include <functional>
+#include <stdexcept>
+
 namespace {
 
 const QDateTime kNow(QDate(2024, 5, 6), QTime(7, 8, 9));
@@ -76,6 +79,37 @@ private:
     EFileType kind_;
     std::unique_ptr<BLOWFISH_CTX> key_;
     std::string text_;
+};
+
+// Hands every call on to the vault's delegate, and throws at one record line, as a failure
+// inside the reader would.
+class ThrowingAtRecord final : public CvRXImporterDelegate {
+public:
+    ThrowingAtRecord(CvRXImporterDelegate& delegate, int line, std::function<void()> fail)
+        : delegate_(delegate), line_(line), fail_(std::move(fail))
+    {
+    }
+
+    void CreateType(const CStringArray& fields, unsigned short icon, unsigned short mask, unsigned short count) override
+    {
+        delegate_.CreateType(fields, icon, mask, count);
+    }
+    void AddRecord(EFileType kind, const CStringArray& fields, const CStringArray& customNames,
+                   const CStringArray& attachment, const CString& category, unsigned short icon, unsigned short mask,
+                   unsigned short count) override
+    {
+        if (++seen_ == line_)
+            fail_();
+        delegate_.AddRecord(kind, fields, customNames, attachment, category, icon, mask, count);
+    }
+    void ImportComplete() override { delegate_.ImportComplete(); }
+    void ErrorInImport(int code) override { delegate_.ErrorInImport(code); }
+
+private:
+    CvRXImporterDelegate& delegate_;
+    int line_;
+    std::function<void()> fail_;
+    int seen_ = 0;
 };
 
 class VaultImport : public ExchangeVaultTest {
@@ -605,4 +639,47 @@ TEST_F(VaultImport, RecordsRefusedInTheMiddleOfABatchFailAlone)
     EXPECT_FALSE(recordWithValue1(QStringLiteral("bank")));
     EXPECT_EQ(store->logged(QStringLiteral("Add Record"), QStringLiteral("Success")), 2 * kEachSide);
     EXPECT_EQ(store->logged(QStringLiteral("Add Record"), QStringLiteral("Failed")), 2);
+}
+
+// Whatever is thrown out of the reading, the records read before it are stored and counted (a
+// whole batch and the pending part of the next, or the pending part alone), and the import ends
+// complete with a summary that tells it stopped early.
+TEST_F(VaultImport, AFailureInsideTheReaderKeepsTheRecordsReadBeforeIt)
+{
+    struct Case {
+        const char* what;
+        int failingLine;
+        std::function<void()> fail;
+    };
+    const Case cases[] = {
+        {"a standard exception after a stored batch", 612, [] { throw std::runtime_error("reader failure"); }},
+        {"any other thrown value in the first batch", 3, [] { throw 42; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_NO_FATAL_FAILURE(openEmptyVault());
+        work = addGroup(QStringLiteral("Work"));
+        FileBuilder file(kVRX3File);
+        file.type("Login", 12, 0);
+        for (int i = 1; i <= 700; ++i)
+            file.record({"record " + std::to_string(i)}, "", "", 12, 0);
+        const std::string path = writeFile(files, QStringLiteral("import.vrx"), file.text());
+
+        OTVvRXImportDelegate delegate(path, work, attachments.path(), *store, &fixedNow);
+        ThrowingAtRecord reader(delegate, c.failingLine, c.fail);
+        CvRXImporter importer(path, &reader);
+        BKRunWorkerAndWait([&] { delegate.Import(importer, ""); }, &OTVDataBase::endDatabaseThread);
+
+        const int before = c.failingLine - 1;
+        EXPECT_TRUE(delegate.IsImportComplete());
+        EXPECT_TRUE(delegate.Interrupted());
+        EXPECT_EQ(delegate.ImportedCount(), before);
+        EXPECT_EQ(delegate.FailedCount(), 0);
+        EXPECT_EQ(rows("RECORDTABLE"), before);
+        EXPECT_TRUE(recordWithValue1(QString::fromStdString("record " + std::to_string(before))));
+        EXPECT_FALSE(recordWithValue1(QString::fromStdString("record " + std::to_string(c.failingLine))));
+        EXPECT_EQ(store->logged(QStringLiteral("Add Record"), QStringLiteral("Success")), before);
+        EXPECT_TRUE(delegate.Summary().contains(QStringLiteral("The import stopped before the end of the file")))
+            << delegate.Summary().toStdString();
+    }
 }
