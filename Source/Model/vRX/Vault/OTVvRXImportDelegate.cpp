@@ -298,7 +298,8 @@ void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields,
             RecordFailed(whyNot);
             return;
         }
-        std::shared_ptr<OTVRecord> record = OTVRecord::createRecord();
+        // BuildRecord gives it value 10, from the file or the import's clock.
+        std::shared_ptr<OTVRecord> record = OTVRecord::createUndatedRecord();
         record->setMGroup(targetGroup_);
         record->setMType(type);
         BuildRecord(*record, kind, fields, customNames, icon, mask, count);
