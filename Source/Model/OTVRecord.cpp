@@ -55,9 +55,15 @@ QString OTVRecord::modificationDateText(const QDateTime& time)
 
 std::shared_ptr<OTVRecord> OTVRecord::createRecord()
 {
+    std::shared_ptr<OTVRecord> record = createUndatedRecord();
+    record->setValue(kModificationDateField, modificationDateText(QDateTime::currentDateTime()));
+    return record;
+}
+
+std::shared_ptr<OTVRecord> OTVRecord::createUndatedRecord()
+{
     auto record = std::make_shared<OTVRecord>();
     record->setMRecordUID(OTVUID::giveMeNewUID());
-    record->setValue(kModificationDateField, modificationDateText(QDateTime::currentDateTime()));
     return record;
 }
 

@@ -31,6 +31,9 @@ public:
 
     // A new record: new UID, no group or type, view counter 0, value 10 the current time.
     static std::shared_ptr<OTVRecord> createRecord();
+    // The same without value 10, for a maker that sets it: the local time's conversion would
+    // cost a run of new records (an import) more than the rest of each.
+    static std::shared_ptr<OTVRecord> createUndatedRecord();
     // A new record (new UID, value 10 now) with the source's group, type, values (value 10
     // stays now only when the source's is empty), flags, attachment name and pass key, display
     // text of value 10, notes and view counter. Attachment state 0, no attachment path. A

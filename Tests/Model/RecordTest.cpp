@@ -98,6 +98,19 @@ TEST(RecordTest, CreateRecordHasANewUIDAndNowAsValueTen)
     EXPECT_TRUE(kModificationDate.match(record->value(10)).hasMatch()) << record->value(10).toStdString();
 }
 
+TEST(RecordTest, AnUndatedRecordHasANewUIDAndNoValueTen)
+{
+    const auto record = OTVRecord::createUndatedRecord();
+    EXPECT_EQ(record->mRecordUID().size(), 16);
+    EXPECT_NE(record->mRecordUID(), OTVRecord::createUndatedRecord()->mRecordUID());
+    EXPECT_TRUE(record->value(10).isEmpty()) << record->value(10).toStdString();
+    EXPECT_TRUE(record->mValue10ForDisaply().isEmpty());
+    // Its maker's value 10 is the one it keeps, shown as any other.
+    record->setValue(10, QStringLiteral("2011-03-07 00:00:00 +0100"));
+    EXPECT_EQ(record->value(10), QStringLiteral("2011-03-07 00:00:00 +0100"));
+    EXPECT_EQ(record->mValue10ForDisaply(), QStringLiteral("March 07,2011"));
+}
+
 TEST(RecordTest, ValueTenCarriesTheNumericOffsetOfTheLocalZone)
 {
     for (const auto& [zone, offset] : {std::pair{"Asia/Kolkata", " +0530"}, {"UTC", " +0000"},

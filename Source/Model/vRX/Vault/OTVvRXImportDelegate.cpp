@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <optional>
 
@@ -298,7 +299,8 @@ void OTVvRXImportDelegate::AddRecord(EFileType kind, const CStringArray& fields,
             RecordFailed(whyNot);
             return;
         }
-        std::shared_ptr<OTVRecord> record = OTVRecord::createRecord();
+        // BuildRecord gives it value 10, from the file or the import's clock.
+        std::shared_ptr<OTVRecord> record = OTVRecord::createUndatedRecord();
         record->setMGroup(targetGroup_);
         record->setMType(type);
         BuildRecord(*record, kind, fields, customNames, icon, mask, count);
@@ -348,11 +350,13 @@ void OTVvRXImportDelegate::BuildRecord(OTVRecord& record, EFileType kind, const 
     const int first = kind == kPlainCSVFile ? 1 : 0;
     const int cut = std::min({int(count), int(fields.GetSize()), kind == kPlainCSVFile ? kPlainEntries : kVRXEntries});
     const int entries = cut - first;
-    for (int value = 1; value <= std::min(entries - 2, kNoOfFields - 1); ++value)
-        record.setValue(value, Text(fields, first + value - 1));
-    record.setValue(kNoOfFields, ModificationDateText(cut > 2 ? Text(fields, cut - 2) : QString()));
-    if (entries >= 1)
-        record.setMNotes(NotesFromFile(Text(fields, cut - 1)));
+    // All at once: set one by one, the record's texts would be packed anew for each.
+    std::array<QString, kNoOfFields> values;
+    const int read = std::min(entries - 2, kNoOfFields - 1);
+    for (int value = 1; value < kNoOfFields; ++value)
+        values[size_t(value - 1)] = value <= read ? Text(fields, first + value - 1) : record.value(value);
+    values[kNoOfFields - 1] = ModificationDateText(cut > 2 ? Text(fields, cut - 2) : QString());
+    record.setValuesAndNotes(values, entries >= 1 ? NotesFromFile(Text(fields, cut - 1)) : record.mNotes());
 }
 
 QString OTVvRXImportDelegate::ModificationDateText(const QString& entry) const
