@@ -169,11 +169,4 @@ static void BM_AdministratorLogin(benchmark::State& state)
 
 BENCHMARK(BM_AdministratorLogin)->Arg(100)->Arg(2000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+OSTREVIN_STORE_BENCHMARK_MAIN()

@@ -5,6 +5,21 @@
 
 #include "Model/Database_Engine/OTVDataBase.h"
 
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+// main() for the benchmarks that drive the store alone: a core application, no widgets.
+#define OSTREVIN_STORE_BENCHMARK_MAIN()                                                                                \
+    int main(int argc, char** argv)                                                                                    \
+    {                                                                                                                  \
+        QCoreApplication application(argc, argv);                                                                      \
+        benchmark::Initialize(&argc, argv);                                                                            \
+        benchmark::RunSpecifiedBenchmarks();                                                                           \
+        benchmark::Shutdown();                                                                                         \
+        return 0;                                                                                                      \
+    }
+
 // The administrator's connection request; its address is empty when no server was given.
 inline OTVConnectRequest BenchServerRequest()
 {

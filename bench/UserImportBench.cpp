@@ -77,11 +77,4 @@ BENCHMARK(BM_ImportUsers)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->I
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+OSTREVIN_STORE_BENCHMARK_MAIN()
