@@ -384,10 +384,14 @@ void BKOptionsWindowController::showColumns(int state)
     }
     mResizeAnimation_->setStartValue(geometry());
     mResizeAnimation_->setEndValue(target);
-    connect(mResizeAnimation_, &QPropertyAnimation::finished, this, [this, shown] {
-        mShowColumnMatrixView_->setVisible(shown);
-        fitToActivePane();
-    });
+    // Once: the animation object serves every later change with its own ending.
+    connect(
+        mResizeAnimation_, &QPropertyAnimation::finished, this,
+        [this, shown] {
+            mShowColumnMatrixView_->setVisible(shown);
+            fitToActivePane();
+        },
+        Qt::SingleShotConnection);
     mResizeAnimation_->start();
 }
 
